@@ -1,0 +1,59 @@
+#pragma once
+
+#include "event/detail/libevcalls.h"
+
+#include <ev.h>
+
+namespace Kestrava {
+namespace Event {
+
+/**
+ * The base of the watchers: owns one libev watcher structure.
+ *
+ * Stopped (no loop) or started (the loop it was started on). Not copyable:
+ * libev keeps a pointer to the embedded structure while it is started. A
+ * watcher must be stopped or destroyed before its loop is.
+ */
+template <typename Structure> class Watcher
+{
+public:
+    Watcher(const Watcher&) = delete;
+    Watcher& operator=(const Watcher&) = delete;
+
+    /// Stops the libev watcher when started.
+    virtual ~Watcher()
+    {
+        if (_loop != nullptr) detail::stop(_loop, &_watcher);
+    }
+
+    /// Starts on a loop; libev ignores the start of an active watcher.
+    virtual void start(struct ev_loop* loop)
+    {
+        _loop = loop;
+        detail::start(loop, &_watcher);
+    }
+
+    /// Stops; harmless on a stopped watcher.
+    virtual void stop()
+    {
+        if (_loop == nullptr) return;
+        detail::stop(_loop, &_watcher);
+        _loop = nullptr;
+    }
+
+    bool started() const { return _loop != nullptr; }
+
+    /// Sets the libev priority; only before starting.
+    void priority(int value) { ev_set_priority(&_watcher, value); }
+
+protected:
+    Watcher() = default;
+
+    Structure _watcher;
+
+    /// The loop it was started on; null while stopped.
+    struct ev_loop* _loop = nullptr;
+};
+
+} // namespace Event
+} // namespace Kestrava

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs every build and test dependency (Debian 12, as root) and builds
+# two trees: build/ (g++, warnings as errors, benchmarks) and
+# build-sanitize/ (clang with AddressSanitizer, UndefinedBehaviorSanitizer
+# and the libFuzzer targets), in which the tests run.
+set -eu
+cd "$(dirname "$0")"
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends \
+    build-essential cmake pkg-config git \
+    clang libclang-rt-14-dev \
+    libgtest-dev libgmock-dev libbenchmark-dev \
+    libev-dev libfastjson-dev \
+    libssl-dev openssl libidn-dev \
+    libc-ares-dev dnsmasq-base \
+    rabbitmq-server \
+    python3 iproute2 util-linux procps >/dev/null
+
+# Tests start brokers of their own on ports of their own; a packaged one
+# that the install may have started is not used.
+if command -v systemctl >/dev/null 2>&1; then
+    systemctl disable --now rabbitmq-server >/dev/null 2>&1 || true
+fi
+
+jobs=$(nproc)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAVA_WERROR=ON >/dev/null
+cmake --build build -j "$jobs"
+CC=clang CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \
+    -DKESTRAVA_SANITIZE=ON -DKESTRAVA_FUZZ=ON -DKESTRAVA_BENCHMARKS=OFF \
+    -DKESTRAVA_WERROR=ON >/dev/null
+cmake --build build-sanitize -j "$jobs"
