@@ -49,7 +49,10 @@ function(kestrava_tests binary)
     add_executable(${binary} ${ARG_SOURCES})
     target_compile_options(${binary} PRIVATE ${KESTRAVA_WARNINGS})
     target_link_libraries(${binary} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
-    set(properties LABELS "${ARG_LABELS}" ${ARG_PROPERTIES})
+    set(properties ${ARG_PROPERTIES})
+    if(ARG_LABELS)
+        list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
     gtest_discover_tests(${binary}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60

@@ -1,0 +1,104 @@
+#include "toolbox/configfile.h"
+
+#include "tests/toolbox/scratchfile.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+using Kestrava::Toolbox::ConfigFile;
+
+TEST(ConfigFileTest, CommentsNeedTheirMarkInTheFirstColumn)
+{
+    ScratchFile file("#hidden = 1\n;alsohidden = 2\n #key = v\n\t;other = w\n");
+    ConfigFile config(file.path());
+    EXPECT_EQ("", config.error());
+    EXPECT_FALSE(config.exists("hidden"));
+    EXPECT_FALSE(config.exists("alsohidden"));
+    EXPECT_EQ("v", config.get("#key"));
+    EXPECT_EQ("w", config[";other"]);
+    EXPECT_EQ(2u, config.values().size());
+}
+
+TEST(ConfigFileTest, SplitsAtTheFirstSeparatorAfterTheLeftmostKey)
+{
+    ScratchFile file("key: v\nequals=v2\na b = c\nchain = b=c\nurl: amqp://host:5672/\n= nameless\n"
+                     "no separator here\n\n");
+    ConfigFile config(file.path());
+    EXPECT_EQ("v", config.get("key"));
+    EXPECT_EQ("v2", config.get("equals"));
+    EXPECT_EQ("c", config.get("b"));
+    EXPECT_FALSE(config.exists("a"));
+    EXPECT_EQ("b=c", config.get("chain"));
+    EXPECT_EQ("amqp://host:5672/", config.get("url"));
+    EXPECT_EQ("nameless", config.get(""));
+    EXPECT_EQ(6u, config.values().size());
+}
+
+TEST(ConfigFileTest, TabsAreBlanksAndTrailingWhiteSpaceGoes)
+{
+    ScratchFile file(
+        "\tkey\t=\tvalue with inner  blanks \t\r\nwindows = line\r\nlast = no newline  ");
+    ConfigFile config(file.path());
+    EXPECT_EQ("value with inner  blanks", config.get("key"));
+    EXPECT_EQ("line", config.get("windows"));
+    EXPECT_EQ("no newline", config.get("last"));
+}
+
+TEST(ConfigFileTest, RepeatedKeyKeepsItsLastValue)
+{
+    ScratchFile file("key = first\nkey = second\n");
+    EXPECT_EQ("second", ConfigFile(file.path()).get("key"));
+}
+
+TEST(ConfigFileTest, LongLinesDoNotEndTheReading)
+{
+    std::string huge(100000, 'x');
+    ScratchFile file("before = 1\nlong = " + huge + "\nafter = 2\n" + std::string(40000, ';') +
+                     "\nend = 3\n");
+    ConfigFile config(file.path());
+    EXPECT_EQ("1", config.get("before"));
+    EXPECT_EQ(huge, config.get("long"));
+    EXPECT_EQ("2", config.get("after"));
+    EXPECT_EQ("3", config.get("end"));
+}
+
+TEST(ConfigFileTest, SkipsLinesWithNulBytesAndKeepsTheRest)
+{
+    ScratchFile file(std::string("good = 1\nbad = va\0lue\nkey\0 = x\nlater = 2\n", 41));
+    ConfigFile config(file.path());
+    EXPECT_EQ("1", config.get("good"));
+    EXPECT_FALSE(config.exists("bad"));
+    EXPECT_FALSE(config.exists("key"));
+    EXPECT_EQ("2", config.get("later"));
+}
+
+TEST(ConfigFileTest, SurvivesBinaryGarbage)
+{
+    std::mt19937 random(42);
+    std::string garbage;
+    for (int index = 0; index < 200000; ++index) garbage.push_back(static_cast<char>(random()));
+    ScratchFile file(garbage + "\nfinal = kept\n");
+    ConfigFile config;
+    EXPECT_TRUE(config.parse(file.path()));
+    EXPECT_EQ("kept", config.get("final"));
+}
+
+TEST(ConfigFileTest, UnreadableFileIsAnErrorThatKeepsEarlierValues)
+{
+    ScratchFile file("key = value\n");
+    ConfigFile config(file.path());
+
+    EXPECT_FALSE(config.parse("/nonexistent/kestrava.conf"));
+    EXPECT_EQ("File /nonexistent/kestrava.conf could not be opened", config.error());
+    EXPECT_EQ("value", config.get("key"));
+
+    // A directory opens but cannot be read.
+    EXPECT_FALSE(config.parse("/tmp"));
+    EXPECT_EQ("File /tmp could not be read", config.error());
+    EXPECT_EQ("value", config.get("key"));
+
+    EXPECT_TRUE(config.parse(file.path()));
+    EXPECT_EQ("", config.error());
+}

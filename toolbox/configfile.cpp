@@ -1,0 +1,124 @@
+#include "toolbox/configfile.h"
+
+#include "toolbox/detail/emptystring.h"
+
+#include <regex.h>
+#include <stdio.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace Kestrava {
+namespace Toolbox {
+
+namespace {
+
+/// The compiled line expression, freed with the object.
+class LineExpression
+{
+public:
+    LineExpression()
+    {
+        // Not anchored: the leftmost key before a separator counts.
+        if (regcomp(&_expression, "\\s*([^ :=]*)\\s*[:=]\\s*(.*)\\s*", REG_EXTENDED | REG_ICASE) !=
+            0)
+        {
+            throw std::runtime_error("cannot compile the configuration line expression");
+        }
+    }
+
+    LineExpression(const LineExpression&) = delete;
+    LineExpression& operator=(const LineExpression&) = delete;
+
+    ~LineExpression() { regfree(&_expression); }
+
+    /// Reads a key and its value from a line; false when the line has none.
+    bool match(const std::string& line, std::string& key, std::string& value) const
+    {
+        regmatch_t groups[3];
+        if (regexec(&_expression, line.c_str(), 3, groups, 0) != 0) return false;
+        key.assign(line, groups[1].rm_so, groups[1].rm_eo - groups[1].rm_so);
+        value.assign(line, groups[2].rm_so, groups[2].rm_eo - groups[2].rm_so);
+        value.erase(value.find_last_not_of(" \n\r\t") + 1);
+        return true;
+    }
+
+private:
+    regex_t _expression;
+};
+
+struct FileCloser
+{
+    void operator()(FILE* file) const { fclose(file); }
+};
+
+/// The buffer that getline() grows as it needs, freed with the object.
+struct LineBuffer
+{
+    LineBuffer() = default;
+    LineBuffer(const LineBuffer&) = delete;
+    LineBuffer& operator=(const LineBuffer&) = delete;
+    ~LineBuffer() { std::free(_data); }
+
+    char* _data = nullptr;
+    size_t _capacity = 0;
+};
+
+} // namespace
+
+ConfigFile::ConfigFile(const std::string& path) { parse(path); }
+
+bool ConfigFile::parse(const std::string& path)
+{
+    std::unique_ptr<FILE, FileCloser> file(fopen(path.c_str(), "re"));
+    if (file == nullptr)
+    {
+        _error = "File " + path + " could not be opened";
+        return false;
+    }
+
+    LineExpression expression;
+    std::map<std::string, std::string> values;
+    std::string key;
+    std::string value;
+
+    // getline() grows its buffer to hold a whole line, however long, so a
+    // long line can never cut the reading short.
+    LineBuffer buffer;
+    ssize_t length;
+    while ((length = getline(&buffer._data, &buffer._capacity, file.get())) >= 0)
+    {
+        std::string line(buffer._data, length);
+        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
+
+        // A NUL byte would end the text that the expression sees, so such a
+        // line could only be read cut short: it is garbage and skipped.
+        if (line.find('\0') != std::string::npos) continue;
+
+        std::replace(line.begin(), line.end(), '\t', ' ');
+        if (expression.match(line, key, value)) values[key] = value;
+    }
+
+    // A directory opens but cannot be read; nor can a file on a failing disk.
+    if (ferror(file.get()))
+    {
+        _error = "File " + path + " could not be read";
+        return false;
+    }
+
+    _values = std::move(values);
+    _error.clear();
+    return true;
+}
+
+const std::string& ConfigFile::get(const std::string& key) const
+{
+    auto found = _values.find(key);
+    return found != _values.end() ? found->second : emptyString();
+}
+
+} // namespace Toolbox
+} // namespace Kestrava

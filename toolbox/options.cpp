@@ -1,0 +1,148 @@
+#include "toolbox/options.h"
+
+#include "toolbox/configfile.h"
+#include "toolbox/detail/emptystring.h"
+#include "toolbox/detail/getopt.h"
+
+#include <getopt.h>
+
+#include <cctype>
+#include <cstdlib>
+
+namespace Kestrava {
+namespace Toolbox {
+
+namespace {
+
+/// PREFIX_NAME with '-' as '_' and every other character upper-cased.
+std::string variableName(const char* prefix, const std::string& name)
+{
+    std::string variable = std::string(prefix) + "_" + name;
+    for (char& character : variable)
+    {
+        character = character == '-'
+                        ? '_'
+                        : static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
+    }
+    return variable;
+}
+
+} // namespace
+
+Options::Options(const char** names) { declare(names, nullptr); }
+
+Options::Options(const char** names, const char** switches) { declare(names, switches); }
+
+void Options::declare(const char** names, const char** switches)
+{
+    for (auto name = names; name != nullptr && *name != nullptr; ++name) _values.emplace(*name, "");
+    for (auto name = switches; name != nullptr && *name != nullptr; ++name)
+        _switches.emplace(*name, false);
+}
+
+bool Options::parse(int argc, const char** argv)
+{
+    GetOpt getopt(_values, _switches);
+
+    // getopt_long_only() moves non-option arguments behind the options as
+    // it goes; it works on a copy of the pointers so that the caller's argv
+    // keeps its order. The texts themselves are never written to.
+    std::vector<char*> arguments;
+    arguments.reserve(argc + 1);
+    for (int index = 0; index < argc; ++index) arguments.push_back(const_cast<char*>(argv[index]));
+    arguments.push_back(nullptr);
+
+    // optind 0 makes glibc forget all scanning state of an earlier parse,
+    // including a half-read argument that pointed into another argv.
+    opterr = 0;
+    optind = 0;
+
+    bool result = true;
+    while (true)
+    {
+        int index = -1;
+        int code = getopt_long_only(argc, arguments.data(), "", getopt.table(), &index);
+        if (code == -1) break;
+
+        // '?' and ':' stand for an undeclared option, a value missing after
+        // a value option or a value given to a switch; the rest goes on.
+        if (code == '?' || code == ':' || index < 0)
+        {
+            result = false;
+            continue;
+        }
+
+        std::string name = getopt.table()[index].name;
+        if (optarg != nullptr)
+            _values[name] = optarg;
+        else
+            _switches[name] = true;
+        _given.insert(name);
+    }
+
+    for (int index = optind; index < argc; ++index) _arguments.emplace_back(arguments[index]);
+    return result;
+}
+
+bool Options::parseEnv(const char* prefix)
+{
+    for (auto& value : _values)
+    {
+        const char* text = std::getenv(variableName(prefix, value.first).c_str());
+        if (text == nullptr) continue;
+        value.second = text;
+        _given.insert(value.first);
+    }
+    for (const auto& flag : _switches)
+    {
+        const char* text = std::getenv(variableName(prefix, flag.first).c_str());
+        if (text != nullptr) setSwitch(flag.first, text);
+    }
+    return true;
+}
+
+bool Options::parse(const char* path)
+{
+    ConfigFile file;
+    if (!file.parse(path)) return false;
+
+    for (auto& value : _values)
+    {
+        if (!file.exists(value.first)) continue;
+        value.second = file.get(value.first);
+        _given.insert(value.first);
+    }
+    for (const auto& flag : _switches)
+    {
+        if (file.exists(flag.first)) setSwitch(flag.first, file.get(flag.first));
+    }
+    return true;
+}
+
+void Options::setSwitch(const std::string& name, const std::string& text)
+{
+    if (text == "0" || text == "false") return;
+    _switches[name] = true;
+    _given.insert(name);
+}
+
+const std::string& Options::get(const std::string& name) const
+{
+    auto found = _values.find(name);
+    return found != _values.end() ? found->second : emptyString();
+}
+
+std::string Options::get(const std::string& name, const std::string& fallback) const
+{
+    auto found = _values.find(name);
+    if (found == _values.end() || !contains(name)) return fallback;
+    return found->second;
+}
+
+const std::string& Options::arg(unsigned int index) const
+{
+    return index < _arguments.size() ? _arguments[index] : emptyString();
+}
+
+} // namespace Toolbox
+} // namespace Kestrava

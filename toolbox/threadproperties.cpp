@@ -1,0 +1,23 @@
+#include "toolbox/threadproperties.h"
+
+#include "toolbox/setname.h"
+
+namespace Kestrava {
+namespace Toolbox {
+
+bool ThreadProperties::setName(const char* name)
+{
+    if (name == nullptr) return false;
+    try
+    {
+        return setname(_thread->native_handle(), name) == 0;
+    }
+    catch (...)
+    {
+        // A C library without pthread_setname_np() just has no names.
+        return false;
+    }
+}
+
+} // namespace Toolbox
+} // namespace Kestrava
