@@ -1,0 +1,237 @@
+// Lookups per second against a local dnsmasq, with 1 and 16 lookups in
+// flight, for this resolver and for c-ares on the same server in the same
+// run. Needs root: it makes a private network namespace of its own, so that
+// the server can have port 53 on loopback, and starts and stops dnsmasq there.
+#include "dns/context.h"
+
+#include "dns/loop/libev.h"
+#include "dns/message/bits.h"
+#include "dns/message/query.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include <ares.h>
+#include <arpa/inet.h>
+#include <arpa/nameser.h>
+#include <ev.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+const char* const name = "bench.test";
+// Lookups completed per benchmark iteration.
+const int batch = 256;
+
+/// Starts lookups as earlier ones complete, keeping a fixed number in flight.
+class Driver : public DNS::Handler
+{
+public:
+    Driver(DNS::Context& context, int inflight) : _context(context), _inflight(inflight) {}
+
+    void runBatch()
+    {
+        _toStart = batch;
+        for (int i = 0; i < _inflight; ++i)
+            start();
+        ev_run(_loop, 0);
+    }
+
+    struct ev_loop* _loop = nullptr;
+    int _failures = 0;
+
+private:
+    void start()
+    {
+        if (_toStart == 0) return;
+        --_toStart;
+        _context.query(name, ns_t_a, DNS::Bits(), this);
+    }
+    void onResolved(const DNS::Operation*, const DNS::Response&) override { start(); }
+    void onFailure(const DNS::Operation*, int) override
+    {
+        ++_failures;
+        start();
+    }
+
+    DNS::Context& _context;
+    int _inflight;
+    int _toStart = 0;
+};
+
+void kestrava(benchmark::State& state)
+{
+    char path[] = "/tmp/kestrava-bench-XXXXXX";
+    int fd = mkstemp(path);
+    const char conf[] = "nameserver 127.0.0.1\noptions timeout:2 attempts:2\n";
+    if (fd < 0 || write(fd, conf, sizeof conf - 1) != ssize_t(sizeof conf - 1))
+        throw std::runtime_error("cannot write resolv.conf");
+    close(fd);
+    struct ev_loop* loop = ev_loop_new(0);
+    {
+        DNS::LibEv adapter(loop, true);
+        DNS::Context context(&adapter, path, "/dev/null");
+        Driver driver(context, static_cast<int>(state.range(0)));
+        driver._loop = loop;
+        for (auto _ : state)
+            driver.runBatch();
+        state.SetItemsProcessed(state.iterations() * batch);
+        state.counters["failures"] = driver._failures;
+    }
+    ev_loop_destroy(loop);
+    unlink(path);
+}
+
+struct AresDriver
+{
+    ares_channel channel;
+    int toStart = 0;
+    int outstanding = 0;
+    int failures = 0;
+
+    void start()
+    {
+        if (toStart == 0) return;
+        --toStart;
+        ++outstanding;
+        ares_query(channel, name, ns_c_in, ns_t_a, &AresDriver::done, this);
+    }
+    static void done(void* argument, int status, int, unsigned char*, int)
+    {
+        auto* driver = static_cast<AresDriver*>(argument);
+        --driver->outstanding;
+        if (status != ARES_SUCCESS) ++driver->failures;
+        driver->start();
+    }
+};
+
+void cares(benchmark::State& state)
+{
+    AresDriver driver;
+    ares_options options{};
+    options.flags = ARES_FLAG_NOSEARCH;
+    options.lookups = const_cast<char*>("b");
+    if (ares_init_options(&driver.channel, &options, ARES_OPT_FLAGS | ARES_OPT_LOOKUPS) !=
+            ARES_SUCCESS ||
+        ares_set_servers_csv(driver.channel, "127.0.0.1") != ARES_SUCCESS)
+        throw std::runtime_error("cannot set c-ares up");
+    const int inflight = static_cast<int>(state.range(0));
+    for (auto _ : state)
+    {
+        driver.toStart = batch;
+        for (int i = 0; i < inflight; ++i)
+            driver.start();
+        while (driver.outstanding > 0)
+        {
+            fd_set readers, writers;
+            FD_ZERO(&readers);
+            FD_ZERO(&writers);
+            int count = ares_fds(driver.channel, &readers, &writers);
+            timeval wait, *timeout = ares_timeout(driver.channel, nullptr, &wait);
+            select(count, &readers, &writers, nullptr, timeout);
+            ares_process(driver.channel, &readers, &writers);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * batch);
+    state.counters["failures"] = driver.failures;
+    ares_destroy(driver.channel);
+}
+
+BENCHMARK(kestrava)->Arg(1)->Arg(16)->UseRealTime();
+BENCHMARK(cares)->Arg(1)->Arg(16)->UseRealTime();
+
+/// A private network namespace with loopback up: port 53 is ours.
+void isolate()
+{
+    if (unshare(CLONE_NEWNET) != 0)
+        throw std::runtime_error(std::string("unshare: ") + strerror(errno) + " (run as root)");
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    strcpy(request.ifr_name, "lo");
+    if (ioctl(fd, SIOCGIFFLAGS, &request) != 0) throw std::runtime_error("cannot read lo");
+    request.ifr_flags |= IFF_UP;
+    if (ioctl(fd, SIOCSIFFLAGS, &request) != 0) throw std::runtime_error("cannot bring lo up");
+    close(fd);
+}
+
+pid_t startDnsmasq()
+{
+    pid_t pid = fork();
+    if (pid == 0)
+    {
+        execl("/usr/sbin/dnsmasq", "dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null",
+              "--no-resolv", "--no-hosts", "--no-poll", "--bind-interfaces",
+              "--listen-address=127.0.0.1", "--port=53", "--user=root",
+              "--pid-file=", "--log-facility=/dev/null", "--host-record=bench.test,192.0.2.1",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+/// Waits until the server answers a query, for at most five seconds.
+bool answering()
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(53);
+    inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    bool answered = false;
+    for (int attempt = 0; attempt < 50 && !answered; ++attempt)
+    {
+        DNS::Query query(ns_o_query, name, ns_t_a, DNS::Bits());
+        sendto(fd, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&server),
+               sizeof server);
+        pollfd wait{fd, POLLIN, 0};
+        answered = poll(&wait, 1, 100) == 1;
+    }
+    close(fd);
+    return answered;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    try
+    {
+        isolate();
+    }
+    catch (const std::exception& error)
+    {
+        fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    ares_library_init(ARES_LIB_INIT_ALL);
+    pid_t dnsmasq = startDnsmasq();
+    int status = 1;
+    if (answering())
+    {
+        benchmark::RunSpecifiedBenchmarks();
+        status = 0;
+    }
+    else
+        fprintf(stderr, "dnsmasq did not answer\n");
+    kill(dnsmasq, SIGTERM);
+    waitpid(dnsmasq, nullptr, 0);
+    ares_library_cleanup();
+    benchmark::Shutdown();
+    return status;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "dns/config/hosts.h"
+#include "dns/loop/timer.h"
+#include "dns/message/ip.h"
+#include "dns/transport/sockets.h"
+#include "dns/watchable.h"
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace DNS
+{
+
+class Connecting;
+class Connector;
+class Inbound;
+class Lookup;
+class Loop;
+class Operation;
+class Query;
+class ResolvConf;
+
+/// The resolver's engine: settings, hosts table, sockets, the lookups in
+/// their queues and one timer on the loop. Lookups wait in the *waiting*
+/// queue while the Core is full (or has no name server), make their UDP
+/// attempts from the *scheduled* queue, and wait for a final answer or
+/// time-out in the *ready* queue (local lookups go there at once).
+///
+/// Everything runs on the loop's thread. Handlers hear of answers and
+/// time-outs only from the Core's timer (of a cancel, from inside cancel());
+/// the Core may be destroyed inside any callback, which ends the run at once.
+class Core : public Timer, public Watchable, private Sockets::Handler
+{
+public:
+    /// With system true, reads /etc/resolv.conf and /etc/hosts (throwing when
+    /// either cannot be read); otherwise keeps the defaults and no server.
+    Core(Loop* loop, bool system);
+    /// Reads the given resolv.conf (not strict) and hosts file; throws
+    /// "<path>: failed to open file" or "failed to load <path>".
+    Core(Loop* loop, const char* resolvconf, const char* hosts);
+    /// Takes the settings of a configuration; the hosts table stays empty.
+    Core(Loop* loop, const ResolvConf& conf);
+    /// Destroys the running lookups without calling their handlers.
+    ~Core() override;
+
+    double timeout() const { return _timeout; }
+    double interval() const { return _interval; }
+    unsigned attempts() const { return _attempts; }
+    bool rotate() const { return _rotate; }
+    unsigned char ndots() const { return _ndots; }
+    const std::vector<Ip>& nameservers() const { return _nameservers; }
+    const std::vector<std::string>& searchpaths() const { return _searchpaths; }
+    /// Whether the hosts table lists the name, with an address of any version.
+    bool exists(const char* name) const { return _hosts.lookup(name, 0) != nullptr; }
+
+    /// Sends a query over UDP to the server (the socket set of its version).
+    Inbound* datagram(const Ip& server, const Query& query);
+    /// Subscribes a connector to a TCP connection to the server.
+    Connecting* connect(const Ip& server, Connector* connector);
+
+    /// Takes ownership of the lookup and starts it, or queues it.
+    Operation* add(Lookup* lookup);
+    /// A lookup is being cancelled: frees its place when it had one.
+    void cancel(const Lookup* lookup);
+
+protected:
+    void configure(const ResolvConf& conf);
+    /// Sets the timer to fire when the first lookup is due.
+    void reschedule(double now);
+
+    double _timeout = 60.0;
+    double _interval = 2.0;
+    unsigned _attempts = 5;
+    bool _rotate = false;
+    unsigned char _ndots = 1;
+    size_t _capacity = 1024;
+    std::vector<Ip> _nameservers;
+    std::vector<std::string> _searchpaths;
+    Hosts _hosts;
+    Loop* _loop;
+    // Declared before the queues: lookups are destroyed first.
+    Sockets _ipv4;
+    Sockets _ipv6;
+
+private:
+    using Queue = std::deque<std::shared_ptr<Lookup>>;
+
+    void expire() override;
+    void onActive(Sockets* sockets) override;
+
+    double delay(double now) const;
+    void timer(double seconds);
+    /// Runs queue fronts that are due, up to budget of them; false when the
+    /// Core was destroyed meanwhile.
+    bool walk(Queue& queue, size_t& budget, double now);
+    /// Runs a lookup when due; false when it is not.
+    bool process(const std::shared_ptr<Lookup>& lookup, double now);
+    /// Starts waiting lookups while there is room.
+    void proceed(double now);
+    void finished(size_t count);
+
+    Queue _scheduled;
+    Queue _waiting;
+    Queue _ready;
+    void* _timer = nullptr;
+    bool _immediate = false;
+    size_t _inflight = 0;
+};
+
+} // namespace DNS

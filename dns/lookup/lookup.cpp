@@ -1,0 +1,19 @@
+#include "dns/lookup/lookup.h"
+
+namespace DNS
+{
+
+Lookup::Lookup(Core* core, Handler* handler, int opcode, const char* name, int type,
+               const Bits& bits, const unsigned char* data)
+    : Operation(handler), _core(core), _query(opcode, name, type, bits, data)
+{
+}
+
+Handler* Lookup::detach()
+{
+    Handler* handler = _handler;
+    _handler = nullptr;
+    return handler;
+}
+
+} // namespace DNS

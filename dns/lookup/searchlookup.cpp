@@ -1,0 +1,83 @@
+#include "dns/lookup/searchlookup.h"
+
+#include "dns/context.h"
+#include "dns/message/response.h"
+
+#include <limits>
+
+namespace DNS
+{
+
+namespace
+{
+
+const size_t bareNameTried = std::numeric_limits<size_t>::max();
+
+} // namespace
+
+SearchLookup::SearchLookup(Context* context, int type, const Bits& bits, const char* name,
+                           Handler* handler)
+    : Operation(handler), _context(context), _name(name), _type(type), _bits(bits)
+{
+    proceed();
+}
+
+const Query& SearchLookup::query() const
+{
+    return _operation->query();
+}
+
+void SearchLookup::cancel()
+{
+    // The candidate reports onCancelled, which ends this lookup.
+    _operation->cancel();
+}
+
+bool SearchLookup::proceed()
+{
+    const auto& paths = _context->searchpaths();
+    _operation = nullptr;
+    while (_index < paths.size())
+    {
+        const std::string& path = paths[_index++];
+        if (path.empty()) break;
+        // A candidate that cannot be built (too long) is skipped.
+        _operation = _context->query((_name + "." + path).c_str(), _type, _bits, this);
+        if (_operation) return true;
+    }
+    if (_index == bareNameTried) return false;
+    _index = bareNameTried;
+    _operation = _context->query(_name.c_str(), _type, _bits, this);
+    return _operation != nullptr;
+}
+
+Handler* SearchLookup::finish()
+{
+    _context->release(this);
+    Handler* handler = _handler;
+    _handler = nullptr;
+    return handler;
+}
+
+void SearchLookup::onReceived(const Operation*, const Response& response)
+{
+    bool found = response.rcode() != ns_r_nxdomain && response.records(ns_s_an, _type, ns_c_in) > 0;
+    if (!found && proceed()) return;
+    // The last candidate's answer goes out whatever it is.
+    finish()->onReceived(this, response);
+    delete this;
+}
+
+void SearchLookup::onTimeout(const Operation*)
+{
+    finish()->onTimeout(this);
+    delete this;
+}
+
+void SearchLookup::onCancelled(const Operation*)
+{
+    finish()->onCancelled(this);
+    delete this;
+}
+
+} // namespace DNS

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "dns/handler.h"
+#include "dns/message/bits.h"
+#include "dns/operation.h"
+
+#include <cstddef>
+#include <string>
+
+namespace DNS
+{
+
+class Context;
+
+/// A lookup of a name with fewer dots than ndots: the name is tried with
+/// each search path appended, in order, then bare, until a candidate has a
+/// record of the asked type. Owns itself: deletes itself after reporting.
+/// The Context deletes it, unreported, when it is destroyed first.
+class SearchLookup : public Operation, public Handler
+{
+public:
+    /// Starts the first candidate that can be started.
+    SearchLookup(Context* context, int type, const Bits& bits, const char* name, Handler* handler);
+
+    /// False when no candidate could be started; the lookup is then not running.
+    bool started() const { return _operation != nullptr; }
+
+    const Query& query() const override;
+    void cancel() override;
+
+private:
+    friend class Context;
+    ~SearchLookup() override = default;
+
+    void onReceived(const Operation* operation, const Response& response) override;
+    void onTimeout(const Operation* operation) override;
+    void onCancelled(const Operation* operation) override;
+
+    /// Starts the next candidate; false when none is left.
+    bool proceed();
+    /// Hands the user's handler back for its one call.
+    Handler* finish();
+
+    Context* _context;
+    std::string _name;
+    // The next search path; past the end once the bare name was tried.
+    size_t _index = 0;
+    int _type;
+    Bits _bits;
+    Operation* _operation = nullptr;
+};
+
+} // namespace DNS

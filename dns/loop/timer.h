@@ -1,0 +1,17 @@
+#pragma once
+
+namespace DNS
+{
+
+/// Receives the expiry of a one-shot timer started through a Loop.
+/// The identifier of a fired timer must still be given back with Loop::cancel.
+class Timer
+{
+public:
+    virtual void expire() = 0;
+
+protected:
+    virtual ~Timer() = default;
+};
+
+} // namespace DNS

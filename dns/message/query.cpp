@@ -1,0 +1,145 @@
+#include "dns/message/query.h"
+
+#include "dns/message/bits.h"
+#include "dns/message/compressor.h"
+#include "dns/message/decompressed.h"
+#include "dns/message/idgenerator.h"
+#include "dns/message/record.h"
+#include "dns/message/response.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include <arpa/nameser.h>
+
+namespace DNS
+{
+
+namespace
+{
+
+// The UDP payload size advertised in the OPT record, and the receive
+// buffer size of the UDP sockets.
+const unsigned ednsPayload = 1200;
+
+void increment(unsigned char* counter)
+{
+    ns_put16(ns_get16(counter) + 1, counter);
+}
+
+/// Whether two names are the same, letter case and escapes aside. glibc marks
+/// ns_samename deprecated but keeps it, and it is the comparison libresolv's
+/// own matching uses.
+bool samename(const char* a, const char* b)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return ns_samename(a, b) > 0;
+#pragma GCC diagnostic pop
+}
+
+} // namespace
+
+Query::Query(int opcode, const char* name, int type, const Bits& bits, const unsigned char* data)
+{
+    memset(_buffer, 0, NS_HFIXEDSZ);
+    _buffer[2] = static_cast<unsigned char>(((opcode & 0x0f) << 3) | 0x01);
+    _buffer[3] = static_cast<unsigned char>((bits.AD() ? 0x20 : 0) | (bits.CD() ? 0x10 : 0));
+    // Stored as the machine holds the number: the value is random either way.
+    unsigned short id = randomids.generate();
+    memcpy(_buffer, &id, sizeof id);
+
+    if (type < 0 || type > 65535) throw std::runtime_error("invalid type passed to dns query");
+    if (opcode != ns_o_query && opcode != ns_o_notify)
+        throw std::runtime_error("invalid dns operation");
+
+    Compressor compressor(_buffer);
+    const int space = static_cast<int>(sizeof _buffer);
+    int written = compressor.add(name, _buffer + _size, space - int(_size) - NS_QFIXEDSZ);
+    if (written < 0) throw std::runtime_error("failed domain name compression");
+    _size += written;
+    ns_put16(static_cast<unsigned>(type), _buffer + _size);
+    ns_put16(ns_c_in, _buffer + _size + 2);
+    _size += NS_QFIXEDSZ;
+    ns_put16(1, _buffer + 4);
+
+    if (opcode != ns_o_query && data)
+    {
+        written = compressor.add(reinterpret_cast<const char*>(data), _buffer + _size,
+                                 space - int(_size) - NS_RRFIXEDSZ);
+        if (written < 0) throw std::runtime_error("failed data name compression");
+        _size += written;
+        unsigned char* fixed = _buffer + _size;
+        memset(fixed, 0, NS_RRFIXEDSZ);
+        ns_put16(ns_t_null, fixed);
+        ns_put16(ns_c_in, fixed + 2);
+        _size += NS_RRFIXEDSZ;
+        ns_put16(1, _buffer + 6);
+    }
+
+    // EDNS(0), RFC 6891 6.1.2: root owner, the payload size in the class
+    // field, the DO bit in the flags.
+    if (sizeof _buffer - _size >= 11)
+    {
+        unsigned char* opt = _buffer + _size;
+        memset(opt, 0, 11);
+        ns_put16(ns_t_opt, opt + 1);
+        ns_put16(ednsPayload, opt + 3);
+        ns_put16(bits.dnssec() ? NS_OPT_DNSSEC_OK : 0, opt + 7);
+        _size += 11;
+        increment(_buffer + 10);
+    }
+}
+
+unsigned short Query::id() const
+{
+    return static_cast<unsigned short>(ns_get16(_buffer));
+}
+
+int Query::opcode() const
+{
+    return (_buffer[2] >> 3) & 0x0f;
+}
+
+unsigned Query::questions() const
+{
+    return ns_get16(_buffer + 4);
+}
+
+bool Query::contains(const Question& question) const
+{
+    const unsigned char* end = _buffer + _size;
+    const unsigned char* position = _buffer + NS_HFIXEDSZ;
+    for (unsigned i = 0; i < questions(); ++i)
+    {
+        Decompressed name(_buffer, end, position);
+        position += name.consumed();
+        if (end - position < NS_QFIXEDSZ) return false;
+        unsigned type = ns_get16(position);
+        unsigned dnsclass = ns_get16(position + 2);
+        position += NS_QFIXEDSZ;
+        if (type == question.type() && dnsclass == question.dnsclass() &&
+            samename(name, question.name()))
+            return true;
+    }
+    return false;
+}
+
+bool Query::matches(const Response& response) const
+{
+    try
+    {
+        if (response.id() != id()) return false;
+        if (response.opcode() == ns_o_update && opcode() == ns_o_update) return true;
+        if (response.questions() != questions()) return false;
+        for (unsigned i = 0; i < response.questions(); ++i)
+            if (!contains(Question(response, i))) return false;
+        return true;
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+}
+
+} // namespace DNS

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+
+namespace DNS
+{
+
+class Bits;
+class Question;
+class Response;
+
+/// One complete query message in wire format, in a fixed buffer. Carries an
+/// EDNS OPT record advertising 1200 bytes whenever it fits, a random id and
+/// recursion desired.
+class Query
+{
+public:
+    /// opcode 0 (QUERY) or 4 (NOTIFY); data, for NOTIFY only, names a NULL
+    /// record added to the answer section.
+    Query(int opcode, const char* name, int type, const Bits& bits,
+          const unsigned char* data = nullptr);
+
+    /// The id as the answer carries it.
+    unsigned short id() const;
+    int opcode() const;
+    unsigned questions() const;
+    const unsigned char* data() const { return _buffer; }
+    size_t size() const { return _size; }
+
+    /// Whether a response answers this query: the same id and the same
+    /// questions (names compared case-insensitively). Never throws.
+    bool matches(const Response& response) const;
+    /// Whether this query asks the question (name, type and class).
+    bool contains(const Question& question) const;
+
+private:
+    unsigned char _buffer[272];
+    size_t _size = 12;
+};
+
+} // namespace DNS

@@ -1,0 +1,58 @@
+#include "dns/transport/socket.h"
+
+#include "dns/message/response.h"
+#include "dns/transport/processor.h"
+#include "dns/watcher.h"
+
+#include <stdexcept>
+
+namespace DNS
+{
+
+void Socket::received(const Ip& sender, std::vector<unsigned char> message)
+{
+    _received.emplace_back(sender, std::move(message));
+    _handler->onActive(this);
+}
+
+size_t Socket::process(size_t max)
+{
+    Watcher watcher(this);
+    size_t finished = 0;
+    while (finished < max && watcher.valid() && !_received.empty())
+    {
+        auto message = std::move(_received.front());
+        _received.pop_front();
+        try
+        {
+            Response response(message.second.data(), message.second.size());
+            onReceivedId(response.id());
+            finished += offer(message.first, response, watcher);
+        }
+        catch (const std::runtime_error&)
+        {
+            // A message that does not parse, or fails while handled, is dropped.
+        }
+    }
+    return finished;
+}
+
+size_t Socket::offer(const Ip& sender, const Response& response, const Watcher& watcher)
+{
+    unsigned short id = response.id();
+    // Lookups that share an id and a server (the id space is small) each get
+    // the chance to recognise their question; a copy, as callees unsubscribe.
+    std::vector<Subscription> candidates;
+    for (auto it = _subscriptions.lower_bound(Subscription(id, sender, nullptr));
+         it != _subscriptions.end() && std::get<0>(*it) == id && std::get<1>(*it) == sender; ++it)
+        candidates.push_back(*it);
+    for (const Subscription& candidate : candidates)
+    {
+        if (!watcher.valid()) break;
+        if (_subscriptions.count(candidate) == 0) continue;
+        if (std::get<2>(candidate)->onReceived(sender, response)) return 1;
+    }
+    return 0;
+}
+
+} // namespace DNS

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "dns/message/ip.h"
+#include "dns/transport/inbound.h"
+#include "dns/watchable.h"
+
+#include <deque>
+#include <utility>
+#include <vector>
+
+namespace DNS
+{
+
+class Response;
+class Watcher;
+
+/// A socket on which answers arrive. Received messages wait here until the
+/// Core's next timer run asks for them, so that lookups are never called
+/// back from inside the loop's descriptor callback.
+class Socket : public Inbound, public Watchable
+{
+public:
+    /// Told when a received message (or other news for the lookups) waits.
+    /// May not destroy the socket.
+    class Handler
+    {
+    public:
+        virtual void onActive(Socket* socket) = 0;
+
+    protected:
+        virtual ~Handler() = default;
+    };
+
+    explicit Socket(Handler* handler) : _handler(handler) {}
+
+    /// Offers waiting messages to their subscribers until max lookups have
+    /// finished; the number that finished. A callee may destroy the socket,
+    /// which ends the call.
+    virtual size_t process(size_t max);
+    /// Whether work waits for the next process.
+    virtual bool active() const { return !_received.empty(); }
+
+protected:
+    /// An answer with this id is being processed.
+    virtual void onReceivedId(unsigned short) {}
+    /// Queues a message and tells the handler.
+    void received(const Ip& sender, std::vector<unsigned char> message);
+
+    Handler* _handler;
+
+private:
+    /// Offers the response to each lookup waiting for its id from the sender
+    /// until one takes it; 1 when one finished.
+    size_t offer(const Ip& sender, const Response& response, const Watcher& watcher);
+
+    std::deque<std::pair<Ip, std::vector<unsigned char>>> _received;
+};
+
+} // namespace DNS

@@ -1,0 +1,91 @@
+#include "dns/transport/sockets.h"
+
+#include "dns/watcher.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace DNS
+{
+
+Sockets::Sockets(Loop* loop, Handler* handler) : _loop(loop), _handler(handler)
+{
+    _udps.emplace_back(loop, static_cast<Socket::Handler*>(this));
+    _current = &_udps.front();
+}
+
+void Sockets::buffersize(size_t size)
+{
+    for (Udp& udp : _udps)
+        udp.buffersize(size);
+}
+
+Inbound* Sockets::datagram(const Ip& server, const Query& query)
+{
+    for (Udp& udp : _udps)
+    {
+        if (udp.subscribers() > 0) continue;
+        _current = &udp;
+        return udp.send(server, query);
+    }
+    return _current->send(server, query);
+}
+
+Connecting* Sockets::connect(const Ip& server, Connector* connector)
+{
+    for (const auto& tcp : _tcps)
+        if (tcp->ip() == server)
+            if (Connecting* connecting = tcp->subscribe(connector)) return connecting;
+    try
+    {
+        _tcps.push_back(std::make_shared<Tcp>(_loop, server, static_cast<Tcp::Handler*>(this)));
+    }
+    catch (const std::runtime_error&)
+    {
+        return nullptr;
+    }
+    return _tcps.back()->subscribe(connector);
+}
+
+size_t Sockets::deliver(size_t max)
+{
+    Watcher watcher(this);
+    size_t finished = 0;
+    for (Udp& udp : _udps)
+    {
+        if (finished >= max) return finished;
+        finished += udp.process(max - finished);
+        if (!watcher.valid()) return finished;
+    }
+    // Weak copies: a connection that leaves the vector meanwhile is destroyed
+    // at once and skipped, and one still processing sees its own Watcher fail.
+    std::vector<std::weak_ptr<Tcp>> connections(_tcps.begin(), _tcps.end());
+    for (const auto& connection : connections)
+    {
+        if (finished >= max) break;
+        Tcp* tcp = connection.lock().get();
+        if (!tcp) continue;
+        finished += tcp->process(max - finished);
+        if (!watcher.valid()) break;
+    }
+    return finished;
+}
+
+bool Sockets::active() const
+{
+    return std::any_of(_udps.begin(), _udps.end(), [](const Udp& udp) { return udp.active(); }) ||
+           std::any_of(_tcps.begin(), _tcps.end(), [](const auto& tcp) { return tcp->active(); });
+}
+
+void Sockets::onActive(Socket*)
+{
+    _handler->onActive(this);
+}
+
+void Sockets::onUnused(Tcp* connection)
+{
+    _tcps.erase(std::find_if(_tcps.begin(), _tcps.end(),
+                             [connection](const auto& tcp) { return tcp.get() == connection; }));
+}
+
+} // namespace DNS

@@ -1,0 +1,76 @@
+#include "dns/transport/udp.h"
+
+#include "dns/loop/loop.h"
+#include "dns/message/query.h"
+#include "dns/transport/address.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace DNS
+{
+
+namespace
+{
+
+// The UDP payload size our queries advertise (EDNS): no answer is larger.
+const size_t datagramSize = 1200;
+
+} // namespace
+
+Udp::~Udp()
+{
+    reset();
+}
+
+bool Udp::open(int family)
+{
+    _fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (_fd < 0) return false;
+    _identifier = _loop->add(_fd, Loop::readable, this);
+    if (_buffersize > 0)
+    {
+        int size = static_cast<int>(_buffersize);
+        setsockopt(_fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+        setsockopt(_fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+    return true;
+}
+
+Inbound* Udp::send(const Ip& server, const Query& query)
+{
+    Address address(server);
+    if (_fd < 0 && !open(address.family())) return nullptr;
+    if (sendto(_fd, query.data(), query.size(), MSG_NOSIGNAL, address, address.size()) >= 0)
+        return this;
+    // A descriptor nobody waits on is not kept open.
+    if (subscribers() == 0) reset();
+    return nullptr;
+}
+
+void Udp::notify()
+{
+    while (true)
+    {
+        std::vector<unsigned char> message(datagramSize);
+        sockaddr_storage sender;
+        socklen_t length = sizeof sender;
+        ssize_t size = recvfrom(_fd, message.data(), message.size(), MSG_DONTWAIT,
+                                reinterpret_cast<sockaddr*>(&sender), &length);
+        if (size < 1) break;
+        if (sender.ss_family != AF_INET && sender.ss_family != AF_INET6) continue;
+        message.resize(static_cast<size_t>(size));
+        received(Ip(reinterpret_cast<const sockaddr*>(&sender)), std::move(message));
+    }
+}
+
+void Udp::reset()
+{
+    if (_fd < 0) return;
+    _loop->remove(_identifier, _fd, this);
+    _identifier = nullptr;
+    close(_fd);
+    _fd = -1;
+}
+
+} // namespace DNS

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "dns/loop/monitor.h"
+#include "dns/transport/socket.h"
+
+#include <cstddef>
+
+namespace DNS
+{
+
+class Loop;
+class Query;
+
+/// A UDP socket shared by the lookups that send through it. Its descriptor
+/// exists only while some lookup waits on it: each opening gets a fresh
+/// source port from the kernel.
+class Udp : public Socket, private Monitor
+{
+public:
+    Udp(Loop* loop, Socket::Handler* handler) : Socket(handler), _loop(loop) {}
+    ~Udp() override;
+
+    /// Sends the query to port 53 of the server; the socket on which its
+    /// answer will arrive, or null when it could not be sent.
+    Inbound* send(const Ip& server, const Query& query);
+
+    /// The send and receive buffer size of the next descriptor (0: the system's).
+    void buffersize(size_t size) { _buffersize = size; }
+    size_t buffersize() const { return _buffersize; }
+
+private:
+    void notify() override;
+    void reset() override;
+    bool open(int family);
+
+    Loop* _loop;
+    void* _identifier = nullptr;
+    int _fd = -1;
+    size_t _buffersize = 0;
+};
+
+} // namespace DNS

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <vector>
+
+namespace DNS
+{
+
+class Watcher;
+
+/// An object that may be destroyed inside one of its own callbacks. Code
+/// that calls out holds a Watcher on it and touches it afterwards only while
+/// the Watcher is valid.
+class Watchable
+{
+public:
+    Watchable() = default;
+    // Watchers watch this object, not a copy of it.
+    Watchable(const Watchable&) = delete;
+    Watchable& operator=(const Watchable&) = delete;
+    virtual ~Watchable();
+
+private:
+    friend class Watcher;
+
+    std::vector<Watcher*> _watchers;
+};
+
+} // namespace DNS

@@ -1,0 +1,236 @@
+"""A scriptable name server for the resolver's tests.
+
+Answers on port 53 of several loopback addresses, over UDP and TCP, by the
+query name: plain answers, failures, silence, truncation with a TCP answer
+split across writes, wrong ids, answers from another address, and so on (see
+answer()). Every query and connection is appended to a log file, one line
+each, which the tests read to see what the resolver sent where.
+"""
+
+import argparse
+import os
+import selectors
+import socket
+import struct
+import threading
+import time
+
+# Served over UDP and TCP; TCP connections to UDP_ONLY are refused.
+ADDRESSES = ["127.0.0.2", "127.0.0.6", "127.0.0.7"]
+UDP_ONLY = "127.0.0.3"
+# The source of forged answers.
+SPOOFER = "127.0.0.5"
+
+A, PTR, TXT, AAAA, OPT = 1, 12, 16, 28, 41
+NOERROR, SERVFAIL, NXDOMAIN = 0, 2, 3
+
+
+class Log:
+    def __init__(self, path):
+        self._file = open(path, "a", buffering=1)
+        self._lock = threading.Lock()
+
+    def write(self, *words):
+        with self._lock:
+            self._file.write(" ".join(str(word) for word in words) + "\n")
+
+
+def encode_name(name):
+    out = b""
+    for label in name.rstrip(".").split("."):
+        if label:
+            out += bytes([len(label)]) + label.encode()
+    return out + b"\0"
+
+
+def parse_query(data):
+    """(id, flags, name, type, edns payload or None) of a query message."""
+    ident, flags, qdcount, _, _, arcount = struct.unpack("!6H", data[:12])
+    position, labels = 12, []
+    while data[position]:
+        length = data[position]
+        labels.append(data[position + 1:position + 1 + length].decode())
+        position += 1 + length
+    qtype, _ = struct.unpack("!HH", data[position + 1:position + 5])
+    position += 5
+    payload = None
+    if arcount and data[position] == 0:
+        rtype, rclass = struct.unpack("!HH", data[position + 1:position + 5])
+        if rtype == OPT:
+            payload = rclass
+    return ident, flags, ".".join(labels).lower(), qtype, payload
+
+
+def record(name, rtype, rdata):
+    return encode_name(name) + struct.pack("!HHIH", rtype, 1, 60, len(rdata)) + rdata
+
+
+def message(ident, name, qtype, rcode=NOERROR, answers=(), truncated=False, additional=()):
+    flags = 0x8000 | 0x0100 | 0x0080 | (rcode & 0x0f) | (0x0200 if truncated else 0)
+    header = struct.pack("!6H", ident, flags, 1, len(answers), 0, len(additional))
+    question = encode_name(name) + struct.pack("!HH", qtype, 1)
+    return header + question + b"".join(answers) + b"".join(additional)
+
+
+def a(name, *addresses):
+    return [record(name, A, socket.inet_pton(socket.AF_INET, x)) for x in addresses]
+
+
+def txt(name, *strings):
+    return [record(name, TXT, b"".join(bytes([len(s)]) + s.encode() for s in strings))]
+
+
+def answer(ident, name, qtype, tcp):
+    """The replies to a query: a list of (delay, bytes, sent from the spoofer),
+    empty for silence, or "close" to drop the TCP connection unanswered."""
+    reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
+    if name.startswith("silent"):
+        return []
+    if name.startswith("slow"):
+        return [(0.3, message(ident, name, qtype, answers=a(name, "192.0.2.30")), False)]
+    if name in ("truncated.test", "big.test", "tcpclose.test", "tcpdelay.test"):
+        if not tcp:
+            return reply(truncated=True)
+        if name == "tcpclose.test":
+            return "close"
+        count = 120 if name == "big.test" else 3
+        addresses = ["192.0.2.%d" % (100 + i) for i in range(count)]
+        delay = 0.2 if name == "tcpdelay.test" else 0
+        return [(delay, message(ident, name, qtype, answers=a(name, *addresses)), False)]
+    if name == "wrongid.test":
+        wrong = message(ident ^ 0x5555, name, qtype, answers=a(name, "192.0.2.66"))
+        return [(0, wrong, False)] + [(0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
+    if name == "spoofed.test":
+        forged = message(ident, name, qtype, answers=a(name, "192.0.2.66"))
+        return [(0, forged, True), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
+    if name == "otherquestion.test":
+        other = message(ident, "evil.test", qtype, answers=a("evil.test", "192.0.2.66"))
+        return [(0, other, False), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
+    if name == "extended.test":
+        # Header rcode 1 and extended rcode 1 in the OPT record: 17.
+        opt = b"\0" + struct.pack("!HHIH", OPT, 1200, 1 << 24, 0)
+        return reply(rcode=1, additional=[opt])
+    if name == "servfail.test":
+        return reply(rcode=SERVFAIL)
+    if qtype == A and name == "a.test":
+        return reply(answers=a(name, "192.0.2.1", "192.0.2.2"))
+    if qtype == AAAA and name == "aaaa.test":
+        return reply(answers=[record(name, AAAA, socket.inet_pton(socket.AF_INET6, "2001:db8::1"))])
+    if qtype == TXT and name == "txt.test":
+        return reply(answers=txt(name, "v=DKIM1; ", "k=rsa; ", "p=MIGf"))
+    if qtype == PTR and name == "1.2.0.192.in-addr.arpa":
+        return reply(answers=[record(name, PTR, encode_name("host.test"))])
+    # Search paths: a.example knows nothing, b.example has mail but not other.
+    if name.endswith(".a.example"):
+        return reply(rcode=NXDOMAIN)
+    if name == "mail.b.example" and qtype == A:
+        return reply(answers=a(name, "192.0.2.25"))
+    if name.endswith(".b.example") and not name.startswith("silent"):
+        return reply()
+    if name == "other" and qtype == A:
+        return reply(answers=a(name, "192.0.2.27"))
+    return reply(rcode=NXDOMAIN)
+
+
+class Server:
+    def __init__(self, log):
+        self.log = log
+        self.spoofer = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.spoofer.bind((SPOOFER, 53))
+
+    def udp(self, sockets):
+        selector = selectors.DefaultSelector()
+        for sock in sockets:
+            selector.register(sock, selectors.EVENT_READ)
+        while True:
+            for key, _ in selector.select():
+                sock = key.fileobj
+                data, peer = sock.recvfrom(65535)
+                address = sock.getsockname()[0]
+                try:
+                    ident, _, name, qtype, payload = parse_query(data)
+                except (IndexError, struct.error, UnicodeDecodeError):
+                    continue
+                self.log.write("udp", address, name, qtype, "port=%d" % peer[1], "edns=%s" % payload)
+                replies = answer(ident, name, qtype, False)
+                threading.Thread(target=self.send_udp, args=(sock, peer, name, replies), daemon=True).start()
+
+    def send_udp(self, sock, peer, name, replies):
+        for number, (delay, data, spoofed) in enumerate(replies):
+            time.sleep(delay)
+            # Logged before the last reply leaves, so that it precedes in the
+            # log whatever the resolver sends in return.
+            if number == len(replies) - 1:
+                self.log.write("answered", name)
+            (self.spoofer if spoofed else sock).sendto(data, peer)
+
+    def tcp(self, listener):
+        while True:
+            connection, _ = listener.accept()
+            self.log.write("connect", listener.getsockname()[0])
+            threading.Thread(target=self.serve, args=(connection,), daemon=True).start()
+
+    def serve(self, connection):
+        address = connection.getsockname()[0]
+        with connection:
+            while True:
+                prefix = self.read(connection, 2)
+                if prefix is None:
+                    return
+                data = self.read(connection, struct.unpack("!H", prefix)[0])
+                if data is None:
+                    return
+                ident, _, name, qtype, _ = parse_query(data)
+                self.log.write("tcp", address, name, qtype)
+                replies = answer(ident, name, qtype, True)
+                if replies == "close":
+                    return
+                for delay, body, _ in replies:
+                    time.sleep(delay)
+                    self.log.write("answered", name)
+                    self.write_split(connection, struct.pack("!H", len(body)) + body)
+
+    @staticmethod
+    def read(connection, size):
+        data = b""
+        while len(data) < size:
+            chunk = connection.recv(size - len(data))
+            if not chunk:
+                return None
+            data += chunk
+        return data
+
+    @staticmethod
+    def write_split(connection, data):
+        # Split inside the length prefix and again inside the message, so
+        # that the resolver has to reassemble across reads.
+        for start, end in ((0, 1), (1, 5), (5, len(data))):
+            connection.sendall(data[start:end])
+            time.sleep(0.02)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--ready", required=True)
+    arguments = parser.parse_args()
+    server = Server(Log(arguments.log))
+    udp_sockets = []
+    for address in ADDRESSES + [UDP_ONLY]:
+        sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        sock.bind((address, 53))
+        udp_sockets.append(sock)
+    threading.Thread(target=server.udp, args=(udp_sockets,), daemon=True).start()
+    for address in ADDRESSES:
+        listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind((address, 53))
+        listener.listen(16)
+        threading.Thread(target=server.tcp, args=(listener,), daemon=True).start()
+    with open(arguments.ready, "w"):
+        pass
+    threading.Event().wait()
+
+
+if __name__ == "__main__":
+    main()
