@@ -1,0 +1,71 @@
+#include "openssl/signature.h"
+
+#include "openssl/exception.h"
+#include "openssl/functions.h"
+
+#include <memory>
+
+namespace Kestrava
+{
+namespace OpenSSL
+{
+
+namespace
+{
+
+struct DigestContextRelease
+{
+    void operator()(EVP_MD_CTX* context) const { OpenSSL::EVP_MD_CTX_free(context); }
+};
+
+using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextRelease>;
+
+const EVP_MD* digestNamed(const char* name)
+{
+    const EVP_MD* digest = OpenSSL::EVP_get_digestbyname(name);
+    if (digest == nullptr) throw Exception("unknown digest");
+    return digest;
+}
+
+std::string sign(EVP_PKEY* key, const EVP_MD* digest, const char* data, size_t size)
+{
+    DigestContext context(OpenSSL::EVP_MD_CTX_new());
+    if (context == nullptr) throw Exception(OpenSSL::ERR_get_error());
+
+    int capacity = OpenSSL::EVP_PKEY_size(key);
+    std::string signature(capacity > 0 ? static_cast<size_t>(capacity) : 0, '\0');
+    unsigned int length = 0;
+    if (OpenSSL::EVP_DigestInit(context.get(), digest) != 1 ||
+        OpenSSL::EVP_DigestUpdate(context.get(), data, size) != 1 ||
+        OpenSSL::EVP_SignFinal(context.get(), reinterpret_cast<unsigned char*>(&signature[0]),
+                               &length, key) != 1)
+        throw Exception(OpenSSL::ERR_get_error());
+    signature.resize(length);
+    return signature;
+}
+
+} // namespace
+
+Signature::Signature(EVP_PKEY* key, const char* data, size_t size, const char* digest)
+    : _key(key), _digest(digestNamed(digest)), _signature(sign(key, _digest, data, size))
+{
+}
+
+Signature::Signature(EVP_PKEY* key, const std::string& signature, const char* digest)
+    : _key(key), _digest(digestNamed(digest)), _signature(signature)
+{
+}
+
+bool Signature::verify(const char* data, size_t size) const
+{
+    DigestContext context(OpenSSL::EVP_MD_CTX_new());
+    if (context == nullptr) return false;
+    if (OpenSSL::EVP_DigestInit(context.get(), _digest) == 0) return false;
+    if (OpenSSL::EVP_DigestUpdate(context.get(), data, size) == 0) return false;
+    return OpenSSL::EVP_VerifyFinal(context.get(),
+                                    reinterpret_cast<const unsigned char*>(_signature.data()),
+                                    static_cast<unsigned int>(_signature.size()), _key.key()) == 1;
+}
+
+} // namespace OpenSSL
+} // namespace Kestrava

@@ -1,0 +1,171 @@
+#include "openssl/availability.h"
+#include "openssl/detail/library.h"
+#include "openssl/functions.h"
+
+#include "tests/openssl/support/process.h"
+#include "tests/openssl/support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace OpenSSL = Kestrava::OpenSSL;
+using Kestrava::OpenSSL::Test::Process;
+using Kestrava::OpenSSL::Test::Scratch;
+
+namespace
+{
+
+std::string failureOf(void (*action)())
+{
+    try
+    {
+        action();
+    }
+    catch (const std::runtime_error& error)
+    {
+        return error.what();
+    }
+    return "";
+}
+
+/// The directory from which the binding loaded libssl.
+std::filesystem::path libsslDirectory()
+{
+    Dl_info info{};
+    void* symbol = dlsym(OpenSSL::handle(), "SSL_new");
+    if (symbol == nullptr || dladdr(symbol, &info) == 0)
+        throw std::runtime_error("libssl not found");
+    return std::filesystem::canonical(std::filesystem::path(info.dli_fname).parent_path());
+}
+
+/// Every libssl file name of the directory ("libssl.so", "libssl.so.3", ...).
+std::vector<std::string> libsslFiles()
+{
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(libsslDirectory()))
+        if (entry.path().filename().string().rfind("libssl.so", 0) == 0)
+            files.push_back(entry.path().string());
+    return files;
+}
+
+/**
+ * Runs the probe with `hidden` covered by an empty file in its own mount
+ * namespace and returns its "key=value" report; skips the test where mount
+ * namespaces are not allowed.
+ */
+std::map<std::string, std::string> probe(const std::vector<std::string>& hidden)
+{
+    Scratch scratch;
+    scratch.write("empty", "");
+    std::vector<std::string> arguments = {KESTRAVA_OPENSSL_PROBE, scratch.path("empty")};
+    arguments.insert(arguments.end(), hidden.begin(), hidden.end());
+    Process process(arguments, scratch.path("report"));
+    int status = process.wait();
+    std::map<std::string, std::string> report;
+    if (status == 77) return report;
+    if (status != 0) throw std::runtime_error("the probe failed: " + scratch.read("report"));
+
+    std::istringstream lines(scratch.read("report"));
+    std::string line;
+    while (std::getline(lines, line))
+    {
+        auto equals = line.find('=');
+        if (equals != std::string::npos) report[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return report;
+}
+
+} // namespace
+
+TEST(LoadingTest, LoadsTheSystemLibraryByItsFirstName)
+{
+    ASSERT_TRUE(OpenSSL::valid());
+    EXPECT_NE(OpenSSL::handle(), nullptr);
+    EXPECT_FALSE(OpenSSL::library().legacy());
+    EXPECT_TRUE(OpenSSL::supportsDane());
+    // This process does not carry OpenSSL itself, and the development
+    // package provides the unversioned name, which is tried first.
+    EXPECT_TRUE(OpenSSL::library().shared()->named());
+    EXPECT_STREQ(OpenSSL::library().shared()->name(), "libssl.so");
+}
+
+TEST(LoadingTest, TriesNewerReleasesFirstAndTheRuntimeNameLast)
+{
+    std::vector<std::string> names;
+    for (auto name = OpenSSL::versions; *name != nullptr; ++name)
+        names.push_back(*name);
+    ASSERT_EQ(names.size(), 74u);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+    EXPECT_EQ(names[0], "libssl.so");
+    EXPECT_EQ(names[3], "libssl.so.1.1.1n");
+    EXPECT_EQ(names[17], "libssl.so.1.1.1");
+    EXPECT_EQ(names[71], "libssl.so.1.0.1");
+    EXPECT_EQ(names[72], "libssl.so.1.0.0");
+    EXPECT_EQ(names[73], "libssl.so.3");
+}
+
+TEST(LoadingTest, RenamedEntryPointsBindUnderTheirNewNames)
+{
+    EXPECT_EQ(OpenSSL::EVP_MD_size(OpenSSL::EVP_sha256()), 32);
+    EXPECT_EQ(OpenSSL::EVP_MD_type(OpenSSL::EVP_sha256()), NID_sha256);
+    const EVP_CIPHER* cipher = OpenSSL::EVP_aes_256_cbc();
+    EXPECT_EQ(OpenSSL::EVP_CIPHER_key_length(cipher), 32);
+    EXPECT_EQ(OpenSSL::EVP_CIPHER_iv_length(cipher), 16);
+    EXPECT_EQ(OpenSSL::EVP_CIPHER_block_size(cipher), 16);
+}
+
+TEST(LoadingTest, VersionTextBindsTheOldNameOnly)
+{
+    // OpenSSL 1.1 and later export only "OpenSSL_version".
+    std::string first = failureOf([] { OpenSSL::OpenSSL_version(0); });
+    EXPECT_EQ(first.rfind("Method SSLeay_version not found ", 0), 0u) << first;
+    EXPECT_NE(first.find("undefined symbol"), std::string::npos) << first;
+    EXPECT_EQ(failureOf([] { OpenSSL::OpenSSL_version(0); }), first);
+}
+
+TEST(LoadingTest, StillLoadsWithTheUnversionedNameHidden)
+{
+    auto report = probe({(libsslDirectory() / "libssl.so").string()});
+    if (report.empty()) GTEST_SKIP() << "no mount namespaces here";
+    EXPECT_EQ(report["valid"], "1");
+    EXPECT_EQ(report["handle_null"], "0");
+    EXPECT_EQ(report["legacy"], "0");
+    EXPECT_EQ(report["dane"], "1");
+    EXPECT_EQ(report["name"], "libssl.so.3");
+    EXPECT_EQ(report["sha256"], "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
+TEST(LoadingTest, WithoutOpenSSLOptionalEntryPointsFallBackAndRequiredOnesThrow)
+{
+    auto report = probe(libsslFiles());
+    if (report.empty()) GTEST_SKIP() << "no mount namespaces here";
+    EXPECT_EQ(report["valid"], "0");
+    EXPECT_EQ(report["handle_null"], "1");
+    EXPECT_EQ(report["dane"], "0");
+    EXPECT_EQ(report["legacy"], "0");
+    EXPECT_EQ(report["security_level"], "-1");
+    EXPECT_EQ(report["ciphersuites"], "0");
+    EXPECT_EQ(report["ciphers_null"], "1");
+
+    // The loader's text is that of the last name tried.
+    const std::string& read = report["ssl_read_1"];
+    EXPECT_EQ(read.rfind("Method SSL_read not found ", 0), 0u) << read;
+    EXPECT_NE(read.find("libssl.so.3: "), std::string::npos) << read;
+    EXPECT_EQ(report["ssl_read_2"], read);
+    EXPECT_EQ(report["cipher_context"].rfind("Method EVP_CIPHER_CTX_init not found ", 0), 0u);
+    EXPECT_EQ(report["key_reference"].rfind("Method CRYPTO_add_lock not found ", 0), 0u);
+
+    // Plain connections stay possible; only TLS fails.
+    EXPECT_EQ(report["client_context_empty"], "1");
+    EXPECT_EQ(report["connection"].rfind("Method SSL_new not found ", 0), 0u)
+        << report["connection"];
+}
