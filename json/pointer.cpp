@@ -1,0 +1,48 @@
+#include "json/pointer.h"
+
+#include "json/detail/child.h"
+#include "json/function.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Kestrava {
+namespace JSON {
+
+Pointer::Pointer(const char* text, size_t size)
+{
+    const char* end = text + size;
+    _parts.reserve(static_cast<size_t>(std::count(text, end, '/')));
+    while (text != end)
+    {
+        // A token runs from its "/" up to the next one.
+        const char* next = static_cast<const char*>(std::memchr(text + 1, '/', end - text - 1));
+        if (next == nullptr) next = end;
+        _parts.emplace_back(text, next - text);
+        text = next;
+    }
+}
+
+Value Pointer::apply(const Value& document) const
+{
+    fjson_object* current = document.object();
+    for (auto part = _parts.begin(); part != _parts.end() && current != nullptr; ++part)
+        current = detail::childOf(current, *part);
+    return Value(function::get(current));
+}
+
+bool Pointer::match(const Value& document) const
+{
+    fjson_object* current = document.object();
+    for (const Part& part : _parts)
+    {
+        fjson_object* next = detail::childOf(current, part);
+        // A null step is a place only when a member holds JSON null.
+        if (next == nullptr && !part.match(Value(function::get(current)))) return false;
+        current = next;
+    }
+    return true;
+}
+
+} // namespace JSON
+} // namespace Kestrava

@@ -1,0 +1,3 @@
+#include "json/version.h"
+
+const int libkestrava_json_header_22_25 = 1;
