@@ -21,7 +21,7 @@ File::File(Log& log, const char* path, const char* user)
     add();
     try
     {
-        loop([this](Event::Loop* loop) { _watcher.start(loop->inotify()); });
+        loop([this](Event::Loop* loop) { watch(loop); });
     }
     catch (...)
     {
@@ -55,15 +55,22 @@ void File::swap(const std::string& path)
     {
         AppendFile replacement(path, _user);
         if (!replacement.valid()) return;
+        _file.swap(replacement);
 
         // The watch follows the file that is now under the path.
-        loop([this](Event::Loop* loop) { _watcher.start(loop->inotify()); });
-        _file.swap(replacement);
+        loop([this](Event::Loop* loop) { watch(loop); });
     }
     catch (...)
     {
         reportFailure(std::current_exception());
     }
+}
+
+void File::watch(Event::Loop* loop)
+{
+    // Unwatched, the file would silently stop following rotation.
+    if (!_watcher.start(loop->inotify()))
+        throw std::runtime_error("Cannot watch log file: " + _watcher.path());
 }
 
 } // namespace Logging

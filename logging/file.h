@@ -9,6 +9,10 @@
 #include <string>
 
 namespace Kestrava {
+namespace Event {
+class Loop;
+}
+
 namespace Logging {
 
 /**
@@ -27,8 +31,9 @@ public:
      * Opens the file, creating it when missing (see AppendFile; the user
      * may be null), and starts watching it. Throws std::runtime_error
      * "Cannot access file/directory for reading: " and the path, "Path does
-     * not point to a valid file!" or "failed to open logfile", and whatever
-     * keeps the watch from being set up.
+     * not point to a valid file!" or "failed to open logfile", and, when the
+     * watch cannot be set up, "Could not create inotify file descriptor!" or
+     * "Cannot watch log file: " and the path.
      */
     File(Log& log, const char* path, const char* user = nullptr);
 
@@ -42,6 +47,10 @@ private:
 
     /// Reopens the file under the path; on the writer thread only.
     void swap(const std::string& path);
+
+    /// (Re)starts the watcher on the log's loop; throws when the kernel
+    /// refuses the watch.
+    void watch(Event::Loop* loop);
 
     std::string _user;
     AppendFile _file;

@@ -116,8 +116,8 @@ void Log::execute(const std::function<void()>& work, bool wait)
 void Log::process()
 {
     // A listener that flushes from inside its own write would otherwise
-    // write later lines before the rest of the current batch; the outer
-    // call takes them when the batch is done.
+    // write later lines before the rest of the current batch; they wait for
+    // the next processing instead.
     if (_processing) return;
     _processing = true;
     struct Reset
@@ -126,26 +126,22 @@ void Log::process()
         ~Reset() { _flag = false; }
     } reset{_processing};
 
+    // One batch only: lines queued meanwhile have sent their own wake-up,
+    // and busy producers must not keep waiting instructions out for good.
     std::vector<Message> taken;
-    while (true)
     {
-        taken.clear();
+        std::lock_guard<std::mutex> lock(_mutex);
+        taken.swap(_queue);
+    }
+    for (const auto& message : taken)
+    {
+        try
         {
-            std::lock_guard<std::mutex> lock(_mutex);
-            taken.swap(_queue);
+            _preprocessor->preprocess(this, message._priority, message._text);
         }
-        if (taken.empty()) break;
-
-        for (const auto& message : taken)
+        catch (...)
         {
-            try
-            {
-                _preprocessor->preprocess(this, message._priority, message._text);
-            }
-            catch (...)
-            {
-                reportFailure(std::current_exception());
-            }
+            reportFailure(std::current_exception());
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -38,15 +39,45 @@ public:
     /// Reads a key and its value from a line; false when the line has none.
     bool match(const std::string& line, std::string& key, std::string& value) const
     {
+        size_t separator = line.find_first_of(":=");
+        if (separator == std::string::npos) return false;
+
+        // Searching the whole line tries every start before the leftmost
+        // match, each scanning up to the separator: hours for a long line
+        // of garbage. Where that match must start is known in one pass.
+        size_t start = matchStart(line, separator);
         regmatch_t groups[3];
-        if (regexec(&_expression, line.c_str(), 3, groups, 0) != 0) return false;
-        key.assign(line, groups[1].rm_so, groups[1].rm_eo - groups[1].rm_so);
-        value.assign(line, groups[2].rm_so, groups[2].rm_eo - groups[2].rm_so);
+        if (regexec(&_expression, line.c_str() + start, 3, groups, 0) != 0) return false;
+        key.assign(line, start + groups[1].rm_so, groups[1].rm_eo - groups[1].rm_so);
+        value.assign(line, start + groups[2].rm_so, groups[2].rm_eo - groups[2].rm_so);
         value.erase(value.find_last_not_of(" \n\r\t") + 1);
         return true;
     }
 
 private:
+    static bool blank(char character)
+    {
+        return std::isspace(static_cast<unsigned char>(character)) != 0;
+    }
+
+    /**
+     * The leftmost match uses the first separator, and what precedes it must
+     * be blanks, a key without spaces, blanks. So it starts at the run of
+     * blanks holding the last space before the blanks ahead of the
+     * separator, or at the beginning of a line without such a space.
+     */
+    static size_t matchStart(const std::string& line, size_t separator)
+    {
+        size_t trailing = separator;
+        while (trailing > 0 && blank(line[trailing - 1])) --trailing;
+        if (trailing == 0) return 0;
+
+        size_t start = line.find_last_of(' ', trailing - 1);
+        if (start == std::string::npos) return 0;
+        while (start > 0 && blank(line[start - 1])) --start;
+        return start;
+    }
+
     regex_t _expression;
 };
 

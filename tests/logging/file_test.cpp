@@ -4,12 +4,16 @@
 #include "logging/proxy.h"
 
 #include "tests/logging/scratchdirectory.h"
+#include "tests/logging/umask.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,24 +30,6 @@ using Kestrava::Logging::Proxy;
 using Kestrava::Logging::warning;
 
 namespace {
-
-/// Sets the umask for the life of the object, so that modes are predictable.
-class Umask
-{
-public:
-    explicit Umask(mode_t mask) : _old(umask(mask)) {}
-    ~Umask() { umask(_old); }
-
-private:
-    mode_t _old;
-};
-
-struct stat statusOf(const std::string& path)
-{
-    struct stat status = {};
-    stat(path.c_str(), &status);
-    return status;
-}
 
 /// The user that created log files are given to in these tests.
 const passwd* nobody() { return getpwnam("nobody"); }
@@ -81,6 +67,44 @@ std::string messageOf(const std::function<void()>& action)
         return error.what();
     }
     return "";
+}
+
+bool writeTo(const char* path, const std::string& text)
+{
+    std::ofstream file(path);
+    file << text;
+    file.flush();
+    return file.good();
+}
+
+/// Runs work in a child process once setup, run there, succeeded; the
+/// work's result, or -1 when the setup failed.
+int inChild(const std::function<bool()>& setup, const std::function<int()>& work)
+{
+    pid_t child = fork();
+    if (child == 0) _exit(setup() ? work() : 255);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
+}
+
+/// Moves the process into a user namespace of its own that allows no
+/// inotify watch. Only root itself is mapped, which is all these files need.
+bool withoutInotifyWatches()
+{
+    return unshare(CLONE_NEWUSER) == 0 && writeTo("/proc/self/setgroups", "deny") &&
+           writeTo("/proc/self/uid_map", "0 0 1") && writeTo("/proc/self/gid_map", "0 0 1") &&
+           writeTo("/proc/sys/user/max_inotify_watches", "0");
+}
+
+/// Makes a directory read-only in a mount namespace of the process's own.
+bool readOnly(const std::string& directory)
+{
+    const char* path = directory.c_str();
+    return unshare(CLONE_NEWNS) == 0 &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(path, path, nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, path, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 } // namespace
@@ -264,4 +288,36 @@ TEST(FileTest, RefusesPathsThatAreNoFiles)
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
     EXPECT_EQ("Path does not point to a valid file!",
               messageOf([&] { File file(log, fifo.c_str()); }));
+}
+
+TEST(FileTest, RefusedWatchIsAnErrorAndRegistersNothing)
+{
+    ScratchDirectory directory;
+    std::string path = directory / "unwatched.log";
+
+    int result = inChild(withoutInotifyWatches, [&] {
+        Log log(info, nullptr);
+        std::string message = messageOf([&] { File file(log, path.c_str()); });
+        Proxy(log, info) << "after the failure";
+        log.flush();
+        if (message != "Cannot watch log file: " + path) return 1;
+        return contentOf(path).empty() ? 0 : 2;
+    });
+    EXPECT_EQ(0, result);
+}
+
+TEST(FileTest, FileThatCannotBeWrittenIsAnError)
+{
+    ScratchDirectory directory;
+    std::string path = directory / "readonly.log";
+    std::ofstream(path) << "kept\n";
+
+    int result = inChild([&] { return readOnly(directory.path()); },
+                         [&] {
+                             Log log(info, nullptr);
+                             std::string message = messageOf([&] { File file(log, path.c_str()); });
+                             return message == "failed to open logfile" ? 0 : 1;
+                         });
+    EXPECT_EQ(0, result);
+    EXPECT_EQ("kept\n", contentOf(path));
 }

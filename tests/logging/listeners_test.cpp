@@ -5,6 +5,7 @@
 #include "logging/proxy.h"
 
 #include "tests/logging/scratchdirectory.h"
+#include "tests/logging/umask.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +27,6 @@ using Kestrava::Logging::Log;
 using Kestrava::Logging::Proxy;
 
 namespace {
-
-struct stat statusOf(const std::string& path)
-{
-    struct stat status = {};
-    stat(path.c_str(), &status);
-    return status;
-}
 
 /// Standard output on a terminal of its own for the life of the object.
 class TerminalOutput
@@ -125,7 +119,7 @@ TEST(ListenersTest, CreatesMissingFilesForTheUserAndLeavesExistingOnes)
 {
     const passwd* nobody = getpwnam("nobody");
     ASSERT_NE(nullptr, nobody);
-    mode_t old = umask(022);
+    Umask mask(022);
 
     ScratchDirectory directory;
     std::string existing = directory / "existing.log";
@@ -138,7 +132,6 @@ TEST(ListenersTest, CreatesMissingFilesForTheUserAndLeavesExistingOnes)
     {
         Listeners listeners(log, options, "nobody");
     }
-    umask(old);
 
     auto created = statusOf(directory / "new.log");
     EXPECT_EQ(0640u, created.st_mode & 07777);

@@ -174,6 +174,18 @@ TEST(LogTest, FlushReturnsAfterEveryEarlierLine)
     }
 }
 
+TEST(LogTest, LinesQueuedWhileWritingDoNotKeepFlushWaiting)
+{
+    // Producers that never pause, here a listener that queues a line for
+    // every line it gets, must not hold the instructions up for good.
+    Log log(info, nullptr);
+    Collector collector(log);
+    collector.onWrite([&](const std::string&) { Proxy(log, info) << "more"; });
+    Proxy(log, info) << "start";
+    log.flush();
+    EXPECT_EQ("start", collector.texts().front());
+}
+
 TEST(LogTest, WorkFromInsideAListenerRunsAtOnceWithoutDisturbingTheOrder)
 {
     Log log(info, nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -42,4 +44,12 @@ inline std::string contentOf(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+/// What stat() tells of a path; all zero when it fails.
+inline struct stat statusOf(const std::string& path)
+{
+    struct stat status = {};
+    stat(path.c_str(), &status);
+    return status;
 }

@@ -78,32 +78,29 @@ public:
         std::string layers = "lowerdir=/dev,upperdir=" + upper + ",workdir=" + work;
         if (mount("overlay", "/dev", "overlay", 0, layers.c_str()) != 0) fail("mount overlay");
         unlink("/dev/log");
-
-        _socket = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address = {};
-        address.sun_family = AF_UNIX;
-        strcpy(address.sun_path, "/dev/log");
-        if (bind(_socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
-            fail("bind /dev/log");
-
-        timeval timeout{10, 0};
-        setsockopt(_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+        _socket = bound();
     }
 
     ~DevLog()
     {
         close(_socket);
+        if (_replacement >= 0) close(_replacement);
         umount2("/dev", MNT_DETACH);
         umount2(_scratch.path().c_str(), MNT_DETACH);
     }
 
     /// The next datagram, empty after ten seconds without one.
-    std::string receive()
+    std::string receive() { return receiveFrom(_socket); }
+
+    /// Puts a new socket at /dev/log; the old one stays open.
+    void replace()
     {
-        char buffer[4096];
-        ssize_t size = recv(_socket, buffer, sizeof(buffer), 0);
-        return size > 0 ? std::string(buffer, size) : std::string();
+        unlink("/dev/log");
+        _replacement = bound();
     }
+
+    /// Whether a datagram waits at the new socket.
+    bool replacementReceived() { return !receiveFrom(_replacement, MSG_DONTWAIT).empty(); }
 
 private:
     static void fail(const char* what)
@@ -112,8 +109,31 @@ private:
         std::exit(3);
     }
 
+    /// A datagram socket bound at /dev/log.
+    static int bound()
+    {
+        int result = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        strcpy(address.sun_path, "/dev/log");
+        if (bind(result, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
+            fail("bind /dev/log");
+
+        timeval timeout{10, 0};
+        setsockopt(result, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+        return result;
+    }
+
+    static std::string receiveFrom(int socket, int flags = 0)
+    {
+        char buffer[4096];
+        ssize_t size = recv(socket, buffer, sizeof(buffer), flags);
+        return size > 0 ? std::string(buffer, size) : std::string();
+    }
+
     ScratchDirectory _scratch;
     int _socket = -1;
+    int _replacement = -1;
 };
 
 /// Whether a datagram starts with the priority and ends with "[PID]: text".
@@ -173,4 +193,25 @@ TEST(SyslogTest, UsesTheGivenIdentAndFacility)
     std::string datagram = devlog.receive();
     EXPECT_TRUE(carries(datagram, "<154>", "from local3"));
     EXPECT_NE(std::string::npos, datagram.find(" kestrava-test[")) << datagram;
+}
+
+TEST(SyslogTest, ConnectsWhenMadeNotAtTheFirstLine)
+{
+    if (!insideNamespace())
+    {
+        ASSERT_EQ(0, runInNamespace());
+        return;
+    }
+
+    // Connected at once, the listener keeps sending to the socket that was
+    // at /dev/log when it was made; a late connection would find the new one.
+    DevLog devlog;
+    Log log(info, nullptr);
+    {
+        Syslog syslog(log);
+        devlog.replace();
+        Proxy(log, info) << "first line";
+    }
+    EXPECT_TRUE(carries(devlog.receive(), "<14>", "first line"));
+    EXPECT_FALSE(devlog.replacementReceived());
 }

@@ -64,6 +64,34 @@ TEST(ConfigFileTest, LongLinesDoNotEndTheReading)
     EXPECT_EQ("3", config.get("end"));
 }
 
+TEST(ConfigFileTest, KeysBetweenOtherBlanksAreTheExpressionsOwn)
+{
+    // Blanks other than the space may belong to the key, as the expression
+    // has it; text before the last space ahead of the key is dropped.
+    ScratchFile file("a\r = b\nx y\r\v z = v\none two\r: three\n\r\r key\r\r = w\n"
+                     "a\rb c\rd:e\nword  \f :x\n");
+    ConfigFile config(file.path());
+    EXPECT_EQ("b", config.get("a\r"));
+    EXPECT_EQ("v", config.get("z"));
+    EXPECT_EQ("three", config.get("two\r"));
+    EXPECT_EQ("w", config.get("key\r\r"));
+    EXPECT_EQ("e", config.get("c\rd"));
+    EXPECT_EQ("x", config.get("word"));
+    EXPECT_EQ(6u, config.values().size());
+}
+
+TEST(ConfigFileTest, LongGarbageBeforeAKeyIsReadInOnePass)
+{
+    // Tried from every start, such a line would keep the reader busy for
+    // hours; the test would then run into its time-out.
+    std::string garbage(2000000, 'g');
+    ScratchFile file(garbage + " key = value\n" + garbage + "\nnext = 1\n");
+    ConfigFile config(file.path());
+    EXPECT_EQ("value", config.get("key"));
+    EXPECT_EQ("1", config.get("next"));
+    EXPECT_EQ(2u, config.values().size());
+}
+
 TEST(ConfigFileTest, SkipsLinesWithNulBytesAndKeepsTheRest)
 {
     ScratchFile file(std::string("good = 1\nbad = va\0lue\nkey\0 = x\nlater = 2\n", 41));
