@@ -18,6 +18,7 @@ std::string Base64::encode(const char* data, size_t size, bool newlines)
     // base64 BIO that writes into it.
     Bio base64(OpenSSL::BIO_f_base64());
     Bio memory(OpenSSL::BIO_s_mem());
+    if (base64.bio() == nullptr || memory.bio() == nullptr) return "";
     if (!newlines) OpenSSL::BIO_set_flags(base64.bio(), BIO_FLAGS_BASE64_NO_NL);
     OpenSSL::BIO_push(base64.bio(), memory.bio());
 

@@ -20,6 +20,14 @@ namespace
 constexpr uint8_t daneTrustAnchor = 2;
 constexpr uint8_t daneEndEntity = 3;
 
+SSL* newConnection(SSL_CTX* context)
+{
+    // The reasons thrown must be this connection's, not ones left on the
+    // queue by earlier calls.
+    OpenSSL::ERR_clear_error();
+    return OpenSSL::SSL_new(context);
+}
+
 } // namespace
 
 // Every public constructor delegates here, so that a failure after SSL_new
@@ -27,7 +35,7 @@ constexpr uint8_t daneEndEntity = 3;
 Connection::Connection(SSL* ssl) : _ssl(ssl) {}
 
 Connection::Connection(const SslContext& context, int fd, const char* name)
-    : Connection(OpenSSL::SSL_new(context.context()))
+    : Connection(newConnection(context.context()))
 {
     if (_ssl == nullptr) throw Exception(OpenSSL::ERR_get_error());
     if (context.client())

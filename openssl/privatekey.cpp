@@ -25,6 +25,8 @@ int noPassphrase(char*, int, int, void*)
 EVP_PKEY* readKey(const char* pem)
 {
     if (pem == nullptr) throw std::invalid_argument("nullptr is not allowed");
+    // The reason thrown must be this key's, not one left by earlier calls.
+    OpenSSL::ERR_clear_error();
     Bio bio(OpenSSL::BIO_new_mem_buf(const_cast<char*>(pem), static_cast<int>(std::strlen(pem))));
     EVP_PKEY* key = OpenSSL::PEM_read_bio_PrivateKey(bio.bio(), nullptr, noPassphrase, nullptr);
     if (key == nullptr) throw Exception(OpenSSL::ERR_get_error());

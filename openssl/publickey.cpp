@@ -45,10 +45,13 @@ EVP_PKEY* readPem(const char* text, size_t length)
 EVP_PKEY* readKey(const char* text)
 {
     if (text == nullptr) throw std::invalid_argument("nullptr is not allowed");
+    // The reason thrown must be this key's, not one left by earlier calls.
+    OpenSSL::ERR_clear_error();
     if (EVP_PKEY* key = readPem(text, std::strlen(text))) return key;
 
-    // The failed PEM attempt queued its error; the bare form gets its own.
-    OpenSSL::ERR_get_error();
+    // The failed PEM attempt queued its errors (OpenSSL 3 queues several);
+    // the reason thrown is that of the bare form.
+    OpenSSL::ERR_clear_error();
     std::string document = pemDocument(text);
     if (EVP_PKEY* key = readPem(document.data(), document.size())) return key;
     throw Exception(OpenSSL::ERR_get_error());

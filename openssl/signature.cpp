@@ -29,6 +29,9 @@ const EVP_MD* digestNamed(const char* name)
 
 std::string sign(EVP_PKEY* key, const EVP_MD* digest, const char* data, size_t size)
 {
+    // The reason thrown must be this signature's, not one left by earlier
+    // calls.
+    OpenSSL::ERR_clear_error();
     DigestContext context(OpenSSL::EVP_MD_CTX_new());
     if (context == nullptr) throw Exception(OpenSSL::ERR_get_error());
 

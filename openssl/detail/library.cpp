@@ -74,6 +74,9 @@ bool Library::exports(const char* name) const
 
 void Library::initialiseLegacy()
 {
+    // Called without testing: a 1.0 library that lacks one of these is not
+    // usable, and the std::bad_function_call of the missing one fails the
+    // construction, which the next use of the binding tries again.
     Dynamic::OptionalFunction<void()> addAllDigests(*this, "OpenSSL_add_all_digests");
     Dynamic::OptionalFunction<int()> libraryInit(*this, "SSL_library_init");
     Dynamic::OptionalFunction<void()> loadErrorStrings(*this, "SSL_load_error_strings");
@@ -83,16 +86,18 @@ void Library::initialiseLegacy()
         *this, "CRYPTO_set_locking_callback");
     Dynamic::OptionalFunction<int()> numberOfLocks(*this, "CRYPTO_num_locks");
 
-    if (addAllDigests) addAllDigests();
-    if (libraryInit) libraryInit();
-    if (loadErrorStrings) loadErrorStrings();
+    addAllDigests();
+    libraryInit();
+    loadErrorStrings();
 
     // Someone else in the process already serialises OpenSSL: two callbacks
     // cannot both be installed, so theirs stays.
-    if (getLockingCallback && getLockingCallback() != nullptr) return;
+    if (getLockingCallback() != nullptr) return;
 
+    // Counted before the callback goes in, so that a failure cannot leave
+    // do_lock installed without its mutexes.
+    int count = numberOfLocks();
     setLockingCallback(do_lock);
-    int count = numberOfLocks ? numberOfLocks() : 0;
     _locks = std::vector<std::mutex>(count > 0 ? static_cast<size_t>(count) : 0);
 }
 

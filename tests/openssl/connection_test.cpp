@@ -1,6 +1,7 @@
 #include "openssl/connection.h"
 
 #include "openssl/functions.h"
+#include "openssl/ownedbio.h"
 #include "openssl/sslcontext.h"
 #include "openssl/tlsarecord.h"
 
@@ -129,8 +130,12 @@ TEST_F(DaneTest, UnusableRecordIsSkipped)
 TEST_F(DaneTest, ContextWithoutDaneFailsWithOpenSSLsReason)
 {
     // The reason comes from the error queue; SSL_get_error() would only have
-    // said that OpenSSL failed.
+    // said that OpenSSL failed. An error left there by an earlier call is
+    // not the reason.
     SslContext plain(SslContext::Mode::client);
+    char junk[] = "not a certificate";
+    OpenSSL::Bio bio(OpenSSL::BIO_new_mem_buf(junk, sizeof junk - 1));
+    ASSERT_EQ(OpenSSL::PEM_read_bio_X509(bio.bio(), nullptr, nullptr, nullptr), nullptr);
     try
     {
         Connection connection(plain, _socket.fd(), {endEntity()}, "leaf.test", "leaf.test");

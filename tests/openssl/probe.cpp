@@ -1,9 +1,10 @@
-// A test program that hides files from itself in a private mount namespace
-// and then reports, one "key=value" line each, what the OpenSSL binding
-// finds. Started by the loading tests, which need a process whose binding
-// was not used before the files were hidden.
+// A test program that reports, one "key=value" line each, what the OpenSSL
+// binding finds. Started by the loading tests, which need a process whose
+// binding was not used before: one that hides files from itself in a
+// private mount namespace first, or one started with a stand-in OpenSSL 1.0
+// library on its library path.
 //
-// Usage: openssl_probe EMPTY-FILE [PATH-TO-HIDE...]
+// Usage: openssl_probe [EMPTY-FILE PATH-TO-HIDE...]
 // Exit status 77 when the process may not make a mount namespace.
 
 #include "openssl/availability.h"
@@ -12,6 +13,7 @@
 #include "openssl/functions.h"
 #include "openssl/sslcontext.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -19,10 +21,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -86,20 +91,124 @@ void reportWithLibrary()
     std::cout << "sha256=" << hex << "\n";
 }
 
+/// The calls that the stand-in 1.0 library recorded since the last time.
+std::string takeCalls()
+{
+    auto calls = reinterpret_cast<const char* (*)()>(dlsym(OpenSSL::handle(), "legacy_test_calls"));
+    return calls();
+}
+
+void reportCalls(const char* key)
+{
+    std::cout << key << "=" << takeCalls() << "\n";
+}
+
+/// The leading members of the 1.0 structures that the binding reads in
+/// place, written out apart from the binding's own copy so that a mistake
+/// there shows.
+struct LegacyCertificate
+{
+    void* _info;
+    void* _signatureAlgorithm;
+    void* _signature;
+    int _valid;
+    int _references;
+};
+
+struct LegacyKey
+{
+    int _type;
+    int _saveType;
+    int _references;
+};
+
+struct LegacyContext
+{
+    const void* _method;
+    void* _ciphers;
+};
+
+void reportLegacy()
+{
+    reportCalls("init");
+
+    OpenSSL::TLS_client_method();
+    OpenSSL::TLS_server_method();
+    OpenSSL::stack_num(nullptr);
+    OpenSSL::EVP_MD_CTX_free(OpenSSL::EVP_MD_CTX_new());
+    OpenSSL::EVP_CIPHER_CTX_free(OpenSSL::EVP_CIPHER_CTX_new());
+    OpenSSL::CRYPTO_free(std::malloc(1));
+    std::cout << "options=" << OpenSSL::SSL_CTX_set_options(nullptr, 0x2000000) << "\n";
+    reportCalls("calls");
+
+    std::cout << "security_level=" << OpenSSL::SSL_CTX_set_security_level(nullptr, 1) << "\n";
+    std::cout << "ciphersuites="
+              << OpenSSL::SSL_CTX_set_ciphersuites(nullptr, "TLS_AES_128_GCM_SHA256") << "\n";
+    int ciphers = 0;
+    LegacyContext context{nullptr, &ciphers};
+    std::cout << "ciphers_member="
+              << (OpenSSL::SSL_CTX_get_ciphers(reinterpret_cast<SSL_CTX*>(&context)) ==
+                  reinterpret_cast<void*>(&ciphers))
+              << "\n";
+    std::cout << "ciphers_null=" << (OpenSSL::SSL_CTX_get_ciphers(nullptr) == nullptr) << "\n";
+
+    long version = 2;
+    int notBefore = 0;
+    int notAfter = 0;
+    void* validity[] = {&notBefore, &notAfter};
+    void* info[] = {&version, nullptr, nullptr, nullptr, validity};
+    LegacyCertificate certificate{info, nullptr, nullptr, 0, 1};
+    auto x509 = reinterpret_cast<X509*>(&certificate);
+    std::cout << "version=" << OpenSSL::X509_version(x509) << "\n";
+    std::cout << "validity="
+              << (OpenSSL::X509_get_notBefore_(x509) == reinterpret_cast<void*>(&notBefore))
+              << (OpenSSL::X509_get_notAfter_(x509) == reinterpret_cast<void*>(&notAfter)) << "\n";
+    std::cout << "certificate_up_ref=" << OpenSSL::X509_up_ref(x509) << "\n";
+    std::cout << "certificate_references=" << certificate._references << "\n";
+
+    LegacyKey key{6, 6, 1};
+    std::cout << "key_up_ref=" << OpenSSL::EVP_PKEY_up_ref(reinterpret_cast<EVP_PKEY*>(&key))
+              << "\n";
+    std::cout << "key_references=" << key._references << "\n";
+    LegacyKey released{6, 6, 0};
+    std::cout << "released_key_up_ref="
+              << OpenSSL::EVP_PKEY_up_ref(reinterpret_cast<EVP_PKEY*>(&released)) << "\n";
+    reportCalls("references");
+
+    // Only the locking callback serialises these counts.
+    constexpr int threads = 4;
+    constexpr int rounds = 20000;
+    std::vector<std::thread> workers;
+    for (int index = 0; index < threads; ++index)
+        workers.emplace_back(
+            [&]
+            {
+                for (int round = 0; round < rounds; ++round)
+                    OpenSSL::EVP_PKEY_up_ref(reinterpret_cast<EVP_PKEY*>(&key));
+            });
+    for (std::thread& worker : workers)
+        worker.join();
+    std::cout << "counted=" << (key._references == 2 + threads * rounds) << "\n";
+    // The report of the clean-up at exit starts afresh.
+    takeCalls();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) return 2;
-    if (unshare(CLONE_NEWNS) != 0) return errno == EPERM ? 77 : 3;
-    // Nothing mounted here may reach the namespace of the parent.
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 3;
-    for (int index = 2; index < argc; ++index)
+    if (argc > 2)
     {
-        if (!hide(argv[1], argv[index]))
+        if (unshare(CLONE_NEWNS) != 0) return errno == EPERM ? 77 : 3;
+        // Nothing mounted here may reach the namespace of the parent.
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 3;
+        for (int index = 2; index < argc; ++index)
         {
-            std::perror(argv[index]);
-            return 4;
+            if (!hide(argv[1], argv[index]))
+            {
+                std::perror(argv[index]);
+                return 4;
+            }
         }
     }
 
@@ -110,9 +219,13 @@ int main(int argc, char** argv)
     const char* name =
         OpenSSL::library().shared() != nullptr ? OpenSSL::library().shared()->name() : nullptr;
     std::cout << "name=" << (name != nullptr ? name : "(process)") << "\n";
-    if (OpenSSL::valid())
+    if (OpenSSL::library().legacy())
+        reportLegacy();
+    else if (OpenSSL::valid())
         reportWithLibrary();
     else
         reportWithoutLibrary();
+    // A stand-in 1.0 library reports its clean-up at exit itself.
+    std::cout.flush();
     return 0;
 }

@@ -59,12 +59,6 @@ Process::~Process()
     waitpid(_pid, nullptr, 0);
 }
 
-void Process::write(const std::string& text)
-{
-    if (::write(_input, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-        throw std::runtime_error("cannot write to the child");
-}
-
 void Process::closeInput()
 {
     if (_input >= 0) close(_input);

@@ -20,8 +20,9 @@ namespace Test
 class Process
 {
 public:
-    /// With `pipeInput` the child reads what write() sends until
-    /// closeInput(); otherwise it reads /dev/null.
+    /// With `pipeInput` the child's input stays open, without data, until
+    /// the object goes (openssl s_server and s_client end their connection
+    /// at the end of their input); otherwise it reads /dev/null.
     Process(const std::vector<std::string>& arguments, const std::string& outputPath,
             bool pipeInput = false);
 
@@ -30,14 +31,13 @@ public:
 
     ~Process();
 
-    void write(const std::string& text);
-    void closeInput();
-
     /// The exit status, or 128 plus the signal that ended the child. Throws
     /// when the child has not ended within `limit`.
     int wait(std::chrono::milliseconds limit = std::chrono::seconds(30));
 
 private:
+    void closeInput();
+
     pid_t _pid = -1;
     int _input = -1;
 };
