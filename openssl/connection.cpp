@@ -52,7 +52,7 @@ Connection::Connection(const SslContext& context, int fd, const char* name)
     if (OpenSSL::SSL_set_fd(_ssl, fd) == 0) throw Exception(OpenSSL::ERR_get_error());
 }
 
-Connection::Connection(const SslContext& context, int fd, const TlsaRecords& records,
+Connection::Connection(const SslContext& context, int fd, const Dns::TlsaRecords& records,
                        const char* hostname, const char* basedomain)
     : Connection(context, fd, nullptr)
 {
@@ -67,7 +67,7 @@ Connection::Connection(const SslContext& context, int fd, const TlsaRecords& rec
                                  (hostname != nullptr ? hostname : ""));
     OpenSSL::SSL_set_hostflags(_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
 
-    for (const TlsaRecord& record : records)
+    for (const Dns::TlsaRecord& record : records)
     {
         if (record.usage() != daneTrustAnchor && record.usage() != daneEndEntity) continue;
         int added = OpenSSL::SSL_dane_tlsa_add(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "openssl/tlsarecord.h"
+#include "dns/tlsarecord.h"
 
 #include <openssl/ssl.h>
 
@@ -36,7 +36,7 @@ public:
      * The context must be a Mode::clientDane one. Throws std::runtime_error
      * with OpenSSL's reason, or "unable to add host " and the name.
      */
-    Connection(const SslContext& context, int fd, const TlsaRecords& records, const char* hostname,
+    Connection(const SslContext& context, int fd, const Dns::TlsaRecords& records, const char* hostname,
                const char* basedomain);
 
     Connection(const Connection&) = delete;

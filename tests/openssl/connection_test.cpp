@@ -3,7 +3,7 @@
 #include "openssl/functions.h"
 #include "openssl/ownedbio.h"
 #include "openssl/sslcontext.h"
-#include "openssl/tlsarecord.h"
+#include "dns/tlsarecord.h"
 
 #include "tests/openssl/support/certificatename.h"
 #include "tests/openssl/support/pki.h"
@@ -19,8 +19,8 @@
 namespace OpenSSL = Kestrava::OpenSSL;
 using OpenSSL::Connection;
 using OpenSSL::SslContext;
-using OpenSSL::TlsaRecord;
-using OpenSSL::TlsaRecords;
+using Kestrava::Dns::TlsaRecord;
+using Kestrava::Dns::TlsaRecords;
 using OpenSSL::Test::Pki;
 using OpenSSL::Test::Socket;
 using OpenSSL::Test::SServer;

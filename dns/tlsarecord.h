@@ -7,7 +7,7 @@
 
 namespace Kestrava
 {
-namespace OpenSSL
+namespace Dns
 {
 
 /**
@@ -35,8 +35,9 @@ private:
     std::string _data;
 };
 
-/// The TLSA records of a peer in the order the caller found them.
+/// The TLSA records of a peer in the order they were found; handed to a
+/// DANE-checked TLS connection.
 using TlsaRecords = std::vector<TlsaRecord>;
 
-} // namespace OpenSSL
+} // namespace Dns
 } // namespace Kestrava
