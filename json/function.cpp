@@ -215,8 +215,10 @@ int array_length(fjson_object* array)
 
 int array_put_idx(fjson_object* array, int index, fjson_object* value)
 {
-    // libfastjson writes in front of its storage for a negative index.
-    if (index >= 0 && isArray(array) && fjson_object_array_put_idx(array, index, value) == 0)
+    // libfastjson writes in front of its storage for a negative index, and
+    // past it for INT_MAX, where the length it grows to overflows.
+    if (index >= 0 && index < INT_MAX && isArray(array) &&
+        fjson_object_array_put_idx(array, index, value) == 0)
         return 0;
     fjson_object_put(value);
     return -1;

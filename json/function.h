@@ -16,7 +16,8 @@ namespace JSON {
  * "fjson_object_") prefix. The wrappers forward and return the result, with
  * these guards where libfastjson would crash or misbehave:
  * - container operations on a target of the wrong type, and array operations
- *   with a negative index, are refused;
+ *   with a negative index, are refused; so is storing at index INT_MAX,
+ *   which no array can have;
  * - a wrapper that is given a reference to store takes it over in every
  *   case, dropping it when the store is refused, so callers never leak;
  * - lengths above INT_MAX, which libfastjson's int parameters cannot carry,

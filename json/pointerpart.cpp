@@ -73,23 +73,5 @@ bool Pointer::Part::match(const Value& value) const
     }
 }
 
-fjson_object* detail::childOf(fjson_object* container, const Pointer::Part& part)
-{
-    switch (function::get_type(container))
-    {
-    case fjson_type_object:
-    {
-        fjson_object* member = nullptr;
-        if (!namesMember(part.token())) return nullptr;
-        function::object_get_ex(container, part.token().c_str(), &member);
-        return member;
-    }
-    case fjson_type_array:
-        return part.isEnd() ? nullptr : function::array_get_idx(container, part.index());
-    default:
-        return nullptr;
-    }
-}
-
 } // namespace JSON
 } // namespace Kestrava

@@ -94,6 +94,18 @@ TEST(EditTest, RemoveNeverTakesAHugeIndexForElementZero)
     EXPECT_EQ(compact(value), R"(["first","second"])");
 }
 
+TEST(EditTest, StoringAtTheLargestIndexChangesNothing)
+{
+    Value value = parse(R"({"arr":[1]})");
+    value.add(at("/arr/2147483647"), parse("2"));
+    value.replace(at("/arr/2147483647"), parse("2"));
+    value.set(at("/arr/2147483647"), parse("2"));
+    value.set(at("/arr/2147483647/x"), parse("2"));
+    value.copy(at("/arr/0"), at("/arr/2147483647"));
+    value.move(at("/arr/0"), at("/arr/2147483647"));
+    EXPECT_EQ(compact(value), R"({"arr":[1]})");
+}
+
 TEST(EditTest, ReplaceOverwritesAddsMembersAndPads)
 {
     Value value = parse(R"({"arr":["x","y"]})");

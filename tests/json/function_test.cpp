@@ -23,6 +23,15 @@ TEST(FunctionTest, ArrayOperationsRefuseNegativeIndexes)
     EXPECT_EQ(compact(array), "[1,2]");
 }
 
+TEST(FunctionTest, StoringAtIndexIntMaxIsRefused)
+{
+    // libfastjson would grow the array to INT_MAX + 1, which overflows.
+    const Value array = parse("[1]");
+    EXPECT_EQ(function::array_put_idx(array.object(), INT_MAX, function::new_int(3)), -1);
+    EXPECT_EQ(function::array_add_idx(array.object(), INT_MAX, function::new_int(3)), -1);
+    EXPECT_EQ(compact(array), "[1]");
+}
+
 TEST(FunctionTest, ContainerOperationsRefuseTheWrongType)
 {
     const Value object = parse(R"({"a":1})");
