@@ -1,0 +1,128 @@
+#include "amqp/address.h"
+
+#include <cstdlib>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+
+namespace AMQP
+{
+
+Address::Address(const char* data, size_t size)
+{
+    std::string_view rest(data, size);
+    if (rest.substr(0, 8) == "amqps://")
+    {
+        _secure = true;
+        _port = 5671;
+        rest.remove_prefix(8);
+    }
+    else if (rest.substr(0, 7) == "amqp://")
+        rest.remove_prefix(7);
+    else
+        throw std::runtime_error("AMQP address should start with \"amqp://\" or \"amqps://\"");
+
+    // User information ends at the first '@' of the authority: an '@' in
+    // the virtual host or the query belongs there.
+    size_t at = rest.find('@');
+    if (at != std::string_view::npos && at < rest.find_first_of("/?"))
+    {
+        std::string_view userInfo = rest.substr(0, at);
+        size_t colon = userInfo.find(':');
+        if (colon == std::string_view::npos)
+            _userInfo = Login(std::string(userInfo), "");
+        else
+            _userInfo = Login(std::string(userInfo.substr(0, colon)),
+                              std::string(userInfo.substr(colon + 1)));
+        _hasUserInfo = true;
+        rest.remove_prefix(at + 1);
+    }
+
+    size_t slash = rest.find('/');
+    size_t question = slash == std::string_view::npos ? rest.find('?') : rest.find('?', slash);
+
+    if (question != std::string_view::npos)
+    {
+        std::string_view query = rest.substr(question + 1);
+        while (!query.empty())
+        {
+            size_t ampersand = query.find('&');
+            std::string_view pair = query.substr(0, ampersand);
+            size_t equals = pair.find('=');
+            if (equals != std::string_view::npos)
+                _options[std::string(pair.substr(0, equals))] =
+                    std::string(pair.substr(equals + 1));
+            if (ampersand == std::string_view::npos) break;
+            query.remove_prefix(ampersand + 1);
+        }
+    }
+
+    if (slash != std::string_view::npos)
+    {
+        if (question != std::string_view::npos)
+            _vhost = std::string(rest.substr(slash + 1, question - slash - 1));
+        else if (slash + 1 < rest.size())
+            _vhost = std::string(rest.substr(slash + 1));
+    }
+
+    std::string_view authority = rest.substr(0, std::min(slash, question));
+    size_t colon = authority.find(':');
+    if (colon == std::string_view::npos)
+        _hostname = std::string(authority);
+    else
+    {
+        _hostname = std::string(authority.substr(0, colon));
+        std::string port(authority.substr(colon + 1));
+        _port = static_cast<uint16_t>(std::strtol(port.c_str(), nullptr, 10));
+    }
+}
+
+Login Address::login() const
+{
+    return _hasUserInfo ? _userInfo : Login("plumo", "plumo");
+}
+
+const char* Address::option(const char* name) const
+{
+    auto found = _options.find(name);
+    return found == _options.end() ? nullptr : found->second.c_str();
+}
+
+int Address::option(const char* name, int fallback) const
+{
+    const char* value = option(name);
+    return value == nullptr ? fallback : static_cast<int>(std::strtoll(value, nullptr, 10));
+}
+
+void Address::write(std::ostream& stream, bool alwaysUserInfo, uint16_t defaultPort) const
+{
+    stream << (_secure ? "amqps://" : "amqp://");
+    if (alwaysUserInfo || !_userInfo.user().empty() || !_userInfo.password().empty())
+        stream << _userInfo.user() << ":" << _userInfo.password() << "@";
+    stream << _hostname;
+    if (_port != defaultPort) stream << ":" << _port;
+    stream << "/";
+    if (_vhost != "/") stream << _vhost;
+    const char* separator = "?";
+    for (const auto& [name, value] : _options)
+    {
+        stream << separator << name << "=" << value;
+        separator = "&";
+    }
+}
+
+Address::operator std::string() const
+{
+    std::ostringstream stream;
+    write(stream, true, 5672);
+    return stream.str();
+}
+
+std::ostream& operator<<(std::ostream& stream, const Address& address)
+{
+    address.write(stream, false, address._secure ? 5671 : 5672);
+    return stream;
+}
+
+} // namespace AMQP

@@ -1,0 +1,40 @@
+#include "amqp/basicheaderframe.h"
+
+#include "amqp/envelope.h"
+#include "amqp/frameprocessor.h"
+#include "amqp/outbuffer.h"
+#include "amqp/receivedframe.h"
+
+namespace AMQP
+{
+
+BasicHeaderFrame::BasicHeaderFrame(uint16_t channel, const MetaData& metaData, uint64_t bodySize)
+    : HeaderFrame(channel), _bodySize(bodySize), _metaData(metaData)
+{
+}
+
+BasicHeaderFrame::BasicHeaderFrame(uint16_t channel, const Envelope& envelope)
+    : BasicHeaderFrame(channel, envelope, envelope.bodySize())
+{
+}
+
+BasicHeaderFrame::BasicHeaderFrame(ReceivedFrame& frame)
+    : HeaderFrame(frame), _weight(frame.nextUint16()), _bodySize(frame.nextUint64()),
+      _metaData(frame)
+{
+}
+
+void BasicHeaderFrame::fill(OutBuffer& buffer) const
+{
+    HeaderFrame::fill(buffer);
+    buffer.add(_weight);
+    buffer.add(_bodySize);
+    _metaData.fill(buffer);
+}
+
+bool BasicHeaderFrame::process(FrameProcessor* processor)
+{
+    return processor->process(*this);
+}
+
+} // namespace AMQP

@@ -1,0 +1,26 @@
+#include "amqp/bodyframe.h"
+
+#include "amqp/frameprocessor.h"
+#include "amqp/outbuffer.h"
+#include "amqp/receivedframe.h"
+
+namespace AMQP
+{
+
+BodyFrame::BodyFrame(ReceivedFrame& frame)
+    : ExtFrame(frame), _payload(frame.nextData(frame.payloadSize())), _size(frame.payloadSize())
+{
+}
+
+void BodyFrame::fill(OutBuffer& buffer) const
+{
+    ExtFrame::fill(buffer);
+    buffer.add(_payload, _size);
+}
+
+bool BodyFrame::process(FrameProcessor* processor)
+{
+    return processor->process(*this);
+}
+
+} // namespace AMQP

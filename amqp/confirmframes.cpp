@@ -1,0 +1,34 @@
+#include "amqp/confirmframes.h"
+
+#include "amqp/detail/methoddispatch.h"
+#include "amqp/frameprocessor.h"
+#include "amqp/protocolexception.h"
+#include "amqp/receivedframe.h"
+
+namespace AMQP
+{
+
+ConfirmSelectFrame::ConfirmSelectFrame(ReceivedFrame& frame) : ConfirmFrame(frame), _bits(frame) {}
+
+ConfirmSelectOKFrame::ConfirmSelectOKFrame(ReceivedFrame& frame) : ConfirmFrame(frame) {}
+
+bool ConfirmSelectOKFrame::process(FrameProcessor* processor)
+{
+    return processor->process(*this);
+}
+
+bool detail::processConfirmMethod(ReceivedFrame& frame, FrameProcessor* processor)
+{
+    uint16_t methodID = frame.nextUint16();
+    switch (methodID)
+    {
+    case 10:
+        return ConfirmSelectFrame(frame).process(processor);
+    case 11:
+        return ConfirmSelectOKFrame(frame).process(processor);
+    default:
+        throw ProtocolException("unrecognized confirm frame method " + std::to_string(methodID));
+    }
+}
+
+} // namespace AMQP

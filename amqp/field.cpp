@@ -1,0 +1,108 @@
+#include "amqp/field.h"
+
+#include "amqp/array.h"
+#include "amqp/booleanset.h"
+#include "amqp/decimalfield.h"
+#include "amqp/detail/fielddecoder.h"
+#include "amqp/numericfield.h"
+#include "amqp/stringfield.h"
+#include "amqp/table.h"
+#include "amqp/voidfield.h"
+
+#include <ostream>
+
+namespace AMQP
+{
+
+Field::operator const std::string&() const
+{
+    static const std::string empty;
+    return empty;
+}
+
+// Defined here rather than overridden: a table or array converting to a
+// reference to its own type would never call an override directly.
+Field::operator const Array&() const
+{
+    static const Array empty;
+    return isArray() ? static_cast<const Array&>(*this) : empty;
+}
+
+Field::operator const Table&() const
+{
+    static const Table empty;
+    return isTable() ? static_cast<const Table&>(*this) : empty;
+}
+
+std::unique_ptr<Field> Field::decode(InBuffer& buffer)
+{
+    return detail::decodeField(buffer, 0);
+}
+
+std::ostream& operator<<(std::ostream& stream, const Field& field)
+{
+    field.output(stream);
+    return stream;
+}
+
+namespace detail
+{
+
+std::unique_ptr<Field> decodeField(InBuffer& buffer, unsigned depth)
+{
+    switch (buffer.nextUint8())
+    {
+    case 't':
+        return std::make_unique<BooleanSet>(buffer);
+    case 'b':
+        return std::make_unique<Int8>(buffer);
+    case 'B':
+        return std::make_unique<UInt8>(buffer);
+    case 'U':
+        return std::make_unique<Int16>(buffer);
+    case 'u':
+        return std::make_unique<UInt16>(buffer);
+    case 'I':
+        return std::make_unique<Int32>(buffer);
+    case 'i':
+        return std::make_unique<UInt32>(buffer);
+    case 'L':
+        return std::make_unique<Int64>(buffer);
+    case 'l':
+        return std::make_unique<UInt64>(buffer);
+    case 'f':
+        return std::make_unique<Float>(buffer);
+    case 'd':
+        return std::make_unique<Double>(buffer);
+    case 'T':
+        return std::make_unique<Timestamp>(buffer);
+    case 'D':
+        return std::make_unique<DecimalField>(buffer);
+    case 's':
+        return std::make_unique<ShortString>(buffer);
+    case 'S':
+        return std::make_unique<LongString>(buffer);
+    case 'x':
+        return std::make_unique<ByteArray>(buffer);
+    case 'V':
+        return std::make_unique<VoidField>(buffer);
+    case 'A':
+        if (depth >= maxFieldDepth) return nullptr;
+        return std::unique_ptr<Field>(new Array(buffer, depth));
+    case 'F':
+        if (depth >= maxFieldDepth) return nullptr;
+        return std::unique_ptr<Field>(new Table(buffer, depth));
+    default:
+        return nullptr;
+    }
+}
+
+const Field& emptyField()
+{
+    static const ShortString empty;
+    return empty;
+}
+
+} // namespace detail
+
+} // namespace AMQP

@@ -1,0 +1,42 @@
+#include "amqp/passthroughbuffer.h"
+
+#include "amqp/connectionhandler.h"
+#include "amqp/frame.h"
+
+#include <cstring>
+
+namespace AMQP
+{
+
+PassthroughBuffer::PassthroughBuffer(Connection* connection, ConnectionHandler* handler,
+                                     const Frame& frame)
+    : _connection(connection), _handler(handler)
+{
+    frame.fill(*this);
+    if (frame.needsSeparator()) append("\xCE", 1);
+}
+
+PassthroughBuffer::~PassthroughBuffer()
+{
+    if (_staged > 0) deliver();
+}
+
+void PassthroughBuffer::append(const char* data, size_t count)
+{
+    if (_staged > 0 && _staged + count > capacity) deliver();
+    if (count <= capacity)
+    {
+        std::memcpy(_staging + _staged, data, count);
+        _staged += count;
+    }
+    else
+        _handler->onData(_connection, data, count);
+}
+
+void PassthroughBuffer::deliver()
+{
+    _handler->onData(_connection, _staging, _staged);
+    _staged = 0;
+}
+
+} // namespace AMQP

@@ -1,0 +1,49 @@
+#include "amqp/transactionframes.h"
+
+#include "amqp/detail/methoddispatch.h"
+#include "amqp/frameprocessor.h"
+#include "amqp/protocolexception.h"
+#include "amqp/receivedframe.h"
+
+namespace AMQP
+{
+
+bool TransactionSelectOKFrame::process(FrameProcessor* processor)
+{
+    return processor->process(*this);
+}
+
+bool TransactionCommitOKFrame::process(FrameProcessor* processor)
+{
+    return processor->process(*this);
+}
+
+bool TransactionRollbackOKFrame::process(FrameProcessor* processor)
+{
+    return processor->process(*this);
+}
+
+bool detail::processTransactionMethod(ReceivedFrame& frame, FrameProcessor* processor)
+{
+    uint16_t methodID = frame.nextUint16();
+    switch (methodID)
+    {
+    case 10:
+        return TransactionSelectFrame(frame).process(processor);
+    case 11:
+        return TransactionSelectOKFrame(frame).process(processor);
+    case 20:
+        return TransactionCommitFrame(frame).process(processor);
+    case 21:
+        return TransactionCommitOKFrame(frame).process(processor);
+    case 30:
+        return TransactionRollbackFrame(frame).process(processor);
+    case 31:
+        return TransactionRollbackOKFrame(frame).process(processor);
+    default:
+        throw ProtocolException("unrecognized transaction frame method " +
+                                std::to_string(methodID));
+    }
+}
+
+} // namespace AMQP

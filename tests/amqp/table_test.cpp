@@ -1,0 +1,289 @@
+#include "amqp/table.h"
+
+#include "amqp/array.h"
+#include "amqp/booleanset.h"
+#include "amqp/bytebuffer.h"
+#include "amqp/inbuffer.h"
+#include "amqp/numericfield.h"
+#include "amqp/protocolexception.h"
+#include "amqp/stringfield.h"
+#include "amqp/voidfield.h"
+#include "wirehelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace AMQP;
+using AMQPTest::encode;
+using AMQPTest::Octets;
+
+namespace
+{
+
+Table decodeTable(const std::string& octets, size_t* consumed = nullptr)
+{
+    ByteBuffer buffer(octets.data(), octets.size());
+    InBuffer in(buffer);
+    Table table(in);
+    if (consumed) *consumed = in.consumed();
+    return table;
+}
+
+std::string protocolError(const std::string& octets)
+{
+    try
+    {
+        decodeTable(octets);
+    }
+    catch (const ProtocolException& error)
+    {
+        return error.what();
+    }
+    return "no error";
+}
+
+Table sample()
+{
+    Table inner;
+    inner["flag"] = true;
+    Array list;
+    list.push_back(UInt8(1));
+    list.push_back(ShortString("two"));
+    list.push_back(inner);
+    Table table;
+    table["text"] = "value";
+    table["nested"] = inner;
+    table.set("list", list);
+    table.set("void", VoidField());
+    table.set("x-expires", UInt64(60000));
+    return table;
+}
+
+} // namespace
+
+TEST(TableTest, EmptyTableIsFourZeroOctets)
+{
+    EXPECT_EQ(encode(Table()), std::string(4, '\0'));
+    EXPECT_EQ(Table().size(), 4u);
+}
+
+TEST(TableTest, OneShortStringEntryEncodesToTheOctet)
+{
+    Table table;
+    table.set("a", ShortString("b"));
+    EXPECT_EQ(encode(table), Octets().u32(5).u8(1).raw("a").u8('s').u8(1).raw("b").str());
+}
+
+TEST(TableTest, AssignedTextIsALongString)
+{
+    Table table;
+    table["name"] = "value";
+    table["other"] = std::string("x");
+    EXPECT_EQ(table.get("name").typeID(), 'S');
+    EXPECT_EQ(encode(table), Octets()
+                                 .u32(27)
+                                 .shortString("name")
+                                 .u8('S')
+                                 .longString("value")
+                                 .shortString("other")
+                                 .u8('S')
+                                 .longString("x")
+                                 .str());
+}
+
+TEST(TableTest, AssignedTrueIsABooleanSetWithFlagZero)
+{
+    Table table;
+    table["active"] = true;
+    EXPECT_EQ(encode(table), Octets().u32(9).shortString("active").u8('t').u8(1).str());
+    const Field& value = table.get("active");
+    EXPECT_EQ(static_cast<int>(value), 0);
+    EXPECT_TRUE(dynamic_cast<const BooleanSet&>(value).get(0));
+}
+
+TEST(TableTest, AbsentKeysReadAsEmptyAndZeroWithoutThrowing)
+{
+    Table table;
+    const Field& absent = table.get("missing");
+    EXPECT_EQ(absent.typeID(), 's');
+    EXPECT_EQ(static_cast<const std::string&>(absent), "");
+    EXPECT_EQ(static_cast<int>(absent), 0);
+    EXPECT_EQ(static_cast<double>(absent), 0.0);
+    EXPECT_FALSE(table.contains("missing"));
+}
+
+TEST(TableTest, EntriesAreKeptAndEncodedInKeyOrder)
+{
+    Table table;
+    table.set("b", UInt8(2));
+    table.set("a", UInt8(1));
+    table.set("B", UInt8(3));
+    EXPECT_EQ(table.keys(), (std::vector<std::string>{"B", "a", "b"}));
+    std::ostringstream stream;
+    stream << table;
+    EXPECT_EQ(stream.str(), "table(B:numeric(\x03),a:numeric(\x01),b:numeric(\x02))");
+}
+
+TEST(TableTest, NestedTablesAndArraysRoundTrip)
+{
+    Table table = sample();
+    std::string octets = encode(table);
+    size_t consumed = 0;
+    Table decoded = decodeTable(octets, &consumed);
+    EXPECT_EQ(consumed, octets.size());
+    EXPECT_EQ(encode(decoded), octets);
+    const Array& list = decoded.get("list");
+    ASSERT_EQ(list.count(), 3u);
+    EXPECT_EQ(static_cast<int>(list.get(0)), 1);
+    EXPECT_EQ(static_cast<const std::string&>(list.get(1)), "two");
+    EXPECT_TRUE(static_cast<const Table&>(list.get(2)).contains("flag"));
+    EXPECT_EQ(static_cast<uint64_t>(decoded.get("x-expires")), 60000u);
+}
+
+TEST(TableTest, CopiesAreDeep)
+{
+    Table original = sample();
+    Table copy = original;
+    copy["text"] = "changed";
+    Table assigned;
+    assigned = original;
+    assigned["nested"] = Table();
+    EXPECT_EQ(static_cast<const std::string&>(original.get("text")), "value");
+    EXPECT_EQ(encode(original), encode(sample()));
+    Table& alias = original;
+    original = alias;
+    EXPECT_EQ(encode(original), encode(sample()));
+}
+
+TEST(TableTest, LastOccurrenceOfAKeyWins)
+{
+    std::string octets =
+        Octets().u32(8).shortString("k").u8('B').u8(1).shortString("k").u8('B').u8(2);
+    EXPECT_EQ(static_cast<int>(decodeTable(octets).get("k")), 2);
+}
+
+TEST(TableTest, ByteArrayEntriesAreKeptAndLaterEntriesStillRead)
+{
+    std::string entries =
+        Octets().shortString("a").u8('x').longString("\x01\x02\x03").shortString("b").u8('B').u8(7);
+    std::string octets = Octets().u32(uint32_t(entries.size())).raw(entries);
+    Table table = decodeTable(octets);
+    EXPECT_EQ(table.get("a").typeID(), 'x');
+    EXPECT_EQ(static_cast<const std::string&>(table.get("a")), "\x01\x02\x03");
+    EXPECT_EQ(static_cast<int>(table.get("b")), 7);
+    EXPECT_EQ(encode(table), octets);
+}
+
+TEST(TableTest, UnknownValueEndsTheTableWhoseRestIsSkippedByItsCount)
+{
+    // After the unknown 'Z' come octets that would read as a key "b" with a
+    // value if decoding went on; they must not, and the field after the
+    // table must be read where the table's count says it starts.
+    std::string entries = Octets()
+                              .shortString("a")
+                              .u8('B')
+                              .u8(1)
+                              .shortString("z")
+                              .u8('Z')
+                              .shortString("b")
+                              .u8('B')
+                              .u8(9);
+    std::string octets = Octets().u32(uint32_t(entries.size())).raw(entries).u16(0xBEEF);
+    ByteBuffer buffer(octets.data(), octets.size());
+    InBuffer in(buffer);
+    Table table(in);
+    EXPECT_EQ(table.keys(), std::vector<std::string>{"a"});
+    EXPECT_EQ(in.nextUint16(), 0xBEEF);
+}
+
+TEST(TableTest, CountsThatLieGiveFrameOutOfRangeAndNeverReadPastTheTable)
+{
+    // The count runs past the end of the input.
+    EXPECT_EQ(protocolError(Octets().u32(100).shortString("a").u8('B').u8(1)),
+              "frame out of range");
+    // The count is shorter than the entry: the value would have to come
+    // from the octets after the table.
+    EXPECT_EQ(protocolError(Octets().u32(4).shortString("a").u8('I').u32(1)), "frame out of range");
+    // A key whose length runs past the table.
+    EXPECT_EQ(protocolError(Octets().u32(2).u8(9).raw("abcdefghi")), "frame out of range");
+    // A count announcing more than a 32-bit machine could address.
+    EXPECT_EQ(protocolError(Octets().u32(0xFFFFFFFF)), "frame out of range");
+}
+
+TEST(TableTest, NestingTooDeepIsDroppedNotRecursedInto)
+{
+    // 200 tables, each the only value of the one around it.
+    std::string octets = Octets().u32(0);
+    for (int level = 0; level < 200; ++level)
+        octets = Octets().u32(uint32_t(octets.size() + 3)).shortString("n").u8('F').raw(octets);
+    Table table = decodeTable(octets);
+    int depth = 0;
+    const Table* current = &table;
+    while (current->contains("n"))
+    {
+        current = &static_cast<const Table&>(current->get("n"));
+        ++depth;
+    }
+    EXPECT_GT(depth, 32);
+    EXPECT_LT(depth, 200);
+}
+
+TEST(TableTest, KeysLongerThan255OctetsAreRefused)
+{
+    Table table;
+    EXPECT_THROW(table.set(std::string(256, 'k'), UInt8(1)), Exception);
+    table.set(std::string(255, 'k'), UInt8(1));
+    EXPECT_EQ(table.size(), 4u + 1 + 255 + 1 + 1);
+}
+
+TEST(ArrayTest, EncodesElementsInOrderWithTheirTypes)
+{
+    Array array;
+    array.push_back(UInt8(1));
+    array.push_back(ShortString("ab"));
+    EXPECT_EQ(encode(array), Octets().u32(6).u8('B').u8(1).u8('s').shortString("ab").str());
+    std::ostringstream stream;
+    stream << array;
+    EXPECT_EQ(stream.str(), "array(numeric(\x01),string(ab))");
+    EXPECT_EQ(encode(Array()), std::string(4, '\0'));
+}
+
+TEST(ArrayTest, GetPastTheEndIsTheEmptyShortString)
+{
+    Array array;
+    array.push_back(UInt8(1));
+    EXPECT_EQ(array.get(array.count()).typeID(), 's');
+    EXPECT_EQ(static_cast<const std::string&>(array.get(1)), "");
+}
+
+TEST(ArrayTest, ElementsBeyondTheFirst256CanBeRead)
+{
+    Array array;
+    for (uint32_t index = 0; index < 300; ++index)
+        array.push_back(UInt32(index));
+    EXPECT_EQ(static_cast<unsigned>(array.get(299)), 299u);
+    EXPECT_EQ(static_cast<unsigned>(array.get(256)), 256u);
+}
+
+TEST(ArrayTest, PopBackRemovesTheLastAndIgnoresAnEmptyArray)
+{
+    Array array;
+    array.pop_back();
+    array.push_back(UInt8(1));
+    array.push_back(UInt8(2));
+    array.pop_back();
+    ASSERT_EQ(array.count(), 1u);
+    EXPECT_EQ(static_cast<int>(array.get(0)), 1);
+}
+
+TEST(ArrayTest, UnknownElementEndsTheArrayWhoseRestIsSkipped)
+{
+    std::string elements = Octets().u8('B').u8(1).u8('Z').u8('B').u8(2);
+    std::string octets = Octets().u32(uint32_t(elements.size())).raw(elements).u8(0x42);
+    ByteBuffer buffer(octets.data(), octets.size());
+    InBuffer in(buffer);
+    Array array(in);
+    EXPECT_EQ(array.count(), 1u);
+    EXPECT_EQ(in.nextUint8(), 0x42);
+}
