@@ -38,6 +38,9 @@ bool Context::searchable(const char* name, const DNS::Handler* handler) const
 
 Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Handler* handler)
 {
+    // A lookup reports to its handler, and counts as finished once it has
+    // none: without one it would hold its place for ever.
+    if (!handler) return nullptr;
     if (searchable(name, handler))
     {
         auto* search = new SearchLookup(this, type, bits, name, handler);
@@ -64,6 +67,7 @@ Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Han
 
 Operation* Context::query(const Ip& ip, const Bits& bits, DNS::Handler* handler)
 {
+    if (!handler) return nullptr;
     if (!_hosts.lookup(ip)) return query(Reverse(ip), ns_t_ptr, bits, handler);
     return add(new LocalLookup(this, _hosts, ip, handler));
 }

@@ -81,6 +81,8 @@ bool RemoteLookup::onReceived(const Ip& server, const Response& response)
         return true;
     }
     // Truncated over UDP: ask the same server again over TCP (RFC 7766 5).
+    // The copy comes first: should it fail, the lookup is still as it was.
+    auto truncated = std::make_unique<Response>(response);
     unsubscribe();
     _connecting = _core->connect(server, this);
     if (!_connecting)
@@ -89,7 +91,7 @@ bool RemoteLookup::onReceived(const Ip& server, const Response& response)
         return true;
     }
     _connections = 1;
-    _truncated = std::make_unique<Response>(response);
+    _truncated = std::move(truncated);
     _last = Now();
     return false;
 }

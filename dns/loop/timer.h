@@ -5,6 +5,8 @@ namespace DNS
 
 /// Receives the expiry of a one-shot timer started through a Loop.
 /// The identifier of a fired timer must still be given back with Loop::cancel.
+/// Called on the loop's thread; the implementation may destroy the object
+/// that started the timer (the loop touches nothing of it afterwards).
 class Timer
 {
 public:

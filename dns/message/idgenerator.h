@@ -14,7 +14,9 @@ public:
     IdGenerator();
     explicit IdGenerator(unsigned seed);
 
-    unsigned short generate() { return _distribution(_engine); }
+    /// Safe to call from several threads: blocking lookups run resolvers on
+    /// threads of their own, all drawing from the one process-wide generator.
+    unsigned short generate();
 
     /// How many lookups may be in flight at once: half the id space, so that
     /// a fresh id rarely collides with one in use.

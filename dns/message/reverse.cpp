@@ -2,6 +2,7 @@
 
 #include "dns/message/ip.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -21,6 +22,11 @@ bool endsWith(const char* name, size_t length, const char* suffix)
 {
     size_t size = strlen(suffix);
     return length >= size && strcasecmp(name + length - size, suffix) == 0;
+}
+
+std::runtime_error notReverse()
+{
+    return std::runtime_error("address is not in reverse notation");
 }
 
 } // namespace
@@ -53,7 +59,7 @@ Reverse::Reverse(const char* name)
     if (length >= sizeof _buffer)
         throw std::runtime_error("address is too long to contain an IPv4 address");
     memcpy(_buffer, name, length + 1);
-    if (version() == 0) throw std::runtime_error("address is not in reverse notation");
+    if (version() == 0) throw notReverse();
 }
 
 size_t Reverse::size() const
@@ -71,33 +77,38 @@ int Reverse::version() const
 
 Ip Reverse::ip() const
 {
+    // Every label is read: a name with labels missing or to spare, or with
+    // anything but one number (IPv6: one hex digit) in a label, names no address.
+    const char* in = _buffer;
     if (version() == 4)
     {
-        unsigned bytes[4];
-        if (sscanf(_buffer, "%u.%u.%u.%u", &bytes[0], &bytes[1], &bytes[2], &bytes[3]) != 4)
-            throw std::runtime_error("address is not in reverse notation");
         in_addr address;
         unsigned char* out = reinterpret_cast<unsigned char*>(&address);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 3; i >= 0; --i)
         {
-            if (bytes[i] > 255) throw std::runtime_error("address is not in reverse notation");
-            out[i] = static_cast<unsigned char>(bytes[3 - i]);
+            unsigned value = 0;
+            const char* start = in;
+            for (; isdigit(static_cast<unsigned char>(*in)) && in - start < 3; ++in)
+                value = value * 10 + unsigned(*in - '0');
+            if (in == start || value > 255 || *in != '.') throw notReverse();
+            out[i] = static_cast<unsigned char>(value);
+            ++in;
         }
+        if (strcasecmp(in - 1, ipv4Suffix) != 0) throw notReverse();
         return Ip(address);
     }
-    unsigned nibbles[32];
-    int offset = 0;
-    const char* in = _buffer;
-    for (unsigned& nibble : nibbles)
-    {
-        if (sscanf(in, "%1x.%n", &nibble, &offset) != 1 || offset != 2)
-            throw std::runtime_error("address is not in reverse notation");
-        in += offset;
-    }
     in6_addr address;
-    for (int i = 0; i < 16; ++i)
-        address.s6_addr[15 - i] =
-            static_cast<unsigned char>((nibbles[2 * i + 1] << 4) | nibbles[2 * i]);
+    for (int i = 0; i < 32; ++i, in += 2)
+    {
+        if (!isxdigit(static_cast<unsigned char>(in[0])) || in[1] != '.') throw notReverse();
+        unsigned nibble = unsigned(isdigit(static_cast<unsigned char>(in[0]))
+                                       ? in[0] - '0'
+                                       : tolower(static_cast<unsigned char>(in[0])) - 'a' + 10);
+        // The low nibble of the last byte comes first.
+        unsigned char& byte = address.s6_addr[15 - i / 2];
+        byte = static_cast<unsigned char>(i % 2 == 0 ? nibble : (byte | nibble << 4));
+    }
+    if (strcasecmp(in - 1, ipv6Suffix) != 0) throw notReverse();
     return Ip(address);
 }
 

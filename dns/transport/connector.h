@@ -7,7 +7,8 @@ class Ip;
 class Tcp;
 
 /// A lookup waiting for a TCP connection to a server. Each result is true
-/// when the lookup has finished. Called from the Core's delivery.
+/// when the lookup has finished. Called from the Core's delivery, once per
+/// subscription; the callee may destroy the Core, and with it the connection.
 class Connector
 {
 public:

@@ -4,6 +4,8 @@
 #include "dns/message/query.h"
 #include "dns/transport/address.h"
 
+#include <vector>
+
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@ namespace
 
 // The UDP payload size our queries advertise (EDNS): no answer is larger.
 const size_t datagramSize = 1200;
+const size_t datagramsPerNotification = 64;
 
 } // namespace
 
@@ -50,17 +53,19 @@ Inbound* Udp::send(const Ip& server, const Query& query)
 
 void Udp::notify()
 {
-    while (true)
+    // Bounded, so that a flood of datagrams cannot hold the loop: the loop
+    // reports the descriptor again while more wait.
+    for (size_t read = 0; read < datagramsPerNotification; ++read)
     {
-        std::vector<unsigned char> message(datagramSize);
+        unsigned char message[datagramSize];
         sockaddr_storage sender;
         socklen_t length = sizeof sender;
-        ssize_t size = recvfrom(_fd, message.data(), message.size(), MSG_DONTWAIT,
+        ssize_t size = recvfrom(_fd, message, sizeof message, MSG_DONTWAIT,
                                 reinterpret_cast<sockaddr*>(&sender), &length);
         if (size < 1) break;
         if (sender.ss_family != AF_INET && sender.ss_family != AF_INET6) continue;
-        message.resize(static_cast<size_t>(size));
-        received(Ip(reinterpret_cast<const sockaddr*>(&sender)), std::move(message));
+        received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
+                 std::vector<unsigned char>(message, message + size));
     }
 }
 

@@ -49,7 +49,8 @@ void readRecord(const DNS::Response& response, ns_sect section, int index)
         DNS::Extractor(record, static_cast<ns_type>(record.type()), 0).rdata(canonical);
     }
     }
-    if (record.type() == ns_t_ptr) (void)DNS::Reverse(record.name()).ip();
+    // Any owner name may claim to be a reverse name.
+    (void)DNS::Reverse(record.name()).ip();
 }
 
 } // namespace

@@ -128,5 +128,25 @@ TEST(ReverseTest, RejectsOtherNames)
 {
     EXPECT_THROW(Reverse("www.example.org"), std::runtime_error);
     EXPECT_THROW(Reverse(std::string(130, 'a').c_str()), std::runtime_error);
-    EXPECT_THROW(Reverse("x.2.0.192.in-addr.arpa").ip(), std::runtime_error);
+    // Names that end like reverse names but have labels to spare, too few,
+    // or something else than one number or one nibble in a label.
+    const std::string six(Reverse(Ip("2001:db8::1")));
+    std::string unseparated = six;
+    unseparated.replace(2, 1, "2x3");
+    for (const std::string& name :
+         {std::string("x.2.0.192.in-addr.arpa"), std::string("1.2.3.4.5.in-addr.arpa"),
+          std::string("2.0.192.in-addr.arpa"), std::string(" 1.2.0.192.in-addr.arpa"),
+          std::string("256.2.0.192.in-addr.arpa"), std::string("+1.2.0.192.in-addr.arpa"),
+          "0." + six, six.substr(2), "1" + six, unseparated})
+    {
+        try
+        {
+            Reverse(name.c_str()).ip();
+            ADD_FAILURE() << name << " was read";
+        }
+        catch (const std::runtime_error& error)
+        {
+            EXPECT_STREQ(error.what(), "address is not in reverse notation") << name;
+        }
+    }
 }

@@ -208,10 +208,15 @@ TEST_F(ResolverTest, RotationStartsAtARandomServer)
     make("nameserver 127.0.0.2\nnameserver 127.0.0.6\nnameserver 127.0.0.7\n"
          "options timeout:1 attempts:3 rotate\n");
     const char* servers[] = {"127.0.0.2", "127.0.0.6", "127.0.0.7"};
-    // The offset comes from rand(): seeded here to know it.
-    srand(7);
-    unsigned offset = static_cast<unsigned>(rand()) % 3;
-    srand(7);
+    // The offset comes from rand(): seeded here to know it, with a seed
+    // whose offset is not 0, so that no rotation at all would be seen.
+    unsigned seed = 1, offset = 0;
+    for (; offset == 0; ++seed)
+    {
+        srand(seed);
+        offset = static_cast<unsigned>(rand()) % 3;
+    }
+    srand(seed - 1);
     EXPECT_EQ(resolve("silent.test", ns_t_a).kind, Outcome::timeout);
     Strings asked = serverLog({"udp", "silent.test"});
     ASSERT_EQ(asked.size(), 3u);
@@ -363,8 +368,14 @@ TEST_F(ResolverTest, BadQueriesStartNoLookup)
                   "a.test", 70000, DNS::Bits(), [&](auto, auto&) { ++called; },
                   [&](auto, int) { ++called; }),
               nullptr);
+    // Without a handler nothing could report, and the lookup would keep its place.
+    _context->capacity(1);
+    EXPECT_EQ(_context->query("a.test", ns_t_a, DNS::Bits(), nullptr), nullptr);
+    EXPECT_EQ(_context->query("single", ns_t_a, DNS::Bits(), nullptr), nullptr);
+    EXPECT_EQ(_context->query(DNS::Ip("192.0.2.1"), DNS::Bits(), nullptr), nullptr);
     EXPECT_TRUE(_loop.run());
     EXPECT_EQ(recorder.calls + called, 0);
+    EXPECT_EQ(resolve("a.test", ns_t_a).answers.size(), 2u);
 }
 
 TEST_F(ResolverTest, TakesItsSettingsFromAConfiguration)

@@ -1,0 +1,79 @@
+#include "dns/context.h"
+
+#include "dns/loop/libev.h"
+#include "dns/loop/monitor.h"
+#include "tests/dns/fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <arpa/nameser.h>
+#include <ev.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+
+/// The libev adapter, remembering the descriptor it was last asked to watch.
+class RecordingLoop : public DNS::LibEv
+{
+public:
+    using LibEv::LibEv;
+
+    void* add(int fd, int events, DNS::Monitor* monitor) override
+    {
+        watched = fd;
+        this->monitor = monitor;
+        return LibEv::add(fd, events, monitor);
+    }
+
+    int watched = -1;
+    DNS::Monitor* monitor = nullptr;
+};
+
+class UdpTest : public Testing::ResolverFixture
+{
+};
+
+/// Whether a datagram waits on the descriptor.
+bool pending(int fd)
+{
+    int bytes = 0;
+    return ioctl(fd, FIONREAD, &bytes) == 0 && bytes > 0;
+}
+
+} // namespace
+
+TEST_F(UdpTest, AFloodOfDatagramsDoesNotHoldTheLoop)
+{
+    RecordingLoop loop(_loop.ev(), true);
+    Testing::TempFile conf("nameserver 127.0.0.2\noptions timeout:1 attempts:1\n"), hosts("");
+    DNS::Context context(&loop, conf.path(), hosts.path());
+    Testing::Recorder recorder;
+    context.query("silent.test", ns_t_a, DNS::Bits(), &recorder);
+    ASSERT_GE(loop.watched, 0);
+
+    // Junk sent to the lookup's socket: far more than one notification reads.
+    sockaddr_in target{};
+    socklen_t size = sizeof target;
+    ASSERT_EQ(getsockname(loop.watched, reinterpret_cast<sockaddr*>(&target), &size), 0);
+    inet_pton(AF_INET, "127.0.0.1", &target.sin_addr);
+    int sender = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(sender, 0);
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(sendto(sender, "junk", 4, 0, reinterpret_cast<sockaddr*>(&target), sizeof target),
+                  4);
+    close(sender);
+
+    loop.monitor->notify();
+    EXPECT_TRUE(pending(loop.watched));
+    // The rest is read at the next turns of the loop.
+    ev_run(_loop.ev(), EVRUN_ONCE);
+    EXPECT_FALSE(pending(loop.watched));
+    ASSERT_TRUE(_loop.run());
+    EXPECT_EQ(recorder.outcome.kind, Testing::Outcome::timeout);
+    EXPECT_EQ(recorder.calls, 1);
+}
