@@ -250,6 +250,8 @@ public:
     explicit ConnectionCloseOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 51; }
+    /// The answer to a broker's close must go out after our own close too.
+    bool partOfShutdown() const override { return true; }
     bool process(FrameProcessor* processor) override;
 
 private:

@@ -17,7 +17,10 @@ class Table;
 /// Re-entrancy: onData, onHeartbeat, onError, onReady and onClosed may
 /// destroy the connection; the connection touches nothing of itself after
 /// such a call once it is gone. onProperties and onNegotiate must not
-/// destroy it: the handshake goes on right after them.
+/// destroy it: the handshake goes on right after them. onData only writes:
+/// a frame may reach it in pieces, so sending anything from inside it (a
+/// channel's operation, or destroying a channel, which closes it) would
+/// put octets amid the frame.
 class ConnectionHandler
 {
 public:

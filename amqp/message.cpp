@@ -14,12 +14,9 @@ namespace AMQP
 namespace
 {
 
-char* allocate(uint64_t size)
-{
-    auto* block = static_cast<char*>(std::malloc(size));
-    if (block == nullptr && size != 0) throw std::bad_alloc();
-    return block;
-}
+/// The first block holds a body of up to this size whole; larger bodies
+/// grow their block as their octets arrive.
+constexpr uint64_t initialBlock = 1 << 20;
 
 } // namespace
 
@@ -29,14 +26,13 @@ Message::Message(std::string exchange, std::string routingKey)
 }
 
 Message::Message(const Message& other)
-    : Envelope(other), _exchange(other._exchange), _routingKey(other._routingKey),
-      _filled(other._filled)
+    : Envelope(other), _exchange(other._exchange), _routingKey(other._routingKey)
 {
     // The other's body may live in a receive buffer that is about to go.
     if (other._body == nullptr) return;
-    uint64_t size = std::min(other._filled, other._bodySize);
-    _block = allocate(other._bodySize);
-    std::memcpy(_block, other._body, size);
+    reserve(other._filled);
+    std::memcpy(_block, other._body, other._filled);
+    _filled = other._filled;
     _body = _block;
 }
 
@@ -58,25 +54,31 @@ void Message::setBodySize(uint64_t size)
 void Message::append(const char* data, uint64_t count)
 {
     if (count == 0 || _filled >= _bodySize) return;
-    if (_block != nullptr)
-    {
-        uint64_t size = std::min(count, _bodySize - _filled);
-        std::memcpy(_block + _filled, data, size);
-        _filled += size;
-    }
-    else if (_bodySize > count)
-    {
-        _block = allocate(_bodySize);
-        std::memcpy(_block, data, count);
-        _filled = count;
-        _body = _block;
-    }
-    else
+    uint64_t size = std::min(count, _bodySize - _filled);
+    if (_block == nullptr && size == _bodySize)
     {
         // The whole body in one frame: no copy.
         _body = data;
-        _filled = _bodySize;
+        _filled = size;
+        return;
     }
+    reserve(_filled + size);
+    std::memcpy(_block + _filled, data, size);
+    _filled += size;
+    _body = _block;
+}
+
+void Message::reserve(uint64_t size)
+{
+    if (size <= _capacity) return;
+    // The announced size is only the broker's word: allocating it up front
+    // would let one header claim any amount of memory, so beyond the first
+    // block the room at most doubles with the octets that came.
+    uint64_t capacity = std::min(_bodySize, std::max({size, 2 * _capacity, initialBlock}));
+    auto* block = static_cast<char*>(std::realloc(_block, capacity));
+    if (block == nullptr) throw std::bad_alloc();
+    _block = block;
+    _capacity = capacity;
 }
 
 } // namespace AMQP

@@ -35,10 +35,14 @@ public:
     void append(const char* data, uint64_t count);
 
 private:
+    /// Makes room for size octets in the block.
+    void reserve(uint64_t size);
+
     char* _block = nullptr;
     std::string _exchange;
     std::string _routingKey;
     uint64_t _filled = 0;
+    uint64_t _capacity = 0;
 };
 
 } // namespace AMQP

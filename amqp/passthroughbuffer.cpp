@@ -2,6 +2,7 @@
 
 #include "amqp/connectionhandler.h"
 #include "amqp/frame.h"
+#include "amqp/monitor.h"
 
 #include <cstring>
 
@@ -9,8 +10,8 @@ namespace AMQP
 {
 
 PassthroughBuffer::PassthroughBuffer(Connection* connection, ConnectionHandler* handler,
-                                     const Frame& frame)
-    : _connection(connection), _handler(handler)
+                                     const Frame& frame, const Monitor& monitor)
+    : _connection(connection), _handler(handler), _monitor(monitor)
 {
     frame.fill(*this);
     if (frame.needsSeparator()) append("\xCE", 1);
@@ -18,12 +19,14 @@ PassthroughBuffer::PassthroughBuffer(Connection* connection, ConnectionHandler* 
 
 PassthroughBuffer::~PassthroughBuffer()
 {
-    if (_staged > 0) deliver();
+    if (_staged > 0 && _monitor.valid()) deliver();
 }
 
 void PassthroughBuffer::append(const char* data, size_t count)
 {
+    if (!_monitor.valid()) return;
     if (_staged > 0 && _staged + count > capacity) deliver();
+    if (!_monitor.valid()) return;
     if (count <= capacity)
     {
         std::memcpy(_staging + _staged, data, count);

@@ -4,6 +4,7 @@
 #include "amqp/connectionhandler.h"
 #include "amqp/copiedbuffer.h"
 #include "amqp/heartbeatframe.h"
+#include "amqp/monitor.h"
 #include "amqp/passthroughbuffer.h"
 #include "amqp/protocolexception.h"
 #include "amqp/protocolheaderframe.h"
@@ -12,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 using namespace AMQP;
@@ -28,10 +31,14 @@ public:
     {
         EXPECT_EQ(connection, _expectedConnection);
         _pieces.emplace_back(buffer, size);
+        _pointers.push_back(buffer);
+        if (_onData) _onData();
     }
 
     Connection* _expectedConnection = nullptr;
     std::vector<std::string> _pieces;
+    std::vector<const char*> _pointers;
+    std::function<void()> _onData;
 };
 
 } // namespace
@@ -120,9 +127,11 @@ TEST(PassthroughBufferTest, DeliversSmallPiecesTogetherAndTheRestAtTheEnd)
     RecordingHandler handler;
     auto* connection = reinterpret_cast<Connection*>(&handler);
     handler._expectedConnection = connection;
+    Watchable owner;
+    Monitor monitor(&owner);
     std::string first(4000, 'a'), second(200, 'b');
     {
-        PassthroughBuffer buffer(connection, &handler, HeartbeatFrame());
+        PassthroughBuffer buffer(connection, &handler, HeartbeatFrame(), monitor);
         EXPECT_TRUE(handler._pieces.empty());
         buffer.append(first.data(), first.size());
         EXPECT_TRUE(handler._pieces.empty());
@@ -137,23 +146,41 @@ TEST(PassthroughBufferTest, DeliversSmallPiecesTogetherAndTheRestAtTheEnd)
 TEST(PassthroughBufferTest, PassesALargePieceThroughInOneCall)
 {
     RecordingHandler handler;
+    Watchable owner;
+    Monitor monitor(&owner);
     std::string body(5000, 'z');
     {
-        PassthroughBuffer buffer(nullptr, &handler, BodyFrame(3, body.data(), 5000));
+        PassthroughBuffer buffer(nullptr, &handler, BodyFrame(3, body.data(), 5000), monitor);
     }
     // The 7 header octets, the body unstaged, then the end octet.
     ASSERT_EQ(handler._pieces.size(), 3u);
     EXPECT_EQ(handler._pieces[0], Octets().u8(3).u16(3).u32(5000).str());
     EXPECT_EQ(handler._pieces[1].size(), 5000u);
-    EXPECT_EQ(static_cast<const void*>(handler._pieces[1].data()) != body.data(), true);
+    EXPECT_EQ(handler._pointers[1], body.data());
     EXPECT_EQ(handler._pieces[2], "\xCE");
+}
+
+TEST(PassthroughBufferTest, StopsWritingWhenTheConnectionIsDestroyed)
+{
+    RecordingHandler handler;
+    auto owner = std::make_unique<Watchable>();
+    Monitor monitor(owner.get());
+    handler._onData = [&] { owner.reset(); };
+    std::string body(5000, 'z');
+    {
+        PassthroughBuffer buffer(nullptr, &handler, BodyFrame(3, body.data(), 5000), monitor);
+    }
+    // The header went out; the body and the end octet were dropped.
+    EXPECT_EQ(handler._pieces.size(), 1u);
 }
 
 TEST(PassthroughBufferTest, WritesASmallFrameInOneCall)
 {
     RecordingHandler handler;
+    Watchable owner;
+    Monitor monitor(&owner);
     {
-        PassthroughBuffer buffer(nullptr, &handler, BasicAckFrame(1, 2, true));
+        PassthroughBuffer buffer(nullptr, &handler, BasicAckFrame(1, 2, true), monitor);
     }
     ASSERT_EQ(handler._pieces.size(), 1u);
     EXPECT_EQ(handler._pieces[0], AMQPTest::encode(BasicAckFrame(1, 2, true)));

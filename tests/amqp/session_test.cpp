@@ -5,15 +5,19 @@
 #include "amqp/receivedframe.h"
 
 #include "amqp/array.h"
+#include "amqp/channel.h"
+#include "amqp/connection.h"
+#include "amqp/deferreddelete.h"
+#include "amqp/deferredget.h"
+#include "amqp/deferredqueue.h"
 #include "amqp/message.h"
 #include "amqp/protocolexception.h"
 #include "amqp/reducedbuffer.h"
-#include "wirehelpers.h"
+#include "scriptedbroker.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <vector>
 
 using namespace AMQP;
@@ -21,12 +25,6 @@ using namespace AMQPTest;
 
 namespace
 {
-
-std::string fixture(const char* name)
-{
-    std::ifstream file(std::string(AMQP_TEST_FIXTURES) + "/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 /// Every frame of octets, cut and processed as the connection does.
 std::vector<std::shared_ptr<Frame>> frames(const std::string& octets)
@@ -174,5 +172,72 @@ TEST(SessionTest, CorruptionNeverReachesBackToEarlierFrames)
                 }
             }
         }
+    }
+}
+
+namespace
+{
+
+/// The client of the recorded conversation, replayed on a Connection: the
+/// broker's octets (the session cut at split, and the rest after the
+/// client's close) are fed as they came; returns the events seen.
+std::vector<std::string> replay(const std::string& session, size_t split)
+{
+    AMQPTest::ScriptedHandler handler;
+    Connection connection(&handler, Login("plumo", "plumo"), "/");
+    std::vector<std::string>& events = handler._events;
+    auto consumed = AMQPTest::feed(connection, fixture("broker-connection-start"));
+    // Opened during the handshake: everything waits until the broker is ready.
+    Channel channel(&connection);
+    channel.declareQueue("fuzzseed", 0, Table())
+        .onSuccess([&](const std::string& name, uint32_t messages, uint32_t)
+                   { events.push_back("declared " + name + " " + std::to_string(messages)); });
+    channel.get("fuzzseed", 0)
+        .onReceived(
+            [&](const Message& message, uint64_t tag, bool)
+            {
+                events.push_back("got " + std::to_string(tag) + " " + message.contentType() + " " +
+                                 std::to_string(message.bodySize()) + " octets, headers " +
+                                 std::to_string(message.headers().keys().size()));
+            });
+    channel.get("fuzzseed", 0).onEmpty([&] { events.push_back("empty"); });
+    channel.removeQueue("fuzzseed", 0)
+        .onSuccess([&](uint32_t count) { events.push_back("deleted " + std::to_string(count)); });
+    consumed += AMQPTest::feed(connection, session.substr(0, split));
+    if (connection.close()) consumed += AMQPTest::feed(connection, session.substr(split));
+    events.push_back(std::to_string(consumed) + " octets read");
+    return events;
+}
+
+} // namespace
+
+TEST(SessionTest, RecordedConversationReplaysThroughAConnection)
+{
+    std::string session = fixture("broker-session");
+    std::string closeOK = AMQPTest::connectionCloseOK();
+    ASSERT_EQ(session.substr(session.size() - closeOK.size()), closeOK);
+    auto events = replay(session, session.size() - closeOK.size());
+    size_t total = fixture("broker-connection-start").size() + session.size();
+    EXPECT_EQ(events,
+              (AMQPTest::Names{"properties", "ready", "declared fuzzseed 0",
+                               "got 1 application/json 5016 octets, headers 8", "empty",
+                               "deleted 0", "closed", std::to_string(total) + " octets read"}));
+}
+
+TEST(SessionTest, CorruptedConversationEndsInOneErrorAtMost)
+{
+    // Under the sanitizers this also shows that no corrupted octet makes the
+    // engine read or free what it must not.
+    std::string session = fixture("broker-session");
+    size_t split = session.size() - AMQPTest::connectionCloseOK().size();
+    for (size_t position = 0; position < session.size(); ++position)
+    {
+        std::string corrupted = session;
+        corrupted[position] = char(~corrupted[position]);
+        auto events = replay(corrupted, split);
+        auto errors =
+            std::count_if(events.begin(), events.end(),
+                          [](const std::string& event) { return event.rfind("error: ", 0) == 0; });
+        EXPECT_LE(errors, 1) << position;
     }
 }

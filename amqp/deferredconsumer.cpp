@@ -1,0 +1,27 @@
+#include "amqp/deferredconsumer.h"
+
+#include "amqp/basicframes.h"
+#include "amqp/channelimpl.h"
+
+namespace AMQP
+{
+
+void DeferredConsumer::process(BasicDeliverFrame& frame)
+{
+    auto self = lock();
+    _channel->install(self);
+    setDelivery(frame.deliveryTag(), frame.redelivered());
+    initialize(frame.exchange(), frame.routingKey());
+}
+
+void DeferredConsumer::reportSuccess(const std::string& tag)
+{
+    // Registered before the callback runs: deliveries may follow at once.
+    _channel->install(tag, std::static_pointer_cast<DeferredConsumer>(lock()));
+    if (_consumeCallback)
+        _consumeCallback(tag);
+    else
+        Deferred::reportSuccess();
+}
+
+} // namespace AMQP

@@ -1,0 +1,352 @@
+#include "amqp/detail/framerouter.h"
+
+#include "amqp/basicframes.h"
+#include "amqp/basicheaderframe.h"
+#include "amqp/bodyframe.h"
+#include "amqp/booleanset.h"
+#include "amqp/channelframes.h"
+#include "amqp/channelimpl.h"
+#include "amqp/confirmframes.h"
+#include "amqp/connectionframes.h"
+#include "amqp/deferredconfirm.h"
+#include "amqp/deferredconsumer.h"
+#include "amqp/deferredrecall.h"
+#include "amqp/exchangeframes.h"
+#include "amqp/heartbeatframe.h"
+#include "amqp/monitor.h"
+#include "amqp/protocolexception.h"
+#include "amqp/queueframes.h"
+#include "amqp/transactionframes.h"
+
+#include <string>
+
+namespace AMQP::detail
+{
+
+namespace
+{
+
+[[noreturn]] void unexpected(const ExtFrame& frame)
+{
+    throw ProtocolException("unexpected frame type " + std::to_string(frame.type()) +
+                            " on channel " + std::to_string(frame.channel()));
+}
+
+[[noreturn]] void unexpected(const MethodFrame& frame)
+{
+    throw ProtocolException("unexpected frame type " + std::to_string(frame.type()) + " class " +
+                            std::to_string(frame.classID()) + " method " +
+                            std::to_string(frame.methodID()) + " on channel " +
+                            std::to_string(frame.channel()));
+}
+
+/// The client properties the handler left unset.
+void addDefaultProperties(Table& client)
+{
+    auto setDefault = [&](const char* key, const char* value)
+    {
+        if (!client.contains(key)) client[key] = value;
+    };
+    setDefault("product", "Kestrava AMQP library");
+    setDefault("version", "Unknown");
+    setDefault("platform", "Unknown");
+    setDefault("copyright", "Copyright Kestrava developers");
+    setDefault("information", "https://kestrava.example/amqp");
+    if (client.contains("capabilities")) return;
+    // The broker then closes with a reason instead of dropping the socket
+    // when the login is refused.
+    Table capabilities;
+    capabilities["authentication_failure_close"] = true;
+    client["capabilities"] = capabilities;
+}
+
+} // namespace
+
+void FrameRouter::expectConnection(const MethodFrame& frame, ConnectionImpl::State state) const
+{
+    if (frame.channel() != 0 || _connection.state() != state) unexpected(frame);
+}
+
+bool FrameRouter::channelsOpen() const
+{
+    auto state = _connection.state();
+    return state == ConnectionImpl::State::connected || state == ConnectionImpl::State::closing;
+}
+
+std::shared_ptr<ChannelImpl> FrameRouter::channelOf(const ExtFrame& frame) const
+{
+    if (!channelsOpen()) unexpected(frame);
+    return _connection.channel(frame.channel());
+}
+
+std::shared_ptr<ChannelImpl> FrameRouter::channelOf(const MethodFrame& frame) const
+{
+    if (!channelsOpen()) unexpected(frame);
+    auto channel = _connection.channel(frame.channel());
+    // A message's content frames come right after its method.
+    if (channel && channel->receiver()) unexpected(frame);
+    return channel;
+}
+
+std::shared_ptr<ChannelImpl> FrameRouter::replyChannel(const MethodFrame& frame) const
+{
+    auto channel = channelOf(frame);
+    if (channel && !channel->awaitingReply()) unexpected(frame);
+    return channel;
+}
+
+bool FrameRouter::reportSuccess(const MethodFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    return channel && channel->reportSuccess();
+}
+
+bool FrameRouter::process(HeartbeatFrame&)
+{
+    _connection.reportHeartbeat();
+    return true;
+}
+
+bool FrameRouter::process(BasicHeaderFrame& frame)
+{
+    auto channel = channelOf(static_cast<ExtFrame&>(frame));
+    // Content of a message nobody receives (say, for a consumer that was
+    // cancelled) is dropped.
+    auto receiver = channel ? channel->receiver() : nullptr;
+    if (!receiver) return false;
+    receiver->process(frame);
+    return true;
+}
+
+bool FrameRouter::process(BodyFrame& frame)
+{
+    auto channel = channelOf(static_cast<ExtFrame&>(frame));
+    auto receiver = channel ? channel->receiver() : nullptr;
+    if (!receiver) return false;
+    receiver->process(frame);
+    return true;
+}
+
+bool FrameRouter::process(ConnectionStartFrame& frame)
+{
+    expectConnection(frame, ConnectionImpl::State::protocol);
+    Table client;
+    if (!_connection.setProtocolOk(frame.serverProperties(), client)) return true;
+    addDefaultProperties(client);
+    _connection.send(
+        ConnectionStartOKFrame(client, "PLAIN", _connection.login().saslPlain(), "en_US"));
+    return true;
+}
+
+bool FrameRouter::process(ConnectionTuneFrame& frame)
+{
+    expectConnection(frame, ConnectionImpl::State::handshake);
+    _connection.setCapacity(frame.channelMax(), frame.frameMax());
+    uint16_t heartbeat = _connection.setHeartbeat(frame.heartbeat());
+    _connection.send(ConnectionTuneOKFrame(frame.channelMax(), _connection.maxFrame(), heartbeat));
+    if (_monitor.valid()) _connection.send(ConnectionOpenFrame(_connection.vhost()));
+    return true;
+}
+
+bool FrameRouter::process(ConnectionOpenOKFrame& frame)
+{
+    expectConnection(frame, ConnectionImpl::State::handshake);
+    _connection.setReady();
+    return true;
+}
+
+bool FrameRouter::process(ConnectionCloseFrame& frame)
+{
+    if (frame.channel() != 0) unexpected(frame);
+    _connection.send(ConnectionCloseOKFrame());
+    if (_monitor.valid()) _connection.reportError(frame.replyText().c_str());
+    return true;
+}
+
+bool FrameRouter::process(ConnectionCloseOKFrame& frame)
+{
+    expectConnection(frame, ConnectionImpl::State::closing);
+    _connection.reportClosed();
+    return true;
+}
+
+bool FrameRouter::process(ChannelOpenOKFrame& frame)
+{
+    auto channel = channelOf(frame);
+    if (!channel) return false;
+    if (!channel->opening()) unexpected(frame);
+    channel->reportReady();
+    return true;
+}
+
+bool FrameRouter::process(ChannelFlowOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(ChannelCloseFrame& frame)
+{
+    // The broker may close a channel at any point, amid content too.
+    if (!channelsOpen()) unexpected(frame);
+    auto channel = _connection.channel(frame.channel());
+    // Answered even for a channel we no longer know: the broker waits.
+    _connection.send(ChannelCloseOKFrame(frame.channel()));
+    if (!channel || !_monitor.valid()) return false;
+    channel->reportError(frame.replyText().c_str(), true);
+    return true;
+}
+
+bool FrameRouter::process(ChannelCloseOKFrame& frame)
+{
+    auto channel = channelOf(frame);
+    if (!channel) return false;
+    if (channel->state() != ChannelImpl::State::closing) unexpected(frame);
+    channel->reportClosed();
+    return true;
+}
+
+bool FrameRouter::process(ExchangeDeclareOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(ExchangeDeleteOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(ExchangeBindOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(ExchangeUnbindOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(QueueDeclareOKFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    return channel &&
+           channel->reportSuccess(frame.name(), frame.messageCount(), frame.consumerCount());
+}
+
+bool FrameRouter::process(QueueBindOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(QueuePurgeOKFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    return channel && channel->reportSuccess(frame.messageCount());
+}
+
+bool FrameRouter::process(QueueDeleteOKFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    return channel && channel->reportSuccess(frame.messageCount());
+}
+
+bool FrameRouter::process(QueueUnbindOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(BasicQosOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(BasicConsumeOKFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    return channel && channel->reportSuccess(frame.consumerTag());
+}
+
+bool FrameRouter::process(BasicCancelOKFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    return channel && channel->reportSuccess(frame.consumerTag());
+}
+
+bool FrameRouter::process(BasicReturnFrame& frame)
+{
+    auto channel = channelOf(frame);
+    auto recall = channel ? channel->recalls() : nullptr;
+    if (!recall) return false;
+    recall->process(frame);
+    return true;
+}
+
+bool FrameRouter::process(BasicDeliverFrame& frame)
+{
+    auto channel = channelOf(frame);
+    auto consumer = channel ? channel->consumer(frame.consumerTag()) : nullptr;
+    if (!consumer) return false;
+    consumer->process(frame);
+    return true;
+}
+
+bool FrameRouter::process(BasicGetOKFrame& frame)
+{
+    auto channel = replyChannel(frame);
+    if (!channel ||
+        !channel->reportSuccess(frame.messageCount(), frame.deliveryTag(), frame.redelivered()))
+        return false;
+    // The get installed itself as the receiver of the content that follows.
+    auto receiver = channel->receiver();
+    if (receiver) receiver->initialize(frame.exchange(), frame.routingKey());
+    return true;
+}
+
+bool FrameRouter::process(BasicGetEmptyFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(BasicAckFrame& frame)
+{
+    auto channel = channelOf(frame);
+    auto confirm = channel ? channel->confirm() : nullptr;
+    if (!confirm) return false;
+    confirm->process(frame);
+    return true;
+}
+
+bool FrameRouter::process(BasicRecoverOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(BasicNackFrame& frame)
+{
+    auto channel = channelOf(frame);
+    auto confirm = channel ? channel->confirm() : nullptr;
+    if (!confirm) return false;
+    confirm->process(frame);
+    return true;
+}
+
+bool FrameRouter::process(ConfirmSelectOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(TransactionSelectOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(TransactionCommitOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+bool FrameRouter::process(TransactionRollbackOKFrame& frame)
+{
+    return reportSuccess(frame);
+}
+
+} // namespace AMQP::detail
