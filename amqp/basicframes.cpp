@@ -1,7 +1,6 @@
 #include "amqp/basicframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
@@ -16,13 +15,6 @@ BasicQosFrame::BasicQosFrame(uint16_t channel, uint16_t prefetchCount, bool glob
 BasicQosFrame::BasicQosFrame(ReceivedFrame& frame)
     : BasicFrame(frame), _prefetchSize(frame), _prefetchCount(frame), _bits(frame)
 {
-}
-
-BasicQosOKFrame::BasicQosOKFrame(ReceivedFrame& frame) : BasicFrame(frame) {}
-
-bool BasicQosOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 BasicConsumeFrame::BasicConsumeFrame(uint16_t channel, const std::string& queue,
@@ -40,13 +32,8 @@ BasicConsumeFrame::BasicConsumeFrame(ReceivedFrame& frame)
 }
 
 BasicConsumeOKFrame::BasicConsumeOKFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _consumerTag(frame)
+    : Incoming(frame), _consumerTag(frame)
 {
-}
-
-bool BasicConsumeOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 BasicCancelFrame::BasicCancelFrame(uint16_t channel, const std::string& consumerTag, bool noWait)
@@ -59,14 +46,8 @@ BasicCancelFrame::BasicCancelFrame(ReceivedFrame& frame)
 {
 }
 
-BasicCancelOKFrame::BasicCancelOKFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _consumerTag(frame)
+BasicCancelOKFrame::BasicCancelOKFrame(ReceivedFrame& frame) : Incoming(frame), _consumerTag(frame)
 {
-}
-
-bool BasicCancelOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 BasicPublishFrame::BasicPublishFrame(uint16_t channel, const std::string& exchange,
@@ -81,24 +62,14 @@ BasicPublishFrame::BasicPublishFrame(ReceivedFrame& frame)
 }
 
 BasicReturnFrame::BasicReturnFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _replyCode(frame), _replyText(frame), _exchange(frame), _routingKey(frame)
+    : Incoming(frame), _replyCode(frame), _replyText(frame), _exchange(frame), _routingKey(frame)
 {
-}
-
-bool BasicReturnFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 BasicDeliverFrame::BasicDeliverFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _consumerTag(frame), _deliveryTag(frame), _bits(frame), _exchange(frame),
+    : Incoming(frame), _consumerTag(frame), _deliveryTag(frame), _bits(frame), _exchange(frame),
       _routingKey(frame)
 {
-}
-
-bool BasicDeliverFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 BasicGetFrame::BasicGetFrame(uint16_t channel, const std::string& queue, bool noAck)
@@ -112,38 +83,21 @@ BasicGetFrame::BasicGetFrame(ReceivedFrame& frame)
 }
 
 BasicGetOKFrame::BasicGetOKFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _deliveryTag(frame), _bits(frame), _exchange(frame), _routingKey(frame),
+    : Incoming(frame), _deliveryTag(frame), _bits(frame), _exchange(frame), _routingKey(frame),
       _messageCount(frame)
 {
 }
 
-bool BasicGetOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
-BasicGetEmptyFrame::BasicGetEmptyFrame(ReceivedFrame& frame) : BasicFrame(frame), _reserved(frame)
-{
-}
-
-bool BasicGetEmptyFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
+BasicGetEmptyFrame::BasicGetEmptyFrame(ReceivedFrame& frame) : Incoming(frame), _reserved(frame) {}
 
 BasicAckFrame::BasicAckFrame(uint16_t channel, uint64_t deliveryTag, bool multiple)
-    : BasicFrame(channel), _deliveryTag(deliveryTag), _bits(multiple)
+    : Incoming(channel), _deliveryTag(deliveryTag), _bits(multiple)
 {
 }
 
 BasicAckFrame::BasicAckFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _deliveryTag(frame), _bits(frame)
+    : Incoming(frame), _deliveryTag(frame), _bits(frame)
 {
-}
-
-bool BasicAckFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 BasicRejectFrame::BasicRejectFrame(uint16_t channel, uint64_t deliveryTag, bool requeue)
@@ -163,26 +117,14 @@ BasicRecoverAsyncFrame::BasicRecoverAsyncFrame(ReceivedFrame& frame)
 
 BasicRecoverFrame::BasicRecoverFrame(ReceivedFrame& frame) : BasicFrame(frame), _bits(frame) {}
 
-BasicRecoverOKFrame::BasicRecoverOKFrame(ReceivedFrame& frame) : BasicFrame(frame) {}
-
-bool BasicRecoverOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
 BasicNackFrame::BasicNackFrame(uint16_t channel, uint64_t deliveryTag, bool multiple, bool requeue)
-    : BasicFrame(channel), _deliveryTag(deliveryTag), _bits(multiple, requeue)
+    : Incoming(channel), _deliveryTag(deliveryTag), _bits(multiple, requeue)
 {
 }
 
 BasicNackFrame::BasicNackFrame(ReceivedFrame& frame)
-    : BasicFrame(frame), _deliveryTag(frame), _bits(frame)
+    : Incoming(frame), _deliveryTag(frame), _bits(frame)
 {
-}
-
-bool BasicNackFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 bool detail::processBasicMethod(ReceivedFrame& frame, FrameProcessor* processor)

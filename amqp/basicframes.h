@@ -5,6 +5,8 @@
 
 #include "amqp/booleanset.h"
 #include "amqp/detail/arguments.h"
+#include "amqp/detail/emptyreply.h"
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 #include "amqp/numericfield.h"
 #include "amqp/stringfield.h"
@@ -46,17 +48,10 @@ private:
     BooleanSet _bits;
 };
 
-class BasicQosOKFrame final : public BasicFrame
+class BasicQosOKFrame final : public detail::EmptyReply<BasicQosOKFrame, BasicFrame, 11>
 {
 public:
-    explicit BasicQosOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 11; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit BasicQosOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 /// Starts a consumer (sent).
@@ -91,13 +86,12 @@ private:
 };
 
 /// The tag of the started consumer (received).
-class BasicConsumeOKFrame final : public BasicFrame
+class BasicConsumeOKFrame final : public detail::Incoming<BasicConsumeOKFrame, BasicFrame>
 {
 public:
     explicit BasicConsumeOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 21; }
-    bool process(FrameProcessor* processor) override;
 
     const std::string& consumerTag() const { return _consumerTag.value(); }
 
@@ -132,13 +126,12 @@ private:
 };
 
 /// The tag of the stopped consumer (received).
-class BasicCancelOKFrame final : public BasicFrame
+class BasicCancelOKFrame final : public detail::Incoming<BasicCancelOKFrame, BasicFrame>
 {
 public:
     explicit BasicCancelOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 31; }
-    bool process(FrameProcessor* processor) override;
 
     const std::string& consumerTag() const { return _consumerTag.value(); }
 
@@ -178,14 +171,13 @@ private:
 
 /// A published message the broker could not route; its header and body
 /// frames follow (received).
-class BasicReturnFrame final : public BasicFrame
+class BasicReturnFrame final : public detail::Incoming<BasicReturnFrame, BasicFrame>
 {
 public:
     explicit BasicReturnFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 50; }
     bool synchronous() const override { return false; }
-    bool process(FrameProcessor* processor) override;
 
     uint16_t replyCode() const { return _replyCode.value(); }
     const std::string& replyText() const { return _replyText.value(); }
@@ -209,14 +201,13 @@ private:
 };
 
 /// A message for a consumer; its header and body frames follow (received).
-class BasicDeliverFrame final : public BasicFrame
+class BasicDeliverFrame final : public detail::Incoming<BasicDeliverFrame, BasicFrame>
 {
 public:
     explicit BasicDeliverFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 60; }
     bool synchronous() const override { return false; }
-    bool process(FrameProcessor* processor) override;
 
     const std::string& consumerTag() const { return _consumerTag.value(); }
     uint64_t deliveryTag() const { return _deliveryTag.value(); }
@@ -263,13 +254,12 @@ private:
 };
 
 /// The fetched message; its header and body frames follow (received).
-class BasicGetOKFrame final : public BasicFrame
+class BasicGetOKFrame final : public detail::Incoming<BasicGetOKFrame, BasicFrame>
 {
 public:
     explicit BasicGetOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 71; }
-    bool process(FrameProcessor* processor) override;
 
     uint64_t deliveryTag() const { return _deliveryTag.value(); }
     bool redelivered() const { return _bits.get(0); }
@@ -295,13 +285,12 @@ private:
 };
 
 /// The queue had nothing to fetch (received).
-class BasicGetEmptyFrame final : public BasicFrame
+class BasicGetEmptyFrame final : public detail::Incoming<BasicGetEmptyFrame, BasicFrame>
 {
 public:
     explicit BasicGetEmptyFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 72; }
-    bool process(FrameProcessor* processor) override;
 
 private:
     uint32_t argumentsSize() const override { return detail::sizeOf(_reserved); }
@@ -311,7 +300,7 @@ private:
 };
 
 /// Acknowledges a delivery (sent), or confirms a publish (received).
-class BasicAckFrame final : public BasicFrame
+class BasicAckFrame final : public detail::Incoming<BasicAckFrame, BasicFrame>
 {
 public:
     BasicAckFrame(uint16_t channel, uint64_t deliveryTag, bool multiple);
@@ -319,7 +308,6 @@ public:
 
     uint16_t methodID() const override { return 80; }
     bool synchronous() const override { return false; }
-    bool process(FrameProcessor* processor) override;
 
     uint64_t deliveryTag() const { return _deliveryTag.value(); }
     bool multiple() const { return _bits.get(0); }
@@ -390,22 +378,15 @@ private:
     BooleanSet _bits;
 };
 
-class BasicRecoverOKFrame final : public BasicFrame
+class BasicRecoverOKFrame final : public detail::EmptyReply<BasicRecoverOKFrame, BasicFrame, 111>
 {
 public:
-    explicit BasicRecoverOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 111; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit BasicRecoverOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 /// Rejects deliveries, several at once with multiple (sent), or refuses a
 /// publish (received).
-class BasicNackFrame final : public BasicFrame
+class BasicNackFrame final : public detail::Incoming<BasicNackFrame, BasicFrame>
 {
 public:
     BasicNackFrame(uint16_t channel, uint64_t deliveryTag, bool multiple, bool requeue);
@@ -413,7 +394,6 @@ public:
 
     uint16_t methodID() const override { return 120; }
     bool synchronous() const override { return false; }
-    bool process(FrameProcessor* processor) override;
 
     uint64_t deliveryTag() const { return _deliveryTag.value(); }
     bool multiple() const { return _bits.get(0); }

@@ -1,7 +1,6 @@
 #include "amqp/basicheaderframe.h"
 
 #include "amqp/envelope.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/outbuffer.h"
 #include "amqp/receivedframe.h"
 
@@ -9,7 +8,7 @@ namespace AMQP
 {
 
 BasicHeaderFrame::BasicHeaderFrame(uint16_t channel, const MetaData& metaData, uint64_t bodySize)
-    : HeaderFrame(channel), _bodySize(bodySize), _metaData(metaData)
+    : Incoming(channel), _bodySize(bodySize), _metaData(metaData)
 {
 }
 
@@ -19,8 +18,7 @@ BasicHeaderFrame::BasicHeaderFrame(uint16_t channel, const Envelope& envelope)
 }
 
 BasicHeaderFrame::BasicHeaderFrame(ReceivedFrame& frame)
-    : HeaderFrame(frame), _weight(frame.nextUint16()), _bodySize(frame.nextUint64()),
-      _metaData(frame)
+    : Incoming(frame), _weight(frame.nextUint16()), _bodySize(frame.nextUint64()), _metaData(frame)
 {
 }
 
@@ -30,11 +28,6 @@ void BasicHeaderFrame::fill(OutBuffer& buffer) const
     buffer.add(_weight);
     buffer.add(_bodySize);
     _metaData.fill(buffer);
-}
-
-bool BasicHeaderFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 } // namespace AMQP

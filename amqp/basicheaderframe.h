@@ -1,5 +1,6 @@
 #pragma once
 
+#include "amqp/detail/incoming.h"
 #include "amqp/headerframe.h"
 #include "amqp/metadata.h"
 
@@ -10,7 +11,7 @@ class Envelope;
 
 /// The content header of the basic class: weight (always 0), body size and
 /// the message properties.
-class BasicHeaderFrame : public HeaderFrame
+class BasicHeaderFrame : public detail::Incoming<BasicHeaderFrame, HeaderFrame>
 {
 public:
     BasicHeaderFrame(uint16_t channel, const MetaData& metaData, uint64_t bodySize);
@@ -21,7 +22,6 @@ public:
     uint16_t classID() const override { return 60; }
     uint32_t payloadSize() const override { return 2 + 2 + 8 + _metaData.size(); }
     void fill(OutBuffer& buffer) const override;
-    bool process(FrameProcessor* processor) override;
 
     uint64_t bodySize() const { return _bodySize; }
     const MetaData& metaData() const { return _metaData; }

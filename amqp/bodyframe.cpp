@@ -1,6 +1,5 @@
 #include "amqp/bodyframe.h"
 
-#include "amqp/frameprocessor.h"
 #include "amqp/outbuffer.h"
 #include "amqp/receivedframe.h"
 
@@ -8,7 +7,7 @@ namespace AMQP
 {
 
 BodyFrame::BodyFrame(ReceivedFrame& frame)
-    : ExtFrame(frame), _payload(frame.nextData(frame.payloadSize())), _size(frame.payloadSize())
+    : Incoming(frame), _payload(frame.nextData(frame.payloadSize())), _size(frame.payloadSize())
 {
 }
 
@@ -16,11 +15,6 @@ void BodyFrame::fill(OutBuffer& buffer) const
 {
     ExtFrame::fill(buffer);
     buffer.add(_payload, _size);
-}
-
-bool BodyFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 } // namespace AMQP

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "amqp/detail/incoming.h"
 #include "amqp/extframe.h"
 
 namespace AMQP
@@ -7,11 +8,11 @@ namespace AMQP
 
 /// Content body octets. The frame does not own them: a sent frame points
 /// into the caller's body, a received one into the receive buffer.
-class BodyFrame : public ExtFrame
+class BodyFrame : public detail::Incoming<BodyFrame, ExtFrame>
 {
 public:
     BodyFrame(uint16_t channel, const char* payload, uint32_t size)
-        : ExtFrame(channel), _payload(payload), _size(size)
+        : Incoming(channel), _payload(payload), _size(size)
     {
     }
     explicit BodyFrame(ReceivedFrame& frame);
@@ -19,7 +20,6 @@ public:
     uint8_t type() const override { return 3; }
     uint32_t payloadSize() const override { return _size; }
     void fill(OutBuffer& buffer) const override;
-    bool process(FrameProcessor* processor) override;
 
     const char* payload() const { return _payload; }
 

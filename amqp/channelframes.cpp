@@ -1,7 +1,6 @@
 #include "amqp/channelframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
@@ -10,49 +9,27 @@ namespace AMQP
 
 ChannelOpenFrame::ChannelOpenFrame(ReceivedFrame& frame) : ChannelFrame(frame), _reserved(frame) {}
 
-ChannelOpenOKFrame::ChannelOpenOKFrame(ReceivedFrame& frame) : ChannelFrame(frame), _reserved(frame)
-{
-}
-
-bool ChannelOpenOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
+ChannelOpenOKFrame::ChannelOpenOKFrame(ReceivedFrame& frame) : Incoming(frame), _reserved(frame) {}
 
 ChannelFlowFrame::ChannelFlowFrame(ReceivedFrame& frame) : ChannelFrame(frame), _bits(frame) {}
 
-ChannelFlowOKFrame::ChannelFlowOKFrame(ReceivedFrame& frame) : ChannelFrame(frame), _bits(frame) {}
-
-bool ChannelFlowOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
+ChannelFlowOKFrame::ChannelFlowOKFrame(ReceivedFrame& frame) : Incoming(frame), _bits(frame) {}
 
 ChannelCloseFrame::ChannelCloseFrame(uint16_t channel, uint16_t replyCode,
                                      const std::string& replyText, uint16_t failingClass,
                                      uint16_t failingMethod)
-    : ChannelFrame(channel), _replyCode(replyCode), _replyText(replyText),
-      _failingClass(failingClass), _failingMethod(failingMethod)
+    : Incoming(channel), _replyCode(replyCode), _replyText(replyText), _failingClass(failingClass),
+      _failingMethod(failingMethod)
 {
 }
 
 ChannelCloseFrame::ChannelCloseFrame(ReceivedFrame& frame)
-    : ChannelFrame(frame), _replyCode(frame), _replyText(frame), _failingClass(frame),
+    : Incoming(frame), _replyCode(frame), _replyText(frame), _failingClass(frame),
       _failingMethod(frame)
 {
 }
 
-bool ChannelCloseFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
-ChannelCloseOKFrame::ChannelCloseOKFrame(ReceivedFrame& frame) : ChannelFrame(frame) {}
-
-bool ChannelCloseOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
+ChannelCloseOKFrame::ChannelCloseOKFrame(ReceivedFrame& frame) : Incoming(frame) {}
 
 bool detail::processChannelMethod(ReceivedFrame& frame, FrameProcessor* processor)
 {

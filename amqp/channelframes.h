@@ -4,6 +4,7 @@
 
 #include "amqp/booleanset.h"
 #include "amqp/detail/arguments.h"
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 #include "amqp/numericfield.h"
 #include "amqp/stringfield.h"
@@ -37,13 +38,12 @@ private:
 };
 
 /// The channel is open (received).
-class ChannelOpenOKFrame final : public ChannelFrame
+class ChannelOpenOKFrame final : public detail::Incoming<ChannelOpenOKFrame, ChannelFrame>
 {
 public:
     explicit ChannelOpenOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 11; }
-    bool process(FrameProcessor* processor) override;
 
 private:
     uint32_t argumentsSize() const override { return detail::sizeOf(_reserved); }
@@ -69,13 +69,12 @@ private:
 };
 
 /// Confirms a flow change (received).
-class ChannelFlowOKFrame final : public ChannelFrame
+class ChannelFlowOKFrame final : public detail::Incoming<ChannelFlowOKFrame, ChannelFrame>
 {
 public:
     explicit ChannelFlowOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 21; }
-    bool process(FrameProcessor* processor) override;
 
     bool active() const { return _bits.get(0); }
 
@@ -87,7 +86,7 @@ private:
 };
 
 /// Closes a channel, from either side; the client sends code 0 and no text.
-class ChannelCloseFrame final : public ChannelFrame
+class ChannelCloseFrame final : public detail::Incoming<ChannelCloseFrame, ChannelFrame>
 {
 public:
     ChannelCloseFrame(uint16_t channel, uint16_t replyCode, const std::string& replyText,
@@ -95,7 +94,6 @@ public:
     explicit ChannelCloseFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 40; }
-    bool process(FrameProcessor* processor) override;
 
     uint16_t replyCode() const { return _replyCode.value(); }
     const std::string& replyText() const { return _replyText.value(); }
@@ -119,14 +117,13 @@ private:
 };
 
 /// Confirms a channel close, from either side.
-class ChannelCloseOKFrame final : public ChannelFrame
+class ChannelCloseOKFrame final : public detail::Incoming<ChannelCloseOKFrame, ChannelFrame>
 {
 public:
-    explicit ChannelCloseOKFrame(uint16_t channel) : ChannelFrame(channel) {}
+    explicit ChannelCloseOKFrame(uint16_t channel) : Incoming(channel) {}
     explicit ChannelCloseOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 41; }
-    bool process(FrameProcessor* processor) override;
 
 private:
     uint32_t argumentsSize() const override { return 0; }

@@ -1,7 +1,6 @@
 #include "amqp/confirmframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
@@ -9,13 +8,6 @@ namespace AMQP
 {
 
 ConfirmSelectFrame::ConfirmSelectFrame(ReceivedFrame& frame) : ConfirmFrame(frame), _bits(frame) {}
-
-ConfirmSelectOKFrame::ConfirmSelectOKFrame(ReceivedFrame& frame) : ConfirmFrame(frame) {}
-
-bool ConfirmSelectOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
 
 bool detail::processConfirmMethod(ReceivedFrame& frame, FrameProcessor* processor)
 {

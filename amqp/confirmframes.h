@@ -4,6 +4,8 @@
 
 #include "amqp/booleanset.h"
 #include "amqp/detail/arguments.h"
+#include "amqp/detail/emptyreply.h"
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 
 namespace AMQP
@@ -37,17 +39,10 @@ private:
     BooleanSet _bits;
 };
 
-class ConfirmSelectOKFrame final : public ConfirmFrame
+class ConfirmSelectOKFrame final : public detail::EmptyReply<ConfirmSelectOKFrame, ConfirmFrame, 11>
 {
 public:
-    explicit ConfirmSelectOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 11; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit ConfirmSelectOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 } // namespace AMQP

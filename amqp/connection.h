@@ -36,7 +36,9 @@ public:
     /// Processes the whole frames at the front of buffer; returns how many
     /// octets it consumed. The caller drops them and calls again once more
     /// has arrived (expected() octets make the next frame). A protocol
-    /// error closes the connection and is reported through onError.
+    /// error, or an answer that cannot be encoded (a virtual host longer
+    /// than 255 octets), closes the connection and is reported through
+    /// onError.
     uint64_t parse(const Buffer& buffer) { return _implementation.parse(buffer); }
 
     /// Octets the next frame needs: 7 for a header, then the whole frame.

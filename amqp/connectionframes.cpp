@@ -1,7 +1,6 @@
 #include "amqp/connectionframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
@@ -9,14 +8,9 @@ namespace AMQP
 {
 
 ConnectionStartFrame::ConnectionStartFrame(ReceivedFrame& frame)
-    : ConnectionFrame(frame), _versionMajor(frame), _versionMinor(frame), _serverProperties(frame),
+    : Incoming(frame), _versionMajor(frame), _versionMinor(frame), _serverProperties(frame),
       _mechanisms(frame), _locales(frame)
 {
-}
-
-bool ConnectionStartFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 ConnectionStartOKFrame::ConnectionStartOKFrame(const Table& clientProperties,
@@ -45,13 +39,8 @@ ConnectionSecureOKFrame::ConnectionSecureOKFrame(ReceivedFrame& frame)
 }
 
 ConnectionTuneFrame::ConnectionTuneFrame(ReceivedFrame& frame)
-    : ConnectionFrame(frame), _channelMax(frame), _frameMax(frame), _heartbeat(frame)
+    : Incoming(frame), _channelMax(frame), _frameMax(frame), _heartbeat(frame)
 {
-}
-
-bool ConnectionTuneFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 ConnectionTuneOKFrame::ConnectionTuneOKFrame(uint16_t channelMax, uint32_t frameMax,
@@ -73,13 +62,8 @@ ConnectionOpenFrame::ConnectionOpenFrame(ReceivedFrame& frame)
 }
 
 ConnectionOpenOKFrame::ConnectionOpenOKFrame(ReceivedFrame& frame)
-    : ConnectionFrame(frame), _reserved(frame)
+    : Incoming(frame), _reserved(frame)
 {
-}
-
-bool ConnectionOpenOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 ConnectionCloseFrame::ConnectionCloseFrame(uint16_t replyCode, const std::string& replyText,
@@ -90,22 +74,12 @@ ConnectionCloseFrame::ConnectionCloseFrame(uint16_t replyCode, const std::string
 }
 
 ConnectionCloseFrame::ConnectionCloseFrame(ReceivedFrame& frame)
-    : ConnectionFrame(frame), _replyCode(frame), _replyText(frame), _failingClass(frame),
+    : Incoming(frame), _replyCode(frame), _replyText(frame), _failingClass(frame),
       _failingMethod(frame)
 {
 }
 
-bool ConnectionCloseFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
-ConnectionCloseOKFrame::ConnectionCloseOKFrame(ReceivedFrame& frame) : ConnectionFrame(frame) {}
-
-bool ConnectionCloseOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
+ConnectionCloseOKFrame::ConnectionCloseOKFrame(ReceivedFrame& frame) : Incoming(frame) {}
 
 bool detail::processConnectionMethod(ReceivedFrame& frame, FrameProcessor* processor)
 {

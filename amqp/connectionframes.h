@@ -4,6 +4,7 @@
 
 #include "amqp/booleanset.h"
 #include "amqp/detail/arguments.h"
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 #include "amqp/numericfield.h"
 #include "amqp/stringfield.h"
@@ -24,13 +25,12 @@ protected:
 
 /// The broker's opening: protocol version, server properties, mechanisms
 /// and locales (received).
-class ConnectionStartFrame final : public ConnectionFrame
+class ConnectionStartFrame final : public detail::Incoming<ConnectionStartFrame, ConnectionFrame>
 {
 public:
     explicit ConnectionStartFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 10; }
-    bool process(FrameProcessor* processor) override;
 
     uint8_t versionMajor() const { return _versionMajor.value(); }
     uint8_t versionMinor() const { return _versionMinor.value(); }
@@ -115,13 +115,12 @@ private:
 };
 
 /// The broker's limits: channels, frame size and heartbeat (received).
-class ConnectionTuneFrame final : public ConnectionFrame
+class ConnectionTuneFrame final : public detail::Incoming<ConnectionTuneFrame, ConnectionFrame>
 {
 public:
     explicit ConnectionTuneFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 30; }
-    bool process(FrameProcessor* processor) override;
 
     uint16_t channelMax() const { return _channelMax.value(); }
     uint32_t frameMax() const { return _frameMax.value(); }
@@ -193,13 +192,12 @@ private:
 };
 
 /// The virtual host is open: the connection is ready (received).
-class ConnectionOpenOKFrame final : public ConnectionFrame
+class ConnectionOpenOKFrame final : public detail::Incoming<ConnectionOpenOKFrame, ConnectionFrame>
 {
 public:
     explicit ConnectionOpenOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 41; }
-    bool process(FrameProcessor* processor) override;
 
 private:
     uint32_t argumentsSize() const override { return detail::sizeOf(_reserved); }
@@ -210,7 +208,7 @@ private:
 
 /// Closes the connection, from either side; the client sends code 0 and
 /// "shutdown".
-class ConnectionCloseFrame final : public ConnectionFrame
+class ConnectionCloseFrame final : public detail::Incoming<ConnectionCloseFrame, ConnectionFrame>
 {
 public:
     ConnectionCloseFrame(uint16_t replyCode, const std::string& replyText, uint16_t failingClass,
@@ -219,7 +217,6 @@ public:
 
     uint16_t methodID() const override { return 50; }
     bool partOfShutdown() const override { return true; }
-    bool process(FrameProcessor* processor) override;
 
     uint16_t replyCode() const { return _replyCode.value(); }
     const std::string& replyText() const { return _replyText.value(); }
@@ -243,7 +240,8 @@ private:
 };
 
 /// Confirms a close, from either side.
-class ConnectionCloseOKFrame final : public ConnectionFrame
+class ConnectionCloseOKFrame final
+    : public detail::Incoming<ConnectionCloseOKFrame, ConnectionFrame>
 {
 public:
     ConnectionCloseOKFrame() = default;
@@ -252,7 +250,6 @@ public:
     uint16_t methodID() const override { return 51; }
     /// The answer to a broker's close must go out after our own close too.
     bool partOfShutdown() const override { return true; }
-    bool process(FrameProcessor* processor) override;
 
 private:
     uint32_t argumentsSize() const override { return 0; }

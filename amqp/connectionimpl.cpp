@@ -5,6 +5,7 @@
 #include "amqp/connectionframes.h"
 #include "amqp/connectionhandler.h"
 #include "amqp/detail/framerouter.h"
+#include "amqp/exception.h"
 #include "amqp/heartbeatframe.h"
 #include "amqp/monitor.h"
 #include "amqp/passthroughbuffer.h"
@@ -71,7 +72,9 @@ uint64_t ConnectionImpl::parse(const Buffer& buffer)
             if (!monitor.valid() || _state == State::closed) return processed;
         }
     }
-    catch (const ProtocolException& error)
+    // Besides the broker's faults, an answer of ours that cannot be encoded
+    // (a virtual host too long for a short string) ends the connection.
+    catch (const Exception& error)
     {
         if (monitor.valid()) reportError(error.what());
         return processed;

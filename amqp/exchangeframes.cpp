@@ -1,7 +1,6 @@
 #include "amqp/exchangeframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
@@ -23,13 +22,6 @@ ExchangeDeclareFrame::ExchangeDeclareFrame(ReceivedFrame& frame)
 {
 }
 
-ExchangeDeclareOKFrame::ExchangeDeclareOKFrame(ReceivedFrame& frame) : ExchangeFrame(frame) {}
-
-bool ExchangeDeclareOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
 ExchangeDeleteFrame::ExchangeDeleteFrame(uint16_t channel, const std::string& name, bool ifUnused,
                                          bool noWait)
     : ExchangeFrame(channel), _name(name), _bits(ifUnused, noWait)
@@ -39,13 +31,6 @@ ExchangeDeleteFrame::ExchangeDeleteFrame(uint16_t channel, const std::string& na
 ExchangeDeleteFrame::ExchangeDeleteFrame(ReceivedFrame& frame)
     : ExchangeFrame(frame), _reserved(frame), _name(frame), _bits(frame)
 {
-}
-
-ExchangeDeleteOKFrame::ExchangeDeleteOKFrame(ReceivedFrame& frame) : ExchangeFrame(frame) {}
-
-bool ExchangeDeleteOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 template <uint16_t MethodID>
@@ -68,20 +53,6 @@ ExchangeBindingFrame<MethodID>::ExchangeBindingFrame(ReceivedFrame& frame)
 
 template class ExchangeBindingFrame<30>;
 template class ExchangeBindingFrame<40>;
-
-ExchangeBindOKFrame::ExchangeBindOKFrame(ReceivedFrame& frame) : ExchangeFrame(frame) {}
-
-bool ExchangeBindOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
-ExchangeUnbindOKFrame::ExchangeUnbindOKFrame(ReceivedFrame& frame) : ExchangeFrame(frame) {}
-
-bool ExchangeUnbindOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
 
 bool detail::processExchangeMethod(ReceivedFrame& frame, FrameProcessor* processor)
 {

@@ -4,6 +4,8 @@
 
 #include "amqp/booleanset.h"
 #include "amqp/detail/arguments.h"
+#include "amqp/detail/emptyreply.h"
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 #include "amqp/numericfield.h"
 #include "amqp/stringfield.h"
@@ -52,17 +54,11 @@ private:
     Table _arguments;
 };
 
-class ExchangeDeclareOKFrame final : public ExchangeFrame
+class ExchangeDeclareOKFrame final
+    : public detail::EmptyReply<ExchangeDeclareOKFrame, ExchangeFrame, 11>
 {
 public:
-    explicit ExchangeDeclareOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 11; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit ExchangeDeclareOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 /// Deletes an exchange (sent).
@@ -89,17 +85,11 @@ private:
     BooleanSet _bits;
 };
 
-class ExchangeDeleteOKFrame final : public ExchangeFrame
+class ExchangeDeleteOKFrame final
+    : public detail::EmptyReply<ExchangeDeleteOKFrame, ExchangeFrame, 21>
 {
 public:
-    explicit ExchangeDeleteOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 21; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit ExchangeDeleteOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 /// Binds one exchange to another, or unbinds it: the two share a layout.
@@ -140,31 +130,18 @@ extern template class ExchangeBindingFrame<40>;
 using ExchangeBindFrame = ExchangeBindingFrame<30>;
 using ExchangeUnbindFrame = ExchangeBindingFrame<40>;
 
-class ExchangeBindOKFrame final : public ExchangeFrame
+class ExchangeBindOKFrame final : public detail::EmptyReply<ExchangeBindOKFrame, ExchangeFrame, 31>
 {
 public:
-    explicit ExchangeBindOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 31; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit ExchangeBindOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 /// The answer to exchange.unbind: method 51, not 41.
-class ExchangeUnbindOKFrame final : public ExchangeFrame
+class ExchangeUnbindOKFrame final
+    : public detail::EmptyReply<ExchangeUnbindOKFrame, ExchangeFrame, 51>
 {
 public:
-    explicit ExchangeUnbindOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 51; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit ExchangeUnbindOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 } // namespace AMQP

@@ -1,7 +1,6 @@
 #include "amqp/queueframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
@@ -22,13 +21,8 @@ QueueDeclareFrame::QueueDeclareFrame(ReceivedFrame& frame)
 }
 
 QueueDeclareOKFrame::QueueDeclareOKFrame(ReceivedFrame& frame)
-    : QueueFrame(frame), _name(frame), _messageCount(frame), _consumerCount(frame)
+    : Incoming(frame), _name(frame), _messageCount(frame), _consumerCount(frame)
 {
-}
-
-bool QueueDeclareOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 QueueBindFrame::QueueBindFrame(uint16_t channel, const std::string& queue,
@@ -45,13 +39,6 @@ QueueBindFrame::QueueBindFrame(ReceivedFrame& frame)
 {
 }
 
-QueueBindOKFrame::QueueBindOKFrame(ReceivedFrame& frame) : QueueFrame(frame) {}
-
-bool QueueBindOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
 QueuePurgeFrame::QueuePurgeFrame(uint16_t channel, const std::string& queue, bool noWait)
     : QueueFrame(channel), _queue(queue), _bits(noWait)
 {
@@ -62,13 +49,8 @@ QueuePurgeFrame::QueuePurgeFrame(ReceivedFrame& frame)
 {
 }
 
-QueuePurgeOKFrame::QueuePurgeOKFrame(ReceivedFrame& frame) : QueueFrame(frame), _messageCount(frame)
+QueuePurgeOKFrame::QueuePurgeOKFrame(ReceivedFrame& frame) : Incoming(frame), _messageCount(frame)
 {
-}
-
-bool QueuePurgeOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 QueueDeleteFrame::QueueDeleteFrame(uint16_t channel, const std::string& queue, bool ifUnused,
@@ -82,14 +64,8 @@ QueueDeleteFrame::QueueDeleteFrame(ReceivedFrame& frame)
 {
 }
 
-QueueDeleteOKFrame::QueueDeleteOKFrame(ReceivedFrame& frame)
-    : QueueFrame(frame), _messageCount(frame)
+QueueDeleteOKFrame::QueueDeleteOKFrame(ReceivedFrame& frame) : Incoming(frame), _messageCount(frame)
 {
-}
-
-bool QueueDeleteOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 QueueUnbindFrame::QueueUnbindFrame(uint16_t channel, const std::string& queue,
@@ -104,13 +80,6 @@ QueueUnbindFrame::QueueUnbindFrame(ReceivedFrame& frame)
     : QueueFrame(frame), _reserved(frame), _queue(frame), _exchange(frame), _routingKey(frame),
       _arguments(frame)
 {
-}
-
-QueueUnbindOKFrame::QueueUnbindOKFrame(ReceivedFrame& frame) : QueueFrame(frame) {}
-
-bool QueueUnbindOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
 }
 
 bool detail::processQueueMethod(ReceivedFrame& frame, FrameProcessor* processor)

@@ -4,6 +4,8 @@
 
 #include "amqp/booleanset.h"
 #include "amqp/detail/arguments.h"
+#include "amqp/detail/emptyreply.h"
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 #include "amqp/numericfield.h"
 #include "amqp/stringfield.h"
@@ -52,13 +54,12 @@ private:
 
 /// The declared queue's name (the broker's when none was asked for) and
 /// counts (received).
-class QueueDeclareOKFrame final : public QueueFrame
+class QueueDeclareOKFrame final : public detail::Incoming<QueueDeclareOKFrame, QueueFrame>
 {
 public:
     explicit QueueDeclareOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 11; }
-    bool process(FrameProcessor* processor) override;
 
     const std::string& name() const { return _name.value(); }
     uint32_t messageCount() const { return _messageCount.value(); }
@@ -110,17 +111,10 @@ private:
     Table _arguments;
 };
 
-class QueueBindOKFrame final : public QueueFrame
+class QueueBindOKFrame final : public detail::EmptyReply<QueueBindOKFrame, QueueFrame, 21>
 {
 public:
-    explicit QueueBindOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 21; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit QueueBindOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 /// Removes a queue's messages (sent).
@@ -148,13 +142,12 @@ private:
 };
 
 /// How many messages the purge removed (received).
-class QueuePurgeOKFrame final : public QueueFrame
+class QueuePurgeOKFrame final : public detail::Incoming<QueuePurgeOKFrame, QueueFrame>
 {
 public:
     explicit QueuePurgeOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 31; }
-    bool process(FrameProcessor* processor) override;
 
     uint32_t messageCount() const { return _messageCount.value(); }
 
@@ -191,13 +184,12 @@ private:
 };
 
 /// How many messages the delete removed (received).
-class QueueDeleteOKFrame final : public QueueFrame
+class QueueDeleteOKFrame final : public detail::Incoming<QueueDeleteOKFrame, QueueFrame>
 {
 public:
     explicit QueueDeleteOKFrame(ReceivedFrame& frame);
 
     uint16_t methodID() const override { return 41; }
-    bool process(FrameProcessor* processor) override;
 
     uint32_t messageCount() const { return _messageCount.value(); }
 
@@ -235,17 +227,10 @@ private:
     Table _arguments;
 };
 
-class QueueUnbindOKFrame final : public QueueFrame
+class QueueUnbindOKFrame final : public detail::EmptyReply<QueueUnbindOKFrame, QueueFrame, 51>
 {
 public:
-    explicit QueueUnbindOKFrame(ReceivedFrame& frame);
-
-    uint16_t methodID() const override { return 51; }
-    bool process(FrameProcessor* processor) override;
-
-private:
-    uint32_t argumentsSize() const override { return 0; }
-    void fillArguments(OutBuffer&) const override {}
+    explicit QueueUnbindOKFrame(ReceivedFrame& frame) : EmptyReply(frame) {}
 };
 
 } // namespace AMQP

@@ -1,27 +1,11 @@
 #include "amqp/transactionframes.h"
 
 #include "amqp/detail/methoddispatch.h"
-#include "amqp/frameprocessor.h"
 #include "amqp/protocolexception.h"
 #include "amqp/receivedframe.h"
 
 namespace AMQP
 {
-
-bool TransactionSelectOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
-bool TransactionCommitOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
-
-bool TransactionRollbackOKFrame::process(FrameProcessor* processor)
-{
-    return processor->process(*this);
-}
 
 bool detail::processTransactionMethod(ReceivedFrame& frame, FrameProcessor* processor)
 {

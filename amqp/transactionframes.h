@@ -2,6 +2,7 @@
 
 // The methods of the transaction class (90). None has arguments.
 
+#include "amqp/detail/incoming.h"
 #include "amqp/methodframe.h"
 
 namespace AMQP
@@ -30,13 +31,13 @@ public:
     uint16_t methodID() const override { return 10; }
 };
 
-class TransactionSelectOKFrame final : public TransactionFrame
+class TransactionSelectOKFrame final
+    : public detail::Incoming<TransactionSelectOKFrame, TransactionFrame>
 {
 public:
-    explicit TransactionSelectOKFrame(ReceivedFrame& frame) : TransactionFrame(frame) {}
+    explicit TransactionSelectOKFrame(ReceivedFrame& frame) : Incoming(frame) {}
 
     uint16_t methodID() const override { return 11; }
-    bool process(FrameProcessor* processor) override;
 };
 
 /// Commits the current transaction (sent).
@@ -49,13 +50,13 @@ public:
     uint16_t methodID() const override { return 20; }
 };
 
-class TransactionCommitOKFrame final : public TransactionFrame
+class TransactionCommitOKFrame final
+    : public detail::Incoming<TransactionCommitOKFrame, TransactionFrame>
 {
 public:
-    explicit TransactionCommitOKFrame(ReceivedFrame& frame) : TransactionFrame(frame) {}
+    explicit TransactionCommitOKFrame(ReceivedFrame& frame) : Incoming(frame) {}
 
     uint16_t methodID() const override { return 21; }
-    bool process(FrameProcessor* processor) override;
 };
 
 /// Abandons the current transaction (sent).
@@ -68,13 +69,13 @@ public:
     uint16_t methodID() const override { return 30; }
 };
 
-class TransactionRollbackOKFrame final : public TransactionFrame
+class TransactionRollbackOKFrame final
+    : public detail::Incoming<TransactionRollbackOKFrame, TransactionFrame>
 {
 public:
-    explicit TransactionRollbackOKFrame(ReceivedFrame& frame) : TransactionFrame(frame) {}
+    explicit TransactionRollbackOKFrame(ReceivedFrame& frame) : Incoming(frame) {}
 
     uint16_t methodID() const override { return 31; }
-    bool process(FrameProcessor* processor) override;
 };
 
 } // namespace AMQP

@@ -193,3 +193,19 @@ TEST(BadHandshakeTest, MethodsOutOfTurn)
         EXPECT_FALSE(connection.usable());
     }
 }
+
+TEST(BadHandshakeTest, VirtualHostTooLongForTheWireFailsTheConnection)
+{
+    ScriptedHandler handler;
+    Connection connection(&handler, Login("user", "pass"), std::string(256, 'v'));
+    feed(connection, connectionStart());
+    handler.take();
+    // connection.open cannot carry the name: the handshake ends there, with
+    // the reason, instead of an exception out of parse.
+    feed(connection, connectionTune(0, 131072, 0) + connectionOpenOK());
+    EXPECT_EQ(describe(handler.take()), Names{"0:10.31"});
+    EXPECT_EQ(
+        handler._events,
+        (Names{"properties", "error: text of 256 octets is too long for an AMQP short string"}));
+    EXPECT_FALSE(connection.usable());
+}

@@ -3,6 +3,7 @@
 // parse; the sanitizer build shows any use of what was destroyed.
 #include "amqp/channel.h"
 
+#include "amqp/deferredcancel.h"
 #include "amqp/deferredconfirm.h"
 #include "amqp/deferredconsumer.h"
 #include "amqp/deferredget.h"
@@ -266,4 +267,65 @@ TEST(ReentrancyTest, ConnectionDestroyedWhenClosedOrReadyWhileFramesWait)
     // The channel outlives its connection; its queued open was never sent.
     EXPECT_TRUE(handler._written.empty());
     EXPECT_FALSE(channel.usable());
+}
+
+TEST(ReentrancyTest, ConnectionDestroyedWhileHeldFramesAreReleased)
+{
+    // Destroyed at each write of what the reply releases: the publish's
+    // method, header and two body frames, then the acknowledgement.
+    for (size_t victim = 1; victim <= 5; ++victim)
+    {
+        size_t writes = 0;
+        bool declared = false;
+        std::string body(200000, 'b');
+        Conversation conversation;
+        auto channel = conversation.openChannel();
+        channel->declareQueue("q", 0, Table()).onSuccess([&] { declared = true; });
+        EXPECT_TRUE(channel->publish("", "q", Envelope(body.data(), body.size()), 0));
+        EXPECT_TRUE(channel->ack(1, 0));
+        conversation._handler.take();
+        conversation._handler._onData = [&]
+        {
+            if (++writes == victim) conversation._connection.reset();
+        };
+        feed(*conversation._connection, queueDeclareOK(1, "q"));
+        EXPECT_EQ(conversation._connection, nullptr) << victim;
+        // The reply's own result is still resolved: the channel outlives
+        // its connection.
+        EXPECT_TRUE(declared) << victim;
+        EXPECT_FALSE(channel->usable());
+    }
+}
+
+TEST(ReentrancyTest, DestroyedInTheFinalizeOfACancelledConsumer)
+{
+    for (Victim victim : {Victim::connection, Victim::channel})
+    {
+        std::string cancelled;
+        Conversation conversation;
+        auto channel = conversation.openChannel();
+        channel->consume("q", "tag", 0, Table())
+            .onFinalize(
+                [&]
+                {
+                    if (victim == Victim::connection)
+                        conversation._connection.reset();
+                    else
+                        channel.reset();
+                });
+        conversation.send(consumeOK(1, "tag"));
+        channel->cancel("tag").onSuccess([&](const std::string& tag) { cancelled = tag; });
+        conversation._handler.take();
+        std::string octets = cancelOK(1, "tag") + deliver(1, "tag", 1);
+        feed(*conversation._connection, octets);
+        EXPECT_EQ(cancelled, "tag");
+        if (victim == Victim::channel)
+        {
+            // The user's channel is gone; the channel itself closes.
+            EXPECT_EQ(describe(conversation._handler.take()), Names{"1:20.40"});
+            EXPECT_TRUE(conversation._handler._events.empty());
+        }
+        else
+            EXPECT_EQ(conversation._connection, nullptr);
+    }
 }
