@@ -40,17 +40,19 @@ INotify::INotify(Loop* loop)
 
 INotify::~INotify()
 {
-    for (size_t i = 0; i < _watchers.size(); ++i) ev_unref(_loop->loop());
-    _watchers.clear();
-
-    // libev wants the reference back before an unreferenced watcher stops,
-    // and the watcher stopped before its descriptor is closed.
-    if (_watcher.started())
-    {
-        ev_ref(_loop->loop());
-        _watcher.stop();
-    }
+    // No watcher is registered any more: each started one holds this object.
+    // The io watcher is stopped before its descriptor is closed.
+    stopReading();
     close(_fd);
+}
+
+void INotify::stopReading()
+{
+    if (!_watcher.started()) return;
+
+    // libev wants the reference back before an unreferenced watcher stops.
+    ev_ref(_loop->loop());
+    _watcher.stop();
 }
 
 void INotify::add(INotifyWatcher* watcher)
@@ -90,8 +92,7 @@ void INotify::onReadable(int)
         // the log's thread, silently). Report once and stop reading rather
         // than spin on a descriptor that keeps failing.
         int error = errno;
-        ev_ref(_loop->loop());
-        _watcher.stop();
+        stopReading();
         std::fprintf(stderr, "Could not read from inotify buffer!: %s\n", std::strerror(error));
         return;
     }

@@ -48,6 +48,9 @@ private:
 
     void onReadable(int fd) override;
 
+    /// Stops the io watcher, undoing the unreference of construction.
+    void stopReading();
+
     /// Hands each record of a read to the watchers it concerns.
     void dispatch(const char* buffer, size_t size);
 

@@ -13,10 +13,7 @@ IoWatcher::IoWatcher(IoHandler* handler, int fd, int events)
 
 void IoWatcher::set(int fd, int events)
 {
-    // libev takes new parameters only while the watcher is stopped.
-    if (_loop != nullptr) ev_io_stop(_loop, &_watcher);
-    ev_io_set(&_watcher, fd, events);
-    if (_loop != nullptr) ev_io_start(_loop, &_watcher);
+    reconfigure([&] { ev_io_set(&_watcher, fd, events); });
 }
 
 void IoWatcher::callback(struct ev_loop*, ev_io* watcher, int events)

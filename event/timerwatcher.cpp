@@ -13,10 +13,7 @@ TimerWatcher::TimerWatcher(TimerHandler* handler, double after, double repeat) :
 
 void TimerWatcher::set(double after, double repeat)
 {
-    // libev takes new parameters only while the watcher is stopped.
-    if (_loop != nullptr) ev_timer_stop(_loop, &_watcher);
-    ev_timer_set(&_watcher, after, repeat);
-    if (_loop != nullptr) ev_timer_start(_loop, &_watcher);
+    reconfigure([&] { ev_timer_set(&_watcher, after, repeat); });
 }
 
 double TimerWatcher::remaining() const

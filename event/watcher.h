@@ -43,11 +43,17 @@ public:
 
     bool started() const { return _loop != nullptr; }
 
-    /// Sets the libev priority; only before starting.
-    void priority(int value) { ev_set_priority(&_watcher, value); }
-
 protected:
     Watcher() = default;
+
+    /// Applies a change of parameters: libev takes them only while the
+    /// watcher is stopped, and a started watcher stays started.
+    template <typename Change> void reconfigure(Change change)
+    {
+        if (_loop != nullptr) detail::stop(_loop, &_watcher);
+        change();
+        if (_loop != nullptr) detail::start(_loop, &_watcher);
+    }
 
     Structure _watcher;
 
