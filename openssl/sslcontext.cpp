@@ -20,6 +20,13 @@ SSL_CTX* newContext(bool client)
                                        : OpenSSL::TLS_server_method());
 }
 
+/// Writes that must be repeated may come from another buffer, as the
+/// network layer's buffers move.
+void acceptMovingWriteBuffer(SSL_CTX* context)
+{
+    OpenSSL::SSL_CTX_ctrl(context, SSL_CTRL_MODE, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER, nullptr);
+}
+
 } // namespace
 
 SslContext::SslContext(SSL_CTX* context, bool client) : _context(context), _client(client) {}
@@ -38,7 +45,7 @@ SslContext::SslContext(const char* chain, const char* key) : SslContext(Mode::se
     if (_context == nullptr) return;
     OpenSSL::SSL_CTX_use_certificate_chain_file(_context, chain);
     OpenSSL::SSL_CTX_use_PrivateKey_file(_context, key, SSL_FILETYPE_PEM);
-    OpenSSL::SSL_CTX_ctrl(_context, SSL_CTRL_MODE, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER, nullptr);
+    acceptMovingWriteBuffer(_context);
 }
 
 // Delegating, so that the destructor frees the context when a version is
@@ -49,7 +56,7 @@ SslContext::SslContext(int min, int max) : SslContext(newContext(false), false)
         throw std::runtime_error("invalid min version for context");
     if (OpenSSL::SSL_CTX_ctrl(_context, SSL_CTRL_SET_MAX_PROTO_VERSION, max, nullptr) == 0)
         throw std::runtime_error("invalid max version for context");
-    OpenSSL::SSL_CTX_ctrl(_context, SSL_CTRL_MODE, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER, nullptr);
+    acceptMovingWriteBuffer(_context);
 }
 
 SslContext::~SslContext()
@@ -62,9 +69,7 @@ void SslContext::configure(Mode mode)
     // OpenSSL dereferences the context it is given.
     if (_context == nullptr) return;
     OpenSSL::SSL_CTX_set_options(_context, static_cast<long>(SSL_OP_NO_SSLv3));
-    // Writes that must be repeated may come from another buffer, as the
-    // network layer's buffers move.
-    OpenSSL::SSL_CTX_ctrl(_context, SSL_CTRL_MODE, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER, nullptr);
+    acceptMovingWriteBuffer(_context);
     if (_client) OpenSSL::SSL_CTX_set_default_verify_paths(_context);
     if (mode == Mode::clientDane) OpenSSL::SSL_CTX_dane_enable(_context);
 }

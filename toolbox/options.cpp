@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace Kestrava {
 namespace Toolbox {
@@ -29,11 +30,9 @@ std::string variableName(const char* prefix, const std::string& name)
 
 } // namespace
 
-Options::Options(const char** names) { declare(names, nullptr); }
+Options::Options(const char** names) : Options(names, nullptr) {}
 
-Options::Options(const char** names, const char** switches) { declare(names, switches); }
-
-void Options::declare(const char** names, const char** switches)
+Options::Options(const char** names, const char** switches)
 {
     for (auto name = names; name != nullptr && *name != nullptr; ++name) _values.emplace(*name, "");
     for (auto name = switches; name != nullptr && *name != nullptr; ++name)
@@ -86,18 +85,9 @@ bool Options::parse(int argc, const char** argv)
 
 bool Options::parseEnv(const char* prefix)
 {
-    for (auto& value : _values)
-    {
-        const char* text = std::getenv(variableName(prefix, value.first).c_str());
-        if (text == nullptr) continue;
-        value.second = text;
-        _given.insert(value.first);
-    }
-    for (const auto& flag : _switches)
-    {
-        const char* text = std::getenv(variableName(prefix, flag.first).c_str());
-        if (text != nullptr) setSwitch(flag.first, text);
-    }
+    apply([prefix](const std::string& name) {
+        return std::getenv(variableName(prefix, name).c_str());
+    });
     return true;
 }
 
@@ -106,24 +96,30 @@ bool Options::parse(const char* path)
     ConfigFile file;
     if (!file.parse(path)) return false;
 
-    for (auto& value : _values)
-    {
-        if (!file.exists(value.first)) continue;
-        value.second = file.get(value.first);
-        _given.insert(value.first);
-    }
-    for (const auto& flag : _switches)
-    {
-        if (file.exists(flag.first)) setSwitch(flag.first, file.get(flag.first));
-    }
+    // Lines holding NUL bytes are skipped, so no value is cut short here.
+    apply([&file](const std::string& name) {
+        return file.exists(name) ? file.get(name).c_str() : nullptr;
+    });
     return true;
 }
 
-void Options::setSwitch(const std::string& name, const std::string& text)
+void Options::apply(const std::function<const char*(const std::string&)>& lookup)
 {
-    if (text == "0" || text == "false") return;
-    _switches[name] = true;
-    _given.insert(name);
+    for (auto& value : _values)
+    {
+        const char* text = lookup(value.first);
+        if (text == nullptr) continue;
+        value.second = text;
+        _given.insert(value.first);
+    }
+    for (auto& flag : _switches)
+    {
+        const char* text = lookup(flag.first);
+        if (text == nullptr || std::strcmp(text, "0") == 0 || std::strcmp(text, "false") == 0)
+            continue;
+        flag.second = true;
+        _given.insert(flag.first);
+    }
 }
 
 const std::string& Options::get(const std::string& name) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -82,10 +83,9 @@ public:
     const std::string& arg(unsigned int index) const;
 
 private:
-    void declare(const char** names, const char** switches);
-
-    /// Turns the switch on when the text is anything but "0" or "false".
-    void setSwitch(const std::string& name, const std::string& text);
+    /// Sets every declared option for which the source has a text (null:
+    /// none); a switch is turned on by anything but "0" or "false".
+    void apply(const std::function<const char*(const std::string&)>& lookup);
 
     std::set<std::string> _given;
     std::map<std::string, std::string> _values;

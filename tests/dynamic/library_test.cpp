@@ -2,6 +2,8 @@
 #include "dynamic/library.h"
 #include "dynamic/optionalfunction.h"
 
+#include "tests/support/failure.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -12,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+using Testing::failureOf;
 using Kestrava::Dynamic::Function;
 using Kestrava::Dynamic::Library;
 using Kestrava::Dynamic::OptionalFunction;
@@ -29,19 +32,6 @@ bool zlibLoaded()
     if (handle == nullptr) return false;
     dlclose(handle);
     return true;
-}
-
-std::string messageOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const std::runtime_error& error)
-    {
-        return error.what();
-    }
-    return "";
 }
 
 } // namespace
@@ -70,7 +60,7 @@ TEST(LibraryTest, WithoutAnyCandidateEveryEntryPointIsUnbound)
     EXPECT_THROW(optional(0, nullptr, 0), std::bad_function_call);
 
     // The reason names the last candidate the loader tried.
-    std::string message = messageOf([&] { Function<Crc32> required(library, "crc32"); });
+    std::string message = failureOf([&] { Function<Crc32> required(library, "crc32"); });
     EXPECT_EQ(message.rfind("Method crc32 not found ", 0), 0u) << message;
     EXPECT_NE(message.find("libkestrava-missing-b.so"), std::string::npos) << message;
 }
@@ -78,7 +68,7 @@ TEST(LibraryTest, WithoutAnyCandidateEveryEntryPointIsUnbound)
 TEST(LibraryTest, MissingRequiredSymbolThrowsWithLoaderText)
 {
     Library library(zlibAfterMissing);
-    std::string message = messageOf([&] { Function<void()> missing(library, "kestrava_no_such_symbol"); });
+    std::string message = failureOf([&] { Function<void()> missing(library, "kestrava_no_such_symbol"); });
     EXPECT_EQ(message.rfind("Method kestrava_no_such_symbol not found ", 0), 0u) << message;
     EXPECT_NE(message.find("undefined symbol"), std::string::npos) << message;
 

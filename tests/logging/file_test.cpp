@@ -6,6 +6,8 @@
 #include "tests/logging/scratchdirectory.h"
 #include "tests/logging/umask.h"
 
+#include "tests/support/failure.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -23,6 +25,7 @@
 #include <string>
 #include <thread>
 
+using Testing::failureOf;
 using Kestrava::Logging::File;
 using Kestrava::Logging::info;
 using Kestrava::Logging::Log;
@@ -54,19 +57,6 @@ bool reachesFile(Log& log, const std::string& path)
 bool holds(const std::string& path, const std::string& text)
 {
     return contentOf(path).find("] " + text + "\n") != std::string::npos;
-}
-
-std::string messageOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const std::runtime_error& error)
-    {
-        return error.what();
-    }
-    return "";
 }
 
 bool writeTo(const char* path, const std::string& text)
@@ -277,17 +267,17 @@ TEST(FileTest, RefusesPathsThatAreNoFiles)
     Log log(info, nullptr);
 
     EXPECT_EQ("Path does not point to a valid file!",
-              messageOf([&] { File file(log, directory.path().c_str()); }));
+              failureOf([&] { File file(log, directory.path().c_str()); }));
 
     std::string missing = directory / "no-such-directory/app.log";
     EXPECT_EQ("Cannot access file/directory for reading: " + missing,
-              messageOf([&] { File file(log, missing.c_str()); }));
+              failureOf([&] { File file(log, missing.c_str()); }));
 
     // Opening a FIFO for writing would block for a reader.
     std::string fifo = directory / "fifo";
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
     EXPECT_EQ("Path does not point to a valid file!",
-              messageOf([&] { File file(log, fifo.c_str()); }));
+              failureOf([&] { File file(log, fifo.c_str()); }));
 }
 
 TEST(FileTest, RefusedWatchIsAnErrorAndRegistersNothing)
@@ -297,7 +287,7 @@ TEST(FileTest, RefusedWatchIsAnErrorAndRegistersNothing)
 
     int result = inChild(withoutInotifyWatches, [&] {
         Log log(info, nullptr);
-        std::string message = messageOf([&] { File file(log, path.c_str()); });
+        std::string message = failureOf([&] { File file(log, path.c_str()); });
         Proxy(log, info) << "after the failure";
         log.flush();
         if (message != "Cannot watch log file: " + path) return 1;
@@ -315,7 +305,7 @@ TEST(FileTest, FileThatCannotBeWrittenIsAnError)
     int result = inChild([&] { return readOnly(directory.path()); },
                          [&] {
                              Log log(info, nullptr);
-                             std::string message = messageOf([&] { File file(log, path.c_str()); });
+                             std::string message = failureOf([&] { File file(log, path.c_str()); });
                              return message == "failed to open logfile" ? 0 : 1;
                          });
     EXPECT_EQ(0, result);

@@ -40,7 +40,7 @@ const char* const marker = "KESTRAVA_SYSLOG_NAMESPACE";
 bool insideNamespace() { return getenv(marker) != nullptr; }
 
 /// Runs this test binary again for one test, under unshare; its exit status.
-int runInNamespace()
+int exitStatusInNamespace()
 {
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
     std::string filter =
@@ -62,6 +62,10 @@ int runInNamespace()
     if (waitpid(child, &status, 0) != child) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+/// Runs the current test in the private namespace and fails it when it
+/// fails there.
+void runInNamespace() { ASSERT_EQ(0, exitStatusInNamespace()); }
 
 /// The socket at /dev/log of the private namespace.
 class DevLog
@@ -151,11 +155,7 @@ testing::AssertionResult carries(const std::string& datagram, const std::string&
 
 TEST(SyslogTest, SendsTheTextAloneAtItsLevel)
 {
-    if (!insideNamespace())
-    {
-        ASSERT_EQ(0, runInNamespace());
-        return;
-    }
+    if (!insideNamespace()) return runInNamespace();
 
     DevLog devlog;
     Log log(info, nullptr);
@@ -176,11 +176,7 @@ TEST(SyslogTest, SendsTheTextAloneAtItsLevel)
 
 TEST(SyslogTest, UsesTheGivenIdentAndFacility)
 {
-    if (!insideNamespace())
-    {
-        ASSERT_EQ(0, runInNamespace());
-        return;
-    }
+    if (!insideNamespace()) return runInNamespace();
 
     DevLog devlog;
     Log log(info, nullptr);
@@ -197,11 +193,7 @@ TEST(SyslogTest, UsesTheGivenIdentAndFacility)
 
 TEST(SyslogTest, ConnectsWhenMadeNotAtTheFirstLine)
 {
-    if (!insideNamespace())
-    {
-        ASSERT_EQ(0, runInNamespace());
-        return;
-    }
+    if (!insideNamespace()) return runInNamespace();
 
     // Connected at once, the listener keeps sending to the socket that was
     // at /dev/log when it was made; a late connection would find the new one.

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace OpenSSL = Kestrava::OpenSSL;
 using OpenSSL::Connection;
@@ -33,14 +34,16 @@ namespace
 class DaneTest : public ::testing::Test
 {
 protected:
-    DaneTest()
-        : _server({"-cert", _pki.path("leaf.pem"), "-key", _pki.path("leaf.key"), "-cert_chain",
-                   _pki.path("ca.pem")}),
-          _socket(Socket::connectTo(_server.port()))
-    {
-    }
+    DaneTest() : _server(leafServer()), _socket(Socket::connectTo(_server.port())) {}
 
     ~DaneTest() override { OpenSSL::ERR_clear_error(); }
+
+    /// The s_server options that serve the leaf certificate and the CA.
+    std::vector<std::string> leafServer() const
+    {
+        return {"-cert",       _pki.path("leaf.pem"), "-key", _pki.path("leaf.key"),
+                "-cert_chain", _pki.path("ca.pem")};
+    }
 
     /// TLSA "3 1 1": the SHA-256 of the leaf's public key.
     TlsaRecord endEntity() const { return TlsaRecord(3, 1, 1, _pki.spkiSha256("leaf.pem")); }
@@ -93,8 +96,7 @@ TEST_F(DaneTest, TrustAnchorRecordAlsoChecksTheHostName)
     EXPECT_EQ(OpenSSL::SSL_do_handshake(matching.ssl()), 1);
     EXPECT_EQ(OpenSSL::SSL_get_verify_result(matching.ssl()), X509_V_OK);
 
-    SServer other({"-cert", _pki.path("leaf.pem"), "-key", _pki.path("leaf.key"), "-cert_chain",
-                   _pki.path("ca.pem")});
+    SServer other(leafServer());
     Socket socket = Socket::connectTo(other.port());
     Connection elsewhere(_context, socket.fd(), {trustAnchor()}, "another.test", "other.test");
     EXPECT_NE(OpenSSL::SSL_do_handshake(elsewhere.ssl()), 1);

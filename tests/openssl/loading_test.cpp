@@ -2,6 +2,7 @@
 #include "openssl/detail/library.h"
 #include "openssl/functions.h"
 
+#include "tests/support/failure.h"
 #include "tests/openssl/support/process.h"
 #include "tests/openssl/support/scratch.h"
 
@@ -18,24 +19,21 @@
 #include <vector>
 
 namespace OpenSSL = Kestrava::OpenSSL;
+using Testing::failureOf;
 using Kestrava::OpenSSL::Test::Process;
 using Kestrava::OpenSSL::Test::Scratch;
 
 namespace
 {
 
-std::string failureOf(void (*action)())
-{
-    try
-    {
-        action();
-    }
-    catch (const std::runtime_error& error)
-    {
-        return error.what();
-    }
-    return "";
-}
+/// The calls with which the binding sets up an OpenSSL 1.0 library before
+/// it looks at the locking callback, and those with which it cleans it up
+/// after the callback is dealt with, as the stand-in library logs them.
+const std::string legacyInitialisation =
+    "OpenSSL_add_all_digests SSL_library_init SSL_load_error_strings "
+    "CRYPTO_get_locking_callback ";
+const std::string legacyCleanUp = "CONF_modules_free ENGINE_cleanup CONF_modules_unload(1) "
+                                  "EVP_cleanup CRYPTO_cleanup_all_ex_data ERR_free_strings ";
 
 /// The directory from which the binding loaded libssl.
 std::filesystem::path libsslDirectory()
@@ -196,9 +194,8 @@ TEST(LoadingTest, SpeaksTheOldApiToAnOpenSSL10Library)
     EXPECT_EQ(report["dane"], "0");
     EXPECT_EQ(report["name"], "libssl.so");
     // The mutexes exist before the callback can be called.
-    EXPECT_EQ(report["init"], "OpenSSL_add_all_digests SSL_library_init SSL_load_error_strings "
-                              "CRYPTO_get_locking_callback CRYPTO_num_locks "
-                              "CRYPTO_set_locking_callback ");
+    EXPECT_EQ(report["init"],
+              legacyInitialisation + "CRYPTO_num_locks CRYPTO_set_locking_callback ");
 
     EXPECT_EQ(report["calls"], "SSLv23_client_method SSLv23_server_method sk_num "
                                "EVP_MD_CTX_create EVP_MD_CTX_destroy EVP_CIPHER_CTX_init "
@@ -221,20 +218,16 @@ TEST(LoadingTest, SpeaksTheOldApiToAnOpenSSL10Library)
     EXPECT_EQ(report["counted"], "1");
 
     // Our callback goes before the library is cleaned up.
-    EXPECT_EQ(report["exit"], "CRYPTO_get_locking_callback CRYPTO_set_locking_callback(null) "
-                              "CONF_modules_free ENGINE_cleanup CONF_modules_unload(1) "
-                              "EVP_cleanup CRYPTO_cleanup_all_ex_data ERR_free_strings ");
+    EXPECT_EQ(report["exit"],
+              "CRYPTO_get_locking_callback CRYPTO_set_locking_callback(null) " + legacyCleanUp);
 }
 
 TEST(LoadingTest, LeavesALockingCallbackInstalledByOthers)
 {
     auto report = probeLegacy(true);
     EXPECT_EQ(report["legacy"], "1");
-    EXPECT_EQ(report["init"], "OpenSSL_add_all_digests SSL_library_init SSL_load_error_strings "
-                              "CRYPTO_get_locking_callback ");
+    EXPECT_EQ(report["init"], legacyInitialisation);
     EXPECT_EQ(report["counted"], "1");
-    EXPECT_EQ(report["exit"], "CRYPTO_get_locking_callback CONF_modules_free ENGINE_cleanup "
-                              "CONF_modules_unload(1) EVP_cleanup CRYPTO_cleanup_all_ex_data "
-                              "ERR_free_strings ");
+    EXPECT_EQ(report["exit"], "CRYPTO_get_locking_callback " + legacyCleanUp);
     EXPECT_EQ(report["exit_own_locking"], "1");
 }

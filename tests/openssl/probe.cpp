@@ -13,6 +13,8 @@
 #include "openssl/functions.h"
 #include "openssl/sslcontext.h"
 
+#include "tests/support/failure.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sched.h>
@@ -23,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <functional>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -33,6 +34,7 @@ namespace
 {
 
 namespace OpenSSL = Kestrava::OpenSSL;
+using Testing::failureOf;
 
 /// Covers `path` (even a symbolic link itself) with the empty file.
 bool hide(const char* empty, const char* path)
@@ -44,39 +46,31 @@ bool hide(const char* empty, const char* path)
     return moved;
 }
 
-std::string failureOf(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const std::exception& error)
-    {
-        return error.what();
-    }
-    return "(none)";
-}
-
 void reportWithoutLibrary()
 {
     std::cout << "security_level=" << OpenSSL::SSL_CTX_set_security_level(nullptr, 1) << "\n";
     std::cout << "ciphersuites="
               << OpenSSL::SSL_CTX_set_ciphersuites(nullptr, "TLS_AES_128_GCM_SHA256") << "\n";
     std::cout << "ciphers_null=" << (OpenSSL::SSL_CTX_get_ciphers(nullptr) == nullptr) << "\n";
-    std::cout << "ssl_read_1=" << failureOf([] { OpenSSL::SSL_read(nullptr, nullptr, 0); }) << "\n";
-    std::cout << "ssl_read_2=" << failureOf([] { OpenSSL::SSL_read(nullptr, nullptr, 0); }) << "\n";
-    std::cout << "cipher_context=" << failureOf([] { OpenSSL::EVP_CIPHER_CTX_new(); }) << "\n";
+    std::cout << "ssl_read_1="
+              << failureOf<std::exception>([] { OpenSSL::SSL_read(nullptr, nullptr, 0); }) << "\n";
+    std::cout << "ssl_read_2="
+              << failureOf<std::exception>([] { OpenSSL::SSL_read(nullptr, nullptr, 0); }) << "\n";
+    std::cout << "cipher_context="
+              << failureOf<std::exception>([] { OpenSSL::EVP_CIPHER_CTX_new(); }) << "\n";
     // The 1.0 fallback reads the key's count in place, so it needs a key.
     int key[4] = {};
     std::cout << "key_reference="
-              << failureOf([&] { OpenSSL::EVP_PKEY_up_ref(reinterpret_cast<EVP_PKEY*>(key)); })
+              << failureOf<std::exception>(
+                     [&] { OpenSSL::EVP_PKEY_up_ref(reinterpret_cast<EVP_PKEY*>(key)); })
               << "\n";
 
     OpenSSL::SslContext client(true);
     std::cout << "client_context_empty=" << (client.context() == nullptr) << "\n";
     client.set_security_level(1);
     std::cout << "connection="
-              << failureOf([&] { OpenSSL::Connection connection(client, -1, "leaf.test"); })
+              << failureOf<std::exception>(
+                     [&] { OpenSSL::Connection connection(client, -1, "leaf.test"); })
               << "\n";
 }
 

@@ -4,6 +4,7 @@
 #include "openssl/functions.h"
 
 #include "tests/openssl/support/certificatename.h"
+#include "tests/support/failure.h"
 #include "tests/openssl/support/pki.h"
 #include "tests/openssl/support/process.h"
 #include "tests/openssl/support/socket.h"
@@ -12,13 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
-#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace OpenSSL = Kestrava::OpenSSL;
 using OpenSSL::Connection;
 using OpenSSL::SslContext;
+using Testing::failureOf;
 using OpenSSL::Test::Pki;
 using OpenSSL::Test::Process;
 using OpenSSL::Test::Socket;
@@ -27,17 +28,10 @@ using OpenSSL::Test::SServer;
 namespace
 {
 
-std::string failureOf(const std::function<void()>& action)
+/// The s_server options that serve the leaf certificate with its chain.
+std::vector<std::string> leafServer(const Pki& pki)
 {
-    try
-    {
-        action();
-    }
-    catch (const std::runtime_error& error)
-    {
-        return error.what();
-    }
-    return "";
+    return {"-cert", pki.path("leaf-chain.pem"), "-key", pki.path("leaf.key")};
 }
 
 /// What a client with `context` sees of a server: the handshake's result,
@@ -58,12 +52,19 @@ Outcome connect(const SslContext& context, int port, const char* name)
             OpenSSL::Test::peerCommonName(connection.ssl())};
 }
 
-/**
- * Serves one `openssl s_client` connection with our `context` and returns
- * the client's output; `handshake` receives our side's result.
- */
-std::string serveClient(const SslContext& context, const Pki& pki,
-                        const std::vector<std::string>& options, int* handshake, int* status)
+/// What serving one `openssl s_client` gave: our side's handshake result,
+/// the client's exit status and its output.
+struct Served
+{
+    int handshake;
+    int status;
+    std::string output;
+};
+
+/// Serves one `openssl s_client` connection, started with `options`, with
+/// our `context`.
+Served serveClient(const SslContext& context, const Pki& pki,
+                   const std::vector<std::string>& options)
 {
     int port = 0;
     Socket listener = Socket::listenOn(&port);
@@ -77,8 +78,8 @@ std::string serveClient(const SslContext& context, const Pki& pki,
     // A server connection ignores the name: it must neither send it nor
     // take the connect state.
     Connection connection(context, peer.fd(), "ignored.test");
-    *handshake = OpenSSL::SSL_do_handshake(connection.ssl());
-    if (*handshake == 1)
+    Served served{OpenSSL::SSL_do_handshake(connection.ssl()), -1, ""};
+    if (served.handshake == 1)
     {
         const std::string greeting = "hello from kestrava\n";
         OpenSSL::SSL_write(connection.ssl(), greeting.data(), static_cast<int>(greeting.size()));
@@ -86,8 +87,9 @@ std::string serveClient(const SslContext& context, const Pki& pki,
     }
     // The client ends by itself at our close notification or its failure;
     // its input stays open so that it does not end before reading.
-    *status = client.wait();
-    return pki.scratch().read("s_client.log");
+    served.status = client.wait();
+    served.output = pki.scratch().read("s_client.log");
+    return served;
 }
 
 } // namespace
@@ -144,8 +146,7 @@ TEST(SslContextTest, ClientNameSelectsTheServersSecondCertificate)
 TEST(SslContextTest, ClientTrustsOnlyTheAuthoritiesItIsGiven)
 {
     Pki pki;
-    const std::vector<std::string> arguments = {"-cert", pki.path("leaf-chain.pem"), "-key",
-                                                pki.path("leaf.key")};
+    const std::vector<std::string> arguments = leafServer(pki);
 
     // The default paths do not hold the test CA; the peer is still not
     // refused, since verifying is left to the user of the connection.
@@ -172,8 +173,7 @@ TEST(SslContextTest, ClientTrustsOnlyTheAuthoritiesItIsGiven)
 TEST(SslContextTest, ClientContextsTrustTheDefaultPaths)
 {
     Pki pki;
-    const std::vector<std::string> arguments = {"-cert", pki.path("leaf-chain.pem"), "-key",
-                                                pki.path("leaf.key")};
+    const std::vector<std::string> arguments = leafServer(pki);
     // OpenSSL's default paths name the file in this variable.
     setenv("SSL_CERT_FILE", pki.path("ca.pem").c_str(), 1);
     SslContext client(SslContext::Mode::client);
@@ -189,14 +189,12 @@ TEST(SslContextTest, ClientContextsTrustTheDefaultPaths)
 TEST(SslContextTest, SecurityLevelRulesOutWeakPeers)
 {
     Pki pki;
-    const std::vector<std::string> arguments = {"-cert", pki.path("leaf-chain.pem"), "-key",
-                                                pki.path("leaf.key")};
     SslContext context(true);
     context.set_CAfile(pki.path("ca.pem").c_str());
     // Level 5 asks for 256-bit security, which the P-256 server offers
     // nowhere.
     context.set_security_level(5);
-    SServer server(arguments);
+    SServer server(leafServer(pki));
     Outcome outcome = connect(context, server.port(), "leaf.test");
     EXPECT_FALSE(outcome.handshake == 1 && outcome.verify == X509_V_OK);
 }
@@ -215,28 +213,22 @@ TEST(SslContextTest, ServerContextPassesAVerifyingClient)
 {
     Pki pki;
     SslContext context(pki.path("leaf-chain.pem").c_str(), pki.path("leaf.key").c_str());
-    int handshake = 0;
-    int status = -1;
-    std::string output =
-        serveClient(context, pki, {"-verify_return_error", "-verify_hostname", "leaf.test"},
-                    &handshake, &status);
-    EXPECT_EQ(handshake, 1);
-    EXPECT_EQ(status, 0) << output;
-    EXPECT_NE(output.find("Verify return code: 0 (ok)"), std::string::npos) << output;
-    EXPECT_NE(output.find("hello from kestrava"), std::string::npos) << output;
+    Served served =
+        serveClient(context, pki, {"-verify_return_error", "-verify_hostname", "leaf.test"});
+    EXPECT_EQ(served.handshake, 1);
+    EXPECT_EQ(served.status, 0) << served.output;
+    EXPECT_NE(served.output.find("Verify return code: 0 (ok)"), std::string::npos) << served.output;
+    EXPECT_NE(served.output.find("hello from kestrava"), std::string::npos) << served.output;
 }
 
 TEST(SslContextTest, ServerContextFailsAClientExpectingAnotherName)
 {
     Pki pki;
     SslContext context(pki.path("leaf-chain.pem").c_str(), pki.path("leaf.key").c_str());
-    int handshake = 0;
-    int status = -1;
-    std::string output =
-        serveClient(context, pki, {"-verify_return_error", "-verify_hostname", "other.test"},
-                    &handshake, &status);
-    EXPECT_NE(handshake, 1);
-    EXPECT_NE(status, 0) << output;
+    Served served =
+        serveClient(context, pki, {"-verify_return_error", "-verify_hostname", "other.test"});
+    EXPECT_NE(served.handshake, 1);
+    EXPECT_NE(served.status, 0) << served.output;
     OpenSSL::ERR_clear_error();
 }
 
@@ -249,14 +241,12 @@ TEST(SslContextTest, VersionLimitedServerRefusesOtherVersions)
     OpenSSL::SSL_CTX_use_PrivateKey_file(context.context(), pki.path("leaf.key").c_str(),
                                          SSL_FILETYPE_PEM);
 
-    int handshake = 0;
-    int status = -1;
-    std::string output = serveClient(context, pki, {}, &handshake, &status);
-    EXPECT_EQ(handshake, 1);
-    EXPECT_NE(output.find("TLSv1.2"), std::string::npos) << output;
+    Served served = serveClient(context, pki, {});
+    EXPECT_EQ(served.handshake, 1);
+    EXPECT_NE(served.output.find("TLSv1.2"), std::string::npos) << served.output;
 
-    output = serveClient(context, pki, {"-tls1_3"}, &handshake, &status);
-    EXPECT_NE(handshake, 1);
-    EXPECT_NE(status, 0) << output;
+    served = serveClient(context, pki, {"-tls1_3"});
+    EXPECT_NE(served.handshake, 1);
+    EXPECT_NE(served.status, 0) << served.output;
     OpenSSL::ERR_clear_error();
 }
