@@ -25,23 +25,15 @@ Pointer::Pointer(const char* text, size_t size)
 
 Value Pointer::apply(const Value& document) const
 {
-    fjson_object* current = document.object();
-    for (auto part = _parts.begin(); part != _parts.end() && current != nullptr; ++part)
-        current = detail::childOf(current, *part);
-    return Value(function::get(current));
+    fjson_object* found;
+    detail::findPlace(document.object(), *this, found);
+    return Value(function::get(found));
 }
 
 bool Pointer::match(const Value& document) const
 {
-    fjson_object* current = document.object();
-    for (const Part& part : _parts)
-    {
-        fjson_object* next = detail::childOf(current, part);
-        // A null step is a place only when a member holds JSON null.
-        if (next == nullptr && !part.match(Value(function::get(current)))) return false;
-        current = next;
-    }
-    return true;
+    fjson_object* found;
+    return detail::findPlace(document.object(), *this, found);
 }
 
 } // namespace JSON

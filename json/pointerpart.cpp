@@ -1,7 +1,6 @@
 #include "json/pointer.h"
 
 #include "json/detail/child.h"
-#include "json/detail/membername.h"
 #include "json/function.h"
 
 #include <climits>
@@ -56,21 +55,8 @@ Value Pointer::Part::apply(const Value& value) const
 
 bool Pointer::Part::match(const Value& value) const
 {
-    fjson_object* object = value.object();
-    switch (function::get_type(object))
-    {
-    case fjson_type_object:
-        return detail::namesMember(_token) &&
-               function::object_get_ex(object, _token.c_str(), nullptr);
-    case fjson_type_array:
-    {
-        if (isEnd()) return false;
-        const int position = index();
-        return position >= 0 && position < function::array_length(object);
-    }
-    default:
-        return false;
-    }
+    fjson_object* child;
+    return detail::findChild(value.object(), *this, child);
 }
 
 } // namespace JSON

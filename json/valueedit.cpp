@@ -38,8 +38,18 @@ fjson_object* parentOf(const Value& document, const Pointer& pointer)
     return current;
 }
 
-/// Stores value at part in container; false when nothing was stored.
-bool place(fjson_object* container, const Part& part, const Value& value, Placement placement)
+/// The value at the pointer's place, shared, in one walk; false when there
+/// is no such place.
+bool find(const Value& document, const Pointer& pointer, Value& found)
+{
+    fjson_object* object;
+    if (!detail::findPlace(document.object(), pointer, object)) return false;
+    found = Value(function::get(object));
+    return true;
+}
+
+/// Stores value itself at part in container; false when nothing was stored.
+bool store(fjson_object* container, const Part& part, const Value& value, Placement placement)
 {
     const fjson_type type = function::get_type(container);
     if (type != fjson_type_object && type != fjson_type_array) return false;
@@ -47,21 +57,26 @@ bool place(fjson_object* container, const Part& part, const Value& value, Placem
     if (part.isEnd() && (placement == Placement::overwrite ||
                          (placement == Placement::insert && type == fjson_type_object)))
         return false;
-    // A value stored into its own subtree is stored as a deep copy.
-    const Value stored = detail::reaches(value.object(), container) ? value.clone(true) : value;
     if (type == fjson_type_object)
     {
         if (!detail::namesMember(part.token())) return false;
-        function::object_add(container, part.token().c_str(), function::get(stored.object()));
+        function::object_add(container, part.token().c_str(), function::get(value.object()));
         return true;
     }
     if (part.isEnd())
         return function::array_put_idx(container, function::array_length(container),
-                                       function::get(stored.object())) == 0;
+                                       function::get(value.object())) == 0;
     if (placement == Placement::insert)
-        return function::array_add_idx(container, part.index(), function::get(stored.object())) ==
-               0;
-    return function::array_put_idx(container, part.index(), function::get(stored.object())) == 0;
+        return function::array_add_idx(container, part.index(), function::get(value.object())) == 0;
+    return function::array_put_idx(container, part.index(), function::get(value.object())) == 0;
+}
+
+/// Stores value at part in container, as a deep copy when container lies in
+/// its own subtree; false when nothing was stored.
+bool place(fjson_object* container, const Part& part, const Value& value, Placement placement)
+{
+    return store(container, part,
+                 detail::reaches(value.object(), container) ? value.clone(true) : value, placement);
 }
 
 /// Whether a container can take the token as it is: an object takes any
@@ -91,21 +106,21 @@ bool passesThrough(const Value& document, const Pointer& pointer, const Value& v
 {
     if (value.object() == nullptr) return false;
     const std::vector<Part>& parts = pointer.parts();
-    Value current = document;
-    for (size_t index = 0; current.object() != nullptr; ++index)
+    fjson_object* current = document.object();
+    for (size_t index = 0; current != nullptr; ++index)
     {
-        if (current.object() == value.object()) return true;
+        if (current == value.object()) return true;
         if (index + 1 >= parts.size()) break;
-        current = parts[index].apply(current);
+        current = detail::childOf(current, parts[index]);
     }
     return false;
 }
 
 } // namespace
 
-Value::Value(const Value& document, const Pointer& pointer) : Value(pointer.apply(document))
+Value::Value(const Value& document, const Pointer& pointer)
 {
-    if (_object == nullptr && !pointer.match(document))
+    if (!find(document, pointer, *this))
         throw std::runtime_error("Input document did not match with JSON pointer");
 }
 
@@ -116,7 +131,8 @@ Value Value::get(const Pointer& pointer) const
 
 bool Value::test(const Pointer& pointer, const Value& value) const
 {
-    return pointer.match(*this) && pointer.apply(*this).equals(value);
+    Value found;
+    return find(*this, pointer, found) && found.equals(value);
 }
 
 void Value::set(const Pointer& pointer, const Value& value)
@@ -151,10 +167,10 @@ void Value::add(const Pointer& pointer, const Value& value)
 
 void Value::remove(const Pointer& pointer) const
 {
-    if (pointer.parts().empty()) return;
+    // "-" designates no element, so there is nothing to walk to.
+    if (pointer.parts().empty() || pointer.parts().back().isEnd()) return;
     fjson_object* parent = parentOf(*this, pointer);
     const Part& last = pointer.parts().back();
-    if (last.isEnd()) return;
     switch (function::get_type(parent))
     {
     case fjson_type_object:
@@ -177,21 +193,22 @@ void Value::replace(const Pointer& pointer, const Value& value)
 
 void Value::copy(const Pointer& from, const Pointer& to)
 {
-    if (!from.match(*this)) return;
-    add(to, from.apply(*this));
+    Value found;
+    if (find(*this, from, found)) add(to, found);
 }
 
 void Value::move(const Pointer& from, const Pointer& to)
 {
     // The whole document can only move into itself.
-    if (from.parts().empty() || to.parts().empty() || !from.match(*this)) return;
-    const Value moved = from.apply(*this);
+    Value moved;
+    if (from.parts().empty() || to.parts().empty() || !find(*this, from, moved)) return;
     // Into its own subtree (RFC 6902 forbids it): the value would be lost.
     if (passesThrough(*this, to, moved)) return;
     remove(from);
     fjson_object* parent = parentOf(*this, to);
+    // Checked here rather than copied by place: a move never stores a copy.
     if (!detail::reaches(moved.object(), parent) &&
-        place(parent, to.parts().back(), moved, Placement::insert))
+        store(parent, to.parts().back(), moved, Placement::insert))
         return;
     // The target cannot take the value: put it back rather than lose it.
     place(parentOf(*this, from), from.parts().back(), moved, Placement::insert);

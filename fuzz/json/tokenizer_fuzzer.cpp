@@ -1,9 +1,9 @@
 // Parses arbitrary bytes; whatever parses must serialise to text that parses
 // again to the same text, through any buffer size, and clone to it too.
 
-#include "json/processor.h"
 #include "json/tokenizer.h"
 #include "json/value.h"
+#include "tests/json/helpers.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,27 +11,17 @@
 #include <string_view>
 #include <vector>
 
+using JsonTest::TextProcessor;
+
 namespace {
-
-class TextProcessor : public Kestrava::JSON::Processor
-{
-public:
-    size_t process(const char* data, size_t size) override
-    {
-        _text.append(data, size);
-        return size;
-    }
-
-    std::string _text;
-};
 
 std::string compact(const Kestrava::JSON::Value& value, size_t bufferSize)
 {
     TextProcessor processor;
     std::vector<char> buffer(bufferSize);
     const size_t total = value.dumpto(processor, buffer.data(), buffer.size());
-    if (total != processor._text.size()) __builtin_trap();
-    return processor._text;
+    if (total != processor.text().size()) __builtin_trap();
+    return processor.text();
 }
 
 } // namespace
