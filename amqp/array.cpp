@@ -35,10 +35,7 @@ Array::Array(const Array& other)
 
 Array& Array::operator=(const Array& other)
 {
-    if (this == &other) return *this;
-    _fields.clear();
-    for (const auto& value : other._fields)
-        _fields.push_back(value->clone());
+    if (this != &other) *this = Array(other);
     return *this;
 }
 

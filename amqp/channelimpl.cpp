@@ -56,6 +56,20 @@ bool has(int flags, int flag)
     return (flags & flag) != 0;
 }
 
+/// The frame that build makes; none when an argument cannot be encoded (a
+/// name too long for the wire).
+template <class Build> std::optional<std::invoke_result_t<Build>> encode(Build&& build)
+{
+    try
+    {
+        return build();
+    }
+    catch (const Exception&)
+    {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 ChannelImpl::~ChannelImpl()
@@ -121,16 +135,8 @@ bool ChannelImpl::send(const Frame& frame)
 template <class Result, class Build, class... Extra>
 std::shared_ptr<Result> ChannelImpl::request(Build&& build, Extra... extra)
 {
-    using FrameType = std::invoke_result_t<Build>;
-    std::optional<FrameType> frame;
-    try
-    {
-        frame.emplace(build());
-    }
-    catch (const Exception&)
-    {
-        // A name too long for the wire: refused like a frame that is too big.
-    }
+    // A name too long for the wire is refused like a frame that is too big.
+    auto frame = encode(std::forward<Build>(build));
     bool sent = frame && send(*frame);
     auto result = std::make_shared<Result>(extra..., !sent);
     push(result);
@@ -240,15 +246,13 @@ bool ChannelImpl::publish(const std::string& exchange, const std::string& routin
     // would leave the broker waiting for a header that never comes.
     BasicHeaderFrame header(_id, envelope);
     if (header.totalSize() > _connection->maxFrame()) return false;
-    std::optional<BasicPublishFrame> method;
-    try
-    {
-        method.emplace(_id, exchange, routingKey, has(flags, mandatory), has(flags, immediate));
-    }
-    catch (const Exception&)
-    {
-        return false;
-    }
+    auto method = encode(
+        [&]
+        {
+            return BasicPublishFrame(_id, exchange, routingKey, has(flags, mandatory),
+                                     has(flags, immediate));
+        });
+    if (!method) return false;
     const uint32_t maxPayload = this->maxPayload();
     Monitor monitor(this);
     if (!send(*method) || !monitor.valid()) return false;

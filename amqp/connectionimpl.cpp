@@ -247,12 +247,8 @@ bool ConnectionImpl::channelsWaiting() const
 
 void ConnectionImpl::closeWhenIdle()
 {
-    if (_closeRequested && _state == State::connected && _queue.empty() && !channelsWaiting())
-        sendClose();
-}
-
-void ConnectionImpl::sendClose()
-{
+    if (!_closeRequested || _state != State::connected || !_queue.empty() || channelsWaiting())
+        return;
     // Closing first: from now on nothing but the close goes out.
     _state = State::closing;
     send(ConnectionCloseFrame(0, "shutdown", 0, 0));

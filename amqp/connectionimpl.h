@@ -99,7 +99,6 @@ private:
     /// Sends connection.close once the connection is ready and no channel
     /// waits any more.
     void closeWhenIdle();
-    void sendClose();
     /// Closes the connection and fails every channel.
     void failChannels(const char* message);
 

@@ -55,7 +55,17 @@ protected:
     virtual void reportSuccess(uint32_t messageCount, uint64_t deliveryTag, bool redelivered);
     virtual void reportSuccess(const std::string& tag);
 
-    std::function<void()> _successCallback;
+    /// The reply to a result with a success callback of its own: callback
+    /// gets the reply's arguments when set, else the plain success callback
+    /// is called.
+    template <class Callback, class... Reply>
+    void reportTo(const Callback& callback, const Reply&... reply) const
+    {
+        if (callback)
+            callback(reply...);
+        else
+            Deferred::reportSuccess();
+    }
 
 private:
     friend class ChannelImpl;
@@ -67,6 +77,7 @@ private:
     const std::shared_ptr<Deferred>& next() const { return _next; }
     void unchain() { _next.reset(); }
 
+    std::function<void()> _successCallback;
     std::function<void()> _finalizeCallback;
     std::function<void(const char*)> _errorCallback;
     std::shared_ptr<Deferred> _next;

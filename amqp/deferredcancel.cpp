@@ -10,10 +10,7 @@ void DeferredCancel::reportSuccess(const std::string& tag)
     // The channel is alive: it is the one reporting. The consumer goes
     // first, so that no delivery reaches it from the callbacks on.
     _channel->uninstall(tag);
-    if (_cancelCallback)
-        _cancelCallback(tag);
-    else
-        Deferred::reportSuccess();
+    reportTo(_cancelCallback, tag);
 }
 
 } // namespace AMQP

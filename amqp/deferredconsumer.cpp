@@ -18,10 +18,7 @@ void DeferredConsumer::reportSuccess(const std::string& tag)
 {
     // Registered before the callback runs: deliveries may follow at once.
     _channel->install(tag, std::static_pointer_cast<DeferredConsumer>(lock()));
-    if (_consumeCallback)
-        _consumeCallback(tag);
-    else
-        Deferred::reportSuccess();
+    reportTo(_consumeCallback, tag);
 }
 
 } // namespace AMQP

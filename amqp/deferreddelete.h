@@ -24,10 +24,7 @@ public:
 private:
     void reportSuccess(uint32_t messageCount) const override
     {
-        if (_deleteCallback)
-            _deleteCallback(messageCount);
-        else
-            Deferred::reportSuccess();
+        reportTo(_deleteCallback, messageCount);
     }
 
     DeleteCallback _deleteCallback;

@@ -27,10 +27,7 @@ private:
     void reportSuccess(const std::string& name, uint32_t messageCount,
                        uint32_t consumerCount) const override
     {
-        if (_queueCallback)
-            _queueCallback(name, messageCount, consumerCount);
-        else
-            Deferred::reportSuccess();
+        reportTo(_queueCallback, name, messageCount, consumerCount);
     }
 
     QueueCallback _queueCallback;

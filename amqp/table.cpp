@@ -41,10 +41,7 @@ Table::Table(const Table& other)
 
 Table& Table::operator=(const Table& other)
 {
-    if (this == &other) return *this;
-    _fields.clear();
-    for (const auto& [key, value] : other._fields)
-        _fields.emplace(key, value->clone());
+    if (this != &other) *this = Table(other);
     return *this;
 }
 

@@ -3,7 +3,6 @@
 #include "amqp/basicframes.h"
 #include "amqp/basicheaderframe.h"
 #include "amqp/bodyframe.h"
-#include "amqp/booleanset.h"
 #include "amqp/channelframes.h"
 #include "amqp/channelimpl.h"
 #include "amqp/confirmframes.h"
@@ -25,6 +24,16 @@ namespace AMQP::detail
 
 namespace
 {
+
+/// Hands frame on to the part of its channel that takes it; false (the
+/// frame is dropped) when there is none.
+template <class Target, class Received>
+bool handOn(const std::shared_ptr<Target>& target, Received& frame)
+{
+    if (!target) return false;
+    target->process(frame);
+    return true;
+}
 
 [[noreturn]] void unexpected(const ExtFrame& frame)
 {
@@ -95,10 +104,11 @@ std::shared_ptr<ChannelImpl> FrameRouter::replyChannel(const MethodFrame& frame)
     return channel;
 }
 
-bool FrameRouter::reportSuccess(const MethodFrame& frame)
+template <class... Reply>
+bool FrameRouter::reportSuccess(const MethodFrame& frame, const Reply&... reply)
 {
     auto channel = replyChannel(frame);
-    return channel && channel->reportSuccess();
+    return channel && channel->reportSuccess(reply...);
 }
 
 bool FrameRouter::process(HeartbeatFrame&)
@@ -109,22 +119,16 @@ bool FrameRouter::process(HeartbeatFrame&)
 
 bool FrameRouter::process(BasicHeaderFrame& frame)
 {
-    auto channel = channelOf(static_cast<ExtFrame&>(frame));
+    auto channel = channelOf(frame);
     // Content of a message nobody receives (say, for a consumer that was
     // cancelled) is dropped.
-    auto receiver = channel ? channel->receiver() : nullptr;
-    if (!receiver) return false;
-    receiver->process(frame);
-    return true;
+    return handOn(channel ? channel->receiver() : nullptr, frame);
 }
 
 bool FrameRouter::process(BodyFrame& frame)
 {
-    auto channel = channelOf(static_cast<ExtFrame&>(frame));
-    auto receiver = channel ? channel->receiver() : nullptr;
-    if (!receiver) return false;
-    receiver->process(frame);
-    return true;
+    auto channel = channelOf(frame);
+    return handOn(channel ? channel->receiver() : nullptr, frame);
 }
 
 bool FrameRouter::process(ConnectionStartFrame& frame)
@@ -227,9 +231,7 @@ bool FrameRouter::process(ExchangeUnbindOKFrame& frame)
 
 bool FrameRouter::process(QueueDeclareOKFrame& frame)
 {
-    auto channel = replyChannel(frame);
-    return channel &&
-           channel->reportSuccess(frame.name(), frame.messageCount(), frame.consumerCount());
+    return reportSuccess(frame, frame.name(), frame.messageCount(), frame.consumerCount());
 }
 
 bool FrameRouter::process(QueueBindOKFrame& frame)
@@ -239,14 +241,12 @@ bool FrameRouter::process(QueueBindOKFrame& frame)
 
 bool FrameRouter::process(QueuePurgeOKFrame& frame)
 {
-    auto channel = replyChannel(frame);
-    return channel && channel->reportSuccess(frame.messageCount());
+    return reportSuccess(frame, frame.messageCount());
 }
 
 bool FrameRouter::process(QueueDeleteOKFrame& frame)
 {
-    auto channel = replyChannel(frame);
-    return channel && channel->reportSuccess(frame.messageCount());
+    return reportSuccess(frame, frame.messageCount());
 }
 
 bool FrameRouter::process(QueueUnbindOKFrame& frame)
@@ -261,32 +261,24 @@ bool FrameRouter::process(BasicQosOKFrame& frame)
 
 bool FrameRouter::process(BasicConsumeOKFrame& frame)
 {
-    auto channel = replyChannel(frame);
-    return channel && channel->reportSuccess(frame.consumerTag());
+    return reportSuccess(frame, frame.consumerTag());
 }
 
 bool FrameRouter::process(BasicCancelOKFrame& frame)
 {
-    auto channel = replyChannel(frame);
-    return channel && channel->reportSuccess(frame.consumerTag());
+    return reportSuccess(frame, frame.consumerTag());
 }
 
 bool FrameRouter::process(BasicReturnFrame& frame)
 {
     auto channel = channelOf(frame);
-    auto recall = channel ? channel->recalls() : nullptr;
-    if (!recall) return false;
-    recall->process(frame);
-    return true;
+    return handOn(channel ? channel->recalls() : nullptr, frame);
 }
 
 bool FrameRouter::process(BasicDeliverFrame& frame)
 {
     auto channel = channelOf(frame);
-    auto consumer = channel ? channel->consumer(frame.consumerTag()) : nullptr;
-    if (!consumer) return false;
-    consumer->process(frame);
-    return true;
+    return handOn(channel ? channel->consumer(frame.consumerTag()) : nullptr, frame);
 }
 
 bool FrameRouter::process(BasicGetOKFrame& frame)
@@ -309,10 +301,7 @@ bool FrameRouter::process(BasicGetEmptyFrame& frame)
 bool FrameRouter::process(BasicAckFrame& frame)
 {
     auto channel = channelOf(frame);
-    auto confirm = channel ? channel->confirm() : nullptr;
-    if (!confirm) return false;
-    confirm->process(frame);
-    return true;
+    return handOn(channel ? channel->confirm() : nullptr, frame);
 }
 
 bool FrameRouter::process(BasicRecoverOKFrame& frame)
@@ -323,10 +312,7 @@ bool FrameRouter::process(BasicRecoverOKFrame& frame)
 bool FrameRouter::process(BasicNackFrame& frame)
 {
     auto channel = channelOf(frame);
-    auto confirm = channel ? channel->confirm() : nullptr;
-    if (!confirm) return false;
-    confirm->process(frame);
-    return true;
+    return handOn(channel ? channel->confirm() : nullptr, frame);
 }
 
 bool FrameRouter::process(ConfirmSelectOKFrame& frame)

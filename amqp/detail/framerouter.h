@@ -90,8 +90,8 @@ private:
     std::shared_ptr<ChannelImpl> channelOf(const MethodFrame& frame) const;
     /// The channel of a reply, which some result must be waiting for.
     std::shared_ptr<ChannelImpl> replyChannel(const MethodFrame& frame) const;
-    /// A reply without arguments.
-    bool reportSuccess(const MethodFrame& frame);
+    /// A reply, with the arguments that the broker's answer carries.
+    template <class... Reply> bool reportSuccess(const MethodFrame& frame, const Reply&... reply);
 
     ConnectionImpl& _connection;
     const Monitor& _monitor;

@@ -18,17 +18,17 @@ namespace
 
 /// What the handler heard when octets were fed to a connection in state
 /// ready with channel 1 consuming as "tag".
-class BadInputTest : public ::testing::Test
+class BadInputTest : public OpenChannelTest
 {
 protected:
-    BadInputTest() : _channel(_conversation.openChannel())
+    BadInputTest()
     {
         _channel->consume("q", "tag", 0, Table())
             .onReceived([this](const Message& message, uint64_t, bool)
                         { _received.emplace_back(message.body(), message.bodySize()); });
-        _conversation.send(consumeOK(1, "tag"));
+        send(consumeOK(1, "tag"));
         _channel->onError([this](const char* message) { _channelErrors.push_back(message); });
-        _conversation._handler.take();
+        take();
     }
 
     /// Feeds octets; the connection must fail with error, having consumed
@@ -47,8 +47,6 @@ protected:
         EXPECT_TRUE(_conversation._handler._written.empty());
     }
 
-    Conversation _conversation;
-    std::unique_ptr<Channel> _channel;
     std::vector<std::string> _received;
     std::vector<std::string> _channelErrors;
 };

@@ -23,28 +23,14 @@ using namespace AMQPTest;
 namespace
 {
 
-/// A conversation with channel 1 open.
-class ChannelTest : public ::testing::Test
+class ChannelTest : public OpenChannelTest
 {
 protected:
-    ChannelTest() : _channel(_conversation.openChannel()) {}
-
-    std::string take() { return _conversation._handler.take(); }
-    void send(const std::string& octets) { _conversation.send(octets); }
-
     /// Records a message under a name in the events of the conversation.
     std::function<void(const char*)> record(const std::string& name)
     {
         return [this, name](const char* message) { events().push_back(name + ": " + message); };
     }
-    std::function<void()> mark(const std::string& name)
-    {
-        return [this, name] { events().push_back(name); };
-    }
-    std::vector<std::string>& events() { return _conversation._handler._events; }
-
-    Conversation _conversation;
-    std::unique_ptr<Channel> _channel;
 };
 
 /// A table whose encoding makes a queue.bind on channel 1 exactly size

@@ -18,18 +18,9 @@ using namespace AMQPTest;
 namespace
 {
 
-class ReceiverTest : public ::testing::Test
+class ReceiverTest : public OpenChannelTest
 {
 protected:
-    ReceiverTest() : _channel(_conversation.openChannel()) {}
-
-    void send(const std::string& octets) { _conversation.send(octets); }
-    std::vector<std::string>& events() { return _conversation._handler._events; }
-    std::function<void()> mark(const std::string& name)
-    {
-        return [this, name] { events().push_back(name); };
-    }
-
     /// A consumer "tag" that the broker has started, keeping every message.
     DeferredConsumer& consumer()
     {
@@ -47,8 +38,6 @@ protected:
         return consumer;
     }
 
-    Conversation _conversation;
-    std::unique_ptr<Channel> _channel;
     std::vector<std::string> _bodies;
     std::vector<const char*> _pointers;
 };

@@ -317,4 +317,25 @@ public:
     std::unique_ptr<AMQP::Connection> _connection;
 };
 
+/// A conversation with channel 1 open: the fixture of the tests of a
+/// channel's operations.
+class OpenChannelTest : public ::testing::Test
+{
+protected:
+    OpenChannelTest() : _channel(_conversation.openChannel()) {}
+
+    std::string take() { return _conversation._handler.take(); }
+    void send(const std::string& octets) { _conversation.send(octets); }
+    std::vector<std::string>& events() { return _conversation._handler._events; }
+
+    /// Records name in the events of the conversation when called.
+    std::function<void()> mark(const std::string& name)
+    {
+        return [this, name] { events().push_back(name); };
+    }
+
+    Conversation _conversation;
+    std::unique_ptr<AMQP::Channel> _channel;
+};
+
 } // namespace AMQPTest
