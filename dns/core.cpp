@@ -57,30 +57,29 @@ void Core::configure(const ResolvConf& conf)
     _ndots = conf.ndots();
 }
 
-Inbound* Core::datagram(const Ip& server, const Query& query)
+Sockets* Core::socketsFor(const Ip& server)
 {
     switch (server.version())
     {
     case 4:
-        return _ipv4.datagram(server, query);
+        return &_ipv4;
     case 6:
-        return _ipv6.datagram(server, query);
+        return &_ipv6;
     default:
         return nullptr;
     }
 }
 
+Inbound* Core::datagram(const Ip& server, const Query& query)
+{
+    Sockets* sockets = socketsFor(server);
+    return sockets ? sockets->datagram(server, query) : nullptr;
+}
+
 Connecting* Core::connect(const Ip& server, Connector* connector)
 {
-    switch (server.version())
-    {
-    case 4:
-        return _ipv4.connect(server, connector);
-    case 6:
-        return _ipv6.connect(server, connector);
-    default:
-        return nullptr;
-    }
+    Sockets* sockets = socketsFor(server);
+    return sockets ? sockets->connect(server, connector) : nullptr;
 }
 
 Operation* Core::add(Lookup* lookup)
@@ -159,9 +158,7 @@ void Core::onActive(Sockets*)
 void Core::expire()
 {
     // The loop is done with the fired timer; give its identifier back first.
-    _loop->cancel(_timer, this);
-    _timer = nullptr;
-    _immediate = false;
+    timer(-1);
 
     Watcher watcher(this);
     Now now;

@@ -92,7 +92,11 @@ private:
     void expire() override;
     void onActive(Sockets* sockets) override;
 
+    /// The socket set of the server's address family; null for no address.
+    Sockets* socketsFor(const Ip& server);
     double delay(double now) const;
+    /// Starts the timer for the seconds (0: an immediate one); a negative
+    /// value only cancels it.
     void timer(double seconds);
     /// Runs queue fronts that are due, up to budget of them; false when the
     /// Core was destroyed meanwhile.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 namespace DNS
 {
 
@@ -23,6 +25,9 @@ public:
     virtual void cancel() = 0;
 
 protected:
+    /// Takes the handler away before it is called, so that it is called once.
+    Handler* detach() { return std::exchange(_handler, nullptr); }
+
     /// Null once the operation has reported.
     Handler* _handler;
 };

@@ -7,8 +7,7 @@
 #include "dns/message/response.h"
 #include "dns/message/reverse.h"
 
-#include <cctype>
-#include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -37,8 +36,7 @@ bool Hosts::load(const char* path)
     {
         // A '#' starts a comment wherever it stands: what follows is no name.
         line.erase(std::min(line.find('#'), line.size()));
-        for (char& c : line)
-            if (c == '\t' || c == '\r') c = ' ';
+        // Read word by word: tabs and a CR before the newline separate like spaces.
         std::istringstream tokens(line);
         std::string address;
         if (!(tokens >> address)) continue;
@@ -73,9 +71,9 @@ const Ip* Hosts::lookup(const char* name, unsigned version) const
 
 const char* Hosts::lookup(const Ip& ip) const
 {
+    // The first of the names listed for it, where find could give any.
     auto entry = _hostnames.lower_bound(ip);
-    if (entry != _hostnames.end() && entry->first != ip) return nullptr;
-    return entry == _hostnames.end() ? nullptr : entry->second;
+    return entry != _hostnames.end() && entry->first == ip ? entry->second : nullptr;
 }
 
 void Hosts::notify(const Request& request, Handler* handler, const Operation* operation) const

@@ -9,11 +9,4 @@ Lookup::Lookup(Core* core, Handler* handler, int opcode, const char* name, int t
 {
 }
 
-Handler* Lookup::detach()
-{
-    Handler* handler = _handler;
-    _handler = nullptr;
-    return handler;
-}
-
 } // namespace DNS

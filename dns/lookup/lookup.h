@@ -33,9 +33,6 @@ public:
     virtual bool execute(double now) = 0;
 
 protected:
-    /// Takes the handler away before it is called, so that it is called once.
-    Handler* detach();
-
     Core* _core;
     Query _query;
 };

@@ -33,27 +33,33 @@ RemoteLookup::RemoteLookup(Core* core, const char* name, int type, const Bits& b
 {
 }
 
+bool RemoteLookup::sendsNoMore() const
+{
+    return tcp() || _sent >= _core->attempts();
+}
+
 bool RemoteLookup::exhausted() const
 {
-    return !finished() && (tcp() || _sent >= _core->attempts());
+    return !finished() && sendsNoMore();
 }
 
 double RemoteLookup::delay(double now) const
 {
     if (_sent == 0 || finished()) return 0;
-    double wait = tcp() || _sent >= _core->attempts() ? _core->timeout() : _core->interval();
+    double wait = sendsNoMore() ? _core->timeout() : _core->interval();
     return std::max(0.0, _last + wait - now);
 }
 
 bool RemoteLookup::execute(double now)
 {
     if (finished()) return true;
-    if ((tcp() || _sent >= _core->attempts()) && now > _last + _core->timeout())
+    if (sendsNoMore())
     {
+        // Only the final time-out is left to wait for.
+        if (now <= _last + _core->timeout()) return false;
         expire();
         return true;
     }
-    if (_sent >= _core->attempts() || tcp()) return false;
     const auto& servers = _core->nameservers();
     if (servers.empty())
     {
@@ -141,8 +147,7 @@ void RemoteLookup::cancel()
 
 void RemoteLookup::unsubscribe()
 {
-    auto subscriptions = std::move(_subscriptions);
-    _subscriptions.clear();
+    auto subscriptions = std::exchange(_subscriptions, {});
     for (const auto& subscription : subscriptions)
         subscription.first->unsubscribe(this, subscription.second, _query.id());
     if (_connecting) std::exchange(_connecting, nullptr)->unsubscribe(this);

@@ -41,6 +41,8 @@ private:
     bool onFailure(const Ip& server) override;
 
     bool tcp() const { return _connections > 0; }
+    /// On TCP, or every UDP attempt made: only an answer or the time-out is left.
+    bool sendsNoMore() const;
     /// Reports a time-out.
     void expire();
     /// Reports an answer (or, for NXDOMAIN of a name the hosts table knows,

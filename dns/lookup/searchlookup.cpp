@@ -54,9 +54,7 @@ bool SearchLookup::proceed()
 Handler* SearchLookup::finish()
 {
     _context->release(this);
-    Handler* handler = _handler;
-    _handler = nullptr;
-    return handler;
+    return detach();
 }
 
 void SearchLookup::onReceived(const Operation*, const Response& response)

@@ -18,10 +18,6 @@ namespace DNS
 namespace
 {
 
-// The UDP payload size advertised in the OPT record, and the receive
-// buffer size of the UDP sockets.
-const unsigned ednsPayload = 1200;
-
 void increment(unsigned char* counter)
 {
     ns_put16(ns_get16(counter) + 1, counter);

@@ -20,6 +20,10 @@ public:
     Query(int opcode, const char* name, int type, const Bits& bits,
           const unsigned char* data = nullptr);
 
+    /// The UDP payload size advertised in the OPT record: no answer over UDP
+    /// is larger, so it is also the size the UDP sockets read.
+    static constexpr unsigned ednsPayload = 1200;
+
     /// The id as the answer carries it.
     unsigned short id() const;
     int opcode() const;

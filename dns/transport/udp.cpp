@@ -15,8 +15,6 @@ namespace DNS
 namespace
 {
 
-// The UDP payload size our queries advertise (EDNS): no answer is larger.
-const size_t datagramSize = 1200;
 const size_t datagramsPerNotification = 64;
 
 } // namespace
@@ -57,7 +55,7 @@ void Udp::notify()
     // reports the descriptor again while more wait.
     for (size_t read = 0; read < datagramsPerNotification; ++read)
     {
-        unsigned char message[datagramSize];
+        unsigned char message[Query::ednsPayload];
         sockaddr_storage sender;
         socklen_t length = sizeof sender;
         ssize_t size = recvfrom(_fd, message, sizeof message, MSG_DONTWAIT,

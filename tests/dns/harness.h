@@ -1,8 +1,11 @@
 #pragma once
 
+#include "tests/support/failure.h"
+
 #include "dns/handler.h"
 #include "dns/loop/libev.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 

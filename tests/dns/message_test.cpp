@@ -10,6 +10,7 @@
 #include "dns/message/record.h"
 #include "dns/message/request.h"
 #include "dns/message/response.h"
+#include "tests/dns/harness.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include <arpa/nameser.h>
 
 using namespace DNS;
+using Testing::failureOf;
 
 namespace
 {
@@ -79,19 +81,6 @@ private:
 
 const unsigned responseFlags = 0x8180;
 
-std::string error(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const std::runtime_error& failure)
-    {
-        return failure.what();
-    }
-    return "no error";
-}
-
 } // namespace
 
 TEST(QueryTest, AdvertisesEdnsPayloadAndAsksForRecursion)
@@ -139,16 +128,16 @@ TEST(QueryTest, DrawsNonZeroRandomIds)
 
 TEST(QueryTest, RejectsWhatCannotBeSent)
 {
-    EXPECT_EQ(error([] { Query(ns_o_query, "a.example", -1, Bits()); }),
+    EXPECT_EQ(failureOf([] { Query(ns_o_query, "a.example", -1, Bits()); }),
               "invalid type passed to dns query");
-    EXPECT_EQ(error([] { Query(ns_o_query, "a.example", 65536, Bits()); }),
+    EXPECT_EQ(failureOf([] { Query(ns_o_query, "a.example", 65536, Bits()); }),
               "invalid type passed to dns query");
-    EXPECT_EQ(error([] { Query(ns_o_update, "a.example", ns_t_a, Bits()); }),
+    EXPECT_EQ(failureOf([] { Query(ns_o_update, "a.example", ns_t_a, Bits()); }),
               "invalid dns operation");
     std::string longName;
     for (int i = 0; i < 10; ++i)
         longName += std::string(40, 'x') + ".";
-    EXPECT_EQ(error([&] { Query(ns_o_query, longName.c_str(), ns_t_a, Bits()); }),
+    EXPECT_EQ(failureOf([&] { Query(ns_o_query, longName.c_str(), ns_t_a, Bits()); }),
               "failed domain name compression");
     EXPECT_NO_THROW(Query(ns_o_query, "a.example", 65535, Bits()));
 }
@@ -209,8 +198,8 @@ TEST(MessageTest, CopiesOwnTheirBytes)
     EXPECT_EQ(Ip(Answer(copy, 0)), Ip("192.0.2.3"));
 
     unsigned char garbage[5] = {1, 2, 3, 4, 5};
-    EXPECT_EQ(error([&] { Response(garbage, sizeof garbage); }), "failed to parse dns message");
-    EXPECT_EQ(error([&] { Answer(copy, 1); }), "failed to parse record");
+    EXPECT_EQ(failureOf([&] { Response(garbage, sizeof garbage); }), "failed to parse dns message");
+    EXPECT_EQ(failureOf([&] { Answer(copy, 1); }), "failed to parse record");
 }
 
 TEST(MessageTest, CountsRecordsByTypeAndClass)
@@ -235,9 +224,9 @@ TEST(RecordTest, ExtractsAddressesOfTheRightTypeOnly)
     Response response = wire.response();
     Answer good(response, 0), small(response, 1), other(response, 2);
     EXPECT_EQ(A(good).ip(), Ip("192.0.2.1"));
-    EXPECT_EQ(error([&] { A{small}; }), "record too small");
-    EXPECT_EQ(error([&] { AAAA{good}; }), "type mismatch / wrong record type");
-    EXPECT_EQ(error([&] { Ip{other}; }), "Ips can only be extracted from A and AAAA records");
+    EXPECT_EQ(failureOf([&] { A{small}; }), "record too small");
+    EXPECT_EQ(failureOf([&] { AAAA{good}; }), "type mismatch / wrong record type");
+    EXPECT_EQ(failureOf([&] { Ip{other}; }), "Ips can only be extracted from A and AAAA records");
 
     Canonicalizer canonical;
     ASSERT_TRUE(A(good).rdata(canonical));

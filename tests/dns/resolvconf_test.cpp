@@ -19,15 +19,7 @@ namespace
 
 std::string strictError(const TempFile& file)
 {
-    try
-    {
-        ResolvConf conf(file.path(), true);
-    }
-    catch (const std::runtime_error& error)
-    {
-        return error.what();
-    }
-    return "no error";
+    return Testing::failureOf([&] { ResolvConf(file.path(), true); });
 }
 
 /// The host name the namespace sets (see namespace.sh).
