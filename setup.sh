@@ -15,13 +15,19 @@ apt-get install -y -qq --no-install-recommends \
     libev-dev libfastjson-dev \
     libssl-dev openssl libidn-dev \
     libc-ares-dev dnsmasq-base \
-    rabbitmq-server \
+    rabbitmq-server python3-pika amqp-tools librabbitmq-dev \
+    publicsuffix libidn12 libpsl-dev \
+    microsocks tinyproxy nginx-light libcurl4-openssl-dev \
+    libgmime-3.0-dev python3-dkim python3-authres libmail-dkim-perl \
+    opendkim opendkim-tools libopendkim-dev \
     python3 iproute2 util-linux procps >/dev/null
 
-# Tests start brokers of their own on ports of their own; a packaged one
-# that the install may have started is not used.
+# Tests start their servers on ports of their own; packaged ones that the
+# install may have started are not used.
 if command -v systemctl >/dev/null 2>&1; then
-    systemctl disable --now rabbitmq-server >/dev/null 2>&1 || true
+    for service in rabbitmq-server nginx tinyproxy opendkim; do
+        systemctl disable --now "$service" >/dev/null 2>&1 || true
+    done
 fi
 
 jobs=$(nproc)
