@@ -219,7 +219,10 @@ TEST_F(TcpSocketTest, WaitReportsWritableOnce)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") EXPECT_TRUE(socket->wait());
+        if (report == "connected")
+        {
+            EXPECT_TRUE(socket->wait());
+        }
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.writableReports > 0; }));

@@ -120,6 +120,26 @@ TEST_F(TlsSocketTest, MegabyteWrittenDuringHandshakeEchoesIntact)
     EXPECT_TRUE(recorder.input == data);
 }
 
+// While SSL_read waits for more, no room reserved for it may count as input.
+TEST_F(TlsSocketTest, WaitingReadLeavesNoInputBehind)
+{
+    auto echo = echoServer();
+    Recorder recorder;
+    TcpSocket socket(loop(), &recorder);
+    recorder.action = [&](TcpSocket* socket, const std::string& report)
+    {
+        if (report == "connected") socket->startTls(_client, 5.0, "leaf.test");
+        if (report == "secured") socket->write("ping", 4, false);
+    };
+    ASSERT_TRUE(socket.connect(localhost, echo->port(), 5.0));
+    ASSERT_TRUE(runUntil([&] { return recorder.input == "ping"; }));
+    runFor(0.1);
+    int reports = recorder.dataReports;
+    socket.report();
+    EXPECT_EQ(recorder.dataReports, reports);
+    EXPECT_EQ(recorder.input, "ping");
+}
+
 TEST_F(TlsSocketTest, CloseDuringHandshakeShutsDownAfterIt)
 {
     auto echo = echoServer();
@@ -209,7 +229,10 @@ TEST_F(TlsSocketTest, ResetDuringLargeWriteIsLostWithoutSigpipe)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [&](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        if (report == "connected")
+        {
+            ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        }
         if (report == "secured") socket->write(data.data(), data.size(), true);
     };
     ASSERT_TRUE(socket.connect(localhost, echo->port(), 5.0));
@@ -225,7 +248,10 @@ TEST_F(TlsSocketTest, WritesAfterResetRaiseNoSigpipe)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [&](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        if (report == "connected")
+        {
+            ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        }
         if (report == "secured") socket->write("x", 1, false);
     };
     ASSERT_TRUE(socket.connect(localhost, echo->port(), 5.0));
