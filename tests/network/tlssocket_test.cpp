@@ -184,16 +184,7 @@ TEST_F(TlsSocketTest, StartWithOutputPendingFailsAndPlainGoesOn)
 {
     int port;
     Socket listener = Socket::listenOn(&port);
-    std::atomic<bool> reading{false};
-    std::string received;
-    std::thread peer(
-        [&]
-        {
-            Socket connection = listener.accept();
-            while (!reading)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            received = readAll(connection);
-        });
+    LateReader peer(listener);
 
     const std::string data = randomBytes(4 * 1024 * 1024);
     Recorder recorder;
@@ -208,14 +199,12 @@ TEST_F(TlsSocketTest, StartWithOutputPendingFailsAndPlainGoesOn)
         EXPECT_EQ(socket->ssl(), nullptr);
         EXPECT_EQ(socket->write("end", 3, true), 3u);
         socket->close();
-        reading = true;
+        peer.start();
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.ended(); }, 30.0));
-    reading = true;
-    peer.join();
     EXPECT_EQ(recorder.reports, (Reports{"connected", "closed"}));
-    EXPECT_TRUE(received == data + "end");
+    EXPECT_TRUE(peer.received() == data + "end");
 }
 
 // SIGPIPE stays at its default: a TLS write that raised it would end the
