@@ -126,6 +126,22 @@ TEST_F(CertificateTest, KeyUsageOfTwoBytesAndOfNone)
     EXPECT_TRUE(bare.subjectAltnames().empty());
 }
 
+TEST_F(CertificateTest, KeyUsageWithNoBitSetIsNone)
+{
+    _pki->issue("signing", "/CN=signing.test", "keyUsage=critical,digitalSignature\n");
+    EXPECT_EQ(Certificate(path("signing.pem").c_str()).keyUsage(),
+              static_cast<unsigned long>(KU_DIGITAL_SIGNATURE));
+    // The bit string of the extension: 7 unused bits, then the one byte.
+    DerCertificate der(_pki->scratch(), "signing.pem");
+    der.replace("\x03\x02\x07\x80", std::string("\x03\x02\x07\x00", 4));
+    der.write("no-usage.pem");
+    Certificate certificate(path("no-usage.pem").c_str());
+    EXPECT_EQ(certificate.keyUsage(), 0u);
+    EXPECT_EQ(certificate.keyUsage(), 0u);
+    EXPECT_TRUE(certificate.secure(0));
+    EXPECT_FALSE(certificate.secure(KU_DIGITAL_SIGNATURE));
+}
+
 TEST_F(CertificateTest, ManyAlternativeNamesAreAllRead)
 {
     std::string names = "subjectAltName=DNS:host0.test";

@@ -43,6 +43,7 @@ protected:
         _pki->issue("suffix", "/CN=co.uk", "subjectAltName=DNS:good.example.com\n");
         _pki->issue("wide", "/CN=*.com", "subjectAltName=DNS:*.co.uk\n");
         _pki->issue("nameless", "/O=Kestrava Test", "");
+        _pki->issue("empty", "/", "subjectAltName=DNS:good.example.com\n");
     }
 
     static void TearDownTestSuite()
@@ -87,6 +88,13 @@ TEST_F(CertificateHostTest, CommonNameOrAnyDnsNameWillDo)
     EXPECT_FALSE(validFor("web", "shop.example.com"));
     EXPECT_FALSE(validFor("web", nullptr));
     EXPECT_FALSE(validFor("nameless", "example.com"));
+}
+
+TEST_F(CertificateHostTest, EmptySubjectLeavesTheDnsNames)
+{
+    EXPECT_EQ(Certificate(_pki->path("empty.pem").c_str()).subject().text(), "");
+    EXPECT_TRUE(validFor("empty", "good.example.com"));
+    EXPECT_FALSE(validFor("empty", "example.com"));
 }
 
 TEST_F(CertificateHostTest, OnlyDnsNamesAreCompared)
