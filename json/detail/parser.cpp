@@ -87,13 +87,9 @@ bool Parser::value(fjson_object*& result, int depth)
         return depth < maximumDepth && array(result, depth + 1);
     case '"':
     {
-        ++_position;
-        const char* start = _position;
-        if (!string(false)) return false;
-        // Without escapes the string is still in the text itself.
-        result = _text.empty()
-                     ? function::new_string_len(start, static_cast<size_t>(_position - start - 1))
-                     : function::new_string_len(_text.data(), _text.size());
+        std::string_view text;
+        if (!string(false, text)) return false;
+        result = function::new_string_len(text.data(), text.size());
         return result != nullptr;
     }
     case 't':
@@ -134,10 +130,9 @@ bool Parser::object(fjson_object*& result, int depth)
     std::string name;
     for (;;)
     {
-        if (_position == _end || *_position != '"') return false;
-        ++_position;
-        if (!string(true)) return false;
-        name = _text;
+        std::string_view text;
+        if (_position == _end || *_position != '"' || !string(true, text)) return false;
+        name.assign(text.data(), text.size());
         skipBlanks();
         if (_position == _end || *_position != ':') return false;
         ++_position;
@@ -241,13 +236,14 @@ bool Parser::number(fjson_object*& result)
     return result != nullptr;
 }
 
-bool Parser::string(bool name)
+bool Parser::string(bool name, std::string_view& text)
 {
-    // _text stays empty while the string needs no decoding: the caller then
-    // takes the bytes from the text itself. A name is always copied.
-    _text.clear();
+    // Until the first escape the string is taken from the text itself;
+    // from there on it is decoded into _text.
+    ++_position;
+    const char* start = _position;
     const char* run = _position;
-    bool decoded = name;
+    bool decoded = false;
     for (;;)
     {
         while (_position != _end && isPlain(static_cast<unsigned char>(*_position)))
@@ -256,7 +252,13 @@ bool Parser::string(bool name)
         const unsigned char c = static_cast<unsigned char>(*_position);
         if (c == '"')
         {
-            if (decoded) _text.append(run, static_cast<size_t>(_position - run));
+            if (decoded)
+            {
+                _text.append(run, static_cast<size_t>(_position - run));
+                text = _text;
+            }
+            else
+                text = std::string_view(start, static_cast<size_t>(_position - start));
             ++_position;
             return true;
         }
@@ -265,7 +267,7 @@ bool Parser::string(bool name)
             if (!decoded)
             {
                 decoded = true;
-                _text.reserve(64);
+                _text.clear();
             }
             _text.append(run, static_cast<size_t>(_position - run));
             if (!escape(name)) return false;

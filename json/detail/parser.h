@@ -48,9 +48,9 @@ private:
     bool number(fjson_object*& result);
     bool literal(std::string_view word);
 
-    /// Reads a string behind its opening quote into _text; a name keeps
-    /// U+0000 as C0 80.
-    bool string(bool name);
+    /// Reads a string from its opening quote; text is its content, valid
+    /// until the next string or number. A name keeps U+0000 as C0 80.
+    bool string(bool name, std::string_view& text);
     bool escape(bool name);
     bool utf8Sequence();
     bool hex4(unsigned& value);
@@ -61,7 +61,7 @@ private:
     const char* _position = nullptr;
     const char* _end = nullptr;
 
-    /// The text of the string or number at hand, reused across them.
+    /// The decoded text of the string or number at hand, reused.
     std::string _text;
 };
 
