@@ -184,6 +184,7 @@ TEST(ValueTest, DoublesMadeWithoutTextAreWrittenAsJson)
     for (double number : {2.0, 1e20, -0.5, std::nan(""), HUGE_VAL})
         value.add(Pointer("/-"), Value(function::new_double(number)));
     EXPECT_EQ(compact(value), "[2.0,1e+20,-0.5,null,null]");
+    EXPECT_EQ(compact(value.clone(true)), "[2.0,1e+20,-0.5,null,null]");
 }
 
 TEST(ValueTest, CompactSerialisationIsWholeThroughAnyBufferSize)
