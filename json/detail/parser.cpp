@@ -116,69 +116,62 @@ bool Parser::literal(std::string_view word)
     return true;
 }
 
-bool Parser::object(fjson_object*& result, int depth)
+template <typename ReadOne>
+bool Parser::container(fjson_object* made, char close, fjson_object*& result, ReadOne readOne)
 {
     ++_position;
-    Owned container(function::new_object());
+    Owned container(made);
     skipBlanks();
-    if (_position != _end && *_position == '}')
+    if (_position == _end || *_position != close)
     {
-        ++_position;
-        result = container.release();
-        return true;
-    }
-    std::string name;
-    for (;;)
-    {
-        std::string_view text;
-        if (_position == _end || *_position != '"' || !string(true, text)) return false;
-        name.assign(text.data(), text.size());
-        skipBlanks();
-        if (_position == _end || *_position != ':') return false;
-        ++_position;
-        skipBlanks();
-        fjson_object* member = nullptr;
-        if (!value(member, depth)) return false;
-        // A repeated name keeps its last value, as most parsers do.
-        function::object_add(container.get(), name.c_str(), member);
-        skipBlanks();
-        if (_position == _end) return false;
-        if (*_position == '}') break;
-        if (*_position != ',') return false;
-        ++_position;
-        skipBlanks();
+        for (;;)
+        {
+            if (!readOne(container.get())) return false;
+            skipBlanks();
+            if (_position == _end) return false;
+            if (*_position == close) break;
+            if (*_position != ',') return false;
+            ++_position;
+            skipBlanks();
+        }
     }
     ++_position;
     result = container.release();
     return true;
 }
 
+bool Parser::object(fjson_object*& result, int depth)
+{
+    std::string name;
+    return container(function::new_object(), '}', result,
+                     [&](fjson_object* object)
+                     {
+                         std::string_view text;
+                         if (_position == _end || *_position != '"' || !string(true, text))
+                             return false;
+                         name.assign(text.data(), text.size());
+                         skipBlanks();
+                         if (_position == _end || *_position != ':') return false;
+                         ++_position;
+                         skipBlanks();
+                         fjson_object* member = nullptr;
+                         if (!value(member, depth)) return false;
+                         // A repeated name keeps its last value, as most parsers do.
+                         function::object_add(object, name.c_str(), member);
+                         return true;
+                     });
+}
+
 bool Parser::array(fjson_object*& result, int depth)
 {
-    ++_position;
-    Owned container(function::new_array());
-    skipBlanks();
-    if (_position != _end && *_position == ']')
-    {
-        ++_position;
-        result = container.release();
-        return true;
-    }
-    for (int index = 0;; ++index)
-    {
-        fjson_object* element = nullptr;
-        if (!value(element, depth)) return false;
-        if (function::array_put_idx(container.get(), index, element) != 0) return false;
-        skipBlanks();
-        if (_position == _end) return false;
-        if (*_position == ']') break;
-        if (*_position != ',') return false;
-        ++_position;
-        skipBlanks();
-    }
-    ++_position;
-    result = container.release();
-    return true;
+    int index = 0;
+    return container(function::new_array(), ']', result,
+                     [&](fjson_object* array)
+                     {
+                         fjson_object* element = nullptr;
+                         return value(element, depth) &&
+                                function::array_put_idx(array, index++, element) == 0;
+                     });
 }
 
 bool Parser::number(fjson_object*& result)

@@ -45,6 +45,10 @@ private:
     bool value(fjson_object*& result, int depth);
     bool object(fjson_object*& result, int depth);
     bool array(fjson_object*& result, int depth);
+    /// Reads the comma-separated items of a container made for them up to
+    /// its closing character, each with readOne(container).
+    template <typename ReadOne>
+    bool container(fjson_object* made, char close, fjson_object*& result, ReadOne readOne);
     bool number(fjson_object*& result);
     bool literal(std::string_view word);
 
