@@ -4,12 +4,9 @@
 
 #include <cstddef>
 
-namespace Kestrava
-{
-namespace JSON
-{
-namespace detail
-{
+namespace Kestrava {
+namespace JSON {
+namespace detail {
 
 /**
  * Writes a libfastjson value as JSON text, in libfastjson's plain form (no
