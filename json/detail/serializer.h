@@ -3,6 +3,8 @@
 #include <libfastjson/json.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace Kestrava {
 namespace JSON {
@@ -43,7 +45,7 @@ private:
     {
         if (_size - _used >= size)
         {
-            __builtin_memcpy(_buffer + _used, data, size);
+            std::memcpy(_buffer + _used, data, size);
             _used += size;
         }
         else
