@@ -31,7 +31,6 @@ public:
     Base64Bios(const char* data, int size);
 
     BIO* base64() const { return _base64.bio(); }
-    BIO* memory() const { return _memory.bio(); }
 
     /// Hands everything in the memory BIO to `next` (not final) and empties
     /// it; returns what `next` took.
