@@ -2,7 +2,6 @@
 
 #include "filter/detail/alphabet.h"
 #include "filter/detail/base64bios.h"
-#include "openssl/functions.h"
 
 #include <algorithm>
 
@@ -69,16 +68,13 @@ size_t Base64Decode::take(const char* run, size_t size)
 size_t Base64Decode::decode(const char* groups, size_t size)
 {
     size_t total = 0;
-    char block[3 * batchSize / 4];
     while (size > 0)
     {
         int piece = static_cast<int>(std::min(size, batchSize));
         detail::Base64Bios bios(groups, piece);
+        total += detail::Base64Bios::readAll(bios.base64(), next);
         groups += piece;
         size -= static_cast<size_t>(piece);
-        int count;
-        while ((count = OpenSSL::BIO_read(bios.base64(), block, sizeof block)) > 0)
-            total += next->append(block, static_cast<size_t>(count), false);
     }
     return total;
 }
