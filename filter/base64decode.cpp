@@ -13,8 +13,9 @@ namespace Filter
 namespace
 {
 
-// Whole groups are handed to the BIO in batches of at most this many
-// characters (a multiple of 4), so that its buffers stay small.
+// Whole groups are handed to the BIOs in batches of at most this many
+// characters (a multiple of 4): BIO lengths are ints, and small batches
+// keep the output in cache.
 constexpr size_t batchSize = 16 * 1024;
 
 } // namespace

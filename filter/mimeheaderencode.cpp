@@ -109,7 +109,11 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
         catch (const std::runtime_error&)
         {
             // Even a whole line is too short: nothing could ever be written.
-            if (freshLine) throw;
+            if (freshLine)
+            {
+                _buffer.clear();
+                throw;
+            }
             total += nextline();
             freshLine = true;
             continue;
