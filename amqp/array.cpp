@@ -1,9 +1,9 @@
 #include "amqp/array.h"
 
-#include "amqp/bytebuffer.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/detail/fielddecoder.h"
-#include "amqp/inbuffer.h"
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "amqp/connectionimpl.h"
+#include "amqp/detail/connectionimpl.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "amqp/field.h"
-#include "amqp/inbuffer.h"
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "amqp/table.h"
 
-#include "amqp/bytebuffer.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/detail/fielddecoder.h"
 #include "amqp/exception.h"
-#include "amqp/inbuffer.h"
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 #include "amqp/stringfield.h"
 
 #include <ostream>

@@ -3,7 +3,7 @@
 // acknowledgements, confirms, returns, transactions, errors and closing.
 #include "amqp/connection.h"
 
-#include "amqp/bytebuffer.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/channel.h"
 #include "amqp/connectionhandler.h"
 #include "amqp/deferredcancel.h"

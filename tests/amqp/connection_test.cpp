@@ -3,12 +3,12 @@
 #include "amqp/connection.h"
 
 #include "amqp/channel.h"
-#include "amqp/connectionframes.h"
+#include "amqp/frames/connectionframes.h"
 #include "amqp/deferred.h"
 #include "amqp/deferreddelete.h"
 #include "amqp/deferredqueue.h"
 #include "amqp/envelope.h"
-#include "amqp/inbuffer.h"
+#include "amqp/buffers/inbuffer.h"
 #include "amqp/stringfield.h"
 #include "scriptedbroker.h"
 

@@ -2,10 +2,10 @@
 
 #include "amqp/array.h"
 #include "amqp/booleanset.h"
-#include "amqp/bytebuffer.h"
-#include "amqp/inbuffer.h"
+#include "amqp/buffers/bytebuffer.h"
+#include "amqp/buffers/inbuffer.h"
 #include "amqp/numericfield.h"
-#include "amqp/protocolexception.h"
+#include "amqp/detail/protocolexception.h"
 #include "amqp/stringfield.h"
 #include "amqp/voidfield.h"
 #include "wirehelpers.h"
