@@ -37,7 +37,8 @@ public:
         std::memcpy(output, _data + pos, size);
     }
 
-private:
+protected:
+    // A subclass that owns its block moves these itself.
     const char* _data;
     size_t _size;
 };

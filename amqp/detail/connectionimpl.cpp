@@ -112,7 +112,12 @@ bool ConnectionImpl::fail(const char* message)
 
 bool ConnectionImpl::heartbeat()
 {
-    return send(HeartbeatFrame());
+    // Not subject to the closing rules of send: a close that waits for the
+    // broker's replies would otherwise be dropped by its heartbeat time-out.
+    if (_state == State::closed) return false;
+    Monitor monitor(this);
+    PassthroughBuffer buffer(_parent, _handler, HeartbeatFrame(), monitor);
+    return true;
 }
 
 bool ConnectionImpl::send(const Frame& frame)

@@ -86,6 +86,7 @@ public:
     State state() const { return _state; }
     bool ready() const { return _state == State::connected; }
     bool closing() const { return _state == State::closing; }
+    bool handshaking() const { return _state < State::connected; }
     bool closed() const { return _state == State::closed; }
     uint32_t maxFrame() const { return _maxFrame; }
     /// Payload octets of the largest frame.
