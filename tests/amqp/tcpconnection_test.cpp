@@ -78,9 +78,7 @@ TEST_F(TcpConnectionTest, LargeMessageRoundTripsAndOrderlyCloseLeavesNothingBehi
         std::string queue = unique("round-trip");
         ASSERT_EQ(declare(channel, queue, 0), queue);
 
-        std::string body(300000, '\0');
-        for (size_t index = 0; index < body.size(); ++index)
-            body[index] = char(index * 7 + index / 251);
+        std::string body = patternedBody(300000);
         ASSERT_TRUE(channel.publish("", queue, Envelope(body.data(), body.size()), 0));
         std::string received;
         uint64_t tag = 0;
@@ -189,6 +187,17 @@ TEST_F(TcpConnectionTest, ImmediateCloseReportsThePrematureClose)
     _handler.events().clear();
     EXPECT_TRUE(connection->close(true));
     EXPECT_EQ(_handler.events(), (Names{"lost", "detached"}));
+}
+
+TEST_F(TcpConnectionTest, HeartbeatOfTwoSecondsKeepsTheConnectionWithTheBroker)
+{
+    _handler._heartbeat = 2;
+    auto connection = ready(brokerAddress());
+    _loop.run(std::chrono::milliseconds(3500));
+    EXPECT_EQ(_handler.events(), (Names{"attached", "connected", "ready"}));
+    // The broker's own, every second.
+    EXPECT_GE(_handler._heartbeats, 2);
+    EXPECT_EQ(roundTrip(_loop, connection.get(), "still there"), "still there");
 }
 
 TEST_F(TcpConnectionTest, TwoConnectionsOnOneHandlerKeepSeparateRecords)
