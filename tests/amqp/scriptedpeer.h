@@ -25,10 +25,14 @@ public:
     enum class Script
     {
         handshake, ///< the handshake, then frames
-        silent     ///< accepts and never answers
+        silent,    ///< accepts and never answers
+        reply      ///< answers the protocol header with given octets, then closes
     };
 
-    ScriptedPeer(Script script, uint16_t heartbeat, bool sendHeartbeats)
+    /// With reply, octets is the answer; with handshake, what follows
+    /// open-ok (then the peer reads on until the client closes).
+    ScriptedPeer(Script script, uint16_t heartbeat, bool sendHeartbeats,
+                 const std::string& octets = "", uint32_t frameMax = 131072)
     {
         _listener = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in local{};
@@ -45,7 +49,7 @@ public:
         if (_child == 0)
         {
             close(report[0]);
-            serve(_listener, script, heartbeat, sendHeartbeats, report[1]);
+            serve(_listener, script, heartbeat, sendHeartbeats, octets, frameMax, report[1]);
             _exit(0);
         }
         close(report[1]);
@@ -114,7 +118,7 @@ private:
     }
 
     static void serve(int listener, Script script, uint16_t heartbeat, bool sendHeartbeats,
-                      int report)
+                      const std::string& octets, uint32_t frameMax, int report)
     {
         int fd = accept(listener, nullptr, nullptr);
         if (script == Script::silent)
@@ -123,13 +127,23 @@ private:
             return;
         }
         readOctets(fd, 8);
+        if (script == Script::reply)
+        {
+            send(fd, octets);
+            // Our side closes once the client's half-close or its own
+            // close has arrived, or at once when it sent nothing more.
+            readOctets(fd, 65536);
+            close(fd);
+            return;
+        }
         send(fd, connectionStart());
         readFrame(fd);
-        send(fd, connectionTune(2047, 131072, heartbeat));
+        send(fd, connectionTune(2047, frameMax, heartbeat));
         // tune-ok and open.
         for (int frames = 0; frames < 2;)
             if (readFrame(fd) == 1) ++frames;
         send(fd, connectionOpenOK());
+        send(fd, octets);
         auto last = std::chrono::steady_clock::now();
         while (true)
         {
