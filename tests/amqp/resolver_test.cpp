@@ -44,7 +44,8 @@ Names tried(const char* host, const char* order)
 class Listener
 {
 public:
-    explicit Listener(const char* address = "127.0.0.1") : _fd(socket(AF_INET, SOCK_STREAM, 0))
+    explicit Listener(const char* address = "127.0.0.1")
+        : _fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0))
     {
         sockaddr_in local{};
         local.sin_family = AF_INET;
@@ -57,6 +58,14 @@ public:
     }
     ~Listener() { close(_fd); }
     uint16_t port() const { return _port; }
+
+    /// Accepts and closes what is waiting, so the backlog never fills.
+    void drain()
+    {
+        int accepted;
+        while ((accepted = accept4(_fd, nullptr, nullptr, SOCK_NONBLOCK)) >= 0)
+            close(accepted);
+    }
 
 private:
     int _fd;
@@ -223,4 +232,47 @@ TEST(ResolverTest, ZeroOrNegativeTimeOutPollsOnceWithoutWaiting)
         });
     if (result == "skip") GTEST_SKIP() << "no network namespaces here";
     EXPECT_EQ(result, "");
+}
+
+TEST(ResolverThreadTest, ConnectionsDestroyedAtAnyMomentOfTheThreadLeaveNothingBehind)
+{
+    Listener listener;
+    std::string address = "amqp://127.0.0.1:" + std::to_string(listener.port()) + "/";
+    Loop loop;
+    RecordingHandler handler(loop);
+    // One first: a sanitizer starts a thread of its own with the first one.
+    std::make_unique<TcpConnection>(&handler, Address(address)).reset();
+    size_t threadCount = threads();
+    size_t descriptors = openDescriptors();
+    for (int round = 0; round < 40; ++round)
+    {
+        auto connection = std::make_unique<TcpConnection>(&handler, Address(address));
+        switch (round % 4)
+        {
+        case 0:
+            break;
+        case 1:
+            ASSERT_TRUE(loop.until([&] { return handler.saw("connected", connection.get()); }));
+            break;
+        case 2:
+            EXPECT_TRUE(connection->close(true));
+            break;
+        case 3:
+            usleep(useconds_t(round * 50));
+            loop.run(std::chrono::milliseconds(1));
+            break;
+        }
+        // Inside a callback too: the next connection's connected.
+        if (round % 8 == 4)
+        {
+            handler._hooks["connected"] = [&](TcpConnection*) { connection.reset(); };
+            ASSERT_TRUE(loop.until([&] { return connection == nullptr; }));
+            handler._hooks.clear();
+        }
+        connection.reset();
+        listener.drain();
+    }
+    loop.run(std::chrono::milliseconds(50));
+    EXPECT_EQ(threads(), threadCount);
+    EXPECT_EQ(openDescriptors(), descriptors);
 }
