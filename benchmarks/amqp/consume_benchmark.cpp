@@ -9,6 +9,7 @@
 #include "amqp/deferredconsumer.h"
 #include "amqp/deferredqueue.h"
 #include "amqp/envelope.h"
+#include "amqp/flags.h"
 #include "amqp/libevhandler.h"
 #include "amqp/message.h"
 #include "amqp/tcpchannel.h"
@@ -50,15 +51,21 @@ public:
 
     void onError(AMQP::TcpConnection*, const char* message) override
     {
+        if (_stopping) return;
         std::fprintf(stderr, "connection error: %s\n", message);
         std::exit(1);
     }
 
     AMQP::TcpChannel& channel() { return _channel; }
     void run() { ev_run(ev_default_loop(0), 0); }
-    void stop() { _connection.close(true); }
+    void stop()
+    {
+        _stopping = true;
+        _connection.close(true);
+    }
 
 private:
+    bool _stopping = false;
     AMQP::TcpConnection _connection;
     AMQP::TcpChannel _channel;
 };
@@ -148,6 +155,7 @@ Outcome inChild(const std::function<double()>& body)
 {
     int channel[2];
     if (pipe(channel) != 0) std::exit(1);
+    std::fflush(stdout);
     pid_t child = fork();
     if (child == 0)
     {

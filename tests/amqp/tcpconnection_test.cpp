@@ -241,6 +241,20 @@ TEST_F(TcpConnectionTest, DestroyingTheConnectionInsideItsCallbacksIsSafe)
     EXPECT_EQ(openDescriptors(), descriptors);
 }
 
+TEST_F(TcpConnectionTest, ImmediateCloseInsideACallbackOfTheSocketsStateIsSafe)
+{
+    std::unique_ptr<TcpConnection> connection;
+    _handler._hooks["ready"] = [&](TcpConnection* ready) { ready->close(true); };
+    connection = std::make_unique<TcpConnection>(&_handler, Address(brokerAddress()));
+    ASSERT_TRUE(_loop.until([&] { return _handler.saw("detached"); }));
+    _loop.run(std::chrono::milliseconds(100));
+    EXPECT_EQ(_handler.events(),
+              (Names{"attached", "connected", "ready",
+                     "error: connection prematurely closed by client", "lost", "detached", "lost",
+                     "detached"}));
+    EXPECT_TRUE(connection->closed());
+}
+
 TEST_F(TcpConnectionTest, ImmediateCloseWhileResolvingWaitsForTheThread)
 {
     size_t threadCount = threads();
