@@ -46,7 +46,7 @@ TEST(LibEvHandlerTest, HeartbeatsGoOutAtHalfTheIntervalAndReadsKeepTheConnection
     ASSERT_TRUE(loop.until([&] { return handler.saw("ready"); }));
     loop.run(std::chrono::milliseconds(4300));
     // One every second (2 / 2), and the peer's keep it alive past 3 s.
-    EXPECT_GE(peer.heartbeats(), 4u);
+    EXPECT_GE(peer.heartbeats(), 3u);
     EXPECT_LE(peer.heartbeats(), 5u);
     EXPECT_EQ(handler.events(), (Names{"attached", "connected", "ready"}));
     EXPECT_GE(handler._heartbeats, 3);
@@ -63,7 +63,7 @@ TEST(LibEvHandlerTest, FrozenBrokerIsClosedAfterOneAndAHalfIntervals)
     auto frozen = Clock::now();
     ASSERT_TRUE(loop.until([&] { return handler.saw("detached"); }, std::chrono::seconds(10)));
     double spent = seconds(Clock::now() - frozen);
-    EXPECT_LE(spent, 3.2);
+    EXPECT_LE(spent, 3.5);
     EXPECT_GE(spent, 1.9);
     EXPECT_EQ(handler.events(),
               (Names{"attached", "connected", "ready",
