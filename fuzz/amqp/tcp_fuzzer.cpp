@@ -7,6 +7,7 @@
 #include "amqp/address.h"
 #include "amqp/libevhandler.h"
 #include "amqp/tcpconnection.h"
+#include "tests/amqp/loopback.h"
 
 #include <arpa/inet.h>
 #include <cstddef>
@@ -38,19 +39,7 @@ public:
 int listener(uint16_t& port)
 {
     static uint16_t listening = 0;
-    static int fd = -1;
-    if (fd < 0)
-    {
-        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        listen(fd, 16);
-        socklen_t size = sizeof local;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size);
-        listening = ntohs(local.sin_port);
-    }
+    static int fd = AMQPTest::listenOnLoopback(listening, 16);
     port = listening;
     return fd;
 }

@@ -6,6 +6,7 @@
 #include "amqp/address.h"
 #include "amqp/connectionorder.h"
 #include "amqp/tcpconnection.h"
+#include "loopback.h"
 #include "privatenetwork.h"
 #include "tcpharness.h"
 
@@ -45,16 +46,8 @@ class Listener
 {
 public:
     explicit Listener(const char* address = "127.0.0.1")
-        : _fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0))
+        : _fd(listenOnLoopback(_port, 8, SOCK_STREAM | SOCK_NONBLOCK, address))
     {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        inet_pton(AF_INET, address, &local.sin_addr);
-        bind(_fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        listen(_fd, 8);
-        socklen_t size = sizeof local;
-        getsockname(_fd, reinterpret_cast<sockaddr*>(&local), &size);
-        _port = ntohs(local.sin_port);
     }
     ~Listener() { close(_fd); }
     uint16_t port() const { return _port; }
@@ -68,8 +61,8 @@ public:
     }
 
 private:
-    int _fd;
     uint16_t _port;
+    int _fd;
 };
 
 /// A port on which nothing listens.
@@ -89,6 +82,15 @@ Names connect(const std::string& address, double limit = 20)
     return handler.events();
 }
 
+/// body in a private network: it passes with "", is skipped where no
+/// namespace can be made.
+void expectInPrivateNetwork(const std::string& hosts, const std::function<std::string()>& body)
+{
+    std::string result = inPrivateNetwork(hosts, body);
+    if (result == "skip") GTEST_SKIP() << "no network namespaces here";
+    EXPECT_EQ(result, "");
+}
+
 std::string describe(const Names& names)
 {
     return ::testing::PrintToString(names);
@@ -102,7 +104,7 @@ TEST(AddressInfoTest, OrdersFollowTheConnectionOrderOption)
     // sorting only: one host resolving to several addresses is what
     // /etc/hosts gives in the private network below.
     EXPECT_EQ(tried("10.0.0.2", "asc"), Names{"10.0.0.2"});
-    std::string result = inPrivateNetwork(
+    expectInPrivateNetwork(
         "10.0.0.2 many.test\n192.168.0.1 many.test\nfe80::1 many.test\n",
         []() -> std::string
         {
@@ -119,13 +121,11 @@ TEST(AddressInfoTest, OrdersFollowTheConnectionOrderOption)
             if (tried("many.test", "standard").size() != 3) return "standard lost an address";
             return "";
         });
-    if (result == "skip") GTEST_SKIP() << "no network namespaces here";
-    EXPECT_EQ(result, "");
 }
 
 TEST(AddressInfoTest, UnresolvableNamesGiveTheLookupsText)
 {
-    std::string result = inPrivateNetwork(
+    expectInPrivateNetwork(
         "",
         []() -> std::string
         {
@@ -138,8 +138,6 @@ TEST(AddressInfoTest, UnresolvableNamesGiveTheLookupsText)
             Names expected{"attached", std::string("error: ") + gai_strerror(code), "detached"};
             return events == expected ? "" : "events " + describe(events);
         });
-    if (result == "skip") GTEST_SKIP() << "no network namespaces here";
-    EXPECT_EQ(result, "");
 }
 
 TEST(ResolverTest, RefusedConnectionIsAnErrorWithoutLost)
@@ -150,7 +148,7 @@ TEST(ResolverTest, RefusedConnectionIsAnErrorWithoutLost)
 
 TEST(ResolverTest, SecondAddressIsUsedWhenTheFirstRefuses)
 {
-    std::string result = inPrivateNetwork(
+    expectInPrivateNetwork(
         "127.0.0.1 two.test\n127.0.0.2 two.test\n",
         []() -> std::string
         {
@@ -160,15 +158,13 @@ TEST(ResolverTest, SecondAddressIsUsedWhenTheFirstRefuses)
                                    "/?connectionOrder=desc");
             return events == Names{"attached", "connected"} ? "" : "events " + describe(events);
         });
-    if (result == "skip") GTEST_SKIP() << "no network namespaces here";
-    EXPECT_EQ(result, "");
 }
 
 TEST(ResolverTest, ConnectThatFailsAtOnceTriesTheNextAddress)
 {
     // In the private network 10.0.0.1 has no route: connect fails at once
     // with ENETUNREACH, which must not be polled for the time-out.
-    std::string result = inPrivateNetwork(
+    expectInPrivateNetwork(
         "10.0.0.1 far.test\n127.0.0.1 far.test\n",
         []() -> std::string
         {
@@ -185,27 +181,23 @@ TEST(ResolverTest, ConnectThatFailsAtOnceTriesTheNextAddress)
                        ? ""
                        : "alone " + describe(alone);
         });
-    if (result == "skip") GTEST_SKIP() << "no network namespaces here";
-    EXPECT_EQ(result, "");
 }
 
 TEST(ResolverTest, ZeroOrNegativeTimeOutPollsOnceWithoutWaiting)
 {
     // A listener whose backlog is full leaves further connects pending:
     // with a time-out of 0 they fail at once with the time-out's text.
-    std::string result = inPrivateNetwork(
+    expectInPrivateNetwork(
         "",
         []() -> std::string
         {
-            int fd = socket(AF_INET, SOCK_STREAM, 0);
+            uint16_t listening;
+            int fd = listenOnLoopback(listening, 0);
             sockaddr_in local{};
             local.sin_family = AF_INET;
+            local.sin_port = htons(listening);
             local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-            listen(fd, 0);
-            socklen_t size = sizeof local;
-            getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size);
-            std::string port = std::to_string(ntohs(local.sin_port));
+            std::string port = std::to_string(listening);
             // Fill the backlog.
             std::vector<int> fillers;
             for (int index = 0; index < 4; ++index)
@@ -230,8 +222,6 @@ TEST(ResolverTest, ZeroOrNegativeTimeOutPollsOnceWithoutWaiting)
             close(fd);
             return failure;
         });
-    if (result == "skip") GTEST_SKIP() << "no network namespaces here";
-    EXPECT_EQ(result, "");
 }
 
 TEST(ResolverThreadTest, ConnectionsDestroyedAtAnyMomentOfTheThreadLeaveNothingBehind)

@@ -5,6 +5,7 @@
 // handshake with the heartbeat interval it is given, then counts the
 // client's heartbeat frames and, if asked, sends its own every second.
 
+#include "loopback.h"
 #include "scriptedbroker.h"
 
 #include <arpa/inet.h>
@@ -34,15 +35,7 @@ public:
     ScriptedPeer(Script script, uint16_t heartbeat, bool sendHeartbeats,
                  const std::string& octets = "", uint32_t frameMax = 131072)
     {
-        _listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(_listener, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        listen(_listener, 4);
-        socklen_t size = sizeof local;
-        getsockname(_listener, reinterpret_cast<sockaddr*>(&local), &size);
-        _port = ntohs(local.sin_port);
+        _listener = listenOnLoopback(_port, 4);
         int report[2];
         if (pipe(report) != 0) return;
         _child = fork();
