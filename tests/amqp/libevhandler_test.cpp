@@ -71,6 +71,34 @@ TEST(LibEvHandlerTest, FrozenBrokerIsClosedAfterOneAndAHalfIntervals)
                      "detached"}));
 }
 
+TEST(LibEvHandlerTest, ReadReadinessPushesTheDeadlineAndWriteReadinessDoesNot)
+{
+    // A peer that never sends after the handshake. The handler is also
+    // asked to watch a pipe for the connection: its read end, holding an
+    // octet, is always readable; its write end always writable. The
+    // connection ignores both descriptors; only the readiness counts.
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    ASSERT_EQ(write(pipe[1], "x", 1), 1);
+    for (bool reads : {true, false})
+    {
+        ScriptedPeer peer(ScriptedPeer::Script::handshake, 2, false);
+        Loop loop;
+        RecordingHandler handler(loop);
+        TcpConnection connection(&handler, Address(peerAddress(peer)));
+        ASSERT_TRUE(loop.until([&] { return handler.saw("ready"); }));
+        if (reads)
+            handler.monitor(&connection, pipe[0], readable);
+        else
+            handler.monitor(&connection, pipe[1], writable);
+        bool ended = loop.until([&] { return handler.saw("detached"); }, std::chrono::seconds(4));
+        EXPECT_EQ(ended, !reads) << (reads ? "read" : "write") << " readiness";
+        handler.monitor(&connection, pipe[reads ? 0 : 1], 0);
+    }
+    close(pipe[0]);
+    close(pipe[1]);
+}
+
 TEST(LibEvHandlerTest, HandshakeThatStallsIsClosedAfterTheStartUpTime)
 {
     ScriptedPeer peer(ScriptedPeer::Script::silent, 0, false);

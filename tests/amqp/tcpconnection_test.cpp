@@ -255,6 +255,39 @@ TEST_F(TcpConnectionTest, ImmediateCloseInsideACallbackOfTheSocketsStateIsSafe)
     EXPECT_TRUE(connection->closed());
 }
 
+TEST_F(TcpConnectionTest, OperationsIssuedBeforeReadyGoOutOnceItIs)
+{
+    TcpConnection connection(&_handler, Address(brokerAddress()));
+    TcpChannel channel(&connection);
+    std::string queue = unique("early");
+    std::string body = "issued while resolving";
+    channel.declareQueue(queue, exclusive, Table());
+    channel.publish("", queue, Envelope(body.data(), body.size()), 0);
+    std::string received;
+    channel.consume(queue, "", noack, Table())
+        .onReceived([&](const Message& message, uint64_t, bool)
+                    { received.assign(message.body(), message.bodySize()); });
+    ASSERT_TRUE(_loop.until([&] { return !received.empty(); }));
+    EXPECT_EQ(received, body);
+}
+
+TEST_F(TcpConnectionTest, DestroyingTheConnectionInsideADeliveryIsSafe)
+{
+    size_t descriptors = openDescriptors();
+    auto connection = ready(brokerAddress());
+    auto channel = std::make_unique<TcpChannel>(connection.get());
+    std::string queue = unique("destroyed-inside");
+    channel->declareQueue(queue, autodelete, Table());
+    channel->publish("", queue, Envelope("x", 1), 0);
+    channel->consume(queue, "", 0, Table())
+        .onReceived([&](const Message&, uint64_t, bool) { connection.reset(); });
+    ASSERT_TRUE(_loop.until([&] { return connection == nullptr; }));
+    _loop.run(std::chrono::milliseconds(100));
+    EXPECT_FALSE(channel->usable());
+    channel.reset();
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
 TEST_F(TcpConnectionTest, ImmediateCloseWhileResolvingWaitsForTheThread)
 {
     size_t threadCount = threads();
