@@ -65,10 +65,9 @@ TEST(LibEvHandlerTest, FrozenBrokerIsClosedAfterOneAndAHalfIntervals)
     double spent = seconds(Clock::now() - frozen);
     EXPECT_LE(spent, 3.5);
     EXPECT_GE(spent, 1.9);
-    EXPECT_EQ(handler.events(),
-              (Names{"attached", "connected", "ready",
-                     "error: connection prematurely closed by client", "lost", "detached", "lost",
-                     "detached"}));
+    EXPECT_EQ(handler.events(), (Names{"attached", "connected", "ready",
+                                       "error: connection prematurely closed by client", "lost",
+                                       "detached", "lost", "detached"}));
 }
 
 TEST(LibEvHandlerTest, ReadReadinessPushesTheDeadlineAndWriteReadinessDoesNot)

@@ -104,23 +104,23 @@ TEST(AddressInfoTest, OrdersFollowTheConnectionOrderOption)
     // sorting only: one host resolving to several addresses is what
     // /etc/hosts gives in the private network below.
     EXPECT_EQ(tried("10.0.0.2", "asc"), Names{"10.0.0.2"});
-    expectInPrivateNetwork(
-        "10.0.0.2 many.test\n192.168.0.1 many.test\nfe80::1 many.test\n",
-        []() -> std::string
-        {
-            Names ascending = tried("many.test", "asc");
-            Names descending = tried("many.test", "desc");
-            Names expected{"192.168.0.1", "10.0.0.2", "fe80::1"};
-            if (ascending != expected) return "asc gave " + describe(ascending);
-            if (descending != Names(expected.rbegin(), expected.rend()))
-                return "desc gave " + describe(descending);
-            Names shuffled = tried("many.test", "random");
-            if (std::multiset<std::string>(shuffled.begin(), shuffled.end()) !=
-                std::multiset<std::string>(expected.begin(), expected.end()))
-                return "random gave " + describe(shuffled);
-            if (tried("many.test", "standard").size() != 3) return "standard lost an address";
-            return "";
-        });
+    expectInPrivateNetwork("10.0.0.2 many.test\n192.168.0.1 many.test\nfe80::1 many.test\n",
+                           []() -> std::string
+                           {
+                               Names ascending = tried("many.test", "asc");
+                               Names descending = tried("many.test", "desc");
+                               Names expected{"192.168.0.1", "10.0.0.2", "fe80::1"};
+                               if (ascending != expected) return "asc gave " + describe(ascending);
+                               if (descending != Names(expected.rbegin(), expected.rend()))
+                                   return "desc gave " + describe(descending);
+                               Names shuffled = tried("many.test", "random");
+                               if (std::multiset<std::string>(shuffled.begin(), shuffled.end()) !=
+                                   std::multiset<std::string>(expected.begin(), expected.end()))
+                                   return "random gave " + describe(shuffled);
+                               if (tried("many.test", "standard").size() != 3)
+                                   return "standard lost an address";
+                               return "";
+                           });
 }
 
 TEST(AddressInfoTest, UnresolvableNamesGiveTheLookupsText)
@@ -210,8 +210,7 @@ TEST(ResolverTest, ZeroOrNegativeTimeOutPollsOnceWithoutWaiting)
             for (const char* timeout : {"0", "-3", "none"})
             {
                 auto start = std::chrono::steady_clock::now();
-                Names events =
-                    connect("amqp://127.0.0.1:" + port + "/?connectTimeout=" + timeout);
+                Names events = connect("amqp://127.0.0.1:" + port + "/?connectTimeout=" + timeout);
                 auto spent = std::chrono::steady_clock::now() - start;
                 if (events != Names{"attached", "error: connection timed out", "detached"})
                     failure += std::string(timeout) + ": " + describe(events) + " ";

@@ -140,7 +140,8 @@ private:
         auto last = std::chrono::steady_clock::now();
         while (true)
         {
-            if (sendHeartbeats && std::chrono::steady_clock::now() - last >= std::chrono::seconds(1))
+            if (sendHeartbeats &&
+                std::chrono::steady_clock::now() - last >= std::chrono::seconds(1))
             {
                 send(fd, frameOf(8, 0, ""));
                 last = std::chrono::steady_clock::now();

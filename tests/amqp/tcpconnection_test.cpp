@@ -248,10 +248,9 @@ TEST_F(TcpConnectionTest, ImmediateCloseInsideACallbackOfTheSocketsStateIsSafe)
     connection = std::make_unique<TcpConnection>(&_handler, Address(brokerAddress()));
     ASSERT_TRUE(_loop.until([&] { return _handler.saw("detached"); }));
     _loop.run(std::chrono::milliseconds(100));
-    EXPECT_EQ(_handler.events(),
-              (Names{"attached", "connected", "ready",
-                     "error: connection prematurely closed by client", "lost", "detached", "lost",
-                     "detached"}));
+    EXPECT_EQ(_handler.events(), (Names{"attached", "connected", "ready",
+                                        "error: connection prematurely closed by client", "lost",
+                                        "detached", "lost", "detached"}));
     EXPECT_TRUE(connection->closed());
 }
 

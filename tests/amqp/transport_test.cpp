@@ -51,8 +51,8 @@ TEST(TransportTest, FrameCutShortByTheEndOfTheConnectionIsLost)
 {
     std::string start = connectionStart();
     ScriptedPeer peer(ScriptedPeer::Script::reply, 0, false, start.substr(0, start.size() - 10));
-    EXPECT_EQ(events(peer), (Names{"attached", "connected", "error: connection lost", "lost",
-                                   "detached"}));
+    EXPECT_EQ(events(peer),
+              (Names{"attached", "connected", "error: connection lost", "lost", "detached"}));
 }
 
 TEST(TransportTest, FrameLargerThanAgreedIsRefused)
