@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace AMQP;
 using namespace AMQPTest;
@@ -28,7 +31,18 @@ protected:
         // Before the first lookup, once per process.
         static void* handle = openssl(dlopen("libssl.so.3", RTLD_NOW | RTLD_LOCAL));
         ASSERT_NE(handle, nullptr) << dlerror();
+        _libssl = handle;
     }
+
+    /// Where the libssl in use lives.
+    static std::string libsslPath()
+    {
+        link_map* map = nullptr;
+        dlinfo(_libssl, RTLD_DI_LINKMAP, &map);
+        return map == nullptr ? "" : map->l_name;
+    }
+
+    static void* _libssl;
 
     void SetUp() override
     {
@@ -54,6 +68,8 @@ protected:
     Loop _loop;
     RecordingHandler _handler{_loop};
 };
+
+void* TlsTest::_libssl = nullptr;
 
 } // namespace
 
@@ -119,18 +135,20 @@ TEST_F(TlsTest, PeerDroppingTcpWithoutCloseNotifyIsAnError)
 namespace
 {
 
-/// The events the probe saw in mode.
-Names probe(const std::string& mode)
+/// The events the probe saw in mode, with hidden covered; "skip" alone
+/// when it could not hide them.
+Names probe(const std::string& mode, const std::string& hidden = "")
 {
-    std::string command =
-        std::string(AMQP_TLS_PROBE) + " " + mode + " " + std::to_string(brokerTlsPort());
+    std::string command = std::string(AMQP_TLS_PROBE) + " " + mode + " " +
+                          std::to_string(brokerTlsPort()) + " " + hidden;
     Names events;
     if (FILE* pipe = popen(command.c_str(), "r"))
     {
         char line[512];
         while (fgets(line, sizeof line, pipe) != nullptr)
             events.emplace_back(line, strcspn(line, "\n"));
-        pclose(pipe);
+        int status = pclose(pipe);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return Names{"skip"};
     }
     return events;
 }
@@ -139,7 +157,15 @@ Names probe(const std::string& mode)
 
 TEST_F(TlsTest, WithoutOpenSSLNothingIsLookedUpOrConnected)
 {
-    EXPECT_EQ(probe("none"),
+    // libssl hidden from the probe, which checks that it cannot load it.
+    char empty[] = "/tmp/amqp-empty-XXXXXX";
+    int fd = mkstemp(empty);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    Names events = probe("none", std::string(empty) + " " + libsslPath());
+    unlink(empty);
+    if (events == Names{"skip"}) GTEST_SKIP() << "no mount namespaces here";
+    EXPECT_EQ(events,
               (Names{"attached",
                      "error: Secure connection cannot be established: libssl.so cannot be loaded",
                      "detached"}));

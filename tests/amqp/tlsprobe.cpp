@@ -3,14 +3,17 @@
 // own: the lookup happens once per process, and libssl must not have
 // been loaded by anything else before.
 //
-// usage: amqp_tls_probe none|global|LIBRARY PORT
+// usage: amqp_tls_probe none|global|LIBRARY PORT [EMPTY FILE...]
 //   none     no OpenSSL anywhere in the process
 //   global   libssl opened into the global symbol scope
 //   LIBRARY  the handle of that library given to AMQP::openssl
+// FILEs are first covered with the empty file EMPTY in a mount namespace of
+// the probe's own (exit status 77 where that cannot be done).
 #include "amqp/address.h"
 #include "amqp/openssl.h"
 #include "amqp/tcpconnection.h"
 #include "tcpharness.h"
+#include "tests/support/hiddenfiles.h"
 
 #include <cstring>
 #include <dlfcn.h>
@@ -18,7 +21,16 @@
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) return 2;
+    if (argc < 3 || argc == 4) return 2;
+    if (argc > 4)
+    {
+        if (int status = Testing::hideFiles(argv[3], argv + 4, argc - 4)) return status;
+        if (dlopen("libssl.so.3", RTLD_NOW) != nullptr)
+        {
+            std::cout << "libssl still loads\n";
+            return 3;
+        }
+    }
     std::string mode = argv[1];
     if (dlopen("libssl.so.3", RTLD_NOW | RTLD_NOLOAD) != nullptr)
     {
