@@ -73,6 +73,8 @@ public:
 
     /// Closes in order; the end is reported as onClosed.
     void close();
+    /// False inside the reports that end the connection: it is going away.
+    bool connected() const { return _socket.state() != Network::TcpSocket::idle; }
     /// Whether the connection can carry another request.
     bool usable() const { return _reader.usable(); }
     /// Hands the connection to another handler; false when not usable.

@@ -17,9 +17,11 @@ namespace Testing
 /**
  * A handler that writes scripted requests and records the reports as text
  * ("available", "head 200", "completed", "failed <message>", ...), the
- * body and each head's X-Client-Port. It is finished at its terminal
- * report: any but onCompleted, or onCompleted once every request is
- * answered; then it closes a connection it still holds.
+ * body and each head's X-Client-Port and X-SNI. It is finished at its
+ * terminal report: any but onCompleted; onCompleted of its last request
+ * when it is a client's request; or, on a bare connection, at onCompleted
+ * of a body that ended the connection, and else at the close it asks for
+ * when offered the connection once more.
  */
 class Recorder : public Kestrava::Browse::Handler
 {
@@ -31,6 +33,8 @@ public:
     std::string path = "/";
     /// How many requests to write, one per offer.
     int requests = 1;
+    /// Whether the connection is a bare one that the recorder closes.
+    bool bare = true;
 
     std::vector<std::string> events;
     std::string body;
@@ -73,7 +77,7 @@ public:
     void onCompleted(Connection* connection) override
     {
         events.push_back("completed");
-        if (requests == 0 && !connection->usable()) finish(std::string());
+        if (requests == 0 && (!bare || !connection->usable())) finish(std::string());
     }
     void onLost(Connection*) override { finish("lost"); }
     void onClosed(Connection*) override { finish("closed"); }
