@@ -7,6 +7,9 @@
 #include "network/tcpconnectwatcher.h"
 #include "network/tcphandler.h"
 #include "network/tcplistenwatcher.h"
+#include "network/sslcontext.h"
+#include "network/tcpsslwatcher.h"
+#include "openssl/sslcontext.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -16,6 +19,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <stdexcept>
 
 namespace Kestrava
@@ -318,6 +322,56 @@ bool TcpSocket::connected() const
     sockaddr_storage peer;
     socklen_t size = sizeof peer;
     return ::getpeername(_fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0;
+}
+
+bool TcpSocket::tlsStartable() const
+{
+    return _state == established && _watcher->tlsStartable() && sslContext().context() != nullptr;
+}
+
+template <typename Make> bool TcpSocket::installTls(Make make)
+{
+    TcpWatcher* watcher;
+    try
+    {
+        watcher = make();
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+    // The plain state object's unread input goes with it.
+    delete _watcher;
+    _watcher = watcher;
+    return true;
+}
+
+bool TcpSocket::startTls(const OpenSSL::SslContext& context, double timeout, const char* hostname)
+{
+    if (_state != established || !_watcher->tlsStartable() || context.context() == nullptr)
+        return false;
+    return installTls([&] { return new TcpSslWatcher(this, context, timeout, hostname); });
+}
+
+bool TcpSocket::startTls(const OpenSSL::SslContext& context, double timeout,
+                         const Kestrava::Dns::TlsaRecords& records, const char* hostname,
+                         const char* baseDomain)
+{
+    if (_state != established || !_watcher->tlsStartable() || context.context() == nullptr)
+        return false;
+    return installTls(
+        [&] { return new TcpSslWatcher(this, context, timeout, records, hostname, baseDomain); });
+}
+
+bool TcpSocket::startTls(double timeout, const char* hostname)
+{
+    return startTls(sslContext(), timeout, hostname);
+}
+
+SSL* TcpSocket::ssl() const
+{
+    auto secure = dynamic_cast<TcpSslWatcher*>(_watcher);
+    return secure != nullptr ? secure->ssl() : nullptr;
 }
 
 void TcpSocket::reportConnected()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "dns/tlsarecord.h"
+
+#include <openssl/ssl.h>
 #include <sys/uio.h>
 
 #include <cstddef>
@@ -15,6 +18,10 @@ namespace Kestrava
 namespace Event
 {
 class Loop;
+}
+namespace OpenSSL
+{
+class SslContext;
 }
 namespace Network
 {
@@ -112,6 +119,19 @@ public:
     bool blocking(bool on);
     bool connected() const;
 
+    /// Whether TLS can start now: connected, nothing queued, not closing.
+    bool tlsStartable() const;
+    /// Switches the connection to TLS; onSecured follows the handshake.
+    /// False, with the plain connection going on, when it cannot start.
+    bool startTls(const OpenSSL::SslContext& context, double timeout, const char* hostname);
+    bool startTls(const OpenSSL::SslContext& context, double timeout,
+                  const Kestrava::Dns::TlsaRecords& records, const char* hostname,
+                  const char* baseDomain);
+    /// With the process-wide client context, sslContext().
+    bool startTls(double timeout, const char* hostname);
+    /// The TLS connection, null without TLS.
+    SSL* ssl() const;
+
     int fd() const { return _fd; }
     int state() const { return _state; }
     Event::Loop* loop() const { return _loop; }
@@ -141,8 +161,9 @@ private:
     bool attemptConnect(const DNS::Ip& local, uint16_t localPort, const DNS::Ip& ip, uint16_t port,
                         double timeout);
     bool createSocket(const DNS::Ip& ip);
-    void acceptFrom(const TcpSocket& listener);
-    void replaceWatcher(TcpWatcher* watcher);
+    /// Replaces the state object by the TLS one that `make` builds; false,
+    /// with the old one kept, when building throws.
+    template <typename Make> bool installTls(Make make);
 
     int _fd = -1;
     int _state = idle;
