@@ -1,10 +1,15 @@
 #include "openssl/certificate.h"
 
 #include "openssl/connection.h"
+#include "openssl/pattern.h"
 #include "openssl/functions.h"
 #include "openssl/ownedbio.h"
 #include "openssl/privatekey.h"
 
+#include "dns/hostname/hostname.h"
+
+#include <cstring>
+#include <exception>
 #include <stdexcept>
 #include <utility>
 
@@ -32,6 +37,22 @@ struct NamesRelease
 {
     void operator()(stack_st* names) const { OpenSSL::stack_pop_free(names, releaseName); }
 };
+
+/// Whether a certificate's name matches `host`. A name with a NUL byte of
+/// its own would otherwise be read only up to it: "good.test\0.evil.test".
+bool nameMatches(const Asn1String& name, const Dns::Hostname& host)
+{
+    const char* text = name.text();
+    if (text == nullptr || std::strlen(text) != name.length()) return false;
+    try
+    {
+        return Pattern(text).match(host);
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+}
 
 } // namespace
 
@@ -110,6 +131,36 @@ const std::vector<GeneralName>& Certificate::subjectAltnames() const
 bool Certificate::secure(unsigned long usage) const
 {
     return (keyUsage() & usage) == usage && _verifyResult == X509_V_OK;
+}
+
+Asn1String Certificate::commonName() const
+{
+    const X509_NAME* subject = _subject.name();
+    int index = OpenSSL::X509_NAME_get_index_by_NID(subject, NID_commonName, -1);
+    if (index < 0) return Asn1String(nullptr);
+    return Asn1String(
+        OpenSSL::X509_NAME_ENTRY_get_data(OpenSSL::X509_NAME_get_entry(subject, index)));
+}
+
+bool Certificate::isValidFor(const Dns::Hostname& host) const
+{
+    try
+    {
+        if (nameMatches(commonName(), host)) return true;
+        for (const GeneralName& name : subjectAltnames())
+            if (name.type() == GEN_DNS && nameMatches(name.value(), host)) return true;
+    }
+    catch (const std::exception&)
+    {
+        // Reading the names failed (no memory, a missing entry point): the
+        // certificate names nothing that could be checked.
+    }
+    return false;
+}
+
+bool Certificate::secure(const Dns::Hostname& host, unsigned long usage) const
+{
+    return isValidFor(host) && secure(usage);
 }
 
 bool Certificate::matches(const PrivateKey& key) const

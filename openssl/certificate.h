@@ -11,6 +11,11 @@
 
 namespace Kestrava
 {
+namespace Dns
+{
+class Hostname;
+}
+
 namespace OpenSSL
 {
 
@@ -70,6 +75,16 @@ public:
     /// its chain verified; `usage` 0 asks the verification alone.
     bool secure(unsigned long usage) const;
 
+    /**
+     * Whether the certificate names `host`: its subject's common name or
+     * one of its DNS alternative names, as a Pattern. A name that makes no
+     * valid pattern, or holds a NUL byte, is skipped. Never throws.
+     */
+    bool isValidFor(const Dns::Hostname& host) const;
+
+    /// Whether the certificate names `host` and is secure(usage).
+    bool secure(const Dns::Hostname& host, unsigned long usage) const;
+
     /// Whether `key` is the private key of the certificate's public key.
     bool matches(const PrivateKey& key) const;
 
@@ -91,6 +106,9 @@ private:
     static Source read(const char* path);
 
     explicit Certificate(Source source);
+
+    /// The subject's common name; none when it has none.
+    Asn1String commonName() const;
 
     Reference _x509;
     X509Name _subject;

@@ -6,9 +6,9 @@
 #include "openssl/sslcontext.h"
 
 #include "tests/openssl/support/dercertificate.h"
+#include "tests/openssl/support/peercertificate.h"
 #include "tests/openssl/support/pki.h"
 #include "tests/openssl/support/socket.h"
-#include "tests/openssl/support/sserver.h"
 #include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +24,9 @@ using OpenSSL::Certificate;
 using OpenSSL::Connection;
 using OpenSSL::SslContext;
 using OpenSSL::Test::DerCertificate;
+using OpenSSL::Test::peerCertificate;
 using OpenSSL::Test::Pki;
 using OpenSSL::Test::Socket;
-using OpenSSL::Test::SServer;
 using Testing::failureOf;
 
 namespace
@@ -61,21 +61,6 @@ protected:
 };
 
 Pki* CertificateTest::_pki = nullptr;
-
-/// The peer certificate that a client trusting `authority` (none when
-/// empty) gets from s_server serving `certificate` and `key`.
-std::unique_ptr<Certificate> peerCertificate(const std::string& certificate, const std::string& key,
-                                             const std::string& authority)
-{
-    SServer server({"-cert", certificate, "-key", key});
-    Socket socket = Socket::connectTo(server.port());
-    SslContext context(SslContext::Mode::client);
-    if (!authority.empty()) context.set_CAfile(authority.c_str());
-    Connection connection(context, socket.fd(), "leaf.test");
-    if (OpenSSL::SSL_do_handshake(connection.ssl()) != 1)
-        throw std::runtime_error("handshake failed: " + server.output());
-    return std::make_unique<Certificate>(&connection);
-}
 
 std::string privateKeyText(const std::string& path)
 {
