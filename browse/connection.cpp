@@ -167,6 +167,14 @@ void Connection::offer()
     _handler->onAvailable(this);
 }
 
+void Connection::fail(const char* message)
+{
+    Browse::Handler* handler = _handler;
+    _handler = nullptr;
+    close();
+    if (handler != nullptr) handler->onFailed(message);
+}
+
 void Connection::onFailure(Network::TcpSocket*)
 {
     if (_handler != nullptr) _handler->onFailed("Connect failure");

@@ -103,6 +103,9 @@ protected:
     virtual const char* failureOfLoss() const { return nullptr; }
     /// Offers the connection to its handler, or closes it without one.
     void offer();
+    /// The connection cannot be used: the handler is let go and told, and
+    /// the connection closes.
+    void fail(const char* message);
     /// Seconds left until the deadline (the whole time-out without one).
     double remaining() const;
 

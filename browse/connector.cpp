@@ -1,11 +1,10 @@
 #include "browse/connector.h"
 
 #include "browse/failure.h"
-#include "browse/httpconnection.h"
+#include "browse/httpsconnection.h"
 #include "browse/url.h"
 
 #include <exception>
-#include <stdexcept>
 
 #include <strings.h>
 
@@ -63,7 +62,9 @@ void Connector::start(const Delayed& request)
 
 HttpConnection* Connector::open(const Delayed& request)
 {
-    if (request.https) throw std::runtime_error("Protocol not supported");
+    if (request.https)
+        return new HttpsConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
+                                   timeout(), request.handler, this, _tls);
     return new HttpConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
                               timeout(), request.handler, this);
 }

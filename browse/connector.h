@@ -3,6 +3,7 @@
 #include "browse/base.h"
 #include "browse/fixedheaders.h"
 #include "browse/ipaddresses.h"
+#include "openssl/sslcontext.h"
 
 #include <cstdint>
 
@@ -61,6 +62,7 @@ protected:
 private:
     void start(const Delayed& request);
 
+    OpenSSL::SslContext _tls{true};
     FixedHeaders _fixed;
     IpAddresses _blocked;
     IpAddresses _allowed;

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,8 +32,14 @@ protected:
     Url url(const std::string& text)
     {
         std::string expanded = text;
-        size_t at = expanded.find("PORT");
-        if (at != std::string::npos) expanded.replace(at, 4, std::to_string(Endpoint::plain()));
+        for (auto [name, port] :
+             {std::pair{"PORT", Endpoint::plain()}, std::pair{"SELF", Endpoint::selfSigned()},
+              std::pair{"CA", Endpoint::caSigned()}})
+        {
+            size_t at = expanded.find(std::string(":") + name);
+            if (at != std::string::npos)
+                expanded.replace(at + 1, strlen(name), std::to_string(port));
+        }
         return Url(expanded.data(), expanded.size());
     }
     /// Recorders for `count` requests of `text`, asked for at once; runs
@@ -218,6 +226,52 @@ TEST_F(ContextTest, ResponsesEndedByTheServerFreeTheirPlace)
         EXPECT_EQ(answered, recorder->events);
         EXPECT_EQ("old", recorder->body);
     }
+}
+
+TEST_F(ContextTest, SelfSignedEndpointIsUsedButNeverHandedOver)
+{
+    context->hostLimit(1);
+    auto recorders = request("https://self.test:SELF/", 2);
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        EXPECT_EQ((std::vector<std::string>{"0 0"}), recorder->security);
+        EXPECT_EQ((std::vector<bool>{false}), recorder->secureHeads);
+        EXPECT_EQ((std::vector<std::string>{"self.test"}), recorder->sni);
+        EXPECT_NE(std::string::npos, recorder->body.find("\r\nHost: self.test:"));
+    }
+    EXPECT_NE(recorders[0]->clientPorts, recorders[1]->clientPorts);
+}
+
+TEST_F(ContextTest, CertificateFromTrustedAuthorityIsHandedOver)
+{
+    context->hostLimit(1);
+    auto recorders = request("https://secure.test:CA/", 3);
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        EXPECT_EQ(recorders[0]->clientPorts, recorder->clientPorts);
+        EXPECT_EQ((std::vector<bool>{true}), recorder->secureHeads);
+        EXPECT_EQ((std::vector<std::string>{"secure.test"}), recorder->sni);
+    }
+    EXPECT_EQ((std::vector<std::string>{"1 1"}), recorders[0]->security);
+
+    auto unicode = request("https://bücher.test:CA/");
+    EXPECT_EQ((std::vector<std::string>{"1 1"}), unicode[0]->security);
+    EXPECT_EQ((std::vector<std::string>{"xn--bcher-kva.test"}), unicode[0]->sni);
+
+    // An IP literal sends no server name, and the certificate does not
+    // name it.
+    auto literal = request("https://127.0.0.1:CA/");
+    EXPECT_EQ(answered, literal[0]->events);
+    EXPECT_EQ((std::vector<std::string>{"1 0"}), literal[0]->security);
+    EXPECT_EQ((std::vector<std::string>{"-"}), literal[0]->sni);
+}
+
+TEST_F(ContextTest, PlainServerFailsTheHandshake)
+{
+    EXPECT_EQ((Events{"failed Failed during ssl handshake"}),
+              request("https://dual.test:PORT/")[0]->events);
 }
 
 TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)

@@ -40,6 +40,10 @@ public:
     std::string body;
     std::vector<std::string> clientPorts;
     std::vector<std::string> sni;
+    /// At each offer: the connection's secure(false) and secure(true).
+    std::vector<std::string> security;
+    /// Each head's secure flag.
+    std::vector<bool> secureHeads;
     bool finished = false;
     /// Called once finished.
     std::function<void()> onFinished;
@@ -56,6 +60,8 @@ public:
         }
         --requests;
         events.push_back("available");
+        security.push_back(std::to_string(connection->secure(false)) + " " +
+                           std::to_string(connection->secure(true)));
         if (write)
             write(connection);
         else
@@ -69,6 +75,7 @@ public:
         events.push_back("head " + std::to_string(header.status()));
         if (const char* port = header.get("X-Client-Port")) clientPorts.push_back(port);
         if (const char* name = header.get("X-SNI")) sni.push_back(name);
+        secureHeads.push_back(header.secure());
     }
     void onReceived(Connection*, const char* data, size_t size) override
     {
