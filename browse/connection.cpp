@@ -3,6 +3,7 @@
 #include "browse/fixedheaders.h"
 #include "browse/handler.h"
 #include "browse/header.h"
+#include "browse/proxy.h"
 #include "dns/hostname/hostname.h"
 #include "dns/message/ip.h"
 #include "event/loop.h"
@@ -34,7 +35,7 @@ bool unspecified(const DNS::Ip& ip)
 
 Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
                        const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
-                       Browse::Handler* handler)
+                       const Proxy* proxy, Browse::Handler* handler)
     : _loop(loop), _socket(loop, this), _timer(this, timeout, 0.0), _timeout(timeout), _host(&host),
       _fixed(&fixed), _port(port), _handler(handler)
 {
@@ -42,8 +43,11 @@ Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const Fixed
     _timer.start(loop->loop());
     // A wildcard local address binds the wildcard of the target's family,
     // so that an IPv4 default does not shut out IPv6 targets.
-    bool started = unspecified(local) ? _socket.connect(ip, port, timeout)
-                                      : _socket.connect(local, ip, port, timeout);
+    const DNS::Ip& peer = proxy != nullptr ? proxy->ip() : ip;
+    uint16_t peerPort = proxy != nullptr ? proxy->port() : port;
+    if (proxy != nullptr) _proxyHandshake = std::make_unique<ProxyHandshake>(ip, port, proxy, this);
+    bool started = unspecified(local) ? _socket.connect(peer, peerPort, timeout)
+                                      : _socket.connect(local, peer, peerPort, timeout);
     if (!started) throw std::runtime_error("failed to connect");
 }
 
@@ -189,7 +193,24 @@ void Connection::onTimeout(Network::TcpSocket*)
 
 void Connection::onConnected(Network::TcpSocket*)
 {
+    if (_proxyHandshake == nullptr) return established();
+    if (!_proxyHandshake->execute(&_socket)) fail("failed to execute proxy handshake");
+}
+
+void Connection::onCompleted(const ProxyHandshake*)
+{
+    _proxyHandshake.reset();
     established();
+}
+
+void Connection::onFailed(const ProxyHandshake* handshake)
+{
+    // One report with the proxy's own words; a loss of the socket that
+    // caused it follows and finds no handler.
+    std::string message = handshake->message() != nullptr ? handshake->message()
+                                                          : "failed to execute proxy handshake";
+    _proxyHandshake.reset();
+    fail(message.c_str());
 }
 
 void Connection::onClosed(Network::TcpSocket*)

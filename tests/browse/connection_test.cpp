@@ -52,7 +52,7 @@ protected:
     void run(Recorder& recorder, const char* ip, uint16_t port, double timeout)
     {
         new CountedConnection(&loop, host, fixed, DNS::Ip("0.0.0.0"), DNS::Ip(ip), port, timeout,
-                              &recorder);
+                              nullptr, &recorder);
         EXPECT_TRUE(Testing::runUntil(loop, [&] { return recorder.finished; }));
     }
     /// The request bytes the endpoint saw for one request written by `write`.
@@ -244,7 +244,7 @@ TEST_F(ConnectionTest, FailuresAreReportedOnce)
                                        {
                                            new Connection(&loop, host, fixed, DNS::Ip("192.0.2.55"),
                                                           DNS::Ip("127.0.0.1"), Endpoint::plain(),
-                                                          1.0, &nobody);
+                                                          1.0, nullptr, &nobody);
                                        }));
     EXPECT_TRUE(nobody.events.empty());
 }
