@@ -193,6 +193,9 @@ void Connection::onTimeout(Network::TcpSocket*)
 
 void Connection::onConnected(Network::TcpSocket*)
 {
+    // A request head and its body leave in separate writes: without this
+    // the body would wait for the server's delayed acknowledgement.
+    _socket.setNodelay(true);
     if (_proxyHandshake == nullptr) return established();
     if (!_proxyHandshake->execute(&_socket)) fail("failed to execute proxy handshake");
 }
