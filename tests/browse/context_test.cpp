@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -207,6 +208,41 @@ TEST_F(ContextTest, PlainServerFailsTheHandshake)
 {
     EXPECT_EQ((Events{"failed Failed during ssl handshake"}),
               request("https://dual.test:PORT/")[0]->events);
+}
+
+TEST_F(ContextTest, HandlersAskAgainFromInsideTheirReports)
+{
+    const std::vector<std::string> texts = {"http://dual.test:PORT/", "http://missing.test/",
+                                            "http://127.0.0.3:PORT/", "ftp://dual.test/",
+                                            "http://dual.test:PORT/last"};
+    std::vector<std::unique_ptr<Recorder>> recorders(texts.size());
+    std::function<void(size_t)> ask = [&](size_t index)
+    {
+        recorders[index] = std::make_unique<Recorder>();
+        recorders[index]->bare = false;
+        if (index + 1 < texts.size()) recorders[index]->onFinished = [&, index] { ask(index + 1); };
+        context->connect(url(texts[index]), recorders[index].get());
+    };
+    ask(0);
+    ASSERT_TRUE(
+        Testing::runUntil(loop, [&] { return recorders.back() && recorders.back()->finished; }));
+    EXPECT_EQ(answered, recorders[0]->events);
+    EXPECT_EQ((Events{"failed IP lookup error"}), recorders[1]->events);
+    EXPECT_EQ((Events{"failed Connect failure"}), recorders[2]->events);
+    EXPECT_EQ((Events{"failed Protocol not supported"}), recorders[3]->events);
+    EXPECT_EQ(answered, recorders[4]->events);
+}
+
+TEST_F(ContextTest, ClosingInsideAReportEndsWithTheClose)
+{
+    Recorder recorder;
+    recorder.bare = false;
+    recorder.path = "/c?chunked=1&body=" + std::string(5000, 'x');
+    recorder.onHead = [](Kestrava::Browse::Connection* connection) { connection->close(); };
+    context->connect(url("http://dual.test:PORT/"), &recorder);
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return recorder.finished; }));
+    EXPECT_EQ((Events{"available", "head 200", "closed"}), recorder.events);
+    EXPECT_EQ("", recorder.body);
 }
 
 TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
