@@ -31,7 +31,10 @@ public:
     {
         action = [this](Network::TcpSocket* socket, const std::string& report)
         {
-            if (report == "connected") EXPECT_TRUE(handshake.execute(socket));
+            if (report == "connected")
+            {
+                EXPECT_TRUE(handshake.execute(socket));
+            }
             if (onReport) onReport(socket, report);
         };
     }
@@ -40,12 +43,15 @@ public:
 
     void onCompleted(const ProxyHandshake*) override
     {
+        // The socket is given back before anyone hears the outcome.
+        EXPECT_EQ(socket.handler(), static_cast<Network::TcpHandler*>(this));
         outcomes.push_back("completed");
         if (onReport) onReport(&socket, "completed");
     }
 
     void onFailed(const ProxyHandshake* failed) override
     {
+        EXPECT_EQ(socket.handler(), static_cast<Network::TcpHandler*>(this));
         outcomes.push_back(failed->message() != nullptr ? failed->message() : "(none)");
         socket.close();
     }

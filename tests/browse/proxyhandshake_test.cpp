@@ -28,6 +28,16 @@ const std::string socksAccepted = bytes({5, 0});
 /// A success naming the bound host "proxy.test" (type 3, ten bytes).
 const std::string socksNameReply = bytes({5, 0, 0, 3, 10}) + "proxy.test" + bytes({0x1f, 0x90});
 const std::string connectReply = "HTTP/1.1 200 Connection established\r\n\r\n";
+/// The texts of the SOCKS5 reply codes 1 to 8, then of any other code.
+const std::vector<std::string> socksCodeTexts = {"general SOCKS server failure",
+                                                 "connection not allowed by ruleset",
+                                                 "Network unreachable",
+                                                 "Host unreachable",
+                                                 "Connection refused",
+                                                 "TTL expired",
+                                                 "Command not supported",
+                                                 "Address type not supported",
+                                                 "unassigned"};
 
 class ProxyHandshakeTest : public Network::Test::LoopFixture
 {
@@ -40,6 +50,17 @@ protected:
         EXPECT_TRUE(client->connect());
         EXPECT_TRUE(runUntil([&] { return client->done(); }));
         return client;
+    }
+
+    /// Connects through `proxy` and expects the handshake to complete and
+    /// the tunnel to carry "after" to the socket's handler.
+    void expectTunnel(const Browse::Proxy& proxy)
+    {
+        auto client = std::make_unique<ProxyClient>(loop(), localhost, 8080, proxy);
+        ASSERT_TRUE(client->connect());
+        ASSERT_TRUE(runUntil([&] { return client->input == "after"; }));
+        client->socket.close();
+        EXPECT_EQ(client->outcomes, Outcomes{"completed"});
     }
 
     /// The failure message of a SOCKS5 proxy that accepts the greeting,
@@ -86,14 +107,10 @@ TEST_F(ProxyHandshakeTest, SocksTunnelHandsOnTheBytesBehindTheReply)
             greeting = readSome(connection, 3);
             writeAll(connection, socksAccepted);
             request = readSome(connection, 10);
-            writeAll(connection, socksNameReply + "tunnel data");
+            writeAll(connection, socksNameReply + "after");
             readAll(connection);
         });
-    auto client = std::make_unique<ProxyClient>(loop(), localhost, 8080, proxy.socks5());
-    ASSERT_TRUE(client->connect());
-    ASSERT_TRUE(runUntil([&] { return client->input == "tunnel data"; }));
-    client->socket.close();
-    EXPECT_EQ(client->outcomes, Outcomes{"completed"});
+    expectTunnel(proxy.socks5());
     EXPECT_EQ(greeting, socksGreeting);
     EXPECT_EQ(request, bytes({5, 1, 0, 1, 127, 0, 0, 1, 0x1f, 0x90}));
 }
@@ -120,17 +137,9 @@ TEST_F(ProxyHandshakeTest, SocksRequestForIpv6IsTwentyTwoBytes)
 
 TEST_F(ProxyHandshakeTest, SocksRefusalsCarryTheirCodeTexts)
 {
-    const char* texts[] = {"general SOCKS server failure",
-                           "connection not allowed by ruleset",
-                           "Network unreachable",
-                           "Host unreachable",
-                           "Connection refused",
-                           "TTL expired",
-                           "Command not supported",
-                           "Address type not supported",
-                           "unassigned"};
     for (int code = 1; code <= 9; ++code)
-        EXPECT_EQ(socksFailure(bytes({5, code, 0, 1, 10, 0, 0, 1, 0, 80})), texts[code - 1])
+        EXPECT_EQ(socksFailure(bytes({5, code, 0, 1, 10, 0, 0, 1, 0, 80})),
+                  socksCodeTexts[code - 1])
             << code;
     EXPECT_EQ(socksFailure(bytes({5, 0xFF, 0, 1, 10, 0, 0, 1, 0, 80})), "unassigned");
 }
@@ -196,11 +205,7 @@ TEST_F(ProxyHandshakeTest, SocksAnswerSplitAtEveryByteSucceeds)
                 }
                 readAll(connection);
             });
-        auto client = std::make_unique<ProxyClient>(loop(), localhost, 8080, proxy.socks5());
-        ASSERT_TRUE(client->connect());
-        ASSERT_TRUE(runUntil([&] { return client->input == "after"; }));
-        client->socket.close();
-        EXPECT_EQ(client->outcomes, Outcomes{"completed"});
+        expectTunnel(proxy.socks5());
     }
 }
 
@@ -211,14 +216,10 @@ TEST_F(ProxyHandshakeTest, ConnectRequestIsExactAndTunnelFollows)
         [&](const Socket& connection)
         {
             request = readHead(connection);
-            writeAll(connection, connectReply + "hello");
+            writeAll(connection, connectReply + "after");
             readAll(connection);
         });
-    auto client = std::make_unique<ProxyClient>(loop(), localhost, 8080, proxy.http());
-    ASSERT_TRUE(client->connect());
-    ASSERT_TRUE(runUntil([&] { return client->input == "hello"; }));
-    client->socket.close();
-    EXPECT_EQ(client->outcomes, Outcomes{"completed"});
+    expectTunnel(proxy.http());
     EXPECT_EQ(request, "CONNECT 127.0.0.1:8080 HTTP/1.1\r\n\r\n");
 }
 
@@ -285,35 +286,23 @@ TEST_F(ProxyHandshakeTest, ConnectReplySplitAtEveryByteSucceeds)
                 writeSplit(connection, answer, at);
                 readAll(connection);
             });
-        auto client = std::make_unique<ProxyClient>(loop(), localhost, 8080, proxy.http());
-        ASSERT_TRUE(client->connect());
-        ASSERT_TRUE(runUntil([&] { return client->input == "after"; }));
-        client->socket.close();
-        EXPECT_EQ(client->outcomes, Outcomes{"completed"});
+        expectTunnel(proxy.http());
     }
 }
 
 TEST_F(ProxyHandshakeTest, GarbledAnswersGiveOneKnownText)
 {
-    const std::vector<std::string> known = {
+    std::vector<std::string> known = {
         "completed",
         "unknown SOCKS protocol version",
         "authentication unacceptable",
         "incomplete proxy reply",
         "proxy server unexpectedly closed connection",
-        "general SOCKS server failure",
-        "connection not allowed by ruleset",
-        "Network unreachable",
-        "Host unreachable",
-        "Connection refused",
-        "TTL expired",
-        "Command not supported",
-        "Address type not supported",
-        "unassigned",
         "incomplete reply received from server",
         "invalid reply received from server",
         "request failed",
     };
+    known.insert(known.end(), socksCodeTexts.begin(), socksCodeTexts.end());
     std::mt19937 random(std::random_device{}());
     for (int round = 0; round < 20; ++round)
     {

@@ -107,7 +107,10 @@ TEST_F(ProxyPeersTest, TlsOverTunnelReachesServer)
         ProxyClient client(loop(), localhost, static_cast<uint16_t>(server.port()), tunnel);
         client.onReport = [&](Network::TcpSocket* socket, const std::string& report)
         {
-            if (report == "completed") EXPECT_TRUE(socket->startTls(context, 5.0, "leaf.test"));
+            if (report == "completed")
+            {
+                EXPECT_TRUE(socket->startTls(context, 5.0, "leaf.test"));
+            }
             if (report == "secured") socket->close();
         };
         ASSERT_TRUE(client.connect());

@@ -158,16 +158,7 @@ TEST_F(TcpSocketTest, QueuedOutputKeepsOrderAndCloseDeliversAll)
     int port;
     Socket listener = Socket::listenOn(&port);
     shrinkBuffers(listener.fd());
-    std::atomic<bool> reading{false};
-    std::string received;
-    std::thread peer(
-        [&]
-        {
-            Socket connection = listener.accept();
-            while (!reading)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            received = readAll(connection);
-        });
+    LateReader peer(listener);
 
     const std::string large(10 * 1024 * 1024, 'x');
     Recorder recorder;
@@ -182,12 +173,11 @@ TEST_F(TcpSocketTest, QueuedOutputKeepsOrderAndCloseDeliversAll)
         EXPECT_EQ(socket->write(tail, 2, true), 4u);
         EXPECT_TRUE(socket->close());
         EXPECT_EQ(socket->write("late", 4, true), 0u);
-        reading = true;
+        peer.start();
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.ended(); }, 30.0));
-    reading = true;
-    peer.join();
+    std::string received = peer.received();
     EXPECT_EQ(recorder.reports, (Reports{"connected", "closed"}));
     EXPECT_EQ(received.size(), large.size() + 4);
     EXPECT_TRUE(received == large + "tail");
@@ -219,7 +209,10 @@ TEST_F(TcpSocketTest, WaitReportsWritableOnce)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") EXPECT_TRUE(socket->wait());
+        if (report == "connected")
+        {
+            EXPECT_TRUE(socket->wait());
+        }
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.writableReports > 0; }));
