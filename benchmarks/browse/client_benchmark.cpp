@@ -253,20 +253,14 @@ public:
 
 void measureOpenConnections(int count)
 {
-    int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, count + 16) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error("no listener");
+    uint16_t port = 0;
+    int listener = bindLoopback(port);
+    if (listen(listener, count + 16) != 0) throw std::runtime_error("no listener");
 
     Kestrava::Event::ThreadLoop loop;
     DNS::LibEv dnsLoop(loop.loop(), true);
     DNS::Context dns(&dnsLoop, true);
-    std::string text = serverUrl(ntohs(address.sin_port));
+    std::string text = serverUrl(port);
     Kestrava::Browse::Url url(text.c_str(), text.size());
     Holder holder;
     long before = 0;
