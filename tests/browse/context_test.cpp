@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,22 @@ TEST_F(ContextTest, SendsTheQueryAndTheAsciiHost)
     EXPECT_NE(std::string::npos, unicode[0]->body.find("\r\nHost: xn--bcher-kva.test:" +
                                                        std::to_string(Endpoint::plain()) + "\r\n"))
         << unicode[0]->body;
+}
+
+TEST_F(ContextTest, HostCarriesThePortUnlessItIsTheSchemes)
+{
+    const std::string port = std::to_string(Endpoint::plain());
+    for (auto [text, host] : {std::pair{"http://dual.test/", "dual.test"},
+                              std::pair{"https://secure.test/", "secure.test"},
+                              std::pair{"http://[::1]:PORT/", "[::1]:PORT"},
+                              std::pair{"http://127.0.0.1:PORT/", "127.0.0.1:PORT"}})
+    {
+        auto recorders = request(text);
+        std::string line = "\r\nHost: " + std::string(host) + "\r\n";
+        size_t at = line.find("PORT");
+        if (at != std::string::npos) line.replace(at, 4, port);
+        EXPECT_NE(std::string::npos, recorders[0]->body.find(line)) << recorders[0]->body;
+    }
 }
 
 TEST_F(ContextTest, FailuresAreReportedOnceFromTheLoop)
