@@ -311,3 +311,49 @@ TEST_F(TcpSocketTest, SocketMayBeDeletedInEveryReport)
         if (peer.joinable()) peer.join();
     }
 }
+
+TEST_F(TcpSocketTest, CloseWhileConnectingIsReportedFromTheLoop)
+{
+    FullListener listener;
+    Recorder recorder;
+    TcpSocket socket(loop(), &recorder);
+    ASSERT_TRUE(socket.connect(localhost, listener.port(), 5.0));
+    EXPECT_TRUE(socket.close());
+    EXPECT_TRUE(recorder.reports.empty());
+    ASSERT_TRUE(runUntil([&] { return recorder.ended(); }, 2.0));
+    EXPECT_EQ(recorder.reports, Reports{"closed"});
+    EXPECT_FALSE(socket.close());
+}
+
+TEST_F(TcpSocketTest, ConnectionMovesToAnotherLoop)
+{
+    int port;
+    Socket listener = Socket::listenOn(&port);
+    std::string received;
+    std::thread peer(
+        [&]
+        {
+            Socket connection = listener.accept();
+            writeAll(connection, "ping");
+            received = readAll(connection);
+        });
+
+    Recorder recorder;
+    TcpSocket socket(loop(), &recorder);
+    ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
+    ASSERT_TRUE(runUntil([&] { return recorder.saw("connected"); }));
+    EXPECT_TRUE(socket.detach());
+
+    Kestrava::Event::ThreadLoop other;
+    EXPECT_TRUE(socket.attach(&other));
+    EXPECT_EQ(socket.loop(), &other);
+    while (recorder.input != "ping")
+        ev_run(other.loop(), EVRUN_ONCE);
+    EXPECT_EQ(socket.write("pong", 4, false), 4u);
+    EXPECT_TRUE(socket.close());
+    while (!recorder.ended())
+        ev_run(other.loop(), EVRUN_ONCE);
+    peer.join();
+    EXPECT_EQ(received, "pong");
+    EXPECT_EQ(recorder.reports, (Reports{"connected", "closed"}));
+}
