@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+namespace Kestrava
+{
+namespace Mime
+{
+namespace detail
+{
+
+/// The bytes of a bad list item up to the next of the `delimiters`: quoted
+/// strings and comments are stepped over whole, and one that is unfinished
+/// takes the rest of the text.
+size_t skipItem(const char* data, size_t size, const char* delimiters);
+
+} // namespace detail
+} // namespace Mime
+} // namespace Kestrava
