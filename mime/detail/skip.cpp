@@ -13,12 +13,17 @@ namespace Mime
 namespace detail
 {
 
+bool inList(const char* list, char c)
+{
+    return c != '\0' && std::strchr(list, c) != nullptr;
+}
+
 size_t skipItem(const char* data, size_t size, const char* delimiters)
 {
     size_t position = 0;
     try
     {
-        while (position < size && std::strchr(delimiters, data[position]) == nullptr)
+        while (position < size && !inList(delimiters, data[position]))
         {
             if (data[position] == '"')
                 position += QuotedString(data + position, size - position).consumed();

@@ -9,6 +9,9 @@ namespace Mime
 namespace detail
 {
 
+/// Whether `c` is one of the characters of `list` (never the NUL byte).
+bool inList(const char* list, char c);
+
 /// The bytes of a bad list item up to the next of the `delimiters`: quoted
 /// strings and comments are stepped over whole, and one that is unfinished
 /// takes the rest of the text.
