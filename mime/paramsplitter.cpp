@@ -12,9 +12,12 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     : Filter(next), _name(name), _limit(limit), _escape(next, "\\\"", '\\'), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
-    _form = !formatting.ascii() ? Form::extended
-            : formatting.param() ? Form::bare
-                                 : Form::quoted;
+    // A comma passes the bare test but is an RFC 2045 special: bare, it
+    // would cut the value short for every strict reader, ours included.
+    // Python's email package drops bare values with an apostrophe, which
+    // it takes for an RFC 2231 charset mark; quoted, every reader agrees.
+    bool bare = formatting.param() && value.find_first_of(",'") == std::string::npos;
+    _form = !formatting.ascii() ? Form::extended : bare ? Form::bare : Form::quoted;
     _stage = _form == Form::extended ? static_cast<Kestrava::Filter::Result*>(&_percent)
              : _form == Form::quoted ? static_cast<Kestrava::Filter::Result*>(&_escape)
                                      : next;
