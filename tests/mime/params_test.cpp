@@ -128,7 +128,10 @@ void expectSections(const std::string& text, size_t firstCost)
         EXPECT_LE(line.size() - 1, 78 + firstCost) << line;
         // No escape is cut at the end of a section.
         size_t percent = line.rfind('%');
-        if (percent != std::string::npos) EXPECT_LE(percent + 3, line.size()) << line;
+        if (percent != std::string::npos)
+        {
+            EXPECT_LE(percent + 3, line.size()) << line;
+        }
         ++count;
     }
     EXPECT_GE(count, 2u);
