@@ -137,7 +137,8 @@ Line::Line(const char* data, size_t size)
     this->size = _key.valueStart + _value.consumed;
 }
 
-Line::Line(const Line& other) : String(other), Encodable(other), _key(other._key), _value(other._value)
+Line::Line(const Line& other)
+    : String(other), Encodable(other), _key(other._key), _value(other._value)
 {
     _value.key = &_key;
 }

@@ -73,8 +73,8 @@ template <typename List> void checkRoundTrip(const List& list)
     for (bool utf8 : {false, true})
     {
         std::string text = list.str(utf8);
-        std::unique_ptr<char[]> copy = exactCopy(reinterpret_cast<const uint8_t*>(text.data()),
-                                                 text.size());
+        std::unique_ptr<char[]> copy =
+            exactCopy(reinterpret_cast<const uint8_t*>(text.data()), text.size());
         List again(copy.get(), text.size(), false);
         std::vector<const Address*> before = addresses(list);
         std::vector<const Address*> after = addresses(again);

@@ -24,7 +24,12 @@ inline bool wellFormed(const std::string& text)
     while (i < text.size())
     {
         unsigned char c = text[i];
-        size_t length = c < 0x80 ? 1 : c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+        size_t length = c < 0x80   ? 1
+                        : c < 0xC2 ? 0
+                        : c < 0xE0 ? 2
+                        : c < 0xF0 ? 3
+                        : c < 0xF5 ? 4
+                                   : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (size_t j = 1; j < length; ++j)
             if ((static_cast<unsigned char>(text[i + j]) & 0xC0) != 0x80) return false;

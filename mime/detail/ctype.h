@@ -46,8 +46,21 @@ inline bool isTspecial(char c)
 {
     switch (c)
     {
-    case '(': case ')': case '<': case '>': case '@': case ',': case ';': case ':':
-    case '\\': case '"': case '/': case '[': case ']': case '?': case '=':
+    case '(':
+    case ')':
+    case '<':
+    case '>':
+    case '@':
+    case ',':
+    case ';':
+    case ':':
+    case '\\':
+    case '"':
+    case '/':
+    case '[':
+    case ']':
+    case '?':
+    case '=':
         return true;
     default:
         return false;

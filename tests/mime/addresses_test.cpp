@@ -56,8 +56,7 @@ TEST(AddressesTest, MailboxesTakeANameAndBrackets)
     EXPECT_EQ(named.address().utf8(), "john@example.com");
     EXPECT_EQ(named.str(false), "John Smith <john@example.com>");
     EXPECT_EQ(mailbox("<john@example.com>").str(false), "john@example.com");
-    EXPECT_EQ(mailbox("john . smith @ example.com (x)", true).str(false),
-              "john.smith@example.com");
+    EXPECT_EQ(mailbox("john . smith @ example.com (x)", true).str(false), "john.smith@example.com");
     EXPECT_EQ(failureOf([] { mailbox("John <a@b"); }), "unmatched '<' and '>' brackets");
     EXPECT_EQ(failureOf([] { mailbox("<a@b"); }), "unmatched '<' and '>' brackets");
     EXPECT_EQ(failureOf([] { mailbox("John <a@b x"); }), "unmatched '<' and '>' brackets");
@@ -114,9 +113,13 @@ TEST(AddressesTest, GroupsHoldMailboxes)
 
 TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
 {
-    Mailbox idn = mailbox("B\xC3\xBC" "cher <info@b\xC3\xBC" "cher.example>");
+    Mailbox idn = mailbox("B\xC3\xBC"
+                          "cher <info@b\xC3\xBC"
+                          "cher.example>");
     EXPECT_EQ(idn.str(false), "=?utf-8?q?B=C3=BCcher?= <info@xn--bcher-kva.example>");
-    EXPECT_EQ(idn.str(true), "B\xC3\xBC" "cher <info@b\xC3\xBC" "cher.example>");
+    EXPECT_EQ(idn.str(true), "B\xC3\xBC"
+                             "cher <info@b\xC3\xBC"
+                             "cher.example>");
     EXPECT_TRUE(idn.encodable(Capabilities::standard()));
     Mailbox local = mailbox("j\xC3\xB6rg@example.com");
     EXPECT_FALSE(local.encodable(Capabilities::standard()));
@@ -136,13 +139,15 @@ TEST(AddressesTest, AddressesCompareIgnoringCase)
     Address two("john@example.com", 16, true);
     EXPECT_TRUE(one == two);
     EXPECT_FALSE(one == Address("jon@example.com", 15, true));
-    const char* unicode = "a@b\xC3\xBC" "cher.example";
+    const char* unicode = "a@b\xC3\xBC"
+                          "cher.example";
     const char* ascii = "A@XN--BCHER-KVA.example";
     EXPECT_TRUE(Address(unicode, std::strlen(unicode), true) ==
                 Address(ascii, std::strlen(ascii), true));
     EXPECT_TRUE(targets("x@y, Friends: John@example.com;").contains(two));
     EXPECT_FALSE(targets("x@y").contains(two));
-    EXPECT_EQ(failureOf([] { Address("a@b c", 5, true); }), "trailing bytes after email address: c");
+    EXPECT_EQ(failureOf([] { Address("a@b c", 5, true); }),
+              "trailing bytes after email address: c");
     EXPECT_EQ(failureOf([] { Address("a", 1, true); }), "missing @");
 }
 
@@ -150,7 +155,8 @@ TEST(AddressesTest, LongListsFoldUnderLineControl)
 {
     std::string text;
     for (int i = 0; i < 8; ++i)
-        text += "Person Number" + std::to_string(i) + " <person" + std::to_string(i) + "@example.com>, ";
+        text += "Person Number" + std::to_string(i) + " <person" + std::to_string(i) +
+                "@example.com>, ";
     Targets list(text.data(), text.size(), false);
     ASSERT_EQ(list.targets().size(), 8u);
     std::string written;
@@ -204,8 +210,11 @@ def apply(data):
         "=?utf-8?b?w6lsw6h2ZQ==?= <eleve@example.com>",
         "Andr\xC3\xA9 <andre@example.com>",
         "\"Andr\xC3\xA9\" <andre@example.com>",
-        "info@b\xC3\xBC" "cher.example",
-        "B\xC3\xBC" "cher <info@b\xC3\xBC" "cher.example>",
+        "info@b\xC3\xBC"
+        "cher.example",
+        "B\xC3\xBC"
+        "cher <info@b\xC3\xBC"
+        "cher.example>",
         "j\xC3\xB6rg@example.com",
         "\"john smith\"@example.com",
         "john.smith@example.com",

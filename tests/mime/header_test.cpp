@@ -197,6 +197,7 @@ TEST(HeaderTest, HeadersCompareTheirLinesInAnyOrder)
     EXPECT_TRUE(ParsedHeader("X: caf\xC3\xA9\r\n").eightbit());
     EXPECT_TRUE(ParsedHeader("Content-Type: multipart/mixed; boundary=x\r\n").multipart());
     EXPECT_FALSE(ParsedHeader("Content-Type: multipart/mixed\r\n").multipart());
+    EXPECT_TRUE(ParsedHeader("Content-Type: multipart/mixed ; boundary=x\r\n").multipart());
 }
 
 } // namespace

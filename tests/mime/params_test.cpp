@@ -165,8 +165,9 @@ TEST(ParamsTest, LongValuesAreSplitIntoSections)
 std::vector<std::string> randomValues(size_t count)
 {
     const std::vector<std::string> pieces = {
-        "a", "Z", "7", ".", ",", "-", "_", " ", "\"", "\\", ";", "=", "/", "'", "%", "*",
-        "(", "\xC3\xA9", "\xE6\xBC\xA2", "\xF0\x9F\x98\x80", "file", "name", "x.pdf"};
+        "a",    "Z",    "7",    ".", ",", "-", "_", " ",        "\"",           "\\",
+        ";",    "=",    "/",    "'", "%", "*", "(", "\xC3\xA9", "\xE6\xBC\xA2", "\xF0\x9F\x98\x80",
+        "file", "name", "x.pdf"};
     std::mt19937 random(20261207);
     std::vector<std::string> values;
     for (size_t i = 0; i < count; ++i)
