@@ -3,6 +3,7 @@
 #include "mime/capabilities.h"
 #include "filter/linetracker.h"
 #include "filter/string.h"
+#include "mime/header.h"
 #include "mime/mailboxes.h"
 #include "tests/filter/support/python.h"
 #include "tests/support/failure.h"
@@ -253,6 +254,44 @@ def apply(data):
             EXPECT_NE(python[i], deviation->second) << inputs[i];
         }
     }
+}
+
+TEST(AddressesTest, WrittenListsReadAsPythonReadsThem)
+{
+    const char* module = R"(
+import email, email.policy
+def apply(data):
+    to = email.message_from_bytes(data, policy=email.policy.default)['to']
+    return ''.join(a.display_name + '\t' + a.addr_spec + '\n' for a in to.addresses).encode('utf-8')
+)";
+    const std::vector<std::string> inputs = {
+        "John Smith <john@example.com>",
+        "\"Smith, John\" <john@example.com>, \"J. Smith\" <j@example.com>",
+        "=?utf-8?q?Andr=C3=A9?= Smith <andre@example.com>",
+        "B\xC3\xBC" "cher <info@b\xC3\xBC" "cher.example>",
+        "Friends: a@x.example, \"Ann, B\" <b@y.example>;, c@z.example",
+        "Friends:;, \"john smith\"@example.com",
+        "\"a \\\"q\\\" b\" <q@example.com>",
+        "Very Long Display Name Number One <one@example.com>, Very Long Display Name "
+        "Number Two <two@example.com>, Third <three@example.com>",
+    };
+    std::vector<std::string> messages;
+    std::vector<std::string> expected;
+    for (const std::string& input : inputs)
+    {
+        Targets list(input.data(), input.size(), true);
+        Header header;
+        header.append("To", list);
+        messages.push_back(header.str(false) + "body\r\n");
+        std::string ascii;
+        for (const auto& target : list.targets())
+            for (const auto& box : target->mailboxes())
+                ascii += box->name().text() + "\t" + box->address().str(false) + "\n";
+        expected.push_back(ascii);
+    }
+    std::vector<std::string> read = Filter::Check::python(module, messages);
+    for (size_t i = 0; i < inputs.size(); ++i)
+        EXPECT_EQ(read[i], expected[i]) << messages[i];
 }
 
 } // namespace
