@@ -168,7 +168,10 @@ bool DisplayName::foldable(const Capabilities& capabilities) const
 
 std::string DisplayName::plain() const
 {
-    if (Formatting(_text.data(), _text.size()).phrase()) return _text;
+    // A name of blanks alone passes as a phrase but would read back as no
+    // name at all: it is quoted.
+    bool words = _text.find_first_not_of(' ') != std::string::npos;
+    if (words && Formatting(_text.data(), _text.size()).phrase()) return _text;
     return detail::quote(_text);
 }
 
