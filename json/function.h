@@ -91,8 +91,8 @@ fjson_object* array_get_idx(fjson_object* array, int index);
 /// outside the array does nothing.
 void array_del_idx(fjson_object* array, int index);
 
-/// The spaced form, owned by the object, as libfastjson writes it: a string
-/// ends at its first NUL there (dump() writes it whole).
+/// The spaced form as dump() writes it, owned by the object: valid until the
+/// object is written again or freed. "null" for the null pointer.
 const char* to_json_string(fjson_object* object);
 /// The spaced form through writer, in pieces of up to 1024 bytes; written by
 /// this library (see detail/serializer.h), as libfastjson writes it, but
