@@ -99,11 +99,6 @@ const char* tokener_error_desc(fjson_tokener_error error)
     return fjson_tokener_error_desc(error);
 }
 
-size_t tokener_char_offset(fjson_tokener* tokener)
-{
-    return tokener->char_offset < 0 ? 0 : static_cast<size_t>(tokener->char_offset);
-}
-
 void tokener_free(fjson_tokener* tokener)
 {
     fjson_tokener_free(tokener);

@@ -34,9 +34,6 @@ fjson_object* tokener_parse_ex(fjson_tokener* tokener, const char* data, size_t 
 void tokener_reset(fjson_tokener* tokener);
 fjson_tokener_error tokener_get_error(fjson_tokener* tokener);
 const char* tokener_error_desc(fjson_tokener_error error);
-/// The bytes the last tokener_parse_ex consumed: the value and the white
-/// space behind it. libfastjson has no accessor, only the public field.
-size_t tokener_char_offset(fjson_tokener* tokener);
 void tokener_free(fjson_tokener* tokener);
 
 int put(fjson_object* object);
