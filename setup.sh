@@ -3,7 +3,8 @@
 # two trees: build/ (g++, warnings as errors, benchmarks) and
 # build-sanitize/ (clang with AddressSanitizer, UndefinedBehaviorSanitizer
 # and the libFuzzer targets), in which the tests run, and build-tsan/
-# (ThreadSanitizer, the AMQP tests of the resolver thread only).
+# (ThreadSanitizer, the tests of threads of the AMQP resolver and of DNS's
+# one-time initialisations only).
 set -eu
 cd "$(dirname "$0")"
 
@@ -38,8 +39,10 @@ CC=clang CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \
     -DKESTRAVA_SANITIZE=ON -DKESTRAVA_FUZZ=ON -DKESTRAVA_BENCHMARKS=OFF \
     -DKESTRAVA_WERROR=ON >/dev/null
 cmake --build build-sanitize -j "$jobs"
-# ThreadSanitizer for the tests of the AMQP client's resolver thread: a
-# small tree of the AMQP library and its test binary only.
+# ThreadSanitizer for the tests of the AMQP client's resolver thread and of
+# the DNS library's one-time initialisations: a small tree of those
+# libraries and their test binaries only.
 CC=clang CXX=clang++ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON \
-    -DKESTRAVA_BENCHMARKS=OFF -DKESTRAVA_WERROR=ON -DKESTRAVA_LIBRARIES=amqp >/dev/null
-cmake --build build-tsan -j "$jobs" --target amqp_tests
+    -DKESTRAVA_BENCHMARKS=OFF -DKESTRAVA_WERROR=ON \
+    -DKESTRAVA_LIBRARIES="event;dynamic;amqp;dns" >/dev/null
+cmake --build build-tsan -j "$jobs" --target amqp_tests dns_tests

@@ -24,6 +24,8 @@ if(KESTRAVA_TSAN)
     endif()
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
     add_link_options(-fsanitize=thread)
+    # Its runtime refuses RTLD_DEEPBIND too (libidn, libssl are loaded).
+    add_compile_definitions(KESTRAVA_SANITIZE=1)
 endif()
 
 if(KESTRAVA_FUZZ)

@@ -5,6 +5,10 @@
 #include <libfastjson/json_object_private.h>
 
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
 
 namespace Kestrava {
 namespace JSON {
@@ -17,6 +21,40 @@ namespace {
 /// text did not fit (buffers below 28 bytes overflow); the longest number
 /// text, 24 characters and ".0", fits easily in this.
 constexpr size_t minimumDumpBuffer = 64;
+
+/// The buffer in which libfastjson keeps the text of an object (its
+/// printbuf, whose declaration it does not install): the text, its length
+/// and the room allocated.
+struct TextBuffer
+{
+    char* text;
+    int length;
+    int room;
+};
+
+/// The object's text buffer, made when it has none yet: libfastjson makes
+/// one with the first text of an object, so the one it makes for an empty
+/// object is taken over. It goes with the object.
+TextBuffer* textBufferOf(fjson_object* object)
+{
+    if (object->_pb == nullptr)
+    {
+        fjson_object* empty = fjson_object_new_object();
+        if (empty == nullptr) throw std::bad_alloc();
+        const bool made = fjson_object_to_json_string(empty) != nullptr;
+        object->_pb = empty->_pb;
+        empty->_pb = nullptr;
+        fjson_object_put(empty);
+        if (!made) throw std::bad_alloc();
+    }
+    return reinterpret_cast<TextBuffer*>(object->_pb);
+}
+
+size_t appendTo(void* text, const char* data, size_t size)
+{
+    static_cast<std::string*>(text)->append(data, size);
+    return size;
+}
 
 bool isArray(fjson_object* object)
 {
@@ -59,11 +97,6 @@ fjson_tokener_error tokener_get_error(fjson_tokener* tokener)
 const char* tokener_error_desc(fjson_tokener_error error)
 {
     return fjson_tokener_error_desc(error);
-}
-
-size_t tokener_char_offset(fjson_tokener* tokener)
-{
-    return tokener->char_offset < 0 ? 0 : static_cast<size_t>(tokener->char_offset);
 }
 
 void tokener_free(fjson_tokener* tokener)
@@ -266,7 +299,25 @@ void array_del_idx(fjson_object* array, int index)
 
 const char* to_json_string(fjson_object* object)
 {
-    return fjson_object_to_json_string(object);
+    // libfastjson's own writer cuts strings at a NUL and writes the forms
+    // that hold U+0000 in names and lone surrogates as they are, which is no
+    // UTF-8: the text is ours, kept where libfastjson keeps its own.
+    if (object == nullptr) return "null";
+    std::string text;
+    dump(object, appendTo, &text);
+    if (text.size() >= INT_MAX) throw std::bad_alloc();
+    TextBuffer* buffer = textBufferOf(object);
+    const int room = static_cast<int>(text.size()) + 1;
+    if (buffer->room < room)
+    {
+        auto* grown = static_cast<char*>(std::realloc(buffer->text, static_cast<size_t>(room)));
+        if (grown == nullptr) throw std::bad_alloc();
+        buffer->text = grown;
+        buffer->room = room;
+    }
+    std::memcpy(buffer->text, text.c_str(), static_cast<size_t>(room));
+    buffer->length = room - 1;
+    return buffer->text;
 }
 
 size_t dump(fjson_object* object, fjson_write_fn* writer, void* context)

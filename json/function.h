@@ -34,9 +34,6 @@ fjson_object* tokener_parse_ex(fjson_tokener* tokener, const char* data, size_t 
 void tokener_reset(fjson_tokener* tokener);
 fjson_tokener_error tokener_get_error(fjson_tokener* tokener);
 const char* tokener_error_desc(fjson_tokener_error error);
-/// The bytes the last tokener_parse_ex consumed: the value and the white
-/// space behind it. libfastjson has no accessor, only the public field.
-size_t tokener_char_offset(fjson_tokener* tokener);
 void tokener_free(fjson_tokener* tokener);
 
 int put(fjson_object* object);
@@ -91,8 +88,8 @@ fjson_object* array_get_idx(fjson_object* array, int index);
 /// outside the array does nothing.
 void array_del_idx(fjson_object* array, int index);
 
-/// The spaced form, owned by the object, as libfastjson writes it: a string
-/// ends at its first NUL there (dump() writes it whole).
+/// The spaced form as dump() writes it, owned by the object: valid until the
+/// object is written again or freed. "null" for the null pointer.
 const char* to_json_string(fjson_object* object);
 /// The spaced form through writer, in pieces of up to 1024 bytes; written by
 /// this library (see detail/serializer.h), as libfastjson writes it, but

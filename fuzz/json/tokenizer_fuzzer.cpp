@@ -1,6 +1,8 @@
 // Parses arbitrary bytes; whatever parses must serialise to text that parses
-// again to the same text, through any buffer size, and clone to it too.
+// again to the same text, through any buffer size, and clone to it too;
+// the spaced text is the same through dumpto() and to_json_string().
 
+#include "json/function.h"
 #include "json/tokenizer.h"
 #include "json/value.h"
 #include "tests/json/helpers.h"
@@ -42,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (compact(value.clone(true), bufferSize) != first) __builtin_trap();
     if (compact(value.clone(false), 4096) != first) __builtin_trap();
 
+    // The spaced text, through both ways of asking for it.
     TextProcessor spaced;
     value.dumpto(spaced);
+    if (spaced.text() != Kestrava::JSON::function::to_json_string(value.object())) __builtin_trap();
     return 0;
 }

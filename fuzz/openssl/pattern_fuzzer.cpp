@@ -28,15 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         return 0;
     }
+    std::unique_ptr<Kestrava::Dns::Hostname> name;
     try
     {
-        Kestrava::Dns::Hostname name(host.c_str(), false);
-        // Matching is noexcept in effect: an exception here ends the run.
-        pattern->match(name);
+        name = std::make_unique<Kestrava::Dns::Hostname>(host.c_str(), false);
     }
     catch (const std::exception&)
     {
         // Only the host name may be refused.
+        return 0;
     }
+    // Matching never throws: an exception here ends the run.
+    pattern->match(*name);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 namespace function = Kestrava::JSON::function;
 using JsonTest::compact;
@@ -116,4 +117,31 @@ TEST(FunctionTest, SizeIsTheLengthOfTheSpacedText)
     const Value value = parse(R"({"a":[1,2]})");
     EXPECT_EQ(function::size(value.object()),
               std::string(function::to_json_string(value.object())).size());
+}
+
+TEST(FunctionTest, ToJsonStringKeepsEveryByteAndWritesOnlyJson)
+{
+    // The text a document is posted as: NUL in strings and names and lone
+    // surrogates come out as the escapes they came in, never cut short or
+    // as bytes that are no UTF-8.
+    for (const char* text : {R"({"k":"ab\u0000cd"})", R"({"a\u0000b":["\ud800","x"]})",
+                             R"(["\udc00\ud800",{"\u0000":"\u0000"}])"})
+    {
+        const Value value = parse(text);
+        JsonTest::TextProcessor spaced;
+        value.dumpto(spaced);
+        EXPECT_EQ(function::to_json_string(value.object()), spaced.text()) << text;
+        EXPECT_EQ(compact(parse(function::to_json_string(value.object()))), text);
+    }
+
+    // A value changed after it was written is written anew.
+    const Value array = parse("[1]");
+    EXPECT_STREQ(function::to_json_string(array.object()), "[ 1 ]");
+    function::array_put_idx(array.object(), 1, function::new_string_len("a\0b", 3));
+    EXPECT_STREQ(function::to_json_string(array.object()), R"([ 1, "a\u0000b" ])");
+
+    // A double that is not finite has no JSON text.
+    const Value infinite(function::new_double(HUGE_VAL));
+    EXPECT_STREQ(function::to_json_string(infinite.object()), "null");
+    EXPECT_STREQ(function::to_json_string(nullptr), "null");
 }
