@@ -63,6 +63,12 @@ void Certificate::Release::operator()(X509* x509) const
 
 Certificate::Certificate(const Connection* connection) : Certificate(peerOf(connection)) {}
 
+Certificate::Certificate(SSL* ssl)
+    : Certificate(Source{Reference(notNull(OpenSSL::SSL_get_peer_certificate(notNull(ssl)))),
+                         OpenSSL::SSL_get_verify_result(ssl)})
+{
+}
+
 Certificate::Certificate(const char* path) : Certificate(read(path)) {}
 
 Certificate::Certificate(Source source)

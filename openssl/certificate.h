@@ -39,6 +39,10 @@ public:
      */
     explicit Certificate(const Connection* connection);
 
+    /// The same for a TLS connection known by its OpenSSL handle (as a TLS
+    /// socket gives it).
+    explicit Certificate(SSL* ssl);
+
     /**
      * The first certificate of the PEM file at `path`, counted as verified.
      * Throws std::runtime_error "failed to load certificate" when the file
