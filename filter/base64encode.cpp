@@ -14,7 +14,7 @@ namespace
 
 // The memory BIO is emptied after every piece of this many input bytes:
 // one big write makes it grow and copy, which costs several times more.
-constexpr size_t pieceSize = 3 * 1024;
+constexpr size_t pieceSize = 12 * 1024;
 
 } // namespace
 

@@ -14,6 +14,18 @@ namespace detail
 
 Base64Bios::Base64Bios() : _base64(OpenSSL::BIO_f_base64()), _memory(OpenSSL::BIO_s_mem())
 {
+    join();
+}
+
+Base64Bios::Base64Bios(const char* data, int size)
+    : _base64(OpenSSL::BIO_f_base64()),
+      _memory(OpenSSL::BIO_new_mem_buf(const_cast<char*>(data), size))
+{
+    join();
+}
+
+void Base64Bios::join()
+{
     if (_base64.bio() == nullptr || _memory.bio() == nullptr)
         throw std::runtime_error("OpenSSL could not make a base64 BIO");
     OpenSSL::BIO_set_flags(_base64.bio(), BIO_FLAGS_BASE64_NO_NL);
@@ -22,11 +34,13 @@ Base64Bios::Base64Bios() : _base64(OpenSSL::BIO_f_base64()), _memory(OpenSSL::BI
 
 size_t Base64Bios::drain(Result* next) const
 {
-    char* data = nullptr;
-    long size = OpenSSL::BIO_ctrl(_memory.bio(), BIO_CTRL_INFO, 0, &data);
-    if (size <= 0 || data == nullptr) return 0;
-    size_t taken = next->append(data, static_cast<size_t>(size), false);
-    OpenSSL::BIO_ctrl(_memory.bio(), BIO_CTRL_RESET, 0, nullptr);
+    // Reading leaves the memory BIO's buffer as it is; a reset would clear
+    // all of it on every call.
+    size_t taken = 0;
+    char block[16384];
+    int count;
+    while ((count = OpenSSL::BIO_read(_memory.bio(), block, sizeof block)) > 0)
+        taken += next->append(block, static_cast<size_t>(count), false);
     return taken;
 }
 

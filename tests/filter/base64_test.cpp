@@ -129,6 +129,17 @@ TEST(Base64Test, DecodingSkipsBytesOutsideTheAlphabetInBothModes)
     }
 }
 
+TEST(Base64Test, DecodingSkipsAStrayByteAnywhereInALongRun)
+{
+    std::mt19937 random(11);
+    std::string bytes = Check::randomBytes(random, 300);
+    std::string text = throughStage(encode, bytes);
+    for (char stray : {'\n', '\x80', '-', '\0', '@', '[', '`', '{', ':'})
+        for (size_t at = 0; at <= text.size(); ++at)
+            ASSERT_EQ(throughStage(decode(false), std::string(text).insert(at, 1, stray)), bytes)
+                << int(stray) << " at " << at;
+}
+
 TEST(Base64Test, DecodingEndsAtPaddingAndDropsAnUnfinishedGroup)
 {
     EXPECT_EQ(throughStage(decode(false), "YQ==YWJj"), "a");
