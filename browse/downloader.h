@@ -9,9 +9,11 @@ class File;
 
 /**
  * The party that wants a download. Exactly one of the two reports comes,
- * once, never from inside the call that started the download; the
- * download is over by then, so the downloader may start others or destroy
- * anything in it. Not owned by the library: it must live until reported to.
+ * once, never from inside the call that started the download. A report may
+ * come while the response is still being read (a failed status, a cached
+ * copy confirmed by the server): the downloader may start other downloads
+ * in it, but the context must outlive it. Not owned by the library: it
+ * must live until reported to.
  */
 class Downloader
 {
