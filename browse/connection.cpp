@@ -9,7 +9,6 @@
 #include "event/loop.h"
 #include "network/buffer.h"
 
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -41,11 +40,11 @@ Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const Fixed
 {
     _deadline = ev_now(loop->loop()) + timeout;
     _timer.start(loop->loop());
-    // A wildcard local address binds the wildcard of the target's family,
-    // so that an IPv4 default does not shut out IPv6 targets.
     const DNS::Ip& peer = proxy != nullptr ? proxy->ip() : ip;
     uint16_t peerPort = proxy != nullptr ? proxy->port() : port;
     if (proxy != nullptr) _proxyHandshake = std::make_unique<ProxyHandshake>(ip, port, proxy, this);
+    // A wildcard local address binds the wildcard of the peer's family, so
+    // that an IPv4 default does not shut out IPv6 peers.
     bool started = unspecified(local) ? _socket.connect(peer, peerPort, timeout)
                                       : _socket.connect(local, peer, peerPort, timeout);
     if (!started) throw std::runtime_error("failed to connect");
@@ -58,25 +57,11 @@ size_t Connection::request(const char* method, const char* path, size_t size)
     flush();
     _reader.request(strcmp(method, "HEAD") == 0);
     _hostWritten = _fixed->host();
+    // A path without its "/" (an empty one included) gets one. Parts that
+    // do not fit the staging area go out directly, in the same order.
     bool slash = size > 0 && path[0] == '/';
-    size_t written = 0;
-    int length =
-        snprintf(_staging, stagingSize, slash ? "%s %.*s HTTP/1.1\r\n" : "%s /%.*s HTTP/1.1\r\n",
-                 method, static_cast<int>(size), path);
-    if (length >= 0 && static_cast<size_t>(length) < stagingSize && size < stagingSize)
-    {
-        _staged = static_cast<size_t>(length);
-        written = _staged;
-    }
-    else
-    {
-        // Too long for the staging area: the same bytes, part by part.
-        _staged = 0;
-        written += buffer(method, strlen(method));
-        written += buffer(slash ? " " : " /", slash ? 1 : 2);
-        written += buffer(path, size);
-        written += buffer(" HTTP/1.1\r\n", 11);
-    }
+    size_t written = buffer(method, strlen(method)) + buffer(slash ? " " : " /", slash ? 1 : 2) +
+                     buffer(path, size) + buffer(" HTTP/1.1\r\n", 11);
     const std::string& fixedText = _fixed->text();
     return written + buffer(fixedText.data(), fixedText.size());
 }

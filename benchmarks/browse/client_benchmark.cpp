@@ -35,7 +35,7 @@ using Kestrava::Browse::Connection;
 Nginx* server = nullptr;
 const std::string body(1024, 'j');
 // Requests per benchmark iteration.
-const int batch = 2000;
+const int batch = 4000;
 
 std::string serverUrl(uint16_t port)
 {
@@ -58,17 +58,27 @@ public:
         _inFlight = inFlight;
     }
 
-    /// Runs `count` requests; false when any failed.
+    /// Waits for `count` more requests to end while `inFlight` stay
+    /// outstanding (the steady state: connections stay open between
+    /// iterations); false when any failed.
     bool run(int count)
     {
-        _left = count;
-        _ended = 0;
-        _failed = 0;
-        for (size_t i = 0; i < _inFlight && _left > 0; ++i)
-            issue();
-        while (_ended < count)
+        if (_outstanding == 0)
+            for (size_t i = 0; i < _inFlight; ++i)
+                issue();
+        int target = _ended + count;
+        int failed = _failed;
+        while (_ended < target)
             ev_run(_loop.loop(), EVRUN_ONCE);
-        return _failed == 0;
+        return _failed == failed;
+    }
+
+    /// Lets the outstanding requests end, and their connections with them.
+    ~Poster() override
+    {
+        _draining = true;
+        while (_outstanding > 0 || _context.live() > 0)
+            ev_run(_loop.loop(), EVRUN_ONCE);
     }
 
     void onAvailable(Connection* connection) override
@@ -91,14 +101,15 @@ public:
 private:
     void issue()
     {
-        --_left;
+        ++_outstanding;
         _context.connect(_url, this);
     }
     void end(bool failed)
     {
+        --_outstanding;
         ++_ended;
         _failed += failed;
-        if (_left > 0) issue();
+        if (!_draining) issue();
     }
 
     Kestrava::Event::ThreadLoop _loop;
@@ -107,9 +118,10 @@ private:
     Kestrava::Browse::Url _url;
     Kestrava::Browse::Context _context;
     size_t _inFlight;
-    int _left = 0;
+    size_t _outstanding = 0;
     int _ended = 0;
     int _failed = 0;
+    bool _draining = false;
 };
 
 size_t discard(char*, size_t size, size_t count, void*)
@@ -147,13 +159,15 @@ public:
         curl_slist_free_all(_headers);
     }
 
+    /// As Poster::run.
     bool run(int count)
     {
-        int left = count;
+        if (!_started)
+            for (CURL* easy : _easies)
+                curl_multi_add_handle(_multi, easy);
+        _started = true;
         int ended = 0;
         bool ok = true;
-        for (CURL* easy : _easies)
-            if (left > 0 && curl_multi_add_handle(_multi, easy) == CURLM_OK) --left;
         while (ended < count)
         {
             int running = 0;
@@ -166,7 +180,7 @@ public:
                 ok = ok && message->data.result == CURLE_OK;
                 CURL* easy = message->easy_handle;
                 curl_multi_remove_handle(_multi, easy);
-                if (left > 0 && curl_multi_add_handle(_multi, easy) == CURLM_OK) --left;
+                curl_multi_add_handle(_multi, easy);
             }
             if (ended < count) curl_multi_poll(_multi, nullptr, 0, 1000, nullptr);
         }
@@ -178,6 +192,7 @@ private:
     std::string _url;
     curl_slist* _headers = nullptr;
     std::vector<CURL*> _easies;
+    bool _started = false;
 };
 
 template <typename Client> void posts(benchmark::State& state)
@@ -238,20 +253,14 @@ public:
 
 void measureOpenConnections(int count)
 {
-    int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, count + 16) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error("no listener");
+    uint16_t port = 0;
+    int listener = bindLoopback(port);
+    if (listen(listener, count + 16) != 0) throw std::runtime_error("no listener");
 
     Kestrava::Event::ThreadLoop loop;
     DNS::LibEv dnsLoop(loop.loop(), true);
     DNS::Context dns(&dnsLoop, true);
-    std::string text = serverUrl(ntohs(address.sin_port));
+    std::string text = serverUrl(port);
     Kestrava::Browse::Url url(text.c_str(), text.size());
     Holder holder;
     long before = 0;

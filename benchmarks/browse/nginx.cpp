@@ -29,7 +29,7 @@ bool accepting(uint16_t port)
 
 } // namespace
 
-uint16_t freePort()
+int bindLoopback(uint16_t& port)
 {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -38,9 +38,16 @@ uint16_t freePort()
     socklen_t size = sizeof address;
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error("no free port");
-    close(fd);
-    return ntohs(address.sin_port);
+        throw std::runtime_error("no loopback port");
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+uint16_t freePort()
+{
+    uint16_t port = 0;
+    close(bindLoopback(port));
+    return port;
 }
 
 Nginx::Nginx()

@@ -23,3 +23,6 @@ private:
 
 /// A loopback port that nothing listens on right now.
 uint16_t freePort();
+
+/// A socket bound to a free loopback port, which `port` receives.
+int bindLoopback(uint16_t& port);

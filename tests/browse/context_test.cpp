@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,22 @@ TEST_F(ContextTest, SendsTheQueryAndTheAsciiHost)
     EXPECT_NE(std::string::npos, unicode[0]->body.find("\r\nHost: xn--bcher-kva.test:" +
                                                        std::to_string(Endpoint::plain()) + "\r\n"))
         << unicode[0]->body;
+}
+
+TEST_F(ContextTest, HostCarriesThePortUnlessItIsTheSchemes)
+{
+    const std::string port = std::to_string(Endpoint::plain());
+    for (auto [text, host] : {std::pair{"http://dual.test/", "dual.test"},
+                              std::pair{"https://secure.test/", "secure.test"},
+                              std::pair{"http://[::1]:PORT/", "[::1]:PORT"},
+                              std::pair{"http://127.0.0.1:PORT/", "127.0.0.1:PORT"}})
+    {
+        auto recorders = request(text);
+        std::string line = "\r\nHost: " + std::string(host) + "\r\n";
+        size_t at = line.find("PORT");
+        if (at != std::string::npos) line.replace(at, 4, port);
+        EXPECT_NE(std::string::npos, recorders[0]->body.find(line)) << recorders[0]->body;
+    }
 }
 
 TEST_F(ContextTest, FailuresAreReportedOnceFromTheLoop)
@@ -88,15 +105,7 @@ TEST_F(ContextTest, RefusingFirstAddressFallsThroughSilently)
 
 TEST_F(ContextTest, ThirdRequestToAHostWaits)
 {
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < 3; ++i)
-    {
-        recorders.push_back(std::make_unique<Recorder>());
-        recorders.back()->bare = false;
-
-        recorders.back()->path = "/w?delay=0.3";
-        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
-    }
+    auto recorders = ask("http://dual.test:PORT/w?delay=0.3", 3);
     Url host = url("http://dual.test:PORT/");
     EXPECT_EQ(0u, context->connections(host.hostname()));
     EXPECT_EQ(3u, context->queue(host.hostname()));
@@ -128,15 +137,7 @@ TEST_F(ContextTest, KeepAliveHandsTheConnectionOver)
 TEST_F(ContextTest, EleventhConnectionWaitsForRoom)
 {
     context->hostLimit(20);
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < 11; ++i)
-    {
-        recorders.push_back(std::make_unique<Recorder>());
-        recorders.back()->bare = false;
-
-        recorders.back()->path = "/e?delay=0.3&close=1";
-        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
-    }
+    auto recorders = ask("http://dual.test:PORT/e?delay=0.3&close=1", 11);
     ASSERT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 10; }));
     EXPECT_EQ(1u, context->delayed());
     EXPECT_TRUE(finish(recorders));
@@ -147,15 +148,7 @@ TEST_F(ContextTest, EleventhConnectionWaitsForRoom)
 TEST_F(ContextTest, ResponsesEndedByTheServerFreeTheirPlace)
 {
     context->hostLimit(1);
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < 100; ++i)
-    {
-        recorders.push_back(std::make_unique<Recorder>());
-        recorders.back()->bare = false;
-
-        recorders.back()->path = "/o?version=1.0&body=old";
-        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
-    }
+    auto recorders = ask("http://dual.test:PORT/o?version=1.0&body=old", 100);
     EXPECT_TRUE(finish(recorders));
     for (const auto& recorder : recorders)
     {
@@ -216,14 +209,15 @@ TEST_F(ContextTest, HandlersAskAgainFromInsideTheirReports)
                                             "http://127.0.0.3:PORT/", "ftp://dual.test/",
                                             "http://dual.test:PORT/last"};
     std::vector<std::unique_ptr<Recorder>> recorders(texts.size());
-    std::function<void(size_t)> ask = [&](size_t index)
+    std::function<void(size_t)> askNext = [&](size_t index)
     {
         recorders[index] = std::make_unique<Recorder>();
         recorders[index]->bare = false;
-        if (index + 1 < texts.size()) recorders[index]->onFinished = [&, index] { ask(index + 1); };
+        if (index + 1 < texts.size())
+            recorders[index]->onFinished = [&, index] { askNext(index + 1); };
         context->connect(url(texts[index]), recorders[index].get());
     };
-    ask(0);
+    askNext(0);
     ASSERT_TRUE(
         Testing::runUntil(loop, [&] { return recorders.back() && recorders.back()->finished; }));
     EXPECT_EQ(answered, recorders[0]->events);

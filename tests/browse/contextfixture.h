@@ -43,9 +43,9 @@ protected:
         }
         return Kestrava::Browse::Url(expanded.data(), expanded.size());
     }
-    /// Recorders for `count` requests of `text`, asked for at once; runs
-    /// until all are finished.
-    std::vector<std::unique_ptr<Recorder>> request(const std::string& text, size_t count = 1)
+    /// Recorders for `count` requests of `text`, asked for at once and
+    /// never answered from inside connect().
+    std::vector<std::unique_ptr<Recorder>> ask(const std::string& text, size_t count)
     {
         std::vector<std::unique_ptr<Recorder>> recorders;
         for (size_t i = 0; i < count; ++i)
@@ -55,9 +55,14 @@ protected:
             Kestrava::Browse::Url target = url(text);
             recorders.back()->path = target.path() != nullptr ? target.path() : "";
             context->connect(target, recorders.back().get());
-            // Never reported from inside connect.
             EXPECT_TRUE(recorders.back()->events.empty());
         }
+        return recorders;
+    }
+    /// The same, run until all are finished.
+    std::vector<std::unique_ptr<Recorder>> request(const std::string& text, size_t count = 1)
+    {
+        auto recorders = ask(text, count);
         EXPECT_TRUE(finish(recorders));
         return recorders;
     }
