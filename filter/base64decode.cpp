@@ -2,7 +2,6 @@
 
 #include "filter/detail/alphabet.h"
 #include "filter/detail/base64bios.h"
-#include "openssl/functions.h"
 
 #include <algorithm>
 
@@ -14,8 +13,9 @@ namespace Filter
 namespace
 {
 
-// Whole groups are handed to the BIO in batches of at most this many
-// characters (a multiple of 4), so that its buffers stay small.
+// Whole groups are handed to the BIOs in batches of at most this many
+// characters (a multiple of 4): BIO lengths are ints, and small batches
+// keep the output in cache.
 constexpr size_t batchSize = 16 * 1024;
 
 } // namespace
@@ -69,16 +69,13 @@ size_t Base64Decode::take(const char* run, size_t size)
 size_t Base64Decode::decode(const char* groups, size_t size)
 {
     size_t total = 0;
-    char block[3 * batchSize / 4];
     while (size > 0)
     {
         int piece = static_cast<int>(std::min(size, batchSize));
         detail::Base64Bios bios(groups, piece);
+        total += detail::Base64Bios::readAll(bios.base64(), next);
         groups += piece;
         size -= static_cast<size_t>(piece);
-        int count;
-        while ((count = OpenSSL::BIO_read(bios.base64(), block, sizeof block)) > 0)
-            total += next->append(block, static_cast<size_t>(count), false);
     }
     return total;
 }

@@ -23,7 +23,10 @@ const char* const names[] = {"quoted-printable", "base64", "8bit", "7bit", "bina
 
 ContentTransferEncoding::ContentTransferEncoding(const Header& header) : value(extract(header)) {}
 
-ContentTransferEncoding::ContentTransferEncoding(const Header* header) : value(extract(*header)) {}
+ContentTransferEncoding::ContentTransferEncoding(const Header* header)
+    : value(header == nullptr ? sevenBit : extract(*header))
+{
+}
 
 int ContentTransferEncoding::parse(const char* data, size_t size)
 {
@@ -35,8 +38,7 @@ int ContentTransferEncoding::parse(const char* data, size_t size)
     throw std::runtime_error("unknown transfer encoding");
 }
 
-bool ContentTransferEncoding::equals(const char* data, size_t size, const char* name,
-                                     size_t length)
+bool ContentTransferEncoding::equals(const char* data, size_t size, const char* name, size_t length)
 {
     if (size < length || strncasecmp(data, name, length) != 0) return false;
     for (size_t i = length; i < size; ++i)

@@ -32,14 +32,12 @@ void Base64Bios::join()
     OpenSSL::BIO_push(_base64.bio(), _memory.bio());
 }
 
-size_t Base64Bios::drain(Result* next) const
+size_t Base64Bios::readAll(BIO* bio, Result* next)
 {
-    // Reading leaves the memory BIO's buffer as it is; a reset would clear
-    // all of it on every call.
     size_t taken = 0;
     char block[16384];
     int count;
-    while ((count = OpenSSL::BIO_read(_memory.bio(), block, sizeof block)) > 0)
+    while ((count = OpenSSL::BIO_read(bio, block, sizeof block)) > 0)
         taken += next->append(block, static_cast<size_t>(count), false);
     return taken;
 }

@@ -31,10 +31,11 @@ public:
     Base64Bios(const char* data, int size);
 
     BIO* base64() const { return _base64.bio(); }
+    BIO* memory() const { return _memory.bio(); }
 
-    /// Hands everything in the memory BIO to `next` (not final) and empties
-    /// it; returns what `next` took.
-    size_t drain(Result* next) const;
+    /// Hands everything that can be read from `bio` to `next` (not final);
+    /// returns what `next` took.
+    static size_t readAll(BIO* bio, Result* next);
 
 private:
     /// Pushes the base64 BIO on the memory BIO.

@@ -94,6 +94,15 @@ TEST(Base64Test, RandomInputsInRandomChunksMatchPython)
             EXPECT_EQ(throughPieces(decode(false), cutAt(encoded[i], cut)), inputs[i]);
 }
 
+TEST(Base64Test, LargeInputsRoundTripInLargeRandomChunks)
+{
+    std::mt19937 random(12);
+    std::string bytes = Check::randomBytes(random, 200001);
+    std::string text = throughPieces(encode, Check::cutRandomly(bytes, random, 70000));
+    EXPECT_EQ(text.size(), 266668u);
+    EXPECT_EQ(throughPieces(decode(true), Check::cutRandomly(text, random, 70000)), bytes);
+}
+
 TEST(Base64Test, DecodingHoldsGroupsCutBetweenChunks)
 {
     EXPECT_EQ(throughPieces(decode(false), {"YW", "I="}), "ab");

@@ -128,12 +128,14 @@ TEST(ContentTest, TransferEncodingsAreOneOfFiveNames)
     EXPECT_EQ(ContentTransferEncoding(header).value, ContentTransferEncoding::base64);
     header.set("content-transfer-encoding", "x-unknown");
     EXPECT_EQ(ContentTransferEncoding(&header).value, ContentTransferEncoding::sevenBit);
+    EXPECT_EQ(ContentTransferEncoding(static_cast<const Header*>(nullptr)).value,
+              ContentTransferEncoding::sevenBit);
 }
 
 TEST(ContentTest, LongTypesFoldUnderLineControl)
 {
-    std::string text = "multipart/mixed; boundary=\"" + std::string(60, 'b') + "\"; a=" +
-                       std::string(30, 'c');
+    std::string text =
+        "multipart/mixed; boundary=\"" + std::string(60, 'b') + "\"; a=" + std::string(30, 'c');
     Header header;
     header.set(ContentType(text.data(), text.size(), false));
     std::string written = header.str(false);
