@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include <strings.h>
@@ -114,15 +115,17 @@ void Download::onHeader(Connection*, const Header& header)
 
 void Download::redirect(int status, const char* location, bool secure)
 {
-    Downloader* downloader = std::exchange(_downloader, nullptr);
+    std::optional<Url> next;
     try
     {
-        follow(target(_url, location), status, downloader, secure);
+        next.emplace(target(_url, location));
     }
     catch (const std::exception&)
     {
-        downloader->onFailed(status, "download failed");
+        // A location that makes no URL is the answer's fault, not ours.
+        return fail(status, "download failed");
     }
+    follow(*next, status, std::exchange(_downloader, nullptr), secure);
 }
 
 void Download::follow(const Url& next, int, Downloader* downloader, bool secure)

@@ -1,5 +1,6 @@
 #include "browse/blockingfile.h"
 #include "browse/context.h"
+#include "browse/download.h"
 #include "browse/file.h"
 #include "browse/postdata.h"
 #include "tests/browse/downloadfixture.h"
@@ -364,4 +365,39 @@ TEST_F(DownloadTest, BlockingFileSucceedsOnlyWithTheFile)
                   }),
               "download failed");
     EXPECT_EQ(failureOf([] { File(Url("ftp://leaf.test/", 16)); }), "Protocol not supported");
+}
+
+namespace
+{
+/// A download whose connection reports can be given by hand.
+class ClosedDownload : public Kestrava::Browse::Download
+{
+public:
+    using Download::Download;
+    using Download::onClosed;
+};
+} // namespace
+
+TEST_F(DownloadTest, CloseBeforeTheAnswerIsALostConnection)
+{
+    DownloadRecorder recorder;
+    auto* download = new ClosedDownload(context.get(), url("leaf.test", Port::plain, "/"),
+                                        &recorder, 0, nullptr, true);
+    download->onClosed(nullptr);
+    EXPECT_EQ(recorder.reports, 1);
+    EXPECT_EQ(recorder.code, 0);
+    EXPECT_EQ(recorder.failure, "connection lost");
+}
+
+TEST_F(DownloadTest, UnverifiedConfirmationLeavesTheCopyInsecure)
+{
+    Url target = url("leaf.test", Port::rogue, "/copy", {{"etag", "\"v1\""}});
+    cache.entries[target.text()] = copy("ETag: \"v1\"\r\n", "old body");
+    auto result = download(target);
+    ASSERT_EQ(result->failure, "");
+    EXPECT_EQ(result->file.body(), "old body");
+    EXPECT_FALSE(result->file.header().secure());
+    EXPECT_TRUE(hasLine(requests().back(), "if-none-match: \"v1\""));
+    EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
+    EXPECT_TRUE(cache.stores.empty());
 }
