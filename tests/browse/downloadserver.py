@@ -19,53 +19,27 @@ The query scripts the answer:
   stall=1       never answer
 """
 import argparse
-import http.server
 import os
 import socket
 import ssl
 import threading
 import urllib.parse
 
+import endpoint
+
 lock = threading.Lock()
 count = 0
 
 
-class Recorder:
-    """Reads like a file and keeps every byte it handed out."""
-
-    def __init__(self, stream):
-        self.stream = stream
-        self.taken = bytearray()
-
-    def readline(self, *args):
-        line = self.stream.readline(*args)
-        self.taken += line
-        return line
-
-    def read(self, *args):
-        data = self.stream.read(*args)
-        self.taken += data
-        return data
-
-    def close(self):
-        self.stream.close()
-
-
-class Handler(http.server.BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-
-    def log_message(self, *args):
-        pass
-
-    def setup(self):
-        super().setup()
-        self.rfile = Recorder(self.rfile)
+class Handler(endpoint.Handler):
+    """The endpoint's connection handling (TLS handshake in the
+    connection's thread, every byte read kept) with answers of its own."""
 
     def do_GET(self):
-        self.answer()
+        self.script()
 
     def do_POST(self):
-        self.answer()
+        self.script()
 
     def record(self):
         global count
@@ -81,7 +55,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             out.write(request)
         os.rename(name + ".new", name)
 
-    def answer(self):
+    def script(self):
         self.record()
         query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
         option = lambda name: query.get(name, [None])[0]
@@ -126,22 +100,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(body)
 
 
-class Server(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-
+class Server(endpoint.Server):
     def __init__(self, log, tls=None):
+        super().__init__(("127.0.0.1", 0), socket.AF_INET, tls)
+        self.RequestHandlerClass = Handler
         self.log = log
-        self.tls = tls
-        super().__init__(("127.0.0.1", 0), Handler)
-
-    def handle_error(self, request, client_address):
-        pass
-
-    def get_request(self):
-        connection, address = self.socket.accept()
-        if self.tls is None:
-            return connection, address
-        return self.tls.wrap_socket(connection, server_side=True), address
 
 
 def context(certificate, key):
