@@ -10,6 +10,9 @@ namespace Kestrava
 namespace Browse
 {
 
+class Cache;
+class Downloader;
+class PostData;
 class Queue;
 
 /**
@@ -28,8 +31,9 @@ class Queue;
 class Context : public Connector
 {
 public:
-    Context(Event::Loop* loop, const DNS::Ip& local, DNS::Context& dns)
-        : Connector(loop, local, dns)
+    /// `cache` (not owned, may be null) serves the downloads.
+    Context(Event::Loop* loop, const DNS::Ip& local, DNS::Context& dns, Cache* cache = nullptr)
+        : Connector(loop, local, dns), _cache(cache)
     {
     }
     ~Context() override;
@@ -51,6 +55,13 @@ public:
 
     void remove(Queue* queue);
 
+    Cache* cache() const { return _cache; }
+    /// Fetches `url` into memory for `downloader`, through the cache when
+    /// there is one, following up to `redirects` redirects.
+    void download(const Url& url, Downloader* downloader, size_t redirects);
+    /// Posts `data` to `url`, never through the cache.
+    void download(const Url& url, PostData data, Downloader* downloader, size_t redirects);
+
 private:
     Queue* find(const Dns::Hostname& host) const;
     /// A count of the host's queue, or the sum over all without a host.
@@ -58,6 +69,7 @@ private:
 
     std::vector<Queue*> _queues;
     size_t _hostLimit = 2;
+    Cache* _cache;
 };
 
 } // namespace Browse

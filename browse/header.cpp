@@ -62,6 +62,7 @@ Header::Header(const char* data, size_t size, bool secure, bool copy) : _secure(
         _copy[size] = '\0';
         data = _copy.get();
     }
+    _text = data;
 
     detail::Cursor cursor{data, size, 0};
     detail::Protocol protocol(cursor);

@@ -41,6 +41,9 @@ public:
     bool secure() const { return _secure; }
     /// The bytes of the head, its empty line included.
     size_t size() const { return _position; }
+    /// The parsed head: the caller's bytes or the copy, with the terminators
+    /// the parse wrote.
+    const char* text() const { return _text; }
     const std::vector<Line>& lines() const { return _lines; }
 
     /// The value of the first field named `name` (any case), or null.
@@ -60,6 +63,7 @@ public:
 private:
     /// Our copy of the head; null when parsed in place.
     std::unique_ptr<char[]> _copy;
+    const char* _text;
     size_t _position = 0;
     bool _secure;
     int _major = 0;

@@ -75,11 +75,21 @@ public:
     /// The digits at the start of the port part; 0 without them.
     unsigned long port() const;
 
+    /// Appends the URL form encoding of the bytes (letters, digits and
+    /// "-._~" as they are, a blank as "+", any other byte as "%" and two
+    /// lower-case hex digits) and splits the text again.
+    void encode(const char* data, size_t size);
+    /// Appends the query parameter `key`=`value`, both encoded, after "?"
+    /// (or "/?" without a path), or after "&" when the path has a query.
+    void add(const char* key, const char* value);
+
     bool operator==(const Url& other) const;
     bool operator<(const Url& other) const;
 
 private:
     void build(bool strict);
+    /// Splits the text again after it grew at its end.
+    void resplit();
     int compare(const Url& other) const;
 
     std::string _text;

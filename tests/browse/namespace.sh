@@ -34,6 +34,7 @@ cat > "$work/hosts" <<'HOSTS'
 127.0.0.3 refusing.test
 127.0.0.1 refusing.test
 127.0.0.1 secure.test self.test xn--bcher-kva.test
+127.0.0.1 leaf.test second.test
 HOSTS
 mount --bind "$work/resolv.conf" /etc/resolv.conf
 mount --bind "$work/hosts" /etc/hosts

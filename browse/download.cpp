@@ -1,0 +1,234 @@
+#include "browse/download.h"
+
+#include "browse/cachepolicy.h"
+#include "browse/connection.h"
+#include "browse/context.h"
+#include "browse/downloader.h"
+#include "browse/header.h"
+#include "browse/waiter.h"
+#include "event/loop.h"
+
+#include <ev.h>
+
+#include <cctype>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <utility>
+
+#include <strings.h>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+namespace
+{
+
+/// Whether `location` starts with a scheme and "://" (RFC 3986 section
+/// 3.1); anything else is resolved against the current URL, even when a
+/// "://" stands later, in its query.
+bool complete(const char* location)
+{
+    if (!isalpha(static_cast<unsigned char>(location[0]))) return false;
+    const char* at = location + 1;
+    while (isalnum(static_cast<unsigned char>(*at)) || *at == '+' || *at == '-' || *at == '.')
+        ++at;
+    return strncmp(at, "://", 3) == 0;
+}
+
+Url target(const Url& base, const char* location)
+{
+    return complete(location) ? Url(location, strlen(location)) : Url(base, location);
+}
+
+bool isHttpsKey(const std::string& key)
+{
+    return strncasecmp(key.c_str(), "https://", 8) == 0;
+}
+
+} // namespace
+
+void Download::start(Download* download)
+{
+    // Nothing of the download may be touched after the call: the cache may
+    // answer inside it.
+    if (Cache* cache = download->_cache) return cache->fetch(download->_url.text(), download);
+    download->_context->connect(download->_url, download);
+}
+
+Download::Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
+                   Cache* cache, bool secure)
+    : _context(context), _url(url), _redirects(redirects), _downloader(downloader), _cache(cache),
+      _secure(secure)
+{
+}
+
+Download::~Download() = default;
+
+void Download::onFailed(const char* message)
+{
+    fail(0, message);
+    delete this;
+}
+
+void Download::onExpired(Connection*)
+{
+    fail(0, "connection timed out");
+    delete this;
+}
+
+void Download::onAvailable(Connection* connection)
+{
+    const char* path = _url.path() != nullptr ? _url.path() : "";
+    connection->request("GET", path, strlen(path));
+    connection->header("connection", 10, "keep-alive", 10);
+    if (const char* etag = _cached ? _result->header.get("etag") : nullptr)
+        connection->header("if-none-match", 13, etag, strlen(etag));
+    connection->emptyline();
+}
+
+void Download::onHeader(Connection*, const Header& header)
+{
+    if (_downloader == nullptr) return;
+    int status = header.status();
+    // Interim answers come before the final one.
+    if (status < 200) return;
+    bool secure = _secure && header.secure();
+    if (status == 304 && _cached && _result->header.get("etag") != nullptr)
+    {
+        // The copy is no safer than the answer that vouches for it.
+        if (_result->header.secure() && !secure)
+            _result = std::make_shared<File::Members>(_url, _result->contents.data(),
+                                                      _result->contents.size(), false);
+        return deliver();
+    }
+    const char* location = header.get("location");
+    if (status >= 300 && status < 400 && location != nullptr && _redirects > 0)
+        return redirect(status, location, secure);
+    if (status >= 300) return fail(status, "download failed");
+    _result = std::make_shared<File::Members>(_url, header, secure);
+    _cached = false;
+    _collecting = true;
+}
+
+void Download::redirect(int status, const char* location, bool secure)
+{
+    std::optional<Url> next;
+    try
+    {
+        next.emplace(target(_url, location));
+    }
+    catch (const std::exception&)
+    {
+        // A location that makes no URL is the answer's fault, not ours.
+        return fail(status, "download failed");
+    }
+    follow(*next, status, std::exchange(_downloader, nullptr), secure);
+}
+
+void Download::follow(const Url& next, int, Downloader* downloader, bool secure)
+{
+    start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure));
+}
+
+void Download::onReceived(Connection*, const char* data, size_t size)
+{
+    if (_downloader != nullptr && _collecting) _result->contents.append(data, size);
+}
+
+void Download::onCompleted(Connection* connection)
+{
+    if (_collecting && cut())
+    {
+        // A server that closes early ends a body read until its close: the
+        // file is cut, not complete.
+        fail(0, "connection lost");
+        delete this;
+        return;
+    }
+    if (_cache != nullptr && _result != nullptr &&
+        !(connection->https() && !connection->secure(true)))
+        store();
+    deliver();
+    delete this;
+}
+
+bool Download::cut() const
+{
+    size_t body = _result->contents.size() - _result->header.size();
+    return _result->header.status() != 204 && body < _result->header.contentLength();
+}
+
+void Download::store()
+{
+    int64_t lifetime = CachePolicy::unknown;
+    if (!CachePolicy(_result->header, now()).storable(lifetime)) return;
+    const std::string& data = _result->contents;
+    _cache->store(_url.text(), data.data(), data.size(), lifetime, new Waiter(File(_result)));
+}
+
+void Download::onLost(Connection*)
+{
+    fail(0, "connection lost");
+    delete this;
+}
+
+void Download::onClosed(Connection*)
+{
+    // A close before the response ended: nothing complete came.
+    fail(0, "connection lost");
+    delete this;
+}
+
+void Download::onFound(const std::string& key, const char* data, size_t size)
+{
+    try
+    {
+        _result = std::make_shared<File::Members>(_url, data, size, isHttpsKey(key) && _secure);
+        _cached = true;
+    }
+    catch (const std::exception&)
+    {
+        // A copy that does not parse is no copy.
+        _result.reset();
+        return _context->connect(_url, this);
+    }
+    // Answered on a later loop turn: the cache may have answered inside
+    // start().
+    if (CachePolicy(_result->header, now()).fresh()) return _answer.start(_context->loop()->loop());
+    _context->connect(_url, this);
+}
+
+void Download::onNotFound(const std::string&)
+{
+    _context->connect(_url, this);
+}
+
+void Download::onIdle()
+{
+    _answer.stop();
+    deliver();
+    delete this;
+}
+
+void Download::deliver()
+{
+    if (Downloader* downloader = std::exchange(_downloader, nullptr))
+        downloader->onDownloaded(File(_result));
+}
+
+void Download::fail(int code, const char* message)
+{
+    if (Downloader* downloader = std::exchange(_downloader, nullptr))
+        downloader->onFailed(code, message);
+}
+
+int64_t Download::now() const
+{
+    return static_cast<int64_t>(ev_now(_context->loop()->loop()));
+}
+
+} // namespace Browse
+} // namespace Kestrava

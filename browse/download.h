@@ -1,0 +1,95 @@
+#pragma once
+
+#include "browse/cache.h"
+#include "browse/file.h"
+#include "browse/handler.h"
+#include "browse/url.h"
+#include "event/idlehandler.h"
+#include "event/idlewatcher.h"
+
+#include <cstddef>
+#include <memory>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+class Context;
+class Downloader;
+
+/**
+ * One GET of a URL into memory for a Downloader: asks the context's cache
+ * first, follows redirects, revalidates a stale cached copy by its entity
+ * tag and stores what the cache may keep.
+ *
+ * States: cache lookup → waiting for a connection → request written →
+ * head → body → completed; or handed on to the download of a redirect
+ * target, answered from the cache, or failed. The downloader hears exactly
+ * one report; once it has been told (or handed on) the download runs to
+ * its connection's end without collecting. A heap object that deletes
+ * itself after its last report from the context or the cache.
+ */
+class Download : public Handler, public Cache::Fetcher, private Event::IdleHandler
+{
+public:
+    /// Starts `download`: a cache lookup when it has a cache, else a
+    /// connection.
+    static void start(Download* download);
+
+    /// `secure`: whether every hop before this one came over HTTPS with a
+    /// certificate that passed the check (true for a first download).
+    Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
+             Cache* cache, bool secure);
+
+protected:
+    ~Download() override;
+
+    void onFailed(const char* message) override;
+    void onExpired(Connection* connection) override;
+    void onAvailable(Connection* connection) override;
+    void onHeader(Connection* connection, const Header& header) override;
+    void onReceived(Connection* connection, const char* data, size_t size) override;
+    void onCompleted(Connection* connection) override;
+    void onLost(Connection* connection) override;
+    void onClosed(Connection* connection) override;
+    void onFound(const std::string& key, const char* data, size_t size) override;
+    void onNotFound(const std::string& key) override;
+
+    /// Starts the download of a redirect target for `downloader`, with one
+    /// redirect fewer; `status` is the redirect's.
+    virtual void follow(const Url& target, int status, Downloader* downloader, bool secure);
+
+    Context* _context;
+    Url _url;
+    size_t _redirects;
+
+private:
+    void onIdle() override;
+
+    void redirect(int status, const char* location, bool secure);
+    /// Whether the collected body is shorter than its announced length.
+    bool cut() const;
+    void store();
+    void deliver();
+    /// Tells the downloader of a failure, when one is still waiting.
+    void fail(int code, const char* message);
+    /// Seconds since the epoch on the loop's clock.
+    int64_t now() const;
+
+    /// Null once told or handed on.
+    Downloader* _downloader;
+    /// The collected response, or the cached copy.
+    std::shared_ptr<File::Members> _result;
+    /// The result is the cached copy.
+    bool _cached = false;
+    /// A 2xx body is being collected into the result.
+    bool _collecting = false;
+    Cache* _cache;
+    bool _secure;
+    /// Delivers a fresh cached copy on the next loop turn.
+    Event::IdleWatcher _answer{this};
+};
+
+} // namespace Browse
+} // namespace Kestrava
