@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -25,10 +26,19 @@
 namespace AMQP
 {
 
+namespace
+{
+
+/// The longest connect time-out whose milliseconds poll can take: more
+/// would overflow into a negative, that is endless, wait.
+constexpr int maxTimeout = INT_MAX / 1000;
+
+} // namespace
+
 TcpResolver::TcpResolver(TcpParent* parent, std::string hostname, uint16_t port, bool secure,
                          int timeout, const ConnectionOrder& order)
     : TcpExtState(parent), _hostname(std::move(hostname)), _secure(secure), _port(port),
-      _timeout(std::max(timeout, 0)), _order(order)
+      _timeout(std::clamp(timeout, 0, maxTimeout)), _order(order)
 {
     _parent->onIdle(this, _pipe.in(), readable);
     _thread = std::thread(&TcpResolver::run, this);

@@ -223,6 +223,16 @@ TEST(ResolverTest, ZeroOrNegativeTimeOutPollsOnceWithoutWaiting)
         });
 }
 
+TEST(ResolverTest, TimeOutTooLargeForMillisecondsIsNoUnboundedWait)
+{
+    // Seconds whose milliseconds overflow an int must not turn into a
+    // negative, that is endless, poll.
+    Listener listener;
+    Names events =
+        connect("amqp://127.0.0.1:" + std::to_string(listener.port()) + "/?connectTimeout=3000000");
+    EXPECT_EQ(events, (Names{"attached", "connected"}));
+}
+
 TEST(ResolverThreadTest, ConnectionsDestroyedAtAnyMomentOfTheThreadLeaveNothingBehind)
 {
     Listener listener;
