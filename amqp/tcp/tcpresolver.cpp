@@ -20,6 +20,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 
@@ -41,7 +42,16 @@ TcpResolver::TcpResolver(TcpParent* parent, std::string hostname, uint16_t port,
       _timeout(std::clamp(timeout, 0, maxTimeout)), _order(order)
 {
     _parent->onIdle(this, _pipe.in(), readable);
-    _thread = std::thread(&TcpResolver::run, this);
+    try
+    {
+        _thread = std::thread(&TcpResolver::run, this);
+    }
+    catch (const std::system_error&)
+    {
+        // No destructor follows: the pipe, closed now, is unwatched first.
+        _parent->onIdle(this, _pipe.in(), 0);
+        throw;
+    }
 }
 
 TcpResolver::~TcpResolver()
