@@ -150,6 +150,18 @@ TEST_F(TlsTest, DestroyingTheConnectionInsideItsTlsCallbacksIsSafe)
     EXPECT_EQ(openDescriptors(), descriptors);
 }
 
+TEST_F(TlsTest, ImmediateCloseInsideOnSecuringEndsBeforeTheHandshake)
+{
+    auto server = sServer();
+    _handler._hooks["securing"] = [](TcpConnection* securing) { securing->close(true); };
+    TcpConnection connection(&_handler, Address(tlsAddress("127.0.0.1", server->port())));
+    ASSERT_TRUE(_loop.until([&] { return _handler.saw("detached"); }));
+    _loop.run(std::chrono::milliseconds(50));
+    EXPECT_TRUE(connection.closed());
+    EXPECT_EQ(connection.fileno(), -1);
+    EXPECT_FALSE(_handler.saw("secured"));
+}
+
 namespace
 {
 
