@@ -20,13 +20,19 @@ const char* prematureClose = "connection prematurely closed by client";
 } // namespace
 
 TcpConnection::TcpConnection(TcpHandler* handler, const Address& address)
-    : _handler(handler),
-      _state(new TcpResolver(this, address.hostname(), address.port(), address.secure(),
-                             address.option("connectTimeout", 5),
-                             ConnectionOrder(address.option("connectionOrder")))),
-      _connection(this, address.login(), address.vhost())
+try : _handler(handler),
+    _state(new TcpResolver(this, address.hostname(), address.port(), address.secure(),
+                           address.option("connectTimeout", 5),
+                           ConnectionOrder(address.option("connectionOrder")))),
+    _connection(this, address.login(), address.vhost())
 {
     _handler->onAttached(this);
+}
+catch (...)
+{
+    // The resolver may have asked to watch before it failed (no thread can
+    // start): whatever the handler keeps for this connection goes with it.
+    handler->onDestroyed(this);
 }
 
 TcpConnection::~TcpConnection()

@@ -27,8 +27,12 @@ SslHandshake::SslHandshake(TcpExtState* previous, const std::string& hostname,
                       const_cast<char*>(hostname.c_str()));
     if (OpenSSL::SSL_set_fd(_ssl, previous->fileno()) != 1)
         throw std::runtime_error("failed to associate filedescriptor with ssl socket");
-    if (!_parent->onSecuring(this, _ssl))
-        throw std::runtime_error("failed to initialize SSL structure in user space");
+    // The handler may destroy the connection, and previous with it: the
+    // exception then ends the resolver's proceed, which sees that too.
+    Monitor alive(previous);
+    bool secured = _parent->onSecuring(this, _ssl);
+    if (!alive.valid()) throw std::runtime_error("connection destroyed while securing");
+    if (!secured) throw std::runtime_error("failed to initialize SSL structure in user space");
     _socket = take(previous);
     _parent->onIdle(this, _socket, writable);
 }

@@ -17,7 +17,8 @@ class SslHandshake : public TcpExtState
 public:
     /// Takes the socket, prepares the SSL object with hostname as SNI name
     /// and lets the handler adjust it. Throws std::runtime_error when any
-    /// step fails; the socket then stays with previous.
+    /// step fails, or when the handler destroys the connection inside
+    /// onSecuring; the socket then stays with previous.
     SslHandshake(TcpExtState* previous, const std::string& hostname, TcpOutBuffer&& buffered);
 
     TcpState* process(const Monitor& monitor, int fd, int flags) override;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -19,19 +20,38 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 
 namespace AMQP
 {
 
+namespace
+{
+
+/// The longest connect time-out whose milliseconds poll can take: more
+/// would overflow into a negative, that is endless, wait.
+constexpr int maxTimeout = INT_MAX / 1000;
+
+} // namespace
+
 TcpResolver::TcpResolver(TcpParent* parent, std::string hostname, uint16_t port, bool secure,
                          int timeout, const ConnectionOrder& order)
     : TcpExtState(parent), _hostname(std::move(hostname)), _secure(secure), _port(port),
-      _timeout(std::max(timeout, 0)), _order(order)
+      _timeout(std::clamp(timeout, 0, maxTimeout)), _order(order)
 {
     _parent->onIdle(this, _pipe.in(), readable);
-    _thread = std::thread(&TcpResolver::run, this);
+    try
+    {
+        _thread = std::thread(&TcpResolver::run, this);
+    }
+    catch (const std::system_error&)
+    {
+        // No destructor follows: the pipe, closed now, is unwatched first.
+        _parent->onIdle(this, _pipe.in(), 0);
+        throw;
+    }
 }
 
 TcpResolver::~TcpResolver()

@@ -23,13 +23,6 @@ std::string peerAddress(const ScriptedPeer& peer)
     return "amqp://127.0.0.1:" + std::to_string(peer.port()) + "/";
 }
 
-/// The loop's count of active watchers that keep it running (timers the
-/// handler let go do not count).
-int activeWatchers(Loop& loop)
-{
-    return ev_run(loop.get(), EVRUN_NOWAIT);
-}
-
 double seconds(Clock::duration duration)
 {
     return std::chrono::duration<double>(duration).count();

@@ -17,6 +17,10 @@
 #include <netinet/in.h>
 #include <set>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
 
 using namespace AMQP;
 using namespace AMQPTest;
@@ -223,6 +227,16 @@ TEST(ResolverTest, ZeroOrNegativeTimeOutPollsOnceWithoutWaiting)
         });
 }
 
+TEST(ResolverTest, TimeOutTooLargeForMillisecondsIsNoUnboundedWait)
+{
+    // Seconds whose milliseconds overflow an int must not turn into a
+    // negative, that is endless, poll.
+    Listener listener;
+    Names events =
+        connect("amqp://127.0.0.1:" + std::to_string(listener.port()) + "/?connectTimeout=3000000");
+    EXPECT_EQ(events, (Names{"attached", "connected"}));
+}
+
 TEST(ResolverThreadTest, ConnectionsDestroyedAtAnyMomentOfTheThreadLeaveNothingBehind)
 {
     Listener listener;
@@ -264,4 +278,41 @@ TEST(ResolverThreadTest, ConnectionsDestroyedAtAnyMomentOfTheThreadLeaveNothingB
     loop.run(std::chrono::milliseconds(50));
     EXPECT_EQ(threads(), threadCount);
     EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TEST(ResolverThreadTest, ThreadThatCannotStartLeavesNothingToActOnTheConnection)
+{
+    // The resolver asks to watch its pipe before it starts its thread; a
+    // thread that cannot start fails the construction, and neither that
+    // watch nor the handler's record may outlive the connection. In a
+    // child that may not exceed a process limit of one.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        rlimit one{1, 1};
+        if (setgid(65534) != 0 || setuid(65534) != 0 || setrlimit(RLIMIT_NPROC, &one) != 0)
+            _exit(77);
+        Loop loop;
+        RecordingHandler handler(loop, 0.1);
+        bool thrown = false;
+        try
+        {
+            TcpConnection connection(&handler, Address("amqp://127.0.0.1:1/"));
+        }
+        catch (const std::system_error&)
+        {
+            thrown = true;
+        }
+        // Where the limit does not hold, there is nothing to check.
+        if (!thrown) _exit(77);
+        // A record left behind acts once its start-up time has passed.
+        loop.run(std::chrono::milliseconds(300));
+        _exit(activeWatchers(loop) == 0 ? 0 : 79);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no process limit can stop a thread here";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }

@@ -130,6 +130,13 @@ private:
     struct ev_loop* _loop;
 };
 
+/// The loop's count of active watchers that keep it running (timers a
+/// handler let go do not count).
+inline int activeWatchers(Loop& loop)
+{
+    return ev_run(loop.get(), EVRUN_NOWAIT);
+}
+
 /// A body of size octets that no shift or truncation leaves unchanged.
 inline std::string patternedBody(size_t size)
 {

@@ -132,6 +132,36 @@ TEST_F(TlsTest, PeerDroppingTcpWithoutCloseNotifyIsAnError)
     EXPECT_EQ(_handler.events()[5], "lost");
 }
 
+TEST_F(TlsTest, DestroyingTheConnectionInsideItsTlsCallbacksIsSafe)
+{
+    size_t descriptors = openDescriptors();
+    for (std::string event : {"securing", "secured"})
+    {
+        SCOPED_TRACE(event);
+        auto server = sServer();
+        std::unique_ptr<TcpConnection> connection;
+        _handler._hooks.clear();
+        _handler._hooks[event] = [&](TcpConnection*) { connection.reset(); };
+        connection = std::make_unique<TcpConnection>(
+            &_handler, Address(tlsAddress("127.0.0.1", server->port())));
+        ASSERT_TRUE(_loop.until([&] { return connection == nullptr; }));
+        _loop.run(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TEST_F(TlsTest, ImmediateCloseInsideOnSecuringEndsBeforeTheHandshake)
+{
+    auto server = sServer();
+    _handler._hooks["securing"] = [](TcpConnection* securing) { securing->close(true); };
+    TcpConnection connection(&_handler, Address(tlsAddress("127.0.0.1", server->port())));
+    ASSERT_TRUE(_loop.until([&] { return _handler.saw("detached"); }));
+    _loop.run(std::chrono::milliseconds(50));
+    EXPECT_TRUE(connection.closed());
+    EXPECT_EQ(connection.fileno(), -1);
+    EXPECT_FALSE(_handler.saw("secured"));
+}
+
 namespace
 {
 
