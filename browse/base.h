@@ -1,0 +1,66 @@
+#pragma once
+
+#include "browse/delayed.h"
+#include "dns/message/ip.h"
+
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Event
+{
+class Loop;
+}
+namespace Browse
+{
+
+class HttpConnection;
+
+/**
+ * The registry of a client's live connections and of the connection
+ * requests that wait for room under the connection limit.
+ */
+class Base
+{
+public:
+    Base(Event::Loop* loop, const DNS::Ip& local) : _loop(loop), _local(local) {}
+    Base(const Base&) = delete;
+    Base& operator=(const Base&) = delete;
+    /// Live connections go on by themselves; waiting requests are dropped.
+    virtual ~Base();
+
+    /// A connection is gone: waiting requests get connections while there
+    /// is room.
+    void remove(HttpConnection* connection);
+
+    Event::Loop* loop() const { return _loop; }
+    double timeout() const { return _timeout; }
+    void timeout(double seconds) { _timeout = seconds; }
+    size_t connectionLimit() const { return _connectionLimit; }
+    void connectionLimit(size_t limit) { _connectionLimit = limit; }
+
+    /// Live connections, and connection requests waiting for room.
+    size_t live() const { return _connections.size(); }
+    size_t delayed() const { return _waiting.size(); }
+
+protected:
+    /// Opens the connection of a request; throws when it cannot start.
+    virtual HttpConnection* open(const Delayed& request) = 0;
+    /// Opens the connection now, or queues the request without room.
+    /// Throws when the connection cannot start.
+    void request(const Delayed& request);
+
+    Event::Loop* _loop;
+    DNS::Ip _local;
+
+private:
+    double _timeout = 10.0;
+    std::vector<HttpConnection*> _connections;
+    std::deque<Delayed> _waiting;
+    size_t _connectionLimit = 10;
+};
+
+} // namespace Browse
+} // namespace Kestrava

@@ -1,0 +1,283 @@
+#include "browse/connection.h"
+
+#include "browse/fixedheaders.h"
+#include "browse/handler.h"
+#include "browse/header.h"
+#include "dns/hostname/hostname.h"
+#include "dns/message/ip.h"
+#include "event/loop.h"
+#include "network/buffer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include <strings.h>
+#include <sys/uio.h>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+namespace
+{
+bool unspecified(const DNS::Ip& ip)
+{
+    if (ip.version() == 0) return true;
+    for (size_t i = 0; i < ip.size(); ++i)
+        if (ip.data()[i] != 0) return false;
+    return true;
+}
+} // namespace
+
+Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
+                       const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
+                       Browse::Handler* handler)
+    : _loop(loop), _socket(loop, this), _timer(this, timeout, 0.0), _timeout(timeout), _host(&host),
+      _fixed(&fixed), _port(port), _handler(handler)
+{
+    _deadline = ev_now(loop->loop()) + timeout;
+    _timer.start(loop->loop());
+    // A wildcard local address binds the wildcard of the target's family,
+    // so that an IPv4 default does not shut out IPv6 targets.
+    bool started = unspecified(local) ? _socket.connect(ip, port, timeout)
+                                      : _socket.connect(local, ip, port, timeout);
+    if (!started) throw std::runtime_error("failed to connect");
+}
+
+Connection::~Connection() = default;
+
+size_t Connection::request(const char* method, const char* path, size_t size)
+{
+    flush();
+    _reader.request(strcmp(method, "HEAD") == 0);
+    _hostWritten = _fixed->host();
+    bool slash = size > 0 && path[0] == '/';
+    size_t written = 0;
+    int length =
+        snprintf(_staging, stagingSize, slash ? "%s %.*s HTTP/1.1\r\n" : "%s /%.*s HTTP/1.1\r\n",
+                 method, static_cast<int>(size), path);
+    if (length >= 0 && static_cast<size_t>(length) < stagingSize && size < stagingSize)
+    {
+        _staged = static_cast<size_t>(length);
+        written = _staged;
+    }
+    else
+    {
+        // Too long for the staging area: the same bytes, part by part.
+        _staged = 0;
+        written += buffer(method, strlen(method));
+        written += buffer(slash ? " " : " /", slash ? 1 : 2);
+        written += buffer(path, size);
+        written += buffer(" HTTP/1.1\r\n", 11);
+    }
+    const std::string& fixedText = _fixed->text();
+    return written + buffer(fixedText.data(), fixedText.size());
+}
+
+size_t Connection::header(const char* name, size_t nameSize, const char* value, size_t valueSize)
+{
+    // Only a field named exactly Host is one: "Hostile" is not.
+    if (nameSize == 4 && strncasecmp(name, "host", 4) == 0) _hostWritten = true;
+    return buffer(name, nameSize) + buffer(": ", 2) + buffer(value, valueSize) + buffer("\r\n", 2);
+}
+
+size_t Connection::header(const char* line, size_t size)
+{
+    if (FixedHeaders::isHostLine(line, size)) _hostWritten = true;
+    return buffer(line, size) + buffer("\r\n", 2);
+}
+
+size_t Connection::emptyline()
+{
+    size_t staged = 0;
+    if (!_hostWritten)
+    {
+        // The ASCII form (an IPv6 literal keeps its brackets) and the port
+        // unless it is the scheme's own.
+        std::string host = _host->ascii() != nullptr ? _host->ascii() : "";
+        if (_port != (https() ? 443 : 80)) host += ":" + std::to_string(_port);
+        staged += header("Host", 4, host.data(), host.size());
+    }
+    staged += buffer("\r\n", 2);
+    flush();
+    return staged;
+}
+
+size_t Connection::buffer(const char* data, size_t size)
+{
+    if (_staged + size > stagingSize) flush();
+    if (size > stagingSize)
+    {
+        _socket.write(data, size, true);
+        return size;
+    }
+    memcpy(_staging + _staged, data, size);
+    _staged += size;
+    return size;
+}
+
+void Connection::flush()
+{
+    if (_staged > 0) _socket.write(_staging, _staged, true);
+    _staged = 0;
+}
+
+void Connection::close()
+{
+    _reader.close();
+    _socket.close();
+}
+
+bool Connection::replace(Browse::Handler* handler)
+{
+    if (!usable()) return false;
+    _handler = handler;
+    return true;
+}
+
+void Connection::expire(double seconds)
+{
+    if (seconds == 0.0)
+    {
+        _deadline = 0.0;
+        _timer.stop();
+        return;
+    }
+    _deadline = ev_now(_loop->loop()) + seconds;
+    // A timer that fires sooner re-arms itself for the rest.
+    if (_timer.started() && _timer.remaining() <= seconds) return;
+    _timer.stop();
+    _timer.set(seconds, 0.0);
+    _timer.start(_loop->loop());
+}
+
+double Connection::remaining() const
+{
+    if (_deadline == 0.0) return _timeout;
+    double left = _deadline - ev_now(_loop->loop());
+    return left > 0.0 ? left : 0.0;
+}
+
+void Connection::offer()
+{
+    if (_handler == nullptr) return close();
+    _handler->onAvailable(this);
+}
+
+void Connection::fail(const char* message)
+{
+    Browse::Handler* handler = _handler;
+    _handler = nullptr;
+    close();
+    if (handler != nullptr) handler->onFailed(message);
+}
+
+void Connection::onFailure(Network::TcpSocket*)
+{
+    if (_handler != nullptr) _handler->onFailed("Connect failure");
+    end();
+}
+
+void Connection::onTimeout(Network::TcpSocket*)
+{
+    if (_handler != nullptr) _handler->onFailed("Connect timeout");
+    end();
+}
+
+void Connection::onConnected(Network::TcpSocket*)
+{
+    established();
+}
+
+void Connection::onClosed(Network::TcpSocket*)
+{
+    if (_handler != nullptr) _handler->onClosed(this);
+    end();
+}
+
+void Connection::onLost(Network::TcpSocket*)
+{
+    if (_handler != nullptr)
+    {
+        if (const char* failure = failureOfLoss())
+            _handler->onFailed(failure);
+        else if (_reader.endsWithClose())
+        {
+            // The close ends this body; nothing follows it.
+            _reader.close();
+            _handler->onCompleted(this);
+        }
+        else
+            _handler->onLost(this);
+    }
+    end();
+}
+
+void Connection::onData(Network::TcpSocket*, Network::Buffer* buffer)
+{
+    while (buffer->size() > 0)
+    {
+        iovec run{};
+        buffer->copyto(&run, 1, 0, 0);
+        size_t used = _reader.read(static_cast<char*>(run.iov_base), run.iov_len);
+        if (used > 0)
+        {
+            buffer->shrink(used);
+            continue;
+        }
+        // An incomplete head or line: it may be cut at a block boundary.
+        if (run.iov_len >= buffer->size()) break;
+        buffer->buffer(0, buffer->size());
+    }
+}
+
+void Connection::onExpired()
+{
+    if (_deadline == 0.0) return;
+    double left = _deadline - ev_now(_loop->loop());
+    if (left > 0.0)
+    {
+        _timer.set(left, 0.0);
+        _timer.start(_loop->loop());
+        return;
+    }
+    if (_handler != nullptr) _handler->onExpired(this);
+    end();
+}
+
+void Connection::onHead(const Header& header)
+{
+    if (_handler != nullptr) _handler->onHeader(this, header);
+}
+
+void Connection::onBody(const char* data, size_t size)
+{
+    if (_handler != nullptr) _handler->onReceived(this, data, size);
+}
+
+void Connection::onEnd()
+{
+    if (_handler != nullptr) _handler->onCompleted(this);
+    if (_reader.closed()) return;
+    offer();
+}
+
+void Connection::onMalformed()
+{
+    Browse::Handler* handler = _handler;
+    _handler = nullptr;
+    _socket.close();
+    if (handler != nullptr) handler->onLost(this);
+}
+
+void Connection::end()
+{
+    _handler = nullptr;
+    delete this;
+}
+
+} // namespace Browse
+} // namespace Kestrava

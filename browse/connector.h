@@ -1,0 +1,72 @@
+#pragma once
+
+#include "browse/base.h"
+#include "browse/fixedheaders.h"
+#include "browse/ipaddresses.h"
+#include "openssl/sslcontext.h"
+
+#include <cstdint>
+
+namespace DNS
+{
+class Context;
+}
+
+namespace Kestrava
+{
+namespace Dns
+{
+class Hostname;
+}
+namespace Browse
+{
+
+class Handler;
+class Url;
+
+/**
+ * Makes the connections of a client: plain or TLS, within the connection
+ * limit, never to a blocked address. Failures are reported to the handler
+ * on the next loop iteration.
+ */
+class Connector : public Base
+{
+public:
+    Connector(Event::Loop* loop, const DNS::Ip& local, DNS::Context& dns)
+        : Base(loop, local), _dns(&dns)
+    {
+    }
+
+    /// A connection to `ip`:`port` for `host`, offered to `handler`.
+    void http(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port,
+              Browse::Handler* handler);
+    void https(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port,
+               Browse::Handler* handler);
+    /// A connection to `ip` for the URL's host, port and scheme, without a
+    /// queue; another scheme fails with "protocol not supported".
+    void connect(const Url& url, const DNS::Ip& ip, Browse::Handler* handler);
+
+    FixedHeaders& fixedHeaders() { return _fixed; }
+    IpAddresses& blocked() { return _blocked; }
+    IpAddresses& allowed() { return _allowed; }
+
+protected:
+    HttpConnection* open(const Delayed& request) override;
+
+    /// Whether the URL's scheme is "http://" (any case).
+    static bool isHttp(const Url& url);
+    static bool isHttps(const Url& url);
+
+    DNS::Context* _dns;
+
+private:
+    void start(const Delayed& request);
+
+    OpenSSL::SslContext _tls{true};
+    FixedHeaders _fixed;
+    IpAddresses _blocked;
+    IpAddresses _allowed;
+};
+
+} // namespace Browse
+} // namespace Kestrava

@@ -1,0 +1,96 @@
+#include "browse/context.h"
+
+#include "browse/failure.h"
+#include "browse/queue.h"
+#include "browse/url.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <strings.h>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+namespace
+{
+bool sameHost(const Dns::Hostname& first, const Dns::Hostname& second)
+{
+    const char* a = first.ascii() != nullptr ? first.ascii() : "";
+    const char* b = second.ascii() != nullptr ? second.ascii() : "";
+    return strcasecmp(a, b) == 0;
+}
+} // namespace
+
+Context::~Context()
+{
+    std::vector<Queue*> queues = std::move(_queues);
+    for (Queue* queue : queues)
+    {
+        queue->cancel();
+        delete queue;
+    }
+}
+
+void Context::connect(const Url& url, Browse::Handler* handler)
+{
+    bool https = isHttps(url);
+    if (!https && !isHttp(url)) return Failure::report(_loop, "Protocol not supported", handler);
+    auto port = static_cast<uint16_t>(url.port());
+    if (port == 0) port = https ? 443 : 80;
+
+    if (Queue* queue = find(url.hostname())) return queue->add(port, https, handler);
+    auto* queue = new Queue(*this, url.hostname(), _hostLimit);
+    _queues.push_back(queue);
+    queue->add(port, https, handler);
+    // An IP literal is its own address.
+    if (url.ip().version() != 0)
+        queue->resolve(url.ip());
+    else
+        queue->resolve(*_dns);
+}
+
+Queue* Context::find(const Dns::Hostname& host) const
+{
+    for (Queue* queue : _queues)
+        if (!queue->failed() && sameHost(queue->host(), host)) return queue;
+    return nullptr;
+}
+
+size_t Context::connections(const Dns::Hostname& host) const
+{
+    Queue* queue = find(host);
+    return queue != nullptr ? queue->running() : 0;
+}
+
+size_t Context::connections() const
+{
+    size_t running = 0;
+    for (Queue* queue : _queues)
+        running += queue->running();
+    return running;
+}
+
+size_t Context::queue(const Dns::Hostname& host) const
+{
+    Queue* queue = find(host);
+    return queue != nullptr ? queue->waiting() : 0;
+}
+
+size_t Context::queue() const
+{
+    size_t waiting = 0;
+    for (Queue* queue : _queues)
+        waiting += queue->waiting();
+    return waiting;
+}
+
+void Context::remove(Queue* queue)
+{
+    _queues.erase(std::remove(_queues.begin(), _queues.end(), queue), _queues.end());
+}
+
+} // namespace Browse
+} // namespace Kestrava

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "browse/connector.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+class Queue;
+
+/**
+ * The asynchronous HTTP client of one event loop.
+ *
+ * connect() asks for a connection to the host of a URL: the host name is
+ * resolved (A and AAAA), each host has one queue of requests of which at
+ * most hostLimit run, at most connectionLimit connections live at once,
+ * the addresses are tried in turn, and a kept-alive connection goes
+ * straight to the next waiting request of its host. Every request ends
+ * with exactly one terminal report, never from inside connect(). Handlers
+ * may call connect() from any report. The context must outlive the
+ * connections and requests that run; destroying it fails the waiting ones
+ * with "operation cancelled".
+ */
+class Context : public Connector
+{
+public:
+    Context(Event::Loop* loop, const DNS::Ip& local, DNS::Context& dns)
+        : Connector(loop, local, dns)
+    {
+    }
+    ~Context() override;
+
+    using Connector::connect;
+    /// A connection for `url`: "http://" (port 80 by default) or "https://"
+    /// (443); any other URL fails with "Protocol not supported".
+    void connect(const Url& url, Browse::Handler* handler);
+
+    size_t hostLimit() const { return _hostLimit; }
+    void hostLimit(size_t limit) { _hostLimit = limit; }
+
+    /// Running requests of a host, and of all.
+    size_t connections(const Dns::Hostname& host) const;
+    size_t connections() const;
+    /// Waiting requests of a host, and of all.
+    size_t queue(const Dns::Hostname& host) const;
+    size_t queue() const;
+
+    void remove(Queue* queue);
+
+private:
+    Queue* find(const Dns::Hostname& host) const;
+
+    std::vector<Queue*> _queues;
+    size_t _hostLimit = 2;
+};
+
+} // namespace Browse
+} // namespace Kestrava

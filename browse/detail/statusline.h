@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+
+namespace Kestrava
+{
+namespace Browse
+{
+namespace detail
+{
+
+/// The position of the status line's readers in the head.
+struct Cursor
+{
+    const char* data;
+    size_t size;
+    size_t position;
+
+    bool atEnd() const { return position >= size; }
+    char current() const { return data[position]; }
+};
+
+/// "HTTP/", upper case; else "Unrecognized HTTP header".
+class Protocol
+{
+public:
+    explicit Protocol(Cursor& cursor);
+};
+
+/// One or more decimal digits; else "number missing". A value too large
+/// for an int is held at the largest one.
+class Number
+{
+public:
+    explicit Number(Cursor& cursor);
+    int value() const { return _value; }
+
+private:
+    int _value = 0;
+};
+
+/// One given byte; else "Unrecognized HTTP header".
+class Require
+{
+public:
+    Require(Cursor& cursor, char expected);
+};
+
+/// One or more blanks or tabs, all skipped; else "whitespace missing".
+class Whitespace
+{
+public:
+    explicit Whitespace(Cursor& cursor);
+};
+
+/// The rest of the line and its line feed; else "newline missing".
+class Rest
+{
+public:
+    explicit Rest(Cursor& cursor);
+};
+
+} // namespace detail
+} // namespace Browse
+} // namespace Kestrava

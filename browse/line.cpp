@@ -1,0 +1,45 @@
+#include "browse/line.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include <strings.h>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+Line::Line(const char* data, size_t size)
+{
+    // The line ends at its line feed: a colon or a line end found past it
+    // belongs to another field.
+    auto newline = static_cast<const char*>(memchr(data, '\n', size));
+    const char* end = newline != nullptr ? newline : data + size;
+    auto colon = static_cast<const char*>(memchr(data, ':', static_cast<size_t>(end - data)));
+    if (colon == nullptr) throw std::runtime_error("colon is missing");
+
+    // Only blanks and tabs: skipping any white space would run over the CR LF
+    // of an empty value and take the next line as its value.
+    const char* value = colon + 1;
+    while (value < end && (*value == ' ' || *value == '\t'))
+        ++value;
+    if (newline == nullptr || newline == data || newline[-1] != '\r')
+        throw std::runtime_error("end-of-line at http header missing");
+
+    // The text is the caller's writable head (see Header).
+    const_cast<char*>(colon)[0] = '\0';
+    const_cast<char*>(newline)[-1] = '\0';
+    _name = data;
+    _nameSize = static_cast<size_t>(colon - data);
+    _value = value;
+    _valueSize = static_cast<size_t>(newline - 1 - value);
+}
+
+bool Line::equals(const char* name) const
+{
+    return strcasecmp(_name, name) == 0;
+}
+
+} // namespace Browse
+} // namespace Kestrava

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+/**
+ * One header field of a response head, parsed in place.
+ *
+ * The colon and the carriage return of the line are overwritten with
+ * terminators, so name and value are terminated texts into the parsed head,
+ * valid as long as it is.
+ */
+class Line
+{
+public:
+    /// Parses the field line at the start of `data` (at most `size` bytes,
+    /// which must be writable). Throws std::runtime_error "colon is missing"
+    /// or "end-of-line at http header missing".
+    Line(const char* data, size_t size);
+    virtual ~Line() = default;
+
+    const char* name() const { return _name; }
+    size_t nameSize() const { return _nameSize; }
+    const char* value() const { return _value; }
+    size_t valueSize() const { return _valueSize; }
+
+    /// The bytes of the line with its CR LF.
+    size_t size() const { return static_cast<size_t>(_value - _name) + _valueSize + 2; }
+
+    /// Whether the name equals `name` ignoring case.
+    bool equals(const char* name) const;
+
+private:
+    const char* _name;
+    size_t _nameSize;
+    const char* _value;
+    size_t _valueSize;
+};
+
+} // namespace Browse
+} // namespace Kestrava

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "browse/handler.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+class Queue;
+
+/**
+ * One request of a queue: it runs on the queue's addresses in turn until
+ * one connects, and forwards the reports of its connection to the user's
+ * handler. It ends (and deletes itself) with its terminal report, or when
+ * it hands its kept-alive connection to a waiting operation.
+ */
+class Operation : public Browse::Handler
+{
+public:
+    Operation(Queue* queue, uint16_t port, bool https, Browse::Handler* user)
+        : _queue(queue), _port(port), _https(https), _user(user)
+    {
+    }
+
+    /// Starts on the next address not yet tried.
+    void start();
+    /// Takes over a kept-alive connection; false when it does not fit.
+    bool accept(Connection* connection);
+    /// The user's handler, let go; the operation is deleted.
+    Browse::Handler* cancel();
+
+    void onFailed(const char* message) override;
+    void onExpired(Connection* connection) override;
+    void onAvailable(Connection* connection) override;
+    void onHeader(Connection* connection, const Header& header) override;
+    void onReceived(Connection* connection, const char* data, size_t size) override;
+    void onCompleted(Connection* connection) override;
+    void onLost(Connection* connection) override;
+    void onClosed(Connection* connection) override;
+
+private:
+    ~Operation() override = default;
+    /// The operation is over: deleted, and the queue told.
+    void end();
+
+    Queue* _queue;
+    uint16_t _port;
+    bool _https;
+    bool _keepAlive = false;
+    size_t _tried = 0;
+    /// Null once the user was told that the response completed.
+    Browse::Handler* _user;
+};
+
+} // namespace Browse
+} // namespace Kestrava

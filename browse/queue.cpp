@@ -1,0 +1,154 @@
+#include "browse/queue.h"
+
+#include "browse/context.h"
+#include "browse/operation.h"
+#include "dns/context.h"
+#include "dns/message/record.h"
+#include "dns/message/response.h"
+#include "event/loop.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include <arpa/nameser.h>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+Queue::Queue(Context& context, const Dns::Hostname& host, size_t limit)
+    : _context(context), _host(host), _limit(limit)
+{
+}
+
+Queue::~Queue()
+{
+    // Lookups still running would report to a queue that is gone.
+    std::vector<DNS::Operation*> lookups = std::move(_lookups);
+    for (DNS::Operation* lookup : lookups)
+        lookup->cancel();
+}
+
+void Queue::resolve(DNS::Context& dns)
+{
+    _pending = 2;
+    for (int type : {ns_t_a, ns_t_aaaa})
+    {
+        DNS::Operation* lookup = dns.query(_host.ascii(), type, DNS::Bits(), this);
+        if (lookup != nullptr)
+            _lookups.push_back(lookup);
+        else
+            ++_unstarted;
+    }
+    // A name the resolver cannot ask counts as a failed lookup, reported
+    // from the loop like any other.
+    if (_unstarted > 0) _idle.start(_context.loop()->loop());
+}
+
+void Queue::resolve(const DNS::Ip& ip)
+{
+    _addresses.push_back(ip);
+    startWaiting();
+}
+
+void Queue::add(uint16_t port, bool https, Browse::Handler* handler)
+{
+    _waiting.push_back(new Operation(this, port, https, handler));
+    if (_pending == 0 && !_addresses.empty()) startWaiting();
+}
+
+bool Queue::handOver(Connection* connection)
+{
+    for (auto waiting = _waiting.begin(); waiting != _waiting.end(); ++waiting)
+    {
+        if (!(*waiting)->accept(connection)) continue;
+        _waiting.erase(waiting);
+        return true;
+    }
+    return false;
+}
+
+void Queue::ended()
+{
+    --_running;
+    startWaiting();
+    finishIfIdle();
+}
+
+void Queue::cancel()
+{
+    std::deque<Operation*> waiting = std::move(_waiting);
+    for (Operation* operation : waiting)
+        operation->cancel()->onFailed("operation cancelled");
+}
+
+void Queue::onResolved(const DNS::Operation* operation, const DNS::Response& response)
+{
+    try
+    {
+        for (unsigned i = 0; i < response.records(ns_s_an); ++i)
+        {
+            DNS::Record record(response, ns_s_an, static_cast<int>(i));
+            if (record.type() == ns_t_a || record.type() == ns_t_aaaa)
+                _addresses.emplace_back(record);
+        }
+    }
+    catch (const std::exception&)
+    {
+        // A record that does not parse ends the answer; what came before counts.
+    }
+    looked(operation);
+}
+
+void Queue::onFailure(const DNS::Operation* operation, int)
+{
+    looked(operation);
+}
+
+void Queue::onCancelled(const DNS::Operation*) {}
+
+void Queue::onIdle()
+{
+    _idle.stop();
+    size_t unstarted = std::exchange(_unstarted, 0);
+    _pending -= unstarted - 1;
+    looked(nullptr);
+}
+
+void Queue::looked(const DNS::Operation* operation)
+{
+    _lookups.erase(std::remove(_lookups.begin(), _lookups.end(), operation), _lookups.end());
+    if (--_pending > 0) return;
+    if (!_addresses.empty()) return startWaiting();
+
+    // Gone first, so that the users may ask again from their reports.
+    std::deque<Operation*> waiting = std::move(_waiting);
+    _context.remove(this);
+    delete this;
+    for (Operation* failed : waiting)
+        failed->cancel()->onFailed("IP lookup error");
+}
+
+void Queue::startWaiting()
+{
+    while (!_waiting.empty() && _running < _limit)
+    {
+        Operation* operation = _waiting.front();
+        _waiting.pop_front();
+        ++_running;
+        operation->start();
+    }
+}
+
+bool Queue::finishIfIdle()
+{
+    if (_running > 0 || !_waiting.empty() || _pending > 0) return false;
+    _context.remove(this);
+    delete this;
+    return true;
+}
+
+} // namespace Browse
+} // namespace Kestrava

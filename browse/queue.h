@@ -1,0 +1,99 @@
+#pragma once
+
+#include "dns/handler.h"
+#include "dns/hostname/hostname.h"
+#include "dns/message/ip.h"
+#include "event/idlehandler.h"
+#include "event/idlewatcher.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace DNS
+{
+class Context;
+}
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+class Connection;
+class Context;
+class Handler;
+class Operation;
+
+/**
+ * The requests of one host name: its addresses (looked up as A and AAAA
+ * records, or the IP literal itself), the operations waiting in arrival
+ * order, and how many run, at most the per-host limit.
+ *
+ * States: resolving → ready (operations start under the limit) or failed
+ * ("IP lookup error" to every waiting operation); it deletes itself once
+ * nothing runs or waits.
+ */
+class Queue : public DNS::Handler, private Event::IdleHandler
+{
+public:
+    Queue(Context& context, const Dns::Hostname& host, size_t limit);
+    /// Cancels lookups still running; waiting operations must be gone.
+    ~Queue() override;
+
+    /// Starts the A and AAAA lookups of the host name.
+    void resolve(DNS::Context& dns);
+    /// Takes an IP-literal host's address, without a lookup.
+    void resolve(const DNS::Ip& ip);
+
+    /// A new request: it starts when there is room, else it waits.
+    void add(uint16_t port, bool https, Browse::Handler* handler);
+
+    /// Offers a kept-alive connection to the first waiting operation that
+    /// can take it; false when none does.
+    bool handOver(Connection* connection);
+    /// An operation ended: waiting ones start while there is room, and the
+    /// queue deletes itself when nothing runs or waits.
+    void ended();
+    /// Fails every waiting operation with "operation cancelled".
+    void cancel();
+
+    const Dns::Hostname& host() const { return _host; }
+    Context& context() const { return _context; }
+    const std::vector<DNS::Ip>& addresses() const { return _addresses; }
+    size_t running() const { return _running; }
+    size_t waiting() const { return _waiting.size(); }
+    /// The lookups are over without an address: the queue is going away.
+    bool failed() const { return _pending == 0 && _addresses.empty(); }
+
+private:
+    void onResolved(const DNS::Operation* operation, const DNS::Response& response) override;
+    void onFailure(const DNS::Operation* operation, int rcode) override;
+    void onCancelled(const DNS::Operation* operation) override;
+    void onIdle() override;
+
+    /// One lookup is over.
+    void looked(const DNS::Operation* operation);
+    /// Starts waiting operations while there is room.
+    void startWaiting();
+    /// Deletes the queue when nothing runs or waits; true when it did.
+    bool finishIfIdle();
+
+    Context& _context;
+    Dns::Hostname _host;
+    std::vector<DNS::Ip> _addresses;
+    std::deque<Operation*> _waiting;
+    size_t _running = 0;
+    size_t _limit;
+    /// Lookups not yet over.
+    size_t _pending = 0;
+    /// The lookups running, cancelled should the queue go first.
+    std::vector<DNS::Operation*> _lookups;
+    /// Lookups that could not even start; they end on the next iteration.
+    size_t _unstarted = 0;
+    Event::IdleWatcher _idle{this};
+};
+
+} // namespace Browse
+} // namespace Kestrava

@@ -1,0 +1,201 @@
+#include "browse/responsereader.h"
+
+#include "browse/detail/chunksize.h"
+#include "browse/detail/contentlength.h"
+#include "browse/header.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+namespace
+{
+constexpr size_t notFound = static_cast<size_t>(-1);
+
+/// Whether every Content-Length field holds the same plain number; the
+/// number in `length`. Differing values leave the body's end unknown.
+bool agreedLength(const Header& header, const char* first, size_t& length)
+{
+    if (!detail::parseContentLength(first, length)) return false;
+    for (const char* value = header.next(first); value != nullptr; value = header.next(value))
+    {
+        size_t other = 0;
+        if (!detail::parseContentLength(value, other) || other != length) return false;
+    }
+    return true;
+}
+} // namespace
+
+size_t ResponseReader::read(char* data, size_t size)
+{
+    size_t consumed = 0;
+    while (consumed < size)
+    {
+        char* at = data + consumed;
+        size_t left = size - consumed;
+        size_t step = 0;
+        switch (_state)
+        {
+        case State::Head:
+            step = readHead(at, left);
+            break;
+        case State::ChunkSize:
+            step = readChunkSize(at, left);
+            break;
+        case State::ChunkEnd:
+            step = readChunkEnd(at, left);
+            break;
+        case State::Trailer:
+            step = readTrailer(at, left);
+            break;
+        case State::ChunkData:
+        case State::Counted:
+        case State::UntilClose:
+            step = readBody(at, left);
+            break;
+        case State::Closed:
+            return size;
+        }
+        if (_state == State::Closed) return size;
+        if (step == 0) break;
+        consumed += step;
+    }
+    return consumed;
+}
+
+size_t ResponseReader::readHead(char* data, size_t size)
+{
+    // Resume the search where the last one stopped, three bytes back for a
+    // terminator split between two reads.
+    size_t from = std::min(_searched > 3 ? _searched - 3 : 0, size);
+    auto end = static_cast<const char*>(memmem(data + from, size - from, "\r\n\r\n", 4));
+    if (end == nullptr)
+    {
+        _searched = size;
+        if (size >= lineLimit) malformed();
+        return 0;
+    }
+    _searched = 0;
+    size_t length = static_cast<size_t>(end - data) + 4;
+    if (length > lineLimit)
+    {
+        malformed();
+        return 0;
+    }
+    Framing framing = Framing::Malformed;
+    try
+    {
+        Header header(data, length, _secure, false);
+        _receiver->onHead(header);
+        if (_state != State::Head) return length;
+        // Interim responses (RFC 9112 section 6.3 item 1) are followed by the
+        // final one; a 101 switches protocols and is final.
+        if (header.status() >= 100 && header.status() < 200 && header.status() != 101)
+            return length;
+        framing = frame(header);
+    }
+    catch (...)
+    {
+    }
+    switch (framing)
+    {
+    case Framing::None:
+        complete();
+        break;
+    case Framing::Malformed:
+        malformed();
+        break;
+    default:
+        _state = static_cast<State>(framing);
+    }
+    return length;
+}
+
+ResponseReader::Framing ResponseReader::frame(const Header& header)
+{
+    // RFC 9112 section 6.3, in its order.
+    if (_headRequest || header.status() == 204 || header.status() == 304) return Framing::None;
+    if (header.chunked()) return Framing::Chunked;
+    if (header.get("transfer-encoding") != nullptr) return Framing::UntilClose;
+    if (const char* value = header.get("content-length"))
+    {
+        if (!agreedLength(header, value, _remaining)) return Framing::Malformed;
+        return _remaining == 0 ? Framing::None : Framing::Counted;
+    }
+    return header.keepAlive() ? Framing::None : Framing::UntilClose;
+}
+
+size_t ResponseReader::lineLength(const char* data, size_t size)
+{
+    auto end = static_cast<const char*>(memmem(data, std::min(size, lineLimit), "\r\n", 2));
+    if (end == nullptr && size >= lineLimit) malformed();
+    return end == nullptr ? notFound : static_cast<size_t>(end - data);
+}
+
+size_t ResponseReader::readChunkSize(const char* data, size_t size)
+{
+    size_t length = lineLength(data, size);
+    if (length == notFound) return 0;
+    if (!detail::parseChunkSize(data, length, _remaining))
+    {
+        malformed();
+        return 0;
+    }
+    _state = _remaining == 0 ? State::Trailer : State::ChunkData;
+    return length + 2;
+}
+
+size_t ResponseReader::readChunkEnd(const char* data, size_t size)
+{
+    if (size < 2) return 0;
+    if (data[0] != '\r' || data[1] != '\n')
+    {
+        malformed();
+        return 0;
+    }
+    _state = State::ChunkSize;
+    return 2;
+}
+
+size_t ResponseReader::readTrailer(const char* data, size_t size)
+{
+    // Trailer fields carry nothing we use; the empty line ends the body.
+    size_t length = lineLength(data, size);
+    if (length == notFound) return 0;
+    if (length == 0) complete();
+    return length + 2;
+}
+
+size_t ResponseReader::readBody(const char* data, size_t size)
+{
+    size_t run = _state == State::UntilClose ? size : std::min(size, _remaining);
+    if (_state != State::UntilClose) _remaining -= run;
+    State state = _state;
+    _receiver->onBody(data, run);
+    if (_state != state || _remaining > 0) return run;
+    if (_state == State::ChunkData)
+        _state = State::ChunkEnd;
+    else if (_state == State::Counted)
+        complete();
+    return run;
+}
+
+void ResponseReader::complete()
+{
+    _state = State::Head;
+    _headRequest = false;
+    _receiver->onEnd();
+}
+
+void ResponseReader::malformed()
+{
+    _state = State::Closed;
+    _receiver->onMalformed();
+}
+
+} // namespace Browse
+} // namespace Kestrava

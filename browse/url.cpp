@@ -1,0 +1,228 @@
+#include "browse/url.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include <arpa/inet.h>
+#include <strings.h>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+namespace
+{
+
+const char* find(const char* from, const char* end, char c)
+{
+    return static_cast<const char*>(memchr(from, c, static_cast<size_t>(end - from)));
+}
+
+/// Orders two optional byte runs: absent first, then bytes (any case when
+/// asked) on the common length, then the shorter first.
+int compareParts(const char* first, size_t firstSize, const char* second, size_t secondSize,
+                 bool ignoreCase)
+{
+    if (first == nullptr || second == nullptr) return (first != nullptr) - (second != nullptr);
+    size_t common = std::min(firstSize, secondSize);
+    int result = ignoreCase ? strncasecmp(first, second, common) : memcmp(first, second, common);
+    if (result != 0) return result;
+    return (firstSize > secondSize) - (firstSize < secondSize);
+}
+
+int compareNumbers(unsigned long first, unsigned long second)
+{
+    return (first > second) - (first < second);
+}
+
+} // namespace
+
+Url::Pointers::Pointers(const char* text, size_t size)
+{
+    if (!reset(text, size)) throw std::runtime_error("Invalid URL " + std::string(text, size));
+}
+
+bool Url::Pointers::reset(const char* text, size_t length)
+{
+    user = password = host = port = path = nullptr;
+    start = text;
+    size = length;
+    auto separator = static_cast<const char*>(memmem(text, length, "://", 3));
+    if (separator == nullptr) return false;
+    host = separator + 3;
+
+    // The authority ends at the path or, without one, at the query.
+    const char* authorityEnd = host;
+    while (authorityEnd < end() && *authorityEnd != '/' && *authorityEnd != '?')
+        ++authorityEnd;
+    if (const char* at = find(host, authorityEnd, '@'))
+    {
+        user = host;
+        if (const char* colon = find(user, at, ':')) password = colon + 1;
+        host = at + 1;
+    }
+    // The colons of an IPv6 literal are not the port's.
+    const char* hostEnd = host;
+    if (hostEnd < authorityEnd && *hostEnd == '[')
+        if (const char* close = find(hostEnd, authorityEnd, ']')) hostEnd = close + 1;
+    if (const char* colon = find(hostEnd, authorityEnd, ':')) port = colon + 1;
+    if (authorityEnd < end()) path = authorityEnd;
+    return true;
+}
+
+size_t Url::Pointers::schemeSize() const
+{
+    const char* authority = user != nullptr ? user : host;
+    return authority == nullptr ? 0 : static_cast<size_t>(authority - start) - 3;
+}
+
+size_t Url::Pointers::userSize() const
+{
+    if (user == nullptr) return 0;
+    return static_cast<size_t>((password != nullptr ? password : host) - 1 - user);
+}
+
+size_t Url::Pointers::passwordSize() const
+{
+    return password == nullptr ? 0 : static_cast<size_t>(host - 1 - password);
+}
+
+size_t Url::Pointers::hostSize() const
+{
+    if (host == nullptr) return 0;
+    const char* hostEnd = port != nullptr ? port - 1 : path != nullptr ? path : end();
+    return static_cast<size_t>(hostEnd - host);
+}
+
+size_t Url::Pointers::portSize() const
+{
+    if (port == nullptr) return 0;
+    return static_cast<size_t>((path != nullptr ? path : end()) - port);
+}
+
+size_t Url::Pointers::pathSize() const
+{
+    return path == nullptr ? 0 : static_cast<size_t>(end() - path);
+}
+
+Url::Url(const char* text, size_t size)
+    : _text(text, std::find(text, text + size, '#') - text), _pointers(_text.data(), _text.size()),
+      _hostname(nullptr, false)
+{
+    build(true);
+}
+
+Url::Url(const Url& base, const char* location)
+    : _text(base._text), _pointers(_text.data(), _text.size()), _hostname(nullptr, false)
+{
+    const Pointers& parts = base._pointers;
+    if (parts.path == nullptr)
+        _text += location;
+    else if (location[0] == '/')
+        _text = base._text.substr(0, static_cast<size_t>(parts.path - parts.start)) + location;
+    else if (strncmp(location, "://", 3) == 0)
+        _text = base._text.substr(0, parts.schemeSize()) + location;
+    else
+    {
+        const char* query = find(parts.path, parts.path + parts.pathSize(), '?');
+        const char* directory = query != nullptr ? query : parts.path + parts.pathSize();
+        while (directory > parts.path && directory[-1] != '/')
+            --directory;
+        if (directory > parts.path)
+            _text = base._text.substr(0, static_cast<size_t>(directory - parts.start)) + location;
+        else
+            _text += location;
+    }
+    if (!_pointers.reset(_text.data(), _text.size()))
+        throw std::runtime_error("Invalid URL " + _text);
+    build(false);
+}
+
+Url::Url(const Url& other)
+    : _text(other._text), _pointers(_text.data(), _text.size()), _hostname(other._hostname),
+      _ip(other._ip)
+{
+}
+
+Url& Url::operator=(const Url& other)
+{
+    if (this == &other) return *this;
+    Dns::Hostname hostname(other._hostname);
+    _text = other._text;
+    _pointers.reset(_text.data(), _text.size());
+    _hostname = std::move(hostname);
+    _ip = other._ip;
+    return *this;
+}
+
+void Url::build(bool strict)
+{
+    std::string host(_pointers.host, _pointers.hostSize());
+    // An IP literal is the address itself and no name for the STD3 rules.
+    in6_addr ipv6{};
+    in_addr ipv4{};
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']' &&
+        inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &ipv6) == 1)
+        _ip = DNS::Ip(ipv6);
+    else if (inet_pton(AF_INET, host.c_str(), &ipv4) == 1)
+        _ip = DNS::Ip(ipv4);
+    _hostname = Dns::Hostname(host.c_str(), strict && _ip.version() == 0);
+}
+
+std::string Url::user() const
+{
+    return _pointers.user == nullptr ? std::string()
+                                     : std::string(_pointers.user, _pointers.userSize());
+}
+
+std::string Url::password() const
+{
+    return _pointers.password == nullptr
+               ? std::string()
+               : std::string(_pointers.password, _pointers.passwordSize());
+}
+
+unsigned long Url::port() const
+{
+    unsigned long value = 0;
+    const char* digit = _pointers.port;
+    for (size_t left = _pointers.portSize(); left > 0 && *digit >= '0' && *digit <= '9'; --left)
+        value = value * 10 + static_cast<unsigned long>(*digit++ - '0');
+    return value;
+}
+
+int Url::compare(const Url& other) const
+{
+    const Pointers& mine = _pointers;
+    const Pointers& theirs = other._pointers;
+    const char* myHost = _hostname.ascii() != nullptr ? _hostname.ascii() : "";
+    const char* theirHost = other._hostname.ascii() != nullptr ? other._hostname.ascii() : "";
+    int result =
+        compareParts(mine.start, mine.schemeSize(), theirs.start, theirs.schemeSize(), true);
+    if (result == 0)
+        result = compareParts(mine.user, mine.userSize(), theirs.user, theirs.userSize(), false);
+    if (result == 0)
+        result = compareParts(mine.password, mine.passwordSize(), theirs.password,
+                              theirs.passwordSize(), false);
+    if (result == 0)
+        result = compareParts(myHost, strlen(myHost), theirHost, strlen(theirHost), true);
+    if (result == 0) result = compareNumbers(port(), other.port());
+    if (result == 0)
+        result = compareParts(mine.path, mine.pathSize(), theirs.path, theirs.pathSize(), false);
+    return result;
+}
+
+bool Url::operator==(const Url& other) const
+{
+    return compare(other) == 0;
+}
+
+bool Url::operator<(const Url& other) const
+{
+    return compare(other) < 0;
+}
+
+} // namespace Browse
+} // namespace Kestrava

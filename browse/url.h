@@ -1,0 +1,92 @@
+#pragma once
+
+#include "dns/hostname/hostname.h"
+#include "dns/message/ip.h"
+
+#include <cstddef>
+#include <string>
+
+namespace Kestrava
+{
+namespace Browse
+{
+
+/**
+ * An absolute URL, split as the HTTP client needs it: scheme, user
+ * information, host, port and path (the query included).
+ *
+ * The text is kept once; the parts are positions into it. A host that is
+ * an IP literal (dotted IPv4, or IPv6 in brackets) is also kept as the
+ * address, which the client uses without a lookup.
+ */
+class Url
+{
+public:
+    /// Where each part of a URL text starts; null for a part that is absent.
+    class Pointers
+    {
+    public:
+        /// Throws std::runtime_error "Invalid URL " plus the text when it
+        /// holds no "://".
+        Pointers(const char* text, size_t size);
+        virtual ~Pointers() = default;
+
+        /// Splits again; false, with every part absent, on failure.
+        bool reset(const char* text, size_t size);
+
+        const char* start = nullptr;
+        const char* user = nullptr;
+        const char* password = nullptr;
+        const char* host = nullptr;
+        const char* port = nullptr;
+        const char* path = nullptr;
+        size_t size = 0;
+
+        size_t schemeSize() const;
+        size_t userSize() const;
+        size_t passwordSize() const;
+        size_t hostSize() const;
+        size_t portSize() const;
+        size_t pathSize() const;
+
+    private:
+        const char* end() const { return start + size; }
+    };
+
+    /// Parses `text` up to its first "#"; the host name is held to the STD3
+    /// rules unless it is an IP literal. Throws std::runtime_error "Invalid
+    /// URL " plus the text without "://"; Dns exceptions pass through.
+    Url(const char* text, size_t size);
+    /// The target of a redirect `location` against `base`.
+    Url(const Url& base, const char* location);
+    Url(const Url& other);
+    Url& operator=(const Url& other);
+    virtual ~Url() = default;
+
+    /// The text without its fragment.
+    const std::string& text() const { return _text; }
+    const Dns::Hostname& hostname() const { return _hostname; }
+    /// The address of an IP-literal host; version 0 for a host name.
+    const DNS::Ip& ip() const { return _ip; }
+    /// The rest of the text from the path's "/" (or "?"); null without one.
+    const char* path() const { return _pointers.path; }
+    std::string user() const;
+    std::string password() const;
+    /// The digits at the start of the port part; 0 without them.
+    unsigned long port() const;
+
+    bool operator==(const Url& other) const;
+    bool operator<(const Url& other) const;
+
+private:
+    void build(bool strict);
+    int compare(const Url& other) const;
+
+    std::string _text;
+    Pointers _pointers;
+    Dns::Hostname _hostname;
+    DNS::Ip _ip;
+};
+
+} // namespace Browse
+} // namespace Kestrava

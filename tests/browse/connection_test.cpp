@@ -1,0 +1,277 @@
+#include "browse/connection.h"
+
+#include "browse/fixedheaders.h"
+#include "dns/hostname/hostname.h"
+#include "dns/message/ip.h"
+#include "event/threadloop.h"
+#include "tests/browse/endpoint.h"
+#include "tests/browse/recorder.h"
+#include "tests/support/failure.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using Kestrava::Browse::Connection;
+using Kestrava::Browse::FixedHeaders;
+using Kestrava::Dns::Hostname;
+using Testing::Endpoint;
+using Testing::Recorder;
+
+namespace
+{
+
+using Events = std::vector<std::string>;
+
+/// A connection that counts the live ones, so that a test can wait for the
+/// last one to be gone.
+class CountedConnection : public Connection
+{
+public:
+    template <typename... Arguments>
+    explicit CountedConnection(Arguments&&... arguments)
+        : Connection(std::forward<Arguments>(arguments)...)
+    {
+        ++live;
+    }
+    ~CountedConnection() override { --live; }
+    static int live;
+};
+int CountedConnection::live = 0;
+
+class ConnectionTest : public testing::Test
+{
+protected:
+    /// Runs one connection to `ip` on the plain port until the recorder is
+    /// finished.
+    void run(Recorder& recorder, const char* ip = "127.0.0.1", double timeout = 5.0)
+    {
+        run(recorder, ip, Endpoint::plain(), timeout);
+    }
+    void run(Recorder& recorder, const char* ip, uint16_t port, double timeout)
+    {
+        new CountedConnection(&loop, host, fixed, DNS::Ip("0.0.0.0"), DNS::Ip(ip), port, timeout,
+                              &recorder);
+        EXPECT_TRUE(Testing::runUntil(loop, [&] { return recorder.finished; }));
+    }
+    /// The request bytes the endpoint saw for one request written by `write`.
+    std::string echoed(std::function<void(Connection*)> write)
+    {
+        Recorder recorder;
+        recorder.write = std::move(write);
+        run(recorder);
+        EXPECT_EQ((Events{"available", "head 200", "completed", "available", "closed"}),
+                  recorder.events);
+        return recorder.body;
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(Testing::runUntil(loop, [] { return CountedConnection::live == 0; }));
+    }
+    std::string port() const { return std::to_string(Endpoint::plain()); }
+
+    Kestrava::Event::ThreadLoop loop;
+    Hostname host{"dual.test", true};
+    FixedHeaders fixed;
+};
+
+TEST_F(ConnectionTest, PathsGetTheirSlashAndOneHostLine)
+{
+    const std::string hostLine = "Host: dual.test:" + port() + "\r\n";
+    EXPECT_EQ("GET /x?y HTTP/1.1\r\n" + hostLine + "\r\n", echoed(
+                                                               [](Connection* connection)
+                                                               {
+                                                                   connection->request("GET", "x?y",
+                                                                                       3);
+                                                                   connection->emptyline();
+                                                               }));
+    EXPECT_EQ("GET / HTTP/1.1\r\n" + hostLine + "\r\n", echoed(
+                                                            [](Connection* connection)
+                                                            {
+                                                                connection->request("GET", "", 0);
+                                                                connection->emptyline();
+                                                            }));
+    // The caller's Host line, in either form, is the only one; "Hostile"
+    // is none.
+    EXPECT_EQ("GET /a HTTP/1.1\r\nHOST: mine\r\n\r\n", echoed(
+                                                           [](Connection* connection)
+                                                           {
+                                                               connection->request("GET", "/a", 2);
+                                                               connection->header("HOST", 4, "mine",
+                                                                                  4);
+                                                               connection->emptyline();
+                                                           }));
+    EXPECT_EQ("GET /a HTTP/1.1\r\nhost: line\r\n\r\n", echoed(
+                                                           [](Connection* connection)
+                                                           {
+                                                               connection->request("GET", "/a", 2);
+                                                               connection->header("host: line", 10);
+                                                               connection->emptyline();
+                                                           }));
+    EXPECT_EQ("GET /a HTTP/1.1\r\nHostile: x\r\nHostname: y\r\n" + hostLine + "\r\n",
+              echoed(
+                  [](Connection* connection)
+                  {
+                      connection->request("GET", "/a", 2);
+                      connection->header("Hostile", 7, "x", 1);
+                      connection->header("Hostname: y", 11);
+                      connection->emptyline();
+                  }));
+    fixed.add("User-agent: test");
+    fixed.add("Host: fixed");
+    EXPECT_EQ("GET /a HTTP/1.1\r\nUser-agent: test\r\nHost: fixed\r\n\r\n",
+              echoed(
+                  [](Connection* connection)
+                  {
+                      connection->request("GET", "/a", 2);
+                      connection->emptyline();
+                  }));
+}
+
+TEST_F(ConnectionTest, LongRequestLinesAndBodiesKeepTheirBytes)
+{
+    const std::string path = "/" + std::string(3000, 'p');
+    const std::string value(2500, 'v');
+    const std::string body(70000, 'b');
+    std::string expected = "POST " + path + " HTTP/1.1\r\nX-Long: " + value +
+                           "\r\nContent-Length: 70000\r\nHost: dual.test:" + port() + "\r\n\r\n" +
+                           body;
+    EXPECT_EQ(expected, echoed(
+                            [&](Connection* connection)
+                            {
+                                connection->request("POST", path.data(), path.size());
+                                connection->header("X-Long", 6, value.data(), value.size());
+                                connection->header("Content-Length: 70000", 21);
+                                connection->emptyline();
+                                connection->socket()->write(body.data(), body.size(), true);
+                            }));
+}
+
+TEST_F(ConnectionTest, FramesEveryKindOfResponse)
+{
+    struct Case
+    {
+        std::string path;
+        Events events;
+        std::string body;
+    };
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::vector<Case> cases = {
+        {"/c?body=counted", {"head 200", "completed", "available", "closed"}, "counted"},
+        {"/c?chunked=1&body=a+chunked+body+of+some+length",
+         {"head 200", "completed", "available", "closed"},
+         "a chunked body of some length"},
+        {"/c?version=1.0&body=until+close", {"head 200", "completed"}, "until close"},
+        {"/c?continue=1&body=after",
+         {"head 100", "head 200", "completed", "available", "closed"},
+         "after"},
+        {"/c?status=204", {"head 204", "completed", "available", "closed"}, ""},
+        {"/c?close=1&body=closing", {"head 200", "completed", "available", "closed"}, "closing"},
+        {"/c?raw=" + Endpoint::hex(ok + "Content-Length: 9\r\n\r\ncut"),
+         {"head 200", "lost"},
+         "cut"},
+        {"/c?raw=" + Endpoint::hex(ok + "\r\n"),
+         {"head 200", "completed", "available", "closed"},
+         ""},
+        {"/c?raw=" + Endpoint::hex("HTTP/1.1 200\r\n\r\n"), {"lost"}, ""},
+        {"/c?raw=" + Endpoint::hex(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhelloXX"),
+         {"head 200", "lost"},
+         "hello"},
+        {"/c?raw=" + Endpoint::hex(ok + "Content-Length: 1x\r\n\r\n1"), {"head 200", "lost"}, ""},
+    };
+    for (const Case& test : cases)
+    {
+        Recorder recorder;
+        recorder.path = test.path;
+        recorder.write = [&](Connection* connection)
+        {
+            connection->request("GET", recorder.path.data(), recorder.path.size());
+            connection->header("Connection: keep-alive", 22);
+            connection->emptyline();
+        };
+        run(recorder);
+        Events events = {"available"};
+        events.insert(events.end(), test.events.begin(), test.events.end());
+        EXPECT_EQ(events, recorder.events) << test.path;
+        if (test.path.find("raw") != std::string::npos || !test.body.empty())
+            EXPECT_EQ(test.body, recorder.body) << test.path;
+    }
+}
+
+TEST_F(ConnectionTest, HeadRequestEndsAfterItsHead)
+{
+    Recorder recorder;
+    recorder.requests = 2;
+    recorder.write = [&](Connection* connection)
+    {
+        const char* method = recorder.requests == 1 ? "HEAD" : "GET";
+        connection->request(method, "/h?body=twelve+bytes", 20);
+        connection->emptyline();
+    };
+    run(recorder);
+    EXPECT_EQ((Events{"available", "head 200", "completed", "available", "head 200", "completed",
+                      "available", "closed"}),
+              recorder.events);
+    EXPECT_EQ("twelve bytes", recorder.body);
+    // Both on one connection.
+    ASSERT_EQ(2u, recorder.clientPorts.size());
+    EXPECT_EQ(recorder.clientPorts[0], recorder.clientPorts[1]);
+}
+
+TEST_F(ConnectionTest, ReachesIpv6FromTheIpv4Wildcard)
+{
+    Recorder recorder;
+    recorder.path = "/v6?body=six";
+    run(recorder, "::1");
+    EXPECT_EQ("six", recorder.body);
+}
+
+TEST_F(ConnectionTest, FailuresAreReportedOnce)
+{
+    Recorder refused;
+    run(refused, "127.0.0.3");
+    EXPECT_EQ((Events{"failed Connect failure"}), refused.events);
+
+    Recorder stalled;
+    stalled.path = "/s?stall=1";
+    run(stalled, "127.0.0.1", Endpoint::plain(), 0.3);
+    EXPECT_EQ((Events{"available", "expired"}), stalled.events);
+
+    Recorder nobody;
+    EXPECT_EQ("failed to connect", Testing::failureOf(
+                                       [&]
+                                       {
+                                           new Connection(&loop, host, fixed, DNS::Ip("192.0.2.55"),
+                                                          DNS::Ip("127.0.0.1"), Endpoint::plain(),
+                                                          1.0, &nobody);
+                                       }));
+    EXPECT_TRUE(nobody.events.empty());
+}
+
+TEST_F(ConnectionTest, ExpireRenewsOrRemovesTheDeadline)
+{
+    Recorder recorder;
+    recorder.path = "/d?delay=0.4&body=late";
+    recorder.write = [&](Connection* connection)
+    {
+        connection->expire(0.0);
+        connection->request("GET", recorder.path.data(), recorder.path.size());
+        connection->emptyline();
+    };
+    run(recorder, "127.0.0.1", Endpoint::plain(), 0.2);
+    EXPECT_EQ("late", recorder.body);
+
+    Recorder renewed;
+    renewed.path = "/d?delay=0.5";
+    renewed.write = [&](Connection* connection)
+    {
+        connection->expire(0.2);
+        connection->request("GET", renewed.path.data(), renewed.path.size());
+        connection->emptyline();
+    };
+    run(renewed, "127.0.0.1", Endpoint::plain(), 5.0);
+    EXPECT_EQ((Events{"available", "expired"}), renewed.events);
+}
+
+} // namespace

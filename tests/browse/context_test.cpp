@@ -1,0 +1,295 @@
+#include "browse/context.h"
+
+#include "browse/url.h"
+#include "dns/context.h"
+#include "dns/loop/libev.h"
+#include "event/threadloop.h"
+#include "tests/browse/endpoint.h"
+#include "tests/browse/recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <memory>
+#include <string>
+#include <vector>
+
+using Kestrava::Browse::Context;
+using Kestrava::Browse::Url;
+using Testing::Endpoint;
+using Testing::Recorder;
+
+namespace
+{
+
+using Events = std::vector<std::string>;
+
+class ContextTest : public testing::Test
+{
+protected:
+    Url url(const std::string& text)
+    {
+        std::string expanded = text;
+        for (auto [name, port] :
+             {std::pair{"PORT", Endpoint::plain()}, std::pair{"SELF", Endpoint::selfSigned()},
+              std::pair{"CA", Endpoint::caSigned()}})
+        {
+            size_t at = expanded.find(std::string(":") + name);
+            if (at != std::string::npos)
+                expanded.replace(at + 1, strlen(name), std::to_string(port));
+        }
+        return Url(expanded.data(), expanded.size());
+    }
+    /// Recorders for `count` requests of `text`, asked for at once; runs
+    /// until all are finished.
+    std::vector<std::unique_ptr<Recorder>> request(const std::string& text, size_t count = 1)
+    {
+        std::vector<std::unique_ptr<Recorder>> recorders;
+        for (size_t i = 0; i < count; ++i)
+        {
+            recorders.push_back(std::make_unique<Recorder>());
+            recorders.back()->bare = false;
+            Url target = url(text);
+            recorders.back()->path = target.path() != nullptr ? target.path() : "";
+            context->connect(target, recorders.back().get());
+            // Never reported from inside connect.
+            EXPECT_TRUE(recorders.back()->events.empty());
+        }
+        EXPECT_TRUE(finish(recorders));
+        return recorders;
+    }
+    bool finish(const std::vector<std::unique_ptr<Recorder>>& recorders)
+    {
+        return Testing::runUntil(loop,
+                                 [&]
+                                 {
+                                     return std::all_of(recorders.begin(), recorders.end(),
+                                                        [](const auto& recorder)
+                                                        { return recorder->finished; });
+                                 });
+    }
+    void TearDown() override
+    {
+        // The context outlives what runs on it.
+        EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
+    }
+
+    Kestrava::Event::ThreadLoop loop;
+    DNS::LibEv dnsLoop{loop.loop(), true};
+    DNS::Context dns{&dnsLoop, true};
+    std::unique_ptr<Context> context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+};
+
+const Events answered = {"available", "head 200", "completed"};
+
+TEST_F(ContextTest, ReachesNamesOfEitherFamilyAndIpLiterals)
+{
+    for (const char* text :
+         {"http://dual.test:PORT/", "http://v6only.test:PORT/x", "http://DUAL.test:PORT",
+          "http://127.0.0.1:PORT/", "http://[::1]:PORT/"})
+    {
+        auto recorders = request(text);
+        EXPECT_EQ(answered, recorders[0]->events) << text;
+    }
+    // The literals were asked of no name server, the other names were.
+    std::string queries = Endpoint::queries();
+    EXPECT_NE(std::string::npos, queries.find("query[A] v6only.test from")) << queries;
+    EXPECT_EQ(std::string::npos, queries.find("] 127.0.0.1 from")) << queries;
+    EXPECT_EQ(std::string::npos, queries.find("::1 from")) << queries;
+}
+
+TEST_F(ContextTest, SendsTheQueryAndTheAsciiHost)
+{
+    auto query = request("http://dual.test:PORT?x=1");
+    EXPECT_EQ(0u, query[0]->body.find("GET /?x=1 HTTP/1.1\r\n")) << query[0]->body;
+    auto unicode = request("http://bücher.test:PORT/");
+    EXPECT_EQ(answered, unicode[0]->events);
+    EXPECT_NE(std::string::npos, unicode[0]->body.find("\r\nHost: xn--bcher-kva.test:" +
+                                                       std::to_string(Endpoint::plain()) + "\r\n"))
+        << unicode[0]->body;
+}
+
+TEST_F(ContextTest, FailuresAreReportedOnceFromTheLoop)
+{
+    EXPECT_EQ((Events{"failed Connect failure"}), request("http://127.0.0.3:PORT/")[0]->events);
+    EXPECT_EQ((Events{"failed IP lookup error"}), request("http://missing.test/")[0]->events);
+    EXPECT_EQ((Events{"failed Protocol not supported"}), request("ftp://dual.test/")[0]->events);
+    // A name the resolver cannot even ask.
+    std::string label(60, 'a');
+    std::string longName =
+        "http://" + label + "." + label + "." + label + "." + label + "." + label + ".test/";
+    EXPECT_EQ((Events{"failed IP lookup error"}), request(longName)[0]->events);
+
+    context->blocked().add(DNS::Ip("127.0.0.0"), 8);
+    EXPECT_EQ((Events{"failed IP blacklisted"}), request("http://127.0.0.1:PORT/")[0]->events);
+    context->allowed().add(DNS::Ip("127.0.0.1"), 32, Endpoint::plain());
+    EXPECT_EQ(answered, request("http://127.0.0.1:PORT/")[0]->events);
+
+    context->timeout(0.3);
+    EXPECT_EQ((Events{"available", "expired"}),
+              request("http://dual.test:PORT/s?stall=1")[0]->events);
+}
+
+TEST_F(ContextTest, LocalAddressNotOnTheMachineFailsToConnect)
+{
+    Context elsewhere(&loop, DNS::Ip("192.0.2.55"), dns);
+    Recorder recorder;
+    recorder.bare = false;
+    elsewhere.connect(url("http://127.0.0.1:PORT/"), &recorder);
+    EXPECT_TRUE(recorder.events.empty());
+    Testing::runUntil(loop, [&] { return recorder.finished; });
+    EXPECT_EQ((Events{"failed failed to connect"}), recorder.events);
+}
+
+TEST_F(ContextTest, RefusingFirstAddressFallsThroughSilently)
+{
+    auto recorders = request("http://refusing.test:PORT/");
+    EXPECT_EQ(answered, recorders[0]->events);
+    EXPECT_EQ(0u, recorders[0]->body.find("GET / HTTP/1.1\r\nHost: refusing.test:"));
+}
+
+TEST_F(ContextTest, ThirdRequestToAHostWaits)
+{
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    for (int i = 0; i < 3; ++i)
+    {
+        recorders.push_back(std::make_unique<Recorder>());
+        recorders.back()->bare = false;
+
+        recorders.back()->path = "/w?delay=0.3";
+        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
+    }
+    Url host = url("http://dual.test:PORT/");
+    EXPECT_EQ(0u, context->connections(host.hostname()));
+    EXPECT_EQ(3u, context->queue(host.hostname()));
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return context->connections() == 2; }));
+    EXPECT_EQ(2u, context->connections(host.hostname()));
+    EXPECT_EQ(1u, context->queue(host.hostname()));
+    EXPECT_EQ(1u, context->queue());
+    EXPECT_TRUE(finish(recorders));
+    for (const auto& recorder : recorders)
+        EXPECT_EQ(answered, recorder->events);
+    // The third went on a connection handed over by one of the first two.
+    EXPECT_TRUE(recorders[2]->clientPorts[0] == recorders[0]->clientPorts[0] ||
+                recorders[2]->clientPorts[0] == recorders[1]->clientPorts[0]);
+}
+
+TEST_F(ContextTest, KeepAliveHandsTheConnectionOver)
+{
+    context->hostLimit(1);
+    auto recorders = request("http://dual.test:PORT/", 5);
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        EXPECT_EQ(recorders[0]->clientPorts, recorder->clientPorts);
+    }
+    // The last one closes the connection and ends with its close.
+    EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->connections() == 0; }));
+}
+
+TEST_F(ContextTest, EleventhConnectionWaitsForRoom)
+{
+    context->hostLimit(20);
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    for (int i = 0; i < 11; ++i)
+    {
+        recorders.push_back(std::make_unique<Recorder>());
+        recorders.back()->bare = false;
+
+        recorders.back()->path = "/e?delay=0.3&close=1";
+        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
+    }
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 10; }));
+    EXPECT_EQ(1u, context->delayed());
+    EXPECT_TRUE(finish(recorders));
+    for (const auto& recorder : recorders)
+        EXPECT_EQ(answered, recorder->events);
+}
+
+TEST_F(ContextTest, ResponsesEndedByTheServerFreeTheirPlace)
+{
+    context->hostLimit(1);
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    for (int i = 0; i < 100; ++i)
+    {
+        recorders.push_back(std::make_unique<Recorder>());
+        recorders.back()->bare = false;
+
+        recorders.back()->path = "/o?version=1.0&body=old";
+        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
+    }
+    EXPECT_TRUE(finish(recorders));
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        EXPECT_EQ("old", recorder->body);
+    }
+}
+
+TEST_F(ContextTest, SelfSignedEndpointIsUsedButNeverHandedOver)
+{
+    context->hostLimit(1);
+    auto recorders = request("https://self.test:SELF/", 2);
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        EXPECT_EQ((std::vector<std::string>{"0 0"}), recorder->security);
+        EXPECT_EQ((std::vector<bool>{false}), recorder->secureHeads);
+        EXPECT_EQ((std::vector<std::string>{"self.test"}), recorder->sni);
+        EXPECT_NE(std::string::npos, recorder->body.find("\r\nHost: self.test:"));
+    }
+    EXPECT_NE(recorders[0]->clientPorts, recorders[1]->clientPorts);
+}
+
+TEST_F(ContextTest, CertificateFromTrustedAuthorityIsHandedOver)
+{
+    context->hostLimit(1);
+    auto recorders = request("https://secure.test:CA/", 3);
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        EXPECT_EQ(recorders[0]->clientPorts, recorder->clientPorts);
+        EXPECT_EQ((std::vector<bool>{true}), recorder->secureHeads);
+        EXPECT_EQ((std::vector<std::string>{"secure.test"}), recorder->sni);
+    }
+    EXPECT_EQ((std::vector<std::string>{"1 1"}), recorders[0]->security);
+
+    auto unicode = request("https://bücher.test:CA/");
+    EXPECT_EQ((std::vector<std::string>{"1 1"}), unicode[0]->security);
+    EXPECT_EQ((std::vector<std::string>{"xn--bcher-kva.test"}), unicode[0]->sni);
+
+    // An IP literal sends no server name, and the certificate does not
+    // name it.
+    auto literal = request("https://127.0.0.1:CA/");
+    EXPECT_EQ(answered, literal[0]->events);
+    EXPECT_EQ((std::vector<std::string>{"1 0"}), literal[0]->security);
+    EXPECT_EQ((std::vector<std::string>{"-"}), literal[0]->sni);
+}
+
+TEST_F(ContextTest, PlainServerFailsTheHandshake)
+{
+    EXPECT_EQ((Events{"failed Failed during ssl handshake"}),
+              request("https://dual.test:PORT/")[0]->events);
+}
+
+TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
+{
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    for (const char* text :
+         {"http://dual.test:PORT/", "http://dual.test:PORT/", "http://v6only.test:PORT/"})
+    {
+        recorders.push_back(std::make_unique<Recorder>());
+        context->connect(url(text), recorders.back().get());
+    }
+    context.reset();
+    for (const auto& recorder : recorders)
+        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+    // Their lookups were cancelled with them: nothing reports later.
+    Testing::runUntil(
+        loop, [] { return false; }, 0.3);
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+}
+
+} // namespace

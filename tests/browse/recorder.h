@@ -1,0 +1,117 @@
+#pragma once
+
+#include "browse/connection.h"
+#include "browse/handler.h"
+#include "browse/header.h"
+#include "event/loop.h"
+
+#include <ev.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Testing
+{
+
+/**
+ * A handler that writes scripted requests and records the reports as text
+ * ("available", "head 200", "completed", "failed <message>", ...), the
+ * body and each head's X-Client-Port and X-SNI. It is finished at its
+ * terminal report: any but onCompleted; onCompleted of its last request
+ * when it is a client's request; or, on a bare connection, at onCompleted
+ * of a body that ended the connection, and else at the close it asks for
+ * when offered the connection once more.
+ */
+class Recorder : public Kestrava::Browse::Handler
+{
+public:
+    using Connection = Kestrava::Browse::Connection;
+
+    /// Writes one request; by default "GET" of `path` with emptyline().
+    std::function<void(Connection*)> write;
+    std::string path = "/";
+    /// How many requests to write, one per offer.
+    int requests = 1;
+    /// Whether the connection is a bare one that the recorder closes.
+    bool bare = true;
+
+    std::vector<std::string> events;
+    std::string body;
+    std::vector<std::string> clientPorts;
+    std::vector<std::string> sni;
+    /// At each offer: the connection's secure(false) and secure(true).
+    std::vector<std::string> security;
+    /// Each head's secure flag.
+    std::vector<bool> secureHeads;
+    bool finished = false;
+    /// Called once finished.
+    std::function<void()> onFinished;
+
+    void onFailed(const char* message) override { finish(std::string("failed ") + message); }
+    void onExpired(Connection*) override { finish("expired"); }
+    void onAvailable(Connection* connection) override
+    {
+        if (requests == 0)
+        {
+            events.push_back("available");
+            connection->close();
+            return;
+        }
+        --requests;
+        events.push_back("available");
+        security.push_back(std::to_string(connection->secure(false)) + " " +
+                           std::to_string(connection->secure(true)));
+        if (write)
+            write(connection);
+        else
+        {
+            connection->request("GET", path.data(), path.size());
+            connection->emptyline();
+        }
+    }
+    void onHeader(Connection*, const Kestrava::Browse::Header& header) override
+    {
+        events.push_back("head " + std::to_string(header.status()));
+        if (const char* port = header.get("X-Client-Port")) clientPorts.push_back(port);
+        if (const char* name = header.get("X-SNI")) sni.push_back(name);
+        secureHeads.push_back(header.secure());
+    }
+    void onReceived(Connection*, const char* data, size_t size) override
+    {
+        body.append(data, size);
+    }
+    void onCompleted(Connection* connection) override
+    {
+        events.push_back("completed");
+        if (requests == 0 && (!bare || !connection->usable())) finish(std::string());
+    }
+    void onLost(Connection*) override { finish("lost"); }
+    void onClosed(Connection*) override { finish("closed"); }
+
+private:
+    void finish(std::string event)
+    {
+        if (!event.empty()) events.push_back(std::move(event));
+        finished = true;
+        if (onFinished) onFinished();
+    }
+};
+
+/// Runs the loop until `done` says so, at most `seconds` seconds.
+inline bool runUntil(Kestrava::Event::Loop& loop, const std::function<bool()>& done,
+                     double seconds = 10.0)
+{
+    // A tick, so that a loop with nothing else to wait for still returns.
+    ev_timer tick;
+    ev_timer_init(
+        &tick, [](struct ev_loop*, ev_timer*, int) {}, 0.05, 0.05);
+    ev_timer_start(loop.loop(), &tick);
+    double end = ev_time() + seconds;
+    while (!done() && ev_time() < end)
+        ev_run(loop.loop(), EVRUN_ONCE);
+    ev_timer_stop(loop.loop(), &tick);
+    return done();
+}
+
+} // namespace Testing

@@ -1,0 +1,213 @@
+#include "browse/responsereader.h"
+
+#include "tests/browse/transcript.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using Kestrava::Browse::Header;
+using Kestrava::Browse::ResponseReader;
+using Testing::Feeder;
+using Testing::Transcript;
+
+namespace
+{
+
+using Events = std::vector<std::string>;
+
+/// The transcript of a stream handed over whole, then cut at every byte
+/// position into two pieces, then byte by byte; all must agree.
+Events read(const std::string& stream, bool headRequest = false)
+{
+    auto run = [&](const std::vector<size_t>& cuts)
+    {
+        Transcript transcript;
+        ResponseReader reader(&transcript);
+        reader.request(headRequest);
+        Feeder feeder(reader);
+        size_t from = 0;
+        for (size_t cut : cuts)
+        {
+            feeder.feed(stream.substr(from, cut - from));
+            from = cut;
+        }
+        feeder.feed(stream.substr(from));
+        EXPECT_FALSE(transcript.reportedAfterMalformed);
+        return transcript.events;
+    };
+    Events whole = run({});
+    for (size_t cut = 1; cut < stream.size(); ++cut)
+        EXPECT_EQ(whole, run({cut})) << "cut at " << cut;
+    std::vector<size_t> bytes;
+    for (size_t cut = 1; cut < stream.size(); ++cut)
+        bytes.push_back(cut);
+    EXPECT_EQ(whole, run(bytes)) << "byte by byte";
+    return whole;
+}
+
+const std::string ok = "HTTP/1.1 200 OK\r\n";
+
+} // namespace
+
+TEST(ResponseReaderTest, CountedBodyEndsAtItsLength)
+{
+    EXPECT_EQ((Events{"head 200", "body hello", "end", "head 201", "end"}),
+              read(ok + "Content-Length: 5\r\n\r\nhello" +
+                   "HTTP/1.1 201 Created\r\n"
+                   "Content-Length: 0\r\n\r\n"));
+    // The length decides even when the server announces its close.
+    EXPECT_EQ((Events{"head 200", "body abc", "end", "malformed"}),
+              read(ok + "Connection: close\r\nContent-Length: 3\r\n\r\nabcjunk\r\n\r\n"));
+}
+
+TEST(ResponseReaderTest, ChunkedBodyWithExtensionsAndTrailers)
+{
+    EXPECT_EQ((Events{"head 200", "body hello", "end"}),
+              read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"));
+    EXPECT_EQ((Events{"head 200", "body 0123456789abcdefXYZ", "end"}),
+              read(ok + "Transfer-Encoding: chunked\r\n\r\n"
+                        "00010 ;name=value\r\n0123456789abcdef\r\n3\t \r\nXYZ\r\n"
+                        "0;last\r\nTrailer-A: 1\r\nTrailer-B: 2\r\n\r\n"));
+    // The largest size that may be written: 15 significant digits.
+    EXPECT_EQ((Events{"head 200", "body x"}),
+              read(ok + "Transfer-Encoding: chunked\r\n\r\n000fffffffffffffff\r\nx"));
+}
+
+TEST(ResponseReaderTest, MalformedChunkLinesAndEndsAreLost)
+{
+    const std::vector<std::string> lines = {
+        "", "x", "-1", "5x", "5 5", "0x5", "+5", "1fffffffffffffff", "5\n", " 5",
+    };
+    for (const std::string& line : lines)
+        EXPECT_EQ((Events{"head 200", "malformed"}),
+                  read(ok + "Transfer-Encoding: chunked\r\n\r\n" + line + "\r\nhello\r\n0\r\n\r\n"))
+            << line;
+    EXPECT_EQ((Events{"head 200", "body hello", "malformed"}),
+              read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhelloXX0\r\n\r\n"));
+}
+
+TEST(ResponseReaderTest, ResponsesWithoutBody)
+{
+    // Interim responses are reported and skipped, a 101 is final.
+    EXPECT_EQ((Events{"head 100", "head 103", "head 200", "body ok", "end"}),
+              read("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: x\r\n\r\n" + ok +
+                   "Content-Length: 2\r\n\r\nok"));
+    for (const char* status : {"204 No Content", "304 Not Modified"})
+        EXPECT_EQ((Events{"head " + std::string(status, 3), "end", "head 200", "end"}),
+                  read(std::string("HTTP/1.1 ") + status +
+                       "\r\nContent-Length: 4\r\nTransfer-Encoding: chunked\r\n\r\n" + ok +
+                       "Content-Length: 0\r\n\r\n"));
+    // A keep-alive response without length has an empty body.
+    EXPECT_EQ((Events{"head 200", "end", "head 200", "end"}), read(ok + "\r\n" + ok + "\r\n"));
+}
+
+TEST(ResponseReaderTest, HeadRequestEndsAfterTheHead)
+{
+    EXPECT_EQ((Events{"head 200", "end", "head 200", "body x", "end"}),
+              read(ok + "Content-Length: 100\r\n\r\n" + ok + "Content-Length: 1\r\n\r\nx", true));
+}
+
+TEST(ResponseReaderTest, BodyUntilCloseWhenNothingElseEndsIt)
+{
+    Transcript transcript;
+    ResponseReader reader(&transcript);
+    Feeder feeder(reader);
+    feeder.feed("HTTP/1.0 200 OK\r\n\r\nfirst ");
+    feeder.feed("HTTP/1.1 200 OK\r\n\r\n");
+    EXPECT_TRUE(reader.endsWithClose());
+    EXPECT_FALSE(reader.usable());
+    EXPECT_EQ((Events{"head 200", "body first HTTP/1.1 200 OK\r\n\r\n"}), transcript.events);
+
+    // A transfer coding other than chunked leaves only the close to end the
+    // body, whatever the length says.
+    EXPECT_EQ((Events{"head 200", "body abcdef"}),
+              read(ok + "Transfer-Encoding: gzip\r\nContent-Length: 2\r\n\r\nabcdef"));
+}
+
+TEST(ResponseReaderTest, CountedBodyCutShortDoesNotEndWithClose)
+{
+    Transcript transcript;
+    ResponseReader reader(&transcript);
+    Feeder feeder(reader);
+    feeder.feed(ok + "Connection: close\r\nContent-Length: 10\r\n\r\nabc");
+    EXPECT_FALSE(reader.endsWithClose());
+    EXPECT_EQ((Events{"head 200", "body abc"}), transcript.events);
+}
+
+TEST(ResponseReaderTest, BadContentLengthsAreLost)
+{
+    for (const char* value :
+         {"12a", "-1", "", "0x10", "1 2", "99999999999999999999", "5\r\nContent-Length: 6"})
+        EXPECT_EQ((Events{"head 200", "malformed"}),
+                  read(ok + "Content-Length: " + value + "\r\n\r\n12345678901234"))
+            << value;
+    EXPECT_EQ((Events{"head 200", "body 12345", "end"}),
+              read(ok + "Content-Length:  5 \r\ncontent-length: 5\r\n\r\n12345"));
+}
+
+TEST(ResponseReaderTest, MalformedHeadDiscardsTheRest)
+{
+    EXPECT_EQ((Events{"malformed"}), read("HTTP/1.1 200\r\n\r\n" + ok + "\r\n"));
+    EXPECT_EQ((Events{"head 200", "end", "malformed"}),
+              read(ok + "\r\nHTTP/1.1 200 OK\r\nbroken\r\n\r\n"));
+}
+
+TEST(ResponseReaderTest, LinesAndHeadsAreBoundedAt256KiB)
+{
+    const size_t limit = ResponseReader::lineLimit;
+    auto fed = [](const std::string& stream)
+    {
+        Transcript transcript;
+        ResponseReader reader(&transcript);
+        Feeder feeder(reader);
+        for (size_t at = 0; at < stream.size(); at += 4096)
+            feeder.feed(stream.substr(at, 4096));
+        EXPECT_LE(feeder.pending(), ResponseReader::lineLimit);
+        return transcript.events;
+    };
+    std::string field = "X: " + std::string(limit, 'a') + "\r\n\r\n";
+    EXPECT_EQ((Events{"malformed"}), fed(ok + field));
+    std::string fitting = "X: " + std::string(limit - ok.size() - 7, 'a') + "\r\n\r\n";
+    EXPECT_EQ((Events{"head 200", "end"}), fed(ok + fitting));
+    std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    EXPECT_EQ((Events{"head 200", "malformed"}),
+              fed(chunked + "5;" + std::string(limit, 'e') + "\r\nhello\r\n0\r\n\r\n"));
+    EXPECT_EQ((Events{"head 200", "malformed"}),
+              fed(chunked + "0\r\nT: " + std::string(limit, 't') + "\r\n\r\n"));
+}
+
+namespace
+{
+/// Closes the reader, or throws, from inside onHead.
+class Interrupting : public Transcript
+{
+public:
+    explicit Interrupting(bool throwing) : throwing(throwing) {}
+    ResponseReader* reader = nullptr;
+    bool throwing;
+    void onHead(const Header& header) override
+    {
+        Transcript::onHead(header);
+        if (throwing) throw std::runtime_error("handler failure");
+        reader->close();
+    }
+};
+} // namespace
+
+TEST(ResponseReaderTest, ReceiverMayCloseOrThrowInsideOnHead)
+{
+    for (bool throwing : {false, true})
+    {
+        Interrupting transcript(throwing);
+        ResponseReader reader(&transcript);
+        transcript.reader = &reader;
+        Feeder feeder(reader);
+        feeder.feed(ok + "Content-Length: 2\r\n\r\nok" + ok + "\r\n");
+        EXPECT_TRUE(reader.closed());
+        EXPECT_EQ(0u, feeder.pending());
+        EXPECT_EQ(throwing ? (Events{"head 200", "malformed"}) : (Events{"head 200"}),
+                  transcript.events);
+    }
+}

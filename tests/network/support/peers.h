@@ -1,0 +1,53 @@
+#pragma once
+
+#include "tests/openssl/support/socket.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Kestrava
+{
+namespace Network
+{
+namespace Test
+{
+
+using OpenSSL::Test::Socket;
+
+/// Reads from a blocking socket until the end of the stream (or an error).
+std::string readAll(const Socket& socket);
+
+/// Reads exactly `size` bytes, fewer when the stream ends first.
+std::string readSome(const Socket& socket, size_t size);
+
+void writeAll(const Socket& socket, const std::string& data);
+
+/// Closes with a reset instead of an orderly close.
+void reset(Socket socket);
+
+/**
+ * A loopback listener whose accept queue is full, so that the kernel drops
+ * further SYNs and a connect to it is never answered.
+ */
+class FullListener
+{
+public:
+    FullListener();
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+    ~FullListener();
+
+    uint16_t port() const { return _port; }
+
+private:
+    int _fd;
+    int _clients[4];
+    uint16_t _port;
+};
+
+/// A loopback port on which nothing listens.
+uint16_t closedPort();
+
+} // namespace Test
+} // namespace Network
+} // namespace Kestrava
