@@ -121,10 +121,15 @@ Value Value::clone(bool deep) const
     case fjson_type_boolean:
         return Value(function::new_boolean(function::get_boolean(_object)));
     case fjson_type_double:
-        // Keeps the text the double serialises as: a parsed double keeps its
-        // source text, which a double made from the number alone would lose.
-        return Value(function::new_double_s(function::get_double(_object),
-                                            function::to_json_string(_object)));
+    {
+        // A parsed double keeps its source text, which a double made from
+        // the number alone would lose; one without (libfastjson's own text
+        // of it is not always JSON) stays without.
+        const char* text = function::double_text(_object);
+        const double number = function::get_double(_object);
+        return Value(text != nullptr ? function::new_double_s(number, text)
+                                     : function::new_double(number));
+    }
     case fjson_type_int:
         return Value(function::new_int64(function::get_int64(_object)));
     case fjson_type_string:
