@@ -60,6 +60,8 @@ public:
     unsigned char ndots() const { return _ndots; }
     const std::vector<Ip>& nameservers() const { return _nameservers; }
     const std::vector<std::string>& searchpaths() const { return _searchpaths; }
+    /// Adds a name server after the configured ones.
+    void nameserver(const Ip& server) { _nameservers.push_back(server); }
     /// Whether the hosts table lists the name, with an address of any version.
     bool exists(const char* name) const { return _hosts.lookup(name, 0) != nullptr; }
 
