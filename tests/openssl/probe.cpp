@@ -14,6 +14,7 @@
 #include "openssl/sslcontext.h"
 
 #include "tests/support/failure.h"
+#include "tests/support/hiddenfiles.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -35,16 +36,6 @@ namespace
 
 namespace OpenSSL = Kestrava::OpenSSL;
 using Testing::failureOf;
-
-/// Covers `path` (even a symbolic link itself) with the empty file.
-bool hide(const char* empty, const char* path)
-{
-    int tree = open_tree(AT_FDCWD, empty, OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC);
-    if (tree < 0) return false;
-    bool moved = move_mount(tree, "", AT_FDCWD, path, MOVE_MOUNT_F_EMPTY_PATH) == 0;
-    close(tree);
-    return moved;
-}
 
 void reportWithoutLibrary()
 {
@@ -193,17 +184,8 @@ int main(int argc, char** argv)
 {
     if (argc > 2)
     {
-        if (unshare(CLONE_NEWNS) != 0) return errno == EPERM ? 77 : 3;
-        // Nothing mounted here may reach the namespace of the parent.
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 3;
-        for (int index = 2; index < argc; ++index)
-        {
-            if (!hide(argv[1], argv[index]))
-            {
-                std::perror(argv[index]);
-                return 4;
-            }
-        }
+        int status = Testing::hideFiles(argv[1], argv + 2, argc - 2);
+        if (status != 0) return status;
     }
 
     std::cout << "valid=" << OpenSSL::valid() << "\n";
