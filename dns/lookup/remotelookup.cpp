@@ -52,7 +52,6 @@ double RemoteLookup::delay(double now) const
 
 bool RemoteLookup::execute(double now)
 {
-    if (finished()) return true;
     if (sendsNoMore())
     {
         // Only the final time-out is left to wait for.
@@ -139,10 +138,9 @@ bool RemoteLookup::onFailure(const Ip&)
 void RemoteLookup::cancel()
 {
     if (finished()) return;
-    _core->cancel(this);
     Handler* handler = detach();
     unsubscribe();
-    handler->onCancelled(this);
+    finish([&] { handler->onCancelled(this); });
 }
 
 void RemoteLookup::unsubscribe()
@@ -157,7 +155,7 @@ void RemoteLookup::expire()
 {
     Handler* handler = detach();
     unsubscribe();
-    handler->onTimeout(this);
+    finish([&] { handler->onTimeout(this); });
 }
 
 void RemoteLookup::reportTruncated()
@@ -186,9 +184,9 @@ void RemoteLookup::report(const Response& response)
         }
     }
     if (empty)
-        handler->onReceived(this, Response(empty->data(), empty->size()));
+        finish([&] { handler->onReceived(this, Response(empty->data(), empty->size())); });
     else
-        handler->onReceived(this, response);
+        finish([&] { handler->onReceived(this, response); });
 }
 
 } // namespace DNS

@@ -21,7 +21,7 @@ class Response;
 /// truncated.
 ///
 /// States: waiting (not yet started) -> scheduled (attempts left) ->
-/// ready (attempts used up, or on TCP) -> finished (reported).
+/// ready (attempts used up, or on TCP) -> finished (reported, and freed).
 class RemoteLookup : public Lookup, private Processor, private Connector
 {
 public:
@@ -29,7 +29,6 @@ public:
     RemoteLookup(Core* core, const char* name, int type, const Bits& bits, Handler* handler);
 
     void cancel() override;
-    bool scheduled() const override { return !finished() && _sent == 0; }
     bool exhausted() const override;
     double delay(double now) const override;
     bool execute(double now) override;

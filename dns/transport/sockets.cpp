@@ -77,6 +77,12 @@ bool Sockets::active() const
            std::any_of(_tcps.begin(), _tcps.end(), [](const auto& tcp) { return tcp->active(); });
 }
 
+void Sockets::closeIdle()
+{
+    for (Udp& udp : _udps)
+        udp.closeIdle();
+}
+
 void Sockets::onActive(Socket*)
 {
     _handler->onActive(this);

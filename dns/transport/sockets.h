@@ -50,6 +50,8 @@ public:
     size_t deliver(size_t max);
     /// Whether some socket has work for the next delivery.
     bool active() const;
+    /// Closes the UDP sockets that nobody waits on.
+    void closeIdle();
 
 private:
     void onActive(Socket* socket) override;

@@ -21,7 +21,7 @@ const size_t datagramsPerNotification = 64;
 
 Udp::~Udp()
 {
-    reset();
+    close();
 }
 
 bool Udp::open(int family)
@@ -45,7 +45,7 @@ Inbound* Udp::send(const Ip& server, const Query& query)
     if (sendto(_fd, query.data(), query.size(), MSG_NOSIGNAL, address, address.size()) >= 0)
         return this;
     // A descriptor nobody waits on is not kept open.
-    if (subscribers() == 0) reset();
+    if (subscribers() == 0) close();
     return nullptr;
 }
 
@@ -67,12 +67,28 @@ void Udp::notify()
     }
 }
 
+bool Udp::active() const
+{
+    return Socket::active() || (_fd >= 0 && subscribers() == 0);
+}
+
 void Udp::reset()
+{
+    // Closed at the Core's next timer run, unless a lookup takes it up first.
+    if (_fd >= 0) _handler->onActive(this);
+}
+
+void Udp::closeIdle()
+{
+    if (subscribers() == 0) close();
+}
+
+void Udp::close()
 {
     if (_fd < 0) return;
     _loop->remove(_identifier, _fd, this);
     _identifier = nullptr;
-    close(_fd);
+    ::close(_fd);
     _fd = -1;
 }
 

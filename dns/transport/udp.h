@@ -12,8 +12,9 @@ class Loop;
 class Query;
 
 /// A UDP socket shared by the lookups that send through it. Its descriptor
-/// exists only while some lookup waits on it: each opening gets a fresh
-/// source port from the kernel.
+/// is closed at the first timer run of the Core that finds nobody waiting on
+/// it: lookups that follow one another keep the socket, and the first one
+/// after a pause gets a fresh source port from the kernel.
 class Udp : public Socket, private Monitor
 {
 public:
@@ -24,6 +25,11 @@ public:
     /// answer will arrive, or null when it could not be sent.
     Inbound* send(const Ip& server, const Query& query);
 
+    /// Closes the descriptor when nobody waits on it.
+    void closeIdle();
+    /// Also while an idle descriptor waits to be closed.
+    bool active() const override;
+
     /// The send and receive buffer size of the next descriptor (0: the system's).
     void buffersize(size_t size) { _buffersize = size; }
     size_t buffersize() const { return _buffersize; }
@@ -32,6 +38,7 @@ private:
     void notify() override;
     void reset() override;
     bool open(int family);
+    void close();
 
     Loop* _loop;
     void* _identifier = nullptr;
