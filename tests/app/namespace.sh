@@ -34,5 +34,9 @@ if [ "${WEBHOOK_NO_BROKER:-}" != 1 ]; then
 fi
 
 status=0
-WEBHOOK_BROKER_DIR="$work/broker" "$@" || status=$?
+if [ "${WEBHOOK_NO_BROKER:-}" = 1 ]; then
+    "$@" || status=$?
+else
+    WEBHOOK_BROKER_DIR="$work/broker" "$@" || status=$?
+fi
 exit "$status"
