@@ -1,42 +1,16 @@
 #include "app/call.h"
 
+#include "app/compact.h"
 #include "app/message.h"
 #include "browse/connection.h"
 #include "browse/header.h"
 #include "browse/url.h"
-#include "json/processor.h"
 #include "toolbox/timestamp.h"
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
-
-namespace {
-
-/// Collects serialised JSON into a string.
-class Collector : public Kestrava::JSON::Processor
-{
-public:
-    size_t process(const char* data, size_t size) override
-    {
-        text.append(data, size);
-        return size;
-    }
-
-    std::string text;
-};
-
-/// The document in compact form.
-std::string compact(const Kestrava::JSON::Value& document)
-{
-    Collector collector;
-    char buffer[4096];
-    document.dumpto(collector, buffer, sizeof buffer);
-    return std::move(collector.text);
-}
-
-} // namespace
 
 Call::~Call() { _handler->onFinished(this, _message); }
 
