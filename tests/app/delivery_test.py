@@ -76,6 +76,13 @@ class DeliveryTest(ServiceTest):
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
         self.assertTrue(service.running())
 
+    def test_a_call_the_http_client_refuses_is_requeued(self):
+        service = self.consuming("ftp://127.0.0.1/")
+        self.broker.publish("results", '{"a":1}')
+        self.assertTrue(service.wait_log("Invalid response code from server: 0"))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+        self.assertNotIn("Unable to parse JSON", service.output())
+
     def test_https_endpoint_and_tls_failure(self):
         endpoint = self.endpoint(tls=self_signed(self.directory))
         self.consuming(endpoint.url("/secure", host="endpoint.test", scheme="https"))

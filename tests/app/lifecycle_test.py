@@ -5,7 +5,7 @@ import signal
 import time
 import unittest
 
-from harness import ServiceTest, broker_address, ctl, wait_until
+from harness import Broker, ServiceTest, broker_address, ctl, wait_until
 
 
 class LifecycleTest(ServiceTest):
@@ -37,6 +37,18 @@ class LifecycleTest(ServiceTest):
         ctl("close_all_connections", "test closes it")
         self.assertExits(service, 1)
         self.assertIn("[Critical]", service.output())
+
+    def test_broker_loss_with_calls_waiting_ends_cleanly(self):
+        endpoint = self.endpoint(lambda request: "stall")
+        service = self.consuming(endpoint.url(), "--connections", "1")
+        for n in range(5):
+            self.broker.publish("results", '{"n":%d}' % n)
+        self.assertTrue(endpoint.wait_for(1))
+        ctl("close_all_connections", "test closes it")
+        self.assertExits(service, 1, timeout=5)
+        # The test's own connection was closed too.
+        self.broker = Broker()
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 5, 5))
 
     def test_consume_error_ends_the_run_with_status_1(self):
         self.broker.channel.basic_consume("results", lambda *arguments: None, exclusive=True)
