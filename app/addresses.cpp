@@ -2,7 +2,8 @@
 
 #include <sstream>
 
-namespace {
+namespace
+{
 
 /// Replaces the password of the user information of an address text with
 /// "****". The parser ends user information at the first '@' before any '/'
@@ -41,4 +42,7 @@ std::string written(const AMQP::Address& address)
     return masked(stream.str());
 }
 
-std::string text(const AMQP::Address& address) { return masked(std::string(address)); }
+std::string text(const AMQP::Address& address)
+{
+    return masked(std::string(address));
+}

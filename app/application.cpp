@@ -18,9 +18,13 @@
 using Kestrava::Logging::Proxy;
 namespace Logging = Kestrava::Logging;
 
-namespace {
+namespace
+{
 
-Kestrava::Browse::Url url(const std::string& text) { return {text.data(), text.size()}; }
+Kestrava::Browse::Url url(const std::string& text)
+{
+    return {text.data(), text.size()};
+}
 
 } // namespace
 
@@ -31,14 +35,14 @@ Application::Application(const Options& options)
       _channel(_connection.connection()),
       _errorRoute(this, _connection.connection(), options.get("error-exchange"),
                   options.get("error-routingkey")),
-      _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true),
-      _http(_loop, DNS::Ip("0.0.0.0"), _dns), _timer(_loop, this, 0),
-      _endpoint(url(options.get("endpoint")))
+      _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true), _http(_loop, DNS::Ip("0.0.0.0"), _dns),
+      _timer(_loop, this, 0), _endpoint(url(options.get("endpoint")))
 {
     const std::string& mirror = options.get("rabbitmq-mirror");
     _queue = mirror.empty() ? options.get("rabbitmq-results", "results") : mirror;
 
-    for (auto* watcher : {&_sigint, &_sigterm, &_sighup, &_sigpipe}) watcher->start(_loop->loop());
+    for (auto* watcher : {&_sigint, &_sigterm, &_sighup, &_sigpipe})
+        watcher->start(_loop->loop());
 
     _http.fixedHeaders().add("User-agent: Quillmere Webhook Caller");
     _http.fixedHeaders().add("Connection: keep-alive");
@@ -51,7 +55,8 @@ Application::Application(const Options& options)
     if (_errorRoute.configured() && options.get("error-exchange").empty())
         declare(options.get("error-routingkey"), true, AMQP::Table());
     AMQP::Table arguments;
-    if (_settings.mirrorExpiry != 0) arguments.set("x-expires", AMQP::UInt64(_settings.mirrorExpiry));
+    if (_settings.mirrorExpiry != 0)
+        arguments.set("x-expires", AMQP::UInt64(_settings.mirrorExpiry));
     // The results queue belongs to Quillmere: only checked, never made.
     declare(_queue, !mirror.empty(), mirror.empty() ? AMQP::Table() : arguments);
 }
@@ -60,7 +65,8 @@ Application::~Application()
 {
     _ending = true;
     // Unanswered queue checks of a connection that goes now.
-    while (!_declarers.empty()) delete *_declarers.begin();
+    while (!_declarers.empty())
+        delete *_declarers.begin();
 }
 
 void Application::declare(const std::string& name, bool create, const AMQP::Table& arguments)
@@ -81,7 +87,10 @@ void Application::onError(AMQP::TcpConnection* connection, const char* message)
     connection->close();
 }
 
-void Application::fail(const std::string& message) { onError(_connection.connection(), message.c_str()); }
+void Application::fail(const std::string& message)
+{
+    onError(_connection.connection(), message.c_str());
+}
 
 void Application::onDetached(AMQP::TcpConnection* connection)
 {
@@ -104,7 +113,9 @@ void Application::onQueueSuccess()
     const std::string& exchange = _options->get("rabbitmq-exchange");
     const std::string& mirror = _options->get("rabbitmq-mirror");
     if (!exchange.empty() && !mirror.empty())
-        _channel.bindQueue(exchange, mirror, _options->get("rabbitmq-results", "results"), AMQP::Table())
+        _channel
+            .bindQueue(exchange, mirror, _options->get("rabbitmq-results", "results"),
+                       AMQP::Table())
             .onError([this](const char* message) { fail(message); });
     start();
 }
@@ -116,30 +127,37 @@ void Application::onQueueError(const std::string& name)
     fail(name + " doesn't exist");
 }
 
-void Application::onQueueGone(QueueDeclarer* declarer) { _declarers.erase(declarer); }
+void Application::onQueueGone(QueueDeclarer* declarer)
+{
+    _declarers.erase(declarer);
+}
 
 void Application::start()
 {
     if (!_stopped) return;
     _stopped = false;
     _channel.consume(_queue, "consumer", 0, AMQP::Table())
-        .onReceived([this](const AMQP::Message& message, uint64_t deliveryTag, bool) {
-            onReceived(message, deliveryTag);
-        })
-        .onError([this](const char* message) {
-            _stopped = true;
-            fail(std::string("start-consume error: ") + message);
-        });
+        .onReceived([this](const AMQP::Message& message, uint64_t deliveryTag, bool)
+                    { onReceived(message, deliveryTag); })
+        .onError(
+            [this](const char* message)
+            {
+                _stopped = true;
+                fail(std::string("start-consume error: ") + message);
+            });
 }
 
 void Application::stop()
 {
     if (_stopped) return;
     _stopped = true;
-    _channel.cancel("consumer").onError([this](const char* message) {
-        _stopped = false;
-        fail(std::string("stop-consume error: ") + message);
-    });
+    _channel.cancel("consumer")
+        .onError(
+            [this](const char* message)
+            {
+                _stopped = false;
+                fail(std::string("stop-consume error: ") + message);
+            });
 }
 
 void Application::delay(double seconds)
@@ -148,7 +166,10 @@ void Application::delay(double seconds)
     _timer.set(seconds);
 }
 
-void Application::onExpired() { start(); }
+void Application::onExpired()
+{
+    start();
+}
 
 void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
 {
@@ -213,18 +234,28 @@ void Application::onFinished(Call* call, const std::shared_ptr<Message>& message
     Proxy(Global::log, Logging::warning) << "Invalid response code from server: " << status;
 }
 
-void Application::onCopied(uint64_t deliveryTag) { _channel.ack(deliveryTag, 0); }
+void Application::onCopied(uint64_t deliveryTag)
+{
+    _channel.ack(deliveryTag, 0);
+}
 
-void Application::onRefused(uint64_t deliveryTag) { _channel.reject(deliveryTag, AMQP::requeue); }
+void Application::onRefused(uint64_t deliveryTag)
+{
+    _channel.reject(deliveryTag, AMQP::requeue);
+}
 
 void Application::onUnroutable(const std::string& reply, const AMQP::Message& copy)
 {
     // The original of the returned copy, and with it every one not yet
     // confirmed, stays in the queue; the run ends, so that nothing is acked
     // without its copy.
-    for (uint64_t deliveryTag : _errorRoute.abandon()) _channel.reject(deliveryTag, AMQP::requeue);
+    for (uint64_t deliveryTag : _errorRoute.abandon())
+        _channel.reject(deliveryTag, AMQP::requeue);
     fail("Failed to publish invalid message: " + reply + "\n\nFailed message:\n" +
          std::string(copy.body(), copy.bodySize()));
 }
 
-void Application::onChannelError(const char* message) { fail(message); }
+void Application::onChannelError(const char* message)
+{
+    fail(message);
+}

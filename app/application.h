@@ -24,11 +24,14 @@
 #include <set>
 #include <string>
 
-namespace AMQP {
+namespace AMQP
+{
 class Message;
 }
-namespace Kestrava {
-namespace Event {
+namespace Kestrava
+{
+namespace Event
+{
 class Loop;
 }
 } // namespace Kestrava

@@ -12,9 +12,15 @@
 #include <ctime>
 #include <string>
 
-Call::~Call() { _handler->onFinished(this, _message); }
+Call::~Call()
+{
+    _handler->onFinished(this, _message);
+}
 
-void Call::onFailed(const char*) { delete this; }
+void Call::onFailed(const char*)
+{
+    delete this;
+}
 
 void Call::onExpired(Kestrava::Browse::Connection*)
 {
@@ -32,7 +38,8 @@ void Call::onAvailable(Kestrava::Browse::Connection* connection)
     Kestrava::Httpd::Timestamp date(time(nullptr));
     connection->header("Date", 4, date.text(), date.size());
     char length[24];
-    int lengthSize = snprintf(length, sizeof length, "%lu", static_cast<unsigned long>(body.size()));
+    int lengthSize =
+        snprintf(length, sizeof length, "%lu", static_cast<unsigned long>(body.size()));
     connection->header("Content-length", 14, length, static_cast<size_t>(lengthSize));
     connection->header("Content-type", 12, "application/json", 16);
     connection->emptyline();
@@ -50,7 +57,10 @@ void Call::onHeader(Kestrava::Browse::Connection*, const Kestrava::Browse::Heade
 
 void Call::onReceived(Kestrava::Browse::Connection*, const char*, size_t) {}
 
-void Call::onCompleted(Kestrava::Browse::Connection*) { delete this; }
+void Call::onCompleted(Kestrava::Browse::Connection*)
+{
+    delete this;
+}
 
 void Call::onLost(Kestrava::Browse::Connection*)
 {
@@ -58,4 +68,7 @@ void Call::onLost(Kestrava::Browse::Connection*)
     delete this;
 }
 
-void Call::onClosed(Kestrava::Browse::Connection*) { delete this; }
+void Call::onClosed(Kestrava::Browse::Connection*)
+{
+    delete this;
+}

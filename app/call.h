@@ -4,8 +4,10 @@
 
 #include <memory>
 
-namespace Kestrava {
-namespace Browse {
+namespace Kestrava
+{
+namespace Browse
+{
 class Url;
 }
 } // namespace Kestrava

@@ -3,7 +3,8 @@
 #include "json/processor.h"
 #include "json/value.h"
 
-namespace {
+namespace
+{
 
 /// Collects serialised JSON into a string.
 class Collector : public Kestrava::JSON::Processor

@@ -2,8 +2,10 @@
 
 #include <string>
 
-namespace Kestrava {
-namespace JSON {
+namespace Kestrava
+{
+namespace JSON
+{
 class Value;
 }
 } // namespace Kestrava

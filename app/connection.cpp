@@ -23,7 +23,10 @@ Connection::Connection(AMQP::TcpHandler* handler, const Addresses& addresses)
     throw std::runtime_error("No RabbitMQ connection available.");
 }
 
-const AMQP::Address& Connection::address() const { return _addresses[_index]; }
+const AMQP::Address& Connection::address() const
+{
+    return _addresses[_index];
+}
 
 bool Connection::probe()
 {

@@ -12,14 +12,13 @@ ErrorRoute::ErrorRoute(Handler* handler, AMQP::TcpConnection* connection, std::s
 {
     _channel.onError([this](const char* message) { _handler->onChannelError(message); });
     _channel.confirmSelect()
-        .onAck([this](uint64_t tag, bool multiple) { confirmed(tag, multiple, &Handler::onCopied); })
-        .onNack([this](uint64_t tag, bool multiple, bool) {
-            confirmed(tag, multiple, &Handler::onRefused);
-        });
+        .onAck([this](uint64_t tag, bool multiple)
+               { confirmed(tag, multiple, &Handler::onCopied); })
+        .onNack([this](uint64_t tag, bool multiple, bool)
+                { confirmed(tag, multiple, &Handler::onRefused); });
     _channel.recall().onReceived(
-        [this](const AMQP::Message& message, int16_t, const std::string& reply) {
-            _handler->onUnroutable(reply, message);
-        });
+        [this](const AMQP::Message& message, int16_t, const std::string& reply)
+        { _handler->onUnroutable(reply, message); });
 }
 
 bool ErrorRoute::publish(const AMQP::Message& message, uint64_t deliveryTag)
@@ -32,7 +31,8 @@ bool ErrorRoute::publish(const AMQP::Message& message, uint64_t deliveryTag)
 std::vector<uint64_t> ErrorRoute::abandon()
 {
     std::vector<uint64_t> deliveries;
-    for (const auto& entry : _pending) deliveries.push_back(entry.second);
+    for (const auto& entry : _pending)
+        deliveries.push_back(entry.second);
     _pending.clear();
     return deliveries;
 }
@@ -43,7 +43,9 @@ void ErrorRoute::confirmed(uint64_t tag, bool multiple, void (Handler::*report)(
     auto last = _pending.upper_bound(tag);
     if (first == _pending.end() || first->first > tag) return;
     std::vector<uint64_t> deliveries;
-    for (auto entry = first; entry != last; ++entry) deliveries.push_back(entry->second);
+    for (auto entry = first; entry != last; ++entry)
+        deliveries.push_back(entry->second);
     _pending.erase(first, last);
-    for (uint64_t delivery : deliveries) (_handler->*report)(delivery);
+    for (uint64_t delivery : deliveries)
+        (_handler->*report)(delivery);
 }

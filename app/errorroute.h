@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace AMQP {
+namespace AMQP
+{
 class Message;
 }
 

@@ -1,6 +1,7 @@
 #include "app/global.h"
 
-namespace Global {
+namespace Global
+{
 
 Kestrava::Logging::Log log(Kestrava::Logging::info, nullptr);
 

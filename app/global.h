@@ -2,7 +2,8 @@
 
 #include "logging/log.h"
 
-namespace Global {
+namespace Global
+{
 
 /// The service's log; its writer thread runs from before main.
 extern Kestrava::Logging::Log log;

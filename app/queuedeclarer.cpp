@@ -10,29 +10,40 @@ QueueDeclarer::QueueDeclarer(Handler* handler, AMQP::TcpConnection* connection,
 {
     AMQP::TcpChannel channel(connection);
     channel.declareQueue(name, AMQP::passive, AMQP::Table())
-        .onSuccess([this] {
-            _handler->onQueueSuccess();
-            delete this;
-        })
-        .onError([this, create, connection, arguments](const char*) {
-            if (create) return this->create(connection, arguments);
-            _handler->onQueueError(_name);
-            delete this;
-        });
+        .onSuccess(
+            [this]
+            {
+                _handler->onQueueSuccess();
+                delete this;
+            })
+        .onError(
+            [this, create, connection, arguments](const char*)
+            {
+                if (create) return this->create(connection, arguments);
+                _handler->onQueueError(_name);
+                delete this;
+            });
 }
 
-QueueDeclarer::~QueueDeclarer() { _handler->onQueueGone(this); }
+QueueDeclarer::~QueueDeclarer()
+{
+    _handler->onQueueGone(this);
+}
 
 void QueueDeclarer::create(AMQP::TcpConnection* connection, const AMQP::Table& arguments)
 {
     AMQP::TcpChannel channel(connection);
     channel.declareQueue(_name, AMQP::durable, arguments)
-        .onSuccess([this] {
-            _handler->onQueueSuccess();
-            delete this;
-        })
-        .onError([this](const char*) {
-            _handler->onQueueError(_name);
-            delete this;
-        });
+        .onSuccess(
+            [this]
+            {
+                _handler->onQueueSuccess();
+                delete this;
+            })
+        .onError(
+            [this](const char*)
+            {
+                _handler->onQueueError(_name);
+                delete this;
+            });
 }

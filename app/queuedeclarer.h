@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace AMQP {
+namespace AMQP
+{
 class TcpConnection;
 }
 

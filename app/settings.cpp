@@ -6,7 +6,8 @@
 #include <limits>
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 /// The option's number, which must lie from minimum to maximum.
 long long checked(const Options& options, const char* name, const char* fallback, long long minimum,
@@ -22,7 +23,10 @@ long long checked(const Options& options, const char* name, const char* fallback
 
 } // namespace
 
-long long number(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
+long long number(const std::string& text)
+{
+    return std::strtoll(text.c_str(), nullptr, 10);
+}
 
 Settings::Settings(const Options& options)
     : qos(static_cast<uint16_t>(checked(options, "qos", "1000", 1, 65535))),

@@ -15,7 +15,8 @@
 #include <memory>
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 /// The comma-separated, trimmed words of `application-log` as log targets.
 Kestrava::Logging::Options targets(const std::string& list)
@@ -51,7 +52,8 @@ int start(const Options& options)
     try
     {
         listeners = std::make_unique<Kestrava::Logging::Listeners>(
-            Global::log, targets(options.get("application-log", "stdout")), options.get("user").c_str());
+            Global::log, targets(options.get("application-log", "stdout")),
+            options.get("user").c_str());
         // The AMQP client looks its TLS functions up in the OpenSSL that the
         // rest of the service loaded.
         AMQP::openssl(Kestrava::OpenSSL::handle());

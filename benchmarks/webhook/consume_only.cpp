@@ -20,7 +20,8 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 
 class Handler : public AMQP::LibEvHandler
 {
@@ -52,10 +53,12 @@ int main(int argc, char** argv)
     unsigned long acked = 0;
     channel.setQos(static_cast<uint16_t>(atoi(argv[4])), false);
     channel.consume(argv[2], "consumer", 0, AMQP::Table())
-        .onReceived([&](const AMQP::Message&, uint64_t deliveryTag, bool) {
-            channel.ack(deliveryTag, 0);
-            if (++acked == wanted) ev_break(loop, EVBREAK_ONE);
-        });
+        .onReceived(
+            [&](const AMQP::Message&, uint64_t deliveryTag, bool)
+            {
+                channel.ack(deliveryTag, 0);
+                if (++acked == wanted) ev_break(loop, EVBREAK_ONE);
+            });
     ev_run(loop, 0);
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
     printf("%.3f\n", elapsed.count());

@@ -4,6 +4,9 @@
 #
 #   benchmarks/webhook/run.sh [DOCUMENTS [LONG_RUN_DOCUMENTS]]
 #
+# The service runs with --qos 1000 and --connections $CONNECTIONS (default
+# 10, the service's own default).
+#
 # 1. The queue is filled, then our own consume-and-ack-only client
 #    (webhook_consume_only) empties it: the reference rate.
 # 2. The queue is filled again, then the service empties it through nginx:
@@ -28,7 +31,7 @@ cleanup() {
     [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null
     wait 2>/dev/null
     tests/amqp/broker.sh stop "$work/broker" >/dev/null 2>&1 || true
-    [ -n "${KEEP:-}" ] && cp "$work/service.log" "$work/nginx/access.log" /tmp/; rm -rf "$work"
+    rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
 
@@ -49,8 +52,7 @@ pid $work/nginx/nginx.pid;
 error_log $work/nginx/error.log;
 events { worker_connections 1024; }
 http {
-    log_format stamp \$msec;
-    access_log $work/nginx/access.log stamp;
+    access_log $work/nginx/access.log;
     client_body_temp_path $work/nginx;
     keepalive_requests 1000000;
     server {
@@ -90,14 +92,11 @@ start=$(date +%s.%N)
 "$service" --config-file /dev/null --application-log "$work/service.log" --rabbitmq-address "$address" \
     --endpoint "http://127.0.0.1:$nginx_port/hook" --filter "/customer/email" --qos "$qos" --connections "${CONNECTIONS:-10}" &
 service_pid=$!
-[ -z "${PERF:-}" ] || $PERF -p "$service_pid" 2>/tmp/wh-perf.out &
 while [ $(($(requests) - before)) -lt "$documents" ]; do sleep 0.02; done
 end=$(date +%s.%N)
-[ -z "${KEEP:-}" ] || echo "start $start end $end"
 peak=$(awk '/VmHWM/ { print $2 }' "/proc/$service_pid/status")
 # user and system CPU time of the service, in clock ticks
 cpu=$(awk '{ print $14 + $15 }' "/proc/$service_pid/stat")
-[ -z "${NGINXCPU:-}" ] || awk '{ print "nginx cpu ticks", $14 + $15 }' "/proc/$nginx_pid/stat"
 
 /usr/bin/python3 - "$documents" "$reference" "$start" "$end" "$peak" "$cpu" <<'PYTHON'
 import os, sys

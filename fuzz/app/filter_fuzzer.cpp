@@ -17,7 +17,8 @@
 #include <string_view>
 #include <vector>
 
-namespace {
+namespace
+{
 
 /// Whether removing what the pointer names leaves nothing it could name:
 /// not an index or "-" (later elements move up), not the empty pointer.
@@ -26,7 +27,8 @@ bool removesAll(const std::string& text)
     Kestrava::JSON::Pointer pointer(text.data(), text.size());
     if (pointer.parts().empty()) return false;
     const std::string& last = pointer.parts().back().token();
-    return last == "*" || (last != "-" && last.find_first_not_of("0123456789") != std::string::npos);
+    return last == "*" ||
+           (last != "-" && last.find_first_not_of("0123456789") != std::string::npos);
 }
 
 } // namespace
@@ -49,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         return 0;
     }
-    if (tokenizer.parse(compact(document)).object() == nullptr && compact(document) != "null") abort();
+    if (tokenizer.parse(compact(document)).object() == nullptr && compact(document) != "null")
+        abort();
     std::string last = list.substr(list.rfind(' ') + 1);
     if (!removesAll(last)) return 0;
     std::vector<Kestrava::JSON::Pointer> matches;

@@ -5,7 +5,8 @@
 
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 TEST(AddressesTest, SplitsAtEveryCommaWithoutTrimming)
 {
