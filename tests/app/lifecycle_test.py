@@ -22,12 +22,18 @@ class LifecycleTest(ServiceTest):
                 self.assertLess(time.monotonic() - started, 1.0)
                 self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
 
-    def test_deliveries_waiting_for_a_connection_are_requeued_at_the_end(self):
+    def calls_waiting(self):
+        """The service with one call on a stalled connection and four waiting
+        for it; and the endpoint."""
         endpoint = self.endpoint(lambda request: "stall")
         service = self.consuming(endpoint.url(), "--connections", "1")
         for n in range(5):
             self.broker.publish("results", '{"n":%d}' % n)
         self.assertTrue(endpoint.wait_for(1))
+        return service, endpoint
+
+    def test_deliveries_waiting_for_a_connection_are_requeued_at_the_end(self):
+        service, endpoint = self.calls_waiting()
         self.assertEqual(service.stop(), 0, service.errors())
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 5, 5))
         self.assertEqual(len(endpoint.requests), 1)
@@ -39,11 +45,7 @@ class LifecycleTest(ServiceTest):
         self.assertIn("[Critical]", service.output())
 
     def test_broker_loss_with_calls_waiting_ends_cleanly(self):
-        endpoint = self.endpoint(lambda request: "stall")
-        service = self.consuming(endpoint.url(), "--connections", "1")
-        for n in range(5):
-            self.broker.publish("results", '{"n":%d}' % n)
-        self.assertTrue(endpoint.wait_for(1))
+        service, _ = self.calls_waiting()
         ctl("close_all_connections", "test closes it")
         self.assertExits(service, 1, timeout=5)
         # The test's own connection was closed too.
