@@ -46,8 +46,12 @@ void TcpConnection::replace(TcpState* next)
 
 void TcpConnection::process(int fd, int flags)
 {
-    Monitor monitor(this);
-    replace(_state->process(monitor, fd, flags));
+    // The state learns from its own monitor whether it still exists: a
+    // close(true) inside a callback replaces it while it runs.
+    Monitor self(this);
+    Monitor state(_state.get());
+    TcpState* next = _state->process(state, fd, flags);
+    if (self.valid() && state.valid()) replace(next);
 }
 
 bool TcpConnection::close(bool immediate)

@@ -49,9 +49,6 @@ public:
     bool handshaking() const { return _connection.handshaking(); }
     /// Sends a heartbeat; false once the connection is closed.
     bool heartbeat() { return _connection.heartbeat(); }
-    /// Whether channels may still be opened and used.
-    bool usable() const { return _connection.usable(); }
-    uint32_t maxFrame() const { return _connection.maxFrame(); }
 
 private:
     friend class TcpChannel;

@@ -280,9 +280,14 @@ size_t dump_buffered(fjson_object* object, int flags, char* buffer, size_t size,
 {
     // The two forms the system writes are ours: libfastjson's own writer
     // ends strings at their first NUL.
-    if ((flags == FJSON_TO_STRING_PLAIN || flags == FJSON_TO_STRING_SPACED) && size > 0)
-        return detail::Serializer(flags == FJSON_TO_STRING_SPACED, buffer, size, writer, context)
-            .serialize(object);
+    if (flags == FJSON_TO_STRING_PLAIN || flags == FJSON_TO_STRING_SPACED)
+    {
+        const bool spaced = flags == FJSON_TO_STRING_SPACED;
+        if (size > 0)
+            return detail::Serializer(spaced, buffer, size, writer, context).serialize(object);
+        char own[1024];
+        return detail::Serializer(spaced, own, sizeof own, writer, context).serialize(object);
+    }
     if (size >= minimumDumpBuffer)
         return fjson_object_dump_buffered(object, flags, buffer, size, writer, context);
     char own[minimumDumpBuffer];

@@ -4,10 +4,8 @@
 
 #include <cstring>
 
-namespace Kestrava
-{
-namespace JSON
-{
+namespace Kestrava {
+namespace JSON {
 
 Tokenizer::Tokenizer() = default;
 

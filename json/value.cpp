@@ -1,9 +1,11 @@
 #include "json/value.h"
 
+#include "json/detail/membername.h"
 #include "json/function.h"
 #include "json/processor.h"
 
 #include <cstring>
+#include <string>
 
 namespace Kestrava {
 namespace JSON {
@@ -98,9 +100,13 @@ bool Value::contains(const Value& value) const
     {
         const fjson_type type = function::get_type(value._object);
         if (type == fjson_type_null) return false;
-        const char* name = type == fjson_type_string ? function::get_string(value._object)
-                                                     : function::to_json_string(value._object);
-        return function::object_get_ex(_object, name, nullptr);
+        const std::string name =
+            type == fjson_type_string
+                ? detail::memberName(
+                      std::string(function::get_string(value._object),
+                                  static_cast<size_t>(function::get_string_len(value._object))))
+                : function::to_json_string(value._object);
+        return function::object_get_ex(_object, name.c_str(), nullptr);
     }
     case fjson_type_array:
     {

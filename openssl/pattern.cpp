@@ -22,8 +22,8 @@ namespace
     throw std::invalid_argument("invalid pattern");
 }
 
-/// Whether `text` lies below a registrable domain; throws Organization's
-/// failure when it does not.
+/// Throws Organization's failure unless `text` is or lies below a
+/// registrable domain.
 void checkOrganization(const char* text)
 {
     Dns::Organization organization(text);

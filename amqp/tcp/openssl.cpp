@@ -68,7 +68,7 @@ const char* missing()
     // SSL_CTX_new first: without it there is no OpenSSL at all.
     const char* names[] = {
         absent(SSL_CTX_newEntry()),
-        absent(clientMethod()),
+        clientMethod() ? nullptr : TLS_client_methodEntry().name(),
         absent(SSL_CTX_freeEntry()),
         absent(SSL_CTX_ctrlEntry()),
         absent(SSL_CTX_set_default_verify_pathsEntry()),

@@ -22,25 +22,20 @@ SslConnected::SslConnected(TcpExtState* previous, SslWrapper&& ssl, TcpOutBuffer
 
 bool SslConnected::repeat(State operation, int error)
 {
-    switch (error)
+    if (awaitSocket(error))
     {
-    case SSL_ERROR_WANT_READ:
         _state = operation;
-        _parent->onIdle(this, _socket, readable);
         return true;
-    case SSL_ERROR_WANT_WRITE:
-        _state = operation;
-        _parent->onIdle(this, _socket, readable | writable);
-        return true;
-    case SSL_ERROR_NONE:
+    }
+    if (error == SSL_ERROR_NONE)
+    {
         _state = State::idle;
         _parent->onIdle(this, _socket, _out ? readable | writable : readable);
         return true;
-    default:
-        _state = State::error;
-        _failure = SslErrorPrinter(error).data();
-        return false;
     }
+    _state = State::error;
+    _failure = SslErrorPrinter(error).data();
+    return false;
 }
 
 TcpState* SslConnected::fail(const Monitor& monitor)

@@ -48,16 +48,9 @@ TcpState* SslHandshake::process(const Monitor& monitor, int fd, int /*flags*/)
         return new SslShutdown(this, std::move(_ssl));
     }
     int error = OpenSSL::SSL_get_error(_ssl, result);
-    if (error == SSL_ERROR_WANT_READ)
-        _parent->onIdle(this, _socket, readable);
-    else if (error == SSL_ERROR_WANT_WRITE)
-        _parent->onIdle(this, _socket, readable | writable);
-    else
-    {
-        _parent->onError(this, SslErrorPrinter(error).data(), true);
-        return finalState(monitor);
-    }
-    return this;
+    if (awaitSocket(error)) return this;
+    _parent->onError(this, SslErrorPrinter(error).data(), true);
+    return finalState(monitor);
 }
 
 } // namespace AMQP

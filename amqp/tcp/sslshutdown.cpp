@@ -4,7 +4,6 @@
 #include "amqp/tcp/tcpparent.h"
 #include "amqp/tcphandler.h"
 
-#include <openssl/ssl.h>
 #include <utility>
 
 namespace AMQP
@@ -26,14 +25,8 @@ TcpState* SslShutdown::process(const Monitor& monitor, int fd, int /*flags*/)
     {
     }
     if (result == 1) return finalState(monitor);
-    int error = OpenSSL::SSL_get_error(_ssl, result);
-    if (error == SSL_ERROR_WANT_READ)
-        _parent->onIdle(this, _socket, readable);
-    else if (error == SSL_ERROR_WANT_WRITE)
-        _parent->onIdle(this, _socket, readable | writable);
-    else
-        return finalState(monitor);
-    return this;
+    // A failing shutdown ends the state without a word.
+    return awaitSocket(OpenSSL::SSL_get_error(_ssl, result)) ? this : finalState(monitor);
 }
 
 } // namespace AMQP

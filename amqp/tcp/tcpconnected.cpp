@@ -43,19 +43,35 @@ TcpState* TcpConnected::process(const Monitor& monitor, int fd, int flags)
         // Moved out while the engine and user code run, which may send or
         // even end the connection.
         TcpInBuffer buffer(std::move(_in));
+        // What the engine answers (acks, mostly) goes out in one write
+        // after all the frames of this read.
+        _corked = true;
         uint64_t consumed = _parent->onReceived(this, buffer);
         if (!monitor.valid()) return nullptr;
+        _corked = false;
         buffer.shrink(size_t(consumed));
         _in = std::move(buffer);
         if (_reallocate != 0) _in.reallocate(std::exchange(_reallocate, 0));
+        flush();
     }
     return this;
+}
+
+void TcpConnected::flush()
+{
+    if (!_out) return;
+    // A failure shows at the writable event that follows.
+    _out.sendto(_socket);
+    if (_out)
+        _parent->onIdle(this, _socket, readable | writable);
+    else if (_closed)
+        shutdown(_socket, SHUT_WR);
 }
 
 void TcpConnected::send(const char* buffer, size_t size)
 {
     if (_closed) return;
-    if (_out)
+    if (_out || _corked)
     {
         _out.add(buffer, size);
         return;

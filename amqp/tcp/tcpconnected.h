@@ -32,11 +32,14 @@ private:
     /// Whether result ends the connection; reports "connection lost"
     /// unless we closed it ourselves.
     bool reportError(ssize_t result);
+    /// Writes what was held back while the engine read.
+    void flush();
 
     TcpOutBuffer _out;
     TcpInBuffer _in;
     size_t _reallocate = 0;
     bool _closed = false;
+    bool _corked = false;
 };
 
 } // namespace AMQP

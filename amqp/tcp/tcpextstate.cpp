@@ -3,6 +3,9 @@
 #include "amqp/monitor.h"
 #include "amqp/tcp/tcpclosed.h"
 #include "amqp/tcp/tcpparent.h"
+#include "amqp/tcphandler.h"
+
+#include <openssl/ssl.h>
 
 #include <unistd.h>
 #include <utility>
@@ -31,6 +34,17 @@ void TcpExtState::cleanup()
 int TcpExtState::take(TcpExtState* previous)
 {
     return std::exchange(previous->_socket, -1);
+}
+
+bool TcpExtState::awaitSocket(int sslError)
+{
+    if (sslError == SSL_ERROR_WANT_READ)
+        _parent->onIdle(this, _socket, readable);
+    else if (sslError == SSL_ERROR_WANT_WRITE)
+        _parent->onIdle(this, _socket, readable | writable);
+    else
+        return false;
+    return true;
 }
 
 TcpState* TcpExtState::finalState(const Monitor& monitor)

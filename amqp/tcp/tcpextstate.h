@@ -30,6 +30,11 @@ protected:
     TcpExtState(const TcpState* previous, int socket) : TcpState(previous), _socket(socket) {}
     static int take(TcpExtState* previous);
 
+    /// For a TLS call that must wait for the socket (SSL_get_error's
+    /// WANT_READ or WANT_WRITE): asks to watch for it; false for any other
+    /// error.
+    bool awaitSocket(int sslError);
+
     int _socket = -1;
 };
 

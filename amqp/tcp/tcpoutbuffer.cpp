@@ -31,7 +31,12 @@ TcpOutBuffer& TcpOutBuffer::operator=(TcpOutBuffer&& other) noexcept
 void TcpOutBuffer::add(const char* buffer, size_t size)
 {
     if (size == 0) return;
-    _blocks.emplace_back(buffer, buffer + size);
+    // Small writes join the last block, unless it is the one being
+    // written (a TLS write must be repeated with the same octets).
+    if (_blocks.size() > 1 && _blocks.back().size() < 65536)
+        _blocks.back().insert(_blocks.back().end(), buffer, buffer + size);
+    else
+        _blocks.emplace_back(buffer, buffer + size);
     _total += size;
 }
 

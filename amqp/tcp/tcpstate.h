@@ -1,5 +1,7 @@
 #pragma once
 
+#include "amqp/watchable.h"
+
 #include <cstddef>
 
 namespace AMQP
@@ -11,8 +13,9 @@ class TcpParent;
 /// One state of a TcpConnection's socket: the resolver, plain TCP, the TLS
 /// states, closed. process returns the state that is current afterwards:
 /// itself, a new one (the owner deletes the old one), or null when the
-/// connection was destroyed during the call.
-class TcpState
+/// state itself is gone: its monitor watches the state, which a
+/// close(true) or the connection's destruction inside a callback deletes.
+class TcpState : public Watchable
 {
 public:
     explicit TcpState(TcpParent* parent) : _parent(parent) {}

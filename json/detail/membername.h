@@ -2,12 +2,9 @@
 
 #include <string>
 
-namespace Kestrava
-{
-namespace JSON
-{
-namespace detail
-{
+namespace Kestrava {
+namespace JSON {
+namespace detail {
 
 /// The member name a token designates, as values hold it: libfastjson keeps
 /// names as C strings, so U+0000 in a name is held as the bytes C0 80 (see

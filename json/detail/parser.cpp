@@ -6,15 +6,11 @@
 #include <cstdlib>
 #include <memory>
 
-namespace Kestrava
-{
-namespace JSON
-{
-namespace detail
-{
+namespace Kestrava {
+namespace JSON {
+namespace detail {
 
-namespace
-{
+namespace {
 
 /// Drops the reference of a value under construction when parsing fails.
 struct Put

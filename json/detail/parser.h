@@ -5,12 +5,9 @@
 
 struct fjson_object;
 
-namespace Kestrava
-{
-namespace JSON
-{
-namespace detail
-{
+namespace Kestrava {
+namespace JSON {
+namespace detail {
 
 /**
  * A strict RFC 8259 parser that builds libfastjson values.

@@ -8,15 +8,11 @@
 #include <cstring>
 #include <initializer_list>
 
-namespace Kestrava
-{
-namespace JSON
-{
-namespace detail
-{
+namespace Kestrava {
+namespace JSON {
+namespace detail {
 
-namespace
-{
+namespace {
 
 /// The bytes a string cannot hold as they are in JSON text, as libfastjson
 /// escapes them (it writes "/" as "\/" too), and the two lead bytes of what

@@ -3,13 +3,12 @@
 #include <libfastjson/json.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
-namespace Kestrava
-{
-namespace JSON
-{
-namespace detail
-{
+namespace Kestrava {
+namespace JSON {
+namespace detail {
 
 /**
  * Writes a libfastjson value as JSON text, in libfastjson's plain form (no
@@ -46,7 +45,7 @@ private:
     {
         if (_size - _used >= size)
         {
-            __builtin_memcpy(_buffer + _used, data, size);
+            std::memcpy(_buffer + _used, data, size);
             _used += size;
         }
         else

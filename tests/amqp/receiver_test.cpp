@@ -89,14 +89,9 @@ TEST_F(ReceiverTest, HeadersAsRabbitMQRelaysThemNeverFailTheConnection)
             wide = message.headers().get("wide");
             events().push_back("headers " + std::to_string(message.headers().keys().size()));
         });
-    std::string header = frameOf(2, 1,
-                                 Octets()
-                                     .u16(60)
-                                     .u16(0)
-                                     .u64(2)
-                                     .u16(0x2000)
-                                     .u32(uint32_t(entries.size()))
-                                     .raw(entries));
+    std::string header = frameOf(
+        2, 1,
+        Octets().u16(60).u16(0).u64(2).u16(0x2000).u32(uint32_t(entries.size())).raw(entries));
     send(deliver(1, "tag", 1) + header + contentBody(1, "ok"));
     send(deliver(1, "tag", 2) + contentHeader(1, 1) + contentBody(1, "x"));
     EXPECT_EQ(events(), (Names{"headers 2", "no headers"}));

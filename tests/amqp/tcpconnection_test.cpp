@@ -78,9 +78,7 @@ TEST_F(TcpConnectionTest, LargeMessageRoundTripsAndOrderlyCloseLeavesNothingBehi
         std::string queue = unique("round-trip");
         ASSERT_EQ(declare(channel, queue, 0), queue);
 
-        std::string body(300000, '\0');
-        for (size_t index = 0; index < body.size(); ++index)
-            body[index] = char(index * 7 + index / 251);
+        std::string body = patternedBody(300000);
         ASSERT_TRUE(channel.publish("", queue, Envelope(body.data(), body.size()), 0));
         std::string received;
         uint64_t tag = 0;
@@ -191,6 +189,17 @@ TEST_F(TcpConnectionTest, ImmediateCloseReportsThePrematureClose)
     EXPECT_EQ(_handler.events(), (Names{"lost", "detached"}));
 }
 
+TEST_F(TcpConnectionTest, HeartbeatOfTwoSecondsKeepsTheConnectionWithTheBroker)
+{
+    _handler._heartbeat = 2;
+    auto connection = ready(brokerAddress());
+    _loop.run(std::chrono::milliseconds(3500));
+    EXPECT_EQ(_handler.events(), (Names{"attached", "connected", "ready"}));
+    // The broker's own, every second.
+    EXPECT_GE(_handler._heartbeats, 2);
+    EXPECT_EQ(roundTrip(_loop, connection.get(), "still there"), "still there");
+}
+
 TEST_F(TcpConnectionTest, TwoConnectionsOnOneHandlerKeepSeparateRecords)
 {
     auto first = ready(brokerAddress());
@@ -229,6 +238,52 @@ TEST_F(TcpConnectionTest, DestroyingTheConnectionInsideItsCallbacksIsSafe)
     connection = std::make_unique<TcpConnection>(&_handler, Address(brokerAddress()));
     connection.reset();
     _loop.run(std::chrono::milliseconds(100));
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TEST_F(TcpConnectionTest, ImmediateCloseInsideACallbackOfTheSocketsStateIsSafe)
+{
+    std::unique_ptr<TcpConnection> connection;
+    _handler._hooks["ready"] = [&](TcpConnection* ready) { ready->close(true); };
+    connection = std::make_unique<TcpConnection>(&_handler, Address(brokerAddress()));
+    ASSERT_TRUE(_loop.until([&] { return _handler.saw("detached"); }));
+    _loop.run(std::chrono::milliseconds(100));
+    EXPECT_EQ(_handler.events(), (Names{"attached", "connected", "ready",
+                                        "error: connection prematurely closed by client", "lost",
+                                        "detached", "lost", "detached"}));
+    EXPECT_TRUE(connection->closed());
+}
+
+TEST_F(TcpConnectionTest, OperationsIssuedBeforeReadyGoOutOnceItIs)
+{
+    TcpConnection connection(&_handler, Address(brokerAddress()));
+    TcpChannel channel(&connection);
+    std::string queue = unique("early");
+    std::string body = "issued while resolving";
+    channel.declareQueue(queue, exclusive, Table());
+    channel.publish("", queue, Envelope(body.data(), body.size()), 0);
+    std::string received;
+    channel.consume(queue, "", noack, Table())
+        .onReceived([&](const Message& message, uint64_t, bool)
+                    { received.assign(message.body(), message.bodySize()); });
+    ASSERT_TRUE(_loop.until([&] { return !received.empty(); }));
+    EXPECT_EQ(received, body);
+}
+
+TEST_F(TcpConnectionTest, DestroyingTheConnectionInsideADeliveryIsSafe)
+{
+    size_t descriptors = openDescriptors();
+    auto connection = ready(brokerAddress());
+    auto channel = std::make_unique<TcpChannel>(connection.get());
+    std::string queue = unique("destroyed-inside");
+    channel->declareQueue(queue, autodelete, Table());
+    channel->publish("", queue, Envelope("x", 1), 0);
+    channel->consume(queue, "", 0, Table())
+        .onReceived([&](const Message&, uint64_t, bool) { connection.reset(); });
+    ASSERT_TRUE(_loop.until([&] { return connection == nullptr; }));
+    _loop.run(std::chrono::milliseconds(100));
+    EXPECT_FALSE(channel->usable());
+    channel.reset();
     EXPECT_EQ(openDescriptors(), descriptors);
 }
 

@@ -172,6 +172,8 @@ TEST(PointerTest, TokensWithNulNameTheMembersHoldingU0000)
     EXPECT_TRUE(pointer.match(value));
     EXPECT_EQ(compact(pointer.apply(value)), "2");
     EXPECT_FALSE(Pointer(std::string("/a\0", 3)).match(value));
+    EXPECT_TRUE(value.contains(parse(R"("a\u0000b")")));
+    EXPECT_FALSE(value.contains(parse(R"("a\u0000")")));
     value.remove(pointer);
     EXPECT_EQ(compact(value), R"({"a":1})");
     value.set(Pointer(std::string("/\0", 2)), parse("3"));

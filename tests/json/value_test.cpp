@@ -176,6 +176,9 @@ TEST(ValueTest, SerialisesStringsWholeInBothForms)
     EXPECT_EQ(spaced.text(), R"({ "k\u0000": [ "ab\u0000cd", "\ud800" ] })");
     EXPECT_EQ(compact(value), R"({"k\u0000":["ab\u0000cd","\ud800"]})");
     EXPECT_EQ(compact(Value(function::new_string_len("x\0y", 3))), R"("x\u0000y")");
+    JsonTest::TextProcessor unbuffered;
+    value.dumpto(unbuffered, nullptr, 0);
+    EXPECT_EQ(unbuffered.text(), R"({"k\u0000":["ab\u0000cd","\ud800"]})");
 }
 
 TEST(ValueTest, DoublesMadeWithoutTextAreWrittenAsJson)

@@ -158,16 +158,7 @@ TEST_F(TcpSocketTest, QueuedOutputKeepsOrderAndCloseDeliversAll)
     int port;
     Socket listener = Socket::listenOn(&port);
     shrinkBuffers(listener.fd());
-    std::atomic<bool> reading{false};
-    std::string received;
-    std::thread peer(
-        [&]
-        {
-            Socket connection = listener.accept();
-            while (!reading)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            received = readAll(connection);
-        });
+    LateReader peer(listener);
 
     const std::string large(10 * 1024 * 1024, 'x');
     Recorder recorder;
@@ -182,12 +173,11 @@ TEST_F(TcpSocketTest, QueuedOutputKeepsOrderAndCloseDeliversAll)
         EXPECT_EQ(socket->write(tail, 2, true), 4u);
         EXPECT_TRUE(socket->close());
         EXPECT_EQ(socket->write("late", 4, true), 0u);
-        reading = true;
+        peer.start();
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.ended(); }, 30.0));
-    reading = true;
-    peer.join();
+    std::string received = peer.received();
     EXPECT_EQ(recorder.reports, (Reports{"connected", "closed"}));
     EXPECT_EQ(received.size(), large.size() + 4);
     EXPECT_TRUE(received == large + "tail");
@@ -219,7 +209,10 @@ TEST_F(TcpSocketTest, WaitReportsWritableOnce)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") EXPECT_TRUE(socket->wait());
+        if (report == "connected")
+        {
+            EXPECT_TRUE(socket->wait());
+        }
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.writableReports > 0; }));
@@ -317,4 +310,50 @@ TEST_F(TcpSocketTest, SocketMayBeDeletedInEveryReport)
         runFor(0.05);
         if (peer.joinable()) peer.join();
     }
+}
+
+TEST_F(TcpSocketTest, CloseWhileConnectingIsReportedFromTheLoop)
+{
+    FullListener listener;
+    Recorder recorder;
+    TcpSocket socket(loop(), &recorder);
+    ASSERT_TRUE(socket.connect(localhost, listener.port(), 5.0));
+    EXPECT_TRUE(socket.close());
+    EXPECT_TRUE(recorder.reports.empty());
+    ASSERT_TRUE(runUntil([&] { return recorder.ended(); }, 2.0));
+    EXPECT_EQ(recorder.reports, Reports{"closed"});
+    EXPECT_FALSE(socket.close());
+}
+
+TEST_F(TcpSocketTest, ConnectionMovesToAnotherLoop)
+{
+    int port;
+    Socket listener = Socket::listenOn(&port);
+    std::string received;
+    std::thread peer(
+        [&]
+        {
+            Socket connection = listener.accept();
+            writeAll(connection, "ping");
+            received = readAll(connection);
+        });
+
+    Recorder recorder;
+    TcpSocket socket(loop(), &recorder);
+    ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
+    ASSERT_TRUE(runUntil([&] { return recorder.saw("connected"); }));
+    EXPECT_TRUE(socket.detach());
+
+    Kestrava::Event::ThreadLoop other;
+    EXPECT_TRUE(socket.attach(&other));
+    EXPECT_EQ(socket.loop(), &other);
+    while (recorder.input != "ping")
+        ev_run(other.loop(), EVRUN_ONCE);
+    EXPECT_EQ(socket.write("pong", 4, false), 4u);
+    EXPECT_TRUE(socket.close());
+    while (!recorder.ended())
+        ev_run(other.loop(), EVRUN_ONCE);
+    peer.join();
+    EXPECT_EQ(received, "pong");
+    EXPECT_EQ(recorder.reports, (Reports{"connected", "closed"}));
 }

@@ -120,6 +120,26 @@ TEST_F(TlsSocketTest, MegabyteWrittenDuringHandshakeEchoesIntact)
     EXPECT_TRUE(recorder.input == data);
 }
 
+// While SSL_read waits for more, no room reserved for it may count as input.
+TEST_F(TlsSocketTest, WaitingReadLeavesNoInputBehind)
+{
+    auto echo = echoServer();
+    Recorder recorder;
+    TcpSocket socket(loop(), &recorder);
+    recorder.action = [&](TcpSocket* socket, const std::string& report)
+    {
+        if (report == "connected") socket->startTls(_client, 5.0, "leaf.test");
+        if (report == "secured") socket->write("ping", 4, false);
+    };
+    ASSERT_TRUE(socket.connect(localhost, echo->port(), 5.0));
+    ASSERT_TRUE(runUntil([&] { return recorder.input == "ping"; }));
+    runFor(0.1);
+    int reports = recorder.dataReports;
+    socket.report();
+    EXPECT_EQ(recorder.dataReports, reports);
+    EXPECT_EQ(recorder.input, "ping");
+}
+
 TEST_F(TlsSocketTest, CloseDuringHandshakeShutsDownAfterIt)
 {
     auto echo = echoServer();
@@ -164,16 +184,7 @@ TEST_F(TlsSocketTest, StartWithOutputPendingFailsAndPlainGoesOn)
 {
     int port;
     Socket listener = Socket::listenOn(&port);
-    std::atomic<bool> reading{false};
-    std::string received;
-    std::thread peer(
-        [&]
-        {
-            Socket connection = listener.accept();
-            while (!reading)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            received = readAll(connection);
-        });
+    LateReader peer(listener);
 
     const std::string data = randomBytes(4 * 1024 * 1024);
     Recorder recorder;
@@ -188,14 +199,12 @@ TEST_F(TlsSocketTest, StartWithOutputPendingFailsAndPlainGoesOn)
         EXPECT_EQ(socket->ssl(), nullptr);
         EXPECT_EQ(socket->write("end", 3, true), 3u);
         socket->close();
-        reading = true;
+        peer.start();
     };
     ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
     ASSERT_TRUE(runUntil([&] { return recorder.ended(); }, 30.0));
-    reading = true;
-    peer.join();
     EXPECT_EQ(recorder.reports, (Reports{"connected", "closed"}));
-    EXPECT_TRUE(received == data + "end");
+    EXPECT_TRUE(peer.received() == data + "end");
 }
 
 // SIGPIPE stays at its default: a TLS write that raised it would end the
@@ -209,7 +218,10 @@ TEST_F(TlsSocketTest, ResetDuringLargeWriteIsLostWithoutSigpipe)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [&](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        if (report == "connected")
+        {
+            ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        }
         if (report == "secured") socket->write(data.data(), data.size(), true);
     };
     ASSERT_TRUE(socket.connect(localhost, echo->port(), 5.0));
@@ -225,7 +237,10 @@ TEST_F(TlsSocketTest, WritesAfterResetRaiseNoSigpipe)
     TcpSocket socket(loop(), &recorder);
     recorder.action = [&](TcpSocket* socket, const std::string& report)
     {
-        if (report == "connected") ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        if (report == "connected")
+        {
+            ASSERT_TRUE(socket->startTls(_client, 5.0, "leaf.test"));
+        }
         if (report == "secured") socket->write("x", 1, false);
     };
     ASSERT_TRUE(socket.connect(localhost, echo->port(), 5.0));

@@ -8,6 +8,7 @@
 #include "tests/openssl/support/dercertificate.h"
 #include "tests/openssl/support/peercertificate.h"
 #include "tests/openssl/support/pki.h"
+#include "tests/openssl/support/sharedpki.h"
 #include "tests/openssl/support/socket.h"
 #include "tests/support/failure.h"
 
@@ -25,42 +26,29 @@ using OpenSSL::Connection;
 using OpenSSL::SslContext;
 using OpenSSL::Test::DerCertificate;
 using OpenSSL::Test::peerCertificate;
-using OpenSSL::Test::Pki;
+using OpenSSL::Test::SharedPkiTest;
 using OpenSSL::Test::Socket;
 using Testing::failureOf;
 
 namespace
 {
 
-/// One set of keys and certificates for all the tests: making keys is slow.
-class CertificateTest : public ::testing::Test
+class CertificateTest : public SharedPkiTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        _pki = new Pki();
-        _pki->issue("bare", "/CN=bare.test", "");
-        _pki->issue("mixed", "/CN=mixed.test/O=Kestrava Test",
+        SharedPkiTest::SetUpTestSuite();
+        pki().issue("bare", "/CN=bare.test", "");
+        pki().issue("mixed", "/CN=mixed.test/O=Kestrava Test",
                     "subjectAltName=DNS:one.test,IP:127.0.0.1,email:someone@mixed.test,"
                     "DNS:two.test,IP:::1\n"
                     "keyUsage=critical,keyAgreement,decipherOnly\n");
-        _pki->selfSign("self", "/CN=self.test");
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete _pki;
-        _pki = nullptr;
+        pki().selfSign("self", "/CN=self.test");
     }
 
     ~CertificateTest() override { OpenSSL::ERR_clear_error(); }
-
-    static std::string path(const std::string& name) { return _pki->path(name); }
-
-    static Pki* _pki;
 };
-
-Pki* CertificateTest::_pki = nullptr;
 
 std::string privateKeyText(const std::string& path)
 {
@@ -126,12 +114,28 @@ TEST_F(CertificateTest, KeyUsageOfTwoBytesAndOfNone)
     EXPECT_TRUE(bare.subjectAltnames().empty());
 }
 
+TEST_F(CertificateTest, KeyUsageWithNoBitSetIsNone)
+{
+    pki().issue("signing", "/CN=signing.test", "keyUsage=critical,digitalSignature\n");
+    EXPECT_EQ(Certificate(path("signing.pem").c_str()).keyUsage(),
+              static_cast<unsigned long>(KU_DIGITAL_SIGNATURE));
+    // The bit string of the extension: 7 unused bits, then the one byte.
+    DerCertificate der(pki().scratch(), "signing.pem");
+    der.replace("\x03\x02\x07\x80", std::string("\x03\x02\x07\x00", 4));
+    der.write("no-usage.pem");
+    Certificate certificate(path("no-usage.pem").c_str());
+    EXPECT_EQ(certificate.keyUsage(), 0u);
+    EXPECT_EQ(certificate.keyUsage(), 0u);
+    EXPECT_TRUE(certificate.secure(0));
+    EXPECT_FALSE(certificate.secure(KU_DIGITAL_SIGNATURE));
+}
+
 TEST_F(CertificateTest, ManyAlternativeNamesAreAllRead)
 {
     std::string names = "subjectAltName=DNS:host0.test";
     for (int index = 1; index < 2000; ++index)
         names += ",DNS:host" + std::to_string(index) + ".test";
-    _pki->issue("many", "/CN=many.test", names + "\n");
+    pki().issue("many", "/CN=many.test", names + "\n");
     Certificate certificate(path("many.pem").c_str());
     const auto& read = certificate.subjectAltnames();
     ASSERT_EQ(read.size(), 2000u);
@@ -141,8 +145,8 @@ TEST_F(CertificateTest, ManyAlternativeNamesAreAllRead)
 
 TEST_F(CertificateTest, EmbeddedNulIsKeptInTheLength)
 {
-    _pki->issue("nul", "/CN=nul.test", "subjectAltName=DNS:www0nul.test\n");
-    DerCertificate der(_pki->scratch(), "nul.pem");
+    pki().issue("nul", "/CN=nul.test", "subjectAltName=DNS:www0nul.test\n");
+    DerCertificate der(pki().scratch(), "nul.pem");
     der.replace("www0nul.test", std::string("www\0nul.test", 12));
     der.write("nul-patched.pem");
     Certificate certificate(path("nul-patched.pem").c_str());
@@ -159,7 +163,7 @@ TEST_F(CertificateTest, FilesThatHoldNoCertificateAreRefused)
     EXPECT_EQ(failureOf<std::invalid_argument>(
                   [&] { Certificate certificate(path("leaf.key").c_str()); }),
               "nullptr is not allowed");
-    _pki->scratch().write("empty.pem", "");
+    pki().scratch().write("empty.pem", "");
     EXPECT_EQ(failureOf<std::invalid_argument>(
                   [&] { Certificate certificate(path("empty.pem").c_str()); }),
               "nullptr is not allowed");

@@ -8,6 +8,7 @@
 #include "tests/openssl/support/dercertificate.h"
 #include "tests/openssl/support/peercertificate.h"
 #include "tests/openssl/support/pki.h"
+#include "tests/openssl/support/sharedpki.h"
 
 #include <gtest/gtest.h>
 
@@ -18,43 +19,37 @@ using Kestrava::Dns::Hostname;
 using OpenSSL::Certificate;
 using OpenSSL::Test::DerCertificate;
 using OpenSSL::Test::peerCertificate;
-using OpenSSL::Test::Pki;
+using OpenSSL::Test::SharedPkiTest;
 
 namespace
 {
 
-class CertificateHostTest : public ::testing::Test
+class CertificateHostTest : public SharedPkiTest
 {
 protected:
     static void SetUpTestSuite()
     {
-        _pki = new Pki();
-        _pki->issue("web", "/CN=www.example.com",
+        SharedPkiTest::SetUpTestSuite();
+        pki().issue("web", "/CN=www.example.com",
                     "subjectAltName=DNS:www.example.com,DNS:*.shop.example.com\n"
                     "keyUsage=critical,digitalSignature\n");
-        _pki->selfSign("self", "/CN=www.example.com");
-        _pki->issue("second", "/CN=nomatch.example.com",
+        pki().selfSign("self", "/CN=www.example.com");
+        pki().issue("second", "/CN=nomatch.example.com",
                     "subjectAltName=DNS:first.example.com,DNS:second.example.com\n");
-        _pki->issue("cn", "/CN=cn.example.com", "");
-        _pki->issue("typed", "/CN=other.example.com",
+        pki().issue("cn", "/CN=cn.example.com", "");
+        pki().issue("typed", "/CN=other.example.com",
                     "subjectAltName=email:wwww,URI:wwww,IP:119.119.119.119\n");
-        _pki->issue("plain", "/CN=other.example.com", "subjectAltName=DNS:wwww\n");
-        _pki->issue("badwildcard", "/CN=*.*.example.com", "subjectAltName=DNS:good.example.com\n");
-        _pki->issue("suffix", "/CN=co.uk", "subjectAltName=DNS:good.example.com\n");
-        _pki->issue("wide", "/CN=*.com", "subjectAltName=DNS:*.co.uk\n");
-        _pki->issue("nameless", "/O=Kestrava Test", "");
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete _pki;
-        _pki = nullptr;
+        pki().issue("plain", "/CN=other.example.com", "subjectAltName=DNS:wwww\n");
+        pki().issue("badwildcard", "/CN=*.*.example.com", "subjectAltName=DNS:good.example.com\n");
+        pki().issue("suffix", "/CN=co.uk", "subjectAltName=DNS:good.example.com\n");
+        pki().issue("wide", "/CN=*.com", "subjectAltName=DNS:*.co.uk\n");
+        pki().issue("nameless", "/O=Kestrava Test", "");
+        pki().issue("empty", "/", "subjectAltName=DNS:good.example.com\n");
     }
 
     static bool validFor(const std::string& certificate, const char* host)
     {
-        return Certificate(_pki->path(certificate + ".pem").c_str())
-            .isValidFor(Hostname(host, false));
+        return Certificate(path(certificate + ".pem").c_str()).isValidFor(Hostname(host, false));
     }
 
     /// `name` with the first occurrence of `text` changed into `changed`,
@@ -62,16 +57,12 @@ protected:
     static std::string patched(const std::string& name, const std::string& text,
                                const std::string& changed)
     {
-        DerCertificate der(_pki->scratch(), name + ".pem");
+        DerCertificate der(pki().scratch(), name + ".pem");
         der.replace(text, changed);
         der.write("patched.pem");
         return "patched";
     }
-
-    static Pki* _pki;
 };
-
-Pki* CertificateHostTest::_pki = nullptr;
 
 } // namespace
 
@@ -87,6 +78,13 @@ TEST_F(CertificateHostTest, CommonNameOrAnyDnsNameWillDo)
     EXPECT_FALSE(validFor("web", "shop.example.com"));
     EXPECT_FALSE(validFor("web", nullptr));
     EXPECT_FALSE(validFor("nameless", "example.com"));
+}
+
+TEST_F(CertificateHostTest, EmptySubjectLeavesTheDnsNames)
+{
+    EXPECT_EQ(Certificate(path("empty.pem").c_str()).subject().text(), "");
+    EXPECT_TRUE(validFor("empty", "good.example.com"));
+    EXPECT_FALSE(validFor("empty", "example.com"));
 }
 
 TEST_F(CertificateHostTest, OnlyDnsNamesAreCompared)
@@ -107,12 +105,12 @@ TEST_F(CertificateHostTest, NamesThatMakeNoPatternAreSkipped)
 
 TEST_F(CertificateHostTest, NamesWithAnEmbeddedNulNeverMatch)
 {
-    _pki->issue("nulsan", "/CN=other.example.com", "subjectAltName=DNS:wwwzexample.com\n");
+    pki().issue("nulsan", "/CN=other.example.com", "subjectAltName=DNS:wwwzexample.com\n");
     EXPECT_TRUE(validFor("nulsan", "wwwzexample.com"));
     EXPECT_FALSE(
         validFor(patched("nulsan", "wwwzexample.com", std::string("www\0example.com", 15)), "www"));
 
-    _pki->issue("nulcn", "/CN=wwwzexample.com", "");
+    pki().issue("nulcn", "/CN=wwwzexample.com", "");
     EXPECT_TRUE(validFor("nulcn", "wwwzexample.com"));
     EXPECT_FALSE(
         validFor(patched("nulcn", "wwwzexample.com", std::string("www\0example.com", 15)), "www"));
@@ -120,8 +118,7 @@ TEST_F(CertificateHostTest, NamesWithAnEmbeddedNulNeverMatch)
 
 TEST_F(CertificateHostTest, TrustedPeerIsSecureForItsHostOnly)
 {
-    auto certificate =
-        peerCertificate(_pki->path("web.pem"), _pki->path("web.key"), _pki->path("ca.pem"));
+    auto certificate = peerCertificate(path("web.pem"), path("web.key"), path("ca.pem"));
     Hostname host("www.example.com", false);
     EXPECT_TRUE(certificate->isValidFor(host));
     EXPECT_TRUE(certificate->secure(host, 0));
@@ -132,7 +129,7 @@ TEST_F(CertificateHostTest, TrustedPeerIsSecureForItsHostOnly)
 
 TEST_F(CertificateHostTest, UntrustedPeerIsNotSecureForItsHost)
 {
-    auto certificate = peerCertificate(_pki->path("self.pem"), _pki->path("self.key"), "");
+    auto certificate = peerCertificate(path("self.pem"), path("self.key"), "");
     Hostname host("www.example.com", false);
     EXPECT_TRUE(certificate->isValidFor(host));
     EXPECT_FALSE(certificate->secure(host, 0));

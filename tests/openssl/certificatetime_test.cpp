@@ -2,6 +2,7 @@
 
 #include "tests/openssl/support/dercertificate.h"
 #include "tests/openssl/support/pki.h"
+#include "tests/openssl/support/sharedpki.h"
 #include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
@@ -14,30 +15,22 @@
 namespace OpenSSL = Kestrava::OpenSSL;
 using OpenSSL::Certificate;
 using OpenSSL::Test::DerCertificate;
-using OpenSSL::Test::Pki;
+using OpenSSL::Test::SharedPkiTest;
 using Testing::failureOf;
 
 namespace
 {
 
-class CertificateTimeTest : public ::testing::Test
+class CertificateTimeTest : public SharedPkiTest
 {
 protected:
-    static void SetUpTestSuite() { _pki = new Pki(); }
-
-    static void TearDownTestSuite()
-    {
-        delete _pki;
-        _pki = nullptr;
-    }
-
     /// The leaf certificate with `notBefore` as the text of its start time.
     static std::string withStart(const std::string& notBefore)
     {
-        DerCertificate der(_pki->scratch(), "leaf.pem");
+        DerCertificate der(pki().scratch(), "leaf.pem");
         der.setUtcTime(0, notBefore);
         der.write("patched.pem");
-        return _pki->path("patched.pem");
+        return path("patched.pem");
     }
 
     /// The failure of reading the leaf certificate with `notBefore`.
@@ -46,11 +39,7 @@ protected:
         std::string patched = withStart(notBefore);
         return failureOf<std::invalid_argument>([&] { Certificate certificate(patched.c_str()); });
     }
-
-    static Pki* _pki;
 };
-
-Pki* CertificateTimeTest::_pki = nullptr;
 
 /// The time that the command line prints for `which` ("startdate" or
 /// "enddate") of a certificate file.
@@ -107,10 +96,10 @@ private:
 
 TEST_F(CertificateTimeTest, ValidityAgreesWithTheCommandLine)
 {
-    std::string path = _pki->path("leaf.pem");
-    Certificate certificate(path.c_str());
-    EXPECT_EQ(certificate.notBefore().time(), commandLineTime(path, "startdate"));
-    EXPECT_EQ(certificate.notAfter().time(), commandLineTime(path, "enddate"));
+    std::string file = path("leaf.pem");
+    Certificate certificate(file.c_str());
+    EXPECT_EQ(certificate.notBefore().time(), commandLineTime(file, "startdate"));
+    EXPECT_EQ(certificate.notAfter().time(), commandLineTime(file, "enddate"));
     EXPECT_EQ(certificate.notAfter().time() - certificate.notBefore().time(), 2 * 24 * 3600);
     time_t start = certificate.notBefore().time();
     struct tm expected;
@@ -126,12 +115,12 @@ TEST_F(CertificateTimeTest, ValidityAgreesWithTheCommandLine)
 
 TEST_F(CertificateTimeTest, TimesAreUtcInEveryZone)
 {
-    std::string path = _pki->path("leaf.pem");
-    time_t inUtc = Certificate(path.c_str()).notBefore().time();
+    std::string file = path("leaf.pem");
+    time_t inUtc = Certificate(file.c_str()).notBefore().time();
     TimeZone east("UTC-09");
-    EXPECT_EQ(Certificate(path.c_str()).notBefore().time(), inUtc);
+    EXPECT_EQ(Certificate(file.c_str()).notBefore().time(), inUtc);
     TimeZone west("UTC+05");
-    EXPECT_EQ(Certificate(path.c_str()).notBefore().time(), inUtc);
+    EXPECT_EQ(Certificate(file.c_str()).notBefore().time(), inUtc);
 }
 
 TEST_F(CertificateTimeTest, TwoDigitYearsFollowRfc5280)
@@ -152,10 +141,10 @@ TEST_F(CertificateTimeTest, TwoDigitYearsFollowRfc5280)
 TEST_F(CertificateTimeTest, FourDigitYearsOfGeneralizedTime)
 {
     // From 2050 on, certificates must carry a GeneralizedTime.
-    _pki->issue("long", "/CN=long.test", "", 12000);
-    std::string path = _pki->path("long.pem");
-    Certificate certificate(path.c_str());
-    EXPECT_EQ(certificate.notAfter().time(), commandLineTime(path, "enddate"));
+    pki().issue("long", "/CN=long.test", "", 12000);
+    std::string file = path("long.pem");
+    Certificate certificate(file.c_str());
+    EXPECT_EQ(certificate.notAfter().time(), commandLineTime(file, "enddate"));
     EXPECT_GE(certificate.notAfter().tm().tm_year + 1900, 2058);
 }
 

@@ -95,6 +95,31 @@ FullListener::~FullListener()
     ::close(_fd);
 }
 
+LateReader::LateReader(const Socket& listener)
+    : _thread(
+          [this, &listener]
+          {
+              Socket connection = listener.accept();
+              while (!_reading)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              _received = readAll(connection);
+          })
+{
+}
+
+LateReader::~LateReader()
+{
+    start();
+    if (_thread.joinable()) _thread.join();
+}
+
+std::string LateReader::received()
+{
+    start();
+    if (_thread.joinable()) _thread.join();
+    return _received;
+}
+
 uint16_t closedPort()
 {
     int port;

@@ -2,8 +2,10 @@
 
 #include "tests/openssl/support/socket.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace Kestrava
 {
@@ -43,6 +45,29 @@ private:
     int _fd;
     int _clients[4];
     uint16_t _port;
+};
+
+/**
+ * A peer that accepts one connection at once but reads it only once told
+ * to, so that the client's output queues up meanwhile.
+ */
+class LateReader
+{
+public:
+    explicit LateReader(const Socket& listener);
+    LateReader(const LateReader&) = delete;
+    LateReader& operator=(const LateReader&) = delete;
+    ~LateReader();
+
+    void start() { _reading = true; }
+
+    /// Everything read until the client ended the connection.
+    std::string received();
+
+private:
+    std::atomic<bool> _reading{false};
+    std::string _received;
+    std::thread _thread;
 };
 
 /// A loopback port on which nothing listens.
