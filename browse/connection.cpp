@@ -3,12 +3,12 @@
 #include "browse/fixedheaders.h"
 #include "browse/handler.h"
 #include "browse/header.h"
+#include "browse/proxy.h"
 #include "dns/hostname/hostname.h"
 #include "dns/message/ip.h"
 #include "event/loop.h"
 #include "network/buffer.h"
 
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -34,16 +34,19 @@ bool unspecified(const DNS::Ip& ip)
 
 Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
                        const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
-                       Browse::Handler* handler)
+                       const Proxy* proxy, Browse::Handler* handler)
     : _loop(loop), _socket(loop, this), _timer(this, timeout, 0.0), _timeout(timeout), _host(&host),
       _fixed(&fixed), _port(port), _handler(handler)
 {
     _deadline = ev_now(loop->loop()) + timeout;
     _timer.start(loop->loop());
-    // A wildcard local address binds the wildcard of the target's family,
-    // so that an IPv4 default does not shut out IPv6 targets.
-    bool started = unspecified(local) ? _socket.connect(ip, port, timeout)
-                                      : _socket.connect(local, ip, port, timeout);
+    const DNS::Ip& peer = proxy != nullptr ? proxy->ip() : ip;
+    uint16_t peerPort = proxy != nullptr ? proxy->port() : port;
+    if (proxy != nullptr) _proxyHandshake = std::make_unique<ProxyHandshake>(ip, port, proxy, this);
+    // A wildcard local address binds the wildcard of the peer's family, so
+    // that an IPv4 default does not shut out IPv6 peers.
+    bool started = unspecified(local) ? _socket.connect(peer, peerPort, timeout)
+                                      : _socket.connect(local, peer, peerPort, timeout);
     if (!started) throw std::runtime_error("failed to connect");
 }
 
@@ -54,25 +57,11 @@ size_t Connection::request(const char* method, const char* path, size_t size)
     flush();
     _reader.request(strcmp(method, "HEAD") == 0);
     _hostWritten = _fixed->host();
+    // A path without its "/" (an empty one included) gets one. Parts that
+    // do not fit the staging area go out directly, in the same order.
     bool slash = size > 0 && path[0] == '/';
-    size_t written = 0;
-    int length =
-        snprintf(_staging, stagingSize, slash ? "%s %.*s HTTP/1.1\r\n" : "%s /%.*s HTTP/1.1\r\n",
-                 method, static_cast<int>(size), path);
-    if (length >= 0 && static_cast<size_t>(length) < stagingSize && size < stagingSize)
-    {
-        _staged = static_cast<size_t>(length);
-        written = _staged;
-    }
-    else
-    {
-        // Too long for the staging area: the same bytes, part by part.
-        _staged = 0;
-        written += buffer(method, strlen(method));
-        written += buffer(slash ? " " : " /", slash ? 1 : 2);
-        written += buffer(path, size);
-        written += buffer(" HTTP/1.1\r\n", 11);
-    }
+    size_t written = buffer(method, strlen(method)) + buffer(slash ? " " : " /", slash ? 1 : 2) +
+                     buffer(path, size) + buffer(" HTTP/1.1\r\n", 11);
     const std::string& fixedText = _fixed->text();
     return written + buffer(fixedText.data(), fixedText.size());
 }
@@ -189,7 +178,27 @@ void Connection::onTimeout(Network::TcpSocket*)
 
 void Connection::onConnected(Network::TcpSocket*)
 {
+    // A request head and its body leave in separate writes: without this
+    // the body would wait for the server's delayed acknowledgement.
+    _socket.setNodelay(true);
+    if (_proxyHandshake == nullptr) return established();
+    if (!_proxyHandshake->execute(&_socket)) fail("failed to execute proxy handshake");
+}
+
+void Connection::onCompleted(const ProxyHandshake*)
+{
+    _proxyHandshake.reset();
     established();
+}
+
+void Connection::onFailed(const ProxyHandshake* handshake)
+{
+    // One report with the proxy's own words; a loss of the socket that
+    // caused it follows and finds no handler.
+    std::string message = handshake->message() != nullptr ? handshake->message()
+                                                          : "failed to execute proxy handshake";
+    _proxyHandshake.reset();
+    fail(message.c_str());
 }
 
 void Connection::onClosed(Network::TcpSocket*)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/proxyhandshake.h"
 #include "browse/responsereader.h"
 #include "event/timerhandler.h"
 #include "event/timerwatcher.h"
@@ -8,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace DNS
 {
@@ -46,16 +48,18 @@ class Handler;
  */
 class Connection : public Network::TcpHandler,
                    public Event::TimerHandler,
+                   public ProxyHandshake::Handler,
                    private ResponseReader::Receiver
 {
 public:
     /// Starts connecting from `local` (an unspecified address binds the
-    /// wildcard of the target's family). Throws std::runtime_error "failed
-    /// to connect" when the connect cannot start. The host name and the
-    /// fixed headers must outlive the connection.
+    /// wildcard of the target's family), to the target or, with a proxy,
+    /// to the proxy. Throws std::runtime_error "failed to connect" when the
+    /// connect cannot start. The host name, the fixed headers and the proxy
+    /// must outlive the connection.
     Connection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
                const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
-               Browse::Handler* handler);
+               const Proxy* proxy, Browse::Handler* handler);
     ~Connection() override;
 
     /// Stages the request line ("/" put before a path without one) and the
@@ -116,6 +120,8 @@ protected:
     void onLost(Network::TcpSocket* socket) override;
     void onData(Network::TcpSocket* socket, Network::Buffer* buffer) override;
     void onExpired() override;
+    void onCompleted(const ProxyHandshake* handshake) override;
+    void onFailed(const ProxyHandshake* handshake) override;
 
     Event::Loop* _loop;
     Network::TcpSocket _socket;
@@ -133,6 +139,8 @@ private:
     void end();
 
     Event::TimerWatcher _timer;
+    /// The proxy handshake until it is over; null on a direct connection.
+    std::unique_ptr<ProxyHandshake> _proxyHandshake;
     /// Loop time of the deadline; 0 for none.
     double _deadline = 0.0;
     double _timeout;

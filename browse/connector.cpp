@@ -64,9 +64,9 @@ HttpConnection* Connector::open(const Delayed& request)
 {
     if (request.https)
         return new HttpsConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
-                                   timeout(), request.handler, this, _tls);
+                                   timeout(), _proxy, request.handler, this, _tls);
     return new HttpConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
-                              timeout(), request.handler, this);
+                              timeout(), _proxy, request.handler, this);
 }
 
 } // namespace Browse

@@ -22,6 +22,7 @@ namespace Browse
 {
 
 class Handler;
+class Proxy;
 class Url;
 
 /**
@@ -49,6 +50,9 @@ public:
     FixedHeaders& fixedHeaders() { return _fixed; }
     IpAddresses& blocked() { return _blocked; }
     IpAddresses& allowed() { return _allowed; }
+    /// Connections reach their targets through `proxy` (not owned; null:
+    /// directly).
+    void proxy(const Proxy* proxy) { _proxy = proxy; }
 
 protected:
     HttpConnection* open(const Delayed& request) override;
@@ -66,6 +70,7 @@ private:
     FixedHeaders _fixed;
     IpAddresses _blocked;
     IpAddresses _allowed;
+    const Proxy* _proxy = nullptr;
 };
 
 } // namespace Browse

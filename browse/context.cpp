@@ -59,32 +59,37 @@ Queue* Context::find(const Dns::Hostname& host) const
     return nullptr;
 }
 
+size_t Context::count(const Dns::Hostname* host, size_t (Queue::*what)() const) const
+{
+    if (host != nullptr)
+    {
+        Queue* queue = find(*host);
+        return queue != nullptr ? (queue->*what)() : 0;
+    }
+    size_t total = 0;
+    for (Queue* queue : _queues)
+        total += (queue->*what)();
+    return total;
+}
+
 size_t Context::connections(const Dns::Hostname& host) const
 {
-    Queue* queue = find(host);
-    return queue != nullptr ? queue->running() : 0;
+    return count(&host, &Queue::running);
 }
 
 size_t Context::connections() const
 {
-    size_t running = 0;
-    for (Queue* queue : _queues)
-        running += queue->running();
-    return running;
+    return count(nullptr, &Queue::running);
 }
 
 size_t Context::queue(const Dns::Hostname& host) const
 {
-    Queue* queue = find(host);
-    return queue != nullptr ? queue->waiting() : 0;
+    return count(&host, &Queue::waiting);
 }
 
 size_t Context::queue() const
 {
-    size_t waiting = 0;
-    for (Queue* queue : _queues)
-        waiting += queue->waiting();
-    return waiting;
+    return count(nullptr, &Queue::waiting);
 }
 
 void Context::remove(Queue* queue)

@@ -53,6 +53,8 @@ public:
 
 private:
     Queue* find(const Dns::Hostname& host) const;
+    /// A count of the host's queue, or the sum over all without a host.
+    size_t count(const Dns::Hostname* host, size_t (Queue::*what)() const) const;
 
     std::vector<Queue*> _queues;
     size_t _hostLimit = 2;

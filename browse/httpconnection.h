@@ -15,8 +15,9 @@ class HttpConnection : public Connection
 public:
     HttpConnection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
                    const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
-                   Browse::Handler* handler, Base* registry)
-        : Connection(loop, host, fixed, local, ip, port, timeout, handler), _registry(registry)
+                   const Proxy* proxy, Browse::Handler* handler, Base* registry)
+        : Connection(loop, host, fixed, local, ip, port, timeout, proxy, handler),
+          _registry(registry)
     {
     }
     /// Leaves the registry, which may open a waiting connection.

@@ -22,8 +22,10 @@ public:
     /// The TLS context must outlive the connection.
     HttpsConnection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
                     const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
-                    Browse::Handler* handler, Base* registry, const OpenSSL::SslContext& tls)
-        : HttpConnection(loop, host, fixed, local, ip, port, timeout, handler, registry), _tls(&tls)
+                    const Proxy* proxy, Browse::Handler* handler, Base* registry,
+                    const OpenSSL::SslContext& tls)
+        : HttpConnection(loop, host, fixed, local, ip, port, timeout, proxy, handler, registry),
+          _tls(&tls)
     {
     }
 

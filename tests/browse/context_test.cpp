@@ -1,18 +1,12 @@
 #include "browse/context.h"
 
-#include "browse/url.h"
-#include "dns/context.h"
-#include "dns/loop/libev.h"
-#include "event/threadloop.h"
-#include "tests/browse/endpoint.h"
-#include "tests/browse/recorder.h"
+#include "tests/browse/contextfixture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <utility>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -24,65 +18,8 @@ using Testing::Recorder;
 namespace
 {
 
-using Events = std::vector<std::string>;
-
-class ContextTest : public testing::Test
-{
-protected:
-    Url url(const std::string& text)
-    {
-        std::string expanded = text;
-        for (auto [name, port] :
-             {std::pair{"PORT", Endpoint::plain()}, std::pair{"SELF", Endpoint::selfSigned()},
-              std::pair{"CA", Endpoint::caSigned()}})
-        {
-            size_t at = expanded.find(std::string(":") + name);
-            if (at != std::string::npos)
-                expanded.replace(at + 1, strlen(name), std::to_string(port));
-        }
-        return Url(expanded.data(), expanded.size());
-    }
-    /// Recorders for `count` requests of `text`, asked for at once; runs
-    /// until all are finished.
-    std::vector<std::unique_ptr<Recorder>> request(const std::string& text, size_t count = 1)
-    {
-        std::vector<std::unique_ptr<Recorder>> recorders;
-        for (size_t i = 0; i < count; ++i)
-        {
-            recorders.push_back(std::make_unique<Recorder>());
-            recorders.back()->bare = false;
-            Url target = url(text);
-            recorders.back()->path = target.path() != nullptr ? target.path() : "";
-            context->connect(target, recorders.back().get());
-            // Never reported from inside connect.
-            EXPECT_TRUE(recorders.back()->events.empty());
-        }
-        EXPECT_TRUE(finish(recorders));
-        return recorders;
-    }
-    bool finish(const std::vector<std::unique_ptr<Recorder>>& recorders)
-    {
-        return Testing::runUntil(loop,
-                                 [&]
-                                 {
-                                     return std::all_of(recorders.begin(), recorders.end(),
-                                                        [](const auto& recorder)
-                                                        { return recorder->finished; });
-                                 });
-    }
-    void TearDown() override
-    {
-        // The context outlives what runs on it.
-        EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
-    }
-
-    Kestrava::Event::ThreadLoop loop;
-    DNS::LibEv dnsLoop{loop.loop(), true};
-    DNS::Context dns{&dnsLoop, true};
-    std::unique_ptr<Context> context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
-};
-
-const Events answered = {"available", "head 200", "completed"};
+using Testing::ContextTest;
+using Events = ContextTest::Events;
 
 TEST_F(ContextTest, ReachesNamesOfEitherFamilyAndIpLiterals)
 {
@@ -109,6 +46,22 @@ TEST_F(ContextTest, SendsTheQueryAndTheAsciiHost)
     EXPECT_NE(std::string::npos, unicode[0]->body.find("\r\nHost: xn--bcher-kva.test:" +
                                                        std::to_string(Endpoint::plain()) + "\r\n"))
         << unicode[0]->body;
+}
+
+TEST_F(ContextTest, HostCarriesThePortUnlessItIsTheSchemes)
+{
+    const std::string port = std::to_string(Endpoint::plain());
+    for (auto [text, host] : {std::pair{"http://dual.test/", "dual.test"},
+                              std::pair{"https://secure.test/", "secure.test"},
+                              std::pair{"http://[::1]:PORT/", "[::1]:PORT"},
+                              std::pair{"http://127.0.0.1:PORT/", "127.0.0.1:PORT"}})
+    {
+        auto recorders = request(text);
+        std::string line = "\r\nHost: " + std::string(host) + "\r\n";
+        size_t at = line.find("PORT");
+        if (at != std::string::npos) line.replace(at, 4, port);
+        EXPECT_NE(std::string::npos, recorders[0]->body.find(line)) << recorders[0]->body;
+    }
 }
 
 TEST_F(ContextTest, FailuresAreReportedOnceFromTheLoop)
@@ -152,15 +105,7 @@ TEST_F(ContextTest, RefusingFirstAddressFallsThroughSilently)
 
 TEST_F(ContextTest, ThirdRequestToAHostWaits)
 {
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < 3; ++i)
-    {
-        recorders.push_back(std::make_unique<Recorder>());
-        recorders.back()->bare = false;
-
-        recorders.back()->path = "/w?delay=0.3";
-        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
-    }
+    auto recorders = ask("http://dual.test:PORT/w?delay=0.3", 3);
     Url host = url("http://dual.test:PORT/");
     EXPECT_EQ(0u, context->connections(host.hostname()));
     EXPECT_EQ(3u, context->queue(host.hostname()));
@@ -192,15 +137,7 @@ TEST_F(ContextTest, KeepAliveHandsTheConnectionOver)
 TEST_F(ContextTest, EleventhConnectionWaitsForRoom)
 {
     context->hostLimit(20);
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < 11; ++i)
-    {
-        recorders.push_back(std::make_unique<Recorder>());
-        recorders.back()->bare = false;
-
-        recorders.back()->path = "/e?delay=0.3&close=1";
-        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
-    }
+    auto recorders = ask("http://dual.test:PORT/e?delay=0.3&close=1", 11);
     ASSERT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 10; }));
     EXPECT_EQ(1u, context->delayed());
     EXPECT_TRUE(finish(recorders));
@@ -211,15 +148,7 @@ TEST_F(ContextTest, EleventhConnectionWaitsForRoom)
 TEST_F(ContextTest, ResponsesEndedByTheServerFreeTheirPlace)
 {
     context->hostLimit(1);
-    std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < 100; ++i)
-    {
-        recorders.push_back(std::make_unique<Recorder>());
-        recorders.back()->bare = false;
-
-        recorders.back()->path = "/o?version=1.0&body=old";
-        context->connect(url("http://dual.test:PORT/"), recorders.back().get());
-    }
+    auto recorders = ask("http://dual.test:PORT/o?version=1.0&body=old", 100);
     EXPECT_TRUE(finish(recorders));
     for (const auto& recorder : recorders)
     {
@@ -272,6 +201,42 @@ TEST_F(ContextTest, PlainServerFailsTheHandshake)
 {
     EXPECT_EQ((Events{"failed Failed during ssl handshake"}),
               request("https://dual.test:PORT/")[0]->events);
+}
+
+TEST_F(ContextTest, HandlersAskAgainFromInsideTheirReports)
+{
+    const std::vector<std::string> texts = {"http://dual.test:PORT/", "http://missing.test/",
+                                            "http://127.0.0.3:PORT/", "ftp://dual.test/",
+                                            "http://dual.test:PORT/last"};
+    std::vector<std::unique_ptr<Recorder>> recorders(texts.size());
+    std::function<void(size_t)> askNext = [&](size_t index)
+    {
+        recorders[index] = std::make_unique<Recorder>();
+        recorders[index]->bare = false;
+        if (index + 1 < texts.size())
+            recorders[index]->onFinished = [&, index] { askNext(index + 1); };
+        context->connect(url(texts[index]), recorders[index].get());
+    };
+    askNext(0);
+    ASSERT_TRUE(
+        Testing::runUntil(loop, [&] { return recorders.back() && recorders.back()->finished; }));
+    EXPECT_EQ(answered, recorders[0]->events);
+    EXPECT_EQ((Events{"failed IP lookup error"}), recorders[1]->events);
+    EXPECT_EQ((Events{"failed Connect failure"}), recorders[2]->events);
+    EXPECT_EQ((Events{"failed Protocol not supported"}), recorders[3]->events);
+    EXPECT_EQ(answered, recorders[4]->events);
+}
+
+TEST_F(ContextTest, ClosingInsideAReportEndsWithTheClose)
+{
+    Recorder recorder;
+    recorder.bare = false;
+    recorder.path = "/c?chunked=1&body=" + std::string(5000, 'x');
+    recorder.onHead = [](Kestrava::Browse::Connection* connection) { connection->close(); };
+    context->connect(url("http://dual.test:PORT/"), &recorder);
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return recorder.finished; }));
+    EXPECT_EQ((Events{"available", "head 200", "closed"}), recorder.events);
+    EXPECT_EQ("", recorder.body);
 }
 
 TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)

@@ -3,7 +3,8 @@
 
 Serves plain HTTP on 127.0.0.1 and ::1 (one port for both), HTTPS with a
 self-signed certificate and HTTPS with a certificate from a test CA, each
-on a port of its own, and writes the ports to --ports as "plain self ca".
+on a port of its own, and writes the ports to --ports as "plain self ca";
+plain HTTP also on port 80 and the CA-signed HTTPS on 443 of 127.0.0.1.
 
 Every answer carries X-Client-Port (the client's port), X-Connections (the
 connections open at the moment) and X-SNI (the server name of the TLS
@@ -148,6 +149,11 @@ class Server(http.server.ThreadingHTTPServer):
         self.tls = tls
         super().__init__(address, Handler)
 
+    def handle_error(self, request, client_address):
+        # Clients that go away in the middle of an answer (or a TLS
+        # handshake) are part of the tests.
+        pass
+
     def get_request(self):
         connection, address = self.socket.accept()
         if self.tls is None:
@@ -177,9 +183,13 @@ def main():
 
     plain = Server(("127.0.0.1", 0), socket.AF_INET)
     port = plain.server_address[1]
+    ca_signed = tls_context(*arguments.ca_signed)
     servers = [plain, Server(("::1", port), socket.AF_INET6),
                Server(("127.0.0.1", 0), socket.AF_INET, tls_context(*arguments.self_signed)),
-               Server(("127.0.0.1", 0), socket.AF_INET, tls_context(*arguments.ca_signed))]
+               Server(("127.0.0.1", 0), socket.AF_INET, ca_signed),
+               # The schemes' own ports, free in the private namespace.
+               Server(("127.0.0.1", 80), socket.AF_INET),
+               Server(("127.0.0.1", 443), socket.AF_INET, ca_signed)]
     for server in servers:
         threading.Thread(target=server.serve_forever, daemon=True).start()
     ports = [servers[0], servers[2], servers[3]]

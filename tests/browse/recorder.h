@@ -47,6 +47,8 @@ public:
     bool finished = false;
     /// Called once finished.
     std::function<void()> onFinished;
+    /// Called after each head is recorded.
+    std::function<void(Connection*)> onHead;
 
     void onFailed(const char* message) override { finish(std::string("failed ") + message); }
     void onExpired(Connection*) override { finish("expired"); }
@@ -70,12 +72,13 @@ public:
             connection->emptyline();
         }
     }
-    void onHeader(Connection*, const Kestrava::Browse::Header& header) override
+    void onHeader(Connection* connection, const Kestrava::Browse::Header& header) override
     {
         events.push_back("head " + std::to_string(header.status()));
         if (const char* port = header.get("X-Client-Port")) clientPorts.push_back(port);
         if (const char* name = header.get("X-SNI")) sni.push_back(name);
         secureHeads.push_back(header.secure());
+        if (onHead) onHead(connection);
     }
     void onReceived(Connection*, const char* data, size_t size) override
     {
