@@ -103,12 +103,16 @@ protected:
 private:
     void expire() override;
     void onActive(Sockets* sockets) override;
+    void onReadable(Sockets* sockets) override;
+    /// Delivers answers, runs the lookups that are due and sets the timer.
+    void run();
 
     /// The socket set of the server's address family; null for no address.
     Sockets* socketsFor(const Ip& server);
     double delay(double now) const;
-    /// Starts the timer for the seconds (0: an immediate one); a negative
-    /// value only cancels it.
+    /// Makes the timer fire within the seconds (0: at the next loop turn);
+    /// a timer that fires sooner is kept, as firing early costs only a
+    /// look at the queues. A negative value only cancels it.
     void timer(double seconds);
     /// Runs queue fronts that are due, up to budget of them; false when the
     /// Core was destroyed meanwhile.
@@ -122,7 +126,8 @@ private:
     LookupQueue _waiting;
     LookupQueue _ready;
     void* _timer = nullptr;
-    bool _immediate = false;
+    // When the timer fires (Now's clock).
+    double _due = 0;
     // While the timer runs: its end sets the next timer, nothing before.
     bool _running = false;
     size_t _inflight = 0;

@@ -88,6 +88,11 @@ void Sockets::onActive(Socket*)
     _handler->onActive(this);
 }
 
+void Sockets::onReadable(Socket*)
+{
+    _handler->onReadable(this);
+}
+
 void Sockets::onUnused(Tcp* connection)
 {
     _tcps.erase(std::find_if(_tcps.begin(), _tcps.end(),

@@ -24,11 +24,15 @@ class Query;
 class Sockets : public Watchable, private Tcp::Handler
 {
 public:
-    /// Told when a socket has work for the next delivery; may not destroy the set.
+    /// Told when a socket has work for the next delivery.
     class Handler
     {
     public:
+        /// For the next delivery; may not destroy the set.
         virtual void onActive(Sockets* sockets) = 0;
+        /// From the loop's own callback: answers wait and may be delivered
+        /// at once; may destroy the set.
+        virtual void onReadable(Sockets* sockets) = 0;
 
     protected:
         virtual ~Handler() = default;
@@ -55,6 +59,7 @@ public:
 
 private:
     void onActive(Socket* socket) override;
+    void onReadable(Socket* socket) override;
     void onUnused(Tcp* connection) override;
 
     Loop* _loop;

@@ -15,7 +15,7 @@ namespace DNS
 namespace
 {
 
-const size_t datagramsPerNotification = 64;
+const unsigned datagramsPerNotification = 64;
 
 } // namespace
 
@@ -51,20 +51,35 @@ Inbound* Udp::send(const Ip& server, const Query& query)
 
 void Udp::notify()
 {
-    // Bounded, so that a flood of datagrams cannot hold the loop: the loop
-    // reports the descriptor again while more wait.
-    for (size_t read = 0; read < datagramsPerNotification; ++read)
+    // One call reads what waits, bounded so that a flood of datagrams
+    // cannot hold the loop: the loop reports the descriptor again while
+    // more wait.
+    const size_t payload = Query::ednsPayload;
+    _inbox.resize(datagramsPerNotification * payload);
+    mmsghdr headers[datagramsPerNotification];
+    iovec vectors[datagramsPerNotification];
+    sockaddr_storage senders[datagramsPerNotification];
+    for (unsigned i = 0; i < datagramsPerNotification; ++i)
     {
-        unsigned char message[Query::ednsPayload];
-        sockaddr_storage sender;
-        socklen_t length = sizeof sender;
-        ssize_t size = recvfrom(_fd, message, sizeof message, MSG_DONTWAIT,
-                                reinterpret_cast<sockaddr*>(&sender), &length);
-        if (size < 1) break;
-        if (sender.ss_family != AF_INET && sender.ss_family != AF_INET6) continue;
-        received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
-                 std::vector<unsigned char>(message, message + size));
+        vectors[i] = {_inbox.data() + i * payload, payload};
+        headers[i] = {};
+        headers[i].msg_hdr.msg_name = &senders[i];
+        headers[i].msg_hdr.msg_namelen = sizeof senders[i];
+        headers[i].msg_hdr.msg_iov = &vectors[i];
+        headers[i].msg_hdr.msg_iovlen = 1;
     }
+    int count = recvmmsg(_fd, headers, datagramsPerNotification, MSG_DONTWAIT, nullptr);
+    for (int i = 0; i < count; ++i)
+    {
+        const sockaddr_storage& sender = senders[i];
+        if (headers[i].msg_len < 1) continue;
+        if (sender.ss_family != AF_INET && sender.ss_family != AF_INET6) continue;
+        const unsigned char* message = _inbox.data() + size_t(i) * payload;
+        received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
+                 std::vector<unsigned char>(message, message + headers[i].msg_len));
+    }
+    // Last: the delivery may close and destroy this socket.
+    if (count > 0) _handler->onReadable(this);
 }
 
 bool Udp::active() const

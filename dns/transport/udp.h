@@ -4,6 +4,7 @@
 #include "dns/transport/socket.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace DNS
 {
@@ -44,6 +45,8 @@ private:
     void* _identifier = nullptr;
     int _fd = -1;
     size_t _buffersize = 0;
+    // Room for the datagrams of one notification, made on first use.
+    std::vector<unsigned char> _inbox;
 };
 
 } // namespace DNS
