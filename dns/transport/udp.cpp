@@ -19,6 +19,39 @@ const unsigned datagramsPerNotification = 64;
 
 } // namespace
 
+/// The buffers of one read of several datagrams, set up once.
+struct Udp::Inbox
+{
+    static constexpr unsigned batch = 16;
+
+    Inbox()
+    {
+        for (unsigned i = 0; i < batch; ++i)
+        {
+            vectors[i] = {data[i], sizeof data[i]};
+            headers[i] = {};
+            headers[i].msg_hdr.msg_name = &senders[i];
+            headers[i].msg_hdr.msg_iov = &vectors[i];
+            headers[i].msg_hdr.msg_iovlen = 1;
+        }
+    }
+
+    /// The number of datagrams read, up to a batch; 0 or less for none.
+    int read(int fd)
+    {
+        for (unsigned i = 0; i < batch; ++i)
+            headers[i].msg_hdr.msg_namelen = sizeof senders[i];
+        return recvmmsg(fd, headers, batch, MSG_DONTWAIT, nullptr);
+    }
+
+    unsigned char data[batch][Query::ednsPayload];
+    sockaddr_storage senders[batch];
+    iovec vectors[batch];
+    mmsghdr headers[batch];
+};
+
+Udp::Udp(Loop* loop, Socket::Handler* handler) : Socket(handler), _loop(loop) {}
+
 Udp::~Udp()
 {
     close();
@@ -51,35 +84,26 @@ Inbound* Udp::send(const Ip& server, const Query& query)
 
 void Udp::notify()
 {
-    // One call reads what waits, bounded so that a flood of datagrams
-    // cannot hold the loop: the loop reports the descriptor again while
-    // more wait.
-    const size_t payload = Query::ednsPayload;
-    _inbox.resize(datagramsPerNotification * payload);
-    mmsghdr headers[datagramsPerNotification];
-    iovec vectors[datagramsPerNotification];
-    sockaddr_storage senders[datagramsPerNotification];
-    for (unsigned i = 0; i < datagramsPerNotification; ++i)
+    if (!_inbox) _inbox = std::make_unique<Inbox>();
+    // Bounded, so that a flood of datagrams cannot hold the loop: the loop
+    // reports the descriptor again while more wait.
+    bool any = false;
+    for (unsigned read = 0; read < datagramsPerNotification; read += Inbox::batch)
     {
-        vectors[i] = {_inbox.data() + i * payload, payload};
-        headers[i] = {};
-        headers[i].msg_hdr.msg_name = &senders[i];
-        headers[i].msg_hdr.msg_namelen = sizeof senders[i];
-        headers[i].msg_hdr.msg_iov = &vectors[i];
-        headers[i].msg_hdr.msg_iovlen = 1;
-    }
-    int count = recvmmsg(_fd, headers, datagramsPerNotification, MSG_DONTWAIT, nullptr);
-    for (int i = 0; i < count; ++i)
-    {
-        const sockaddr_storage& sender = senders[i];
-        if (headers[i].msg_len < 1) continue;
-        if (sender.ss_family != AF_INET && sender.ss_family != AF_INET6) continue;
-        const unsigned char* message = _inbox.data() + size_t(i) * payload;
-        received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
-                 std::vector<unsigned char>(message, message + headers[i].msg_len));
+        int count = _inbox->read(_fd);
+        for (int i = 0; i < count; ++i)
+        {
+            const sockaddr_storage& sender = _inbox->senders[i];
+            unsigned size = _inbox->headers[i].msg_len;
+            if (size < 1 || (sender.ss_family != AF_INET && sender.ss_family != AF_INET6)) continue;
+            received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
+                     std::vector<unsigned char>(_inbox->data[i], _inbox->data[i] + size));
+            any = true;
+        }
+        if (count < int(Inbox::batch)) break;
     }
     // Last: the delivery may close and destroy this socket.
-    if (count > 0) _handler->onReadable(this);
+    if (any) _handler->onReadable(this);
 }
 
 bool Udp::active() const

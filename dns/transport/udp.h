@@ -4,7 +4,7 @@
 #include "dns/transport/socket.h"
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 namespace DNS
 {
@@ -19,7 +19,7 @@ class Query;
 class Udp : public Socket, private Monitor
 {
 public:
-    Udp(Loop* loop, Socket::Handler* handler) : Socket(handler), _loop(loop) {}
+    Udp(Loop* loop, Socket::Handler* handler);
     ~Udp() override;
 
     /// Sends the query to port 53 of the server; the socket on which its
@@ -45,8 +45,9 @@ private:
     void* _identifier = nullptr;
     int _fd = -1;
     size_t _buffersize = 0;
-    // Room for the datagrams of one notification, made on first use.
-    std::vector<unsigned char> _inbox;
+    struct Inbox;
+    // Made on the first read.
+    std::unique_ptr<Inbox> _inbox;
 };
 
 } // namespace DNS
