@@ -77,3 +77,23 @@ TEST_F(UdpTest, AFloodOfDatagramsDoesNotHoldTheLoop)
     EXPECT_EQ(recorder.outcome.kind, Testing::Outcome::timeout);
     EXPECT_EQ(recorder.calls, 1);
 }
+
+TEST_F(UdpTest, ALookupStartedFromAnAnswerKeepsThePortAPauseGetsAFreshOne)
+{
+    make("nameserver 127.0.0.2\noptions timeout:1 attempts:1\n");
+    Testing::Recorder next;
+    _context->query(
+        "a.test", ns_t_a, DNS::Bits(),
+        [&](const DNS::Operation*, const DNS::Response&)
+        { _context->query("aaaa.test", ns_t_aaaa, DNS::Bits(), &next); },
+        nullptr);
+    ASSERT_TRUE(_loop.run());
+    EXPECT_EQ(next.outcome.kind, Testing::Outcome::received);
+    resolve("a.test", ns_t_a);
+
+    auto port = [](const std::string& line) { return line.substr(line.find("port=")); };
+    std::vector<std::string> asked = Testing::serverLog({"udp", "a.test"});
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(port(asked[0]), port(asked[1]));
+    EXPECT_NE(port(asked[1]), port(asked[2]));
+}
