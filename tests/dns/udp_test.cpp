@@ -85,7 +85,7 @@ TEST_F(UdpTest, ALookupStartedFromAnAnswerKeepsThePortAPauseGetsAFreshOne)
     _context->query(
         "a.test", ns_t_a, DNS::Bits(),
         [&](const DNS::Operation*, const DNS::Response&)
-        { _context->query("aaaa.test", ns_t_aaaa, DNS::Bits(), &next); },
+        { _context->query("a.test", ns_t_a, DNS::Bits(), &next); },
         nullptr);
     ASSERT_TRUE(_loop.run());
     EXPECT_EQ(next.outcome.kind, Testing::Outcome::received);
