@@ -67,6 +67,7 @@ Query::Query(int opcode, const char* name, int type, const Bits& bits, const uns
     ns_put16(static_cast<unsigned>(type), _buffer + _size);
     ns_put16(ns_c_in, _buffer + _size + 2);
     _size += NS_QFIXEDSZ;
+    _question = _size;
     ns_put16(1, _buffer + 4);
 
     if (opcode != ns_o_query && data)
@@ -138,6 +139,9 @@ bool Query::echoes(const Response& response) const
     const unsigned char* ours = _buffer + NS_HFIXEDSZ;
     const unsigned char* theirs = response.data() + NS_HFIXEDSZ;
     const unsigned char* end = response.data() + response.size();
+    // Mostly the server echoes it byte for byte, letter case included.
+    size_t question = _question - NS_HFIXEDSZ;
+    if (size_t(end - theirs) >= question && memcmp(ours, theirs, question) == 0) return true;
     for (;;)
     {
         size_t label = *ours;

@@ -44,6 +44,8 @@ private:
 
     unsigned char _buffer[272];
     size_t _size = 12;
+    // Where the question ends.
+    size_t _question = 12;
 };
 
 } // namespace DNS

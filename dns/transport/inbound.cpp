@@ -26,13 +26,13 @@ void Inbound::unsubscribe(Processor* processor, const Ip& server, unsigned short
     if (_subscriptions.empty()) reset();
 }
 
-std::vector<Processor*> Inbound::subscribed(unsigned short id, const Ip& server) const
+size_t Inbound::subscribed(unsigned short id, const Ip& server, Processor** room, size_t size) const
 {
-    std::vector<Processor*> processors;
+    size_t count = 0;
     auto range = _subscriptions.equal_range(id);
     for (auto it = range.first; it != range.second; ++it)
-        if (it->second.first == server) processors.push_back(it->second.second);
-    return processors;
+        if (it->second.first == server && count++ < size) room[count - 1] = it->second.second;
+    return count;
 }
 
 bool Inbound::subscribed(Processor* processor, const Ip& server, unsigned short id) const

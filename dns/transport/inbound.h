@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
 namespace DNS
 {
@@ -33,8 +32,9 @@ protected:
     /// Called when the last subscriber left.
     virtual void reset() = 0;
 
-    /// The lookups waiting for this id from this server.
-    std::vector<Processor*> subscribed(unsigned short id, const Ip& server) const;
+    /// The lookups waiting for this id from this server: as many as fit
+    /// into `room`; the number there are.
+    size_t subscribed(unsigned short id, const Ip& server, Processor** room, size_t size) const;
     /// Whether the lookup still waits for this id from this server.
     bool subscribed(Processor* processor, const Ip& server, unsigned short id) const;
     /// Takes any one subscription out, without a reset; false when none is left.

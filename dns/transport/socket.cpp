@@ -41,8 +41,20 @@ size_t Socket::offer(const Ip& sender, const Response& response, const Watcher& 
     unsigned short id = response.id();
     // Lookups that share an id and a server (the id space is small) each get
     // the chance to recognise their question; a copy, as callees unsubscribe.
-    for (Processor* candidate : subscribed(id, sender))
+    // Mostly there is one, and the copy needs no allocation.
+    Processor* few[4];
+    std::vector<Processor*> many;
+    size_t count = subscribed(id, sender, few, 4);
+    Processor** candidates = few;
+    if (count > 4)
     {
+        many.resize(count);
+        subscribed(id, sender, many.data(), count);
+        candidates = many.data();
+    }
+    for (size_t i = 0; i < count; ++i)
+    {
+        Processor* candidate = candidates[i];
         if (!watcher.valid()) break;
         if (!subscribed(candidate, sender, id)) continue;
         if (candidate->onReceived(sender, response)) return 1;
