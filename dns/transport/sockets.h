@@ -19,8 +19,9 @@ class Ip;
 class Loop;
 class Query;
 
-/// The sockets for the name servers of one address family: UDP sockets
-/// shared by all lookups and at most one usable TCP connection per server.
+/// The sockets for the name servers of one address family: one UDP socket
+/// per server, shared by the lookups that ask it, and at most one usable TCP
+/// connection per server.
 class Sockets : public Watchable, private Tcp::Handler
 {
 public:
@@ -65,7 +66,7 @@ private:
     Loop* _loop;
     Handler* _handler;
     std::list<Udp> _udps;
-    Udp* _current;
+    size_t _buffersize = 0;
     // Shared handles, so that a delivery can walk weak copies while
     // connections leave the vector.
     std::vector<std::shared_ptr<Tcp>> _tcps;

@@ -50,17 +50,27 @@ struct Udp::Inbox
     mmsghdr headers[batch];
 };
 
-Udp::Udp(Loop* loop, Socket::Handler* handler) : Socket(handler), _loop(loop) {}
+Udp::Udp(Loop* loop, Socket::Handler* handler, const Ip& server, size_t buffersize)
+    : Socket(handler), _loop(loop), _server(server), _buffersize(buffersize)
+{
+}
 
 Udp::~Udp()
 {
     close();
 }
 
-bool Udp::open(int family)
+bool Udp::open()
 {
-    _fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    Address address(_server);
+    _fd = socket(address.family(), SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (_fd < 0) return false;
+    if (connect(_fd, address, address.size()) != 0)
+    {
+        ::close(_fd);
+        _fd = -1;
+        return false;
+    }
     _identifier = _loop->add(_fd, Loop::readable, this);
     if (_buffersize > 0)
     {
@@ -71,12 +81,10 @@ bool Udp::open(int family)
     return true;
 }
 
-Inbound* Udp::send(const Ip& server, const Query& query)
+Inbound* Udp::send(const Query& query)
 {
-    Address address(server);
-    if (_fd < 0 && !open(address.family())) return nullptr;
-    if (sendto(_fd, query.data(), query.size(), MSG_NOSIGNAL, address, address.size()) >= 0)
-        return this;
+    if (_fd < 0 && !open()) return nullptr;
+    if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0) return this;
     // A descriptor nobody waits on is not kept open.
     if (subscribers() == 0) close();
     return nullptr;
