@@ -43,6 +43,14 @@ public:
 
     bool started() const { return _loop != nullptr; }
 
+    /// Sets the libev priority (EV_MINPRI -2 to EV_MAXPRI 2, 0 as made):
+    /// of the watchers due in one loop turn, the higher runs first. A started
+    /// watcher is restarted, since libev takes it only from a stopped one.
+    void priority(int value)
+    {
+        reconfigure([this, value] { ev_set_priority(&_watcher, value); });
+    }
+
 protected:
     Watcher() = default;
 

@@ -1,5 +1,9 @@
 #include "json/function.h"
 
+#include "json/detail/serializer.h"
+
+#include <libfastjson/json_object_private.h>
+
 #include <climits>
 
 namespace Kestrava {
@@ -138,6 +142,13 @@ const char* get_string(fjson_object* object)
     return fjson_object_get_string(object);
 }
 
+const char* double_text(fjson_object* object)
+{
+    // libfastjson keeps the text of a parsed double but offers no accessor.
+    if (fjson_object_get_type(object) != fjson_type_double) return nullptr;
+    return object->o.c_double.source;
+}
+
 int get_string_len(fjson_object* object)
 {
     return fjson_object_get_string_len(object);
@@ -260,12 +271,23 @@ const char* to_json_string(fjson_object* object)
 
 size_t dump(fjson_object* object, fjson_write_fn* writer, void* context)
 {
-    return fjson_object_dump(object, writer, context);
+    char buffer[1024];
+    return detail::Serializer(true, buffer, sizeof buffer, writer, context).serialize(object);
 }
 
 size_t dump_buffered(fjson_object* object, int flags, char* buffer, size_t size,
                      fjson_write_fn* writer, void* context)
 {
+    // The two forms the system writes are ours: libfastjson's own writer
+    // ends strings at their first NUL.
+    if (flags == FJSON_TO_STRING_PLAIN || flags == FJSON_TO_STRING_SPACED)
+    {
+        const bool spaced = flags == FJSON_TO_STRING_SPACED;
+        if (size > 0)
+            return detail::Serializer(spaced, buffer, size, writer, context).serialize(object);
+        char own[1024];
+        return detail::Serializer(spaced, own, sizeof own, writer, context).serialize(object);
+    }
     if (size >= minimumDumpBuffer)
         return fjson_object_dump_buffered(object, flags, buffer, size, writer, context);
     char own[minimumDumpBuffer];

@@ -58,6 +58,9 @@ double get_double(fjson_object* object);
 bool get_boolean(fjson_object* object);
 const char* get_string(fjson_object* object);
 int get_string_len(fjson_object* object);
+/// The text a double was made with (parsed, or given to new_double_s),
+/// null when it has none or is no double.
+const char* double_text(fjson_object* object);
 
 fjson_object* new_object();
 int object_length(fjson_object* object);
@@ -88,12 +91,17 @@ fjson_object* array_get_idx(fjson_object* array, int index);
 /// outside the array does nothing.
 void array_del_idx(fjson_object* array, int index);
 
-/// The spaced form, owned by the object.
+/// The spaced form, owned by the object, as libfastjson writes it: a string
+/// ends at its first NUL there (dump() writes it whole).
 const char* to_json_string(fjson_object* object);
+/// The spaced form through writer, in pieces of up to 1024 bytes; written by
+/// this library (see detail/serializer.h), as libfastjson writes it, but
+/// with strings to their full length.
 size_t dump(fjson_object* object, fjson_write_fn* writer, void* context);
 /// Serialises through writer, collecting the text in the caller's buffer,
-/// and returns the total of the writer's results. A buffer too small for
-/// libfastjson to format a number in is replaced by one of our own.
+/// and returns the total of the writer's results. The plain and spaced forms
+/// are written as dump() writes; for other flags libfastjson writes, and a
+/// buffer too small for it to format a number in is replaced by our own.
 size_t dump_buffered(fjson_object* object, int flags, char* buffer, size_t size,
                      fjson_write_fn* writer, void* context);
 size_t size(fjson_object* object);

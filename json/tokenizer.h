@@ -5,17 +5,18 @@
 #include <cstddef>
 #include <string_view>
 
-struct fjson_tokener;
-
 namespace Kestrava {
 namespace JSON {
 
 /**
  * Parses JSON text into a Value.
  *
- * Text that is not one complete JSON value, optionally surrounded by white
- * space, gives the empty Value; nothing is thrown but std::bad_alloc. A
- * Tokenizer may parse any number of texts, one at a time.
+ * Only RFC 8259 JSON parses: text that is not one complete JSON value,
+ * optionally surrounded by white space (and led by a UTF-8 byte order mark),
+ * gives the empty Value, as do extensions such as NaN, comments, trailing
+ * commas, single quotes, leading zeros, raw control characters or invalid
+ * UTF-8 in strings, and nesting deeper than 1000 levels. Nothing is thrown
+ * but std::bad_alloc. A Tokenizer keeps no state between texts.
  */
 class Tokenizer
 {
@@ -33,9 +34,6 @@ public:
     /// Parses size bytes at data, or with size 0 the text up to its first
     /// NUL. Null data gives the empty value.
     Value parse(const char* data, size_t size);
-
-private:
-    fjson_tokener* _tokener;
 };
 
 } // namespace JSON

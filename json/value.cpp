@@ -1,9 +1,11 @@
 #include "json/value.h"
 
+#include "json/detail/membername.h"
 #include "json/function.h"
 #include "json/processor.h"
 
 #include <cstring>
+#include <string>
 
 namespace Kestrava {
 namespace JSON {
@@ -98,9 +100,13 @@ bool Value::contains(const Value& value) const
     {
         const fjson_type type = function::get_type(value._object);
         if (type == fjson_type_null) return false;
-        const char* name = type == fjson_type_string ? function::get_string(value._object)
-                                                     : function::to_json_string(value._object);
-        return function::object_get_ex(_object, name, nullptr);
+        const std::string name =
+            type == fjson_type_string
+                ? detail::memberName(
+                      std::string(function::get_string(value._object),
+                                  static_cast<size_t>(function::get_string_len(value._object))))
+                : function::to_json_string(value._object);
+        return function::object_get_ex(_object, name.c_str(), nullptr);
     }
     case fjson_type_array:
     {
@@ -121,10 +127,15 @@ Value Value::clone(bool deep) const
     case fjson_type_boolean:
         return Value(function::new_boolean(function::get_boolean(_object)));
     case fjson_type_double:
-        // Keeps the text the double serialises as: a parsed double keeps its
-        // source text, which a double made from the number alone would lose.
-        return Value(function::new_double_s(function::get_double(_object),
-                                            function::to_json_string(_object)));
+    {
+        // A parsed double keeps its source text, which a double made from
+        // the number alone would lose; one without (libfastjson's own text
+        // of it is not always JSON) stays without.
+        const char* text = function::double_text(_object);
+        const double number = function::get_double(_object);
+        return Value(text != nullptr ? function::new_double_s(number, text)
+                                     : function::new_double(number));
+    }
     case fjson_type_int:
         return Value(function::new_int64(function::get_int64(_object)));
     case fjson_type_string:

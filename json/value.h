@@ -48,7 +48,8 @@ public:
     /// For an object, calls callback once per member in libfastjson's order
     /// with its name and a handle sharing its value; nothing otherwise. The
     /// callback must not add or remove members of this object. An empty
-    /// callback throws std::bad_function_call at the first member.
+    /// callback throws std::bad_function_call at the first member. A name
+    /// is a C string: U+0000 in it shows as the bytes C0 80.
     void members(const std::function<void(const char* name, const Value& value)>& callback) const;
 
     /// Deep equality: the same type (an int never equals a double), equal

@@ -59,8 +59,8 @@ bool store(fjson_object* container, const Part& part, const Value& value, Placem
         return false;
     if (type == fjson_type_object)
     {
-        if (!detail::namesMember(part.token())) return false;
-        function::object_add(container, part.token().c_str(), function::get(value.object()));
+        function::object_add(container, detail::memberName(part.token()).c_str(),
+                             function::get(value.object()));
         return true;
     }
     if (part.isEnd())
@@ -139,8 +139,6 @@ void Value::set(const Pointer& pointer, const Value& value)
 {
     const std::vector<Part>& parts = pointer.parts();
     if (parts.empty()) return;
-    for (const Part& part : parts)
-        if (!detail::namesMember(part.token())) return;
     // A handle of its own: value may be this very handle, which may be
     // pointed at a new container below.
     const Value stored = value;
@@ -174,7 +172,7 @@ void Value::remove(const Pointer& pointer) const
     switch (function::get_type(parent))
     {
     case fjson_type_object:
-        if (detail::namesMember(last.token())) function::object_del(parent, last.token().c_str());
+        function::object_del(parent, detail::memberName(last.token()).c_str());
         return;
     case fjson_type_array:
         // A token that is no index gives -1, which removes nothing.

@@ -115,10 +115,16 @@ void Log::execute(const std::function<void()>& work, bool wait)
 
 void Log::process()
 {
-    // A listener that flushes from inside its own write would otherwise
-    // write later lines before the rest of the current batch; they wait for
-    // the next processing instead.
-    if (_processing) return;
+    // A listener that flushes from inside its own write cannot have later
+    // lines written before the rest of the current batch (nor before its
+    // own line reaches the listeners after it). The processing in hand
+    // writes them instead, before anything else runs on this thread, so
+    // that every flush that waits for it finds them written.
+    if (_processing)
+    {
+        _requeued = true;
+        return;
+    }
     _processing = true;
     struct Reset
     {
@@ -126,6 +132,15 @@ void Log::process()
         ~Reset() { _flag = false; }
     } reset{_processing};
 
+    do
+    {
+        _requeued = false;
+        writeQueue();
+    } while (_requeued);
+}
+
+void Log::writeQueue()
+{
     // One batch only: lines queued meanwhile have sent their own wake-up,
     // and busy producers must not keep waiting instructions out for good.
     std::vector<Message> taken;

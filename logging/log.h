@@ -63,6 +63,9 @@ public:
     void remove(Listener* listener);
 
     /// Returns when every line queued before has reached the listeners.
+    /// From inside a listener, which is itself in the middle of a line, those
+    /// lines are written right after the batch in hand, before the writer
+    /// thread does anything else.
     void flush();
 
     /// Passes every line from now on, with the prefix in front, to the
@@ -95,6 +98,9 @@ private:
     /// Takes the queue and writes it; on the writer thread only.
     void process();
 
+    /// Takes the queue once and writes what it took.
+    void writeQueue();
+
     void onSynchronize() override;
     void preprocess(Writer* writer, const priority& level, const std::string& text) override;
     void write(const priority& level, const std::string& text) override;
@@ -117,6 +123,10 @@ private:
     /// Set while lines are written, so that work run from inside a listener
     /// cannot write later lines before earlier ones.
     bool _processing = false;
+
+    /// Set when work run from inside a listener asked for the queue: the
+    /// processing in hand takes it once more before it returns.
+    bool _requeued = false;
 };
 
 } // namespace Logging

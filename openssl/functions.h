@@ -46,7 +46,7 @@ void ERR_clear_error();
 unsigned long ERR_get_error();
 const char* ERR_reason_error_string(unsigned long error);
 char* ERR_error_string(unsigned long error, char* buffer);
-/// Binds "SSLeay_version".
+/// Binds "OpenSSL_version", or "SSLeay_version" on libraries before 1.1.
 const char* OpenSSL_version(int type);
 const char* OBJ_nid2ln(int nid);
 const char* OBJ_nid2sn(int nid);

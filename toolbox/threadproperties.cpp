@@ -7,7 +7,9 @@ namespace Toolbox {
 
 bool ThreadProperties::setName(const char* name)
 {
-    if (name == nullptr) return false;
+    // A thread that is not running has no handle: pthread_setname_np()
+    // would dereference a null one.
+    if (name == nullptr || !_thread->joinable()) return false;
     try
     {
         return setname(_thread->native_handle(), name) == 0;

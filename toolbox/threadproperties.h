@@ -17,7 +17,8 @@ public:
     /**
      * Names the thread (shown in /proc/PID/task/TID/comm). False, with the
      * old name left, when the name is too long for the platform (15 bytes on
-     * Linux) or the platform cannot name threads. Never throws.
+     * Linux), the thread is not running (default-constructed, joined or
+     * detached) or the platform cannot name threads. Never throws.
      */
     bool setName(const char* name);
 

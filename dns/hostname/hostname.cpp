@@ -5,9 +5,11 @@
 #include "dns/exception/idnexception.h"
 #include "dns/hostname/ipaddress.h"
 #include "dns/hostname/libidn.h"
+#include "dns/hostname/plainascii.h"
 
 #include <arpa/nameser.h>
 #include <netdb.h>
+#include <strings.h>
 #include <sys/socket.h>
 
 #include <cstdlib>
@@ -39,11 +41,18 @@ IdnException idnFailure(int code)
     return IdnException(LibIDN::idna_strerror(code));
 }
 
-bool isPlainAscii(const char* text)
+/// Whether libidn gives the name itself as its Unicode form: for a plain
+/// ASCII name without ACE ("xn--") labels it does, whatever the flags, so
+/// such names, the most common, need no call.
+bool isOwnUnicodeForm(const char* name)
 {
-    for (; *text != '\0'; ++text)
-        if (!isascii(static_cast<unsigned char>(*text))) return false;
-    return true;
+    for (const char* label = name;; ++label)
+    {
+        if (strncasecmp(label, "xn--", 4) == 0) return false;
+        while (*label != '.' && *label != '\0')
+            if ((static_cast<unsigned char>(*label++) & 0x80) != 0) return false;
+        if (*label == '\0') return true;
+    }
 }
 
 /// strdup() that keeps null and throws when out of memory.
@@ -97,10 +106,17 @@ Hostname::Hostname(const char* name, bool strict)
     if (!LibIDN::valid()) throw idnFailure(LibIDN::dlopenError);
 
     int flags = LibIDN::allowUnassigned | (strict ? LibIDN::useStd3AsciiRules : 0);
-    char* converted = nullptr;
-    int result = LibIDN::idna_to_unicode_8z8z(name, &converted, flags);
-    Text unicode = owned(converted);
-    if (result != 0) throw idnFailure(result);
+    int result = 0;
+    Text unicode = owned(nullptr);
+    if (isOwnUnicodeForm(name))
+        unicode.reset(duplicate(name));
+    else
+    {
+        char* converted = nullptr;
+        result = LibIDN::idna_to_unicode_8z8z(name, &converted, flags);
+        unicode.reset(converted);
+        if (result != 0) throw idnFailure(result);
+    }
 
     if (isPlainAscii(unicode.get()))
     {
@@ -116,7 +132,7 @@ Hostname::Hostname(const char* name, bool strict)
         return;
     }
 
-    converted = nullptr;
+    char* converted = nullptr;
     result = LibIDN::idna_to_ascii_8z(name, &converted, flags);
     Text ascii = owned(converted);
     if (result != 0) throw idnFailure(result);

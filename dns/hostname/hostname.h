@@ -13,8 +13,9 @@ class IpAddress;
  * queries and protocol headers).
  *
  * A plain ASCII name keeps one text for both forms. The empty host name has
- * both forms null. Built complete or not at all; the failures are
- * IdnException, GaiException or Exception, all of type 7.
+ * both forms null. Built complete or not at all; a name that cannot be
+ * converted, or no libidn to convert it with ("libidn cannot be loaded"),
+ * fails with IdnException, a failed reverse lookup with GaiException.
  */
 class Hostname
 {

@@ -20,12 +20,9 @@ IpAddress::IpAddress(const char* text)
     int result = getaddrinfo(text, nullptr, &hints, &list);
     if (result != 0) throw GaiException(result, list);
 
-    if (list->ai_family == AF_INET)
-        DNS::Ip::operator=(DNS::Ip(reinterpret_cast<const sockaddr_in*>(list->ai_addr)->sin_addr));
-    else if (list->ai_family == AF_INET6)
-        DNS::Ip::operator=(&reinterpret_cast<const sockaddr_in6*>(list->ai_addr)->sin6_addr);
-    else
+    if (list->ai_family != AF_INET && list->ai_family != AF_INET6)
         throw GaiException(EAI_FAMILY, list);
+    DNS::Ip::operator=(DNS::Ip(list->ai_addr));
     freeaddrinfo(list);
 }
 

@@ -1,5 +1,6 @@
 #include "dns/suffix/organization.h"
 
+#include "dns/hostname/plainascii.h"
 #include "dns/suffix/publicsuffixes.h"
 
 #include <stdexcept>
@@ -11,13 +12,6 @@ namespace Dns
 
 namespace
 {
-
-bool isPlainAscii(const char* text)
-{
-    for (; *text != '\0'; ++text)
-        if (static_cast<unsigned char>(*text) >= 0x80) return false;
-    return true;
-}
 
 const char* organizationOf(const char* domain)
 {

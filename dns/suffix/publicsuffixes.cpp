@@ -1,6 +1,7 @@
 #include "dns/suffix/publicsuffixes.h"
 
 #include "dns/hostname/libidn.h"
+#include "dns/hostname/plainascii.h"
 #include "dns/suffix/publicsuffixlist.h"
 
 #include <cstdlib>
@@ -13,19 +14,6 @@ namespace Dns
 
 namespace
 {
-
-unsigned char lowerAscii(char byte)
-{
-    auto value = static_cast<unsigned char>(byte);
-    return value >= 'A' && value <= 'Z' ? value + ('a' - 'A') : value;
-}
-
-bool isPlainAscii(std::string_view text)
-{
-    for (char byte : text)
-        if (static_cast<unsigned char>(byte) >= 0x80) return false;
-    return true;
-}
 
 /// A rule ends at the first white space of its line.
 size_t ruleLength(const char* line, size_t length)
@@ -43,23 +31,6 @@ const PublicSuffixes& PublicSuffixes::instance()
     static const PublicSuffixes suffixes(src_public_suffix_list_dat,
                                          src_public_suffix_list_dat_size);
     return suffixes;
-}
-
-size_t PublicSuffixes::Hash::operator()(std::string_view text) const
-{
-    // FNV-1a over the lower-case bytes.
-    size_t hash = 14695981039346656037ull;
-    for (char byte : text)
-        hash = (hash ^ lowerAscii(byte)) * 1099511628211ull;
-    return hash;
-}
-
-bool PublicSuffixes::Equal::operator()(std::string_view first, std::string_view second) const
-{
-    if (first.size() != second.size()) return false;
-    for (size_t index = 0; index < first.size(); ++index)
-        if (lowerAscii(first[index]) != lowerAscii(second[index])) return false;
-    return true;
 }
 
 PublicSuffixes::PublicSuffixes(const char* list, size_t size)
@@ -126,30 +97,33 @@ PublicSuffixes::Verdict PublicSuffixes::find(const char* name) const
     Verdict longest;
     Verdict exception;
     const Wildcard* wildcard = nullptr;
+    uint64_t hash = TextTable<Rules>::emptyHash;
     const char* labelEnd = end;
     while (true)
     {
         const char* start = labelEnd;
         while (start > name && start[-1] != '.')
-            --start;
+            hash = TextTable<Rules>::extend(hash, *--start);
         if (start == labelEnd) return {};
         if (lastLabel == nullptr) lastLabel = start;
 
         if (wildcard != nullptr) longest = {wildcard, start};
         wildcard = nullptr;
-        auto found = _rules.find(std::string_view(start, static_cast<size_t>(end - start)));
-        if (found != _rules.end())
+        const Rules* found =
+            _rules.find(hash, std::string_view(start, static_cast<size_t>(end - start)));
+        if (found != nullptr)
         {
-            const Suffix* exact = found->second.exact;
+            const Suffix* exact = found->exact;
             if (exact != nullptr && !exact->exception())
                 longest = {exact, start};
             else if (exact != nullptr && exception.rule == nullptr)
                 // An exception makes its parent the public suffix.
                 exception = {exact, labelEnd == end ? nullptr : labelEnd + 1};
-            wildcard = found->second.wildcard;
+            wildcard = found->wildcard;
         }
         if (start == name) break;
         labelEnd = start - 1;
+        hash = TextTable<Rules>::extend(hash, '.');
     }
     if (exception.rule != nullptr) return exception;
     if (longest.rule != nullptr) return longest;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "dns/suffix/texttable.h"
+
 #include <cstddef>
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace Kestrava
 {
@@ -79,16 +80,6 @@ private:
         const Wildcard* wildcard = nullptr;
     };
 
-    /// Hashing and comparison that ignore ASCII letter case.
-    struct Hash
-    {
-        size_t operator()(std::string_view text) const;
-    };
-    struct Equal
-    {
-        bool operator()(std::string_view first, std::string_view second) const;
-    };
-
     /// The outcome of one lookup: the prevailing listed rule (null for the
     /// implicit one) and where the public suffix starts in the name (null
     /// when there is none).
@@ -110,7 +101,7 @@ private:
     std::deque<Wildcard> _wildcards;
     /// The ASCII forms of rules written in Unicode.
     std::deque<std::string> _asciiForms;
-    std::unordered_map<std::string_view, Rules, Hash, Equal> _rules;
+    TextTable<Rules> _rules;
 };
 
 } // namespace Dns

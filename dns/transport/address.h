@@ -2,16 +2,19 @@
 
 #include <sys/socket.h>
 
+#include <cstdint>
+
 namespace DNS
 {
 
 class Ip;
 
-/// The socket address of a name server: its address and port 53.
+/// The socket address of an IPv4 or IPv6 peer; by default a name server's
+/// port 53.
 class Address
 {
 public:
-    explicit Address(const Ip& ip);
+    explicit Address(const Ip& ip, uint16_t port = 53);
 
     int family() const { return _address.ss_family; }
     socklen_t size() const { return _size; }

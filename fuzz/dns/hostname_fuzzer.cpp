@@ -3,6 +3,7 @@
 // answer must point into the name.
 #include "dns/exception/idnexception.h"
 #include "dns/hostname/hostname.h"
+#include "dns/hostname/libidn.h"
 #include "dns/suffix/organization.h"
 #include "dns/suffix/publicsuffixes.h"
 
@@ -42,12 +43,26 @@ void checkSuffixes(const std::string& name)
     if (suffixes.match(name.c_str()) != nullptr) require(suffix != nullptr);
 }
 
+/// libidn's own Unicode form of the name, empty when it refuses it.
+std::string libidnUnicode(const std::string& name, bool strict)
+{
+    using Kestrava::Dns::LibIDN;
+    char* unicode = nullptr;
+    int flags = LibIDN::allowUnassigned | (strict ? LibIDN::useStd3AsciiRules : 0);
+    int result = LibIDN::idna_to_unicode_8z8z(name.c_str(), &unicode, flags);
+    std::string text = result == 0 ? unicode : "";
+    std::free(unicode);
+    return text;
+}
+
 void checkHostname(const std::string& name, bool strict)
 {
     try
     {
         Hostname hostname(name.c_str(), strict);
         require(hostname.unicode() != nullptr && hostname.ascii() != nullptr);
+        // Names that skip libidn get the form it would have given.
+        require(hostname.unicode() == libidnUnicode(name, strict));
         Hostname copy(hostname);
         require(std::strcmp(copy.ascii(), hostname.ascii()) == 0);
         (void)hostname.contains(copy);

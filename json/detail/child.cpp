@@ -13,8 +13,7 @@ bool findChild(fjson_object* container, const Pointer::Part& part, fjson_object*
     switch (function::get_type(container))
     {
     case fjson_type_object:
-        return namesMember(part.token()) &&
-               function::object_get_ex(container, part.token().c_str(), &child);
+        return function::object_get_ex(container, memberName(part.token()).c_str(), &child);
     case fjson_type_array:
     {
         if (part.isEnd()) return false;

@@ -6,11 +6,21 @@ namespace Kestrava {
 namespace JSON {
 namespace detail {
 
-/// Whether a token can name a member: libfastjson keeps names as C strings,
-/// so a token with a NUL would reach the shorter name before its NUL.
-inline bool namesMember(const std::string& token)
+/// The member name a token designates, as values hold it: libfastjson keeps
+/// names as C strings, so U+0000 in a name is held as the bytes C0 80 (see
+/// parser.h), which no valid UTF-8 name holds otherwise.
+inline std::string memberName(const std::string& token)
 {
-    return token.find('\0') == std::string::npos;
+    std::string name;
+    name.reserve(token.size());
+    for (char c : token)
+    {
+        if (c == '\0')
+            name += "\xC0\x80";
+        else
+            name += c;
+    }
+    return name;
 }
 
 } // namespace detail

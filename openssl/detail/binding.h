@@ -18,7 +18,8 @@ inline const char* apiName(const char* legacyName, const char* currentName)
 }
 
 /**
- * Binds a required entry point that OpenSSL 3 renamed: `name` when the
+ * Binds a required entry point that OpenSSL renamed between releases (1.1
+ * renamed SSLeay_version, 3.0 a number of accessors): `name` when the
  * library has it, otherwise `renamed`. When neither exists the error names
  * `name`, the entry point the caller asked for.
  */

@@ -2,6 +2,7 @@
 
 #include "openssl/functions.h"
 
+#include "openssl/detail/binding.h"
 #include "openssl/detail/library.h"
 
 #include "dynamic/function.h"
@@ -40,7 +41,9 @@ char* ERR_error_string(unsigned long error, char* buffer)
 
 const char* OpenSSL_version(int type)
 {
-    static const Function<decltype(OpenSSL_version)> function(library(), "SSLeay_version");
+    // 1.1 renamed it; only 1.0 exports "SSLeay_version".
+    static const auto function =
+        bindRenamed<decltype(OpenSSL_version)>("OpenSSL_version", "SSLeay_version");
     return function(type);
 }
 

@@ -5,13 +5,12 @@
 #include "dns/hostname/ipaddress.h"
 #include "dns/hostname/libidn.h"
 
+#include "tests/dns/concurrently.h"
 #include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -188,22 +187,14 @@ TEST(HostnameTest, LiteralAddressesAreParsedOrRefused)
 TEST(HostnameTest, LibidnLoadsOnceUnderConcurrentFirstUse)
 {
     constexpr int threads = 8;
-    std::atomic<int> waiting{threads};
     std::vector<const void*> libraries(threads);
     std::vector<std::string> names(threads);
-    std::vector<std::thread> workers;
-    for (int index = 0; index < threads; ++index)
-        workers.emplace_back(
-            [&, index]
-            {
-                --waiting;
-                while (waiting > 0)
-                    std::this_thread::yield();
-                libraries[index] = &LibIDN::library();
-                names[index] = Hostname("bücher.example", false).ascii();
-            });
-    for (std::thread& worker : workers)
-        worker.join();
+    Testing::concurrently(threads,
+                          [&](int index)
+                          {
+                              libraries[index] = &LibIDN::library();
+                              names[index] = Hostname("bücher.example", false).ascii();
+                          });
     for (int index = 0; index < threads; ++index)
     {
         EXPECT_EQ(libraries[index], libraries[0]);

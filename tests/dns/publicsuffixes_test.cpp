@@ -4,19 +4,18 @@
 #include "dns/suffix/organization.h"
 #include "dns/suffix/publicsuffixlist.h"
 
+#include "tests/dns/concurrently.h"
 #include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
 
 #include <strings.h>
 
-#include <atomic>
 #include <fstream>
 #include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 using Kestrava::Dns::Hostname;
@@ -232,22 +231,14 @@ TEST(PublicSuffixesTest, AsciiAndUnicodeFormsGiveTheSameOrganization)
 TEST(PublicSuffixesTest, ListIsReadOnceUnderConcurrentFirstUse)
 {
     constexpr int threads = 8;
-    std::atomic<int> waiting{threads};
     std::vector<const PublicSuffixes*> instances(threads);
     std::vector<std::string> organizations(threads);
-    std::vector<std::thread> workers;
-    for (int index = 0; index < threads; ++index)
-        workers.emplace_back(
-            [&, index]
-            {
-                --waiting;
-                while (waiting > 0)
-                    std::this_thread::yield();
-                instances[index] = &PublicSuffixes::instance();
-                organizations[index] = Organization("www.食狮.公司.cn").ascii();
-            });
-    for (std::thread& worker : workers)
-        worker.join();
+    Testing::concurrently(threads,
+                          [&](int index)
+                          {
+                              instances[index] = &PublicSuffixes::instance();
+                              organizations[index] = Organization("www.食狮.公司.cn").ascii();
+                          });
     for (int index = 0; index < threads; ++index)
     {
         EXPECT_EQ(instances[index], instances[0]);

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace Kestrava::Event;
 
 namespace {
@@ -116,4 +120,58 @@ TEST(TimerWatcherTest, RemainingTimeOfARunningTimer)
     EXPECT_TRUE(timer.started());
     EXPECT_LE(timer.remaining(), 10.0 + 1e-6);
     timer.stop();
+}
+
+namespace
+{
+
+/// Notes in a shared list which timer fired.
+class Recorder : public TimerHandler
+{
+public:
+    Recorder(std::vector<std::string>& order, std::string name)
+        : _order(order), _name(std::move(name))
+    {
+    }
+
+    void onExpired() override { _order.push_back(_name); }
+
+private:
+    std::vector<std::string>& _order;
+    std::string _name;
+};
+
+/// Runs a priority -1 and a priority 0 timer due at the same loop time,
+/// started in the given order, and tells the order in which they fired. The
+/// priority is set before the start or, to a started timer, after it.
+std::vector<std::string> firingOrder(bool lowStartsFirst, bool prioritiseStarted)
+{
+    ThreadLoop loop;
+    std::vector<std::string> order;
+    Recorder lowHandler(order, "low"), normalHandler(order, "normal");
+    TimerWatcher low(&lowHandler, 0.001, 0.0), normal(&normalHandler, 0.001, 0.0);
+    if (!prioritiseStarted) low.priority(-1);
+    if (lowStartsFirst) low.start(loop.loop());
+    normal.start(loop.loop());
+    if (!lowStartsFirst) low.start(loop.loop());
+    if (prioritiseStarted) low.priority(-1);
+    EXPECT_TRUE(low.started());
+    ev_run(loop.loop(), 0);
+    return order;
+}
+
+} // namespace
+
+TEST(TimerWatcherTest, TimersDueTogetherRunInPriorityOrder)
+{
+    const std::vector<std::string> expected{"normal", "low"};
+    for (bool lowStartsFirst : {true, false})
+    {
+        for (bool prioritiseStarted : {false, true})
+        {
+            EXPECT_EQ(expected, firingOrder(lowStartsFirst, prioritiseStarted))
+                << "low started first: " << lowStartsFirst
+                << ", priority set when started: " << prioritiseStarted;
+        }
+    }
 }

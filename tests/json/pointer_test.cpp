@@ -165,14 +165,19 @@ TEST(PointerTest, PartsMatchMembersAndValidIndexes)
     EXPECT_EQ(Pointer::Part("/0", 2).apply(parse(R"("text")")).object(), nullptr);
 }
 
-TEST(PointerTest, TokensWithNulNameNoMember)
+TEST(PointerTest, TokensWithNulNameTheMembersHoldingU0000)
 {
-    const Value value = parse(R"({"a":1})");
+    Value value = parse(R"({"a":1,"a\u0000b":2})");
     const Pointer pointer(std::string("/a\0b", 4));
-    EXPECT_FALSE(pointer.match(value));
-    EXPECT_EQ(pointer.apply(value).object(), nullptr);
+    EXPECT_TRUE(pointer.match(value));
+    EXPECT_EQ(compact(pointer.apply(value)), "2");
+    EXPECT_FALSE(Pointer(std::string("/a\0", 3)).match(value));
+    EXPECT_TRUE(value.contains(parse(R"("a\u0000b")")));
+    EXPECT_FALSE(value.contains(parse(R"("a\u0000")")));
     value.remove(pointer);
     EXPECT_EQ(compact(value), R"({"a":1})");
+    value.set(Pointer(std::string("/\0", 2)), parse("3"));
+    EXPECT_EQ(compact(value), R"({"a":1,"\u0000":3})");
 }
 
 TEST(PointerTest, ValueFromAMissingPlaceThrows)

@@ -10,7 +10,9 @@
 #include <memory>
 #include <string>
 
+namespace function = Kestrava::JSON::function;
 using JsonTest::compact;
+using JsonTest::parse;
 using JsonTest::reparsed;
 using Kestrava::JSON::Tokenizer;
 using Kestrava::JSON::Value;
@@ -61,6 +63,58 @@ TEST(TokenizerTest, RejectsTruncatedAndMalformedText)
         EXPECT_EQ(reparsed(text), "invalid") << text;
 }
 
+TEST(TokenizerTest, RefusesWhatIsNotJson)
+{
+    for (const std::string text :
+         {// Extensions of other parsers.
+          R"({"a":NaN})", "NaN", "Infinity", "-Infinity", "[Infinity]", "[-Infinity]", "/*c*/1",
+          "[1]/*c*/", "[1]//c", "# c\n1", "[1,]", R"({"a":1,})", "['a']", "{'a':1}", "True",
+          "False", "NULL",
+          // Numbers outside the grammar.
+          "[01]", "[-01]", "[00]", "[1.]", "[.5]", "[1e]", "[1e+]", "[+1]", "[0x10]", "[1.5.5]",
+          // Strings with raw control characters, bad escapes or bad UTF-8.
+          "[\"a\tb\"]", "[\"a\nb\"]", "[\"\x01\"]", "[\"\x1f\"]", R"(["\x41"])", R"(["\'"])",
+          R"(["\u12"])", R"(["\u12G4"])", "[\"\xff\"]", "[\"\xc0\x80\"]", "[\"\xe0\x80\x80\"]",
+          "[\"\xed\xa0\x80\"]", "[\"\xf4\x90\x80\x80\"]", "[\"\xc3\"]", "{\"\x80\":1}",
+          // White space JSON does not know, and a byte order mark twice.
+          "\x0c[1]", "\x0b[1]", "\xc2\xa0[1]", "\xef\xbb\xbf\xef\xbb\xbf[1]", "\xef\xbb\xbf"})
+        EXPECT_EQ(reparsed(text), "invalid") << text;
+}
+
+TEST(TokenizerTest, KeepsEveryCharacterOfItsStrings)
+{
+    EXPECT_EQ(reparsed(R"({"k":"ab\u0000cd"})"), R"({"k":"ab\u0000cd"})");
+    EXPECT_EQ(reparsed(R"({"a\u0000b":1,"a":2})"), R"({"a\u0000b":1,"a":2})");
+    EXPECT_EQ(reparsed(R"({"\u0000":"\u0000"})"), R"({"\u0000":"\u0000"})");
+    EXPECT_EQ(function::get_string_len(parse(R"("ab\u0000cd")").object()), 5);
+    // Lone surrogates are written back as they came; a pair is one character.
+    EXPECT_EQ(reparsed(R"(["\ud800","\udc00\ud800","\ud800A","\uDFFF"])"),
+              R"(["\ud800","\udc00\ud800","\ud800A","\udfff"])");
+    EXPECT_EQ(reparsed(R"(["\ud83d\ude00","\u00e9"])"), "[\"\xf0\x9f\x98\x80\",\"\xc3\xa9\"]");
+    EXPECT_EQ(reparsed(R"(["\"\\\/\b\f\n\r\t\u001f\u007f"])"),
+              "[\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u001f\x7f\"]");
+}
+
+TEST(TokenizerTest, KeepsTheTextOfNumbersBeyondAnInteger)
+{
+    EXPECT_EQ(reparsed("[9223372036854775807,-9223372036854775808]"),
+              "[9223372036854775807,-9223372036854775808]");
+    EXPECT_EQ(function::get_type(parse("9223372036854775807").object()), fjson_type_int);
+    // Beyond 64 bits a number is a double with its own text, never clamped.
+    EXPECT_EQ(reparsed("[9223372036854775808,-9223372036854775809]"),
+              "[9223372036854775808,-9223372036854775809]");
+    EXPECT_EQ(reparsed("[123456789012345678901234567890]"), "[123456789012345678901234567890]");
+    EXPECT_EQ(reparsed("[1e400,-1e400,1.5e-400,12.50,1E5,-0.0]"),
+              "[1e400,-1e400,1.5e-400,12.50,1E5,-0.0]");
+    EXPECT_EQ(reparsed("-0"), "0");
+}
+
+TEST(TokenizerTest, SkipsALeadingByteOrderMark)
+{
+    EXPECT_EQ(reparsed("\xef\xbb\xbf{\"a\":\"b\"}"), R"({"a":"b"})");
+    EXPECT_EQ(reparsed("\xef\xbb\xbf 7 "), "7");
+}
+
 TEST(TokenizerTest, GivesTheEmptyValueForJsonNull)
 {
     EXPECT_EQ(JsonTest::parse("null").object(), nullptr);
@@ -108,12 +162,18 @@ TEST(TokenizerTest, RefusesTextLongerThanLibfastjsonCanTake)
     EXPECT_EQ(compact(tokenizer.parse(text, 3)), "[1]");
 }
 
-TEST(TokenizerTest, RejectsDeepNestingWithoutCrashing)
+TEST(TokenizerTest, NestsAThousandLevelsAndRefusesDeeperWithoutCrashing)
 {
-    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
-    EXPECT_EQ(JsonTest::parse(deep).object(), nullptr);
-    const std::string shallow = std::string(20, '[') + std::string(20, ']');
-    EXPECT_NE(JsonTest::parse(shallow).object(), nullptr);
+    const auto nested = [](size_t depth)
+    { return std::string(depth, '[') + std::string(depth, ']'); };
+    EXPECT_NE(JsonTest::parse(nested(1000)).object(), nullptr);
+    EXPECT_EQ(JsonTest::parse(nested(1001)).object(), nullptr);
+    EXPECT_EQ(JsonTest::parse(nested(100000)).object(), nullptr);
+    std::string objects;
+    for (int level = 0; level < 1000; ++level)
+        objects += "{\"a\":";
+    objects += "1" + std::string(1000, '}');
+    EXPECT_EQ(reparsed(objects), objects);
 }
 
 TEST(TokenizerTest, ParsesLargeDocuments)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
@@ -165,6 +166,28 @@ TEST(ValueTest, SerialisesSpacedAndCompact)
     withoutBlanks.erase(std::remove(withoutBlanks.begin(), withoutBlanks.end(), ' '),
                         withoutBlanks.end());
     EXPECT_EQ(withoutBlanks, plain.text());
+}
+
+TEST(ValueTest, SerialisesStringsWholeInBothForms)
+{
+    const Value value = parse(R"({"k\u0000":["ab\u0000cd","\ud800"]})");
+    JsonTest::TextProcessor spaced;
+    value.dumpto(spaced);
+    EXPECT_EQ(spaced.text(), R"({ "k\u0000": [ "ab\u0000cd", "\ud800" ] })");
+    EXPECT_EQ(compact(value), R"({"k\u0000":["ab\u0000cd","\ud800"]})");
+    EXPECT_EQ(compact(Value(function::new_string_len("x\0y", 3))), R"("x\u0000y")");
+    JsonTest::TextProcessor unbuffered;
+    value.dumpto(unbuffered, nullptr, 0);
+    EXPECT_EQ(unbuffered.text(), R"({"k\u0000":["ab\u0000cd","\ud800"]})");
+}
+
+TEST(ValueTest, DoublesMadeWithoutTextAreWrittenAsJson)
+{
+    Value value = parse("[]");
+    for (double number : {2.0, 1e20, -0.5, std::nan(""), HUGE_VAL})
+        value.add(Pointer("/-"), Value(function::new_double(number)));
+    EXPECT_EQ(compact(value), "[2.0,1e+20,-0.5,null,null]");
+    EXPECT_EQ(compact(value.clone(true)), "[2.0,1e+20,-0.5,null,null]");
 }
 
 TEST(ValueTest, CompactSerialisationIsWholeThroughAnyBufferSize)

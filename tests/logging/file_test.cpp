@@ -78,13 +78,24 @@ int inChild(const std::function<bool()>& setup, const std::function<int()>& work
     return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
 }
 
-/// Moves the process into a user namespace of its own that allows no
-/// inotify watch. Only root itself is mapped, which is all these files need.
-bool withoutInotifyWatches()
+/// Moves the process into a user namespace of its own whose inotify limit
+/// (a file of /proc/sys/user) is 0. Only root itself is mapped, which is all
+/// these files need.
+bool withoutInotify(const char* limit)
 {
     return unshare(CLONE_NEWUSER) == 0 && writeTo("/proc/self/setgroups", "deny") &&
            writeTo("/proc/self/uid_map", "0 0 1") && writeTo("/proc/self/gid_map", "0 0 1") &&
-           writeTo("/proc/sys/user/max_inotify_watches", "0");
+           writeTo((std::string("/proc/sys/user/") + limit).c_str(), "0");
+}
+
+bool withoutInotifyWatches()
+{
+    return withoutInotify("max_inotify_watches");
+}
+
+bool withoutInotifyInstances()
+{
+    return withoutInotify("max_inotify_instances");
 }
 
 /// Makes a directory read-only in a mount namespace of the process's own.
@@ -293,6 +304,24 @@ TEST(FileTest, RefusedWatchIsAnErrorAndRegistersNothing)
         if (message != "Cannot watch log file: " + path) return 1;
         return contentOf(path).empty() ? 0 : 2;
     });
+    EXPECT_EQ(0, result);
+}
+
+TEST(FileTest, FailedInotifyCreationReachesTheConstructor)
+{
+    ScratchDirectory directory;
+    std::string path = directory / "unread.log";
+
+    int result = inChild(withoutInotifyInstances,
+                         [&]
+                         {
+                             Log log(info, nullptr);
+                             std::string message = failureOf([&] { File file(log, path.c_str()); });
+                             Proxy(log, info) << "after the failure";
+                             log.flush();
+                             if (message != "Could not create inotify file descriptor!") return 1;
+                             return contentOf(path).empty() ? 0 : 2;
+                         });
     EXPECT_EQ(0, result);
 }
 

@@ -208,6 +208,33 @@ TEST(LogTest, WorkFromInsideAListenerRunsAtOnceWithoutDisturbingTheOrder)
     EXPECT_EQ((Texts{"first", "second", "nested"}), collector.texts());
 }
 
+TEST(LogTest, LinesANestedFlushWaitsForAreWrittenBeforeTheOuterFlushReturns)
+{
+    Log log(info, nullptr);
+    Collector collector(log);
+    collector.onWrite(
+        [&](const std::string& text)
+        {
+            if (text != "first") return;
+            Proxy(log, info) << "nested";
+            log.flush();
+        });
+
+    // All on the writer thread, so no wake-up order decides the outcome.
+    Texts afterFlush;
+    log.execute(
+        [&]
+        {
+            Proxy(log, info) << "first";
+            Proxy(log, info) << "second";
+            log.flush();
+            afterFlush = collector.texts();
+        },
+        true);
+
+    EXPECT_EQ((Texts{"first", "second", "nested"}), afterFlush);
+}
+
 TEST(LogTest, ExecuteRunsOnTheWriterThreadAndCarriesFailuresBack)
 {
     Log log(info, nullptr);

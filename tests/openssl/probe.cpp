@@ -123,6 +123,7 @@ void reportLegacy()
     OpenSSL::EVP_MD_CTX_free(OpenSSL::EVP_MD_CTX_new());
     OpenSSL::EVP_CIPHER_CTX_free(OpenSSL::EVP_CIPHER_CTX_new());
     OpenSSL::CRYPTO_free(std::malloc(1));
+    std::cout << "version_text=" << OpenSSL::OpenSSL_version(0) << "\n";
     std::cout << "options=" << OpenSSL::SSL_CTX_set_options(nullptr, 0x2000000) << "\n";
     reportCalls("calls");
 

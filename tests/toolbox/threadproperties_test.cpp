@@ -74,3 +74,13 @@ TEST(ThreadPropertiesTest, RefusesTooLongNamesAndKeepsTheOldOne)
     EXPECT_FALSE(properties.setName(nullptr));
     EXPECT_EQ("before", sleeper.name());
 }
+
+TEST(ThreadPropertiesTest, ThreadThatIsNotRunningCannotBeNamed)
+{
+    std::thread empty;
+    EXPECT_FALSE(ThreadProperties(empty).setName("worker"));
+
+    std::thread joined([] {});
+    joined.join();
+    EXPECT_FALSE(ThreadProperties(joined).setName("worker"));
+}

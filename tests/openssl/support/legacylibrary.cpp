@@ -192,6 +192,13 @@ extern "C" long ASN1_INTEGER_get(const asn1_string_st* integer)
     return *reinterpret_cast<const long*>(integer);
 }
 
+/// 1.0's name of OpenSSL_version.
+extern "C" const char* SSLeay_version(int)
+{
+    record("SSLeay_version");
+    return "OpenSSL 1.0.2u-stand-in";
+}
+
 extern "C" void CRYPTO_free(void* pointer)
 {
     record("CRYPTO_free");

@@ -32,22 +32,29 @@ Pki::Pki()
             path("ca.pem") +
             " -subj /CN=kestrava-test-ca -days 2 -addext basicConstraints=critical,CA:TRUE" +
             " -addext keyUsage=critical,keyCertSign,cRLSign");
-    issue("leaf");
-    issue("second");
+    for (std::string host : {"leaf.test", "second.test"})
+        issue(host.substr(0, host.find('.')), "/CN=" + host,
+              "subjectAltName=DNS:" + host + ",DNS:www." + host +
+                  "\nkeyUsage=critical,digitalSignature,keyEncipherment\n"
+                  "extendedKeyUsage=serverAuth\n");
     _scratch.write("leaf-chain.pem", _scratch.read("leaf.pem") + _scratch.read("ca.pem"));
 }
 
-void Pki::issue(const std::string& name)
+void Pki::issue(const std::string& name, const std::string& subject, const std::string& extensions,
+                int days) const
 {
-    std::string host = name + ".test";
-    _scratch.write(name + ".ext", "subjectAltName=DNS:" + host + ",DNS:www." + host +
-                                      "\nkeyUsage=critical,digitalSignature,keyEncipherment\n"
-                                      "extendedKeyUsage=serverAuth\n");
+    _scratch.write(name + ".ext", extensions);
     openssl(std::string("req ") + newKey + " -keyout " + path(name + ".key") + " -out " +
-            path(name + ".csr") + " -subj /CN=" + host);
+            path(name + ".csr") + " -subj '" + subject + "'");
     openssl("x509 -req -in " + path(name + ".csr") + " -CA " + path("ca.pem") + " -CAkey " +
-            path("ca.key") + " -CAcreateserial -days 2 -out " + path(name + ".pem") + " -extfile " +
-            path(name + ".ext"));
+            path("ca.key") + " -CAcreateserial -days " + std::to_string(days) + " -out " +
+            path(name + ".pem") + " -extfile " + path(name + ".ext"));
+}
+
+void Pki::selfSign(const std::string& name, const std::string& subject) const
+{
+    openssl(std::string("req -x509 ") + newKey + " -keyout " + path(name + ".key") + " -out " +
+            path(name + ".pem") + " -subj '" + subject + "' -days 2");
 }
 
 std::string Pki::spkiSha256(const std::string& certificate) const

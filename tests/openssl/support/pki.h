@@ -27,13 +27,22 @@ public:
 
     const Scratch& scratch() const { return _scratch; }
 
+    /**
+     * Issues "NAME.pem" with its key "NAME.key" from the CA for `subject`
+     * ("/CN=..."), with the extension lines `extensions` (openssl's config
+     * syntax) and `days` of validity.
+     */
+    void issue(const std::string& name, const std::string& subject, const std::string& extensions,
+               int days = 2) const;
+
+    /// A self-signed "NAME.pem" with its key "NAME.key" for `subject`.
+    void selfSign(const std::string& name, const std::string& subject) const;
+
     /// The TLSA association data "3 1 1" of a certificate file: the SHA-256
     /// of its public key, as raw bytes.
     std::string spkiSha256(const std::string& certificate) const;
 
 private:
-    void issue(const std::string& name);
-
     Scratch _scratch;
 };
 
