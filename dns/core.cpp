@@ -155,15 +155,15 @@ double Core::delay(double now) const
 
 void Core::timer(double seconds)
 {
-    // The end of a timer run sets the timer from what is left.
+    // The end of a run sets the timer from what is left.
     if (_running) return;
-    if (seconds == 0 && _immediate) return;
+    double due = Now() + seconds;
+    if (_timer && seconds >= 0 && _due <= due) return;
     if (_timer) _loop->cancel(_timer, this);
     _timer = nullptr;
-    _immediate = false;
     if (seconds < 0) return;
     _timer = _loop->timer(seconds, this);
-    _immediate = seconds == 0;
+    _due = due;
 }
 
 void Core::reschedule(double now)
@@ -176,11 +176,22 @@ void Core::onActive(Sockets*)
     timer(0);
 }
 
+void Core::onReadable(Sockets*)
+{
+    // Answers go out at once, rather than after one more turn of the loop;
+    // a run already on the stack delivers them itself.
+    if (!_running) run();
+}
+
 void Core::expire()
 {
     // The loop is done with the fired timer; give its identifier back first.
     timer(-1);
+    run();
+}
 
+void Core::run()
+{
     Watcher watcher(this);
     _running = true;
     Now now;

@@ -32,8 +32,9 @@ class ResolvConf;
 /// time-out in the *ready* queue (local lookups go there at once).
 ///
 /// Everything runs on the loop's thread. Handlers hear of answers and
-/// time-outs only from the Core's timer (of a cancel, from inside cancel());
-/// the Core may be destroyed inside any callback, which ends the run at once.
+/// time-outs only from a run of the Core, which the timer or a readable UDP
+/// socket starts (of a cancel, from inside cancel()); the Core may be
+/// destroyed inside any callback, which ends the run at once.
 /// A lookup is freed as soon as it has reported, so that memory follows the
 /// number of lookups in flight, not the rate.
 class Core : public Timer, public Watchable, private Sockets::Handler
@@ -103,12 +104,16 @@ protected:
 private:
     void expire() override;
     void onActive(Sockets* sockets) override;
+    void onReadable(Sockets* sockets) override;
+    /// Delivers answers, runs the lookups that are due and sets the timer.
+    void run();
 
     /// The socket set of the server's address family; null for no address.
     Sockets* socketsFor(const Ip& server);
     double delay(double now) const;
-    /// Starts the timer for the seconds (0: an immediate one); a negative
-    /// value only cancels it.
+    /// Makes the timer fire within the seconds (0: at the next loop turn);
+    /// a timer that fires sooner is kept, as firing early costs only a
+    /// look at the queues. A negative value only cancels it.
     void timer(double seconds);
     /// Runs queue fronts that are due, up to budget of them; false when the
     /// Core was destroyed meanwhile.
@@ -122,8 +127,9 @@ private:
     LookupQueue _waiting;
     LookupQueue _ready;
     void* _timer = nullptr;
-    bool _immediate = false;
-    // While the timer runs: its end sets the next timer, nothing before.
+    // When the timer fires (Now's clock).
+    double _due = 0;
+    // While a run is on: its end sets the next timer, nothing before.
     bool _running = false;
     size_t _inflight = 0;
     Reporter _reporter;

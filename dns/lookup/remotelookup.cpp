@@ -73,7 +73,7 @@ bool RemoteLookup::execute(double now)
     _last = now;
     if (!inbound) return false;
     inbound->subscribe(this, server, _query.id());
-    _subscriptions.emplace(inbound, server);
+    _subscriptions.emplace_back(inbound, server);
     return false;
 }
 
@@ -107,7 +107,7 @@ bool RemoteLookup::onConnected(const Ip& server, Tcp* connection)
     Inbound* inbound = connection->send(_query);
     if (!inbound) return onLost(server);
     inbound->subscribe(this, server, _query.id());
-    _subscriptions.emplace(inbound, server);
+    _subscriptions.emplace_back(inbound, server);
     return false;
 }
 
@@ -168,25 +168,29 @@ void RemoteLookup::report(const Response& response)
 {
     Handler* handler = detach();
     unsubscribe();
+    if (response.rcode() == ns_r_nxdomain && reportKnown(handler, response)) return;
+    finish([&] { handler->onReceived(this, response); });
+}
+
+bool RemoteLookup::reportKnown(Handler* handler, const Response& response)
+{
+    // The hosts table knows the name under another address family: the
+    // name exists, it only has no record of this type (RFC 2308 2.2).
     std::optional<FakeResponse> empty;
-    if (response.rcode() == ns_r_nxdomain && response.questions() > 0)
+    try
     {
-        // The hosts table knows the name under another address family: the
-        // name exists, it only has no record of this type (RFC 2308 2.2).
-        try
-        {
-            Question question(response, 0);
-            if (_core->exists(question.name())) empty.emplace(Request(_query), question);
-        }
-        catch (const std::runtime_error&)
-        {
-            // An unreadable question: the answer is reported as it came.
-        }
+        if (response.questions() == 0) return false;
+        Question question(response, 0);
+        if (!_core->exists(question.name())) return false;
+        empty.emplace(Request(_query), question);
     }
-    if (empty)
-        finish([&] { handler->onReceived(this, Response(empty->data(), empty->size())); });
-    else
-        finish([&] { handler->onReceived(this, response); });
+    catch (const std::runtime_error&)
+    {
+        // An unreadable question: the answer is reported as it came.
+        return false;
+    }
+    finish([&] { handler->onReceived(this, Response(empty->data(), empty->size())); });
+    return true;
 }
 
 } // namespace DNS
