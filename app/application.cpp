@@ -120,12 +120,7 @@ void Application::onQueueSuccess()
     start();
 }
 
-void Application::onQueueError(const std::string& name)
-{
-    // A connection that fails fails every check; it reports for itself.
-    if (!_connection.connection()->usable()) return;
-    fail(name + " doesn't exist");
-}
+void Application::onQueueError(const std::string& name) { fail(name + " doesn't exist"); }
 
 void Application::onQueueGone(QueueDeclarer* declarer)
 {

@@ -43,10 +43,6 @@ void Call::onAvailable(Kestrava::Browse::Connection* connection)
     connection->header("Content-length", 14, length, static_cast<size_t>(lengthSize));
     connection->header("Content-type", 12, "application/json", 16);
     connection->emptyline();
-    // The body follows the head in a second write: without this, Nagle's
-    // algorithm holds it until the endpoint acknowledges the head, which a
-    // delayed acknowledgement makes 40 ms per request.
-    connection->socket()->setNodelay(true);
     connection->socket()->write(body.data(), body.size(), true);
 }
 
