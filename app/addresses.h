@@ -1,0 +1,27 @@
+#pragma once
+
+#include "amqp/address.h"
+
+#include <string>
+#include <vector>
+
+/**
+ * The broker addresses of `rabbitmq-address`, in the order given: the text
+ * split at every ',' (pieces are not trimmed).
+ */
+class Addresses : public std::vector<AMQP::Address>
+{
+public:
+    /// Throws the address parser's std::runtime_error for a piece that is no
+    /// AMQP URL (an empty piece included).
+    explicit Addresses(const std::string& list);
+    virtual ~Addresses() = default;
+};
+
+/// The address as log lines write it (user information only when there is
+/// some), with the password masked: log files outlive the secret.
+std::string written(const AMQP::Address& address);
+
+/// The same for the text form (user information always, the port whenever it
+/// is not 5672).
+std::string text(const AMQP::Address& address);

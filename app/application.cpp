@@ -1,0 +1,256 @@
+#include "app/application.h"
+
+#include "amqp/deferredcancel.h"
+#include "amqp/deferredconsumer.h"
+#include "amqp/flags.h"
+#include "amqp/message.h"
+#include "amqp/numericfield.h"
+#include "app/global.h"
+#include "app/message.h"
+#include "app/options.h"
+#include "event/mainloop.h"
+#include "logging/proxy.h"
+
+#include <ev.h>
+
+#include <string_view>
+
+using Kestrava::Logging::Proxy;
+namespace Logging = Kestrava::Logging;
+
+namespace
+{
+
+Kestrava::Browse::Url url(const std::string& text)
+{
+    return {text.data(), text.size()};
+}
+
+} // namespace
+
+Application::Application(const Options& options)
+    : AMQP::LibEvHandler(Kestrava::Event::MainLoop::instance()->loop()),
+      _loop(Kestrava::Event::MainLoop::instance()), _options(&options), _settings(options),
+      _addresses(options.get("rabbitmq-address")), _connection(this, _addresses),
+      _channel(_connection.connection()),
+      _errorRoute(this, _connection.connection(), options.get("error-exchange"),
+                  options.get("error-routingkey")),
+      _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true), _http(_loop, DNS::Ip("0.0.0.0"), _dns),
+      _timer(_loop, this, 0), _endpoint(url(options.get("endpoint")))
+{
+    const std::string& mirror = options.get("rabbitmq-mirror");
+    _queue = mirror.empty() ? options.get("rabbitmq-results", "results") : mirror;
+
+    for (auto* watcher : {&_sigint, &_sigterm, &_sighup, &_sigpipe})
+        watcher->start(_loop->loop());
+
+    _http.fixedHeaders().add("User-agent: Quillmere Webhook Caller");
+    _http.fixedHeaders().add("Connection: keep-alive");
+    _http.connectionLimit(_settings.connections);
+    _http.hostLimit(_settings.connections);
+
+    _channel.setQos(_settings.qos, false);
+    _channel.onError([this](const char* message) { fail(message); });
+
+    if (_errorRoute.configured() && options.get("error-exchange").empty())
+        declare(options.get("error-routingkey"), true, AMQP::Table());
+    AMQP::Table arguments;
+    if (_settings.mirrorExpiry != 0)
+        arguments.set("x-expires", AMQP::UInt64(_settings.mirrorExpiry));
+    // The results queue belongs to Quillmere: only checked, never made.
+    declare(_queue, !mirror.empty(), mirror.empty() ? AMQP::Table() : arguments);
+}
+
+Application::~Application()
+{
+    _ending = true;
+    // Unanswered queue checks of a connection that goes now.
+    while (!_declarers.empty())
+        delete *_declarers.begin();
+}
+
+void Application::declare(const std::string& name, bool create, const AMQP::Table& arguments)
+{
+    ++_pending;
+    _declarers.insert(new QueueDeclarer(this, _connection.connection(), name, create, arguments));
+}
+
+void Application::onReady(AMQP::TcpConnection*)
+{
+    Proxy(Global::log, Logging::info)
+        << "Connection to " << text(_connection.address()) << " successfully established.";
+}
+
+void Application::onError(AMQP::TcpConnection* connection, const char* message)
+{
+    Proxy(Global::log, Logging::critical) << message;
+    connection->close();
+}
+
+void Application::fail(const std::string& message)
+{
+    onError(_connection.connection(), message.c_str());
+}
+
+void Application::onDetached(AMQP::TcpConnection* connection)
+{
+    AMQP::LibEvHandler::onDetached(connection);
+    ev_break(_loop->loop(), EVBREAK_ONE);
+}
+
+void Application::onSignal(int)
+{
+    _stopped = true;
+    _signalled = true;
+    ev_break(_loop->loop(), EVBREAK_ONE);
+}
+
+void Application::onQueueSuccess()
+{
+    if (--_pending != 0) return;
+    // Bound only when there is a mirror queue: the results queue is already
+    // fed by the exchange.
+    const std::string& exchange = _options->get("rabbitmq-exchange");
+    const std::string& mirror = _options->get("rabbitmq-mirror");
+    if (!exchange.empty() && !mirror.empty())
+        _channel
+            .bindQueue(exchange, mirror, _options->get("rabbitmq-results", "results"),
+                       AMQP::Table())
+            .onError([this](const char* message) { fail(message); });
+    start();
+}
+
+void Application::onQueueError(const std::string& name) { fail(name + " doesn't exist"); }
+
+void Application::onQueueGone(QueueDeclarer* declarer)
+{
+    _declarers.erase(declarer);
+}
+
+void Application::start()
+{
+    if (!_stopped) return;
+    _stopped = false;
+    _channel.consume(_queue, "consumer", 0, AMQP::Table())
+        .onReceived([this](const AMQP::Message& message, uint64_t deliveryTag, bool)
+                    { onReceived(message, deliveryTag); })
+        .onError(
+            [this](const char* message)
+            {
+                _stopped = true;
+                fail(std::string("start-consume error: ") + message);
+            });
+}
+
+void Application::stop()
+{
+    if (_stopped) return;
+    _stopped = true;
+    _channel.cancel("consumer")
+        .onError(
+            [this](const char* message)
+            {
+                _stopped = false;
+                fail(std::string("stop-consume error: ") + message);
+            });
+}
+
+void Application::delay(double seconds)
+{
+    stop();
+    _timer.set(seconds);
+}
+
+void Application::onExpired()
+{
+    start();
+}
+
+void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
+{
+    if (_stopped)
+    {
+        _channel.reject(deliveryTag, AMQP::requeue);
+        return;
+    }
+    std::shared_ptr<Message> delivery;
+    try
+    {
+        Kestrava::JSON::Value document =
+            _tokenizer.parse(std::string_view(message.body(), message.bodySize()));
+        // The empty value stands for no JSON and for JSON null alike.
+        if (document.object() == nullptr) return unparsable(message, deliveryTag);
+        _settings.filter.apply(document);
+        delivery = std::make_shared<Message>(std::move(document), deliveryTag);
+    }
+    catch (const std::exception&)
+    {
+        // Out of memory, not the document's fault: it stays in the queue.
+        return requeue(deliveryTag);
+    }
+    Call* call = new Call(&_endpoint, std::move(delivery), this);
+    try
+    {
+        _http.connect(_endpoint, call);
+    }
+    catch (const std::exception&)
+    {
+        delete call;
+    }
+}
+
+void Application::unparsable(const AMQP::Message& message, uint64_t deliveryTag)
+{
+    Proxy(Global::log, Logging::warning) << "Unable to parse JSON";
+    if (!_errorRoute.configured())
+        _channel.ack(deliveryTag, 0);
+    else if (!_errorRoute.publish(message, deliveryTag))
+        requeue(deliveryTag);
+}
+
+void Application::requeue(uint64_t deliveryTag)
+{
+    _channel.reject(deliveryTag, AMQP::requeue);
+    if (!_stopped && !_ending) delay(1.0);
+}
+
+void Application::onFinished(Call* call, const std::shared_ptr<Message>& message)
+{
+    int status = call->status();
+    if (status >= 200 && status <= 299)
+    {
+        _channel.ack(message->deliveryTag, 0);
+        return;
+    }
+    _channel.reject(message->deliveryTag, AMQP::requeue);
+    // At the end the timer may be gone already: nothing to pause then.
+    if (_stopped || _ending) return;
+    delay(1.0);
+    Proxy(Global::log, Logging::warning) << "Invalid response code from server: " << status;
+}
+
+void Application::onCopied(uint64_t deliveryTag)
+{
+    _channel.ack(deliveryTag, 0);
+}
+
+void Application::onRefused(uint64_t deliveryTag)
+{
+    _channel.reject(deliveryTag, AMQP::requeue);
+}
+
+void Application::onUnroutable(const std::string& reply, const AMQP::Message& copy)
+{
+    // The original of the returned copy, and with it every one not yet
+    // confirmed, stays in the queue; the run ends, so that nothing is acked
+    // without its copy.
+    for (uint64_t deliveryTag : _errorRoute.abandon())
+        _channel.reject(deliveryTag, AMQP::requeue);
+    fail("Failed to publish invalid message: " + reply + "\n\nFailed message:\n" +
+         std::string(copy.body(), copy.bodySize()));
+}
+
+void Application::onChannelError(const char* message)
+{
+    fail(message);
+}

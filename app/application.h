@@ -1,0 +1,129 @@
+#pragma once
+
+#include "amqp/libevhandler.h"
+#include "amqp/tcpchannel.h"
+#include "app/addresses.h"
+#include "app/call.h"
+#include "app/connection.h"
+#include "app/errorroute.h"
+#include "app/queuedeclarer.h"
+#include "app/settings.h"
+#include "browse/context.h"
+#include "browse/url.h"
+#include "dns/context.h"
+#include "dns/loop/libev.h"
+#include "event/signalhandler.h"
+#include "event/signalwatcher.h"
+#include "event/timer.h"
+#include "event/timerhandler.h"
+#include "json/tokenizer.h"
+
+#include <csignal>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace AMQP
+{
+class Message;
+}
+namespace Kestrava
+{
+namespace Event
+{
+class Loop;
+}
+} // namespace Kestrava
+
+class Options;
+
+/**
+ * The service: consumes the documents of the results (or mirror) queue,
+ * filters each, posts it to the endpoint and acknowledges it on a 2xx
+ * answer; anything else requeues it and pauses consuming for a second.
+ * Documents that are no JSON go to the error route. It lives for one run of
+ * the main loop, which it breaks on a signal or when the broker connection
+ * ends.
+ */
+class Application : private AMQP::LibEvHandler,
+                    private Kestrava::Event::SignalHandler,
+                    private Kestrava::Event::TimerHandler,
+                    private Call::Handler,
+                    private QueueDeclarer::Handler,
+                    private ErrorRoute::Handler
+{
+public:
+    /// Connects and issues the broker set-up, which runs once the main loop
+    /// does. Throws std::runtime_error when an option is invalid, an
+    /// address is no AMQP URL or no broker is reachable.
+    explicit Application(const Options& options);
+    ~Application() override;
+
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    /// Whether the run ended by a failure (the broker connection closed or
+    /// lost, a missing queue, a consume error) rather than a signal.
+    bool failed() const { return !_signalled; }
+
+private:
+    // AMQP::TcpHandler
+    void onReady(AMQP::TcpConnection* connection) override;
+    void onError(AMQP::TcpConnection* connection, const char* message) override;
+    void onDetached(AMQP::TcpConnection* connection) override;
+
+    void onSignal(int signum) override;
+    void onQueueError(const std::string& name) override;
+    void onQueueSuccess() override;
+    void onQueueGone(QueueDeclarer* declarer) override;
+    void onFinished(Call* call, const std::shared_ptr<Message>& message) override;
+    void onExpired() override;
+
+    // ErrorRoute::Handler
+    void onCopied(uint64_t deliveryTag) override;
+    void onRefused(uint64_t deliveryTag) override;
+    void onUnroutable(const std::string& reply, const AMQP::Message& copy) override;
+    void onChannelError(const char* message) override;
+
+    /// The consumer's callback.
+    void onReceived(const AMQP::Message& message, uint64_t deliveryTag);
+    /// A delivery that is no JSON document: acknowledged, or copied to the
+    /// error route first.
+    void unparsable(const AMQP::Message& message, uint64_t deliveryTag);
+    /// A delivery the service failed to handle: requeued, consuming paused.
+    void requeue(uint64_t deliveryTag);
+
+    void declare(const std::string& name, bool create, const AMQP::Table& arguments);
+    void start();
+    void stop();
+    void delay(double seconds);
+    /// A fatal failure: logged as critical, the broker connection closed.
+    void fail(const std::string& message);
+
+    Kestrava::Event::Loop* _loop;
+    const Options* _options;
+    Settings _settings;
+    Addresses _addresses;
+    Connection _connection;
+    AMQP::TcpChannel _channel;
+    ErrorRoute _errorRoute;
+    DNS::LibEv _dnsLoop;
+    DNS::Context _dns;
+    Kestrava::Browse::Context _http;
+    Kestrava::Event::SignalWatcher _sigint{this, SIGINT};
+    Kestrava::Event::SignalWatcher _sigterm{this, SIGTERM};
+    Kestrava::Event::SignalWatcher _sighup{this, SIGHUP};
+    Kestrava::Event::SignalWatcher _sigpipe{this, SIGPIPE};
+    Kestrava::Event::Timer _timer;
+    Kestrava::Browse::Url _endpoint;
+    Kestrava::JSON::Tokenizer _tokenizer;
+    std::string _queue;
+    size_t _pending = 0;
+    std::set<QueueDeclarer*> _declarers;
+    /// True while the service does not consume.
+    bool _stopped = true;
+    bool _signalled = false;
+    /// Set while the members go: late reports only requeue.
+    bool _ending = false;
+};

@@ -1,0 +1,70 @@
+#include "app/call.h"
+
+#include "app/compact.h"
+#include "app/message.h"
+#include "browse/connection.h"
+#include "browse/header.h"
+#include "browse/url.h"
+#include "toolbox/timestamp.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+Call::~Call()
+{
+    _handler->onFinished(this, _message);
+}
+
+void Call::onFailed(const char*)
+{
+    delete this;
+}
+
+void Call::onExpired(Kestrava::Browse::Connection*)
+{
+    _status = 0;
+    delete this;
+}
+
+void Call::onAvailable(Kestrava::Browse::Connection* connection)
+{
+    std::string body = compact(_message->document);
+    const char* path = _endpoint->path();
+    connection->request("POST", path != nullptr ? path : "", path != nullptr ? strlen(path) : 0);
+    const char* host = _endpoint->hostname().ascii();
+    connection->header("Host", 4, host, strlen(host));
+    Kestrava::Httpd::Timestamp date(time(nullptr));
+    connection->header("Date", 4, date.text(), date.size());
+    char length[24];
+    int lengthSize =
+        snprintf(length, sizeof length, "%lu", static_cast<unsigned long>(body.size()));
+    connection->header("Content-length", 14, length, static_cast<size_t>(lengthSize));
+    connection->header("Content-type", 12, "application/json", 16);
+    connection->emptyline();
+    connection->socket()->write(body.data(), body.size(), true);
+}
+
+void Call::onHeader(Kestrava::Browse::Connection*, const Kestrava::Browse::Header& header)
+{
+    _status = header.status();
+}
+
+void Call::onReceived(Kestrava::Browse::Connection*, const char*, size_t) {}
+
+void Call::onCompleted(Kestrava::Browse::Connection*)
+{
+    delete this;
+}
+
+void Call::onLost(Kestrava::Browse::Connection*)
+{
+    _status = 0;
+    delete this;
+}
+
+void Call::onClosed(Kestrava::Browse::Connection*)
+{
+    delete this;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "browse/handler.h"
+
+#include <memory>
+
+namespace Kestrava
+{
+namespace Browse
+{
+class Url;
+}
+} // namespace Kestrava
+
+class Message;
+
+/**
+ * One POST of one document to the endpoint. Made with new and handed to
+ * the HTTP client; it deletes itself at its terminal report and then tells
+ * its handler the outcome through the status (0 when no response came).
+ */
+class Call : public Kestrava::Browse::Handler
+{
+public:
+    class Handler
+    {
+    public:
+        virtual ~Handler() = default;
+        virtual void onFinished(Call* call, const std::shared_ptr<Message>& message) = 0;
+    };
+
+    Call(const Kestrava::Browse::Url* endpoint, std::shared_ptr<Message> message, Handler* handler)
+        : _endpoint(endpoint), _message(std::move(message)), _handler(handler)
+    {
+    }
+    ~Call() override;
+
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+    /// The status of the last response head; 0 without one.
+    int status() const { return _status; }
+
+private:
+    void onFailed(const char* message) override;
+    void onExpired(Kestrava::Browse::Connection* connection) override;
+    void onAvailable(Kestrava::Browse::Connection* connection) override;
+    void onHeader(Kestrava::Browse::Connection* connection,
+                  const Kestrava::Browse::Header& header) override;
+    void onReceived(Kestrava::Browse::Connection* connection, const char* data,
+                    size_t size) override;
+    void onCompleted(Kestrava::Browse::Connection* connection) override;
+    void onLost(Kestrava::Browse::Connection* connection) override;
+    void onClosed(Kestrava::Browse::Connection* connection) override;
+
+    const Kestrava::Browse::Url* _endpoint;
+    std::shared_ptr<Message> _message;
+    Handler* _handler;
+    int _status = 0;
+};

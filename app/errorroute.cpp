@@ -1,0 +1,51 @@
+#include "app/errorroute.h"
+
+#include "amqp/deferredconfirm.h"
+#include "amqp/deferredrecall.h"
+#include "amqp/flags.h"
+#include "amqp/message.h"
+
+ErrorRoute::ErrorRoute(Handler* handler, AMQP::TcpConnection* connection, std::string exchange,
+                       std::string routingKey)
+    : _handler(handler), _channel(connection), _exchange(std::move(exchange)),
+      _routingKey(std::move(routingKey))
+{
+    _channel.onError([this](const char* message) { _handler->onChannelError(message); });
+    _channel.confirmSelect()
+        .onAck([this](uint64_t tag, bool multiple)
+               { confirmed(tag, multiple, &Handler::onCopied); })
+        .onNack([this](uint64_t tag, bool multiple, bool)
+                { confirmed(tag, multiple, &Handler::onRefused); });
+    _channel.recall().onReceived(
+        [this](const AMQP::Message& message, int16_t, const std::string& reply)
+        { _handler->onUnroutable(reply, message); });
+}
+
+bool ErrorRoute::publish(const AMQP::Message& message, uint64_t deliveryTag)
+{
+    if (!_channel.publish(_exchange, _routingKey, message, AMQP::mandatory)) return false;
+    _pending[_next++] = deliveryTag;
+    return true;
+}
+
+std::vector<uint64_t> ErrorRoute::abandon()
+{
+    std::vector<uint64_t> deliveries;
+    for (const auto& entry : _pending)
+        deliveries.push_back(entry.second);
+    _pending.clear();
+    return deliveries;
+}
+
+void ErrorRoute::confirmed(uint64_t tag, bool multiple, void (Handler::*report)(uint64_t))
+{
+    auto first = multiple ? _pending.begin() : _pending.find(tag);
+    auto last = _pending.upper_bound(tag);
+    if (first == _pending.end() || first->first > tag) return;
+    std::vector<uint64_t> deliveries;
+    for (auto entry = first; entry != last; ++entry)
+        deliveries.push_back(entry->second);
+    _pending.erase(first, last);
+    for (uint64_t delivery : deliveries)
+        (_handler->*report)(delivery);
+}

@@ -1,0 +1,49 @@
+#include "app/queuedeclarer.h"
+
+#include "amqp/deferredqueue.h"
+#include "amqp/flags.h"
+#include "amqp/tcpchannel.h"
+
+QueueDeclarer::QueueDeclarer(Handler* handler, AMQP::TcpConnection* connection,
+                             const std::string& name, bool create, const AMQP::Table& arguments)
+    : _handler(handler), _name(name)
+{
+    AMQP::TcpChannel channel(connection);
+    channel.declareQueue(name, AMQP::passive, AMQP::Table())
+        .onSuccess(
+            [this]
+            {
+                _handler->onQueueSuccess();
+                delete this;
+            })
+        .onError(
+            [this, create, connection, arguments](const char*)
+            {
+                if (create) return this->create(connection, arguments);
+                _handler->onQueueError(_name);
+                delete this;
+            });
+}
+
+QueueDeclarer::~QueueDeclarer()
+{
+    _handler->onQueueGone(this);
+}
+
+void QueueDeclarer::create(AMQP::TcpConnection* connection, const AMQP::Table& arguments)
+{
+    AMQP::TcpChannel channel(connection);
+    channel.declareQueue(_name, AMQP::durable, arguments)
+        .onSuccess(
+            [this]
+            {
+                _handler->onQueueSuccess();
+                delete this;
+            })
+        .onError(
+            [this](const char*)
+            {
+                _handler->onQueueError(_name);
+                delete this;
+            });
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "amqp/table.h"
+
+#include <string>
+
+namespace AMQP
+{
+class TcpConnection;
+}
+
+/**
+ * Checks that one queue exists (a passive declare) and, when asked to,
+ * declares it durable when it does not; each declare on a channel of its
+ * own, closed as soon as the declare is sent. Made with new; it deletes
+ * itself once the answer has come.
+ */
+class QueueDeclarer
+{
+public:
+    class Handler
+    {
+    public:
+        virtual ~Handler() = default;
+        virtual void onQueueSuccess() = 0;
+        virtual void onQueueError(const std::string& name) = 0;
+        /// The declarer is being deleted, answered or not.
+        virtual void onQueueGone(QueueDeclarer* declarer) = 0;
+    };
+
+    QueueDeclarer(Handler* handler, AMQP::TcpConnection* connection, const std::string& name,
+                  bool create, const AMQP::Table& arguments);
+    virtual ~QueueDeclarer();
+
+    QueueDeclarer(const QueueDeclarer&) = delete;
+    QueueDeclarer& operator=(const QueueDeclarer&) = delete;
+
+private:
+    /// The declare of a queue that is missing.
+    void create(AMQP::TcpConnection* connection, const AMQP::Table& arguments);
+
+    Handler* _handler;
+    std::string _name;
+};

@@ -1,0 +1,39 @@
+#include "app/settings.h"
+
+#include "app/options.h"
+
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+
+namespace
+{
+
+/// The option's number, which must lie from minimum to maximum.
+long long checked(const Options& options, const char* name, const char* fallback, long long minimum,
+                  long long maximum)
+{
+    std::string value = options.get(name, fallback);
+    long long result = number(value);
+    if (result < minimum || result > maximum)
+        throw std::runtime_error("Invalid value \"" + value + "\" for " + name + ": must be from " +
+                                 std::to_string(minimum) + " to " + std::to_string(maximum));
+    return result;
+}
+
+} // namespace
+
+long long number(const std::string& text)
+{
+    return std::strtoll(text.c_str(), nullptr, 10);
+}
+
+Settings::Settings(const Options& options)
+    : qos(static_cast<uint16_t>(checked(options, "qos", "1000", 1, 65535))),
+      connections(static_cast<size_t>(checked(options, "connections", "10", 1, 65535))),
+      mirrorExpiry(static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0,
+                                                 std::numeric_limits<long long>::max() / 1000)) *
+                   1000),
+      filter(options.get("filter"))
+{
+}

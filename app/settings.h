@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/filter.h"
+
+#include <cstdint>
+#include <string>
+
+class Options;
+
+/**
+ * The options that are numbers or a filter, checked once at start-up so
+ * that a bad value stops the service with a clear message instead of
+ * misbehaving at every delivery.
+ */
+class Settings
+{
+public:
+    /// Throws std::runtime_error naming the option and its allowed range for
+    /// a qos or connections outside 1 to 65535 or a negative (or too large)
+    /// mirror expiry, and the filter parser's message for a bad filter.
+    explicit Settings(const Options& options);
+    virtual ~Settings() = default;
+
+    /// The prefetch count of the consumer.
+    uint16_t qos;
+    /// The limit of simultaneous HTTP connections, in total and per host.
+    size_t connections;
+    /// "x-expires" of a created mirror queue in milliseconds; 0 for none.
+    uint64_t mirrorExpiry;
+    /// The blacklist, parsed once.
+    Filter filter;
+};
+
+/// An option's number as the service reads them: base 10, leading blanks and
+/// a sign allowed, stopping at the first other character; no digits give 0.
+long long number(const std::string& text);

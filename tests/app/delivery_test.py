@@ -1,0 +1,129 @@
+"""The road of one delivery: the request the endpoint sees, acknowledgement on
+2xx, requeue and pause on everything else."""
+
+import json
+import re
+import time
+import unittest
+
+from harness import ServiceTest, self_signed, wait_until
+
+
+class DeliveryTest(ServiceTest):
+    def test_posts_the_document_with_the_request_head_and_acks_on_2xx(self):
+        endpoint = self.endpoint(lambda request: 204)
+        self.consuming(endpoint.url("/hook/in?token=a%20b&x=1", host="endpoint.test"))
+        self.broker.publish("results", '{ "b" : [1, 2.5, "x/y"], "a" : {} }')
+        self.assertTrue(endpoint.wait_for(1))
+        request = endpoint.requests[0]
+        self.assertEqual((request.method, request.target, request.version),
+                         ("POST", "/hook/in?token=a%20b&x=1", "HTTP/1.1"))
+        names = [name for name, _ in request.headers]
+        self.assertEqual(names, ["User-agent", "Connection", "Host", "Date", "Content-length",
+                                 "Content-type"])
+        self.assertEqual(request.header("User-agent"), "Quillmere Webhook Caller")
+        self.assertEqual(request.header("Connection"), "keep-alive")
+        self.assertEqual(request.header("Host"), "endpoint.test")
+        self.assertRegex(request.header("Date"),
+                         r"^(Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug"
+                         r"|Sep|Oct|Nov|Dec) \d{4} \d\d:\d\d:\d\d GMT$")
+        self.assertEqual(request.header("Content-type"), "application/json")
+        self.assertEqual(int(request.header("Content-length")), len(request.body))
+        self.assertEqual(json.loads(request.body), {"b": [1, 2.5, "x/y"], "a": {}})
+        self.assertNotIn(b" ", request.body)
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+        time.sleep(0.3)
+        self.assertEqual(len(endpoint.requests), 1)
+
+    def test_bare_number_and_url_without_path(self):
+        endpoint = self.endpoint()
+        self.consuming(f"http://127.0.0.1:{endpoint.port}")
+        self.broker.publish("results", "42")
+        self.assertTrue(endpoint.wait_for(1))
+        self.assertEqual((endpoint.requests[0].target, endpoint.requests[0].body), ("/", b"42"))
+
+    def test_failures_requeue_log_once_and_pause_a_second(self):
+        for outcome in (302, 404, 500, "close", "reset"):
+            with self.subTest(outcome=outcome):
+                answers = [outcome]
+                endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
+                service = self.consuming(endpoint.url())
+                self.broker.publish("results", '{"n":1}')
+                self.broker.publish("results", '{"n":2}')
+                self.assertTrue(endpoint.wait_for(3, 10))
+                answered = endpoint.answered()
+                self.assertEqual(sorted(json.loads(r.body)["n"] for r in answered if r.status == 200),
+                                 [1, 2])
+                status = outcome if isinstance(outcome, int) else 0
+                self.assertTrue(service.wait_log(f"Invalid response code from server: {status}"))
+                self.assertEqual(len(service.lines("Invalid response code")), 1)
+                self.assertIn("[Warning]  [", service.lines("Invalid response code")[0])
+                # Consuming stops at the failure and resumes a second later.
+                failed, retried = endpoint.requests[0], endpoint.requests[-1]
+                self.assertGreater(retried.time - failed.time, 0.9)
+                self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 10))
+                self.assertEqual(service.stop(), 0)
+                self.broker.fresh("results")
+
+    def test_refused_endpoint_requeues_until_it_answers(self):
+        endpoint = self.endpoint()
+        port = endpoint.port
+        endpoint.close()
+        self.endpoints.remove(endpoint)
+        service = self.consuming(f"http://127.0.0.1:{port}/")
+        self.broker.publish("results", '{"a":1}')
+        self.assertTrue(service.wait_log("Invalid response code from server: 0"))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+        self.assertTrue(service.running())
+
+    def test_a_call_the_http_client_refuses_is_requeued(self):
+        service = self.consuming("ftp://127.0.0.1/")
+        self.broker.publish("results", '{"a":1}')
+        self.assertTrue(service.wait_log("Invalid response code from server: 0"))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+        self.assertNotIn("Unable to parse JSON", service.output())
+
+    def test_https_endpoint_and_tls_failure(self):
+        endpoint = self.endpoint(tls=self_signed(self.directory))
+        self.consuming(endpoint.url("/secure", host="endpoint.test", scheme="https"))
+        self.broker.publish("results", '{"tls":true}')
+        self.assertTrue(endpoint.wait_for(1))
+        self.assertEqual(json.loads(endpoint.requests[0].body), {"tls": True})
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+
+        plain = self.endpoint()
+        self.broker.fresh("results")
+        service = self.consuming(plain.url(scheme="https"))
+        self.broker.publish("results", '{"tls":false}')
+        self.assertTrue(service.wait_log("Invalid response code from server: 0"))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+
+    def test_stalled_endpoint_times_out_after_ten_seconds(self):
+        answers = ["stall"]
+        endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
+        service = self.consuming(endpoint.url())
+        self.broker.publish("results", '{"slow":1}')
+        self.assertTrue(endpoint.wait_for(1))
+        started = time.monotonic()
+        self.assertTrue(service.wait_log("Invalid response code from server: 0", 15))
+        self.assertGreater(time.monotonic() - started, 9)
+        self.assertTrue(endpoint.wait_for(2, 5))
+        self.assertEqual(endpoint.requests[1].status, 200)
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+
+    def test_documents_arriving_during_the_pause_are_requeued_silently(self):
+        answers = [500]
+        endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
+        service = self.consuming(endpoint.url(), "--qos", "1", "--connections", "1")
+        for n in range(20):
+            self.broker.publish("results", json.dumps({"n": n}))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0
+                                   and len(endpoint.answered()) >= 21, 20))
+        self.assertEqual(sorted({json.loads(r.body)["n"] for r in endpoint.answered() if r.status == 200}),
+                         list(range(20)))
+        self.assertEqual(len(service.lines("Invalid response code")), 1)
+        self.assertEqual(re.findall(r"\[Critical\]", service.output()), [])
+
+
+if __name__ == "__main__":
+    unittest.main()

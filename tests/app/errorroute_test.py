@@ -1,0 +1,82 @@
+"""Documents that are no JSON: acknowledged only once their copy is on the
+error route, or dropped with a warning when there is none."""
+
+import json
+import unittest
+
+import pika
+
+from harness import ServiceTest, wait_until
+
+UNPARSABLE = [b"{\"a\":", b"null", b"", b"{\"a\":1} trailing", b"[1,]", b"\"\xff\xfe\""]
+
+PROPERTIES = pika.BasicProperties(
+    content_type="application/json", content_encoding="identity", headers={"tenant": "t1", "n": 7},
+    delivery_mode=2, priority=3, correlation_id="c-1", reply_to="answers", message_id="m-1",
+    timestamp=1700000000, type="result", app_id="quillmere")
+
+
+class ErrorRouteTest(ServiceTest):
+    def publish_all(self):
+        for body in UNPARSABLE:
+            self.broker.publish("results", body, PROPERTIES)
+        self.broker.publish("results", '{"good":1}', PROPERTIES)
+
+    def test_unparsable_documents_are_copied_with_every_property(self):
+        self.broker.delete("invalid")
+        endpoint = self.endpoint()
+        service = self.consuming(endpoint.url(), "--error-routingkey", "invalid")
+        self.publish_all()
+        self.assertTrue(wait_until(lambda: self.broker.ready("invalid") == len(UNPARSABLE), 10))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+        copies = self.broker.take("invalid")
+        self.assertEqual(sorted(body for _, body in copies), sorted(UNPARSABLE))
+        for properties, _ in copies:
+            for name in ("content_type", "content_encoding", "headers", "delivery_mode", "priority",
+                         "correlation_id", "reply_to", "message_id", "timestamp", "type", "app_id"):
+                self.assertEqual(getattr(properties, name), getattr(PROPERTIES, name), name)
+        self.assertEqual([json.loads(request.body) for request in endpoint.requests], [{"good": 1}])
+        self.assertEqual(len(service.lines("[Warning]  [")), len(UNPARSABLE))
+        self.assertEqual(len(service.lines("Unable to parse JSON")), len(UNPARSABLE))
+
+    def test_copies_go_through_the_error_exchange(self):
+        self.broker.fresh("invalid-bound")
+        self.broker.channel.exchange_declare("errors", "direct")
+        self.broker.channel.queue_bind("invalid-bound", "errors", "broken")
+        self.consuming(self.endpoint().url(), "--error-routingkey", "broken", "--error-exchange", "errors")
+        self.broker.publish("results", "not json")
+        self.assertTrue(wait_until(lambda: self.broker.ready("invalid-bound") == 1, 10))
+        self.assertEqual(self.broker.ready("results"), 0)
+
+    def test_without_error_route_unparsable_documents_are_dropped(self):
+        endpoint = self.endpoint()
+        service = self.consuming(endpoint.url())
+        self.publish_all()
+        self.assertTrue(endpoint.wait_for(1))
+        self.assertTrue(wait_until(lambda: len(service.lines("Unable to parse JSON")) == len(UNPARSABLE), 5))
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+        self.assertEqual(len(endpoint.requests), 1)
+
+    def test_unroutable_copy_keeps_the_original_and_ends_the_run(self):
+        self.broker.channel.exchange_declare("errors", "direct")
+        service = self.consuming(self.endpoint().url(), "--error-routingkey", "nowhere",
+                                 "--error-exchange", "errors")
+        self.broker.publish("results", "broken body")
+        self.assertExits(service, 1)
+        line = service.lines("Failed to publish invalid message: ")[0]
+        self.assertIn("[Critical] [", line)
+        self.assertIn("Failed to publish invalid message: NO_ROUTE\n\nFailed message:\nbroken body",
+                      service.output())
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+
+    def test_missing_error_exchange_keeps_the_original_and_ends_the_run(self):
+        service = self.consuming(self.endpoint().url(), "--error-routingkey", "x",
+                                 "--error-exchange", "missing")
+        self.broker.publish("results", "broken body")
+        self.assertExits(service, 1)
+        self.assertIn("[Critical]", service.output())
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,82 @@
+"""No message is lost: an endpoint that fails at random, and two instances
+sharing one queue, still end with the queue empty and every document
+answered 2xx at least once."""
+
+import json
+import random
+import threading
+import unittest
+
+from harness import ServiceTest, ctl, wait_until
+
+DOCUMENTS = 2000
+
+
+class Misbehaving:
+    """Answers 200, and now and then 500, a closed or reset connection or a
+    stall; a budget keeps the pauses they cause short."""
+
+    def __init__(self, seed, failures=30, stalls=2):
+        self.random = random.Random(seed)
+        self.failures = failures
+        self.stalls = stalls
+        self.lock = threading.Lock()
+
+    def __call__(self, request):
+        with self.lock:
+            roll = self.random.random()
+            if self.stalls and roll < 0.002:
+                self.stalls -= 1
+                return "stall"
+            if self.failures and roll < 0.05:
+                self.failures -= 1
+                return self.random.choice([500, "close", "reset"])
+            return 200
+
+
+def delivered(endpoints):
+    """The ids of the documents answered 2xx by any of the endpoints."""
+    return {json.loads(request.body)["id"] for endpoint in endpoints for request in endpoint.answered()
+            if 200 <= request.status < 300}
+
+
+class NoLossTest(ServiceTest):
+    def messages(self):
+        """Ready and unacknowledged messages of the results queue."""
+        for line in ctl("list_queues", "-q", "--no-table-headers", "name", "messages").splitlines():
+            name, count = line.split("\t")
+            if name == "results":
+                return int(count)
+        return None
+
+    def run_through(self, services, endpoints):
+        for n in range(DOCUMENTS):
+            self.broker.publish("results", json.dumps({"id": n, "pad": "x" * 200}))
+        done = wait_until(lambda: len(delivered(endpoints)) == DOCUMENTS, 240, interval=0.5)
+        self.assertTrue(done, f"{DOCUMENTS - len(delivered(endpoints))} documents not delivered")
+        self.assertTrue(wait_until(lambda: self.messages() == 0, 30, interval=0.5))
+        for service in services:
+            self.assertTrue(service.running())
+            self.assertNotIn("[Critical]", service.output())
+
+    def test_random_failures(self):
+        for seed, (connections, qos, http10) in enumerate([(1, 1, False), (10, 1000, True),
+                                                           (1, 1000, True), (10, 1, False)]):
+            with self.subTest(connections=connections, qos=qos, http10=http10):
+                self.broker.fresh("results")
+                endpoint = self.endpoint(Misbehaving(seed), http10=http10)
+                service = self.consuming(endpoint.url(), "--connections", str(connections), "--qos", str(qos))
+                self.run_through([service], [endpoint])
+                self.assertEqual(service.stop(), 0)
+
+    def test_two_instances_share_one_queue(self):
+        endpoints = [self.endpoint(Misbehaving(seed, stalls=0)) for seed in (7, 8)]
+        services = [self.consuming(endpoints[0].url(), "--qos", "50"),
+                    self.consuming(endpoints[1].url(), "--qos", "50", consumers=2)]
+        self.run_through(services, endpoints)
+        for endpoint in endpoints:
+            self.assertGreater(len(endpoint.answered()), DOCUMENTS // 10)
+
+
+if __name__ == "__main__":
+    unittest.main()
