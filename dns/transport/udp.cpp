@@ -36,10 +36,7 @@ struct Udp::Inbox
     }
 
     /// The number of datagrams read, up to a batch; 0 or less for none.
-    int read(int fd, unsigned count)
-    {
-        return recvmmsg(fd, headers, count, MSG_DONTWAIT, nullptr);
-    }
+    int read(int fd, unsigned count) { return recvmmsg(fd, headers, count, MSG_DONTWAIT, nullptr); }
 
     unsigned char data[batch][Query::ednsPayload];
     iovec vectors[batch];
