@@ -36,7 +36,7 @@ struct Udp::Inbox
     }
 
     /// The number of datagrams read, up to a batch; 0 or less for none.
-    int read(int fd) { return recvmmsg(fd, headers, batch, MSG_DONTWAIT, nullptr); }
+    int read(int fd, unsigned count) { return recvmmsg(fd, headers, count, MSG_DONTWAIT, nullptr); }
 
     unsigned char data[batch][Query::ednsPayload];
     iovec vectors[batch];
@@ -87,11 +87,13 @@ void Udp::notify()
 {
     if (!_inbox) _inbox = std::make_unique<Inbox>();
     // Bounded, so that a flood of datagrams cannot hold the loop: the loop
-    // reports the descriptor again while more wait.
+    // reports the descriptor again while more wait. A lone lookup's answer
+    // is read without the kernel trying for a second datagram.
+    const unsigned wanted = subscribers() > 1 ? Inbox::batch : 1;
     bool any = false;
-    for (unsigned read = 0; read < datagramsPerNotification; read += Inbox::batch)
+    for (unsigned read = 0; read < datagramsPerNotification; read += wanted)
     {
-        int count = _inbox->read(_fd);
+        int count = _inbox->read(_fd, wanted);
         // Connected: every datagram comes from the server.
         for (int i = 0; i < count; ++i)
         {
