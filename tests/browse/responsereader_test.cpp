@@ -139,7 +139,9 @@ TEST(ResponseReaderTest, CountedBodyCutShortDoesNotEndWithClose)
 TEST(ResponseReaderTest, BadContentLengthsAreLost)
 {
     for (const char* value :
-         {"12a", "-1", "", "0x10", "1 2", "99999999999999999999", "5\r\nContent-Length: 6"})
+         {"12a", "-1", "", "0x10", "1 2", "99999999999999999999", "5\r\nContent-Length: 6",
+          // 2^64 + 4: it must not wrap around to a length of 4.
+          "18446744073709551620"})
         EXPECT_EQ((Events{"head 200", "malformed"}),
                   read(ok + "Content-Length: " + value + "\r\n\r\n12345678901234"))
             << value;
