@@ -254,6 +254,8 @@ TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
     // Their lookups were cancelled with them: nothing reports later.
     Testing::runUntil(
         loop, [] { return false; }, 0.3);
+    for (const auto& recorder : recorders)
+        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
     context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
 }
 
