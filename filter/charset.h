@@ -1,0 +1,40 @@
+#pragma once
+
+#include "filter/filter.h"
+
+#include <iconv.h>
+
+#include <string>
+
+namespace Kestrava
+{
+namespace Filter
+{
+
+/**
+ * Character set conversion through iconv, transliterating what the target
+ * cannot hold. Invalid input bytes are skipped; a sequence cut at the end
+ * of a chunk is completed by the next one, and dropped if none comes.
+ */
+class Charset : public Filter
+{
+public:
+    /// Converts from `source` to `target`, to which "//TRANSLIT" is added
+    /// unless it already ends so. Throws std::runtime_error "Conversion not
+    /// possible" when iconv knows no such conversion.
+    Charset(Result* next, const std::string& target, const std::string& source);
+    ~Charset() override;
+
+    using Filter::process;
+
+    size_t process(const char* data, size_t size, bool final) override;
+
+private:
+    size_t convert(const char* data, size_t size);
+
+    iconv_t _descriptor;
+    std::string _leftover;
+};
+
+} // namespace Filter
+} // namespace Kestrava

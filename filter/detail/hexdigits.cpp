@@ -1,0 +1,43 @@
+#include "filter/detail/hexdigits.h"
+
+#include <array>
+
+namespace Kestrava
+{
+namespace Filter
+{
+namespace detail
+{
+
+namespace
+{
+
+std::array<unsigned char, 256> makeTable()
+{
+    std::array<unsigned char, 256> table;
+    table.fill(64);
+    for (int digit = 0; digit < 10; ++digit)
+        table['0' + digit] = static_cast<unsigned char>(digit);
+    for (int digit = 0; digit < 6; ++digit)
+    {
+        table['a' + digit] = static_cast<unsigned char>(10 + digit);
+        table['A' + digit] = static_cast<unsigned char>(10 + digit);
+    }
+    return table;
+}
+
+const std::array<unsigned char, 256> table = makeTable();
+
+} // namespace
+
+const char lowerHexDigits[17] = "0123456789abcdef";
+const char upperHexDigits[17] = "0123456789ABCDEF";
+
+unsigned char hexValue(char c)
+{
+    return table[static_cast<unsigned char>(c)];
+}
+
+} // namespace detail
+} // namespace Filter
+} // namespace Kestrava

@@ -1,0 +1,77 @@
+#include "filter/encodedmimeword.h"
+
+#include "filter/detail/set.h"
+#include "filter/mimehex.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Filter
+{
+
+namespace
+{
+
+const char opening[] = "=?utf-8?q?";
+const char closing[] = "?=";
+constexpr size_t frame = sizeof opening - 1 + sizeof closing - 1;
+
+/// The room a whole UTF-8 sequence needs when it begins with `lead`, all of
+/// its bytes escaped.
+size_t sequenceRoom(unsigned char lead)
+{
+    if (lead >= 0xF0) return 12;
+    if (lead >= 0xE0) return 9;
+    if (lead >= 0xC0) return 6;
+    return 3;
+}
+
+[[noreturn]] void tooSmall()
+{
+    throw std::runtime_error("available space is too small for one word");
+}
+
+} // namespace
+
+EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
+                                 MimeHeaderEncoding encoding)
+    : _text(opening), _inputSize(size)
+{
+    if (space < frame + 1) tooSmall();
+    size_t budget = space - frame;
+    const char* escaped = escapedSpecials(encoding);
+    for (; _consumed < size; ++_consumed)
+    {
+        auto c = static_cast<unsigned char>(data[_consumed]);
+        if (std::isspace(c))
+        {
+            if (budget < 1) break;
+            _text.push_back('_');
+            budget -= 1;
+        }
+        else if (c < 0x80 && std::isprint(c) && !detail::inSet(escaped, static_cast<char>(c)))
+        {
+            if (budget < 1) break;
+            _text.push_back(static_cast<char>(c));
+            budget -= 1;
+        }
+        else
+        {
+            // A character is never split over two words: its lead byte goes
+            // only where all its bytes fit.
+            size_t needed = std::min(sequenceRoom(c), 3 * (size - _consumed));
+            if (budget < needed) break;
+            MimeHex escape(static_cast<char>(c));
+            _text.append(escape.data(), escape.size());
+            budget -= escape.size();
+        }
+    }
+    if (_consumed == 0) tooSmall();
+    _text.append(closing);
+}
+
+} // namespace Filter
+} // namespace Kestrava

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "filter/mimeheaderencoding.h"
+
+#include <cstddef>
+#include <string>
+
+namespace Kestrava
+{
+namespace Filter
+{
+
+/**
+ * One RFC 2047 encoded word ("=?utf-8?q?...?=") made from the head of a
+ * UTF-8 text: as many bytes as fit into the given room, never part of a
+ * character.
+ */
+class EncodedMimeWord
+{
+public:
+    /// Encodes from `data` what fits into `space` characters. Throws
+    /// std::runtime_error "available space is too small for one word" when
+    /// `space` is below 13 or not even the first character fits.
+    EncodedMimeWord(const char* data, size_t size, size_t space, MimeHeaderEncoding encoding);
+    virtual ~EncodedMimeWord() = default;
+
+    /// The finished encoded word.
+    const std::string& text() const { return _text; }
+    /// The size of the text it was made from.
+    size_t inputSize() const { return _inputSize; }
+    /// The bytes of that text it covers.
+    size_t consumed() const { return _consumed; }
+
+private:
+    std::string _text;
+    size_t _inputSize;
+    size_t _consumed = 0;
+};
+
+} // namespace Filter
+} // namespace Kestrava

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "filter/bufferuntil.h"
+#include "filter/filter.h"
+#include "filter/mimeheaderencoding.h"
+#include "filter/strip.h"
+
+#include <string>
+
+namespace Kestrava
+{
+namespace Filter
+{
+
+/**
+ * Writes UTF-8 header text as plain words and RFC 2047 encoded words
+ * ("=?utf-8?q?...?="), separated by one blank and folded with "\r\n " so
+ * that no line on which more than one word stands passes the limit. Words
+ * that need encoding next to each other share encoded words (their blanks
+ * as "_"); an encoded word has at most 75 characters and never splits a
+ * character. What is held is written at flush() or when the stage goes.
+ */
+class MimeHeaderEncode : public Filter
+{
+public:
+    /// Places the words of one chunk at a time.
+    class Encoder : public Filter
+    {
+    public:
+        Encoder(size_t used, size_t limit, MimeHeaderEncoding encoding, Result* next);
+
+        using Filter::process;
+
+        /// Takes one word: writes a plain one, holds one that needs encoding.
+        size_t process(const char* data, size_t size, bool final) override;
+
+        /// Writes the held words, then flushes the next sink.
+        size_t flush() override;
+
+        /// Whether the word may stand plain: printable ASCII without the
+        /// specials of the place (true for an empty word).
+        bool printable(const char* data, size_t size) const;
+
+    private:
+        /// Folds: the next line starts with the blank of the fold.
+        size_t nextline();
+
+        /// Writes the held words as encoded words.
+        size_t flushBuffer();
+
+        /// Takes `count` characters off the room left, never below none.
+        void use(size_t count);
+
+        size_t _limit;
+        std::string _buffer;
+        size_t _remaining;
+        bool _atLineStart = true;
+        MimeHeaderEncoding _encoding;
+        const char* _specials;
+    };
+
+    /// Starts after `used` characters on the current line and folds at
+    /// `limit` characters (78 for message headers).
+    MimeHeaderEncode(size_t used, size_t limit, MimeHeaderEncoding encoding, Result* next);
+
+private:
+    Encoder _encoder;
+    Strip _strip;
+    BufferUntil _bufferUntil;
+};
+
+} // namespace Filter
+} // namespace Kestrava

@@ -1,0 +1,69 @@
+#include "filter/mimeword.h"
+
+#include "filter/base64decode.h"
+#include "filter/charset.h"
+#include "filter/detail/hexdigits.h"
+#include "filter/detail/output.h"
+
+#include <cctype>
+#include <algorithm>
+#include <cstring>
+
+namespace Kestrava
+{
+namespace Filter
+{
+
+MimeWord::MimeWord(const char* data, size_t size, bool final)
+    : _text(data), _size(size), _final(final)
+{
+    if (size < 8 || std::memcmp(data, "=?", 2) != 0 || std::memcmp(data + size - 2, "?=", 2) != 0)
+        return;
+    auto mark = static_cast<const char*>(std::memchr(data + 2, '?', size - 6));
+    if (mark == nullptr) return;
+    char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(mark[1])));
+    if ((letter != 'q' && letter != 'b') || mark[2] != '?') return;
+    _charset.assign(data + 2, mark);
+    // RFC 2231 lets a language follow the charset after "*".
+    _charset.erase(std::min(_charset.find('*'), _charset.size()));
+    _encoding = letter;
+    _text = mark + 3;
+    _size = static_cast<size_t>(data + size - 2 - _text);
+}
+
+size_t MimeWord::write(const std::string& target, Result* out) const
+{
+    if (_encoding == 0) return out->append(_text, _size, _final);
+    Charset converter(out, target, _charset);
+    // The decoder holds no output, so it is not flushed: a flush would
+    // reach the sinks after `out` in the middle of their stream.
+    if (_encoding == 'b') return Base64Decode(false, &converter).process(_text, _size, false);
+    return decodeQ(&converter);
+}
+
+size_t MimeWord::decodeQ(Result* out) const
+{
+    using detail::hexValue;
+    detail::Output output(out, false);
+    for (size_t i = 0; i < _size; ++i)
+    {
+        char c = _text[i];
+        if (c == '_')
+            output.add(' ');
+        else if (c != '=')
+            output.keep(_text + i, 1);
+        else if (_size - i < 3)
+            break; // an escape cut off by the end of the word
+        else if (detail::isHexDigit(_text[i + 1]) && detail::isHexDigit(_text[i + 2]))
+        {
+            output.add(static_cast<char>(hexValue(_text[i + 1]) << 4 | hexValue(_text[i + 2])));
+            i += 2;
+        }
+        else
+            output.keep(_text + i, 1); // no escape: the "=" stands as it is
+    }
+    return output.finish();
+}
+
+} // namespace Filter
+} // namespace Kestrava

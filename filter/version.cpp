@@ -1,0 +1,3 @@
+#include "filter/version.h"
+
+const int libkestrava_filter_header_22_25 = 1;

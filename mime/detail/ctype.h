@@ -1,0 +1,59 @@
+#pragma once
+
+namespace Kestrava
+{
+namespace Mime
+{
+namespace detail
+{
+
+// Character classes of the POSIX locale, whatever the process's locale:
+// bytes from 0x80 belong to none.
+
+inline bool isAscii(char c)
+{
+    return static_cast<unsigned char>(c) < 0x80;
+}
+
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+inline bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+inline bool isControl(char c)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F;
+}
+
+inline bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+inline bool isAlnum(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// The RFC 2045 specials, which end tokens of parameters.
+inline bool isTspecial(char c)
+{
+    switch (c)
+    {
+    case '(': case ')': case '<': case '>': case '@': case ',': case ';': case ':':
+    case '\\': case '"': case '/': case '[': case ']': case '?': case '=':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace detail
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,366 @@
+#include "mime/header.h"
+
+#include "filter/linetracker.h"
+#include "filter/memory.h"
+#include "filter/mimeheaderencode.h"
+#include "filter/newlineconverter.h"
+#include "filter/wordwrap.h"
+#include "mime/capabilities.h"
+#include "mime/contentdisposition.h"
+#include "mime/contentid.h"
+#include "mime/contenttransferencoding.h"
+#include "mime/contenttype.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
+#include "mime/empty.h"
+#include "mime/fieldgrammar.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+bool empty(const char* text)
+{
+    return text == nullptr || *text == '\0';
+}
+
+/// Whether plain values of the field are unstructured text, whose encoded
+/// words are decoded and written anew.
+bool unstructured(const Key& key)
+{
+    return key == "subject" || (key.size >= 2 && strncasecmp(key.data, "x-", 2) == 0);
+}
+
+/// Builds one line: name, ": ", the value written by `value` into a word
+/// wrap at the standard limits, CR LF line ends.
+template <typename Write> std::string buildLine(const Key& key, Write value)
+{
+    Filter::Memory memory;
+    {
+        Filter::NewlineConverter converter(&memory, "\r\n", 0);
+        Filter::LineTracker tracker(&converter);
+        Filter::WordWrap wrap(&tracker, Capabilities::standard().sizes);
+        wrap.process(key.data, key.size, false);
+        wrap.process(": ", 2, true);
+        value(&wrap);
+        wrap.flush();
+    }
+    memory.append("\r\n", 2, true);
+    return memory.buffer();
+}
+
+/// The value parsed by the field's grammar; null when the field has none or
+/// the value is not in its form, which then stays plain text.
+std::unique_ptr<HeaderField> typedValue(const FieldGrammar* grammar, const char* value)
+{
+    if (grammar == nullptr) return nullptr;
+    try
+    {
+        return grammar->parse(value, std::strlen(value));
+    }
+    catch (const std::runtime_error&)
+    {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+const Value& Header::get(const char* name) const
+{
+    for (const Line& line : _lines)
+        if (line.key() == name) return line.value();
+    return empty_value();
+}
+
+bool Header::contains(const char* name) const
+{
+    return contains(String(name));
+}
+
+bool Header::contains(const String& name) const
+{
+    return find(name).valid();
+}
+
+bool Header::contains(const Key& key, const Value& value) const
+{
+    for (const Line& line : _lines)
+        if (line.key() == key && line.value() == value) return true;
+    return false;
+}
+
+HeaderIterator Header::find(const char* name) const
+{
+    return find(String(name));
+}
+
+HeaderIterator Header::find(const String& name) const
+{
+    for (size_t i = 0; i < _lines.size(); ++i)
+        if (_lines[i].key() == name) return HeaderIterator(this, i, name);
+    return end();
+}
+
+ReverseHeaderIterator Header::rfind(const char* name) const
+{
+    return rfind(String(name));
+}
+
+ReverseHeaderIterator Header::rfind(const String& name) const
+{
+    for (size_t i = 0; i < _lines.size(); ++i)
+        if (_lines[_lines.size() - 1 - i].key() == name) return ReverseHeaderIterator(this, i, name);
+    return rend();
+}
+
+std::vector<Value> Header::all(const char* name) const
+{
+    return all(String(name));
+}
+
+std::vector<Value> Header::all(const String& name) const
+{
+    std::vector<Value> values;
+    for (const Line& line : _lines)
+        if (line.key() == name) values.push_back(line.value());
+    return values;
+}
+
+bool Header::covers(const Header& other) const
+{
+    return std::all_of(other._lines.begin(), other._lines.end(), [this](const Line& line)
+                       { return contains(line.key(), line.value()); });
+}
+
+bool Header::matches(const Header& other) const
+{
+    return covers(other) && other.covers(*this);
+}
+
+bool Header::valid() const
+{
+    return std::all_of(_lines.begin(), _lines.end(), [](const Line& line) { return line.valid(); });
+}
+
+bool Header::sevenbit() const
+{
+    for (const Line& line : _lines)
+        for (size_t i = 0; i < line.value().size; ++i)
+            if (!detail::isAscii(line.value().data[i])) return false;
+    return true;
+}
+
+bool Header::eightbit() const
+{
+    return !sevenbit();
+}
+
+bool Header::multipart() const
+{
+    const Value& value = get("content-type");
+    try
+    {
+        return ContentType(value.data, value.size, true).type().main("multipart");
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
+}
+
+Header& Header::remove(const char* name)
+{
+    return remove([name](const Line& line) { return line.key() == name; });
+}
+
+Header& Header::remove(size_t index)
+{
+    if (index < _lines.size()) _lines.erase(_lines.begin() + index);
+    return *this;
+}
+
+HeaderIterator Header::remove(const HeaderIterator& position)
+{
+    remove(position.index);
+    return HeaderIterator(this, position.index, position.name);
+}
+
+Header& Header::remove(const std::function<bool(const Line&)>& predicate)
+{
+    _lines.erase(std::remove_if(_lines.begin(), _lines.end(), predicate), _lines.end());
+    return *this;
+}
+
+const char* Header::preserve(const char* data, size_t size)
+{
+    _strings.push_back(std::make_shared<std::string>(data, size));
+    return _strings.back()->c_str();
+}
+
+const char* Header::preserve(const Filter::Memory& memory)
+{
+    const std::string& text = memory.buffer();
+    return preserve(text.data(), text.size());
+}
+
+const char* Header::encode(const Key& key, const Value& value)
+{
+    std::string text = buildLine(key, [&](Filter::WordWrap* wrap)
+    {
+        if (!unstructured(key))
+        {
+            wrap->process(value.data, value.size, false);
+            return;
+        }
+        std::string decoded = detail::decodeWordsOrKeep(value.data, value.size);
+        Filter::MimeHeaderEncode encoder(wrap->size().preferred,
+                                         Capabilities::standard().sizes.preferred,
+                                         Filter::MimeHeaderEncoding::Text, wrap);
+        encoder.process(decoded);
+        encoder.flush();
+    });
+    return preserve(text.data(), text.size());
+}
+
+const char* Header::encode(const Key& key, const HeaderField& field)
+{
+    const Capabilities& capabilities = field.encodable(Capabilities::standard())
+                                           ? Capabilities::standard()
+                                           : Capabilities::utf8();
+    std::string text =
+        buildLine(key, [&](Filter::WordWrap* wrap) { field.encode(capabilities, wrap, true); });
+    return preserve(text.data(), text.size());
+}
+
+Line Header::lineFor(const char* text, const Key& name)
+{
+    Line line(text, std::strlen(text));
+    // A name with a colon or a line break in it would make another field.
+    if (line.key().size != name.size || !(line.key() == name))
+        throw std::invalid_argument("invalid header name");
+    return line;
+}
+
+Header& Header::replace(const char* name, const char* text)
+{
+    HeaderIterator first = find(name);
+    Line line = lineFor(text, Key(name));
+    _lines[first.index] = line;
+    for (size_t i = _lines.size(); i-- > first.index + 1;)
+        if (_lines[i].key() == name) _lines.erase(_lines.begin() + i);
+    return *this;
+}
+
+Header& Header::insert(size_t index, const char* name, const char* text)
+{
+    _lines.insert(_lines.begin() + index, lineFor(text, Key(name)));
+    return *this;
+}
+
+Header& Header::set(const char* name, const HeaderField& field)
+{
+    if (!contains(name)) return append(name, field);
+    return replace(name, encode(Key(name), field));
+}
+
+Header& Header::set(const HeaderIterator& position, const HeaderField& field)
+{
+    if (position.index >= _lines.size()) return *this;
+    Key key = _lines[position.index].key();
+    _lines[position.index] = lineFor(encode(key, field), key);
+    return *this;
+}
+
+Header& Header::append(const char* name, const HeaderField& field)
+{
+    return insert(_lines.size(), name, encode(Key(name), field));
+}
+
+Header& Header::prepend(const char* name, const HeaderField& field)
+{
+    return insert(0, name, encode(Key(name), field));
+}
+
+Header& Header::set(const ContentID& field)
+{
+    return set("Content-ID", static_cast<const HeaderField&>(field));
+}
+
+Header& Header::set(const ContentType& field)
+{
+    return set("Content-Type", static_cast<const HeaderField&>(field));
+}
+
+Header& Header::set(const ContentDisposition& field)
+{
+    return set("Content-Disposition", static_cast<const HeaderField&>(field));
+}
+
+Header& Header::set(const ContentTransferEncoding& field)
+{
+    return set("Content-Transfer-Encoding", static_cast<const HeaderField&>(field));
+}
+
+Header& Header::set(const char* name, const char* value)
+{
+    if (empty(name) || empty(value)) return *this;
+    const FieldGrammar* grammar = FieldGrammar::find(Key(name));
+    if (std::unique_ptr<HeaderField> field = typedValue(grammar, value))
+        return set(grammar->canonicalName() ? grammar->canonicalName() : name, *field);
+    const char* text = encode(Key(name), Value(value));
+    if (!contains(name)) return insert(_lines.size(), name, text);
+    return replace(name, text);
+}
+
+Header& Header::set(const HeaderIterator& position, const char* value)
+{
+    if (position.index >= _lines.size() || empty(value)) return *this;
+    Key key = _lines[position.index].key();
+    if (std::unique_ptr<HeaderField> field = typedValue(FieldGrammar::find(key), value))
+        return set(position, *field);
+    _lines[position.index] = lineFor(encode(key, Value(value)), key);
+    return *this;
+}
+
+Header& Header::append(const char* name, const char* value)
+{
+    return add(false, name, value);
+}
+
+Header& Header::prepend(const char* name, const char* value)
+{
+    return add(true, name, value);
+}
+
+Header& Header::add(bool front, const char* name, const char* value)
+{
+    if (name == nullptr) return *this;
+    // The caller's name need not outlive the call.
+    const char* kept = preserve(name, std::strlen(name));
+    size_t index = front ? 0 : _lines.size();
+    if (std::unique_ptr<HeaderField> field = typedValue(FieldGrammar::find(Key(kept)), value))
+        return insert(index, kept, encode(Key(kept), *field));
+    return insert(index, kept, encode(Key(kept), Value(value)));
+}
+
+size_t Header::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
+{
+    size_t written = 0;
+    for (const Line& line : _lines)
+        written += line.encode(capabilities, output, final);
+    return written + output->append(_separator ? _separator : "\r\n", 2, true);
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,201 @@
+#include "mime/line.h"
+
+#include "filter/linetracker.h"
+#include "filter/mimeheaderencode.h"
+#include "filter/newlineconverter.h"
+#include "filter/wordwrap.h"
+#include "mime/capabilities.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
+#include "mime/errors.h"
+#include "mime/fieldgrammar.h"
+
+#include <strings.h>
+
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+/// The line limits of the standard receiver, below which lines are re-encoded.
+constexpr size_t standardMax = 998;
+constexpr size_t standardPreferred = 78;
+
+bool isAsciiText(const char* data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        if (!detail::isAscii(data[i])) return false;
+    return true;
+}
+
+} // namespace
+
+Line::ExtKey::ExtKey(const char* data, size_t size) : Key(data, 0)
+{
+    if (size == 0 || data[0] == '\n' || (size > 1 && data[0] == '\r' && data[1] == '\n'))
+        throw EmptyLine(data, size);
+    // RFC 5322 (obsolete syntax, section 4.5) lets blanks stand between the
+    // name and its colon; a blank inside the name makes it no field at all.
+    size_t nameEnd = 0;
+    bool blank = false;
+    bool broken = false;
+    for (size_t i = 0; i < size; ++i)
+    {
+        char c = data[i];
+        if (c == '\n') throw ParseError("Missing colon", i + 1);
+        if (c == ':' && !broken)
+        {
+            this->size = nameEnd;
+            valueStart = i + 1;
+            while (valueStart < size && detail::isBlank(data[valueStart]))
+                ++valueStart;
+            return;
+        }
+        if (detail::isBlank(c) && i > 0)
+            blank = true;
+        else if (detail::isSpace(c) || blank)
+            broken = true;
+        else
+            nameEnd = i + 1;
+    }
+    throw ParseError("Key cannot be retrieved (no colon)", size);
+}
+
+Line::ExtKey::ExtKey(const char* name) : Key(name) {}
+
+size_t Line::ExtKey::encode(const Capabilities&, Filter::LineLength* output, bool final) const
+{
+    if (valueStart > 0) return output->append(data, valueStart, final);
+    size_t written = output->append(data, size, final);
+    return written + output->append(": ", 2, true);
+}
+
+Line::ExtValue::ExtValue(const Key* key, const char* data, size_t size) : Value(data, 0), key(key)
+{
+    size_t i = 0;
+    while (i < size && detail::isBlank(data[i]))
+        ++i;
+    this->data = data + i;
+    size_t start = i;
+    while (i < size)
+    {
+        char c = data[i++];
+        if (c == '\n')
+        {
+            if (i < size && detail::isBlank(data[i])) continue;
+            break;
+        }
+        if (!detail::isSpace(c)) this->size = i - start;
+    }
+    consumed = i;
+}
+
+size_t Line::ExtValue::encode(const Capabilities& capabilities, Filter::LineLength* output,
+                              bool) const
+{
+    size_t written = 0;
+    try
+    {
+        const FieldGrammar* grammar = FieldGrammar::find(*key);
+        written = grammar ? grammar->encode(capabilities, *this, output)
+                          : encodeText(capabilities, output);
+    }
+    catch (...)
+    {
+        output->append("\r\n", 2, true);
+        throw;
+    }
+    return written + output->append("\r\n", 2, true);
+}
+
+size_t Line::ExtValue::encodeText(const Capabilities& capabilities,
+                                  Filter::LineLength* output) const
+{
+    size_t written = 0;
+    if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0))
+    {
+        std::string text = detail::decodeWordsOrKeep(data, size);
+        Filter::MimeHeaderEncode encoder(output->size().preferred, capabilities.sizes.preferred,
+                                         Filter::MimeHeaderEncoding::Text, output);
+        written = encoder.process(text);
+        return written + encoder.flush();
+    }
+    Filter::WordWrap wrap(output, capabilities.sizes);
+    written = wrap.process(data, size, false);
+    return written + wrap.flush();
+}
+
+Line::Line(const char* data, size_t size)
+    : String(data, 0), _key(data, size),
+      _value(&_key, data + _key.valueStart, size - _key.valueStart)
+{
+    this->size = _key.valueStart + _value.consumed;
+}
+
+Line::Line(const Line& other) : String(other), Encodable(other), _key(other._key), _value(other._value)
+{
+    _value.key = &_key;
+}
+
+Line& Line::operator=(const Line& other)
+{
+    String::operator=(other);
+    _key = other._key;
+    _value = other._value;
+    _value.key = &_key;
+    return *this;
+}
+
+void Line::set(const char* data, size_t size)
+{
+    *this = Line(data, size);
+}
+
+bool Line::raw(const Capabilities& capabilities) const
+{
+    if (isAsciiText(_value.data, _value.size))
+        return capabilities.sizes.preferred >= standardPreferred &&
+               !(capabilities.allowsUtf8 && capabilities.rewrite);
+    return capabilities.allowsUtf8 && capabilities.sizes.max >= standardMax;
+}
+
+size_t Line::encodeRaw(Filter::Result* output, bool final) const
+{
+    Filter::NewlineConverter converter(output, "\r\n", 0);
+    size_t written = converter.process(data, size, final);
+    // The last line of a text may lack its break; the block needs it.
+    char last = data[size - 1];
+    if (last != '\n' && last != '\r') written += output->append("\r\n", 2, true);
+    return written;
+}
+
+size_t Line::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
+{
+    if (size == 0) return 0;
+    if (raw(capabilities)) return encodeRaw(output, final);
+    Filter::LineTracker tracker(output);
+    size_t written = _key.encode(capabilities, &tracker, final);
+    return written + _value.encode(capabilities, &tracker, final);
+}
+
+bool Line::valid() const
+{
+    const FieldGrammar* grammar = FieldGrammar::find(_key);
+    if (grammar == nullptr) return true;
+    try
+    {
+        return grammar->valid(_value);
+    }
+    catch (...)
+    {
+        return false;
+    }
+}
+
+} // namespace Mime
+} // namespace Kestrava

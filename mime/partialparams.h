@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+class Param;
+class Params;
+
+/// Collects the numbered sections of RFC 2231 continued parameters while a
+/// list is parsed, and joins them into the list at the end.
+class PartialParams
+{
+public:
+    explicit PartialParams(Params* target) : _target(target) {}
+    virtual ~PartialParams() = default;
+
+    void add(std::shared_ptr<Param> section) { _sections.push_back(std::move(section)); }
+
+    /// Joins every section 0 with the sections 1, 2, ... of its name that
+    /// follow without a gap, appends the joined parameters to the list and
+    /// drops the sections that none took.
+    void join();
+
+    /// Joins and decodes an extended continued value into `first`.
+    void decode(const std::shared_ptr<Param>& first);
+
+private:
+    /// Takes the first held section of that name and number out; empty
+    /// when there is none.
+    std::shared_ptr<Param> take(const std::string& name, unsigned section);
+
+    std::vector<std::shared_ptr<Param>> _sections;
+    Params* _target;
+};
+
+} // namespace Mime
+} // namespace Kestrava

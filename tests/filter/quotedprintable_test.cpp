@@ -1,0 +1,152 @@
+#include "filter/quotedprintabledecode.h"
+#include "filter/quotedprintableencode.h"
+
+#include "tests/filter/support/chain.h"
+#include "tests/filter/support/python.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace Kestrava
+{
+namespace Filter
+{
+namespace
+{
+
+using Check::cutAt;
+using Check::stage;
+using Check::throughPieces;
+using Check::throughStage;
+
+const auto encode = stage<QuotedPrintableEncode>();
+const auto decode = stage<QuotedPrintableDecode>();
+
+/// The text with every line break ("\r\n", "\r" or "\n") as "\r\n".
+std::string withCrLf(const std::string& text)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == '\r' || text[i] == '\n')
+        {
+            result += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
+        else
+            result += text[i];
+    }
+    return result;
+}
+
+/// Every line of the text, without its "\r\n".
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start <= text.size();)
+    {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST(QuotedPrintableTest, EscapesWhatIsNotPrintable)
+{
+    EXPECT_EQ(throughStage(encode, "a=b\r\n"), "a=3Db\r\n");
+    EXPECT_EQ(throughStage(encode, "caf\xC3\xA9"), "caf=C3=A9");
+    EXPECT_EQ(throughStage(encode, std::string("\0\x7F~", 3)), "=00=7F~");
+}
+
+TEST(QuotedPrintableTest, BreaksLongLinesSoftly)
+{
+    EXPECT_EQ(throughStage(encode, std::string(100, 'x')),
+              std::string(75, 'x') + "=\r\n" + std::string(25, 'x'));
+    // An escape that does not fit goes on the next line.
+    std::string escapes = std::string(73, 'x') + "\xFF\xFF";
+    EXPECT_EQ(throughStage(encode, escapes), std::string(73, 'x') + "=\r\n=FF=FF");
+}
+
+TEST(QuotedPrintableTest, WhiteSpaceNeverEndsAnEncodedLine)
+{
+    EXPECT_EQ(throughStage(encode, "ab \n"), "ab =\r\n\r\n");
+    EXPECT_EQ(throughStage(encode, "ab\t"), "ab\t=\r\n");
+    EXPECT_EQ(throughStage(encode, "ab\t", false), "ab\t") << "only flush() protects it";
+}
+
+TEST(QuotedPrintableTest, EveryLineBreakBecomesCrLf)
+{
+    const std::string text = "a\rb\r\nc\nd\r";
+    for (size_t cut = 0; cut <= text.size(); ++cut)
+        EXPECT_EQ(throughPieces(encode, cutAt(text, cut)), "a\r\nb\r\nc\r\nd\r\n");
+}
+
+TEST(QuotedPrintableTest, RandomTextRoundTripsThroughPythonWithShortLines)
+{
+    std::mt19937 random(8);
+    const std::string alphabet = "abc \t\r\n=\x80\xFF.";
+    std::vector<std::string> inputs;
+    std::vector<std::string> encoded;
+    for (int i = 0; i < 100; ++i)
+    {
+        inputs.push_back(Check::randomBytes(random, size_t(i * 13), alphabet));
+        encoded.push_back(throughPieces(encode, Check::cutRandomly(inputs.back(), random, 30)));
+        for (const std::string& line : linesOf(encoded.back()))
+            EXPECT_LE(line.size(), 76u) << line;
+    }
+    std::vector<std::string> decoded = Check::python(
+        "import quopri\ndef apply(data): return quopri.decodestring(data)\n", encoded);
+    for (size_t i = 0; i < inputs.size(); ++i)
+    {
+        EXPECT_EQ(decoded[i], withCrLf(inputs[i])) << encoded[i];
+        EXPECT_EQ(throughPieces(decode, Check::cutRandomly(encoded[i], random, 7)),
+                  withCrLf(inputs[i]));
+    }
+}
+
+TEST(QuotedPrintableTest, DecodesEscapesAndSoftBreaksCutAnywhere)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a=3Db=\r\nc", "a=bc"}, {"= \t\r\nx", "x"},     {"=3d", "="},
+        {"a=\nb", "ab"},         {"=C3=A9", "\xC3\xA9"}, {"x\r\ny", "x\r\ny"}};
+    for (const auto& [input, expected] : cases)
+        for (size_t cut = 0; cut <= input.size(); ++cut)
+            EXPECT_EQ(throughPieces(decode, cutAt(input, cut)), expected) << input << " at " << cut;
+}
+
+TEST(QuotedPrintableTest, EqualsSignWithoutEscapeOrSoftBreakStaysAsItStands)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"=G1", "=G1"},     {"=1G", "=1G"}, {"x = 5", "x = 5"},
+        {"a= =41", "a= A"}, {"==41", "=A"}, {"= \tx", "= \tx"}};
+    for (const auto& [input, expected] : cases)
+        for (size_t cut = 0; cut <= input.size(); ++cut)
+            EXPECT_EQ(throughPieces(decode, cutAt(input, cut)), expected) << input << " at " << cut;
+    // An escape cut off by the end of the input is dropped.
+    EXPECT_EQ(throughStage(decode, "ab=4"), "ab");
+    EXPECT_EQ(throughStage(decode, "ab= "), "ab");
+}
+
+TEST(QuotedPrintableTest, DecodesWhatPythonEncodes)
+{
+    std::mt19937 random(9);
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 200; ++i)
+    {
+        // Python writes a "\r\n" of the input as "\n" after a first "\n".
+        std::string bytes = Check::randomBytes(random, size_t(i * 5));
+        std::replace(bytes.begin(), bytes.end(), '\r', '\n');
+        inputs.push_back(bytes);
+    }
+    std::vector<std::string> encoded =
+        Check::python("import quopri\ndef apply(data): return quopri.encodestring(data)\n", inputs);
+    for (size_t i = 0; i < inputs.size(); ++i)
+        EXPECT_EQ(throughPieces(decode, Check::cutRandomly(encoded[i], random, 20)), inputs[i]);
+}
+
+} // namespace
+} // namespace Filter
+} // namespace Kestrava
