@@ -12,7 +12,6 @@ namespace DNS
 void Socket::received(const Ip& sender, std::vector<unsigned char> message)
 {
     _received.emplace_back(sender, std::move(message));
-    _handler->onActive(this);
 }
 
 size_t Socket::process(size_t max)
@@ -42,15 +41,23 @@ size_t Socket::offer(const Ip& sender, const Response& response, const Watcher& 
     unsigned short id = response.id();
     // Lookups that share an id and a server (the id space is small) each get
     // the chance to recognise their question; a copy, as callees unsubscribe.
-    std::vector<Subscription> candidates;
-    for (auto it = _subscriptions.lower_bound(Subscription(id, sender, nullptr));
-         it != _subscriptions.end() && std::get<0>(*it) == id && std::get<1>(*it) == sender; ++it)
-        candidates.push_back(*it);
-    for (const Subscription& candidate : candidates)
+    // Mostly there is one, and the copy needs no allocation.
+    Processor* few[4];
+    std::vector<Processor*> many;
+    size_t count = subscribed(id, sender, few, 4);
+    Processor** candidates = few;
+    if (count > 4)
     {
+        many.resize(count);
+        subscribed(id, sender, many.data(), count);
+        candidates = many.data();
+    }
+    for (size_t i = 0; i < count; ++i)
+    {
+        Processor* candidate = candidates[i];
         if (!watcher.valid()) break;
-        if (_subscriptions.count(candidate) == 0) continue;
-        if (std::get<2>(candidate)->onReceived(sender, response)) return 1;
+        if (!subscribed(candidate, sender, id)) continue;
+        if (candidate->onReceived(sender, response)) return 1;
     }
     return 0;
 }

@@ -21,11 +21,14 @@ class Socket : public Inbound, public Watchable
 {
 public:
     /// Told when a received message (or other news for the lookups) waits.
-    /// May not destroy the socket.
     class Handler
     {
     public:
+        /// For the next delivery; may not destroy the socket.
         virtual void onActive(Socket* socket) = 0;
+        /// From the loop's own callback, with received messages waiting: the
+        /// owner may deliver them at once, and may destroy the socket.
+        virtual void onReadable(Socket* socket) = 0;
 
     protected:
         virtual ~Handler() = default;
@@ -43,7 +46,7 @@ public:
 protected:
     /// An answer with this id is being processed.
     virtual void onReceivedId(unsigned short) {}
-    /// Queues a message and tells the handler.
+    /// Queues a message; the caller tells the handler.
     void received(const Ip& sender, std::vector<unsigned char> message);
 
     Handler* _handler;
