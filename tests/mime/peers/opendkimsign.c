@@ -1,0 +1,77 @@
+/* libopendkim as a signing peer: opendkimsign KEYFILE SELECTOR DOMAIN
+ * HEADER/BODY ALGORITHM < message > signed message (CR LF line ends). */
+#include <opendkim/dkim.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static char* readAll(FILE* file, size_t* size)
+{
+    size_t capacity = 65536;
+    char* data = malloc(capacity);
+    *size = 0;
+    size_t got;
+    while ((got = fread(data + *size, 1, capacity - *size, file)) > 0)
+    {
+        *size += got;
+        if (*size == capacity) data = realloc(data, capacity *= 2);
+    }
+    data[*size] = '\0';
+    return data;
+}
+
+static dkim_canon_t canon(const char* word)
+{
+    return strcmp(word, "relaxed") == 0 ? DKIM_CANON_RELAXED : DKIM_CANON_SIMPLE;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 6) return 2;
+    FILE* keyfile = fopen(argv[1], "rb");
+    if (keyfile == NULL) return 2;
+    size_t keySize, size;
+    char* key = readAll(keyfile, &keySize);
+    fclose(keyfile);
+    char* message = readAll(stdin, &size);
+    char* slash = strchr(argv[4], '/');
+    *slash = '\0';
+    dkim_alg_t algorithm = strcmp(argv[5], "rsa-sha1") == 0 ? DKIM_SIGN_RSASHA1 : DKIM_SIGN_RSASHA256;
+
+    DKIM_STAT status;
+    DKIM_LIB* library = dkim_init(NULL, NULL);
+    DKIM* dkim = dkim_sign(library, (unsigned char*)"peer", NULL, (unsigned char*)key,
+                           (unsigned char*)argv[2], (unsigned char*)argv[3], canon(argv[4]),
+                           canon(slash + 1), algorithm, -1, &status);
+    if (dkim == NULL) return 3;
+    /* Each field, folds included, without its last CR LF. */
+    size_t position = 0;
+    while (position < size && !(message[position] == '\r' && message[position + 1] == '\n'))
+    {
+        size_t end = position;
+        for (;;)
+        {
+            char* next = strstr(message + end, "\r\n");
+            end = next - message;
+            if (message[end + 2] != ' ' && message[end + 2] != '\t') break;
+            end += 2;
+        }
+        if (dkim_header(dkim, (unsigned char*)message + position, end - position) != DKIM_STAT_OK)
+            return 4;
+        position = end + 2;
+    }
+    position += 2;
+    if (dkim_eoh(dkim) != DKIM_STAT_OK) return 5;
+    if (dkim_body(dkim, (unsigned char*)message + position, size - position) != DKIM_STAT_OK)
+        return 6;
+    if (dkim_eom(dkim, NULL) != DKIM_STAT_OK) return 7;
+    unsigned char header[4096];
+    if (dkim_getsighdr(dkim, header, sizeof header, strlen("DKIM-Signature: ")) != DKIM_STAT_OK)
+        return 8;
+    printf("DKIM-Signature: %s\r\n", header);
+    fwrite(message, 1, size, stdout);
+    dkim_free(dkim);
+    dkim_close(library);
+    return 0;
+}
