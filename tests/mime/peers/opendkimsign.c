@@ -44,7 +44,12 @@ int main(int argc, char** argv)
     DKIM* dkim = dkim_sign(library, (unsigned char*)"peer", NULL, (unsigned char*)key,
                            (unsigned char*)argv[2], (unsigned char*)argv[3], canon(argv[4]),
                            canon(slash + 1), algorithm, -1, &status);
-    if (dkim == NULL) return 3;
+    free(key);
+    if (dkim == NULL)
+    {
+        fprintf(stderr, "dkim_sign: %s\n", dkim_getresultstr(status));
+        return 3;
+    }
     /* Each field, folds included, without its last CR LF. */
     size_t position = 0;
     while (position < size && !(message[position] == '\r' && message[position + 1] == '\n'))
@@ -73,5 +78,6 @@ int main(int argc, char** argv)
     fwrite(message, 1, size, stdout);
     dkim_free(dkim);
     dkim_close(library);
+    free(message);
     return 0;
 }
