@@ -301,6 +301,7 @@ size_t DkimQuotedCharacter::decode(std::string& output, const char* data, size_t
             continue;
         }
         char c = data[i];
+        if (c == '|') break;
         if (c == '=')
         {
             int value = 0;
