@@ -1,10 +1,9 @@
 #include "filter/base64decode.h"
 
-#include "openssl/functions.h"
+#include "filter/detail/alphabet.h"
+#include "filter/detail/base64bios.h"
 
 #include <algorithm>
-#include <array>
-#include <stdexcept>
 
 namespace Kestrava
 {
@@ -14,71 +13,70 @@ namespace Filter
 namespace
 {
 
-// Whole groups are handed to the BIO in batches of at most this many
-// characters, so that its buffers stay small.
-constexpr size_t batchSize = 4 * 1024;
-
-using Alphabet = std::array<bool, 256>;
-
-Alphabet makeAlphabet()
-{
-    Alphabet alphabet{};
-    for (const char* c = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"; *c;
-         ++c)
-        alphabet[static_cast<unsigned char>(*c)] = true;
-    return alphabet;
-}
-
-const Alphabet alphabet = makeAlphabet();
+// Whole groups are handed to the BIOs in batches of at most this many
+// characters (a multiple of 4): BIO lengths are ints, and small batches
+// keep the output in cache.
+constexpr size_t batchSize = 16 * 1024;
 
 } // namespace
 
-Base64Decode::Base64Decode(bool, Result* next) : Filter(next)
-{
-    _groups.reserve(batchSize);
-}
+Base64Decode::Base64Decode(bool, Result* next) : Filter(next) {}
 
 size_t Base64Decode::process(const char* data, size_t size, bool)
 {
     size_t total = 0;
-    for (const char* end = data + size; data != end && !_ended; ++data)
+    const char* end = data + size;
+    while (data != end && !_ended)
     {
-        char c = *data;
-        if (alphabet[static_cast<unsigned char>(c)])
+        const char* run = data;
+        data = detail::endOfBase64Run(data, end);
+        if (data != run)
         {
             _padding = 0;
-            _group[_held++] = c;
-            if (_held < 4) continue;
+            total += take(run, static_cast<size_t>(data - run));
         }
-        else if (c == '=' && _held >= 2)
-        {
-            // Python's rule: "=" counts only after two characters of a group
-            // and, once the group is complete, ends the input.
-            if (_held + ++_padding < 4) continue;
-            std::fill(_group + _held, _group + 4, '=');
-            _ended = true;
-        }
-        else
-            continue;
-        _groups.append(_group, 4);
-        _held = 0;
-        if (_groups.size() >= batchSize) total += decodeGroups();
+        if (data == end) break;
+        // Python's rule: "=" counts only after two characters of a group
+        // and, once the group is complete, ends the input.
+        if (*data++ != '=' || _held.size() < 2) continue;
+        if (_held.size() + ++_padding < 4) continue;
+        _held.resize(4, '=');
+        _ended = true;
+        total += decode(_held.data(), _held.size());
     }
-    return total + decodeGroups();
+    return total;
 }
 
-size_t Base64Decode::decodeGroups()
+size_t Base64Decode::take(const char* run, size_t size)
 {
-    if (_groups.empty()) return 0;
-    int size = static_cast<int>(_groups.size());
-    if (OpenSSL::BIO_write(_bios.memory(), _groups.data(), size) != size)
-        throw std::runtime_error("OpenSSL could not take base64 input");
-    _groups.clear();
     size_t total = 0;
-    char block[4096];
-    int count;
-    while ((count = OpenSSL::BIO_read(_bios.base64(), block, sizeof block)) > 0)
-        total += next->append(block, static_cast<size_t>(count), false);
+    if (!_held.empty())
+    {
+        size_t missing = std::min(4 - _held.size(), size);
+        _held.append(run, missing);
+        run += missing;
+        size -= missing;
+        if (_held.size() < 4) return 0;
+        total += decode(_held.data(), 4);
+        _held.clear();
+    }
+    size_t whole = size & ~size_t(3);
+    total += decode(run, whole);
+    _held.assign(run + whole, size - whole);
+    return total;
+}
+
+size_t Base64Decode::decode(const char* groups, size_t size)
+{
+    size_t total = 0;
+    while (size > 0)
+    {
+        int piece = static_cast<int>(std::min(size, batchSize));
+        detail::Base64Bios bios(groups, piece);
+        total += detail::Base64Bios::readAll(bios.base64(), next);
+        groups += piece;
+        size -= static_cast<size_t>(piece);
+    }
     return total;
 }
 

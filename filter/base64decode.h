@@ -1,7 +1,8 @@
 #pragma once
 
-#include "filter/detail/base64bios.h"
 #include "filter/filter.h"
+
+#include <string>
 
 namespace Kestrava
 {
@@ -18,6 +19,10 @@ namespace Filter
  * stage holds up to 3 characters itself and gives the BIO whole groups
  * only; the output is then the same for every way the input is cut. It
  * never holds output back, so flush() only passes the flush on.
+ *
+ * Whole groups leave the BIOs with nothing held, so each batch gets BIOs
+ * of its own that read the input in place: copying it into one memory BIO
+ * costs more than decoding it.
  */
 class Base64Decode : public Filter
 {
@@ -32,15 +37,17 @@ public:
     size_t process(const char* data, size_t size, bool final) override;
 
 private:
-    /// Decodes the whole groups gathered so far.
-    size_t decodeGroups();
+    /// Takes a run of alphabet characters behind those held.
+    size_t take(const char* run, size_t size);
 
-    detail::Base64Bios _bios;
-    char _group[4];
-    unsigned _held = 0;
+    /// Decodes whole groups.
+    size_t decode(const char* groups, size_t size);
+
+    /// The characters of the unfinished group.
+    std::string _held;
+    /// The "=" seen after them.
     unsigned _padding = 0;
     bool _ended = false;
-    std::string _groups;
 };
 
 } // namespace Filter

@@ -14,7 +14,7 @@ namespace
 
 // The memory BIO is emptied after every piece of this many input bytes:
 // one big write makes it grow and copy, which costs several times more.
-constexpr size_t pieceSize = 3 * 1024;
+constexpr size_t pieceSize = 12 * 1024;
 
 } // namespace
 
@@ -47,17 +47,24 @@ size_t Base64Encode::process(const char* data, size_t size, bool)
             else if (OpenSSL::BIO_test_flags(_bios.base64(), BIO_FLAGS_SHOULD_RETRY) == 0)
                 return total;
         }
-        total += _bios.drain(next);
+        total += drain();
         data += piece;
         size -= static_cast<size_t>(piece);
     }
     return total;
 }
 
+size_t Base64Encode::drain()
+{
+    // Reading empties the memory BIO but leaves its buffer as it is; a
+    // reset would clear all of the buffer on every call.
+    return detail::Base64Bios::readAll(_bios.memory(), next);
+}
+
 size_t Base64Encode::flush()
 {
     OpenSSL::BIO_ctrl(_bios.base64(), BIO_CTRL_FLUSH, 0, nullptr);
-    size_t total = _bios.drain(next);
+    size_t total = drain();
     return total + next->flush();
 }
 

@@ -29,6 +29,9 @@ public:
     size_t flush() override;
 
 private:
+    /// Hands what the memory BIO holds to the next sink.
+    size_t drain();
+
     detail::Base64Bios _bios;
 };
 

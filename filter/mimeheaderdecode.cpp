@@ -1,6 +1,5 @@
 #include "filter/mimeheaderdecode.h"
 
-#include "filter/detail/set.h"
 #include "filter/mimeword.h"
 
 namespace Kestrava
@@ -9,8 +8,7 @@ namespace Filter
 {
 
 MimeHeaderDecode::MimeHeaderDecode(const std::string& charset, Result* next)
-    : Filter(&_bufferUntil), _decoder(charset, next), _strip(&_decoder, detail::wordBreaks),
-      _bufferUntil(&_strip, detail::wordBreaks)
+    : Filter(&_words), _decoder(charset, next), _words(&_decoder)
 {
 }
 

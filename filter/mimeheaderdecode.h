@@ -1,8 +1,7 @@
 #pragma once
 
-#include "filter/bufferuntil.h"
+#include "filter/detail/words.h"
 #include "filter/filter.h"
-#include "filter/strip.h"
 
 #include <string>
 
@@ -45,8 +44,7 @@ public:
 
 private:
     Decoder _decoder;
-    Strip _strip;
-    BufferUntil _bufferUntil;
+    detail::Words _words;
 };
 
 } // namespace Filter

@@ -24,8 +24,7 @@ constexpr size_t longestEncodedWord = 75;
 
 MimeHeaderEncode::MimeHeaderEncode(size_t used, size_t limit, MimeHeaderEncoding encoding,
                                    Result* next)
-    : Filter(&_bufferUntil), _encoder(used, limit, encoding, next),
-      _strip(&_encoder, detail::wordBreaks), _bufferUntil(&_strip, detail::wordBreaks)
+    : Filter(&_words), _encoder(used, limit, encoding, next), _words(&_encoder)
 {
 }
 
@@ -110,7 +109,11 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
         catch (const std::runtime_error&)
         {
             // Even a whole line is too short: nothing could ever be written.
-            if (freshLine) throw;
+            if (freshLine)
+            {
+                _buffer.clear();
+                throw;
+            }
             total += nextline();
             freshLine = true;
             continue;

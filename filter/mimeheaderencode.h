@@ -1,9 +1,8 @@
 #pragma once
 
-#include "filter/bufferuntil.h"
+#include "filter/detail/words.h"
 #include "filter/filter.h"
 #include "filter/mimeheaderencoding.h"
-#include "filter/strip.h"
 
 #include <string>
 
@@ -65,8 +64,7 @@ public:
 
 private:
     Encoder _encoder;
-    Strip _strip;
-    BufferUntil _bufferUntil;
+    detail::Words _words;
 };
 
 } // namespace Filter

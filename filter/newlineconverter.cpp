@@ -23,6 +23,12 @@ size_t NewlineConverter::process(const char* data, size_t size, bool final)
     if (_lastWasCR && data[0] == '\n') i = 1;
     for (; i < size; ++i)
     {
+        size_t end = i;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        output.keep(data + i, end - i);
+        if (end == size) break;
+        i = end;
         char c = data[i];
         if (c == '\r')
         {

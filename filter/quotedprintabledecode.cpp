@@ -4,6 +4,7 @@
 #include "filter/detail/output.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace Kestrava
 {
@@ -14,17 +15,34 @@ size_t QuotedPrintableDecode::process(const char* data, size_t size, bool final)
 {
     using detail::hexValue;
     detail::Output output(next, final);
-    for (size_t i = 0; i < size; ++i)
+    for (size_t i = 0; i < size;)
     {
-        char c = data[i];
-        bool blank = std::isspace(static_cast<unsigned char>(c)) && c != '\n';
-        if ((_state == 1 || _state == 3) && c == '\n')
+        if (_state == 0)
+        {
+            auto mark = static_cast<const char*>(std::memchr(data + i, '=', size - i));
+            size_t stop = mark == nullptr ? size : static_cast<size_t>(mark - data);
+            output.keep(data + i, stop - i);
+            i = stop + 1;
+            // The common escape, whole in this chunk.
+            if (stop + 2 < size && detail::isHexDigit(data[stop + 1]) &&
+                detail::isHexDigit(data[stop + 2]))
+            {
+                output.add(
+                    static_cast<char>(hexValue(data[stop + 1]) << 4 | hexValue(data[stop + 2])));
+                i += 2;
+            }
+            else if (stop < size)
+                _state = 1;
+            continue;
+        }
+        char c = data[i++];
+        if (c == '\n' && _state != 2)
         {
             _state = 0;
             _held.clear();
             continue;
         }
-        if ((_state == 1 || _state == 3) && blank)
+        if (_state != 2 && std::isspace(static_cast<unsigned char>(c)))
         {
             _state = 3;
             _held.push_back(c);
@@ -45,17 +63,11 @@ size_t QuotedPrintableDecode::process(const char* data, size_t size, bool final)
         }
         // Neither an escape nor a soft break: the "=" and what followed it
         // stand as they are, and this byte is looked at afresh.
-        if (_state != 0)
-        {
-            output.add('=');
-            output.add(_held.data(), _held.size());
-            _held.clear();
-        }
+        output.add('=');
+        output.add(_held.data(), _held.size());
+        _held.clear();
         _state = 0;
-        if (c == '=')
-            _state = 1;
-        else
-            output.keep(data + i, 1);
+        --i;
     }
     return output.finish();
 }

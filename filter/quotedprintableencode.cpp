@@ -21,25 +21,37 @@ QuotedPrintableEncode::QuotedPrintableEncode(Result* next)
 {
 }
 
-bool QuotedPrintableEncode::Worker::isPrintable(char c)
-{
-    return c == '\t' || (c >= 32 && c <= 126 && c != '=');
-}
-
 size_t QuotedPrintableEncode::Worker::process(const char* data, size_t size, bool final)
 {
     detail::Output output(next, final);
     for (size_t i = 0; i < size; ++i)
     {
         char c = data[i];
-        if (c == '\n')
+        if (isPrintable(c))
+        {
+            // A run of printable bytes, up to where the line must break.
+            size_t room = _limit - 1 - _column;
+            size_t end = i + 1;
+            while (end < size && end - i < room && isPrintable(data[end]))
+                ++end;
+            output.keep(data + i, end - i);
+            _column += static_cast<unsigned int>(end - i);
+            _space = data[end - 1] == ' ' || data[end - 1] == '\t';
+            if (_column >= _limit - 1)
+            {
+                output.literal(softBreak, 3);
+                _column = 0;
+            }
+            i = end - 1;
+        }
+        else if (c == '\n')
         {
             if (_space) output.literal(softBreak, 3);
             output.literal(lineBreak, 2);
             _column = 0;
             _space = false;
         }
-        else if (!isPrintable(c))
+        else
         {
             MimeHex escape(c);
             if (_column + escape.size() < _limit)
@@ -59,16 +71,6 @@ size_t QuotedPrintableEncode::Worker::process(const char* data, size_t size, boo
                 _column = escape.size();
             }
             _space = false;
-        }
-        else
-        {
-            output.keep(data + i, 1);
-            _space = c == ' ' || c == '\t';
-            if (++_column >= _limit - 1)
-            {
-                output.literal(softBreak, 3);
-                _column = 0;
-            }
         }
     }
     return output.finish();

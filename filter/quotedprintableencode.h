@@ -33,7 +33,7 @@ public:
 
         /// Whether `c` passes as it is: a tab, or ASCII that is neither a
         /// control character nor "=".
-        static bool isPrintable(char c);
+        static bool isPrintable(char c) { return c == '\t' || (c >= 32 && c <= 126 && c != '='); }
 
     private:
         unsigned int _limit;

@@ -10,15 +10,14 @@ namespace Filter
 {
 
 WordWrap::WordWrap(LineLength* output, const BufferSize& limit)
-    : LineLength(&_bufferUntil), _encoder(output, limit, output->size()),
-      _strip(&_encoder, detail::wordBreaks), _bufferUntil(&_strip, detail::wordBreaks)
+    : LineLength(&_words), _encoder(output, limit, output->size()), _words(&_encoder)
 {
 }
 
 BufferSize WordWrap::size() const
 {
-    const BufferSize& pending = _bufferUntil.pending();
-    const std::string& buffer = _bufferUntil.buffer();
+    const BufferSize& pending = _words.bufferUntil().pending();
+    const std::string& buffer = _words.bufferUntil().buffer();
     const BufferSize& position = _encoder.position();
     size_t first = 0;
     // Bytes past the held ones count as the terminating NUL, not blank.

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "filter/bufferuntil.h"
+#include "filter/detail/words.h"
 #include "filter/linelength.h"
-#include "filter/strip.h"
 
 namespace Kestrava
 {
@@ -51,8 +50,7 @@ public:
 
 private:
     Encoder _encoder;
-    Strip _strip;
-    BufferUntil _bufferUntil;
+    detail::Words _words;
 };
 
 } // namespace Filter

@@ -27,7 +27,8 @@ Comment::Comment(const char* data, size_t size)
             break;
         case '\\':
             if (++i == size)
-                throw std::runtime_error("invalid comment (escaped character missing after backslash)");
+                throw std::runtime_error(
+                    "invalid comment (escaped character missing after backslash)");
             break;
         default:
             break;

@@ -31,7 +31,8 @@ ContentDisposition::Setting::Setting(const char* data, size_t size)
             _consumed = i + end;
             return;
         }
-        if (!detail::isAlnum(c) && c != '-') throw std::runtime_error("invalid content-disposition");
+        if (!detail::isAlnum(c) && c != '-')
+            throw std::runtime_error("invalid content-disposition");
     }
     _size = data + i - _data;
     _consumed = i < size ? i + 1 : i;

@@ -18,7 +18,8 @@ ContentID::ContentID(const char* data, size_t size)
     while (i < size && detail::isSpace(data[i]))
         ++i;
     const void* close = i < size && data[i] == '<' ? std::memchr(data + i, '>', size - i) : nullptr;
-    if (close == nullptr) throw std::runtime_error("Invalid content-id: " + std::string(data, size));
+    if (close == nullptr)
+        throw std::runtime_error("Invalid content-id: " + std::string(data, size));
     _id.assign(data + i, static_cast<const char*>(close) - (data + i) + 1);
 }
 

@@ -35,8 +35,7 @@ int ContentTransferEncoding::parse(const char* data, size_t size)
     throw std::runtime_error("unknown transfer encoding");
 }
 
-bool ContentTransferEncoding::equals(const char* data, size_t size, const char* name,
-                                     size_t length)
+bool ContentTransferEncoding::equals(const char* data, size_t size, const char* name, size_t length)
 {
     if (size < length || strncasecmp(data, name, length) != 0) return false;
     for (size_t i = length; i < size; ++i)

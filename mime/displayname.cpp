@@ -182,7 +182,7 @@ size_t DisplayName::encodeWords(size_t used, size_t limit, Filter::Result* outpu
 size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* output,
                            bool final) const
 {
-    (void)final;
+    (void) final;
     if (_text.empty()) return 0;
     Formatting formatting(_text.data(), _text.size());
     if (!formatting.ascii() && !capabilities.allowsUtf8)
@@ -193,7 +193,7 @@ size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* out
 size_t DisplayName::encode(const Capabilities& capabilities, Filter::WordWrap* output,
                            bool final) const
 {
-    (void)final;
+    (void) final;
     if (_text.empty()) return 0;
     if (foldable(capabilities)) return output->append(plain());
     return encodeWords(output->size().preferred, capabilities.sizes.preferred, output);
@@ -202,7 +202,7 @@ size_t DisplayName::encode(const Capabilities& capabilities, Filter::WordWrap* o
 size_t DisplayName::encode(const Capabilities& capabilities, Filter::LineLength* output,
                            bool final) const
 {
-    (void)final;
+    (void) final;
     if (_text.empty()) return 0;
     if (foldable(capabilities))
     {

@@ -120,7 +120,8 @@ ReverseHeaderIterator Header::rfind(const char* name) const
 ReverseHeaderIterator Header::rfind(const String& name) const
 {
     for (size_t i = 0; i < _lines.size(); ++i)
-        if (_lines[_lines.size() - 1 - i].key() == name) return ReverseHeaderIterator(this, i, name);
+        if (_lines[_lines.size() - 1 - i].key() == name)
+            return ReverseHeaderIterator(this, i, name);
     return rend();
 }
 
@@ -139,8 +140,8 @@ std::vector<Value> Header::all(const String& name) const
 
 bool Header::covers(const Header& other) const
 {
-    return std::all_of(other._lines.begin(), other._lines.end(), [this](const Line& line)
-                       { return contains(line.key(), line.value()); });
+    return std::all_of(other._lines.begin(), other._lines.end(),
+                       [this](const Line& line) { return contains(line.key(), line.value()); });
 }
 
 bool Header::matches(const Header& other) const
@@ -216,28 +217,29 @@ const char* Header::preserve(const Filter::Memory& memory)
 
 const char* Header::encode(const Key& key, const Value& value)
 {
-    std::string text = buildLine(key, [&](Filter::WordWrap* wrap)
-    {
-        if (!unstructured(key))
-        {
-            wrap->process(value.data, value.size, false);
-            return;
-        }
-        std::string decoded = detail::decodeWordsOrKeep(value.data, value.size);
-        Filter::MimeHeaderEncode encoder(wrap->size().preferred,
-                                         Capabilities::standard().sizes.preferred,
-                                         Filter::MimeHeaderEncoding::Text, wrap);
-        encoder.process(decoded);
-        encoder.flush();
-    });
+    std::string text =
+        buildLine(key,
+                  [&](Filter::WordWrap* wrap)
+                  {
+                      if (!unstructured(key))
+                      {
+                          wrap->process(value.data, value.size, false);
+                          return;
+                      }
+                      std::string decoded = detail::decodeWordsOrKeep(value.data, value.size);
+                      Filter::MimeHeaderEncode encoder(wrap->size().preferred,
+                                                       Capabilities::standard().sizes.preferred,
+                                                       Filter::MimeHeaderEncoding::Text, wrap);
+                      encoder.process(decoded);
+                      encoder.flush();
+                  });
     return preserve(text.data(), text.size());
 }
 
 const char* Header::encode(const Key& key, const HeaderField& field)
 {
-    const Capabilities& capabilities = field.encodable(Capabilities::standard())
-                                           ? Capabilities::standard()
-                                           : Capabilities::utf8();
+    const Capabilities& capabilities =
+        field.encodable(Capabilities::standard()) ? Capabilities::standard() : Capabilities::utf8();
     std::string text =
         buildLine(key, [&](Filter::WordWrap* wrap) { field.encode(capabilities, wrap, true); });
     return preserve(text.data(), text.size());

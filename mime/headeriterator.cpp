@@ -7,76 +7,44 @@ namespace Kestrava
 namespace Mime
 {
 
-namespace
-{
-
-bool sameName(const Line& line, const String& name)
-{
-    return name.data == nullptr || line.key() == name;
-}
-
-} // namespace
-
-bool HeaderIterator::valid() const
+template <typename Self> bool BasicHeaderIterator<Self>::valid() const
 {
     return index < header->size();
 }
 
-const Line& HeaderIterator::operator*() const
-{
-    return header->line(index);
-}
-
-HeaderIterator& HeaderIterator::operator++()
+template <typename Self> Self& BasicHeaderIterator<Self>::operator++()
 {
     ++index;
-    while (valid() && !sameName(**this, name))
+    while (valid() && name.data != nullptr && !(line().key() == name))
         ++index;
-    return *this;
+    return static_cast<Self&>(*this);
 }
 
-HeaderIterator HeaderIterator::operator++(int)
+template <typename Self> Self BasicHeaderIterator<Self>::operator++(int)
 {
-    HeaderIterator old = *this;
+    Self old = static_cast<Self&>(*this);
     if (valid()) ++*this;
     return old;
 }
 
-size_t HeaderIterator::encode(const Capabilities& capabilities, Filter::Result* output,
-                              bool final) const
-{
-    return (**this).encode(capabilities, output, final);
-}
-
-bool ReverseHeaderIterator::valid() const
-{
-    return index < header->size();
-}
-
-const Line& ReverseHeaderIterator::line() const
-{
-    return header->line(header->size() - 1 - index);
-}
-
-ReverseHeaderIterator& ReverseHeaderIterator::operator++()
-{
-    ++index;
-    while (valid() && !sameName(line(), name))
-        ++index;
-    return *this;
-}
-
-ReverseHeaderIterator ReverseHeaderIterator::operator++(int)
-{
-    ReverseHeaderIterator old = *this;
-    if (valid()) ++*this;
-    return old;
-}
-
-size_t ReverseHeaderIterator::encode(const Capabilities& capabilities, Filter::Result* output,
-                                     bool final) const
+template <typename Self>
+size_t BasicHeaderIterator<Self>::encode(const Capabilities& capabilities, Filter::Result* output,
+                                         bool final) const
 {
     return line().encode(capabilities, output, final);
+}
+
+template class BasicHeaderIterator<HeaderIterator>;
+template class BasicHeaderIterator<ReverseHeaderIterator>;
+
+const Line& HeaderIterator::line(const Header& header, size_t index)
+{
+    return header.line(index);
+}
+
+const Line& ReverseHeaderIterator::line(const Header& header, size_t index)
+{
+    return header.line(header.size() - 1 - index);
 }
 
 } // namespace Mime

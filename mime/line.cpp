@@ -77,9 +77,21 @@ size_t Line::ExtKey::encode(const Capabilities&, Filter::LineLength* output, boo
 
 Line::ExtValue::ExtValue(const Key* key, const char* data, size_t size) : Value(data, 0), key(key)
 {
+    // A writer may fold right after the colon: that fold is leading white
+    // space too, not part of the value.
     size_t i = 0;
-    while (i < size && detail::isBlank(data[i]))
-        ++i;
+    while (i < size)
+    {
+        size_t fold = data[i] == '\n'                                          ? 1
+                      : data[i] == '\r' && i + 1 < size && data[i + 1] == '\n' ? 2
+                                                                               : 0;
+        if (detail::isBlank(data[i]))
+            ++i;
+        else if (fold > 0 && i + fold < size && detail::isBlank(data[i + fold]))
+            i += fold;
+        else
+            break;
+    }
     this->data = data + i;
     size_t start = i;
     while (i < size)
@@ -137,7 +149,8 @@ Line::Line(const char* data, size_t size)
     this->size = _key.valueStart + _value.consumed;
 }
 
-Line::Line(const Line& other) : String(other), Encodable(other), _key(other._key), _value(other._value)
+Line::Line(const Line& other)
+    : String(other), Encodable(other), _key(other._key), _value(other._value)
 {
     _value.key = &_key;
 }

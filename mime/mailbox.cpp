@@ -71,8 +71,7 @@ Mailbox::Mailbox(const char* name, size_t nameLength, const char* address, size_
 {
 }
 
-size_t Mailbox::encode(const Capabilities& capabilities, Filter::Result* output,
-                       bool final) const
+size_t Mailbox::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     if (_name.text().empty()) return _address.encode(capabilities, output, final);
     size_t written = _name.encode(capabilities, output, final);
@@ -81,8 +80,7 @@ size_t Mailbox::encode(const Capabilities& capabilities, Filter::Result* output,
     return written + output->append(">", 1, true);
 }
 
-size_t Mailbox::encode(const Capabilities& capabilities, Filter::WordWrap* output,
-                       bool final) const
+size_t Mailbox::encode(const Capabilities& capabilities, Filter::WordWrap* output, bool final) const
 {
     if (_name.text().empty())
         return _address.encode(capabilities, static_cast<Filter::Result*>(output), final);

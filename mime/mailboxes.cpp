@@ -16,8 +16,7 @@ Mailboxes::Mailboxes(const char* data, size_t size, bool strict)
         throw std::runtime_error("Did not manage to process everything");
 }
 
-size_t Mailboxes::encode(const Capabilities& capabilities, Filter::Result* output,
-                         bool final) const
+size_t Mailboxes::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     return detail::writeItems(_mailboxes, capabilities, output, final);
 }

@@ -24,8 +24,8 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t total = 0;
     for (char c : value)
         total += cost(c);
-    size_t fixed = name.size() + 1 + (_form == Form::quoted ? 2 : 0) +
-                   (_form == Form::extended ? 8 : 0);
+    size_t fixed =
+        name.size() + 1 + (_form == Form::quoted ? 2 : 0) + (_form == Form::extended ? 8 : 0);
     _split = fixed > limit || total > limit - fixed;
 }
 

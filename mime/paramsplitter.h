@@ -21,8 +21,8 @@ namespace Mime
 class ParamSplitter : public Kestrava::Filter::Filter
 {
 public:
-    ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
-                  const std::string& value, size_t limit);
+    ParamSplitter(Kestrava::Filter::Result* next, const std::string& name, const std::string& value,
+                  size_t limit);
 
     using Kestrava::Filter::Filter::process;
 

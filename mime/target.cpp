@@ -65,8 +65,7 @@ size_t Target::encode(const Capabilities& capabilities, Filter::Result* output, 
     return write(capabilities, output, final);
 }
 
-size_t Target::encode(const Capabilities& capabilities, Filter::WordWrap* output,
-                      bool final) const
+size_t Target::encode(const Capabilities& capabilities, Filter::WordWrap* output, bool final) const
 {
     return write(capabilities, output, final);
 }

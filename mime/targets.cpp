@@ -23,8 +23,7 @@ bool Targets::contains(const Address& address) const
     return false;
 }
 
-size_t Targets::encode(const Capabilities& capabilities, Filter::Result* output,
-                       bool final) const
+size_t Targets::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     return detail::writeItems(_targets, capabilities, output, final);
 }

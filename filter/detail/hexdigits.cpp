@@ -26,17 +26,12 @@ std::array<unsigned char, 256> makeTable()
     return table;
 }
 
-const std::array<unsigned char, 256> table = makeTable();
-
 } // namespace
+
+const std::array<unsigned char, 256> hexValues = makeTable();
 
 const char lowerHexDigits[17] = "0123456789abcdef";
 const char upperHexDigits[17] = "0123456789ABCDEF";
-
-unsigned char hexValue(char c)
-{
-    return table[static_cast<unsigned char>(c)];
-}
 
 } // namespace detail
 } // namespace Filter

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 namespace Kestrava
 {
 namespace Filter
@@ -7,9 +9,15 @@ namespace Filter
 namespace detail
 {
 
+/// The values of the hex digits by byte; 64 for any other byte.
+extern const std::array<unsigned char, 256> hexValues;
+
 /// The value of a hex digit ("0"-"9", "a"-"f", "A"-"F"); 64 for any other
 /// byte.
-unsigned char hexValue(char c);
+inline unsigned char hexValue(char c)
+{
+    return hexValues[static_cast<unsigned char>(c)];
+}
 
 /// Whether `c` is a hex digit.
 inline bool isHexDigit(char c)

@@ -2,8 +2,9 @@
 
 #include "filter/result.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <string>
+#include <cstring>
 
 namespace Kestrava
 {
@@ -16,8 +17,10 @@ namespace detail
  * The writer of one call of a stage: keeps the order of what the stage
  * produces while passing as few, as large, chunks on as it can. Input bytes
  * passed on unchanged gather into runs that go out with the caller's flag;
- * bytes the stage makes gather in a scratch string that goes out as not
- * final; literals of the caller's go out at once as final.
+ * bytes the stage makes gather in a scratch buffer that goes out as not
+ * final; literals of the caller's go out at once as final. A short run
+ * between made bytes is copied into the scratch buffer instead: one call
+ * for both costs less than keeping those few bytes by pointer saves.
  */
 class Output
 {
@@ -33,24 +36,20 @@ public:
         if (size == 0) return;
         if (data != _runEnd)
         {
-            writeMade();
-            writeRun();
+            absorbRun();
             _runStart = data;
         }
         _runEnd = data + size;
+        if (_madeSize > 0 && runLength() >= shortRun) writeMade();
     }
 
     /// Bytes of the stage's own (copied before the call returns).
     void add(const char* data, size_t size)
     {
-        writeRun();
-        _made.append(data, size);
+        absorbRun();
+        made(data, size);
     }
-    void add(char byte)
-    {
-        writeRun();
-        _made.push_back(byte);
-    }
+    void add(char byte) { add(&byte, 1); }
 
     /// Bytes that stay valid as long as the chain.
     void literal(const char* data, size_t size)
@@ -69,25 +68,57 @@ public:
     }
 
 private:
+    static constexpr size_t shortRun = 64;
+
+    size_t runLength() const { return static_cast<size_t>(_runEnd - _runStart); }
+
+    /// Ends the run: copied behind the made bytes when short, else written.
+    void absorbRun()
+    {
+        if (runLength() >= shortRun)
+        {
+            writeMade();
+            writeRun();
+            return;
+        }
+        made(_runStart, runLength());
+        _runStart = _runEnd = nullptr;
+    }
+
     void writeRun()
     {
         if (_runStart == _runEnd) return;
-        _total += _next->append(_runStart, static_cast<size_t>(_runEnd - _runStart), _final);
+        _total += _next->append(_runStart, runLength(), _final);
         _runStart = _runEnd = nullptr;
+    }
+
+    /// Copies bytes behind the made ones, writing those first when full.
+    void made(const char* data, size_t size)
+    {
+        while (size > 0)
+        {
+            if (_madeSize == sizeof _made) writeMade();
+            size_t piece = std::min(size, sizeof _made - _madeSize);
+            std::memcpy(_made + _madeSize, data, piece);
+            _madeSize += piece;
+            data += piece;
+            size -= piece;
+        }
     }
 
     void writeMade()
     {
-        if (_made.empty()) return;
-        _total += _next->append(_made.data(), _made.size(), false);
-        _made.clear();
+        if (_madeSize == 0) return;
+        _total += _next->append(_made, _madeSize, false);
+        _madeSize = 0;
     }
 
     Result* _next;
     bool _final;
     const char* _runStart = nullptr;
     const char* _runEnd = nullptr;
-    std::string _made;
+    char _made[4096];
+    size_t _madeSize = 0;
     size_t _total = 0;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstring>
+
 namespace Kestrava
 {
 namespace Mime
@@ -44,14 +46,7 @@ inline bool isAlnum(char c)
 /// The RFC 2045 specials, which end tokens of parameters.
 inline bool isTspecial(char c)
 {
-    switch (c)
-    {
-    case '(': case ')': case '<': case '>': case '@': case ',': case ';': case ':':
-    case '\\': case '"': case '/': case '[': case ']': case '?': case '=':
-        return true;
-    default:
-        return false;
-    }
+    return c != '\0' && std::strchr("()<>@,;:\\\"/[]?=", c) != nullptr;
 }
 
 } // namespace detail

@@ -50,8 +50,8 @@ size_t parseItems(const char* data, size_t size, bool strict, const char* enders
 
 /// Writes the items joined by ", " into the sink, each in the sink's form.
 template <typename Item, typename Sink>
-size_t writeItems(const std::vector<std::shared_ptr<Item>>& items,
-                  const Capabilities& capabilities, Sink* output, bool final)
+size_t writeItems(const std::vector<std::shared_ptr<Item>>& items, const Capabilities& capabilities,
+                  Sink* output, bool final)
 {
     size_t written = 0;
     for (size_t i = 0; i < items.size(); ++i)

@@ -94,6 +94,15 @@ TEST(Base64Test, RandomInputsInRandomChunksMatchPython)
             EXPECT_EQ(throughPieces(decode(false), cutAt(encoded[i], cut)), inputs[i]);
 }
 
+TEST(Base64Test, LargeInputsRoundTripInLargeRandomChunks)
+{
+    std::mt19937 random(12);
+    std::string bytes = Check::randomBytes(random, 200001);
+    std::string text = throughPieces(encode, Check::cutRandomly(bytes, random, 70000));
+    EXPECT_EQ(text.size(), 266668u);
+    EXPECT_EQ(throughPieces(decode(true), Check::cutRandomly(text, random, 70000)), bytes);
+}
+
 TEST(Base64Test, DecodingHoldsGroupsCutBetweenChunks)
 {
     EXPECT_EQ(throughPieces(decode(false), {"YW", "I="}), "ab");
@@ -127,6 +136,17 @@ TEST(Base64Test, DecodingSkipsBytesOutsideTheAlphabetInBothModes)
         EXPECT_EQ(throughPieces(decode(lines), {"YWJ", " \n", "jZGVm"}), "abcdef");
         EXPECT_EQ(throughStage(decode(lines), "Y*W-J_j\xFF"), "abc");
     }
+}
+
+TEST(Base64Test, DecodingSkipsAStrayByteAnywhereInALongRun)
+{
+    std::mt19937 random(11);
+    std::string bytes = Check::randomBytes(random, 300);
+    std::string text = throughStage(encode, bytes);
+    for (char stray : {'\n', '\x80', '-', '\0', '@', '[', '`', '{', ':'})
+        for (size_t at = 0; at <= text.size(); ++at)
+            ASSERT_EQ(throughStage(decode(false), std::string(text).insert(at, 1, stray)), bytes)
+                << int(stray) << " at " << at;
 }
 
 TEST(Base64Test, DecodingEndsAtPaddingAndDropsAnUnfinishedGroup)

@@ -57,16 +57,19 @@ TEST(HexUrlTest, HexEncodingKeepsPrintablesOutsideTheExtraSet)
     EXPECT_EQ(throughStage(rfc2231, "a=b c*'%\xFF"), "a%3db%20c%2a%27%25%ff");
 }
 
-TEST(HexUrlTest, HexEncodingPassesRunsWithTheCallersFlagAndEscapesAsItsOwn)
+TEST(HexUrlTest, HexEncodingPassesLongRunsWithTheCallersFlag)
 {
     Check::Recorder sink;
     HexEncode encoder(&sink, nullptr);
-    EXPECT_EQ(encoder.process("ab\ncd", true), 7u);
+    const std::string run(100, 'r');
+    EXPECT_EQ(encoder.process(("ab\n" + run + "\t").c_str(), true), 108u);
     ASSERT_EQ(sink.calls.size(), 3u);
-    EXPECT_TRUE(sink.calls[0].final);
-    EXPECT_EQ(sink.calls[1].bytes, "%0a");
-    EXPECT_FALSE(sink.calls[1].final);
-    EXPECT_TRUE(sink.calls[2].final);
+    // A short run goes with the escapes, as the stage's own bytes.
+    EXPECT_EQ(sink.calls[0].bytes, "ab%0a");
+    EXPECT_FALSE(sink.calls[0].final);
+    EXPECT_EQ(sink.calls[1].bytes, run);
+    EXPECT_TRUE(sink.calls[1].final);
+    EXPECT_EQ(sink.calls[2].bytes, "%09");
 }
 
 TEST(HexUrlTest, HexDecoding)

@@ -12,6 +12,7 @@
 #include "filter/wordwrap.h"
 
 #include "tests/filter/support/chain.h"
+#include "tests/filter/support/everycut.h"
 #include "tests/filter/support/recorder.h"
 
 #include <gtest/gtest.h>
@@ -23,24 +24,10 @@ namespace Filter
 namespace
 {
 
-using Check::cutAt;
+using Check::expectForEveryCut;
 using Check::stage;
 using Check::throughPieces;
 using Check::throughStage;
-
-/// Expects `expected` from `input` in one piece, cut at every place, and one
-/// byte at a time.
-void expectForEveryCut(const Check::MakeStage& make, const std::string& input,
-                       const std::string& expected)
-{
-    EXPECT_EQ(throughStage(make, input), expected) << "whole";
-    for (size_t cut = 0; cut <= input.size(); ++cut)
-        EXPECT_EQ(throughPieces(make, cutAt(input, cut)), expected) << "cut at " << cut;
-    std::vector<std::string> bytes;
-    for (char c : input)
-        bytes.emplace_back(1, c);
-    EXPECT_EQ(throughPieces(make, bytes), expected) << "byte by byte";
-}
 
 TEST(TextStagesTest, NewlineConverterToCrLf)
 {

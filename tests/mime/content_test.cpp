@@ -132,8 +132,8 @@ TEST(ContentTest, TransferEncodingsAreOneOfFiveNames)
 
 TEST(ContentTest, LongTypesFoldUnderLineControl)
 {
-    std::string text = "multipart/mixed; boundary=\"" + std::string(60, 'b') + "\"; a=" +
-                       std::string(30, 'c');
+    std::string text =
+        "multipart/mixed; boundary=\"" + std::string(60, 'b') + "\"; a=" + std::string(30, 'c');
     Header header;
     header.set(ContentType(text.data(), text.size(), false));
     std::string written = header.str(false);

@@ -6,6 +6,7 @@
 #include "mime/contenttype.h"
 #include "mime/empty.h"
 #include "mime/errors.h"
+#include "tests/filter/support/python.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,54 @@ TEST(HeaderTest, HeadersCompareTheirLinesInAnyOrder)
     EXPECT_TRUE(ParsedHeader("X: caf\xC3\xA9\r\n").eightbit());
     EXPECT_TRUE(ParsedHeader("Content-Type: multipart/mixed; boundary=x\r\n").multipart());
     EXPECT_FALSE(ParsedHeader("Content-Type: multipart/mixed\r\n").multipart());
+    EXPECT_TRUE(ParsedHeader("Content-Type: multipart/mixed ; boundary=x\r\n").multipart());
+}
+
+TEST(HeaderTest, AFoldRightAfterTheColonIsNoPartOfTheValue)
+{
+    std::string word(75, 'w');
+    Header header;
+    header.append("Subject", word.c_str());
+    EXPECT_EQ(header.str(false), "Subject:\r\n " + word + "\r\n\r\n");
+    EXPECT_EQ(header.get("subject").copy(), word);
+    EXPECT_EQ(ParsedHeader("Subject:\r\nTo: a@b\r\n").get("subject").size, 0u);
+}
+
+TEST(HeaderTest, WrittenSubjectsReadAsPythonReadsThem)
+{
+    const char* module = R"(
+import email, email.policy
+def apply(data):
+    return str(email.message_from_bytes(data, policy=email.policy.default)['subject']).encode('utf-8')
+)";
+    const std::vector<std::string> words = {"caf\xC3\xA9",
+                                            "na\xC3\xAFve",
+                                            "plain",
+                                            "=?x?=",
+                                            "a_b",
+                                            "\xE6\xBC\xA2\xE5\xAD\x97",
+                                            "\xF0\x9F\x98\x80",
+                                            "q?",
+                                            "long-" + std::string(70, 'w')};
+    std::vector<std::string> texts;
+    std::vector<std::string> messages;
+    for (size_t i = 0; i < 60; ++i)
+    {
+        std::string text;
+        for (size_t j = 0; j <= i % 17; ++j)
+            // A first word too long for the name's line would fold right
+            // after the colon, and Python keeps the blank of that fold.
+            text += (j > 0 ? " " : "") + words[(i * 7 + j * 3) % (words.size() - (j == 0))];
+        Header header;
+        header.append("Subject", text.c_str());
+        texts.push_back(text);
+        messages.push_back(header.str(false) + "body\r\n");
+        for (unsigned char c : messages.back())
+            ASSERT_LT(c, 0x80) << messages.back();
+    }
+    std::vector<std::string> read = Filter::Check::python(module, messages);
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(read[i], texts[i]) << messages[i];
 }
 
 } // namespace

@@ -80,7 +80,8 @@ TEST(LineTest, NamesWithoutAColonAreRefused)
     EXPECT_EQ(sizeOf("Bad Name: x"), 11u);
     EXPECT_EQ(failureOf<ParseError>([] { line("NoColon\nNext: y"); }), "Missing colon");
     EXPECT_EQ(sizeOf("NoColon\nNext: y"), 8u);
-    EXPECT_EQ(failureOf<ParseError>([] { line(" Lead: x"); }), "Key cannot be retrieved (no colon)");
+    EXPECT_EQ(failureOf<ParseError>([] { line(" Lead: x"); }),
+              "Key cannot be retrieved (no colon)");
     EXPECT_EQ(failureOf<EmptyLine>([] { line("\n"); }), "Empty line");
 }
 

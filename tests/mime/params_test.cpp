@@ -128,7 +128,10 @@ void expectSections(const std::string& text, size_t firstCost)
         EXPECT_LE(line.size() - 1, 78 + firstCost) << line;
         // No escape is cut at the end of a section.
         size_t percent = line.rfind('%');
-        if (percent != std::string::npos) EXPECT_LE(percent + 3, line.size()) << line;
+        if (percent != std::string::npos)
+        {
+            EXPECT_LE(percent + 3, line.size()) << line;
+        }
         ++count;
     }
     EXPECT_GE(count, 2u);
@@ -162,8 +165,9 @@ TEST(ParamsTest, LongValuesAreSplitIntoSections)
 std::vector<std::string> randomValues(size_t count)
 {
     const std::vector<std::string> pieces = {
-        "a", "Z", "7", ".", ",", "-", "_", " ", "\"", "\\", ";", "=", "/", "'", "%", "*",
-        "(", "\xC3\xA9", "\xE6\xBC\xA2", "\xF0\x9F\x98\x80", "file", "name", "x.pdf"};
+        "a",    "Z",    "7",    ".", ",", "-", "_", " ",        "\"",           "\\",
+        ";",    "=",    "/",    "'", "%", "*", "(", "\xC3\xA9", "\xE6\xBC\xA2", "\xF0\x9F\x98\x80",
+        "file", "name", "x.pdf"};
     std::mt19937 random(20261207);
     std::vector<std::string> values;
     for (size_t i = 0; i < count; ++i)

@@ -41,7 +41,8 @@ TEST(TokensTest, CommentsNestAndEscape)
     EXPECT_EQ(consumed<Comment>("(a\\)b)"), 6u);
     EXPECT_EQ(consumed<Comment>("abc"), 0u);
     EXPECT_EQ(failure<Comment>("(abc"), "unfinished comment");
-    EXPECT_EQ(failure<Comment>("(ab\\"), "invalid comment (escaped character missing after backslash)");
+    EXPECT_EQ(failure<Comment>("(ab\\"),
+              "invalid comment (escaped character missing after backslash)");
     EXPECT_EQ(Whitespace(" (a) \t(b)x", 10, true).consumed(), 9u);
     EXPECT_EQ(Whitespace(" (a) x", 6, false).consumed(), 1u);
 }
@@ -193,7 +194,8 @@ TEST(TokensTest, DomainPartsAreNamesOrNumericLiterals)
     EXPECT_EQ(DomainPart("[IPv6:2001:db8::1]", 18).text(), "[IPv6:2001:db8::1]");
     EXPECT_EQ(DomainPart("[192.0. 2.1]", 12).text(), "[192.0.2.1]");
     EXPECT_EQ(failure<DomainPart>("[::1]"), "not an ipv4 address");
-    EXPECT_EQ(failure<DomainPart>("[ipv6:192.0.2.1]"), "not an ipv6 address, but ipv6: prefix used");
+    EXPECT_EQ(failure<DomainPart>("[ipv6:192.0.2.1]"),
+              "not an ipv6 address, but ipv6: prefix used");
     EXPECT_EQ(failure<DomainPart>("[1.2.3.4"), "unfinished domain literal");
     EXPECT_EQ(failure<DomainPart>("[1.2.\t3.4]"), "invalid character in email address");
     EXPECT_EQ(failure<DomainPart>("   "), "empty domain part");

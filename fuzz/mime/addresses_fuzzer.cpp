@@ -1,0 +1,112 @@
+// Reads arbitrary bytes as a mailbox list and as an address list, strict
+// and lenient: lenient lists never throw, strict ones throw only
+// std::runtime_error, and whatever parses is written for a 7-bit and a
+// UTF-8 receiver and parses again to the same addresses.
+
+#include "fuzz/mime/support.h"
+#include "mime/capabilities.h"
+#include "mime/mailboxes.h"
+#include "mime/targets.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using namespace Kestrava::Mime;
+
+std::vector<const Address*> addresses(const Mailboxes& list)
+{
+    std::vector<const Address*> found;
+    for (const auto& box : list.mailboxes())
+        found.push_back(&box->address());
+    return found;
+}
+
+std::vector<const Address*> addresses(const Targets& list)
+{
+    std::vector<const Address*> found;
+    for (const auto& target : list.targets())
+        for (const auto& box : target->mailboxes())
+            found.push_back(&box->address());
+    return found;
+}
+
+std::vector<std::string> names(const Mailboxes& list)
+{
+    std::vector<std::string> found;
+    for (const auto& box : list.mailboxes())
+        found.push_back(box->name().text());
+    return found;
+}
+
+std::vector<std::string> names(const Targets& list)
+{
+    std::vector<std::string> found;
+    for (const auto& target : list.targets())
+    {
+        found.push_back(target->name().text());
+        for (const auto& box : target->mailboxes())
+            found.push_back(box->name().text());
+    }
+    return found;
+}
+
+/// Names and local parts that are not UTF-8 lose their bad bytes in
+/// encoded words, so only well-formed ones must come back.
+template <typename List> bool roundTrips(const List& list)
+{
+    for (const Address* address : addresses(list))
+        if (!wellFormed(address->localPart().text())) return false;
+    for (const std::string& name : names(list))
+        if (!wellFormed(name)) return false;
+    return true;
+}
+
+template <typename List> void checkRoundTrip(const List& list)
+{
+    if (!roundTrips(list)) return;
+    for (bool utf8 : {false, true})
+    {
+        std::string text = list.str(utf8);
+        std::unique_ptr<char[]> copy =
+            exactCopy(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+        List again(copy.get(), text.size(), false);
+        std::vector<const Address*> before = addresses(list);
+        std::vector<const Address*> after = addresses(again);
+        bool same = before.size() == after.size();
+        for (size_t i = 0; same && i < before.size(); ++i)
+            same = *before[i] == *after[i];
+        if (!same)
+        {
+            std::fprintf(stderr, "written as: %s\n", text.c_str());
+            std::abort();
+        }
+    }
+}
+
+template <typename List> void check(const char* data, size_t size)
+{
+    checkRoundTrip(List(data, size, false));
+    try
+    {
+        checkRoundTrip(List(data, size, true));
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::unique_ptr<char[]> copy = exactCopy(data, size);
+    check<Mailboxes>(copy.get(), size);
+    check<Targets>(copy.get(), size);
+    return 0;
+}

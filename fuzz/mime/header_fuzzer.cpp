@@ -1,0 +1,68 @@
+// Cuts arbitrary bytes into header lines as the message parser does,
+// skipping malformed ones by their size, and writes every line for a 7-bit
+// and a UTF-8 receiver: only the line errors may leave the parser, and the
+// written block must end every line with CR LF.
+
+#include "filter/string.h"
+#include "fuzz/mime/support.h"
+#include "mime/capabilities.h"
+#include "mime/errors.h"
+#include "mime/header.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+
+using namespace Kestrava::Mime;
+
+class FuzzedHeader : public Header
+{
+public:
+    FuzzedHeader(const char* data, size_t size)
+    {
+        size_t position = 0;
+        while (position < size)
+        {
+            try
+            {
+                _lines.emplace_back(data + position, size - position);
+                position += _lines.back().size;
+            }
+            catch (const ParseError& error)
+            {
+                if (error.size == 0 || error.size > size - position) std::abort();
+                position += error.size;
+            }
+            catch (const EmptyLine& empty)
+            {
+                if (empty.data != data + position || empty.size > size - position) std::abort();
+                break;
+            }
+        }
+    }
+};
+
+void checkWritten(const Header& header, const Capabilities& capabilities)
+{
+    std::string text;
+    Kestrava::Filter::String sink(&text);
+    header.encode(capabilities, &sink, false);
+    if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) std::abort();
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::unique_ptr<char[]> copy = exactCopy(data, size);
+    FuzzedHeader header(copy.get(), size);
+    checkWritten(header, Capabilities::standard());
+    checkWritten(header, Capabilities::utf8());
+    header.valid();
+    header.multipart();
+    return 0;
+}
