@@ -32,8 +32,9 @@ class ResolvConf;
 /// time-out in the *ready* queue (local lookups go there at once).
 ///
 /// Everything runs on the loop's thread. Handlers hear of answers and
-/// time-outs only from the Core's timer (of a cancel, from inside cancel());
-/// the Core may be destroyed inside any callback, which ends the run at once.
+/// time-outs only from a run of the Core, which the timer or a readable UDP
+/// socket starts (of a cancel, from inside cancel()); the Core may be
+/// destroyed inside any callback, which ends the run at once.
 /// A lookup is freed as soon as it has reported, so that memory follows the
 /// number of lookups in flight, not the rate.
 class Core : public Timer, public Watchable, private Sockets::Handler
@@ -128,7 +129,7 @@ private:
     void* _timer = nullptr;
     // When the timer fires (Now's clock).
     double _due = 0;
-    // While the timer runs: its end sets the next timer, nothing before.
+    // While a run is on: its end sets the next timer, nothing before.
     bool _running = false;
     size_t _inflight = 0;
     Reporter _reporter;

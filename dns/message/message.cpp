@@ -54,7 +54,8 @@ int Message::rcode() const
     const unsigned char* end = ns_msg_end(_handle);
     for (unsigned i = 0; position && i < additional(); ++i)
     {
-        int name = dn_skipname(position, end);
+        // An OPT record's owner is the root: one byte, no need to parse it.
+        int name = position < end && *position == 0 ? 1 : dn_skipname(position, end);
         if (name < 0 || end - position - name < NS_RRFIXEDSZ) break;
         position += name;
         unsigned type = ns_get16(position);

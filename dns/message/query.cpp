@@ -40,6 +40,17 @@ unsigned char lower(unsigned char c)
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
+/// Writes the name uncompressed; its length, or -1 when it does not fit or
+/// is no valid name.
+int encode(const char* name, unsigned char* destination, int space)
+{
+    if (space <= 0 || ns_name_pton(name, destination, static_cast<size_t>(space)) < 0) return -1;
+    int length = 0;
+    while (destination[length] != 0)
+        length += destination[length] + 1;
+    return length + 1;
+}
+
 } // namespace
 
 Query::Query(int opcode, const char* name, int type, const Bits& bits, const unsigned char* data)
@@ -60,8 +71,8 @@ Query::Query(int opcode, const char* name, int type, const Bits& bits, const uns
     int room = space - int(_size) - NS_QFIXEDSZ;
     // The question comes first and has nothing to point to: only a name
     // that follows it (NOTIFY's) needs it remembered for compression.
-    int written = data ? compressor.add(name, _buffer + _size, room)
-                       : ns_name_compress(name, _buffer + _size, room, nullptr, nullptr);
+    int written =
+        data ? compressor.add(name, _buffer + _size, room) : encode(name, _buffer + _size, room);
     if (written < 0) throw std::runtime_error("failed domain name compression");
     _size += written;
     ns_put16(static_cast<unsigned>(type), _buffer + _size);

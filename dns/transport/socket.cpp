@@ -9,9 +9,28 @@
 namespace DNS
 {
 
+namespace
+{
+
+const size_t spareBuffers = 16;
+
+} // namespace
+
 void Socket::received(const Ip& sender, std::vector<unsigned char> message)
 {
     _received.emplace_back(sender, std::move(message));
+}
+
+void Socket::received(const Ip& sender, const unsigned char* data, size_t size)
+{
+    std::vector<unsigned char> message;
+    if (!_spare.empty())
+    {
+        message = std::move(_spare.back());
+        _spare.pop_back();
+    }
+    message.assign(data, data + size);
+    received(sender, std::move(message));
 }
 
 size_t Socket::process(size_t max)
@@ -32,6 +51,9 @@ size_t Socket::process(size_t max)
         {
             // A message that does not parse, or fails while handled, is dropped.
         }
+        // Enough spares for a batch of reads; more would only sit idle.
+        if (watcher.valid() && _spare.size() < spareBuffers)
+            _spare.push_back(std::move(message.second));
     }
     return finished;
 }

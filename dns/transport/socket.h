@@ -48,6 +48,9 @@ protected:
     virtual void onReceivedId(unsigned short) {}
     /// Queues a message; the caller tells the handler.
     void received(const Ip& sender, std::vector<unsigned char> message);
+    /// The same with a copy of the bytes, in a buffer of an earlier message
+    /// when one is spare.
+    void received(const Ip& sender, const unsigned char* data, size_t size);
 
     Handler* _handler;
 
@@ -57,6 +60,8 @@ private:
     size_t offer(const Ip& sender, const Response& response, const Watcher& watcher);
 
     std::deque<std::pair<Ip, std::vector<unsigned char>>> _received;
+    // Buffers of handled messages, for the next ones.
+    std::vector<std::vector<unsigned char>> _spare;
 };
 
 } // namespace DNS

@@ -104,8 +104,7 @@ void Udp::notify()
             const sockaddr_storage& sender = _inbox->senders[i];
             unsigned size = _inbox->headers[i].msg_len;
             if (size < 1 || (sender.ss_family != AF_INET && sender.ss_family != AF_INET6)) continue;
-            received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
-                     std::vector<unsigned char>(_inbox->data[i], _inbox->data[i] + size));
+            received(Ip(reinterpret_cast<const sockaddr*>(&sender)), _inbox->data[i], size);
             any = true;
         }
         if (count < int(Inbox::batch)) break;
