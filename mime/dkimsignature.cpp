@@ -247,8 +247,12 @@ size_t DkimSignature::encode(const Capabilities& capabilities, Filter::Result* o
         {
             for (size_t k = 0; k < _copied.size(); ++k)
             {
+                // The name stands raw; only the value is quoted-printable.
+                const std::string& field = _copied[k];
+                size_t colon = field.find(':');
                 if (k > 0) written += output->append("|", 1, true);
-                written += output->append(DkimQuotedCharacter::encode(_copied[k]));
+                written += output->append(field.data(), colon + 1, false);
+                written += output->append(DkimQuotedCharacter::encode(field.substr(colon + 1)));
             }
         }
         else if (name == "q")
