@@ -1,6 +1,6 @@
 /* libopendkim as a signing peer: opendkimsign KEYFILE SELECTOR DOMAIN
  * HEADER/BODY ALGORITHM < message > signed message (CR LF line ends). */
-#include <opendkim/dkim.h>
+#include "opendkimfeed.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -50,27 +50,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "dkim_sign: %s\n", dkim_getresultstr(status));
         return 3;
     }
-    /* Each field, folds included, without its last CR LF. */
-    size_t position = 0;
-    while (position < size && !(message[position] == '\r' && message[position + 1] == '\n'))
-    {
-        size_t end = position;
-        for (;;)
-        {
-            char* next = strstr(message + end, "\r\n");
-            end = next - message;
-            if (message[end + 2] != ' ' && message[end + 2] != '\t') break;
-            end += 2;
-        }
-        if (dkim_header(dkim, (unsigned char*)message + position, end - position) != DKIM_STAT_OK)
-            return 4;
-        position = end + 2;
-    }
-    position += 2;
-    if (dkim_eoh(dkim) != DKIM_STAT_OK) return 5;
-    if (dkim_body(dkim, (unsigned char*)message + position, size - position) != DKIM_STAT_OK)
-        return 6;
-    if (dkim_eom(dkim, NULL) != DKIM_STAT_OK) return 7;
+    if (feedMessage(dkim, message, size) != DKIM_STAT_OK) return 4;
     unsigned char header[4096];
     if (dkim_getsighdr(dkim, header, sizeof header, strlen("DKIM-Signature: ")) != DKIM_STAT_OK)
         return 8;
