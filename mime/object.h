@@ -4,6 +4,7 @@
 #include "mime/encodable.h"
 #include "mime/header.h"
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ namespace Mime
 class Canonicalization;
 class DkimHeader;
 class DkimKey;
+class DkimSignature;
 
 /**
  * One message or MIME part: a header block and a body, parsed from a text
@@ -39,6 +41,14 @@ public:
         /// Puts the complete text of a new signature line in front.
         ExtHeader& prepend(const DkimHeader& header);
         using Header::prepend;
+
+        /// Reorders all lines (unstable).
+        ExtHeader& sort(const std::function<bool(const Line&, const Line&)>& less);
+        /// Reorders the lines of the name among their own places by value.
+        ExtHeader& sort(const Key& key, const std::function<bool(const Value&, const Value&)>& less);
+        /// Reorders the DKIM-Signature lines among their own places; those
+        /// that do not parse go after the others, in their order.
+        ExtHeader& sort(const std::function<bool(const DkimSignature&, const DkimSignature&)>& less);
 
     private:
         void parse(const char* data, size_t size, bool keepSeparator);

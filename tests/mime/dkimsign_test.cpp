@@ -189,3 +189,31 @@ TEST(DkimSignTest, ShortKeysAndEd25519GivePermanentErrors)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(HeaderSortTest, LinesMoveOnlyAmongTheirOwnPlaces)
+{
+    std::string text = "DKIM-Signature: v=1; a=rsa-sha256; d=b.example; s=s; h=from; bh=AA; b=BB\r\n"
+                       "X: 2\r\nDKIM-Signature: broken\r\nX: 1\r\n"
+                       "DKIM-Signature: v=1; a=rsa-sha256; d=a.example; s=s; h=from; bh=AA; b=BB\r\n"
+                       "From: a@example.com\r\n\r\n";
+    Object message(text.data(), text.size());
+    message.header.sort(Key("x"), [](const Value& first, const Value& second)
+                        { return first.copy() < second.copy(); });
+    message.header.sort([](const DkimSignature& first, const DkimSignature& second)
+                        { return first.domain() < second.domain(); });
+    std::vector<std::string> lines;
+    for (const Line& line : message.header)
+        lines.push_back(line.key().copy() + ":" + line.value().copy().substr(0, 30));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "DKIM-Signature:v=1; a=rsa-sha256; d=a.example", "X:1",
+                         "DKIM-Signature:v=1; a=rsa-sha256; d=b.example", "X:2",
+                         "DKIM-Signature:broken", "From:a@example.com"}));
+    message.header.sort([](const Line& first, const Line& second)
+                        { return first.key().size < second.key().size; });
+    EXPECT_EQ(message.header.line(0).key().copy(), "X");
+}
+
+} // namespace
