@@ -136,8 +136,7 @@ size_t Boundary::encode(Filter::Result* output, bool closing, bool final) const
 {
     bool stored = size > 4 && std::memcmp(data + size - 4, "--\r\n", 4) == 0;
     if (stored == closing) return output->append(data, size, final);
-    if (closing)
-        return output->append(data, size - 2, final) + output->append("--\r\n", 4, true);
+    if (closing) return output->append(data, size - 2, final) + output->append("--\r\n", 4, true);
     return output->append(data, size - 4, final) + output->append(data + size - 2, 2, final);
 }
 

@@ -70,8 +70,8 @@ public:
 class Epilogue : public String, public Encodable
 {
 public:
-    using String::String;
     using Encodable::encode;
+    using String::String;
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
                   bool final) const override;
 };

@@ -30,12 +30,14 @@ namespace
 {
 
 /// The fields signed by default, in the order they are looked for.
+// clang-format off
 const char* const defaultNames[] = {
     "from", "sender", "reply-to", "subject", "date", "message-id", "to", "cc",
     "mime-version", "content-type", "content-transfer-encoding", "content-id",
     "content-description", "resent-date", "resent-from", "resent-sender", "resent-to",
     "resent-cc", "resent-message-id", "in-reply-to", "references", "list-id", "list-help",
     "list-unsubscribe", "list-subscribe", "list-post", "list-owner", "list-archive"};
+// clang-format on
 
 bool isDefault(const Key& name)
 {
@@ -131,8 +133,8 @@ DkimHeader::DkimHeader(const Capabilities& capabilities, const Object& object, c
 }
 
 template DkimHeader::DkimHeader(const Capabilities&, const Object&, const DkimKey&,
-                                const ExtraHeaders<std::initializer_list<const char*>>&, long,
-                                bool, const Canonicalization&);
+                                const ExtraHeaders<std::initializer_list<const char*>>&, long, bool,
+                                const Canonicalization&);
 template DkimHeader::DkimHeader(const Capabilities&, const Object&, const DkimKey&,
                                 const ExtraHeaders<std::vector<std::string>>&, long, bool,
                                 const Canonicalization&);
@@ -203,8 +205,7 @@ bool Object::sign(const Capabilities& capabilities, const DkimKey& key,
 bool Object::sign(const Capabilities& capabilities, const DkimKey& key, long expire, bool twice,
                   const Canonicalization& canonicalization)
 {
-    return signWith(capabilities, key, std::vector<const char*>(), expire, twice,
-                    canonicalization);
+    return signWith(capabilities, key, std::vector<const char*>(), expire, twice, canonicalization);
 }
 
 void Object::unsign(const DkimKey& key)

@@ -53,10 +53,11 @@ size_t skipTag(const char* data, size_t size, size_t position)
         try
         {
             if (data[position] == '(')
-                position += std::max<size_t>(1, Comment(data + position, size - position).consumed());
+                position +=
+                    std::max<size_t>(1, Comment(data + position, size - position).consumed());
             else if (data[position] == '"')
-                position += std::max<size_t>(
-                    1, QuotedString(data + position, size - position).consumed());
+                position +=
+                    std::max<size_t>(1, QuotedString(data + position, size - position).consumed());
             else
                 ++position;
         }
@@ -82,8 +83,7 @@ DkimSignature::DkimSignature(const char* data, size_t size, bool strict, bool do
         catch (const TagError& error)
         {
             if (_tags.empty() && error.position >= size) throw std::runtime_error(error.what());
-            if (strict && error.position < size)
-                throw std::runtime_error("dkim header is invalid");
+            if (strict && error.position < size) throw std::runtime_error("dkim header is invalid");
             position = skipTag(data, size, error.position);
         }
         if (position >= size) break;

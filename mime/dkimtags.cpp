@@ -68,12 +68,18 @@ DkimTagValue::DkimTagValue(const std::string& name, std::string& output, const c
 {
     using Grammar = void (DkimTagValue::*)(std::string&, const char*, size_t);
     static const std::pair<const char*, Grammar> grammars[] = {
-        {"v", &DkimTagValue::parseVersion},          {"a", &DkimTagValue::parseAlgorithm},
-        {"b", &DkimTagValue::parseSignatureData},    {"bh", &DkimTagValue::parseHash},
-        {"c", &DkimTagValue::parseCanonicalization}, {"d", &DkimTagValue::parseSDID},
-        {"i", &DkimTagValue::parseAUID},             {"l", &DkimTagValue::parseLengthCount},
-        {"q", &DkimTagValue::parseQueryMethods},     {"s", &DkimTagValue::parseSelector},
-        {"t", &DkimTagValue::parseTimestamp},        {"x", &DkimTagValue::parseExpiration}};
+        {"v", &DkimTagValue::parseVersion},
+        {"a", &DkimTagValue::parseAlgorithm},
+        {"b", &DkimTagValue::parseSignatureData},
+        {"bh", &DkimTagValue::parseHash},
+        {"c", &DkimTagValue::parseCanonicalization},
+        {"d", &DkimTagValue::parseSDID},
+        {"i", &DkimTagValue::parseAUID},
+        {"l", &DkimTagValue::parseLengthCount},
+        {"q", &DkimTagValue::parseQueryMethods},
+        {"s", &DkimTagValue::parseSelector},
+        {"t", &DkimTagValue::parseTimestamp},
+        {"x", &DkimTagValue::parseExpiration}};
     Grammar grammar = &DkimTagValue::parseGeneric;
     if (strict)
         for (const auto& entry : grammars)
@@ -89,8 +95,8 @@ void DkimTagValue::parseVersion(std::string& output, const char* data, size_t si
     this->size += digit.size;
 }
 
-void DkimTagValue::parseNumber(std::string& output, const char* data, size_t size,
-                               size_t digits, const char* tooLong)
+void DkimTagValue::parseNumber(std::string& output, const char* data, size_t size, size_t digits,
+                               const char* tooLong)
 {
     size_t run = 0;
     while (run < size && detail::isDigit(data[run]))
@@ -381,8 +387,8 @@ DkimCopiedHeaderField::DkimCopiedHeaderField(std::string& output, const char* da
     this->size = i;
 }
 
-DkimCopiedHeaderFields::DkimCopiedHeaderFields(std::vector<std::string>& output,
-                                               const char* data, size_t size)
+DkimCopiedHeaderFields::DkimCopiedHeaderFields(std::vector<std::string>& output, const char* data,
+                                               size_t size)
 {
     std::string field;
     size_t i = fws(data, size);

@@ -10,15 +10,15 @@ namespace Kestrava
 namespace Mime
 {
 
-Object::ExtHeader& Object::ExtHeader::sort(
-    const std::function<bool(const Line&, const Line&)>& less)
+Object::ExtHeader&
+Object::ExtHeader::sort(const std::function<bool(const Line&, const Line&)>& less)
 {
     std::sort(_lines.begin(), _lines.end(), less);
     return *this;
 }
 
-Object::ExtHeader& Object::ExtHeader::sort(
-    const Key& key, const std::function<bool(const Value&, const Value&)>& less)
+Object::ExtHeader&
+Object::ExtHeader::sort(const Key& key, const std::function<bool(const Value&, const Value&)>& less)
 {
     std::vector<size_t> places;
     std::vector<Line> lines;
@@ -36,8 +36,8 @@ Object::ExtHeader& Object::ExtHeader::sort(
     return *this;
 }
 
-Object::ExtHeader& Object::ExtHeader::sort(
-    const std::function<bool(const DkimSignature&, const DkimSignature&)>& less)
+Object::ExtHeader&
+Object::ExtHeader::sort(const std::function<bool(const DkimSignature&, const DkimSignature&)>& less)
 {
     struct Entry
     {

@@ -40,8 +40,7 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
         catch (const EmptyLine& blank)
         {
             position += blank.size;
-            if (keepSeparator && blank.size == 2 && blank.data[0] == '\r')
-                _separator = blank.data;
+            if (keepSeparator && blank.size == 2 && blank.data[0] == '\r') _separator = blank.data;
             break;
         }
     }

@@ -45,10 +45,12 @@ public:
         /// Reorders all lines (unstable).
         ExtHeader& sort(const std::function<bool(const Line&, const Line&)>& less);
         /// Reorders the lines of the name among their own places by value.
-        ExtHeader& sort(const Key& key, const std::function<bool(const Value&, const Value&)>& less);
+        ExtHeader& sort(const Key& key,
+                        const std::function<bool(const Value&, const Value&)>& less);
         /// Reorders the DKIM-Signature lines among their own places; those
         /// that do not parse go after the others, in their order.
-        ExtHeader& sort(const std::function<bool(const DkimSignature&, const DkimSignature&)>& less);
+        ExtHeader&
+        sort(const std::function<bool(const DkimSignature&, const DkimSignature&)>& less);
 
     private:
         void parse(const char* data, size_t size, bool keepSeparator);

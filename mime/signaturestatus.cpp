@@ -239,7 +239,8 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
     canonical.add(own->key().copy(), line.data(), line.size());
 
     const std::string& text = canonical.output;
-    if (!verifier.verify(text.data(), text.size())) return report(fail, "Header hash does not match");
+    if (!verifier.verify(text.data(), text.size()))
+        return report(fail, "Header hash does not match");
     return result = pass;
 }
 

@@ -59,7 +59,8 @@ void prepare()
     char pattern[] = "/tmp/kestrava-dkim-XXXXXX";
     directory = mkdtemp(pattern);
     command("openssl genrsa -out " + directory + "/key.pem 2048 2>/dev/null");
-    std::istringstream lines(command("openssl rsa -in " + directory + "/key.pem -pubout 2>/dev/null"));
+    std::istringstream lines(
+        command("openssl rsa -in " + directory + "/key.pem -pubout 2>/dev/null"));
     for (std::string line; std::getline(lines, line);)
         if (line.rfind("-----", 0) != 0) publicBase64 += line;
     std::string text = "From: Joe <joe@example.com>\r\nTo: sue@example.net\r\n"
@@ -75,7 +76,8 @@ void prepare()
     signedMessage = message.str(true);
     spit(directory + "/message.eml", signedMessage);
     spit(directory + "/record.txt", "v=DKIM1; k=rsa; p=" + publicBase64);
-    spit(directory + "/keys.txt", "peer._domainkey.example.com v=DKIM1; k=rsa; p=" + publicBase64 + "\n");
+    spit(directory + "/keys.txt",
+         "peer._domainkey.example.com v=DKIM1; k=rsa; p=" + publicBase64 + "\n");
 }
 
 void BM_DkimVerify(benchmark::State& state)

@@ -39,8 +39,9 @@ TEST(CanonicalizationTest, BodyHashesOfKnownTexts)
     // l=0 covers nothing: the digest of no bytes; past the body is refused.
     EXPECT_EQ(hashOf(signature, false, 0), hashOf(empty, false));
     EXPECT_THROW(hashOf(signature, false, 1000), std::length_error);
-    EXPECT_EQ(BodyHash(CanonicalizedBody(String("x", 1), true), Algorithm("RSA-SHA512")).text.size(),
-              88u);
+    EXPECT_EQ(
+        BodyHash(CanonicalizedBody(String("x", 1), true), Algorithm("RSA-SHA512")).text.size(),
+        88u);
 }
 
 TEST(CanonicalizationTest, BodiesSimpleAndRelaxed)

@@ -37,13 +37,14 @@ protected:
         keys = new Kestrava::Test::PeerKeys();
         scratch = new Scratch();
         scratch->write("resolv.conf", "options timeout:1 attempts:1\n");
-        ASSERT_EQ(mount(scratch->path("resolv.conf").c_str(), "/etc/resolv.conf", nullptr,
-                        MS_BIND, nullptr),
+        ASSERT_EQ(mount(scratch->path("resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND,
+                        nullptr),
                   0);
         std::string key = keys->publicBase64();
         // dnsmasq cuts the record into character-strings at the commas.
-        std::string record = "peer._domainkey.example.com,v=DKIM1; k=rsa; ,p=" +
-                             key.substr(0, 200) + "," + key.substr(200);
+        std::string record =
+            "peer._domainkey.example.com,v=DKIM1; k=rsa; ,p=" + key.substr(0, 200) + "," +
+            key.substr(200);
         dnsmasq = new Process({"/usr/sbin/dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null",
                                "--no-resolv", "--no-hosts", "--bind-interfaces",
                                "--listen-address=127.0.0.3", "--port=53", "--user=root",

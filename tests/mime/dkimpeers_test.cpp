@@ -53,7 +53,8 @@ std::string sign(const std::string& text, const Canonicalization& canonicalizati
 
 Canonicalization parse(const std::string& text)
 {
-    return Canonicalization(text.rfind("simple", 0) == 0, text.find("/simple") != std::string::npos);
+    return Canonicalization(text.rfind("simple", 0) == 0,
+                            text.find("/simple") != std::string::npos);
 }
 
 class DkimPeerTest : public testing::TestWithParam<std::tuple<Peer, const char*>>
@@ -91,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Peers, DkimPeerTest,
 
 TEST(DkimSelfTest, Sha512AndEveryCanonicalisationPassWithOurselves)
 {
-    for (const char* method : {"simple/simple", "simple/relaxed", "relaxed/simple", "relaxed/relaxed"})
+    for (const char* method :
+         {"simple/simple", "simple/relaxed", "relaxed/simple", "relaxed/relaxed"})
         for (const std::string& text : dkimMessages())
             EXPECT_EQ(verify(sign(text, parse(method), Capabilities::utf8(), "rsa-sha512")), "pass")
                 << method;

@@ -105,8 +105,9 @@ TEST(DkimTagsTest, CopiedHeaderFieldsDecodeTheirEscapes)
     EXPECT_EQ(fields[1], "Subject:x y");
     // Blanks inside a copy are folding white space; a raw 8-bit byte ends it.
     std::string blank = "From:a\x80Subject:b";
-    EXPECT_EQ(Testing::failureOf([&] { DkimCopiedHeaderFields(fields, blank.data(), blank.size()); }),
-              "missing |");
+    EXPECT_EQ(
+        Testing::failureOf([&] { DkimCopiedHeaderFields(fields, blank.data(), blank.size()); }),
+        "missing |");
     std::string colonless = "From";
     EXPECT_EQ(Testing::failureOf(
                   [&] { DkimCopiedHeaderFields(fields, colonless.data(), colonless.size()); }),

@@ -108,8 +108,9 @@ TEST(MessageTest, PythonMultipartsSplitAsPythonDoesAndWriteBackUnchanged)
 
 TEST(MessageTest, DelimitersCountOnlyAtLineStartsAndWhole)
 {
-    std::string text = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
-                       "pre --ab\r\n--abc\r\n--ab x\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nafter\r\n";
+    std::string text =
+        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
+        "pre --ab\r\n--abc\r\n--ab x\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nafter\r\n";
     Object message(text.data(), text.size());
     ASSERT_EQ(message.body.parts.size(), 1u);
     EXPECT_EQ(message.body.preamble().copy(), "pre --ab\r\n--abc\r\n--ab x\r\n");
@@ -123,7 +124,8 @@ TEST(MessageTest, DelimitersCountOnlyAtLineStartsAndWhole)
     EXPECT_EQ(empty.body.epilogue().size, 0u);
 
     // An unterminated last part is kept, as the epilogue.
-    std::string open = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\nX: 1\r\n\r\none\r\n";
+    std::string open =
+        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\nX: 1\r\n\r\none\r\n";
     Object unterminated(open.data(), open.size());
     EXPECT_TRUE(unterminated.body.parts.empty());
     EXPECT_EQ(unterminated.body.epilogue().copy(), "X: 1\r\n\r\none\r\n");
@@ -144,7 +146,8 @@ TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
 {
     std::string base64 = "Content-Transfer-Encoding: base64\r\n\r\nR3LDvMOfZSA9IGJ5ZQ==\r\n";
     Object message(base64.data(), base64.size());
-    EXPECT_EQ(decoded(message.body), "Gr\xC3\xBC\xC3\x9F" "e = bye");
+    EXPECT_EQ(decoded(message.body), "Gr\xC3\xBC\xC3\x9F"
+                                     "e = bye");
     message.header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
     EXPECT_EQ(written(message), "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
                                 "Gr=C3=BC=C3=9Fe =3D bye\r\n");
@@ -156,7 +159,8 @@ TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
     std::string out = written(wide);
     std::string body = out.substr(out.find("\r\n\r\n") + 4);
     EXPECT_EQ(body.find("\r\n"), 76u);
-    EXPECT_EQ(python("import base64\ndef apply(d): return base64.b64decode(d)\n", body), line + "\r\n");
+    EXPECT_EQ(python("import base64\ndef apply(d): return base64.b64decode(d)\n", body),
+              line + "\r\n");
 
     std::string binary = "Content-Transfer-Encoding: binary\r\n\r\nab";
     EXPECT_EQ(decoded(Object(binary.data(), binary.size()).body), "ab");
@@ -164,7 +168,8 @@ TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
 
 TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
 {
-    std::string text = "Content-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n\r\nK\xC3\xB6ln\r\n";
+    std::string text =
+        "Content-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n\r\nK\xC3\xB6ln\r\n";
     Object message(text.data(), text.size());
     EXPECT_TRUE(message.fix(Capabilities::utf8()));
     EXPECT_EQ(message.header.get("content-transfer-encoding").copy(), "8bit");

@@ -23,8 +23,8 @@ DKIM_STAT feedMessage(DKIM* dkim, const char* message, size_t size)
     }
     position += 2;
     if ((status = dkim_eoh(dkim)) != DKIM_STAT_OK) return status;
-    if (position < size &&
-        (status = dkim_body(dkim, (unsigned char*)message + position, size - position)) != DKIM_STAT_OK)
+    if (position < size && (status = dkim_body(dkim, (unsigned char*)message + position,
+                                               size - position)) != DKIM_STAT_OK)
         return status;
     return dkim_eom(dkim, NULL);
 }

@@ -37,7 +37,8 @@ int main(int argc, char** argv)
     char* message = readAll(stdin, &size);
     char* slash = strchr(argv[4], '/');
     *slash = '\0';
-    dkim_alg_t algorithm = strcmp(argv[5], "rsa-sha1") == 0 ? DKIM_SIGN_RSASHA1 : DKIM_SIGN_RSASHA256;
+    dkim_alg_t algorithm =
+        strcmp(argv[5], "rsa-sha1") == 0 ? DKIM_SIGN_RSASHA1 : DKIM_SIGN_RSASHA256;
 
     DKIM_STAT status;
     DKIM_LIB* library = dkim_init(NULL, NULL);

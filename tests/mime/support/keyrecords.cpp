@@ -27,7 +27,8 @@ std::unique_ptr<Dns::DkimRecords> keyRecords(const std::vector<std::string>& tex
             data += static_cast<char>(piece.size()) + piece;
         }
         message += std::string("\1k\4test\0", 8);
-        message += {0, char(ns_t_txt), 0, 1, 0, 0, 0, 60, char(data.size() >> 8), char(data.size())};
+        message +=
+            {0, char(ns_t_txt), 0, 1, 0, 0, 0, 60, char(data.size() >> 8), char(data.size())};
         message += data;
     }
     DNS::Response response(reinterpret_cast<const unsigned char*>(message.data()), message.size());
@@ -38,8 +39,7 @@ std::unique_ptr<Dns::DkimRecords> keyRecords(const std::vector<std::string>& tex
 
 std::string vector(const std::string& name)
 {
-    std::ifstream file("/usr/lib/python3/dist-packages/dkim/tests/data/" + name,
-                       std::ios::binary);
+    std::ifstream file("/usr/lib/python3/dist-packages/dkim/tests/data/" + name, std::ios::binary);
     if (!file) throw std::runtime_error("missing test vector " + name);
     std::ostringstream text;
     text << file.rdbuf();

@@ -22,7 +22,8 @@ const std::vector<std::string>& dkimMessages()
         head + "Subject: a long subject that is\r\n\tfolded   over  two lines \r\n\r\n"
                "Hi there.\r\n",
         head + "Subject: signature\r\n\r\nHi.\r\n-- \r\nJoe\r\n\r\n\r\n",
-        head + "Subject: Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln\r\n\r\nHallo.\r\n",
+        head + "Subject: Gr\xC3\xBC\xC3\x9F"
+               "e aus K\xC3\xB6ln\r\n\r\nHallo.\r\n",
     };
     return messages;
 }

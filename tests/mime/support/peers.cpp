@@ -35,8 +35,8 @@ PeerKeys::PeerKeys(int bits)
 {
     std::string key = path("key.pem");
     if (OpenSSL::Test::runShell("openssl genrsa -out " + key + " " + std::to_string(bits) +
-                                " 2>/dev/null && openssl rsa -in " + key +
-                                " -pubout -out " + path("pub.pem") + " 2>/dev/null") != 0)
+                                " 2>/dev/null && openssl rsa -in " + key + " -pubout -out " +
+                                path("pub.pem") + " 2>/dev/null") != 0)
         throw std::runtime_error("openssl cannot make a key");
     std::istringstream lines(_scratch.read("pub.pem"));
     std::string line;
@@ -44,26 +44,25 @@ PeerKeys::PeerKeys(int bits)
         if (line.rfind("-----", 0) != 0) _base64 += line;
     _scratch.write("record.txt", "v=DKIM1; k=rsa; p=" + _base64);
     _scratch.write("keys.txt", "peer._domainkey.example.com v=DKIM1; k=rsa; p=" + _base64 + "\n");
-    _scratch.write("opendkim.conf", "Mode v\nTestPublicKeys " + path("keys.txt") +
-                                        "\nMinimumKeyBits 512\n");
+    _scratch.write("opendkim.conf",
+                   "Mode v\nTestPublicKeys " + path("keys.txt") + "\nMinimumKeyBits 512\n");
 }
 
 std::string PeerKeys::run(const std::string& command, const std::string& input) const
 {
     _scratch.write("input.msg", input);
-    std::string shell = command + " < " + path("input.msg") + " > " + path("output") + " 2> " +
-                        path("errors");
+    std::string shell =
+        command + " < " + path("input.msg") + " > " + path("output") + " 2> " + path("errors");
     if (OpenSSL::Test::runShell(shell) != 0)
         throw std::runtime_error(command + " failed: " + _scratch.read("errors"));
     return _scratch.read("output");
 }
 
 std::string PeerKeys::sign(Peer peer, const std::string& message,
-                           const std::string& canonicalization,
-                           const std::string& algorithm) const
+                           const std::string& canonicalization, const std::string& algorithm) const
 {
-    std::string arguments = " sign " + path("key.pem") + " peer example.com " +
-                            canonicalization + " " + algorithm;
+    std::string arguments =
+        " sign " + path("key.pem") + " peer example.com " + canonicalization + " " + algorithm;
     if (peer == Peer::dkimpy)
         return crlf(run("/usr/bin/python3 " + here + "/dkimpy.py" + arguments, message));
     if (peer == Peer::mailDkim)
@@ -74,12 +73,12 @@ std::string PeerKeys::sign(Peer peer, const std::string& message,
 std::string PeerKeys::verify(Peer peer, const std::string& message) const
 {
     if (peer == Peer::dkimpy)
-        return run("/usr/bin/python3 " + here + "/dkimpy.py verify " + path("record.txt"),
-                   message)
+        return run("/usr/bin/python3 " + here + "/dkimpy.py verify " + path("record.txt"), message)
             .substr(0, 4);
     if (peer == Peer::mailDkim)
     {
-        std::string word = run("perl " + here + "/maildkim.pl verify " + path("record.txt"), message);
+        std::string word =
+            run("perl " + here + "/maildkim.pl verify " + path("record.txt"), message);
         return word.substr(0, word.find('\n'));
     }
     _scratch.write("input.msg", message);
