@@ -9,6 +9,7 @@
 #include "mime/object.h"
 #include "openssl/privatekey.h"
 #include "tests/mime/support/peers.h"
+#include "tests/mime/support/verdict.h"
 #include "tests/openssl/support/process.h"
 #include "tests/openssl/support/scratch.h"
 
@@ -71,12 +72,11 @@ protected:
         Kestrava::OpenSSL::PrivateKey pem(keys->privatePem().c_str());
         EXPECT_TRUE(message.sign(Capabilities::utf8(), DkimKey(pem.key(), "example.com", selector),
                                  0, false, Canonicalization(false, false)));
-        const Value& value = message.header.get("dkim-signature");
-        DkimSignature signature(value.data, value.size, true, false);
+        DkimSignature signature = Kestrava::Test::firstSignature(message);
         DkimStatus status(signature);
         Kestrava::Dns::Context context({DNS::Ip(server)});
-        std::string word = status.initialize(context, message, signature);
-        return status.reason ? word + ": " + status.reason : word;
+        status.initialize(context, message, signature);
+        return Kestrava::Test::verdict(status);
     }
 
     static Kestrava::Test::PeerKeys* keys;

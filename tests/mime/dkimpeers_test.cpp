@@ -8,6 +8,7 @@
 #include "openssl/publickey.h"
 #include "tests/mime/support/messages.h"
 #include "tests/mime/support/peers.h"
+#include "tests/mime/support/verdict.h"
 
 #include <gtest/gtest.h>
 
@@ -24,20 +25,15 @@ namespace
 
 const PeerKeys& keys()
 {
-    static const PeerKeys instance;
-    return instance;
+    return Kestrava::Test::sharedPeerKeys();
 }
 
 /// Our word for the first signature of the text, with its reason.
 std::string verify(const std::string& text)
 {
     Object message(text.data(), text.size());
-    const Value& value = message.header.get("dkim-signature");
-    DkimSignature signature(value.data, value.size, true, false);
-    Kestrava::OpenSSL::PublicKey key(keys().publicBase64().c_str());
-    DkimStatus status(signature);
-    std::string word = status.initialize(message, signature, key, false);
-    return status.reason ? word + ": " + status.reason : word;
+    return Kestrava::Test::verifyWith(message, Kestrava::Test::firstSignature(message),
+                                      keys().publicBase64());
 }
 
 /// The message signed by us and written for the capabilities.

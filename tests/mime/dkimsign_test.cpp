@@ -10,6 +10,7 @@
 #include "openssl/publickey.h"
 #include "tests/mime/support/keyrecords.h"
 #include "tests/mime/support/peers.h"
+#include "tests/mime/support/verdict.h"
 #include "tests/openssl/support/process.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +27,7 @@ namespace
 
 const PeerKeys& keys()
 {
-    static const PeerKeys instance;
-    return instance;
+    return Kestrava::Test::sharedPeerKeys();
 }
 
 const Canonicalization relaxed(false, false);
@@ -53,10 +53,7 @@ std::vector<DkimSignature> signatures(const Object& message)
 
 std::string verify(const Object& message, const DkimSignature& signature)
 {
-    Kestrava::OpenSSL::PublicKey key(keys().publicBase64().c_str());
-    DkimStatus status(signature);
-    std::string word = status.initialize(message, signature, key, false);
-    return status.reason ? word + ": " + status.reason : word;
+    return Kestrava::Test::verifyWith(message, signature, keys().publicBase64());
 }
 
 TEST(DkimSignTest, FieldsAreTakenBottomUpOncePerInstance)

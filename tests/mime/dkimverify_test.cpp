@@ -4,6 +4,7 @@
 #include "mime/object.h"
 #include "openssl/publickey.h"
 #include "tests/mime/support/keyrecords.h"
+#include "tests/mime/support/verdict.h"
 
 #include <gtest/gtest.h>
 
@@ -33,12 +34,11 @@ public:
     std::string verify(const std::string& record = "") const
     {
         Object message(text.data(), text.size());
-        DkimSignature signature(message.header.get("dkim-signature").data,
-                                message.header.get("dkim-signature").size, true, false);
-        auto records = keyRecords({record.empty() ? vector("test.txt") : record});
+        DkimSignature signature = Kestrava::Test::firstSignature(message);
         DkimStatus status(signature);
-        const char* word = status.initialize(message, signature, *records);
-        return std::string(word) + (status.reason ? std::string(": ") + status.reason : "");
+        status.initialize(message, signature,
+                          *keyRecords({record.empty() ? vector("test.txt") : record}));
+        return Kestrava::Test::verdict(status);
     }
     std::string text;
 };
@@ -95,8 +95,7 @@ TEST(DkimVerifyTest, RecordListsStopAtTheFirstPass)
 {
     SignedExample example;
     Object message(example.text.data(), example.text.size());
-    const Value& value = message.header.get("dkim-signature");
-    DkimSignature signature(value.data, value.size, true, false);
+    DkimSignature signature = Kestrava::Test::firstSignature(message);
     EXPECT_TRUE(signature.valid(message, *keyRecords({"v=DKIM1; k=RSA; p=x", vector("test.txt")})));
     DkimStatus status(signature);
     EXPECT_STREQ(status.initialize(message, signature,

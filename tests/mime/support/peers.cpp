@@ -18,6 +18,12 @@ const std::string here = KESTRAVA_MIME_PEERS;
 
 } // namespace
 
+const PeerKeys& sharedPeerKeys()
+{
+    static const PeerKeys keys;
+    return keys;
+}
+
 const char* name(Peer peer)
 {
     switch (peer)

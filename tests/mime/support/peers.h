@@ -9,6 +9,11 @@ namespace Kestrava
 namespace Test
 {
 
+class PeerKeys;
+
+/// One 2048-bit key pair for all the tests of a binary.
+const PeerKeys& sharedPeerKeys();
+
 /// The DKIM implementations we check ourselves against.
 enum class Peer
 {
