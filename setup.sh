@@ -2,7 +2,8 @@
 # Installs every build and test dependency (Debian 12, as root) and builds
 # two trees: build/ (g++, warnings as errors, benchmarks) and
 # build-sanitize/ (clang with AddressSanitizer, UndefinedBehaviorSanitizer
-# and the libFuzzer targets), in which the tests run.
+# and the libFuzzer targets), in which the tests run, and build-tsan/
+# (ThreadSanitizer, the AMQP tests of the resolver thread only).
 set -eu
 cd "$(dirname "$0")"
 
@@ -37,3 +38,8 @@ CC=clang CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \
     -DKESTRAVA_SANITIZE=ON -DKESTRAVA_FUZZ=ON -DKESTRAVA_BENCHMARKS=OFF \
     -DKESTRAVA_WERROR=ON >/dev/null
 cmake --build build-sanitize -j "$jobs"
+# ThreadSanitizer for the tests of the AMQP client's resolver thread: a
+# small tree of the AMQP library and its test binary only.
+CC=clang CXX=clang++ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DKESTRAVA_TSAN=ON \
+    -DKESTRAVA_BENCHMARKS=OFF -DKESTRAVA_WERROR=ON -DKESTRAVA_LIBRARIES=amqp >/dev/null
+cmake --build build-tsan -j "$jobs" --target amqp_tests

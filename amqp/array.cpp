@@ -1,9 +1,8 @@
 #include "amqp/array.h"
 
-#include "amqp/bytebuffer.h"
 #include "amqp/detail/fielddecoder.h"
-#include "amqp/inbuffer.h"
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 
 #include <ostream>
 
@@ -14,16 +13,14 @@ Array::Array(InBuffer& buffer) : Array(buffer, 0) {}
 
 Array::Array(InBuffer& buffer, unsigned depth)
 {
-    // As a table: elements come from the array's own octets only.
-    uint32_t count = buffer.nextUint32();
-    ByteBuffer octets(buffer.nextData(count), count);
-    InBuffer elements(octets);
-    while (elements.available() > 0)
-    {
-        auto value = detail::decodeField(elements, depth + 1);
-        if (!value) break;
-        _fields.push_back(std::move(value));
-    }
+    detail::decodeFields(buffer,
+                         [&](InBuffer& elements)
+                         {
+                             auto value = detail::decodeField(elements, depth + 1);
+                             if (!value) return false;
+                             _fields.push_back(std::move(value));
+                             return true;
+                         });
 }
 
 Array::Array(const Array& other)
@@ -37,6 +34,11 @@ Array& Array::operator=(const Array& other)
 {
     if (this != &other) *this = Array(other);
     return *this;
+}
+
+void Array::push_back(const Field& value)
+{
+    _fields.push_back(detail::storedField(value));
 }
 
 const Field& Array::get(size_t index) const

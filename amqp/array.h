@@ -31,7 +31,7 @@ public:
     size_t count() const { return _fields.size(); }
 
     /// Appends a copy of value.
-    void push_back(const Field& value) { _fields.push_back(value.clone()); }
+    void push_back(const Field& value);
 
     /// Removes the last element; nothing on an empty array.
     void pop_back();

@@ -1,6 +1,6 @@
 #include "amqp/channel.h"
 
-#include "amqp/channelimpl.h"
+#include "amqp/detail/channelimpl.h"
 #include "amqp/connection.h"
 
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "amqp/connectionimpl.h"
+#include "amqp/detail/connectionimpl.h"
 
 #include <cstdint>
 #include <string>
@@ -62,7 +62,11 @@ public:
     /// Whether channels may still be opened and used.
     bool usable() const { return _implementation.usable(); }
 
-    /// Sends a heartbeat frame; false when it was refused.
+    /// Whether the protocol header or the handshake is still under way.
+    bool handshaking() const { return _implementation.handshaking(); }
+
+    /// Sends a heartbeat frame, also while a requested close waits for the
+    /// broker's replies; false once the connection is closed.
     bool heartbeat() { return _implementation.heartbeat(); }
 
 private:

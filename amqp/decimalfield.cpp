@@ -1,7 +1,7 @@
 #include "amqp/decimalfield.h"
 
-#include "amqp/inbuffer.h"
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 
 #include <cmath>
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "amqp/deferredcancel.h"
 
-#include "amqp/channelimpl.h"
+#include "amqp/detail/channelimpl.h"
 
 namespace AMQP
 {

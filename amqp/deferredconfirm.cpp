@@ -1,6 +1,6 @@
 #include "amqp/deferredconfirm.h"
 
-#include "amqp/basicframes.h"
+#include "amqp/frames/basicframes.h"
 
 namespace AMQP
 {

@@ -1,7 +1,7 @@
 #include "amqp/deferredrecall.h"
 
-#include "amqp/basicframes.h"
-#include "amqp/channelimpl.h"
+#include "amqp/frames/basicframes.h"
+#include "amqp/detail/channelimpl.h"
 
 namespace AMQP
 {

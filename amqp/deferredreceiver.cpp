@@ -1,10 +1,10 @@
 #include "amqp/deferredreceiver.h"
 
-#include "amqp/basicheaderframe.h"
-#include "amqp/bodyframe.h"
-#include "amqp/channelimpl.h"
+#include "amqp/frames/basicheaderframe.h"
+#include "amqp/frames/bodyframe.h"
+#include "amqp/detail/channelimpl.h"
 #include "amqp/monitor.h"
-#include "amqp/protocolexception.h"
+#include "amqp/detail/protocolexception.h"
 
 namespace AMQP
 {

@@ -2,7 +2,10 @@
 
 #include "amqp/array.h"
 #include "amqp/booleanset.h"
+#include "amqp/buffers/bytebuffer.h"
+#include "amqp/buffers/inbuffer.h"
 #include "amqp/decimalfield.h"
+#include "amqp/detail/protocolexception.h"
 #include "amqp/detail/fielddecoder.h"
 #include "amqp/numericfield.h"
 #include "amqp/stringfield.h"
@@ -79,7 +82,7 @@ std::unique_ptr<Field> decodeField(InBuffer& buffer, unsigned depth)
     case 'D':
         return std::make_unique<DecimalField>(buffer);
     case 's':
-        return std::make_unique<ShortString>(buffer);
+        return std::make_unique<ShortInt>(buffer);
     case 'S':
         return std::make_unique<LongString>(buffer);
     case 'x':
@@ -94,6 +97,35 @@ std::unique_ptr<Field> decodeField(InBuffer& buffer, unsigned depth)
         return std::unique_ptr<Field>(new Table(buffer, depth));
     default:
         return nullptr;
+    }
+}
+
+std::unique_ptr<Field> storedField(const Field& value)
+{
+    // Inside a table 's' is a signed 16-bit integer to every peer.
+    if (auto text = dynamic_cast<const ShortString*>(&value))
+        return std::make_unique<LongString>(text->value());
+    return value.clone();
+}
+
+void decodeFields(InBuffer& buffer, const std::function<bool(InBuffer&)>& decodeOne)
+{
+    // Fields are read from the container's own octets only, so that a
+    // count that lies can neither pull in what follows nor leave part of
+    // the container to be misread by the next field.
+    uint32_t count = buffer.nextUint32();
+    ByteBuffer octets(buffer.nextData(count), count);
+    InBuffer fields(octets);
+    try
+    {
+        while (fields.available() > 0 && decodeOne(fields))
+        {
+        }
+    }
+    // A field that runs past the container ends it like an unknown type:
+    // the rest is skipped by the count, the frame around stays readable.
+    catch (const ProtocolException&)
+    {
     }
 }
 

@@ -1,10 +1,9 @@
 #include "amqp/table.h"
 
-#include "amqp/bytebuffer.h"
 #include "amqp/detail/fielddecoder.h"
 #include "amqp/exception.h"
-#include "amqp/inbuffer.h"
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 #include "amqp/stringfield.h"
 
 #include <ostream>
@@ -16,21 +15,17 @@ Table::Table(InBuffer& buffer) : Table(buffer, 0) {}
 
 Table::Table(InBuffer& buffer, unsigned depth)
 {
-    // Entries are read from the table's own octets only, so that a count
-    // that lies can neither pull in what follows the table nor leave part
-    // of the table to be misread by the next field.
-    uint32_t count = buffer.nextUint32();
-    ByteBuffer octets(buffer.nextData(count), count);
-    InBuffer entries(octets);
-    while (entries.available() > 0)
-    {
-        ShortString key(entries);
-        auto value = detail::decodeField(entries, depth + 1);
-        // The length of an unknown value cannot be known: nothing after it
-        // can be found, so the rest of the table is skipped.
-        if (!value) break;
-        _fields[key.value()] = std::move(value);
-    }
+    detail::decodeFields(buffer,
+                         [&](InBuffer& entries)
+                         {
+                             ShortString key(entries);
+                             auto value = detail::decodeField(entries, depth + 1);
+                             // The length of an unknown value cannot be known:
+                             // nothing after it can be found.
+                             if (!value) return false;
+                             _fields[key.value()] = std::move(value);
+                             return true;
+                         });
 }
 
 Table::Table(const Table& other)
@@ -56,7 +51,7 @@ Table& Table::set(const std::string& key, const Field& value)
     if (key.size() > 255)
         throw Exception("table key of " + std::to_string(key.size()) +
                         " octets is longer than 255 octets");
-    _fields[key] = value.clone();
+    _fields[key] = detail::storedField(value);
     return *this;
 }
 

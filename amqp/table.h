@@ -19,10 +19,10 @@ class Table : public Field
 public:
     Table() = default;
 
-    /// Decodes a received table. A value of unknown type ends the decoding:
-    /// the table's remaining octets are skipped by its byte count, so they
-    /// are never misread as keys. Reads past the table or the frame throw
-    /// ProtocolException "frame out of range".
+    /// Decodes a received table. A value of unknown type, or one that runs
+    /// past the table's own octets, ends the decoding: the rest is skipped
+    /// by the table's byte count, so it is never misread as keys. A count
+    /// running past the frame throws ProtocolException "frame out of range".
     explicit Table(InBuffer& buffer);
 
     Table(const Table& other);
@@ -30,7 +30,8 @@ public:
     Table& operator=(const Table& other);
     Table& operator=(Table&& other) noexcept;
 
-    /// Stores a copy of value under key, replacing an earlier one. A key
+    /// Stores a copy of value under key, replacing an earlier one; a short
+    /// string is kept (and written) as a long string. A key
     /// longer than 255 octets cannot be encoded and throws Exception.
     Table& set(const std::string& key, const Field& value);
 

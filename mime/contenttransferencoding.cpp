@@ -23,7 +23,10 @@ const char* const names[] = {"quoted-printable", "base64", "8bit", "7bit", "bina
 
 ContentTransferEncoding::ContentTransferEncoding(const Header& header) : value(extract(header)) {}
 
-ContentTransferEncoding::ContentTransferEncoding(const Header* header) : value(extract(*header)) {}
+ContentTransferEncoding::ContentTransferEncoding(const Header* header)
+    : value(header == nullptr ? sevenBit : extract(*header))
+{
+}
 
 int ContentTransferEncoding::parse(const char* data, size_t size)
 {

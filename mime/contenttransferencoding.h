@@ -25,7 +25,8 @@ public:
     };
 
     explicit ContentTransferEncoding(int value) : value(value) {}
-    /// The encoding that the header names, "7bit" when it names none.
+    /// The encoding that the header names, "7bit" when it names none (or
+    /// for no header at all).
     explicit ContentTransferEncoding(const Header& header);
     explicit ContentTransferEncoding(const Header* header);
 

@@ -168,7 +168,10 @@ bool DisplayName::foldable(const Capabilities& capabilities) const
 
 std::string DisplayName::plain() const
 {
-    if (Formatting(_text.data(), _text.size()).phrase()) return _text;
+    // A name of blanks alone passes as a phrase but would read back as no
+    // name at all: it is quoted.
+    bool words = _text.find_first_not_of(' ') != std::string::npos;
+    if (words && Formatting(_text.data(), _text.size()).phrase()) return _text;
     return detail::quote(_text);
 }
 
@@ -179,10 +182,8 @@ size_t DisplayName::encodeWords(size_t used, size_t limit, Filter::Result* outpu
     return written + encoder.flush();
 }
 
-size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* output,
-                           bool final) const
+size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* output, bool) const
 {
-    (void) final;
     if (_text.empty()) return 0;
     Formatting formatting(_text.data(), _text.size());
     if (!formatting.ascii() && !capabilities.allowsUtf8)
@@ -190,19 +191,15 @@ size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* out
     return output->append(plain());
 }
 
-size_t DisplayName::encode(const Capabilities& capabilities, Filter::WordWrap* output,
-                           bool final) const
+size_t DisplayName::encode(const Capabilities& capabilities, Filter::WordWrap* output, bool) const
 {
-    (void) final;
     if (_text.empty()) return 0;
     if (foldable(capabilities)) return output->append(plain());
     return encodeWords(output->size().preferred, capabilities.sizes.preferred, output);
 }
 
-size_t DisplayName::encode(const Capabilities& capabilities, Filter::LineLength* output,
-                           bool final) const
+size_t DisplayName::encode(const Capabilities& capabilities, Filter::LineLength* output, bool) const
 {
-    (void) final;
     if (_text.empty()) return 0;
     if (foldable(capabilities))
     {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "amqp/outbuffer.h"
+#include "amqp/buffers/outbuffer.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "amqp/inbuffer.h"
+#include "amqp/buffers/inbuffer.h"
 
 #include <cstddef>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 namespace AMQP
@@ -18,6 +19,15 @@ constexpr unsigned maxFieldDepth = 64;
 
 /// Field::decode for a value at nesting depth depth (0 outside any table).
 std::unique_ptr<Field> decodeField(InBuffer& buffer, unsigned depth);
+
+/// The copy a table or array keeps of value: a short string becomes a
+/// long one.
+std::unique_ptr<Field> storedField(const Field& value);
+
+/// Reads a container's 32-bit count and hands its octets to decodeOne until
+/// they are used up or decodeOne returns false; a read failing inside them
+/// ends the container, a count running past buffer throws.
+void decodeFields(InBuffer& buffer, const std::function<bool(InBuffer&)>& decodeOne);
 
 /// The process-wide empty short string that an absent key or index reads as.
 const Field& emptyField();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "amqp/connectionimpl.h"
-#include "amqp/frameprocessor.h"
+#include "amqp/detail/connectionimpl.h"
+#include "amqp/frames/frameprocessor.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "amqp/frameprocessor.h"
+#include "amqp/frames/frameprocessor.h"
 
 namespace AMQP::detail
 {

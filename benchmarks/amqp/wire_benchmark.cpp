@@ -1,14 +1,14 @@
 // Encoding and decoding of what a consumer receives most: a delivery (the
 // basic.deliver method, its content header and a 1 KiB body), and a headers
 // table of 20 entries.
-#include "amqp/basicframes.h"
-#include "amqp/basicheaderframe.h"
-#include "amqp/bodyframe.h"
-#include "amqp/bytebuffer.h"
+#include "amqp/frames/basicframes.h"
+#include "amqp/frames/basicheaderframe.h"
+#include "amqp/frames/bodyframe.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/envelope.h"
-#include "amqp/inbuffer.h"
-#include "amqp/receivedframe.h"
-#include "amqp/reducedbuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/frames/receivedframe.h"
+#include "amqp/buffers/reducedbuffer.h"
 #include "amqp/table.h"
 #include "tests/amqp/visitingprocessor.h"
 #include "tests/amqp/wirehelpers.h"

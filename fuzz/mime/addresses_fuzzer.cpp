@@ -57,13 +57,14 @@ std::vector<std::string> names(const Targets& list)
 }
 
 /// Names and local parts that are not UTF-8 lose their bad bytes in
-/// encoded words, so only well-formed ones must come back.
+/// encoded words, and the header encoder takes a NUL byte for a blank, so
+/// only well-formed names without NUL must come back.
 template <typename List> bool roundTrips(const List& list)
 {
     for (const Address* address : addresses(list))
         if (!wellFormed(address->localPart().text())) return false;
     for (const std::string& name : names(list))
-        if (!wellFormed(name)) return false;
+        if (!wellFormed(name) || name.find('\0') != std::string::npos) return false;
     return true;
 }
 
@@ -83,7 +84,8 @@ template <typename List> void checkRoundTrip(const List& list)
             same = *before[i] == *after[i];
         if (!same)
         {
-            std::fprintf(stderr, "written as: %s\n", text.c_str());
+            std::fprintf(stderr, "written as: ");
+            std::fwrite(text.data(), 1, text.size(), stderr);
             std::abort();
         }
     }

@@ -1,5 +1,6 @@
 #!/bin/sh
 # A private RabbitMQ on loopback for tests: broker.sh start DIR | broker.sh stop DIR
+# | broker.sh ctl DIR ARGUMENTS... (rabbitmqctl on that broker)
 #
 # `start` makes DIR its own and runs one broker in it that shares nothing with
 # any other broker on the machine (the packaged service, other developers'
@@ -13,6 +14,9 @@
 # What a test finds in DIR:
 #   port     the AMQP port on 127.0.0.1 (decimal, one line)
 #   address  the same as an address, "amqp://127.0.0.1:PORT/"
+#   tlsport  the AMQP port over TLS on 127.0.0.1 (certificates made by the
+#            openssl command line in tls/: ca.pem, server.pem for
+#            "localhost" and 127.0.0.1; the broker asks no client certificate)
 #   log/     the broker's log files, to look at when a test fails
 # The broker's default user is plumo with the password plumo (the client's
 # default login) on the virtual host "/".
@@ -33,7 +37,7 @@ usage() {
     exit 2
 }
 
-[ $# -eq 2 ] || usage
+[ $# -ge 2 ] || usage
 command=$1
 dir=$(realpath -m "$2")
 
@@ -106,7 +110,7 @@ stop() {
     kill_pid_file "$dir/server.pid"
     kill_pid_file "$RABBITMQ_PID_FILE"
     kill_pid_file "$dir/epmd.pid"
-    rm -f "$dir/port" "$dir/address"
+    rm -f "$dir/port" "$dir/address" "$dir/tlsport"
 }
 
 start() {
@@ -120,10 +124,12 @@ start() {
     mkdir -p "$dir/home" "$dir/log" "$dir/mnesia"
     chmod 700 "$dir" "$dir/home"
 
-    set -- $(free_ports 3)
+    set -- $(free_ports 4)
     amqp_port=$1
     echo "$2" >"$dir/epmd.port"
     echo "$3" >"$dir/dist.port"
+    tls_port=$4
+    certificates "$dir/tls"
     # Unique per start, so that two brokers never share a node name.
     echo "kestrava-$$-$(date +%s%N)@localhost" >"$dir/nodename"
     # A cookie of our own, so no other node or tool can reach this broker.
@@ -133,6 +139,12 @@ start() {
     echo "[]." >"$dir/enabled_plugins"
     cat >"$dir/rabbitmq.conf" <<EOF
 listeners.tcp.1 = 127.0.0.1:$amqp_port
+listeners.ssl.1 = 127.0.0.1:$tls_port
+ssl_options.cacertfile = $dir/tls/ca.pem
+ssl_options.certfile = $dir/tls/server.pem
+ssl_options.keyfile = $dir/tls/server.key
+ssl_options.verify = verify_none
+ssl_options.fail_if_no_peer_cert = false
 default_user = plumo
 default_pass = plumo
 default_vhost = /
@@ -157,10 +169,35 @@ EOF
     fi
     echo "$amqp_port" >"$dir/port"
     echo "amqp://127.0.0.1:$amqp_port/" >"$dir/address"
+    echo "$tls_port" >"$dir/tlsport"
+}
+
+# A CA and a server certificate it issued, for the TLS listener.
+certificates() {
+    mkdir -p "$1"
+    (
+        cd "$1"
+        openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj /CN=kestrava-test-ca \
+            -keyout ca.key -out ca.pem 2>/dev/null
+        openssl req -newkey rsa:2048 -nodes -subj /CN=localhost \
+            -keyout server.key -out server.csr 2>/dev/null
+        printf 'subjectAltName=DNS:localhost,IP:127.0.0.1\n' >server.ext
+        openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 30 \
+            -extfile server.ext -out server.pem 2>/dev/null
+    )
+}
+
+ctl() {
+    environment
+    "$RABBITMQ_BIN/rabbitmqctl" "$@"
 }
 
 case "$command" in
 start) start ;;
 stop) stop ;;
+ctl)
+    shift 2
+    ctl "$@"
+    ;;
 *) usage ;;
 esac

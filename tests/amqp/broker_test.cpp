@@ -1,9 +1,9 @@
 // Against the private broker that tests/amqp/broker.sh runs for the test run.
-#include "amqp/connectionframes.h"
+#include "amqp/frames/connectionframes.h"
 
-#include "amqp/bytebuffer.h"
-#include "amqp/protocolheaderframe.h"
-#include "amqp/receivedframe.h"
+#include "amqp/buffers/bytebuffer.h"
+#include "amqp/frames/protocolheaderframe.h"
+#include "amqp/frames/receivedframe.h"
 #include "brokersocket.h"
 #include "wirehelpers.h"
 

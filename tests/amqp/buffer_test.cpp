@@ -1,14 +1,14 @@
-#include "amqp/inbuffer.h"
+#include "amqp/buffers/inbuffer.h"
 
-#include "amqp/bytebuffer.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/connectionhandler.h"
-#include "amqp/copiedbuffer.h"
-#include "amqp/heartbeatframe.h"
+#include "amqp/buffers/copiedbuffer.h"
+#include "amqp/frames/heartbeatframe.h"
 #include "amqp/monitor.h"
-#include "amqp/passthroughbuffer.h"
-#include "amqp/protocolexception.h"
-#include "amqp/protocolheaderframe.h"
-#include "amqp/reducedbuffer.h"
+#include "amqp/buffers/passthroughbuffer.h"
+#include "amqp/detail/protocolexception.h"
+#include "amqp/frames/protocolheaderframe.h"
+#include "amqp/buffers/reducedbuffer.h"
 #include "wirehelpers.h"
 
 #include <gtest/gtest.h>

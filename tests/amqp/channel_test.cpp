@@ -3,16 +3,16 @@
 // limits, and the channel's failures.
 #include "amqp/channel.h"
 
-#include "amqp/basicframes.h"
-#include "amqp/channelframes.h"
+#include "amqp/frames/basicframes.h"
+#include "amqp/frames/channelframes.h"
 #include "amqp/deferred.h"
 #include "amqp/deferredcancel.h"
 #include "amqp/deferreddelete.h"
 #include "amqp/deferredqueue.h"
 #include "amqp/envelope.h"
-#include "amqp/exchangeframes.h"
+#include "amqp/frames/exchangeframes.h"
 #include "amqp/flags.h"
-#include "amqp/queueframes.h"
+#include "amqp/frames/queueframes.h"
 #include "scriptedbroker.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "amqp/receivedframe.h"
+#include "amqp/frames/receivedframe.h"
 
-#include "amqp/bytebuffer.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/envelope.h"
-#include "amqp/heartbeatframe.h"
-#include "amqp/protocolexception.h"
-#include "amqp/protocolheaderframe.h"
+#include "amqp/frames/heartbeatframe.h"
+#include "amqp/detail/protocolexception.h"
+#include "amqp/frames/protocolheaderframe.h"
 #include "wirehelpers.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "amqp/message.h"
 
-#include "amqp/basicheaderframe.h"
-#include "amqp/bytebuffer.h"
-#include "amqp/inbuffer.h"
-#include "amqp/protocolexception.h"
+#include "amqp/frames/basicheaderframe.h"
+#include "amqp/buffers/bytebuffer.h"
+#include "amqp/buffers/inbuffer.h"
+#include "amqp/detail/protocolexception.h"
 #include "amqp/stackptr.h"
 #include "wirehelpers.h"
 

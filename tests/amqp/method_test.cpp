@@ -1,12 +1,12 @@
-#include "amqp/basicframes.h"
+#include "amqp/frames/basicframes.h"
 
-#include "amqp/channelframes.h"
-#include "amqp/confirmframes.h"
-#include "amqp/connectionframes.h"
-#include "amqp/exchangeframes.h"
-#include "amqp/protocolexception.h"
-#include "amqp/queueframes.h"
-#include "amqp/transactionframes.h"
+#include "amqp/frames/channelframes.h"
+#include "amqp/frames/confirmframes.h"
+#include "amqp/frames/connectionframes.h"
+#include "amqp/frames/exchangeframes.h"
+#include "amqp/detail/protocolexception.h"
+#include "amqp/frames/queueframes.h"
+#include "amqp/frames/transactionframes.h"
 #include "wirehelpers.h"
 
 #include <gtest/gtest.h>

@@ -65,6 +65,40 @@ TEST_F(ReceiverTest, BodyInOneFrameIsHandedOverUncopied)
     EXPECT_LT(_pointers[0], octets.data() + octets.size());
 }
 
+TEST_F(ReceiverTest, HeadersAsRabbitMQRelaysThemNeverFailTheConnection)
+{
+    // 's' is RabbitMQ's signed 16-bit integer; the last header claims more
+    // octets than its table holds, which ends the table, not the connection.
+    std::string entries = Octets()
+                              .shortString("retries")
+                              .u8('s')
+                              .u16(3)
+                              .shortString("wide")
+                              .u8('s')
+                              .u16(300)
+                              .shortString("broken")
+                              .u8('S')
+                              .u32(1000)
+                              .raw("abc");
+    int retries = -1, wide = -1;
+    consumer().onReceived(
+        [&](const Message& message, uint64_t, bool)
+        {
+            if (!message.headers().contains("retries")) return events().push_back("no headers");
+            retries = message.headers().get("retries");
+            wide = message.headers().get("wide");
+            events().push_back("headers " + std::to_string(message.headers().keys().size()));
+        });
+    std::string header = frameOf(
+        2, 1,
+        Octets().u16(60).u16(0).u64(2).u16(0x2000).u32(uint32_t(entries.size())).raw(entries));
+    send(deliver(1, "tag", 1) + header + contentBody(1, "ok"));
+    send(deliver(1, "tag", 2) + contentHeader(1, 1) + contentBody(1, "x"));
+    EXPECT_EQ(events(), (Names{"headers 2", "no headers"}));
+    EXPECT_EQ(retries, 3);
+    EXPECT_EQ(wide, 300);
+}
+
 TEST_F(ReceiverTest, BodyOfSeveralFramesIsAssembledIntoOneBlock)
 {
     consumer();

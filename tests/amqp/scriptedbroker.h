@@ -4,7 +4,7 @@
 // sends, built by hand, a connection handler that records what the client
 // writes and every event, and a reader of the frames it wrote.
 
-#include "amqp/bytebuffer.h"
+#include "amqp/buffers/bytebuffer.h"
 #include "amqp/channel.h"
 #include "amqp/connection.h"
 #include "amqp/connectionhandler.h"

@@ -2,7 +2,7 @@
 // broker's frames after connection.start, for a client that declared a queue,
 // published a message with a headers table of every type, fetched it with
 // basic.get twice, deleted the queue and closed.
-#include "amqp/receivedframe.h"
+#include "amqp/frames/receivedframe.h"
 
 #include "amqp/array.h"
 #include "amqp/channel.h"
@@ -11,8 +11,8 @@
 #include "amqp/deferredget.h"
 #include "amqp/deferredqueue.h"
 #include "amqp/message.h"
-#include "amqp/protocolexception.h"
-#include "amqp/reducedbuffer.h"
+#include "amqp/detail/protocolexception.h"
+#include "amqp/buffers/reducedbuffer.h"
 #include "scriptedbroker.h"
 
 #include <gtest/gtest.h>

@@ -4,17 +4,17 @@
 // goes to one member template of the derived class,
 // template <class T> bool visit(T& frame).
 
-#include "amqp/basicframes.h"
-#include "amqp/basicheaderframe.h"
-#include "amqp/bodyframe.h"
-#include "amqp/channelframes.h"
-#include "amqp/confirmframes.h"
-#include "amqp/connectionframes.h"
-#include "amqp/exchangeframes.h"
-#include "amqp/frameprocessor.h"
-#include "amqp/heartbeatframe.h"
-#include "amqp/queueframes.h"
-#include "amqp/transactionframes.h"
+#include "amqp/frames/basicframes.h"
+#include "amqp/frames/basicheaderframe.h"
+#include "amqp/frames/bodyframe.h"
+#include "amqp/frames/channelframes.h"
+#include "amqp/frames/confirmframes.h"
+#include "amqp/frames/connectionframes.h"
+#include "amqp/frames/exchangeframes.h"
+#include "amqp/frames/frameprocessor.h"
+#include "amqp/frames/heartbeatframe.h"
+#include "amqp/frames/queueframes.h"
+#include "amqp/frames/transactionframes.h"
 
 namespace AMQPTest
 {

@@ -4,9 +4,9 @@
 // library's own encoders), a sink that collects what is written, and a frame
 // processor that records what it was handed.
 
-#include "amqp/bytebuffer.h"
-#include "amqp/copiedbuffer.h"
-#include "amqp/receivedframe.h"
+#include "amqp/buffers/bytebuffer.h"
+#include "amqp/buffers/copiedbuffer.h"
+#include "amqp/frames/receivedframe.h"
 #include "tests/amqp/visitingprocessor.h"
 
 #include <memory>

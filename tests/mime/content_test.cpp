@@ -128,6 +128,8 @@ TEST(ContentTest, TransferEncodingsAreOneOfFiveNames)
     EXPECT_EQ(ContentTransferEncoding(header).value, ContentTransferEncoding::base64);
     header.set("content-transfer-encoding", "x-unknown");
     EXPECT_EQ(ContentTransferEncoding(&header).value, ContentTransferEncoding::sevenBit);
+    EXPECT_EQ(ContentTransferEncoding(static_cast<const Header*>(nullptr)).value,
+              ContentTransferEncoding::sevenBit);
 }
 
 TEST(ContentTest, LongTypesFoldUnderLineControl)

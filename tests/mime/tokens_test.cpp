@@ -161,6 +161,7 @@ TEST(TokensTest, DisplayNamesAreWrittenBareQuotedOrEncoded)
     EXPECT_EQ(utf8.str(true), "Andr\xC3\xA9 Smith");
     EXPECT_EQ(name("=?utf-8?q?Andr=C3=A9=2C_J?=").str(true), "\"Andr\xC3\xA9, J\"");
     EXPECT_EQ(DisplayName().str(false), "");
+    EXPECT_EQ(name("\" \"").str(false), "\" \"");
 }
 
 LocalPart local(const std::string& text)

@@ -1,0 +1,112 @@
+#include "amqp/libev/wrapper.h"
+
+#include "amqp/tcpconnection.h"
+
+#include <algorithm>
+
+namespace AMQP
+{
+
+Wrapper::Wrapper(struct ev_loop* loop, TcpConnection* connection, double startupTimeout)
+    : _connection(connection), _loop(loop)
+{
+    ev_timer_init(&_timer, onTimer, 0, 0);
+    _timer.data = static_cast<LibEvHandler::Watchable*>(this);
+    double now = ev_now(_loop);
+    _expire = now + startupTimeout;
+    arm(now);
+}
+
+Wrapper::~Wrapper()
+{
+    if (ev_is_active(&_timer))
+    {
+        ev_timer_stop(_loop, &_timer);
+        ev_ref(_loop);
+    }
+}
+
+void Wrapper::monitor(int fd, int flags)
+{
+    auto found = std::find_if(_watchers.begin(), _watchers.end(),
+                              [fd](const auto& watcher) { return watcher->fd() == fd; });
+    if (flags == 0)
+    {
+        if (found != _watchers.end()) _watchers.erase(found);
+        return;
+    }
+    if (found != _watchers.end())
+        (*found)->set(flags);
+    else
+        _watchers.push_back(std::make_unique<Watcher>(
+            _loop, static_cast<LibEvHandler::Watchable*>(this), fd, flags));
+}
+
+double Wrapper::nextHeartbeat(double now) const
+{
+    return now + std::max(_interval / 2, 1);
+}
+
+void Wrapper::negotiated(uint16_t interval)
+{
+    _interval = interval;
+    if (interval == 0) return;
+    double now = ev_now(_loop);
+    _next = nextHeartbeat(now);
+    _expire = now + 1.5 * interval;
+    arm(now);
+}
+
+void Wrapper::arm(double now)
+{
+    if (ev_is_active(&_timer))
+    {
+        ev_timer_stop(_loop, &_timer);
+        ev_ref(_loop);
+    }
+    double due = _next > 0 ? std::min(_next, _expire) : _expire;
+    ev_timer_set(&_timer, std::max(due - now, 0.0), 0);
+    ev_timer_start(_loop, &_timer);
+    ev_unref(_loop);
+}
+
+void Wrapper::onActive(int fd, int events)
+{
+    // Any read readiness shows the peer alive, heartbeat or data.
+    if (_interval != 0 && (events & EV_READ)) _expire = ev_now(_loop) + 1.5 * _interval;
+    _connection->process(fd, events);
+}
+
+void Wrapper::onTimer(struct ev_loop* loop, ev_timer* timer, int)
+{
+    // The one-shot timer stopped itself: the loop's reference comes back.
+    ev_ref(loop);
+    static_cast<LibEvHandler::Watchable*>(timer->data)->onExpired();
+}
+
+void Wrapper::onExpired()
+{
+    double now = ev_now(_loop);
+    if (_interval == 0)
+    {
+        _next = _expire = 0;
+        // Each call may destroy this record: nothing is touched after it.
+        if (_connection->handshaking()) _connection->close(true);
+        return;
+    }
+    if (now >= _expire)
+    {
+        _next = _expire = 0;
+        _interval = 0;
+        _connection->close(true);
+        return;
+    }
+    if (now >= _next)
+    {
+        _connection->heartbeat();
+        _next = nextHeartbeat(now);
+    }
+    arm(now);
+}
+
+} // namespace AMQP
