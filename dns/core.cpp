@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cassert>
 #include <limits>
+#include <cstdio>
 #include <stdexcept>
 
 namespace DNS
@@ -84,42 +85,60 @@ Connecting* Core::connect(const Ip& server, Connector* connector)
 
 Operation* Core::add(Lookup* lookup)
 {
-    std::shared_ptr<Lookup> handle(lookup);
-    Now now;
     if (lookup->exhausted())
     {
         // Answered locally: never waits for room, runs at the next loop turn.
-        _ready.push_front(handle);
+        _ready.pushFront(lookup);
+        lookup->place();
         ++_inflight;
         timer(0);
+        return lookup;
     }
-    else if (_inflight >= _capacity || _nameservers.empty())
+    Now now;
+    if (_inflight >= _capacity || _nameservers.empty())
     {
-        _waiting.push_back(handle);
-        if (_waiting.size() == 1) reschedule(now);
+        bool first = _waiting.empty();
+        _waiting.pushBack(lookup);
+        if (first) reschedule(now);
+        return lookup;
     }
-    else
-    {
-        lookup->execute(now);
-        ++_inflight;
-        _scheduled.push_back(handle);
-        if (_scheduled.size() == 1) reschedule(now);
-    }
+    // Queued first: should the send fail badly, the lookup is still owned.
+    bool first = _scheduled.empty();
+    _scheduled.pushBack(lookup);
+    lookup->place();
+    ++_inflight;
+    lookup->execute(now);
+    if (first) reschedule(now);
     return lookup;
 }
 
-void Core::cancel(const Lookup* lookup)
+void Core::release(Lookup* lookup)
 {
-    // A lookup that never started holds no place.
-    if (lookup->scheduled()) return;
-    finished(1);
+    bool placed = lookup->placed();
+    delete lookup;
+    // A lookup that never started held no place.
+    if (!placed) return;
+    assert(_inflight > 0);
+    --_inflight;
     if (_inflight < _capacity && !_waiting.empty()) timer(0);
 }
 
-void Core::finished(size_t count)
+void Core::report(Core* core, std::exception_ptr exception) noexcept
 {
-    assert(count <= _inflight);
-    _inflight -= std::min(count, _inflight);
+    try
+    {
+        if (core && core->_reporter) return core->_reporter(exception);
+        std::rethrow_exception(exception);
+    }
+    catch (const std::exception& error)
+    {
+        fprintf(stderr, "DNS: a lookup's handler threw: %s\n", error.what());
+    }
+    catch (...)
+    {
+        // A reporter that throws in turn has said what it had to.
+        if (!core || !core->_reporter) fprintf(stderr, "DNS: a lookup's handler threw\n");
+    }
 }
 
 double Core::delay(double now) const
@@ -136,18 +155,20 @@ double Core::delay(double now) const
 
 void Core::timer(double seconds)
 {
-    if (seconds == 0 && _immediate) return;
+    // The end of a run sets the timer from what is left.
+    if (_running) return;
+    double due = Now() + seconds;
+    if (_timer && seconds >= 0 && _due <= due) return;
     if (_timer) _loop->cancel(_timer, this);
     _timer = nullptr;
-    _immediate = false;
     if (seconds < 0) return;
     _timer = _loop->timer(seconds, this);
-    _immediate = seconds == 0;
+    _due = due;
 }
 
 void Core::reschedule(double now)
 {
-    timer(delay(now));
+    if (!_running) timer(delay(now));
 }
 
 void Core::onActive(Sockets*)
@@ -155,67 +176,74 @@ void Core::onActive(Sockets*)
     timer(0);
 }
 
+void Core::onReadable(Sockets*)
+{
+    // Answers go out at once, rather than after one more turn of the loop;
+    // a run already on the stack delivers them itself.
+    if (!_running) run();
+}
+
 void Core::expire()
 {
     // The loop is done with the fired timer; give its identifier back first.
     timer(-1);
+    run();
+}
 
+void Core::run()
+{
     Watcher watcher(this);
+    _running = true;
     Now now;
     size_t budget = callsPerRun;
     for (Sockets* sockets : {&_ipv4, &_ipv6})
     {
-        size_t done = sockets->deliver(budget);
+        budget -= sockets->deliver(budget);
         if (!watcher.valid()) return;
-        finished(done);
-        budget -= done;
     }
     if (!walk(_scheduled, budget, now) || !walk(_ready, budget, now)) return;
     proceed(now);
     if (!watcher.valid()) return;
+    // Sockets nobody waits on any more close now: a lookup started from a
+    // handler in this run kept its socket, the next one after a pause gets
+    // a fresh source port.
+    _ipv4.closeIdle();
+    _ipv6.closeIdle();
+    _running = false;
     reschedule(now);
 }
 
-bool Core::walk(Queue& queue, size_t& budget, double now)
+bool Core::walk(LookupQueue& queue, size_t& budget, double now)
 {
     Watcher watcher(this);
     while (budget > 0 && !queue.empty())
     {
-        std::shared_ptr<Lookup> lookup = queue.front();
-        queue.pop_front();
-        --budget;
+        Lookup* lookup = queue.front();
         // A lookup that went over to TCP makes no more attempts: it waits
         // with the others that do, so it holds up no retry behind it.
         if (&queue == &_scheduled && lookup->exhausted())
         {
-            _ready.push_back(lookup);
-            continue;
+            queue.remove(lookup);
+            _ready.pushBack(lookup);
         }
-        bool due = process(lookup, now);
-        if (!watcher.valid()) return false;
-        if (!due)
-        {
-            queue.push_front(lookup);
-            ++budget;
+        else if (lookup->delay(now) > 0)
             break;
+        else
+        {
+            process(lookup, now);
+            if (!watcher.valid()) return false;
         }
+        --budget;
     }
     return true;
 }
 
-bool Core::process(const std::shared_ptr<Lookup>& lookup, double now)
+void Core::process(Lookup* lookup, double now)
 {
-    if (lookup->finished()) return true;
-    if (lookup->delay(now) > 0) return false;
-    Watcher watcher(this);
-    if (lookup->execute(now))
-    {
-        if (watcher.valid()) finished(1);
-        return true;
-    }
-    if (!watcher.valid()) return true;
-    (lookup->exhausted() ? _ready : _scheduled).push_back(lookup);
-    return true;
+    // A lookup that finishes is freed inside execute.
+    if (lookup->execute(now)) return;
+    lookup->queue()->remove(lookup);
+    (lookup->exhausted() ? _ready : _scheduled).pushBack(lookup);
 }
 
 void Core::proceed(double now)
@@ -223,10 +251,10 @@ void Core::proceed(double now)
     Watcher watcher(this);
     while (watcher.valid() && _inflight < _capacity && !_waiting.empty())
     {
-        std::shared_ptr<Lookup> lookup = _waiting.front();
-        _waiting.pop_front();
-        // A lookup cancelled while it waited never took a place.
-        if (lookup->finished()) continue;
+        Lookup* lookup = _waiting.front();
+        _waiting.remove(lookup);
+        _scheduled.pushBack(lookup);
+        lookup->place();
         ++_inflight;
         process(lookup, now);
     }

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "dns/config/hosts.h"
+#include "dns/lookup/lookupqueue.h"
 #include "dns/loop/timer.h"
 #include "dns/message/ip.h"
 #include "dns/transport/sockets.h"
 #include "dns/watchable.h"
 
 #include <cstddef>
-#include <deque>
-#include <memory>
+#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,17 @@ class ResolvConf;
 /// time-out in the *ready* queue (local lookups go there at once).
 ///
 /// Everything runs on the loop's thread. Handlers hear of answers and
-/// time-outs only from the Core's timer (of a cancel, from inside cancel());
-/// the Core may be destroyed inside any callback, which ends the run at once.
+/// time-outs only from a run of the Core, which the timer or a readable UDP
+/// socket starts (of a cancel, from inside cancel()); the Core may be
+/// destroyed inside any callback, which ends the run at once.
+/// A lookup is freed as soon as it has reported, so that memory follows the
+/// number of lookups in flight, not the rate.
 class Core : public Timer, public Watchable, private Sockets::Handler
 {
 public:
+    /// Told of an exception that a handler threw.
+    using Reporter = std::function<void(std::exception_ptr)>;
+
     /// With system true, reads /etc/resolv.conf and /etc/hosts (throwing when
     /// either cannot be read); otherwise keeps the defaults and no server.
     Core(Loop* loop, bool system);
@@ -54,6 +61,8 @@ public:
     unsigned char ndots() const { return _ndots; }
     const std::vector<Ip>& nameservers() const { return _nameservers; }
     const std::vector<std::string>& searchpaths() const { return _searchpaths; }
+    /// Adds a name server after the configured ones.
+    void nameserver(const Ip& server) { _nameservers.push_back(server); }
     /// Whether the hosts table lists the name, with an address of any version.
     bool exists(const char* name) const { return _hosts.lookup(name, 0) != nullptr; }
 
@@ -64,8 +73,14 @@ public:
 
     /// Takes ownership of the lookup and starts it, or queues it.
     Operation* add(Lookup* lookup);
-    /// A lookup is being cancelled: frees its place when it had one.
-    void cancel(const Lookup* lookup);
+    /// A lookup has reported: frees it and its place.
+    void release(Lookup* lookup);
+
+    /// Where exceptions thrown by handlers go; by default a line on stderr.
+    void reporter(Reporter reporter) { _reporter = std::move(reporter); }
+    /// Reports an exception of a handler through the Core's reporter (or,
+    /// with no Core left, the default one); never throws.
+    static void report(Core* core, std::exception_ptr exception) noexcept;
 
 protected:
     void configure(const ResolvConf& conf);
@@ -87,32 +102,37 @@ protected:
     Sockets _ipv6;
 
 private:
-    using Queue = std::deque<std::shared_ptr<Lookup>>;
-
     void expire() override;
     void onActive(Sockets* sockets) override;
+    void onReadable(Sockets* sockets) override;
+    /// Delivers answers, runs the lookups that are due and sets the timer.
+    void run();
 
     /// The socket set of the server's address family; null for no address.
     Sockets* socketsFor(const Ip& server);
     double delay(double now) const;
-    /// Starts the timer for the seconds (0: an immediate one); a negative
-    /// value only cancels it.
+    /// Makes the timer fire within the seconds (0: at the next loop turn);
+    /// a timer that fires sooner is kept, as firing early costs only a
+    /// look at the queues. A negative value only cancels it.
     void timer(double seconds);
     /// Runs queue fronts that are due, up to budget of them; false when the
     /// Core was destroyed meanwhile.
-    bool walk(Queue& queue, size_t& budget, double now);
-    /// Runs a lookup when due; false when it is not.
-    bool process(const std::shared_ptr<Lookup>& lookup, double now);
+    bool walk(LookupQueue& queue, size_t& budget, double now);
+    /// Runs a queued lookup and moves it to the queue of its new state.
+    void process(Lookup* lookup, double now);
     /// Starts waiting lookups while there is room.
     void proceed(double now);
-    void finished(size_t count);
 
-    Queue _scheduled;
-    Queue _waiting;
-    Queue _ready;
+    LookupQueue _scheduled;
+    LookupQueue _waiting;
+    LookupQueue _ready;
     void* _timer = nullptr;
-    bool _immediate = false;
+    // When the timer fires (Now's clock).
+    double _due = 0;
+    // While a run is on: its end sets the next timer, nothing before.
+    bool _running = false;
     size_t _inflight = 0;
+    Reporter _reporter;
 };
 
 } // namespace DNS

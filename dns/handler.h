@@ -12,7 +12,9 @@ class Response;
 /// afterwards. onReceived and onTimeout come from the event loop, never from
 /// inside Context::query; onCancelled comes from inside Operation::cancel.
 /// Any callback may cancel other operations or destroy the Context. The
-/// response passed is valid only during the call (copy it to keep it).
+/// response passed is valid only during the call (copy it to keep it). An
+/// exception thrown by a callback goes to the Context's reporter (see
+/// Core::reporter), never further: the lookup is over all the same.
 class Handler
 {
 public:

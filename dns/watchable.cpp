@@ -2,27 +2,27 @@
 
 #include "dns/watcher.h"
 
-#include <algorithm>
-
 namespace DNS
 {
 
 Watchable::~Watchable()
 {
-    for (Watcher* watcher : _watchers)
+    for (Watcher* watcher = _watchers; watcher; watcher = watcher->_next)
         watcher->_watchable = nullptr;
 }
 
-Watcher::Watcher(const Watchable* watchable) : _watchable(const_cast<Watchable*>(watchable))
+Watcher::Watcher(const Watchable* watchable)
+    : _watchable(const_cast<Watchable*>(watchable)), _next(_watchable->_watchers)
 {
-    _watchable->_watchers.push_back(this);
+    if (_next) _next->_previous = this;
+    _watchable->_watchers = this;
 }
 
 Watcher::~Watcher()
 {
     if (!_watchable) return;
-    auto& watchers = _watchable->_watchers;
-    watchers.erase(std::find(watchers.begin(), watchers.end(), this));
+    (_previous ? _previous->_next : _watchable->_watchers) = _next;
+    if (_next) _next->_previous = _previous;
 }
 
 } // namespace DNS

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 namespace DNS
 {
 
@@ -22,7 +20,8 @@ public:
 private:
     friend class Watcher;
 
-    std::vector<Watcher*> _watchers;
+    // The watchers, linked through themselves: watching costs no allocation.
+    Watcher* _watchers = nullptr;
 };
 
 } // namespace DNS

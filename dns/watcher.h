@@ -21,6 +21,8 @@ private:
     friend class Watchable;
 
     Watchable* _watchable;
+    Watcher* _previous = nullptr;
+    Watcher* _next;
 };
 
 } // namespace DNS

@@ -24,15 +24,14 @@ LocalLookup::LocalLookup(Core* core, const Hosts& hosts, const Ip& ip, Handler* 
 void LocalLookup::cancel()
 {
     if (finished()) return;
-    _core->cancel(this);
-    detach()->onCancelled(this);
+    Handler* handler = detach();
+    finish([&] { handler->onCancelled(this); });
 }
 
 bool LocalLookup::execute(double)
 {
-    if (finished()) return true;
     Handler* handler = detach();
-    _hosts.notify(Request(_query), handler, this);
+    finish([&] { _hosts.notify(Request(_query), handler, this); });
     return true;
 }
 

@@ -18,7 +18,6 @@ public:
     LocalLookup(Core* core, const Hosts& hosts, const Ip& ip, Handler* handler);
 
     void cancel() override;
-    bool scheduled() const override { return false; }
     bool exhausted() const override { return true; }
     double delay(double) const override { return 0; }
     bool execute(double now) override;

@@ -1,5 +1,7 @@
 #include "dns/lookup/lookup.h"
 
+#include "dns/lookup/lookupqueue.h"
+
 namespace DNS
 {
 
@@ -7,6 +9,11 @@ Lookup::Lookup(Core* core, Handler* handler, int opcode, const char* name, int t
                const Bits& bits, const unsigned char* data)
     : Operation(handler), _core(core), _query(opcode, name, type, bits, data)
 {
+}
+
+Lookup::~Lookup()
+{
+    if (_queue) _queue->remove(this);
 }
 
 } // namespace DNS

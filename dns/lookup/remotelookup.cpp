@@ -52,7 +52,6 @@ double RemoteLookup::delay(double now) const
 
 bool RemoteLookup::execute(double now)
 {
-    if (finished()) return true;
     if (sendsNoMore())
     {
         // Only the final time-out is left to wait for.
@@ -74,7 +73,7 @@ bool RemoteLookup::execute(double now)
     _last = now;
     if (!inbound) return false;
     inbound->subscribe(this, server, _query.id());
-    _subscriptions.emplace(inbound, server);
+    _subscriptions.emplace_back(inbound, server);
     return false;
 }
 
@@ -108,7 +107,7 @@ bool RemoteLookup::onConnected(const Ip& server, Tcp* connection)
     Inbound* inbound = connection->send(_query);
     if (!inbound) return onLost(server);
     inbound->subscribe(this, server, _query.id());
-    _subscriptions.emplace(inbound, server);
+    _subscriptions.emplace_back(inbound, server);
     return false;
 }
 
@@ -139,10 +138,9 @@ bool RemoteLookup::onFailure(const Ip&)
 void RemoteLookup::cancel()
 {
     if (finished()) return;
-    _core->cancel(this);
     Handler* handler = detach();
     unsubscribe();
-    handler->onCancelled(this);
+    finish([&] { handler->onCancelled(this); });
 }
 
 void RemoteLookup::unsubscribe()
@@ -157,7 +155,7 @@ void RemoteLookup::expire()
 {
     Handler* handler = detach();
     unsubscribe();
-    handler->onTimeout(this);
+    finish([&] { handler->onTimeout(this); });
 }
 
 void RemoteLookup::reportTruncated()
@@ -170,25 +168,29 @@ void RemoteLookup::report(const Response& response)
 {
     Handler* handler = detach();
     unsubscribe();
+    if (response.rcode() == ns_r_nxdomain && reportKnown(handler, response)) return;
+    finish([&] { handler->onReceived(this, response); });
+}
+
+bool RemoteLookup::reportKnown(Handler* handler, const Response& response)
+{
+    // The hosts table knows the name under another address family: the
+    // name exists, it only has no record of this type (RFC 2308 2.2).
     std::optional<FakeResponse> empty;
-    if (response.rcode() == ns_r_nxdomain && response.questions() > 0)
+    try
     {
-        // The hosts table knows the name under another address family: the
-        // name exists, it only has no record of this type (RFC 2308 2.2).
-        try
-        {
-            Question question(response, 0);
-            if (_core->exists(question.name())) empty.emplace(Request(_query), question);
-        }
-        catch (const std::runtime_error&)
-        {
-            // An unreadable question: the answer is reported as it came.
-        }
+        if (response.questions() == 0) return false;
+        Question question(response, 0);
+        if (!_core->exists(question.name())) return false;
+        empty.emplace(Request(_query), question);
     }
-    if (empty)
-        handler->onReceived(this, Response(empty->data(), empty->size()));
-    else
-        handler->onReceived(this, response);
+    catch (const std::runtime_error&)
+    {
+        // An unreadable question: the answer is reported as it came.
+        return false;
+    }
+    finish([&] { handler->onReceived(this, Response(empty->data(), empty->size())); });
+    return true;
 }
 
 } // namespace DNS

@@ -6,8 +6,8 @@
 #include "dns/transport/processor.h"
 
 #include <memory>
-#include <set>
 #include <utility>
+#include <vector>
 
 namespace DNS
 {
@@ -21,7 +21,7 @@ class Response;
 /// truncated.
 ///
 /// States: waiting (not yet started) -> scheduled (attempts left) ->
-/// ready (attempts used up, or on TCP) -> finished (reported).
+/// ready (attempts used up, or on TCP) -> finished (reported, and freed).
 class RemoteLookup : public Lookup, private Processor, private Connector
 {
 public:
@@ -29,7 +29,6 @@ public:
     RemoteLookup(Core* core, const char* name, int type, const Bits& bits, Handler* handler);
 
     void cancel() override;
-    bool scheduled() const override { return !finished() && _sent == 0; }
     bool exhausted() const override;
     double delay(double now) const override;
     bool execute(double now) override;
@@ -48,6 +47,9 @@ private:
     /// Reports an answer (or, for NXDOMAIN of a name the hosts table knows,
     /// an empty NOERROR answer).
     void report(const Response& response);
+    /// For NXDOMAIN: reports an empty answer instead when the hosts table
+    /// knows the name; false when it does not.
+    bool reportKnown(Handler* handler, const Response& response);
     /// Reports the truncated UDP answer kept while TCP was tried.
     void reportTruncated();
     /// Leaves every socket and connection; done before any report, so that
@@ -60,7 +62,8 @@ private:
     // Where in the server list the attempts start when rotating.
     unsigned _rotation;
     std::unique_ptr<Response> _truncated;
-    std::set<std::pair<Inbound*, Ip>> _subscriptions;
+    // Few: one per attempt at most.
+    std::vector<std::pair<Inbound*, Ip>> _subscriptions;
     Connecting* _connecting = nullptr;
 };
 

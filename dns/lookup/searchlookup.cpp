@@ -51,10 +51,22 @@ bool SearchLookup::proceed()
     return _operation != nullptr;
 }
 
-Handler* SearchLookup::finish()
+template <typename Call> void SearchLookup::finish(Call&& call)
 {
     _context->release(this);
-    return detach();
+    Handler* handler = detach();
+    // Freed even when the user's handler throws; the candidate that called
+    // this reports the exception.
+    try
+    {
+        call(handler);
+    }
+    catch (...)
+    {
+        delete this;
+        throw;
+    }
+    delete this;
 }
 
 void SearchLookup::onReceived(const Operation*, const Response& response)
@@ -62,20 +74,17 @@ void SearchLookup::onReceived(const Operation*, const Response& response)
     bool found = response.rcode() != ns_r_nxdomain && response.records(ns_s_an, _type, ns_c_in) > 0;
     if (!found && proceed()) return;
     // The last candidate's answer goes out whatever it is.
-    finish()->onReceived(this, response);
-    delete this;
+    finish([&](Handler* handler) { handler->onReceived(this, response); });
 }
 
 void SearchLookup::onTimeout(const Operation*)
 {
-    finish()->onTimeout(this);
-    delete this;
+    finish([&](Handler* handler) { handler->onTimeout(this); });
 }
 
 void SearchLookup::onCancelled(const Operation*)
 {
-    finish()->onCancelled(this);
-    delete this;
+    finish([&](Handler* handler) { handler->onCancelled(this); });
 }
 
 } // namespace DNS

@@ -38,8 +38,8 @@ private:
 
     /// Starts the next candidate; false when none is left.
     bool proceed();
-    /// Hands the user's handler back for its one call.
-    Handler* finish();
+    /// Makes the one call to the user's handler and deletes the lookup.
+    template <typename Call> void finish(Call&& call);
 
     Context* _context;
     std::string _name;

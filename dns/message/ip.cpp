@@ -106,19 +106,6 @@ void Ip::assign(const in6_addr& address)
     _version = 6;
 }
 
-size_t Ip::size() const
-{
-    switch (_version)
-    {
-    case 4:
-        return 4;
-    case 6:
-        return 16;
-    default:
-        return 0;
-    }
-}
-
 int Ip::compare(const Ip& other) const
 {
     if (this == &other) return 0;

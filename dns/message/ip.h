@@ -41,7 +41,7 @@ public:
     unsigned char version() const { return _version; }
     const unsigned char* data() const { return _address; }
     /// 4, 16, or 0 for version 0.
-    size_t size() const;
+    size_t size() const { return _version == 4 ? 4 : _version == 6 ? 16 : 0; }
 
     operator const in_addr*() const { return reinterpret_cast<const in_addr*>(_address); }
     operator const in6_addr*() const { return reinterpret_cast<const in6_addr*>(_address); }

@@ -1,11 +1,12 @@
 #include "dns/message/message.h"
 
-#include "dns/message/opt.h"
 #include "dns/message/record.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+
+#include <resolv.h>
 
 namespace DNS
 {
@@ -46,18 +47,25 @@ void Message::parse(const unsigned char* data, size_t size)
 int Message::rcode() const
 {
     int rcode = ns_msg_getflag(_handle, ns_f_rcode);
-    for (unsigned i = 0; i < additional(); ++i)
+    // Walked by hand: only the type and the TTL of each record matter, and
+    // expanding owner names, as ns_parserr does, would cost more than the
+    // rest of an answer's handling. A broken record ends the walk.
+    const unsigned char* position = _handle._sections[ns_s_ar];
+    const unsigned char* end = ns_msg_end(_handle);
+    for (unsigned i = 0; position && i < additional(); ++i)
     {
-        try
-        {
-            Additional record(*this, i);
-            if (record.type() != ns_t_opt) continue;
-            return (OPT(record).rcode() << 4) | rcode;
-        }
-        catch (const std::runtime_error&)
-        {
-            // A broken additional record is not an OPT record.
-        }
+        // An OPT record's owner is the root: one byte, no need to parse it.
+        int name = position < end && *position == 0 ? 1 : dn_skipname(position, end);
+        if (name < 0 || end - position - name < NS_RRFIXEDSZ) break;
+        position += name;
+        unsigned type = ns_get16(position);
+        // The extended-rcode byte leads the OPT record's TTL (RFC 6891 6.1.3).
+        unsigned extended = position[4];
+        size_t length = ns_get16(position + 8);
+        position += NS_RRFIXEDSZ;
+        if (type == ns_t_opt) return int(extended << 4) | rcode;
+        if (size_t(end - position) < length) break;
+        position += length;
     }
     return rcode;
 }

@@ -34,6 +34,23 @@ bool samename(const char* a, const char* b)
 #pragma GCC diagnostic pop
 }
 
+/// DNS names compare case-insensitively in ASCII only (RFC 4343).
+unsigned char lower(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+/// Writes the name uncompressed; its length, or -1 when it does not fit or
+/// is no valid name.
+int encode(const char* name, unsigned char* destination, int space)
+{
+    if (space <= 0 || ns_name_pton(name, destination, static_cast<size_t>(space)) < 0) return -1;
+    int length = 0;
+    while (destination[length] != 0)
+        length += destination[length] + 1;
+    return length + 1;
+}
+
 } // namespace
 
 Query::Query(int opcode, const char* name, int type, const Bits& bits, const unsigned char* data)
@@ -51,12 +68,17 @@ Query::Query(int opcode, const char* name, int type, const Bits& bits, const uns
 
     Compressor compressor(_buffer);
     const int space = static_cast<int>(sizeof _buffer);
-    int written = compressor.add(name, _buffer + _size, space - int(_size) - NS_QFIXEDSZ);
+    int room = space - int(_size) - NS_QFIXEDSZ;
+    // The question comes first and has nothing to point to: only a name
+    // that follows it (NOTIFY's) needs it remembered for compression.
+    int written =
+        data ? compressor.add(name, _buffer + _size, room) : encode(name, _buffer + _size, room);
     if (written < 0) throw std::runtime_error("failed domain name compression");
     _size += written;
     ns_put16(static_cast<unsigned>(type), _buffer + _size);
     ns_put16(ns_c_in, _buffer + _size + 2);
     _size += NS_QFIXEDSZ;
+    _question = _size;
     ns_put16(1, _buffer + 4);
 
     if (opcode != ns_o_query && data)
@@ -121,6 +143,29 @@ bool Query::contains(const Question& question) const
     return false;
 }
 
+bool Query::echoes(const Response& response) const
+{
+    // Our question is written uncompressed; an answer's first name cannot
+    // point anywhere but into its header, so it is uncompressed too.
+    const unsigned char* ours = _buffer + NS_HFIXEDSZ;
+    const unsigned char* theirs = response.data() + NS_HFIXEDSZ;
+    const unsigned char* end = response.data() + response.size();
+    // Mostly the server echoes it byte for byte, letter case included.
+    size_t question = _question - NS_HFIXEDSZ;
+    if (size_t(end - theirs) >= question && memcmp(ours, theirs, question) == 0) return true;
+    for (;;)
+    {
+        size_t label = *ours;
+        if (label > 63 || end - theirs < ptrdiff_t(label + 1) || *theirs != label) return false;
+        if (label == 0) break;
+        for (size_t i = 1; i <= label; ++i)
+            if (lower(ours[i]) != lower(theirs[i])) return false;
+        ours += label + 1;
+        theirs += label + 1;
+    }
+    return end - theirs >= 1 + NS_QFIXEDSZ && memcmp(ours + 1, theirs + 1, NS_QFIXEDSZ) == 0;
+}
+
 bool Query::matches(const Response& response) const
 {
     try
@@ -128,6 +173,8 @@ bool Query::matches(const Response& response) const
         if (response.id() != id()) return false;
         if (response.opcode() == ns_o_update && opcode() == ns_o_update) return true;
         if (response.questions() != questions()) return false;
+        // The usual case, without expanding and canonicalising both names.
+        if (questions() == 1 && echoes(response)) return true;
         for (unsigned i = 0; i < response.questions(); ++i)
             if (!contains(Question(response, i))) return false;
         return true;

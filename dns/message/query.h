@@ -38,8 +38,14 @@ public:
     bool contains(const Question& question) const;
 
 private:
+    /// Whether the response's only question is byte for byte ours, letter
+    /// case aside; false also when that cannot be told so simply.
+    bool echoes(const Response& response) const;
+
     unsigned char _buffer[272];
     size_t _size = 12;
+    // Where the question ends.
+    size_t _question = 12;
 };
 
 } // namespace DNS

@@ -9,10 +9,28 @@
 namespace DNS
 {
 
+namespace
+{
+
+const size_t spareBuffers = 16;
+
+} // namespace
+
 void Socket::received(const Ip& sender, std::vector<unsigned char> message)
 {
     _received.emplace_back(sender, std::move(message));
-    _handler->onActive(this);
+}
+
+void Socket::received(const Ip& sender, const unsigned char* data, size_t size)
+{
+    std::vector<unsigned char> message;
+    if (!_spare.empty())
+    {
+        message = std::move(_spare.back());
+        _spare.pop_back();
+    }
+    message.assign(data, data + size);
+    received(sender, std::move(message));
 }
 
 size_t Socket::process(size_t max)
@@ -33,6 +51,9 @@ size_t Socket::process(size_t max)
         {
             // A message that does not parse, or fails while handled, is dropped.
         }
+        // Enough spares for a batch of reads; more would only sit idle.
+        if (watcher.valid() && _spare.size() < spareBuffers)
+            _spare.push_back(std::move(message.second));
     }
     return finished;
 }
@@ -42,15 +63,23 @@ size_t Socket::offer(const Ip& sender, const Response& response, const Watcher& 
     unsigned short id = response.id();
     // Lookups that share an id and a server (the id space is small) each get
     // the chance to recognise their question; a copy, as callees unsubscribe.
-    std::vector<Subscription> candidates;
-    for (auto it = _subscriptions.lower_bound(Subscription(id, sender, nullptr));
-         it != _subscriptions.end() && std::get<0>(*it) == id && std::get<1>(*it) == sender; ++it)
-        candidates.push_back(*it);
-    for (const Subscription& candidate : candidates)
+    // Mostly there is one, and the copy needs no allocation.
+    Processor* few[4];
+    std::vector<Processor*> many;
+    size_t count = subscribed(id, sender, few, 4);
+    Processor** candidates = few;
+    if (count > 4)
     {
+        many.resize(count);
+        subscribed(id, sender, many.data(), count);
+        candidates = many.data();
+    }
+    for (size_t i = 0; i < count; ++i)
+    {
+        Processor* candidate = candidates[i];
         if (!watcher.valid()) break;
-        if (_subscriptions.count(candidate) == 0) continue;
-        if (std::get<2>(candidate)->onReceived(sender, response)) return 1;
+        if (!subscribed(candidate, sender, id)) continue;
+        if (candidate->onReceived(sender, response)) return 1;
     }
     return 0;
 }

@@ -21,11 +21,14 @@ class Socket : public Inbound, public Watchable
 {
 public:
     /// Told when a received message (or other news for the lookups) waits.
-    /// May not destroy the socket.
     class Handler
     {
     public:
+        /// For the next delivery; may not destroy the socket.
         virtual void onActive(Socket* socket) = 0;
+        /// From the loop's own callback, with received messages waiting: the
+        /// owner may deliver them at once, and may destroy the socket.
+        virtual void onReadable(Socket* socket) = 0;
 
     protected:
         virtual ~Handler() = default;
@@ -43,8 +46,11 @@ public:
 protected:
     /// An answer with this id is being processed.
     virtual void onReceivedId(unsigned short) {}
-    /// Queues a message and tells the handler.
+    /// Queues a message; the caller tells the handler.
     void received(const Ip& sender, std::vector<unsigned char> message);
+    /// The same with a copy of the bytes, in a buffer of an earlier message
+    /// when one is spare.
+    void received(const Ip& sender, const unsigned char* data, size_t size);
 
     Handler* _handler;
 
@@ -54,6 +60,8 @@ private:
     size_t offer(const Ip& sender, const Response& response, const Watcher& watcher);
 
     std::deque<std::pair<Ip, std::vector<unsigned char>>> _received;
+    // Buffers of handled messages, for the next ones.
+    std::vector<std::vector<unsigned char>> _spare;
 };
 
 } // namespace DNS

@@ -8,14 +8,11 @@
 namespace DNS
 {
 
-Sockets::Sockets(Loop* loop, Handler* handler) : _loop(loop), _handler(handler)
-{
-    _udps.emplace_back(loop, static_cast<Socket::Handler*>(this));
-    _current = &_udps.front();
-}
+Sockets::Sockets(Loop* loop, Handler* handler) : _loop(loop), _handler(handler) {}
 
 void Sockets::buffersize(size_t size)
 {
+    _buffersize = size;
     for (Udp& udp : _udps)
         udp.buffersize(size);
 }
@@ -23,12 +20,9 @@ void Sockets::buffersize(size_t size)
 Inbound* Sockets::datagram(const Ip& server, const Query& query)
 {
     for (Udp& udp : _udps)
-    {
-        if (udp.subscribers() > 0) continue;
-        _current = &udp;
-        return udp.send(server, query);
-    }
-    return _current->send(server, query);
+        if (udp.server() == server) return udp.send(query);
+    _udps.emplace_back(_loop, static_cast<Socket::Handler*>(this), server, _buffersize);
+    return _udps.back().send(query);
 }
 
 Connecting* Sockets::connect(const Ip& server, Connector* connector)
@@ -77,9 +71,20 @@ bool Sockets::active() const
            std::any_of(_tcps.begin(), _tcps.end(), [](const auto& tcp) { return tcp->active(); });
 }
 
+void Sockets::closeIdle()
+{
+    for (Udp& udp : _udps)
+        udp.closeIdle();
+}
+
 void Sockets::onActive(Socket*)
 {
     _handler->onActive(this);
+}
+
+void Sockets::onReadable(Socket*)
+{
+    _handler->onReadable(this);
 }
 
 void Sockets::onUnused(Tcp* connection)

@@ -19,16 +19,21 @@ class Ip;
 class Loop;
 class Query;
 
-/// The sockets for the name servers of one address family: UDP sockets
-/// shared by all lookups and at most one usable TCP connection per server.
+/// The sockets for the name servers of one address family: one UDP socket
+/// per server, shared by the lookups that ask it, and at most one usable TCP
+/// connection per server.
 class Sockets : public Watchable, private Tcp::Handler
 {
 public:
-    /// Told when a socket has work for the next delivery; may not destroy the set.
+    /// Told when a socket has work for the next delivery.
     class Handler
     {
     public:
+        /// For the next delivery; may not destroy the set.
         virtual void onActive(Sockets* sockets) = 0;
+        /// From the loop's own callback: answers wait and may be delivered
+        /// at once; may destroy the set.
+        virtual void onReadable(Sockets* sockets) = 0;
 
     protected:
         virtual ~Handler() = default;
@@ -50,15 +55,18 @@ public:
     size_t deliver(size_t max);
     /// Whether some socket has work for the next delivery.
     bool active() const;
+    /// Closes the UDP sockets that nobody waits on.
+    void closeIdle();
 
 private:
     void onActive(Socket* socket) override;
+    void onReadable(Socket* socket) override;
     void onUnused(Tcp* connection) override;
 
     Loop* _loop;
     Handler* _handler;
     std::list<Udp> _udps;
-    Udp* _current;
+    size_t _buffersize = 0;
     // Shared handles, so that a delivery can walk weak copies while
     // connections leave the vector.
     std::vector<std::shared_ptr<Tcp>> _tcps;

@@ -87,6 +87,7 @@ void Tcp::read()
     }
     _read = 0;
     received(_server, std::move(_buffer));
+    _handler->onActive(this);
     _buffer.clear();
 }
 
@@ -164,10 +165,9 @@ size_t Tcp::process(size_t max)
     }
     if (finished < max) finished += Socket::process(max - finished);
     if (!watcher.valid()) return finished;
-    while (_state == lost && !_subscriptions.empty() && finished < max)
+    Processor* processor;
+    while (_state == lost && finished < max && take(processor))
     {
-        Processor* processor = std::get<2>(*_subscriptions.begin());
-        _subscriptions.erase(_subscriptions.begin());
         bool done = processor->onLost(server);
         if (!watcher.valid()) return finished + done;
         finished += done;
@@ -187,8 +187,7 @@ void Tcp::fail(State state)
 
 void Tcp::reset()
 {
-    if (_subscriptions.empty() && _connectors.empty())
-        static_cast<Handler*>(_handler)->onUnused(this);
+    if (subscribers() == 0 && _connectors.empty()) static_cast<Handler*>(_handler)->onUnused(this);
 }
 
 } // namespace DNS

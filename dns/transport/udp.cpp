@@ -15,19 +15,62 @@ namespace DNS
 namespace
 {
 
-const size_t datagramsPerNotification = 64;
+const unsigned datagramsPerNotification = 64;
 
 } // namespace
 
-Udp::~Udp()
+/// The buffers of one read of several datagrams, set up once.
+struct Udp::Inbox
 {
-    reset();
+    static constexpr unsigned batch = 16;
+
+    Inbox()
+    {
+        for (unsigned i = 0; i < batch; ++i)
+        {
+            vectors[i] = {data[i], sizeof data[i]};
+            headers[i] = {};
+            headers[i].msg_hdr.msg_name = &senders[i];
+            headers[i].msg_hdr.msg_iov = &vectors[i];
+            headers[i].msg_hdr.msg_iovlen = 1;
+        }
+    }
+
+    /// The number of datagrams read, up to a batch; 0 or less for none.
+    int read(int fd)
+    {
+        for (unsigned i = 0; i < batch; ++i)
+            headers[i].msg_hdr.msg_namelen = sizeof senders[i];
+        return recvmmsg(fd, headers, batch, MSG_DONTWAIT, nullptr);
+    }
+
+    unsigned char data[batch][Query::ednsPayload];
+    sockaddr_storage senders[batch];
+    iovec vectors[batch];
+    mmsghdr headers[batch];
+};
+
+Udp::Udp(Loop* loop, Socket::Handler* handler, const Ip& server, size_t buffersize)
+    : Socket(handler), _loop(loop), _server(server), _buffersize(buffersize)
+{
 }
 
-bool Udp::open(int family)
+Udp::~Udp()
 {
-    _fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    close();
+}
+
+bool Udp::open()
+{
+    Address address(_server);
+    _fd = socket(address.family(), SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (_fd < 0) return false;
+    if (connect(_fd, address, address.size()) != 0)
+    {
+        ::close(_fd);
+        _fd = -1;
+        return false;
+    }
     _identifier = _loop->add(_fd, Loop::readable, this);
     if (_buffersize > 0)
     {
@@ -38,41 +81,60 @@ bool Udp::open(int family)
     return true;
 }
 
-Inbound* Udp::send(const Ip& server, const Query& query)
+Inbound* Udp::send(const Query& query)
 {
-    Address address(server);
-    if (_fd < 0 && !open(address.family())) return nullptr;
-    if (sendto(_fd, query.data(), query.size(), MSG_NOSIGNAL, address, address.size()) >= 0)
-        return this;
+    if (_fd < 0 && !open()) return nullptr;
+    if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0) return this;
     // A descriptor nobody waits on is not kept open.
-    if (subscribers() == 0) reset();
+    if (subscribers() == 0) close();
     return nullptr;
 }
 
 void Udp::notify()
 {
+    if (!_inbox) _inbox = std::make_unique<Inbox>();
     // Bounded, so that a flood of datagrams cannot hold the loop: the loop
     // reports the descriptor again while more wait.
-    for (size_t read = 0; read < datagramsPerNotification; ++read)
+    bool any = false;
+    for (unsigned read = 0; read < datagramsPerNotification; read += Inbox::batch)
     {
-        unsigned char message[Query::ednsPayload];
-        sockaddr_storage sender;
-        socklen_t length = sizeof sender;
-        ssize_t size = recvfrom(_fd, message, sizeof message, MSG_DONTWAIT,
-                                reinterpret_cast<sockaddr*>(&sender), &length);
-        if (size < 1) break;
-        if (sender.ss_family != AF_INET && sender.ss_family != AF_INET6) continue;
-        received(Ip(reinterpret_cast<const sockaddr*>(&sender)),
-                 std::vector<unsigned char>(message, message + size));
+        int count = _inbox->read(_fd);
+        for (int i = 0; i < count; ++i)
+        {
+            const sockaddr_storage& sender = _inbox->senders[i];
+            unsigned size = _inbox->headers[i].msg_len;
+            if (size < 1 || (sender.ss_family != AF_INET && sender.ss_family != AF_INET6)) continue;
+            received(Ip(reinterpret_cast<const sockaddr*>(&sender)), _inbox->data[i], size);
+            any = true;
+        }
+        if (count < int(Inbox::batch)) break;
     }
+    // Last: the delivery may close and destroy this socket.
+    if (any) _handler->onReadable(this);
+}
+
+bool Udp::active() const
+{
+    return Socket::active() || (_fd >= 0 && subscribers() == 0);
 }
 
 void Udp::reset()
 {
+    // Closed at the Core's next timer run, unless a lookup takes it up first.
+    if (_fd >= 0) _handler->onActive(this);
+}
+
+void Udp::closeIdle()
+{
+    if (subscribers() == 0) close();
+}
+
+void Udp::close()
+{
     if (_fd < 0) return;
     _loop->remove(_identifier, _fd, this);
     _identifier = nullptr;
-    close(_fd);
+    ::close(_fd);
     _fd = -1;
 }
 

@@ -118,6 +118,11 @@ def answer(ident, name, qtype, tcp):
         return reply(answers=[record(name, AAAA, socket.inet_pton(socket.AF_INET6, "2001:db8::1"))])
     if qtype == TXT and name == "txt.test":
         return reply(answers=txt(name, "v=DKIM1; ", "k=rsa; ", "p=MIGf"))
+    if qtype == TXT and name == "mixed._domainkey.test":
+        # Key records among others, one of them malformed (a string longer than its record).
+        malformed = [record(name, TXT, b"\x40short")]
+        return reply(answers=txt(name, "v=DKIM2; p=OTHER") + malformed + txt(name, "v=spf1 -all")
+                     + txt(name, "v=DKIM1; k=rsa; ", "p=FIRST") + txt(name, "p=SECOND"))
     if qtype == PTR and name == "1.2.0.192.in-addr.arpa":
         return reply(answers=[record(name, PTR, encode_name("host.test"))])
     # Search paths: a.example knows nothing, b.example has mail but not other.

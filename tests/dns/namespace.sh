@@ -48,7 +48,8 @@ server=$!
     --no-poll --bind-interfaces --listen-address=127.0.0.1,::1 --port=53 --user=root \
     --pid-file= --log-facility=/dev/null \
     --local=/plain.test/ --host-record=host.plain.test,192.0.2.40,2001:db8::40 \
-    --txt-record=txt.plain.test,"first part","second part" &
+    --txt-record=txt.plain.test,"first part","second part" \
+    --txt-record=key._domainkey.plain.test,"v=DKIM1; k=rsa; ","p=MIGfMA0" &
 dnsmasq=$!
 
 for _ in $(seq 100); do

@@ -49,8 +49,18 @@ bool pending(int fd)
 
 TEST_F(UdpTest, AFloodOfDatagramsDoesNotHoldTheLoop)
 {
+    // A silent server of the test's own: the socket to a server takes only
+    // what comes from it.
+    int server = socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(53);
+    inet_pton(AF_INET, "127.0.0.9", &address.sin_addr);
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
     RecordingLoop loop(_loop.ev(), true);
-    Testing::TempFile conf("nameserver 127.0.0.2\noptions timeout:1 attempts:1\n"), hosts("");
+    Testing::TempFile conf("nameserver 127.0.0.9\noptions timeout:1 attempts:1\n"), hosts("");
     DNS::Context context(&loop, conf.path(), hosts.path());
     Testing::Recorder recorder;
     context.query("silent.test", ns_t_a, DNS::Bits(), &recorder);
@@ -60,13 +70,9 @@ TEST_F(UdpTest, AFloodOfDatagramsDoesNotHoldTheLoop)
     sockaddr_in target{};
     socklen_t size = sizeof target;
     ASSERT_EQ(getsockname(loop.watched, reinterpret_cast<sockaddr*>(&target), &size), 0);
-    inet_pton(AF_INET, "127.0.0.1", &target.sin_addr);
-    int sender = socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(sender, 0);
     for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(sendto(sender, "junk", 4, 0, reinterpret_cast<sockaddr*>(&target), sizeof target),
+        ASSERT_EQ(sendto(server, "junk", 4, 0, reinterpret_cast<sockaddr*>(&target), sizeof target),
                   4);
-    close(sender);
 
     loop.monitor->notify();
     EXPECT_TRUE(pending(loop.watched));
@@ -76,4 +82,25 @@ TEST_F(UdpTest, AFloodOfDatagramsDoesNotHoldTheLoop)
     ASSERT_TRUE(_loop.run());
     EXPECT_EQ(recorder.outcome.kind, Testing::Outcome::timeout);
     EXPECT_EQ(recorder.calls, 1);
+    close(server);
+}
+
+TEST_F(UdpTest, ALookupStartedFromAnAnswerKeepsThePortAPauseGetsAFreshOne)
+{
+    make("nameserver 127.0.0.2\noptions timeout:1 attempts:1\n");
+    Testing::Recorder next;
+    _context->query(
+        "a.test", ns_t_a, DNS::Bits(),
+        [&](const DNS::Operation*, const DNS::Response&)
+        { _context->query("a.test", ns_t_a, DNS::Bits(), &next); },
+        nullptr);
+    ASSERT_TRUE(_loop.run());
+    EXPECT_EQ(next.outcome.kind, Testing::Outcome::received);
+    resolve("a.test", ns_t_a);
+
+    auto port = [](const std::string& line) { return line.substr(line.find("port=")); };
+    std::vector<std::string> asked = Testing::serverLog({"udp", "a.test"});
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(port(asked[0]), port(asked[1]));
+    EXPECT_NE(port(asked[1]), port(asked[2]));
 }
