@@ -67,6 +67,21 @@ std::string headerNames(const std::string& value, DkimHeaderFields& headers)
     return joined;
 }
 
+/// A domain of ASCII labels or UTF-8 ones, looked up in its ASCII form.
+std::string domainName(const std::string& value)
+{
+    bool dot = false;
+    for (char c : value)
+    {
+        dot = dot || c == '.';
+        if (!isAlnum(c) && c != '-' && c != '.' && static_cast<unsigned char>(c) < 0x80)
+            throw std::runtime_error("invalid domain part");
+    }
+    if (!dot || value.front() == '.' || value.back() == '.')
+        throw std::runtime_error("invalid domain part");
+    return value;
+}
+
 /// Checks one value by the grammar of its tag; returns what is stored.
 std::string checked(const std::string& name, const std::string& value, DkimHeaderFields& headers)
 {
@@ -79,7 +94,8 @@ std::string checked(const std::string& name, const std::string& value, DkimHeade
     if (name == "t") return digits(value, "timestamp is invalid");
     if (name == "x") return digits(value, "expiration is invalid");
     if (name == "h") return headerNames(value, headers);
-    static const char* const grammars[] = {"a", "b", "bh", "c", "d", "s"};
+    if (name == "d") return domainName(value);
+    static const char* const grammars[] = {"a", "b", "bh", "c", "s"};
     for (const char* known : grammars)
     {
         if (name != known) continue;
