@@ -7,6 +7,7 @@
 #include "mime/dkimtags.h"
 #include "mime/localpart.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace Kestrava
@@ -51,15 +52,34 @@ AuthenticationProperty::AuthenticationProperty(std::string ptype, std::string pr
 
 void AuthenticationProperty::parse(const char* data, size_t size, bool whole)
 {
+    // A value ends at the end, a blank, a comment or the next result; a
+    // domain followed by anything else is no domain.
+    auto ends = [&](size_t end)
+    {
+        return end >= size || data[end] == ' ' || data[end] == '\t' || data[end] == ';' ||
+               data[end] == '(' || data[end] == '\r' || data[end] == '\n';
+    };
     auto used = [&](size_t consumed)
     {
         if (whole && consumed != size) throw std::runtime_error("did not parse entire buffer");
+        if (!ends(consumed)) throw std::runtime_error("not parsable as value");
         this->size += consumed;
     };
     try
     {
         LocalPart local(data, size);
         size_t position = local.consumed();
+        // White space outside quotes ends a value: "a. b@c" is two words.
+        bool quoted = false;
+        for (size_t i = 0; i < position && !whole; ++i)
+        {
+            if (data[i] == '\\' && quoted)
+                ++i;
+            else if (data[i] == '"')
+                quoted = !quoted;
+            else if (!quoted && data[i] != '\0' && std::strchr(" \t\r\n(", data[i]) != nullptr)
+                throw std::runtime_error("not an address");
+        }
         expect(data, size, position, '@');
         AuthenticationDomainPart part(data + position + 1, size - position - 1);
         used(position + 1 + part.size);
@@ -98,12 +118,9 @@ void AuthenticationProperty::parse(const char* data, size_t size, bool whole)
         return;
     }
     AuthenticationValue plain(value, data, size);
-    size_t end = plain.size;
-    if (end < size && data[end] != ' ' && data[end] != '\t' && data[end] != ';' &&
-        data[end] != '\r' && data[end] != '\n')
-        throw std::runtime_error("not parsable as value");
+    if (!ends(plain.size)) throw std::runtime_error("not parsable as value");
     text = value;
-    this->size += end;
+    this->size += plain.size;
 }
 
 size_t AuthenticationProperty::encode(const Capabilities&, Filter::Result* output, bool) const

@@ -48,6 +48,7 @@ AuthenticationResult::AuthenticationResult(const char* data, size_t size, bool s
         Digit digit(data + position, size - position);
         if (digit.size == 0)
             throw std::runtime_error("No method version number provided, while a '/' is present.");
+        if (digit.value > detail::maximumVersion) throw std::runtime_error("version is too large");
         version = static_cast<int>(digit.value);
         position += digit.size;
         position += detail::cfws(data + position, size - position);
@@ -57,8 +58,10 @@ AuthenticationResult::AuthenticationResult(const char* data, size_t size, bool s
     position += detail::cfws(data + position, size - position);
     position += AuthenticationKeyword(result, data + position, size - position).size;
     position += detail::cfws(data + position, size - position);
-    if (size - position >= 7 && detail::startsWithWord(data + position, size - position, "reason"))
+    if (size - position >= 7 && detail::startsWithWord(data + position, size - position, "reason") &&
+        !detail::isKeywordByte(data[position + 6]) && data[position + 6] != '.')
     {
+        // "reason" itself, not a property type that starts with it.
         position += 6;
         position += detail::cfws(data + position, size - position);
         expect(data, size, position, '=');

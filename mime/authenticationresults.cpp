@@ -16,12 +16,6 @@ namespace Mime
 namespace
 {
 
-bool isKeywordByte(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '-';
-}
-
 /// Whether "; none" follows (RFC 8601 no-result); throws "missing ;".
 bool noResult(const char* data, size_t size)
 {
@@ -30,8 +24,11 @@ bool noResult(const char* data, size_t size)
     ++position;
     position += detail::cfws(data + position, size - position);
     if (!detail::startsWithWord(data + position, size - position, "none")) return false;
-    // "; nonexistent=pass" is a result, not the word.
-    return position + 4 >= size || !isKeywordByte(data[position + 4]);
+    // "; nonexistent=pass" and "; none=pass" are results, not the word.
+    position += 4;
+    if (position < size && detail::isKeywordByte(data[position])) return false;
+    position += detail::cfws(data + position, size - position);
+    return position >= size || (data[position] != '=' && data[position] != '/');
 }
 
 } // namespace
@@ -44,6 +41,7 @@ AuthenticationResults::AuthenticationResults(const char* data, size_t size, bool
     Digit digit(data + position, size - position);
     if (digit.size > 0)
     {
+        if (digit.value > detail::maximumVersion) throw std::runtime_error("version is too large");
         version = static_cast<int>(digit.value);
         position += digit.size;
         position += detail::cfws(data + position, size - position);

@@ -19,7 +19,7 @@ namespace Mime
 AuthenticationKeyword::AuthenticationKeyword(std::string& output, const char* data, size_t size)
 {
     size_t i = 0;
-    while (i < size && (detail::isAlnum(data[i]) || data[i] == '-'))
+    while (i < size && detail::isKeywordByte(data[i]))
         ++i;
     if (i == 0) throw std::runtime_error("Keyword may not be empty");
     if (data[i - 1] == '-') throw std::runtime_error("Keyword may not end in '-'");
@@ -75,6 +75,11 @@ Mess::Mess(const char* data, size_t size, const char* stops)
 
 namespace detail
 {
+
+bool isKeywordByte(char c)
+{
+    return isAlnum(c) || c == '-';
+}
 
 size_t cfws(const char* data, size_t size)
 {

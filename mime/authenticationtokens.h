@@ -5,6 +5,7 @@
 // the bytes it consumed; rejections are std::runtime_error.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace Kestrava
@@ -42,6 +43,10 @@ public:
 
 namespace detail
 {
+/// The largest version number read: far above any in use, within an int.
+constexpr uint64_t maximumVersion = 1000000;
+/// A byte of a keyword: a letter, a digit or "-".
+bool isKeywordByte(char c);
 /// What CFWS takes at the start of the text.
 size_t cfws(const char* data, size_t size);
 /// Whether the text starts with the word, ignoring ASCII case.

@@ -116,6 +116,11 @@ TEST(AuthenticationResults, HeaderIFindsAnyCase)
     AuthenticationResults results = parsed("example.org; dkim=pass Header.I=@example.com");
     EXPECT_EQ(results.results.at(0)["header.i"], "@example.com");
     EXPECT_EQ(results.results.at(0)["header"], "");
+    AuthenticationResults quoted = parsed("example.org; auth=pass smtp.auth=\"a b\"@example.com "
+                                          "smtp.x=fai. header.i=@example.com");
+    EXPECT_EQ(quoted.results.at(0)["smtp.auth"], "\"a b\"@example.com");
+    EXPECT_EQ(quoted.results.at(0)["smtp.x"], "fai.");
+    EXPECT_EQ(quoted.results.at(0)["header.i"], "@example.com");
 }
 
 TEST(AuthenticationResults, BuiltFromOutcomes)

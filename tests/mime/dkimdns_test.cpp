@@ -28,7 +28,7 @@ using Kestrava::OpenSSL::Test::Scratch;
 namespace
 {
 
-/// dnsmasq on 127.0.0.3 serving the key of "peer" split over three
+/// dnsmasq on 127.0.0.12 serving the key of "peer" split over three
 /// character-strings, and nothing else of example.com.
 class DkimDnsTest : public testing::Test
 {
@@ -48,11 +48,11 @@ protected:
             key.substr(200);
         dnsmasq = new Process({"/usr/sbin/dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null",
                                "--no-resolv", "--no-hosts", "--bind-interfaces",
-                               "--listen-address=127.0.0.3", "--port=53", "--user=root",
+                               "--listen-address=127.0.0.12", "--port=53", "--user=root",
                                "--pid-file=", "--local=/example.com/", "--txt-record=" + record},
                               scratch->path("dnsmasq.log"));
         for (int i = 0; i < 100 && Kestrava::OpenSSL::Test::runShell(
-                                       "ss -Hlun 'sport = :53' | grep -q 127.0.0.3") != 0;
+                                       "ss -Hlun 'sport = :53' | grep -q 127.0.0.12") != 0;
              ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -65,7 +65,7 @@ protected:
     }
 
     /// Our word and reason for a message signed with the key as `selector`.
-    std::string verify(const char* selector, const char* server = "127.0.0.3")
+    std::string verify(const char* selector, const char* server = "127.0.0.12")
     {
         std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
         Object message(text.data(), text.size());
