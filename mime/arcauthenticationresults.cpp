@@ -29,7 +29,8 @@ ArcAuthenticationInstance::ArcAuthenticationInstance(const char* data, size_t si
     size_t position = blanks(data, size);
     std::string word;
     position += AuthenticationKeyword(word, data + position, size - position).size;
-    if (word != "i") throw std::runtime_error("Arc-Authentication-Results header does not start with i");
+    if (word != "i")
+        throw std::runtime_error("Arc-Authentication-Results header does not start with i");
     position += blanks(data + position, size - position);
     if (position >= size || data[position] != '=') throw std::runtime_error("missing =");
     ++position;
@@ -56,8 +57,8 @@ size_t ArcAuthenticationResults::encode(const Capabilities& capabilities, Filter
     return written + AuthenticationResults::encode(capabilities, output, final);
 }
 
-size_t ArcAuthenticationResults::encode(const Capabilities& capabilities,
-                                        Filter::WordWrap* output, bool final) const
+size_t ArcAuthenticationResults::encode(const Capabilities& capabilities, Filter::WordWrap* output,
+                                        bool final) const
 {
     return encode(capabilities, static_cast<Filter::Result*>(output), final);
 }

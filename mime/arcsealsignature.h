@@ -23,8 +23,7 @@ public:
     /// Creates and signs the seal of a new set. Throws std::runtime_error
     /// or OpenSSL::Exception.
     ArcSealSignature(const Capabilities& capabilities, const ArcSignData& data,
-                     const ArcAuthenticationResults& results,
-                     const ArcMessageSignature& signature);
+                     const ArcAuthenticationResults& results, const ArcMessageSignature& signature);
 
     /// i, a, b, cv, d and s have values and there is no h= (t= is
     /// recommended, not required).

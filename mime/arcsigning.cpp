@@ -49,7 +49,6 @@ std::string now()
 
 } // namespace
 
-
 ArcMessageSignature::ArcMessageSignature(const Capabilities& capabilities, ArcSignData& data,
                                          long expire, bool flag)
     : instance(data.instance)

@@ -32,7 +32,8 @@ ArcStatus::ArcStatus(const Object& message, const ArcSignatures& signatures,
     }
     bool missing = false;
     ArcMessageStatus newest;
-    if (!judge(message, signatures.signature, newest, keys, "Top AMS invalid: ", "", missing)) return;
+    if (!judge(message, signatures.signature, newest, keys, "Top AMS invalid: ", "", missing))
+        return;
     for (size_t n = signatures.sets(); n >= 1; --n)
     {
         ArcSealStatus seal(*signatures.order);
@@ -44,8 +45,8 @@ ArcStatus::ArcStatus(const Object& message, const ArcSignatures& signatures,
 }
 
 bool ArcStatus::judge(const Object& message, const DkimSignature& signature,
-                      SignatureStatus& status, const ArcPublicKeys& keys,
-                      const std::string& prefix, const std::string& keyPrefix, bool& missing)
+                      SignatureStatus& status, const ArcPublicKeys& keys, const std::string& prefix,
+                      const std::string& keyPrefix, bool& missing)
 {
     ArcPublicKeys::Key key(signature.domain(), signature.selector());
     auto fetched = keys.fetched.find(key);

@@ -60,8 +60,8 @@ private:
     /// `prefix`, or after `keyPrefix` when its key could not be fetched.
     /// `missing` counts a key that is in neither map.
     bool judge(const Object& message, const DkimSignature& signature, SignatureStatus& status,
-               const ArcPublicKeys& keys, const std::string& prefix,
-               const std::string& keyPrefix, bool& missing);
+               const ArcPublicKeys& keys, const std::string& prefix, const std::string& keyPrefix,
+               bool& missing);
 };
 
 } // namespace Mime

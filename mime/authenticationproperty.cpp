@@ -136,8 +136,8 @@ size_t AuthenticationProperty::encode(const Capabilities&, Filter::Result* outpu
     return output->append(written);
 }
 
-size_t AuthenticationProperty::encode(const Capabilities& capabilities,
-                                      Filter::LineLength* output, bool final) const
+size_t AuthenticationProperty::encode(const Capabilities& capabilities, Filter::LineLength* output,
+                                      bool final) const
 {
     return detail::wrapped(*this, capabilities, output, final);
 }

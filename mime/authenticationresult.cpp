@@ -58,7 +58,8 @@ AuthenticationResult::AuthenticationResult(const char* data, size_t size, bool s
     position += detail::cfws(data + position, size - position);
     position += AuthenticationKeyword(result, data + position, size - position).size;
     position += detail::cfws(data + position, size - position);
-    if (size - position >= 7 && detail::startsWithWord(data + position, size - position, "reason") &&
+    if (size - position >= 7 &&
+        detail::startsWithWord(data + position, size - position, "reason") &&
         !detail::isKeywordByte(data[position + 6]) && data[position + 6] != '.')
     {
         // "reason" itself, not a property type that starts with it.

@@ -72,14 +72,12 @@ private:
     const char* _canonical;
 };
 
-template <typename Field>
-std::unique_ptr<HeaderField> strictly(const char* data, size_t size)
+template <typename Field> std::unique_ptr<HeaderField> strictly(const char* data, size_t size)
 {
     return std::unique_ptr<HeaderField>(new Field(data, size, true));
 }
 
-template <typename Field>
-std::unique_ptr<HeaderField> plainly(const char* data, size_t size)
+template <typename Field> std::unique_ptr<HeaderField> plainly(const char* data, size_t size)
 {
     return std::unique_ptr<HeaderField>(new Field(data, size));
 }

@@ -117,12 +117,12 @@ public:
     bool resign(Dns::Context& context, const Capabilities& capabilities, const DkimKey& key,
                 const AuthenticationResults& results, long expire, bool flag);
     bool resign(const Capabilities& capabilities, const ArcSignatures& signatures,
-                const ArcPublicKeys& keys, const DkimKey& key,
-                const AuthenticationResults& results, long expire, bool flag);
+                const ArcPublicKeys& keys, const DkimKey& key, const AuthenticationResults& results,
+                long expire, bool flag);
     /// Seals the results of every Authentication-Results field of that
     /// service, keys looked up through the system's name servers.
-    bool resign(const Capabilities& capabilities, const DkimKey& key,
-                const std::string& authservId, long expire, bool flag);
+    bool resign(const Capabilities& capabilities, const DkimKey& key, const std::string& authservId,
+                long expire, bool flag);
     /// Removes the newest ARC sets added by these services; never throws.
     void unresign(const std::vector<std::string>& authservIds);
 

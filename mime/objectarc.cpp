@@ -70,15 +70,14 @@ bool Object::resign(const Capabilities& capabilities, const ArcSignatures& signa
         int instance = static_cast<int>(signatures.sets()) + 1;
         ArcSignData data(*this, signatures, keys, status, instance, key);
         std::string text = results.str(true);
-        ArcAuthenticationResults arcResults(
-            instance, AuthenticationResults(text.data(), text.size(), true));
+        ArcAuthenticationResults arcResults(instance,
+                                            AuthenticationResults(text.data(), text.size(), true));
         ArcMessageSignature signature(capabilities, data, expire, flag);
         ArcSealSignature seal(capabilities, data, arcResults, signature);
 
         std::string lines[] = {
             detail::arcLine("ARC-Authentication-Results", arcResults.str(true), ""),
-            detail::arcLine("ARC-Message-Signature", signature),
-            detail::arcLine("ARC-Seal", seal)};
+            detail::arcLine("ARC-Message-Signature", signature), detail::arcLine("ARC-Seal", seal)};
         header.prependLine("ARC-Authentication-Results", lines[0]);
         header.prependLine("ARC-Message-Signature", lines[1]);
         header.prependLine("ARC-Seal", lines[2]);

@@ -50,16 +50,23 @@ protected:
                         nullptr),
                   0);
         std::string key = keys.publicBase64();
-        std::vector<std::string> arguments = {
-            "/usr/sbin/dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null", "--no-resolv",
-            "--no-hosts", "--bind-interfaces", std::string("--listen-address=") + server,
-            "--port=53", "--user=root", "--pid-file=", "--local=/example.com/",
-            "--local=/xn--bcher-kva.example/", "--log-queries",
-            "--log-facility=" + scratch->path("queries.log")};
-        for (const char* name :
-             {"peer._domainkey.example.com", "peer2._domainkey.example.com",
-              "peer3._domainkey.example.com", "ours._domainkey.example.com",
-              "ours._domainkey.xn--bcher-kva.example"})
+        std::vector<std::string> arguments = {"/usr/sbin/dnsmasq",
+                                              "--keep-in-foreground",
+                                              "--conf-file=/dev/null",
+                                              "--no-resolv",
+                                              "--no-hosts",
+                                              "--bind-interfaces",
+                                              std::string("--listen-address=") + server,
+                                              "--port=53",
+                                              "--user=root",
+                                              "--pid-file=",
+                                              "--local=/example.com/",
+                                              "--local=/xn--bcher-kva.example/",
+                                              "--log-queries",
+                                              "--log-facility=" + scratch->path("queries.log")};
+        for (const char* name : {"peer._domainkey.example.com", "peer2._domainkey.example.com",
+                                 "peer3._domainkey.example.com", "ours._domainkey.example.com",
+                                 "ours._domainkey.xn--bcher-kva.example"})
             // dnsmasq cuts the record into character-strings at the commas.
             arguments.push_back(std::string("--txt-record=") + name + ",v=DKIM1; k=rsa; ,p=" +
                                 key.substr(0, 200) + "," + key.substr(200));
@@ -155,11 +162,12 @@ Process* ArcDnsTest::dnsmasq = nullptr;
 
 TEST_F(ArcDnsTest, PeerChainsPass)
 {
-    for (auto peers : std::vector<std::vector<Peer>>{{Peer::dkimpy},
-                                                     {Peer::mailDkim},
-                                                     {Peer::dkimpy, Peer::dkimpy},
-                                                     {Peer::mailDkim, Peer::mailDkim, Peer::mailDkim},
-                                                     {Peer::dkimpy, Peer::mailDkim, Peer::dkimpy}})
+    for (auto peers :
+         std::vector<std::vector<Peer>>{{Peer::dkimpy},
+                                        {Peer::mailDkim},
+                                        {Peer::dkimpy, Peer::dkimpy},
+                                        {Peer::mailDkim, Peer::mailDkim, Peer::mailDkim},
+                                        {Peer::dkimpy, Peer::mailDkim, Peer::dkimpy}})
     {
         std::string text = peerChain(peers);
         SCOPED_TRACE(text);
@@ -268,7 +276,8 @@ TEST_F(ArcDnsTest, LookupsOnePerKeyInAscii)
     EXPECT_EQ(validate(plain), "none");
     EXPECT_EQ(queries("peer._domainkey.example.com"), none);
 
-    std::string unicode = seal(plain, "b\xc3\xbc" "cher.example");
+    std::string unicode = seal(plain, "b\xc3\xbc"
+                                      "cher.example");
     ASSERT_NE(unicode, "false");
     EXPECT_EQ(validate(unicode), "pass");
     EXPECT_GE(queries("ours._domainkey.xn--bcher-kva.example"), 1);
@@ -361,8 +370,8 @@ TEST_F(ArcDnsTest, SealingByServiceName)
 {
     Kestrava::OpenSSL::PrivateKey pem(Kestrava::Test::sharedPeerKeys().privatePem().c_str());
     DkimKey key(pem.key(), "example.com", "ours");
-    std::string text = "Authentication-Results: relay.example; dkim=pass header.d=example.com\r\n" +
-                       plain;
+    std::string text =
+        "Authentication-Results: relay.example; dkim=pass header.d=example.com\r\n" + plain;
     Object wrongCase(text.data(), text.size());
     EXPECT_FALSE(wrongCase.resign(Capabilities::utf8(), key, "Relay.example", 0, false));
     EXPECT_EQ(wrongCase.str(true), text);

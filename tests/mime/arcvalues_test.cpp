@@ -15,8 +15,7 @@ using namespace Kestrava::Mime;
 namespace
 {
 
-template <typename Value>
-std::string error(const std::string& text, bool check = true)
+template <typename Value> std::string error(const std::string& text, bool check = true)
 {
     try
     {
@@ -76,12 +75,11 @@ TEST(ArcValues, TagsAsRfc8617ReadsThem)
               "header is incomplete");
     EXPECT_EQ(error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s"),
               "parsed");
+    EXPECT_EQ(error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s; t="),
+              "timestamp is invalid");
     EXPECT_EQ(
-        error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s; t="),
-        "timestamp is invalid");
-    EXPECT_EQ(error<ArcSealSignature>(
-                  "i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s; h=from"),
-              "header is incomplete");
+        error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s; h=from"),
+        "header is incomplete");
     EXPECT_EQ(error<ArcSealSignature>("i=one; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s"),
               "arc header contains invalid instance identifier");
 }
@@ -105,8 +103,7 @@ TEST(ArcValues, ChainDefects)
                            "bh=AAAA; b=AAAA\r\n";
     std::string first = set(1);
     first.replace(first.find("ARC-Message-Signature"),
-                  first.find("ARC-Authentication") - first.find("ARC-Message-Signature"),
-                  noFields);
+                  first.find("ARC-Authentication") - first.find("ARC-Message-Signature"), noFields);
     EXPECT_EQ(chainError(first), "Could not determine ordering: header is incomplete");
     std::string missing = set(1);
     missing.replace(missing.find("i=1"), 4, "");

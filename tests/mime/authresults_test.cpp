@@ -62,9 +62,9 @@ std::string ours(const AuthenticationResults& results)
         std::vector<std::string> props;
         for (const AuthenticationProperty& property : result.properties)
             props.push_back(property.ptype + "." + property.property + "=" +
-                            (property.kind == 2 ? property.localPart + "@" + property.domain
-                                                : property.kind == 1 ? property.value
-                                                                     : property.text));
+                            (property.kind == 2   ? property.localPart + "@" + property.domain
+                             : property.kind == 1 ? property.value
+                                                  : property.text));
         std::sort(props.begin(), props.end());
         std::string joined;
         for (const std::string& prop : props)

@@ -43,8 +43,7 @@ std::string arcSeal(Peer peer, const std::string& message, const std::string& se
 
 std::string arcValidate(Peer peer, const std::string& message)
 {
-    std::string output =
-        run(peer, "validate " + sharedPeerKeys().path("record.txt"), message);
+    std::string output = run(peer, "validate " + sharedPeerKeys().path("record.txt"), message);
     return output.substr(0, output.find(' '));
 }
 
