@@ -32,13 +32,13 @@ ArcAuthenticationInstance::ArcAuthenticationInstance(const char* data, size_t si
     if (word != "i")
         throw std::runtime_error("Arc-Authentication-Results header does not start with i");
     position += blanks(data + position, size - position);
-    if (position >= size || data[position] != '=') throw std::runtime_error("missing =");
+    detail::expect(data, size, position, '=');
     ++position;
     position += blanks(data + position, size - position);
     position += AuthenticationKeyword(word, data + position, size - position).size;
     instance = detail::arcInstance(word);
     position += blanks(data + position, size - position);
-    if (position >= size || data[position] != ';') throw std::runtime_error("missing ;");
+    detail::expect(data, size, position, ';');
     consumed = position + 1;
 }
 

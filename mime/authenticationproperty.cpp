@@ -15,28 +15,17 @@ namespace Kestrava
 namespace Mime
 {
 
-namespace
-{
-
-void expect(const char* data, size_t size, size_t position, char wanted)
-{
-    if (position >= size || data[position] != wanted)
-        throw std::runtime_error(std::string("missing ") + wanted);
-}
-
-} // namespace
-
 AuthenticationProperty::AuthenticationProperty(const char* data, size_t size)
 {
     size_t position = detail::cfws(data, size);
     position += AuthenticationKeyword(ptype, data + position, size - position).size;
     position += detail::cfws(data + position, size - position);
-    expect(data, size, position, '.');
+    detail::expect(data, size, position, '.');
     ++position;
     position += detail::cfws(data + position, size - position);
     position += AuthenticationKeyword(property, data + position, size - position).size;
     position += detail::cfws(data + position, size - position);
-    expect(data, size, position, '=');
+    detail::expect(data, size, position, '=');
     ++position;
     position += detail::cfws(data + position, size - position);
     this->size = position;
@@ -80,7 +69,7 @@ void AuthenticationProperty::parse(const char* data, size_t size, bool whole)
             else if (!quoted && data[i] != '\0' && std::strchr(" \t\r\n(", data[i]) != nullptr)
                 throw std::runtime_error("not an address");
         }
-        expect(data, size, position, '@');
+        detail::expect(data, size, position, '@');
         AuthenticationDomainPart part(data + position + 1, size - position - 1);
         used(position + 1 + part.size);
         kind = 2;

@@ -17,17 +17,6 @@ namespace Kestrava
 namespace Mime
 {
 
-namespace
-{
-
-void expect(const char* data, size_t size, size_t position, char wanted)
-{
-    if (position >= size || data[position] != wanted)
-        throw std::runtime_error(std::string("missing ") + wanted);
-}
-
-} // namespace
-
 AuthenticationResult::AuthenticationResult(const char* method, const char* result)
     : method(method), result(result)
 {
@@ -36,7 +25,7 @@ AuthenticationResult::AuthenticationResult(const char* method, const char* resul
 AuthenticationResult::AuthenticationResult(const char* data, size_t size, bool strict)
 {
     size_t position = detail::cfws(data, size);
-    expect(data, size, position, ';');
+    detail::expect(data, size, position, ';');
     ++position;
     position += detail::cfws(data + position, size - position);
     position += AuthenticationKeyword(method, data + position, size - position).size;
@@ -53,7 +42,7 @@ AuthenticationResult::AuthenticationResult(const char* data, size_t size, bool s
         position += digit.size;
         position += detail::cfws(data + position, size - position);
     }
-    expect(data, size, position, '=');
+    detail::expect(data, size, position, '=');
     ++position;
     position += detail::cfws(data + position, size - position);
     position += AuthenticationKeyword(result, data + position, size - position).size;
@@ -65,7 +54,7 @@ AuthenticationResult::AuthenticationResult(const char* data, size_t size, bool s
         // "reason" itself, not a property type that starts with it.
         position += 6;
         position += detail::cfws(data + position, size - position);
-        expect(data, size, position, '=');
+        detail::expect(data, size, position, '=');
         ++position;
         position += detail::cfws(data + position, size - position);
         size_t start = position;

@@ -76,6 +76,12 @@ Mess::Mess(const char* data, size_t size, const char* stops)
 namespace detail
 {
 
+void expect(const char* data, size_t size, size_t position, char wanted)
+{
+    if (position >= size || data[position] != wanted)
+        throw std::runtime_error(std::string("missing ") + wanted);
+}
+
 bool isKeywordByte(char c)
 {
     return isAlnum(c) || c == '-';

@@ -45,6 +45,9 @@ namespace detail
 {
 /// The largest version number read: far above any in use, within an int.
 constexpr uint64_t maximumVersion = 1000000;
+/// Throws std::runtime_error "missing " and the byte unless it stands at
+/// the position.
+void expect(const char* data, size_t size, size_t position, char wanted);
 /// A byte of a keyword: a letter, a digit or "-".
 bool isKeywordByte(char c);
 /// What CFWS takes at the start of the text.

@@ -1,9 +1,11 @@
 #include "dns/spfstatus.h"
+#include "mime/arcsealorder.h"
 #include "mime/authenticationresults.h"
 #include "mime/dkimsignature.h"
 #include "mime/dkimstatus.h"
 #include "mime/header.h"
 #include "mime/line.h"
+#include "mime/object.h"
 #include "tests/filter/support/python.h"
 
 #include <gtest/gtest.h>
@@ -205,6 +207,11 @@ TEST(AuthenticationResults, BrokenTextEndsQuickly)
         }
     std::string line = "Authentication-Results: x; spf=pass \"abc\r\n";
     EXPECT_FALSE(Line(line.data(), line.size()).valid());
+    std::string arc = "ARC-Authentication-Results: i=1; x; spf=pass \"abc\r\n\r\n";
+    auto start = std::chrono::steady_clock::now();
+    Object::ExtHeader header(arc.data(), arc.size());
+    EXPECT_THROW(ArcSealOrder order(header), std::runtime_error);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 } // namespace
