@@ -2,6 +2,7 @@
 
 #include "dns/message/ip.h"
 
+#include <utility>
 #include <vector>
 
 #include <arpa/nameser.h>

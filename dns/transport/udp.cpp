@@ -30,22 +30,15 @@ struct Udp::Inbox
         {
             vectors[i] = {data[i], sizeof data[i]};
             headers[i] = {};
-            headers[i].msg_hdr.msg_name = &senders[i];
             headers[i].msg_hdr.msg_iov = &vectors[i];
             headers[i].msg_hdr.msg_iovlen = 1;
         }
     }
 
     /// The number of datagrams read, up to a batch; 0 or less for none.
-    int read(int fd)
-    {
-        for (unsigned i = 0; i < batch; ++i)
-            headers[i].msg_hdr.msg_namelen = sizeof senders[i];
-        return recvmmsg(fd, headers, batch, MSG_DONTWAIT, nullptr);
-    }
+    int read(int fd, unsigned count) { return recvmmsg(fd, headers, count, MSG_DONTWAIT, nullptr); }
 
     unsigned char data[batch][Query::ednsPayload];
-    sockaddr_storage senders[batch];
     iovec vectors[batch];
     mmsghdr headers[batch];
 };
@@ -94,17 +87,19 @@ void Udp::notify()
 {
     if (!_inbox) _inbox = std::make_unique<Inbox>();
     // Bounded, so that a flood of datagrams cannot hold the loop: the loop
-    // reports the descriptor again while more wait.
+    // reports the descriptor again while more wait. A lone lookup's answer
+    // is read without the kernel trying for a second datagram.
+    const unsigned wanted = subscribers() > 1 ? Inbox::batch : 1;
     bool any = false;
-    for (unsigned read = 0; read < datagramsPerNotification; read += Inbox::batch)
+    for (unsigned read = 0; read < datagramsPerNotification; read += wanted)
     {
-        int count = _inbox->read(_fd);
+        int count = _inbox->read(_fd, wanted);
+        // Connected: every datagram comes from the server.
         for (int i = 0; i < count; ++i)
         {
-            const sockaddr_storage& sender = _inbox->senders[i];
             unsigned size = _inbox->headers[i].msg_len;
-            if (size < 1 || (sender.ss_family != AF_INET && sender.ss_family != AF_INET6)) continue;
-            received(Ip(reinterpret_cast<const sockaddr*>(&sender)), _inbox->data[i], size);
+            if (size < 1) continue;
+            received(_server, _inbox->data[i], size);
             any = true;
         }
         if (count < int(Inbox::batch)) break;

@@ -11,6 +11,7 @@
 #include "dns/message/request.h"
 #include "dns/message/response.h"
 #include "tests/dns/harness.h"
+#include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
 
@@ -271,4 +272,40 @@ TEST(FakeResponseTest, LeavesOutAnswersThatDoNotFit)
     EXPECT_EQ(response.records(ns_s_an), written);
     Answer last(response, static_cast<int>(written - 1));
     EXPECT_EQ(last.type(), ns_t_ptr);
+}
+
+TEST(QueryTest, NamesAreWrittenAsLibresolvWritesThem)
+{
+    const std::string long63(63, 'x'), label64(64, 'x');
+    std::string fits255, over255;
+    for (int i = 0; i < 4; ++i)
+        fits255 += long63 + ".";
+    fits255.resize(fits255.size() - 1 - 2); // 4 labels of 63, last one 61: 255 octets
+    over255 = fits255 + "x";
+    auto wireLength = [](const unsigned char* name)
+    {
+        size_t length = 0;
+        while (name[length] != 0)
+            length += name[length] + 1;
+        return length + 1;
+    };
+    for (const std::string& name :
+         {std::string("a.test"), std::string("MiXeD.Case-name_1.example."), std::string(""),
+          std::string("."), std::string("a..b"), std::string(".a"), std::string("a.b.."),
+          long63 + ".test", label64 + ".test", fits255, over255, std::string("es\\.caped.test"),
+          std::string("\\065\\066.test"), std::string("bad\\")})
+    {
+        unsigned char expected[NS_MAXCDNAME];
+        bool valid = ns_name_pton(name.c_str(), expected, sizeof expected) >= 0;
+        std::string failure = Testing::failureOf(
+            [&]
+            {
+                DNS::Query query(ns_o_query, name.c_str(), ns_t_a, DNS::Bits());
+                const unsigned char* written = query.data() + NS_HFIXEDSZ;
+                EXPECT_EQ(std::string(written, written + wireLength(written)),
+                          std::string(expected, expected + (valid ? wireLength(expected) : 0)))
+                    << name;
+            });
+        EXPECT_EQ(failure.empty(), valid) << name << ": " << failure;
+    }
 }

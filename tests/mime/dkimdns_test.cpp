@@ -17,6 +17,7 @@
 
 #include <sys/mount.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -28,13 +29,15 @@ using Kestrava::OpenSSL::Test::Scratch;
 namespace
 {
 
-/// dnsmasq on 127.0.0.12 serving the key of "peer" split over three
+/// dnsmasq on 127.0.0.53 serving the key of "peer" split over three
 /// character-strings, and nothing else of example.com.
 class DkimDnsTest : public testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
+        // Outside the namespace this would take over the machine's resolver.
+        if (getenv("DNS_TEST_DIR") == nullptr) return;
         keys = new Kestrava::Test::PeerKeys();
         scratch = new Scratch();
         scratch->write("resolv.conf", "options timeout:1 attempts:1\n");
@@ -48,16 +51,22 @@ protected:
             key.substr(200);
         dnsmasq = new Process({"/usr/sbin/dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null",
                                "--no-resolv", "--no-hosts", "--bind-interfaces",
-                               "--listen-address=127.0.0.12", "--port=53", "--user=root",
+                               "--listen-address=127.0.0.53", "--port=53", "--user=root",
                                "--pid-file=", "--local=/example.com/", "--txt-record=" + record},
                               scratch->path("dnsmasq.log"));
         for (int i = 0; i < 100 && Kestrava::OpenSSL::Test::runShell(
-                                       "ss -Hlun 'sport = :53' | grep -q 127.0.0.12") != 0;
+                                       "ss -Hlun 'sport = :53' | grep -q 127.0.0.53") != 0;
              ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    void SetUp() override
+    {
+        if (dnsmasq == nullptr) FAIL() << "run through tests/dns/namespace.sh";
+    }
+
     static void TearDownTestSuite()
     {
+        if (dnsmasq == nullptr) return;
         delete dnsmasq;
         umount("/etc/resolv.conf");
         delete scratch;
@@ -65,7 +74,7 @@ protected:
     }
 
     /// Our word and reason for a message signed with the key as `selector`.
-    std::string verify(const char* selector, const char* server = "127.0.0.12")
+    std::string verify(const char* selector, const char* server = "127.0.0.53")
     {
         std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
         Object message(text.data(), text.size());
@@ -74,7 +83,11 @@ protected:
                                  0, false, Canonicalization(false, false)));
         DkimSignature signature = Kestrava::Test::firstSignature(message);
         DkimStatus status(signature);
-        Kestrava::Dns::Context context({DNS::Ip(server)});
+        // An empty resolv.conf would mean 127.0.0.1, where the namespace's
+        // own dnsmasq answers: the server asked is the only one named.
+        scratch->write("resolv.conf",
+                       std::string("nameserver ") + server + "\noptions timeout:1 attempts:1\n");
+        Kestrava::Dns::Context context;
         status.initialize(context, message, signature);
         return Kestrava::Test::verdict(status);
     }
@@ -100,7 +113,7 @@ TEST_F(DkimDnsTest, AMissingNameIsAPermanentError)
 
 TEST_F(DkimDnsTest, NoServerIsATemporaryError)
 {
-    EXPECT_EQ(verify("peer", "127.0.0.4"), "temperror: Temporary exception fetching DNS");
+    EXPECT_EQ(verify("peer", "127.0.0.54"), "temperror: Temporary exception fetching DNS");
 }
 
 } // namespace

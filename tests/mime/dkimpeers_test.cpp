@@ -14,6 +14,7 @@
 
 #include <string>
 #include <tuple>
+#include <vector>
 
 using namespace Kestrava::Mime;
 using Kestrava::Test::dkimMessages;
@@ -47,6 +48,31 @@ std::string sign(const std::string& text, const Canonicalization& canonicalizati
     return message.str(capabilities.allowsUtf8);
 }
 
+/// The tag names of the first signature as the text has them.
+std::vector<std::string> tagOrder(const std::string& text)
+{
+    Object message(text.data(), text.size());
+    std::string value = message.header.get("dkim-signature").copy();
+    std::vector<std::string> names;
+    for (size_t start = 0; start < value.size(); start = value.find(';', start) + 1)
+    {
+        size_t end = value.find('=', start);
+        std::string name = value.substr(start, end - start);
+        name.erase(0, name.find_first_not_of(" \t\r\n"));
+        names.push_back(name.substr(0, name.find_first_of(" \t\r\n")));
+        if (value.find(';', start) == std::string::npos) break;
+    }
+    return names;
+}
+
+/// The same of the signature as we write it back.
+std::vector<std::string> writtenOrder(const std::string& text)
+{
+    Object message(text.data(), text.size());
+    return tagOrder("DKIM-Signature: " + Kestrava::Test::firstSignature(message).str(true) +
+                    "\r\n\r\n");
+}
+
 Canonicalization parse(const std::string& text)
 {
     return Canonicalization(text.rfind("simple", 0) == 0,
@@ -65,8 +91,11 @@ TEST_P(DkimPeerTest, SignaturesPassBothWays)
     {
         const std::string& text = dkimMessages()[i];
         for (const char* algorithm : {"rsa-sha256", "rsa-sha1"})
-            EXPECT_EQ(verify(keys().sign(peer, text, canonicalization, algorithm)), "pass")
-                << algorithm << " of message " << i;
+        {
+            std::string theirs = keys().sign(peer, text, canonicalization, algorithm);
+            EXPECT_EQ(verify(theirs), "pass") << algorithm << " of message " << i;
+            EXPECT_EQ(writtenOrder(theirs), tagOrder(theirs)) << algorithm << " of message " << i;
+        }
         // The 8-bit Subject goes out encoded for a 7-bit receiver.
         const Capabilities& capabilities = i == 3 ? Capabilities::standard() : Capabilities::utf8();
         std::string ours = sign(text, parse(canonicalization), capabilities);
