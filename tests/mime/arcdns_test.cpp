@@ -45,7 +45,7 @@ protected:
     {
         const Kestrava::Test::PeerKeys& keys = Kestrava::Test::sharedPeerKeys();
         scratch = new Scratch();
-        scratch->write("resolv.conf", "options timeout:1 attempts:1\n");
+        scratch->write("resolv.conf", "");
         ASSERT_EQ(mount(scratch->path("resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND,
                         nullptr),
                   0);
@@ -83,6 +83,14 @@ protected:
         delete scratch;
     }
 
+    /// The system's only name server from now on: an empty list would mean
+    /// 127.0.0.1, where the namespace's own dnsmasq answers.
+    static void useServer(const char* nameserver)
+    {
+        scratch->write("resolv.conf", std::string("nameserver ") + nameserver +
+                                          "\noptions timeout:1 attempts:1\n");
+    }
+
     /// How often dnsmasq was asked for the name so far.
     static int queries(const std::string& name)
     {
@@ -99,7 +107,8 @@ protected:
     {
         Object message(text.data(), text.size());
         ArcSignatures signatures(message);
-        Kestrava::Dns::Context context({DNS::Ip(nameserver)});
+        useServer(nameserver);
+        Kestrava::Dns::Context context;
         ArcPublicKeys keys(context, signatures);
         ArcStatus status(message, signatures, keys);
         return status.reason.empty() ? status.result
@@ -115,7 +124,8 @@ protected:
         DkimKey key(pem.key(), domain, "ours", algorithm);
         std::string value = "relay.example; spf=pass smtp.mailfrom=a@example.com";
         AuthenticationResults results(value.data(), value.size(), true);
-        Kestrava::Dns::Context context({DNS::Ip(nameserver)});
+        useServer(nameserver);
+        Kestrava::Dns::Context context;
         if (!message.resign(context, Capabilities::utf8(), key, results, 0, false)) return "false";
         return message.str(true);
     }
@@ -297,7 +307,8 @@ TEST_F(ArcDnsTest, KeysThatCannotBeFetched)
     EXPECT_EQ(seal(one, "example.com", "rsa-sha256", "127.0.0.4"), "false");
     Object message(one.data(), one.size());
     ArcSignatures signatures(message);
-    Kestrava::Dns::Context context({DNS::Ip("127.0.0.4")});
+    useServer("127.0.0.4");
+    Kestrava::Dns::Context context;
     ArcPublicKeys keys(context, signatures);
     ArcStatus status(message, signatures, keys);
     AuthenticationResults results("relay.example");
@@ -307,8 +318,8 @@ TEST_F(ArcDnsTest, KeysThatCannotBeFetched)
 
     Object other(plain.data(), plain.size());
     ArcSignatures otherSignatures(other);
-    Kestrava::Dns::Context good({DNS::Ip(server)});
-    ArcPublicKeys otherKeys(good, otherSignatures);
+    useServer(server);
+    ArcPublicKeys otherKeys(context, otherSignatures);
     EXPECT_THROW(
         {
             try
@@ -376,11 +387,8 @@ TEST_F(ArcDnsTest, SealingByServiceName)
     EXPECT_FALSE(wrongCase.resign(Capabilities::utf8(), key, "Relay.example", 0, false));
     EXPECT_EQ(wrongCase.str(true), text);
     Object message(text.data(), text.size());
-    // The system's name server, written into the same file.
-    scratch->write("resolv.conf", std::string("nameserver ") + server + "\n");
-    bool sealedByName = message.resign(Capabilities::utf8(), key, "relay.example", 0, false);
-    scratch->write("resolv.conf", "options timeout:1 attempts:1\n");
-    ASSERT_TRUE(sealedByName);
+    useServer(server);
+    ASSERT_TRUE(message.resign(Capabilities::utf8(), key, "relay.example", 0, false));
     std::string sealed = message.str(true);
     // Both fields of the service are merged into the new results.
     Object result(sealed.data(), sealed.size());
