@@ -225,6 +225,33 @@ TEST_F(ArcDnsTest, TheMessageSignatureCoversTheRightFields)
     EXPECT_EQ(pieces, (std::vector<size_t>{72, 74, 74, 74, 50}));
     EXPECT_NE(seal(plain, "example.com", "RSA-SHA256"), "false");
     EXPECT_EQ(seal(plain, "example.com", "rsa-sha1"), "false");
+
+    // A DKIM signature is covered under its name as written; x= as given.
+    std::string dkim = "DKIM-Signature: v=1; d=example.com\r\n" + plain;
+    Object signedMessage(dkim.data(), dkim.size());
+    Kestrava::OpenSSL::PrivateKey pem(Kestrava::Test::sharedPeerKeys().privatePem().c_str());
+    AuthenticationResults results("relay.example");
+    useServer(server);
+    Kestrava::Dns::Context context;
+    ASSERT_TRUE(signedMessage.resign(context, Capabilities::utf8(),
+                                     DkimKey(pem.key(), "example.com", "ours"), results, 4102444800,
+                                     false));
+    std::string written = signedMessage.str(true);
+    Object reread(written.data(), written.size());
+    ArcSignatures chain(reread);
+    EXPECT_EQ(chain.signature.headers().names,
+              (std::vector<std::string>{"To", "Subject", "To", "From", "DKIM-Signature"}));
+    EXPECT_EQ(chain.signature.expiration(), "4102444800");
+    EXPECT_EQ(Kestrava::Test::arcValidate(Peer::dkimpy, written), "pass");
+}
+
+TEST_F(ArcDnsTest, OnlyRsaSha256SealsAChain)
+{
+    std::string sealed = seal(plain);
+    size_t algorithm = sealed.find("a=rsa-sha256");
+    ASSERT_NE(algorithm, std::string::npos);
+    sealed.replace(algorithm, 12, "a=rsa-sha1");
+    EXPECT_EQ(validate(sealed), "fail: Invalid arc-seal hop[1]: unsupported digest algorithm");
 }
 
 TEST_F(ArcDnsTest, SealingOnPeerChains)
