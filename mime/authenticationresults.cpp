@@ -74,7 +74,8 @@ AuthenticationResults::AuthenticationResults(const char* data, size_t size, bool
 size_t AuthenticationResults::encode(const Capabilities& capabilities, Filter::Result* output,
                                      bool final) const
 {
-    size_t written = output->append(authservId);
+    // An identifier read from a quoted string may need its quotes again.
+    size_t written = output->append(detail::bareOrQuoted(authservId));
     if (version != 1) written += output->append(" " + std::to_string(version));
     for (const AuthenticationResult& result : results)
         written += result.encode(capabilities, output, final);

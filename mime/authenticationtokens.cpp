@@ -104,7 +104,9 @@ std::string bareOrQuoted(const std::string& text)
     std::string quoted = "\"";
     for (char c : text)
     {
-        if (c == '"' || c == '\\') quoted += '\\';
+        // Controls too, so that a tab or a NUL reads back as itself.
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\' || byte < 0x20 || byte == 0x7f) quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";

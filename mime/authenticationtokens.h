@@ -55,7 +55,8 @@ size_t cfws(const char* data, size_t size);
 /// Whether the text starts with the word, ignoring ASCII case.
 bool startsWithWord(const char* data, size_t size, const char* word);
 /// The text bare when it may stand as a parameter value, otherwise
-/// between double quotes with every double quote and backslash escaped.
+/// between double quotes with every double quote, backslash and control
+/// byte escaped.
 std::string bareOrQuoted(const std::string& text);
 } // namespace detail
 

@@ -111,6 +111,12 @@ TEST(AuthenticationResults, ReasonsAndPropertiesAreWrittenSafely)
     EXPECT_EQ(again.results.at(0).reason, "two words");
     EXPECT_EQ(again.results.at(0)["SMTP.MailFrom"], "a\"b");
     EXPECT_EQ(again.results.at(0)["smtp"], "");
+
+    // A quoted identifier and a tab in a value come back as they were.
+    AuthenticationResults quoted = parsed("\"relay one\"; spf=pass smtp.x=\"a\\\tb\"");
+    AuthenticationResults back = parsed(quoted.str(true));
+    EXPECT_EQ(back.authservId, "relay one");
+    EXPECT_EQ(back.results.at(0)["smtp.x"], "a\tb");
 }
 
 TEST(AuthenticationResults, HeaderIFindsAnyCase)
