@@ -119,7 +119,9 @@ const char* SignatureStatus::initialize(const Dns::Context& context, const Objec
         std::string name = selector + "._domainkey." + host.ascii();
         Dns::DkimRecords records;
         bool answered = context.query(name.c_str(), ns_t_txt, &records);
-        if (records.timedout() || !answered) throw Dns::TimeoutException();
+        if (records.timedout()) throw Dns::TimeoutException();
+        // A lookup that could not start (a name too long) will not later.
+        if (!answered) throw Dns::Exception("DNS lookup not started", 7);
         if (records.rcode() > 0) throw Dns::RcodeException(records.rcode());
         if (records.records().empty()) throw Dns::Exception("No records of this type", 5);
         return initialize(object, signature, records);

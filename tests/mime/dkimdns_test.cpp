@@ -116,4 +116,9 @@ TEST_F(DkimDnsTest, NoServerIsATemporaryError)
     EXPECT_EQ(verify("peer", "127.0.0.54"), "temperror: Temporary exception fetching DNS");
 }
 
+TEST_F(DkimDnsTest, ANameTooLongForDnsIsAPermanentError)
+{
+    EXPECT_EQ(verify(std::string(250, 'a').c_str()), "permerror: Permanent error fetching DNS");
+}
+
 } // namespace
