@@ -35,7 +35,9 @@ void ArcPublicKeys::fetch(Dns::Context& context, const Key& key)
         std::string name = key.selector + "._domainkey." + host.ascii();
         Dns::DkimRecords records;
         bool answered = context.query(name.c_str(), ns_t_txt, &records);
-        if (records.timedout() || !answered) throw Dns::TimeoutException();
+        if (records.timedout()) throw Dns::TimeoutException();
+        // A lookup that could not start (a name too long) will not later.
+        if (!answered) throw Dns::Exception("DNS lookup not started", 7);
         if (records.rcode() > 0) throw Dns::RcodeException(records.rcode());
         if (records.records().empty()) throw Dns::Exception("No records of this type", 5);
         fetched.emplace(key, records);
