@@ -2,6 +2,7 @@
 error route, or dropped with a warning when there is none."""
 
 import json
+import time
 import unittest
 
 import pika
@@ -68,6 +69,20 @@ class ErrorRouteTest(ServiceTest):
         self.assertIn("Failed to publish invalid message: NO_ROUTE\n\nFailed message:\nbroken body",
                       service.output())
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+
+    def test_refused_copy_keeps_the_original_and_pauses(self):
+        # A full error queue that refuses what comes: the broker nacks the copy.
+        self.broker.fresh("full", arguments={"x-max-length": 0, "x-overflow": "reject-publish"})
+        service = self.consuming(self.endpoint().url(), "--error-routingkey", "full")
+        self.broker.publish("results", "broken body")
+        self.assertTrue(service.wait_log("Unable to parse JSON"))
+        time.sleep(2)
+        # One attempt per pause of a second, not a loop as fast as the broker.
+        self.assertLessEqual(len(service.lines("Unable to parse JSON")), 4)
+        self.assertTrue(service.running())
+        self.assertEqual(service.stop(), 0)
+        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
+        self.assertEqual(self.broker.ready("full"), 0)
 
     def test_missing_error_exchange_keeps_the_original_and_ends_the_run(self):
         service = self.consuming(self.endpoint().url(), "--error-routingkey", "x",
