@@ -1,10 +1,12 @@
 #include "browse/base.h"
 
+#include "browse/failure.h"
 #include "browse/handler.h"
 #include "browse/httpconnection.h"
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace Kestrava
 {
@@ -15,6 +17,30 @@ Base::~Base()
 {
     for (HttpConnection* connection : _connections)
         connection->detach();
+    for (Failure* failure : _failures)
+        failure->unlist();
+}
+
+void Base::fail(const char* message, Browse::Handler* handler)
+{
+    Failure::report(_loop, message, handler, &_failures);
+}
+
+std::vector<Browse::Handler*> Base::release()
+{
+    std::vector<Browse::Handler*> handlers;
+    std::vector<HttpConnection*> connections = std::exchange(_connections, {});
+    for (HttpConnection* connection : connections)
+    {
+        if (Browse::Handler* handler = connection->handler()) handlers.push_back(handler);
+        connection->detach();
+        delete connection;
+    }
+    for (const Delayed& waiting : std::exchange(_waiting, {}))
+        handlers.push_back(waiting.handler);
+    for (Failure* failure : std::exchange(_failures, {}))
+        handlers.push_back(failure->cancel());
+    return handlers;
 }
 
 void Base::request(const Delayed& request)

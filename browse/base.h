@@ -16,6 +16,8 @@ class Loop;
 namespace Browse
 {
 
+class Failure;
+class Handler;
 class HttpConnection;
 
 /**
@@ -28,7 +30,8 @@ public:
     Base(Event::Loop* loop, const DNS::Ip& local) : _loop(loop), _local(local) {}
     Base(const Base&) = delete;
     Base& operator=(const Base&) = delete;
-    /// Live connections go on by themselves; waiting requests are dropped.
+    /// Live connections go on by themselves; waiting requests are dropped;
+    /// failures not yet reported still are.
     virtual ~Base();
 
     /// A connection is gone: waiting requests get connections while there
@@ -51,6 +54,12 @@ protected:
     /// Opens the connection now, or queues the request without room.
     /// Throws when the connection cannot start.
     void request(const Delayed& request);
+    /// Reports `message` to `handler` on the next loop iteration.
+    void fail(const char* message, Browse::Handler* handler);
+    /// Ends everything that runs, unreported: live connections are deleted,
+    /// waiting requests and failures not yet reported dropped. Returns the
+    /// handlers that were let go, so that they can be told.
+    std::vector<Browse::Handler*> release();
 
     Event::Loop* _loop;
     DNS::Ip _local;
@@ -60,6 +69,7 @@ private:
     std::vector<HttpConnection*> _connections;
     std::deque<Delayed> _waiting;
     size_t _connectionLimit = 10;
+    std::vector<Failure*> _failures;
 };
 
 } // namespace Browse

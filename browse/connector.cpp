@@ -1,6 +1,5 @@
 #include "browse/connector.h"
 
-#include "browse/failure.h"
 #include "browse/httpsconnection.h"
 #include "browse/url.h"
 
@@ -33,7 +32,7 @@ void Connector::connect(const Url& url, const DNS::Ip& ip, Browse::Handler* hand
     else if (isHttps(url))
         https(url.hostname(), ip, port != 0 ? port : 443, handler);
     else
-        Failure::report(_loop, "protocol not supported", handler);
+        fail("protocol not supported", handler);
 }
 
 bool Connector::isHttp(const Url& url)
@@ -49,14 +48,14 @@ bool Connector::isHttps(const Url& url)
 void Connector::start(const Delayed& request)
 {
     if (_blocked.contains(request.ip, request.port) && !_allowed.contains(request.ip, request.port))
-        return Failure::report(_loop, "IP blacklisted", request.handler);
+        return fail("IP blacklisted", request.handler);
     try
     {
         Base::request(request);
     }
     catch (const std::exception& error)
     {
-        Failure::report(_loop, error.what(), request.handler);
+        fail(error.what(), request.handler);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "browse/context.h"
 
-#include "browse/failure.h"
+#include "browse/operation.h"
 #include "browse/queue.h"
 #include "browse/url.h"
 
@@ -28,16 +28,23 @@ Context::~Context()
 {
     std::vector<Queue*> queues = std::move(_queues);
     for (Queue* queue : queues)
-    {
         queue->cancel();
-        delete queue;
+    // Running requests end too: their connections and operations refer to
+    // the queues, host names, headers and TLS context that go with this.
+    for (Browse::Handler* handler : release())
+    {
+        auto* operation = dynamic_cast<Operation*>(handler);
+        Browse::Handler* user = operation != nullptr ? operation->cancel() : handler;
+        if (user != nullptr) user->onFailed("operation cancelled");
     }
+    for (Queue* queue : queues)
+        delete queue;
 }
 
 void Context::connect(const Url& url, Browse::Handler* handler)
 {
     bool https = isHttps(url);
-    if (!https && !isHttp(url)) return Failure::report(_loop, "Protocol not supported", handler);
+    if (!https && !isHttp(url)) return fail("Protocol not supported", handler);
     auto port = static_cast<uint16_t>(url.port());
     if (port == 0) port = https ? 443 : 80;
 

@@ -24,9 +24,9 @@ class Queue;
  * the addresses are tried in turn, and a kept-alive connection goes
  * straight to the next waiting request of its host. Every request ends
  * with exactly one terminal report, never from inside connect(). Handlers
- * may call connect() from any report. The context must outlive the
- * connections and requests that run; destroying it fails the waiting ones
- * with "operation cancelled".
+ * may call connect() from any report. Destroying the context (never from
+ * inside a report) ends every request not yet ended with "operation
+ * cancelled" and closes its connection.
  */
 class Context : public Connector
 {

@@ -4,6 +4,7 @@
 #include "event/idlewatcher.h"
 
 #include <string>
+#include <vector>
 
 namespace Kestrava
 {
@@ -21,15 +22,25 @@ class Handler;
 class Failure final : private Event::IdleHandler
 {
 public:
-    static void report(Event::Loop* loop, const char* message, Browse::Handler* handler);
+    /// `pending`, when given, lists the failure until it is reported, so
+    /// that its owner can cancel it.
+    static void report(Event::Loop* loop, const char* message, Browse::Handler* handler,
+                       std::vector<Failure*>* pending = nullptr);
+
+    /// Deletes the failure unreported; returns its handler.
+    Browse::Handler* cancel();
+    /// The list is going away: the failure is reported all the same.
+    void unlist() { _pending = nullptr; }
 
 private:
-    Failure(Event::Loop* loop, const char* message, Browse::Handler* handler);
+    Failure(Event::Loop* loop, const char* message, Browse::Handler* handler,
+            std::vector<Failure*>* pending);
     void onIdle() override;
 
     Event::IdleWatcher _watcher{this};
     std::string _message;
     Browse::Handler* _handler;
+    std::vector<Failure*>* _pending;
 };
 
 } // namespace Browse

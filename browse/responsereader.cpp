@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <strings.h>
+
 namespace Kestrava
 {
 namespace Browse
@@ -27,6 +29,24 @@ bool agreedLength(const Header& header, const char* first, size_t& length)
         if (!detail::parseContentLength(value, other) || other != length) return false;
     }
     return true;
+}
+
+/// Whether chunked is the last transfer coding applied (RFC 9112 section
+/// 6.3): the last item of the last Transfer-Encoding field, in any case.
+bool chunkedLast(const Header& header)
+{
+    const char* last = nullptr;
+    for (const char* value = header.get("transfer-encoding"); value != nullptr;
+         value = header.next(value))
+        last = value;
+    if (last == nullptr) return false;
+    const char* item = strrchr(last, ',');
+    item = item != nullptr ? item + 1 : last;
+    item += strspn(item, " \t");
+    size_t length = strlen(item);
+    while (length > 0 && (item[length - 1] == ' ' || item[length - 1] == '\t'))
+        --length;
+    return length == 7 && strncasecmp(item, "chunked", 7) == 0;
 }
 } // namespace
 
@@ -119,7 +139,7 @@ ResponseReader::Framing ResponseReader::frame(const Header& header)
 {
     // RFC 9112 section 6.3, in its order.
     if (_headRequest || header.status() == 204 || header.status() == 304) return Framing::None;
-    if (header.chunked()) return Framing::Chunked;
+    if (chunkedLast(header)) return Framing::Chunked;
     if (header.get("transfer-encoding") != nullptr) return Framing::UntilClose;
     if (const char* value = header.get("content-length"))
     {

@@ -25,8 +25,11 @@ bool parseContentLength(const char* value, size_t& length)
     size_t result = 0;
     for (; *text >= '0' && *text <= '9'; ++text)
     {
-        result = result * 10 + static_cast<size_t>(*text - '0');
-        if (result > largest) return false;
+        // Checked before multiplying: a product past 2^64 would wrap around
+        // to a small length.
+        auto digit = static_cast<size_t>(*text - '0');
+        if (result > (largest - digit) / 10) return false;
+        result = result * 10 + digit;
     }
     if (*skipBlanks(text) != '\0') return false;
     length = result;

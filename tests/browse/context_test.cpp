@@ -254,6 +254,45 @@ TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
     // Their lookups were cancelled with them: nothing reports later.
     Testing::runUntil(
         loop, [] { return false; }, 0.3);
+    for (const auto& recorder : recorders)
+        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+}
+
+TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
+{
+    context->hostLimit(1);
+    context->connectionLimit(1);
+    context->blocked().add(DNS::Ip("127.0.0.2"), 32);
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    auto ask = [&](const std::string& text)
+    {
+        Url target = url(text);
+        recorders.push_back(std::make_unique<Recorder>());
+        recorders.back()->bare = false;
+        recorders.back()->path = target.path() != nullptr ? target.path() : "/";
+        context->connect(target, recorders.back().get());
+    };
+    ask("http://127.0.0.1:PORT/s?stall=1"); // running on a connection
+    ask("http://127.0.0.1:PORT/");          // waiting for its host's turn
+    ask("http://[::1]:PORT/");              // waiting for room under the limit
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return !recorders[0]->events.empty(); }));
+    ask("http://127.0.0.2:PORT/"); // its failure not yet reported
+    ask("http://dual.test:PORT/"); // being looked up
+    context.reset();
+
+    const Events cancelled = {"failed operation cancelled"};
+    auto check = [&]
+    {
+        EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
+        for (size_t i = 1; i < recorders.size(); ++i)
+            EXPECT_EQ(cancelled, recorders[i]->events) << i;
+    };
+    check();
+    // Nothing of the context reports later, nor touches what it freed.
+    Testing::runUntil(
+        loop, [] { return false; }, 0.3);
+    check();
     context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
 }
 

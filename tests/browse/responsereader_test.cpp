@@ -73,6 +73,13 @@ TEST(ResponseReaderTest, ChunkedBodyWithExtensionsAndTrailers)
     // The largest size that may be written: 15 significant digits.
     EXPECT_EQ((Events{"head 200", "body x"}),
               read(ok + "Transfer-Encoding: chunked\r\n\r\n000fffffffffffffff\r\nx"));
+    // Chunked as the last of several codings frames the body too.
+    for (const char* codings : {"gzip, chunked", "gzip\r\nTransfer-Encoding: Chunked "})
+        EXPECT_EQ((Events{"head 200", "body hello", "end"}),
+                  read(ok + "Transfer-Encoding: " + codings + "\r\n\r\n5\r\nhello\r\n0\r\n\r\n"))
+            << codings;
+    EXPECT_EQ((Events{"head 200", "body 5\r\nhello\r\n0\r\n\r\n"}),
+              read(ok + "Transfer-Encoding: chunked, gzip\r\n\r\n5\r\nhello\r\n0\r\n\r\n"));
 }
 
 TEST(ResponseReaderTest, MalformedChunkLinesAndEndsAreLost)
@@ -139,7 +146,9 @@ TEST(ResponseReaderTest, CountedBodyCutShortDoesNotEndWithClose)
 TEST(ResponseReaderTest, BadContentLengthsAreLost)
 {
     for (const char* value :
-         {"12a", "-1", "", "0x10", "1 2", "99999999999999999999", "5\r\nContent-Length: 6"})
+         {"12a", "-1", "", "0x10", "1 2", "99999999999999999999", "5\r\nContent-Length: 6",
+          // 2^64 + 4: it must not wrap around to a length of 4.
+          "18446744073709551620"})
         EXPECT_EQ((Events{"head 200", "malformed"}),
                   read(ok + "Content-Length: " + value + "\r\n\r\n12345678901234"))
             << value;

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "mime/contenttransferencoding.h"
+#include "mime/encodable.h"
+#include "mime/string.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace Kestrava
+{
+namespace Filter
+{
+class Result;
+}
+namespace Mime
+{
+
+class Header;
+class Object;
+
+/// The delimiter of a multipart body: "--" and the boundary parameter.
+class Separator
+{
+public:
+    /// Throws ParseError when the header has no readable multipart type.
+    explicit Separator(const Header& header);
+    std::string delimiter;
+};
+
+/// One delimiter found in a text: from its first "-" to after its line end.
+class Part
+{
+public:
+    /// Searches from `from`; throws ParseError "Didn't find a next boundary".
+    Part(const Separator& separator, const char* data, size_t size, size_t from);
+    const char* data;
+    size_t start = 0;
+    size_t end = 0;
+    bool last = false;
+};
+
+/// One delimiter line as it stood in the source; empty for a new object.
+class Boundary : public String
+{
+public:
+    using String::String;
+    bool operator==(const Separator& separator) const;
+    /// Writes the stored line, turned into a closing one or back as asked.
+    size_t encode(Filter::Result* output, bool closing, bool final) const;
+};
+
+/// The text before the first delimiter line.
+class Preamble : public String, public Encodable
+{
+public:
+    Preamble(const char* data, size_t size, const Boundary& boundary = Boundary())
+        : String(data, size), boundary(boundary)
+    {
+    }
+    using Encodable::encode;
+    /// The text ended by CR LF; nothing for an empty text.
+    size_t encode(const Capabilities& capabilities, Filter::Result* output,
+                  bool final) const override;
+    Boundary boundary;
+};
+
+/// The text after the closing delimiter line.
+class Epilogue : public String, public Encodable
+{
+public:
+    using Encodable::encode;
+    using String::String;
+    size_t encode(const Capabilities& capabilities, Filter::Result* output,
+                  bool final) const override;
+};
+
+/**
+ * The body of a message or a part: a multipart body split into preamble,
+ * parts and epilogue, or one text in a transfer encoding. It views its
+ * source text; writing transcodes when the header's encoding has changed.
+ */
+class Body : public String, public Encodable
+{
+public:
+    /// Splits a multipart text; other exceptions than a missing delimiter
+    /// (a part with an empty header) pass to the caller.
+    Body(const Header* header, const char* data, size_t size);
+    Body(const Body&) = default;
+    Body& operator=(const Body&) = default;
+
+    const Preamble& preamble() const;
+    const Epilogue& epilogue() const;
+    /// Views the caller's text; a null text removes it.
+    void preamble(const char* data, size_t size);
+    void preamble(const char* text);
+    void epilogue(const char* data, size_t size);
+    void epilogue(const char* text);
+
+    void append(const Object& object);
+    void append(Object&& object);
+    void prepend(const Object& object);
+    void prepend(Object&& object);
+
+    bool empty() const;
+    bool eightbit() const;
+    bool sevenbit() const { return !eightbit(); }
+    bool valid() const;
+    bool multipart() const;
+
+    /// Writes the decoded text of the whole body.
+    void decode(Filter::Result* target) const;
+
+    bool encodable(const Capabilities& capabilities) const override;
+    using Encodable::encode;
+    size_t encode(const Capabilities& capabilities, Filter::Result* output,
+                  bool final) const override;
+
+    const Header* header;
+    std::shared_ptr<Preamble> preambleText;
+    std::shared_ptr<Epilogue> epilogueText;
+    std::deque<std::shared_ptr<Object>> parts;
+    ContentTransferEncoding encoding;
+
+private:
+    void split();
+    size_t encodeMultipart(const Capabilities& capabilities, Filter::Result* output,
+                           bool final) const;
+    size_t encodeSingle(Filter::Result* output, bool final) const;
+};
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "mime/body.h"
+#include "mime/encodable.h"
+#include "mime/header.h"
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+class Canonicalization;
+class DkimHeader;
+class DkimKey;
+class DkimSignature;
+
+/**
+ * One message or MIME part: a header block and a body, parsed from a text
+ * the caller keeps alive, or made around a body. It writes itself back,
+ * changes its transfer encoding for 7-bit receivers, and signs itself.
+ */
+class Object : public Encodable
+{
+public:
+    /// The header block with its parsing constructors.
+    class ExtHeader : public Header
+    {
+    public:
+        ExtHeader() = default;
+        /// Parses the block at the start of the text; malformed lines are
+        /// dropped. Throws FatalError "Empty header" for an empty text.
+        ExtHeader(const char* data, size_t size);
+        explicit ExtHeader(const char* text);
+        /// The bytes of the source text that the block took.
+        size_t bytes() const { return _bytes; }
+        /// Puts the complete text of a new signature line in front.
+        ExtHeader& prepend(const DkimHeader& header);
+        using Header::prepend;
+
+        /// Reorders all lines (unstable).
+        ExtHeader& sort(const std::function<bool(const Line&, const Line&)>& less);
+        /// Reorders the lines of the name among their own places by value.
+        ExtHeader& sort(const Key& key,
+                        const std::function<bool(const Value&, const Value&)>& less);
+        /// Reorders the DKIM-Signature lines among their own places; those
+        /// that do not parse go after the others, in their order.
+        ExtHeader&
+        sort(const std::function<bool(const DkimSignature&, const DkimSignature&)>& less);
+
+    private:
+        void parse(const char* data, size_t size, bool keepSeparator);
+    };
+
+    /// The body, with the delimiter line that ended it as a part.
+    class ExtBody : public Body
+    {
+    public:
+        using Body::Body;
+        explicit ExtBody(const Body& body) : Body(body) {}
+        explicit ExtBody(Body&& body) : Body(std::move(body)) {}
+        Boundary boundary;
+    };
+
+    /// A whole message: the header block and the rest of the text.
+    Object(const char* data, size_t size);
+    /// One part of a multipart body.
+    explicit Object(const Part& part, size_t from);
+    explicit Object(const Body& body);
+    explicit Object(Body&& body);
+    Object(const Object& other);
+    Object(Object&& other);
+    Object& operator=(const Object&) = delete;
+
+    using Encodable::encode;
+    size_t encode(const Capabilities& capabilities, Filter::Result* output,
+                  bool final) const override;
+    bool encodable(const Capabilities& capabilities) const override;
+    /// Sets the transfer encodings so that the object goes out as 7-bit.
+    void repair(const Capabilities& capabilities);
+    /// repair() unless already encodable; false, unchanged, when signed.
+    bool fix(const Capabilities& capabilities);
+
+    /// Adds a DKIM-Signature of the key after removing its older ones;
+    /// false, and never an exception, when that fails.
+    bool sign(const Capabilities& capabilities, const DkimKey& key,
+              const std::initializer_list<const char*>& extra, long expire, bool twice,
+              const Canonicalization& canonicalization);
+    bool sign(const Capabilities& capabilities, const DkimKey& key,
+              const std::vector<std::string>& extra, long expire, bool twice,
+              const Canonicalization& canonicalization);
+    bool sign(const Capabilities& capabilities, const DkimKey& key,
+              const std::vector<const char*>& extra, long expire, bool twice,
+              const Canonicalization& canonicalization);
+    bool sign(const Capabilities& capabilities, const DkimKey& key, long expire, bool twice,
+              const Canonicalization& canonicalization);
+    /// Removes the DKIM-Signature lines of this key; never throws.
+    void unsign(const DkimKey& key);
+
+    ExtHeader header;
+    ExtBody body;
+
+private:
+    template <typename List>
+    bool signWith(const Capabilities& capabilities, const DkimKey& key, const List& extra,
+                  long expire, bool twice, const Canonicalization& canonicalization);
+};
+
+} // namespace Mime
+} // namespace Kestrava

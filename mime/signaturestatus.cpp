@@ -1,0 +1,250 @@
+#include "mime/signaturestatus.h"
+
+#include "dns/blocking/context.h"
+#include "dns/exception/exception.h"
+#include "dns/exception/rcodeexception.h"
+#include "dns/exception/timeoutexception.h"
+#include "dns/hostname/hostname.h"
+#include "dns/records/dkimrecords.h"
+#include "filter/base64decode.h"
+#include "filter/string.h"
+#include "mime/algorithm.h"
+#include "mime/bodyhash.h"
+#include "mime/canonicalizedbody.h"
+#include "mime/canonicalizedheader.h"
+#include "mime/dkimsignature.h"
+#include "mime/nakedsignature.h"
+#include "mime/object.h"
+#include "openssl/functions.h"
+#include "openssl/publickey.h"
+#include "openssl/signature.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+/// The smallest RSA modulus accepted, in bytes: 1024 bits (RFC 8301 3.2).
+constexpr int smallestKey = 128;
+
+std::string withoutSpace(const std::string& text)
+{
+    std::string result;
+    for (char c : text)
+        if (!isspace(static_cast<unsigned char>(c))) result += c;
+    return result;
+}
+
+std::string base64Decoded(const std::string& text)
+{
+    std::string bytes;
+    Filter::String sink(&bytes);
+    {
+        Filter::Base64Decode decoder(false, &sink);
+        std::string clean = withoutSpace(text);
+        decoder.process(clean.data(), clean.size(), false);
+    }
+    return bytes;
+}
+
+/// Whether a colon-separated list (RFC 6376 3.6.1) holds one of the items.
+bool listHolds(const std::string& list, std::initializer_list<const char*> items)
+{
+    size_t start = 0;
+    while (start <= list.size())
+    {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        std::string item = withoutSpace(list.substr(start, end - start));
+        for (const char* wanted : items)
+            if (item == wanted) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+/// The signed lines: the k-th naming of a field takes its k-th instance
+/// from the bottom (RFC 6376 5.4.2).
+class ShrinkingHeader
+{
+public:
+    explicit ShrinkingHeader(const Header& header) : _header(header) {}
+    const Line* take(const std::string& name)
+    {
+        std::string lower;
+        for (char c : name)
+            lower += static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        size_t wanted = _taken[lower]++;
+        for (auto line = _header.rfind(name.c_str()); line.valid(); ++line)
+            if (wanted-- == 0) return &*line;
+        return nullptr;
+    }
+
+private:
+    const Header& _header;
+    std::map<std::string, size_t> _taken;
+};
+
+/// The line whose value original() gave.
+const Line* lineOf(const Header& header, const Value& value)
+{
+    for (const Line& line : header)
+        if (line.value().data == value.data) return &line;
+    return nullptr;
+}
+
+} // namespace
+
+const char* SignatureStatus::initialize(const Dns::Context& context, const Object& object,
+                                        const DkimSignature& signature)
+{
+    const std::string& domain = signature.domain();
+    const std::string& selector = signature.selector();
+    if (domain.empty() || selector.empty())
+        return report(permerror, "Domain or selector not set in signature");
+    try
+    {
+        Dns::Hostname host(domain.c_str(), false);
+        std::string name = selector + "._domainkey." + host.ascii();
+        Dns::DkimRecords records;
+        bool answered = context.query(name.c_str(), ns_t_txt, &records);
+        if (records.timedout()) throw Dns::TimeoutException();
+        // A lookup that could not start (a name too long) will not later.
+        if (!answered) throw Dns::Exception("DNS lookup not started", 7);
+        if (records.rcode() > 0) throw Dns::RcodeException(records.rcode());
+        if (records.records().empty()) throw Dns::Exception("No records of this type", 5);
+        return initialize(object, signature, records);
+    }
+    catch (const Dns::Exception& error)
+    {
+        if (error.temporary()) return report(temperror, "Temporary exception fetching DNS");
+        return report(permerror, "Permanent error fetching DNS");
+    }
+    catch (...)
+    {
+        return report(permerror, "Unknown, caught exception");
+    }
+}
+
+const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
+                                        const Dns::DkimRecords& records)
+{
+    if (records.records().empty()) return result = permerror;
+    for (const Dns::DkimRecord& record : records.records())
+        if (initialize(object, signature, record) == pass) break;
+    return result;
+}
+
+const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
+                                        const Dns::DkimRecord& record)
+{
+    try
+    {
+        if (!record.k().empty() && record.k() != "rsa")
+            return report(permerror, "Only RSA keys are supported");
+        if (!record.s().empty() && !listHolds(record.s(), {"*", "email"}))
+            return report(permerror, "DNS record does not support email");
+        Algorithm algorithm(signature.algorithm().c_str());
+        if (!record.h().empty() && !listHolds(record.h(), {algorithm.digest()}))
+            return report(permerror, "Algorithm key does not match signature");
+        if (withoutSpace(record.p()).empty()) return report(permerror, "DNS public key is empty");
+        OpenSSL::PublicKey key(record.p().c_str());
+        return initialize(object, signature, key, listHolds(record.t(), {"s"}));
+    }
+    catch (...)
+    {
+        return report(permerror, "Unknown, caught exception");
+    }
+}
+
+const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
+                                        const OpenSSL::PublicKey& key, bool)
+{
+    if (!signature.complete()) return report(permerror, "Not all parameters set in signature");
+    try
+    {
+        return verify(object, signature, key);
+    }
+    catch (...)
+    {
+        return report(permerror, "Unknown, caught exception");
+    }
+}
+
+const char* SignatureStatus::verify(const Object& object, const DkimSignature& signature,
+                                    const OpenSSL::PublicKey& key)
+{
+    Algorithm algorithm(signature.algorithm().c_str());
+    const std::string& method = signature.canonicalization();
+    size_t slash = method.find('/');
+    std::string headerMethod = method.substr(0, slash);
+    std::string bodyMethod = slash == std::string::npos ? "simple" : method.substr(slash + 1);
+    if (headerMethod.empty()) headerMethod = "simple";
+    auto simple = [](const std::string& word)
+    {
+        if (strcasecmp(word.c_str(), "simple") == 0) return true;
+        if (strcasecmp(word.c_str(), "relaxed") == 0) return false;
+        throw std::runtime_error("unsupported canonicalization algorithm");
+    };
+    bool headerSimple = simple(headerMethod);
+    bool bodySimple = simple(bodyMethod);
+    if (OpenSSL::EVP_PKEY_size(key.key()) < smallestKey)
+        return report(permerror, "Key too short: RSA keys must have at least 1024 bits");
+    OpenSSL::Signature verifier(key.key(), base64Decoded(signature.signature()),
+                                algorithm.digest());
+    std::string bodyHash = withoutSpace(signature.hash());
+
+    bool from = false;
+    for (const std::string& name : signature.headers().names)
+        from = from || strcasecmp(name.c_str(), "from") == 0;
+    if (!from) return report(permerror, "From field not signed");
+    const std::string& expiration = signature.expiration();
+    if (!expiration.empty() &&
+        static_cast<unsigned long long>(time(nullptr)) > std::stoull(expiration))
+        return report(permerror, "Signature expired");
+
+    CanonicalizedHeader canonical(Capabilities::utf8(), headerSimple);
+    ShrinkingHeader shrinking(object.header);
+    for (const std::string& name : signature.headers().names)
+        if (const Line* line = shrinking.take(name)) canonical.add(*line);
+
+    // What came over the wire, not the model written back (RFC 6376 3.7).
+    CanonicalizedBody body(object.body, bodySimple);
+    size_t length = BodyHash::whole;
+    if (!signature.length().empty())
+    {
+        unsigned long long counted = std::stoull(signature.length());
+        if (counted > body.text().size()) return report(fail, "Body hash does not match");
+        length = static_cast<size_t>(counted);
+    }
+    if (BodyHash(body, algorithm, length).text != bodyHash)
+        return report(fail, "Body hash does not match");
+
+    const Line* own = lineOf(object.header, signature.original(object.header));
+    if (own == nullptr) return report(fail, "Could not find original signature in mime");
+    // The line as stored, name and folds included, less its b= value.
+    size_t valueStart = own->key().valueStart;
+    NakedSignature naked(own->data + valueStart, own->size - valueStart);
+    std::string line(own->data, valueStart);
+    line += naked.text;
+    canonical.add(own->key().copy(), line.data(), line.size());
+
+    const std::string& text = canonical.output;
+    if (!verifier.verify(text.data(), text.size()))
+        return report(fail, "Header hash does not match");
+    return result = pass;
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,193 @@
+#include "mime/object.h"
+
+#include "filter/string.h"
+#include "mime/capabilities.h"
+#include "mime/contenttransferencoding.h"
+#include "mime/errors.h"
+#include "tests/filter/support/python.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace Kestrava::Mime;
+using Kestrava::Filter::Check::python;
+
+namespace
+{
+
+std::string written(const Object& object, const Capabilities& capabilities = Capabilities::utf8())
+{
+    return object.str(capabilities.allowsUtf8);
+}
+
+std::string decoded(const Body& body)
+{
+    std::string text;
+    Kestrava::Filter::String sink(&text);
+    body.decode(&sink);
+    return text;
+}
+
+/// A nested multipart message made by Python's email package, CR LF ends.
+const char* const pythonMultipart = R"(
+from email.message import EmailMessage
+from email.policy import SMTP
+def apply(data):
+    inner = EmailMessage()
+    inner.set_content("inner text\n")
+    inner.add_alternative("<p>inner</p>\n", subtype="html")
+    outer = EmailMessage()
+    outer["From"] = "a@example.com"
+    outer["Subject"] = "nested"
+    outer.set_content("first part\n")
+    outer.add_attachment(b"\x00\x01binary\xff" * 40, maintype="application", subtype="octet-stream")
+    outer.attach(inner)
+    outer.preamble = "This is a preamble.\n"
+    outer.epilogue = "This is the epilogue.\n"
+    return outer.as_bytes(policy=SMTP)
+)";
+
+/// Every leaf of the message given, decoded, joined by "|".
+const char* const pythonLeaves = R"(
+import email
+from email.policy import SMTP
+def apply(data):
+    message = email.message_from_bytes(data, policy=SMTP)
+    return b"|".join(part.get_payload(decode=True) for part in message.walk()
+                     if not part.is_multipart())
+)";
+
+TEST(MessageTest, LfAndCrLfTextsGiveTheSameLines)
+{
+    std::string crlf = "From: a@example.com\r\nno colon here\r\nSubject: x\r\n\r\nbody\r\n";
+    std::string lf = "From: a@example.com\nno colon here\nSubject: x\n\nbody\n";
+    Object first(crlf.data(), crlf.size());
+    Object second(lf.data(), lf.size());
+    ASSERT_EQ(first.header.size(), 2u);
+    ASSERT_EQ(second.header.size(), 2u);
+    EXPECT_EQ(first.header.get("subject").copy(), "x");
+    EXPECT_EQ(second.header.line(1).key().copy(), "Subject");
+    EXPECT_EQ(first.body.copy(), "body\r\n");
+    EXPECT_EQ(written(first), "From: a@example.com\r\nSubject: x\r\n\r\nbody\r\n");
+    EXPECT_EQ(written(second), written(first));
+    std::string headerOnly = "From: a@example.com\r\n";
+    EXPECT_EQ(Object(headerOnly.data(), headerOnly.size()).body.size, 0u);
+    EXPECT_THROW(Object("", 0), FatalError);
+}
+
+TEST(MessageTest, PythonMultipartsSplitAsPythonDoesAndWriteBackUnchanged)
+{
+    std::string text = python(pythonMultipart, "");
+    Object message(text.data(), text.size());
+    ASSERT_EQ(message.body.parts.size(), 3u);
+    // The line break before the first delimiter stays with the preamble.
+    EXPECT_EQ(message.body.preamble().copy(), "This is a preamble.\r\n\r\n");
+    EXPECT_EQ(message.body.epilogue().copy(), "This is the epilogue.\r\n");
+    ASSERT_EQ(message.body.parts[2]->body.parts.size(), 2u);
+    EXPECT_EQ(written(message), text);
+
+    std::vector<std::string> ours;
+    auto leaf = [&ours](const Object& part) { ours.push_back(decoded(part.body)); };
+    leaf(*message.body.parts[0]);
+    leaf(*message.body.parts[1]);
+    for (const auto& inner : message.body.parts[2]->body.parts)
+        leaf(*inner);
+    std::string expected = python(pythonLeaves, text) + "|";
+    for (const std::string& part : ours)
+    {
+        size_t end = expected.find('|');
+        std::string theirs = expected.substr(0, end);
+        expected.erase(0, end + 1);
+        // The line break before a delimiter belongs to it in Python's view.
+        EXPECT_TRUE(part == theirs || part == theirs + "\r\n") << part << " / " << theirs;
+    }
+    EXPECT_TRUE(expected.empty());
+}
+
+TEST(MessageTest, DelimitersCountOnlyAtLineStartsAndWhole)
+{
+    std::string text =
+        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
+        "pre --ab\r\n--abc\r\n--ab x\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nafter\r\n";
+    Object message(text.data(), text.size());
+    ASSERT_EQ(message.body.parts.size(), 1u);
+    EXPECT_EQ(message.body.preamble().copy(), "pre --ab\r\n--abc\r\n--ab x\r\n");
+    EXPECT_EQ(message.body.parts[0]->body.copy(), "one\r\n");
+    EXPECT_EQ(message.body.epilogue().copy(), "after\r\n");
+    EXPECT_EQ(written(message), text);
+
+    std::string closedAtOnce = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab--\r\n";
+    Object empty(closedAtOnce.data(), closedAtOnce.size());
+    EXPECT_TRUE(empty.body.parts.empty());
+    EXPECT_EQ(empty.body.epilogue().size, 0u);
+
+    // An unterminated last part is kept, as the epilogue.
+    std::string open =
+        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\nX: 1\r\n\r\none\r\n";
+    Object unterminated(open.data(), open.size());
+    EXPECT_TRUE(unterminated.body.parts.empty());
+    EXPECT_EQ(unterminated.body.epilogue().copy(), "X: 1\r\n\r\none\r\n");
+}
+
+TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
+{
+    std::string text = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
+                       "--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\n";
+    std::string added = "X: 2\r\n\r\ntwo\r\n";
+    Object message(text.data(), text.size());
+    message.body.append(Object(added.data(), added.size()));
+    EXPECT_EQ(written(message), "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
+                                "--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n");
+}
+
+TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
+{
+    std::string base64 = "Content-Transfer-Encoding: base64\r\n\r\nR3LDvMOfZSA9IGJ5ZQ==\r\n";
+    Object message(base64.data(), base64.size());
+    EXPECT_EQ(decoded(message.body), "Gr\xC3\xBC\xC3\x9F"
+                                     "e = bye");
+    message.header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
+    EXPECT_EQ(written(message), "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+                                "Gr=C3=BC=C3=9Fe =3D bye\r\n");
+
+    std::string line(100, 'x');
+    std::string eightbit = "Content-Transfer-Encoding: 8bit\r\n\r\n" + line + "\r\n";
+    Object wide(eightbit.data(), eightbit.size());
+    wide.header.set(ContentTransferEncoding(ContentTransferEncoding::base64));
+    std::string out = written(wide);
+    std::string body = out.substr(out.find("\r\n\r\n") + 4);
+    EXPECT_EQ(body.find("\r\n"), 76u);
+    EXPECT_EQ(python("import base64\ndef apply(d): return base64.b64decode(d)\n", body),
+              line + "\r\n");
+
+    std::string binary = "Content-Transfer-Encoding: binary\r\n\r\nab";
+    EXPECT_EQ(decoded(Object(binary.data(), binary.size()).body), "ab");
+}
+
+TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
+{
+    std::string text =
+        "Content-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n\r\nK\xC3\xB6ln\r\n";
+    Object message(text.data(), text.size());
+    EXPECT_TRUE(message.fix(Capabilities::utf8()));
+    EXPECT_EQ(message.header.get("content-transfer-encoding").copy(), "8bit");
+    std::string signedText = "DKIM-Signature: v=1\r\n" + text;
+    Object signedMessage(signedText.data(), signedText.size());
+    EXPECT_FALSE(signedMessage.fix(Capabilities::standard()));
+    EXPECT_EQ(written(signedMessage), signedText);
+    EXPECT_TRUE(message.fix(Capabilities::standard()));
+    EXPECT_EQ(written(message, Capabilities::standard()),
+              "Content-Type: text/plain\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+              "K=C3=B6ln\r\n");
+
+    std::string parts = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\n\r\none\r\n"
+                        "--ab\r\nContent-Transfer-Encoding: binary\r\n\r\n\xFF\r\n--ab--\r\n";
+    Object multipart(parts.data(), parts.size());
+    multipart.repair(Capabilities::standard());
+    EXPECT_EQ(multipart.header.get("content-transfer-encoding").size, 0u);
+    EXPECT_EQ(multipart.body.parts[1]->header.get("content-transfer-encoding").copy(), "base64");
+}
+
+} // namespace
