@@ -89,7 +89,7 @@ def wait(condition, what):
     deadline = time.monotonic() + 60
     while not condition():
         if time.monotonic() > deadline:
-            sys.exit(f"run.sh: {what} did not happen within a minute; see the service's lines above")
+            sys.exit(f"run.sh: {what} within a minute; see the service's lines above")
         time.sleep(0.1)
 
 documents = [
@@ -102,13 +102,13 @@ connection = pika.BlockingConnection(pika.ConnectionParameters(
     "127.0.0.1", int(sys.argv[1]), credentials=pika.PlainCredentials("plumo", "plumo")))
 channel = connection.channel()
 wait(lambda: channel.queue_declare("results", passive=True).method.consumer_count,
-     "the service consuming the queue")
+     "the service did not start consuming")
 for document in documents:
     text = json.dumps(document)
     print("published:        ", text, flush=True)
     channel.basic_publish("", "results", text.encode())
 wait(lambda: channel.queue_declare("results", passive=True).method.message_count == 0,
-     "the delivery of every document")
+     "not every document was delivered")
 connection.close()
 PYTHON
 sleep 1
