@@ -27,10 +27,11 @@ public:
     {
         handshake, ///< the handshake, then frames
         silent,    ///< accepts and never answers
-        reply      ///< answers the protocol header with given octets, then closes
+        reply,     ///< answers the protocol header with given octets, then closes
+        hold       ///< answers the protocol header with given octets, never closes
     };
 
-    /// With reply, octets is the answer; with handshake, what follows
+    /// With reply and hold, octets is the answer; with handshake, what follows
     /// open-ok (then the peer reads on until the client closes).
     ScriptedPeer(Script script, uint16_t heartbeat, bool sendHeartbeats,
                  const std::string& octets = "", uint32_t frameMax = 131072)
@@ -120,6 +121,12 @@ private:
             return;
         }
         readOctets(fd, 8);
+        if (script == Script::hold)
+        {
+            send(fd, octets);
+            pause();
+            return;
+        }
         if (script == Script::reply)
         {
             send(fd, octets);
