@@ -3,11 +3,12 @@
 // A scripted broker on a loopback socket, in a child process of its own so
 // that a test can freeze it (SIGSTOP) like a hung broker: it runs the
 // handshake with the heartbeat interval it is given, then counts the
-// client's heartbeat frames and, if asked, sends its own every second.
+// client's heartbeat and method frames and, if asked, sends its own every second.
 
 #include "loopback.h"
 #include "scriptedbroker.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
@@ -68,17 +69,25 @@ public:
     void freeze() { kill(_child, SIGSTOP); }
 
     /// Heartbeat frames the peer received so far.
-    size_t heartbeats()
+    size_t heartbeats() { return received('h', 0); }
+    /// Method frames the peer received after open-ok, waiting up to
+    /// milliseconds for the first.
+    size_t methods(int milliseconds) { return received('m', milliseconds); }
+
+private:
+    /// Frames of kind received so far (see serve).
+    size_t received(char kind, int milliseconds)
     {
         char octets[64];
         ssize_t size;
         pollfd descriptor{_report, POLLIN, 0};
-        while (poll(&descriptor, 1, 0) > 0 && (size = read(_report, octets, sizeof octets)) > 0)
-            _heartbeats += size_t(size);
-        return _heartbeats;
+        auto wait = [&] { return _received.find(kind) == std::string::npos ? milliseconds : 0; };
+        while (poll(&descriptor, 1, wait()) > 0 &&
+               (size = read(_report, octets, sizeof octets)) > 0)
+            _received.append(octets, size_t(size));
+        return size_t(std::count(_received.begin(), _received.end(), kind));
     }
 
-private:
     /// One frame's type, or -1 when the client closed or a second passed.
     static int readFrame(int fd)
     {
@@ -158,6 +167,7 @@ private:
             int type = readFrame(fd);
             if (type < 0) return;
             if (type == 8) send(report, "h");
+            if (type == 1) send(report, "m");
         }
     }
 
@@ -165,7 +175,7 @@ private:
     uint16_t _port = 0;
     pid_t _child = -1;
     int _report = -1;
-    size_t _heartbeats = 0;
+    std::string _received;
 };
 
 } // namespace AMQPTest

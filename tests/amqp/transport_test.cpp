@@ -81,6 +81,8 @@ TEST(TransportTest, WithoutAnAgreedLimitLargeFramesArriveWhole)
     Names seen = events(peer);
     EXPECT_EQ(seen, (Names{"attached", "connected", "ready",
                            "error: CONNECTION_FORCED - after large", "lost", "detached"}));
+    // The close-ok went out before the socket closed.
+    EXPECT_EQ(peer.methods(2000), 1u);
 }
 
 TEST(TransportTest, FatalErrorEndsTheConnectionThoughThePeerHoldsItsSocket)
