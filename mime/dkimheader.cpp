@@ -9,6 +9,7 @@
 #include "mime/canonicalization.h"
 #include "mime/canonicalizedbody.h"
 #include "mime/canonicalizedheader.h"
+#include "mime/detail/defaultfields.h"
 #include "mime/dkimkey.h"
 #include "mime/dkimsignature.h"
 #include "mime/object.h"
@@ -28,23 +29,6 @@ namespace Mime
 
 namespace
 {
-
-/// The fields signed by default, in the order they are looked for.
-// clang-format off
-const char* const defaultNames[] = {
-    "from", "sender", "reply-to", "subject", "date", "message-id", "to", "cc",
-    "mime-version", "content-type", "content-transfer-encoding", "content-id",
-    "content-description", "resent-date", "resent-from", "resent-sender", "resent-to",
-    "resent-cc", "resent-message-id", "in-reply-to", "references", "list-id", "list-help",
-    "list-unsubscribe", "list-subscribe", "list-post", "list-owner", "list-archive"};
-// clang-format on
-
-bool isDefault(const Key& name)
-{
-    for (const char* candidate : defaultNames)
-        if (name == candidate) return true;
-    return false;
-}
 
 /// "DKIM-Signature: " and the value, folded at 78 columns.
 std::string folded(const std::string& value)
@@ -100,7 +84,7 @@ DkimHeader::DkimHeader(const Capabilities& capabilities, const Object& object, c
     for (auto line = header.rbegin(); line != header.rend(); ++line)
     {
         const Key& name = line->key();
-        if (!isDefault(name) && !extra.contains(name.data, name.size)) continue;
+        if (!detail::signedByDefault(name) && !extra.contains(name.data, name.size)) continue;
         // The old signature of this key goes before the new one is added.
         if (ownedBy(*line, key)) continue;
         canonical.add(*line);
