@@ -92,6 +92,11 @@ bool TcpConnection::closed() const
     return _state->closed();
 }
 
+void TcpConnection::flush()
+{
+    _state->flush();
+}
+
 void TcpConnection::onProperties(Connection*, const Table& server, Table& client)
 {
     if (_handler != nullptr) _handler->onProperties(this, server, client);
@@ -159,6 +164,11 @@ void TcpConnection::onIdle(TcpState*, int fd, int flags)
 uint64_t TcpConnection::expected()
 {
     return _connection.expected();
+}
+
+bool TcpConnection::defer(TcpState*)
+{
+    return _handler != nullptr && _handler->defer(this);
 }
 
 void TcpConnection::onError(TcpState*, const char* message, bool connected)
