@@ -49,6 +49,9 @@ public:
     bool handshaking() const { return _connection.handshaking(); }
     /// Sends a heartbeat; false once the connection is closed.
     bool heartbeat() { return _connection.heartbeat(); }
+    /// Whether channels may still be opened and used: false already while
+    /// the channels hear of the connection's failure.
+    bool usable() const { return _connection.usable(); }
     /// Writes the output held back after the handler's defer.
     void flush();
 
