@@ -35,12 +35,9 @@ class VanishingBroker:
 
     @staticmethod
     def receive(connection, size):
-        data = b""
-        while len(data) < size:
-            piece = connection.recv(size - len(data))
-            if not piece:
-                raise EOFError
-            data += piece
+        data = connection.recv(size, socket.MSG_WAITALL)
+        if len(data) < size:
+            raise EOFError
         return data
 
     def method(self, connection):
