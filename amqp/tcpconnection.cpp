@@ -37,6 +37,9 @@ catch (...)
 
 TcpConnection::~TcpConnection()
 {
+    // The loop turn whose end would write them may never come: a loop left
+    // with ev_break ends without it.
+    _state->flush();
     int fd = fileno();
     if (fd >= 0) _handler->monitor(this, fd, 0);
     TcpHandler* handler = std::exchange(_handler, nullptr);

@@ -68,6 +68,20 @@ TEST(LibEvHandlerTest, FramesSentOutsideAReadWaitForTheEndOfTheLoopTurnOnly)
     EXPECT_EQ(connection.queued(), 0u);
 }
 
+TEST(LibEvHandlerTest, FramesHeldForTheLoopTurnAreWrittenWhenTheConnectionGoesFirst)
+{
+    ScriptedPeer peer(ScriptedPeer::Script::handshake, 0, false);
+    Loop loop;
+    RecordingHandler handler(loop);
+    {
+        TcpConnection connection(&handler, Address(peerAddress(peer)));
+        ASSERT_TRUE(loop.until([&] { return handler.saw("ready"); }));
+        ASSERT_TRUE(connection.heartbeat());
+        ASSERT_EQ(connection.queued(), 8u);
+    }
+    EXPECT_TRUE(loop.until([&] { return peer.heartbeats() == 1; }));
+}
+
 TEST(LibEvHandlerTest, FrozenBrokerIsClosedAfterOneAndAHalfIntervals)
 {
     ScriptedPeer peer(ScriptedPeer::Script::handshake, 2, true);
