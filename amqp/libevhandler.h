@@ -19,8 +19,8 @@ class Wrapper;
 /// in its handshake 60 seconds (startupTimeout) after its first watch
 /// request. Output a connection has outside a read goes out in one write
 /// just before the loop next waits. One handler may serve several
-/// connections; it must run on the loop's thread. A subclass that overrides onDetached or
-/// onDestroyed must call this class's version.
+/// connections; it must run on the loop's thread. A subclass that overrides
+/// onDetached or onDestroyed must call this class's version.
 class LibEvHandler : public TcpHandler
 {
 public:
