@@ -46,6 +46,15 @@ void LibEvHandler::monitor(TcpConnection* connection, int fd, int flags)
     record(connection).monitor(fd, flags);
 }
 
+bool LibEvHandler::defer(TcpConnection* connection)
+{
+    // Without a record (after onDetached) nothing would flush.
+    Wrapper* found = find(connection);
+    if (found == nullptr) return false;
+    found->defer();
+    return true;
+}
+
 uint16_t LibEvHandler::onNegotiate(TcpConnection* connection, uint16_t interval)
 {
     record(connection).negotiated(interval);

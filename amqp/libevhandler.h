@@ -17,9 +17,10 @@ class Wrapper;
 /// heartbeats at half of it and closes a connection from which nothing was
 /// read for one and a half intervals, or that without heartbeats is still
 /// in its handshake 60 seconds (startupTimeout) after its first watch
-/// request. One handler may serve several connections; it must run on the
-/// loop's thread. A subclass that overrides onDetached or onDestroyed must
-/// call this class's version.
+/// request. Output a connection has outside a read goes out in one write
+/// just before the loop next waits. One handler may serve several
+/// connections; it must run on the loop's thread. A subclass that overrides
+/// onDetached or onDestroyed must call this class's version.
 class LibEvHandler : public TcpHandler
 {
 public:
@@ -39,6 +40,8 @@ public:
     LibEvHandler& operator=(const LibEvHandler&) = delete;
 
     void monitor(TcpConnection* connection, int fd, int flags) override;
+    /// Flushes the connection before the loop next waits for events.
+    bool defer(TcpConnection* connection) override;
     /// Accepts the broker's interval.
     uint16_t onNegotiate(TcpConnection* connection, uint16_t interval) override;
     void onDetached(TcpConnection* connection) override;

@@ -37,6 +37,9 @@ catch (...)
 
 TcpConnection::~TcpConnection()
 {
+    // The loop turn whose end would write them may never come: a loop left
+    // with ev_break ends without it.
+    _state->flush();
     int fd = fileno();
     if (fd >= 0) _handler->monitor(this, fd, 0);
     TcpHandler* handler = std::exchange(_handler, nullptr);
@@ -95,6 +98,11 @@ size_t TcpConnection::queued() const
 bool TcpConnection::closed() const
 {
     return _state->closed();
+}
+
+void TcpConnection::flush()
+{
+    _state->flush();
 }
 
 void TcpConnection::onProperties(Connection*, const Table& server, Table& client)
@@ -166,6 +174,11 @@ void TcpConnection::onIdle(TcpState*, int fd, int flags)
 uint64_t TcpConnection::expected()
 {
     return _connection.expected();
+}
+
+bool TcpConnection::defer(TcpState*)
+{
+    return _handler != nullptr && _handler->defer(this);
 }
 
 void TcpConnection::onError(TcpState*, const char* message, bool connected)

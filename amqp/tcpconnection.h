@@ -49,6 +49,11 @@ public:
     bool handshaking() const { return _connection.handshaking(); }
     /// Sends a heartbeat; false once the connection is closed.
     bool heartbeat() { return _connection.heartbeat(); }
+    /// Whether channels may still be opened and used: false already while
+    /// the channels hear of the connection's failure.
+    bool usable() const { return _connection.usable(); }
+    /// Writes the output held back after the handler's defer.
+    void flush();
 
 private:
     friend class TcpChannel;
@@ -71,6 +76,7 @@ private:
     void onError(TcpState* state, const char* message, bool connected) override;
     void onLost(TcpState* state) override;
     uint64_t expected() override;
+    bool defer(TcpState* state) override;
 
     /// Makes next the current state, when it is one.
     void replace(TcpState* next);

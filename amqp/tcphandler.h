@@ -73,6 +73,12 @@ public:
     /// to call the connection's process when it is ready.
     virtual void monitor(TcpConnection* connection, int fd, int flags) = 0;
 
+    /// Output is ready outside a read: true when the handler calls the
+    /// connection's flush before it next waits for events, so that frames
+    /// sent in one turn of its loop share one write. The default, false,
+    /// has every frame written at once.
+    virtual bool defer(TcpConnection* /*connection*/) { return false; }
+
     /// The connection is being destroyed, also when it never reported
     /// onDetached: whatever the handler keeps for it must go now. No call
     /// about it follows.

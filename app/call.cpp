@@ -42,8 +42,7 @@ void Call::onAvailable(Kestrava::Browse::Connection* connection)
         snprintf(length, sizeof length, "%lu", static_cast<unsigned long>(body.size()));
     connection->header("Content-length", 14, length, static_cast<size_t>(lengthSize));
     connection->header("Content-type", 12, "application/json", 16);
-    connection->emptyline();
-    connection->socket()->write(body.data(), body.size(), true);
+    connection->emptyline(body.data(), body.size());
 }
 
 void Call::onHeader(Kestrava::Browse::Connection*, const Kestrava::Browse::Header& header)

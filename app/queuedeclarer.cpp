@@ -19,9 +19,8 @@ QueueDeclarer::QueueDeclarer(Handler* handler, AMQP::TcpConnection* connection,
         .onError(
             [this, create, connection, arguments](const char*)
             {
-                if (create) return this->create(connection, arguments);
-                _handler->onQueueError(_name);
-                delete this;
+                if (create && connection->usable()) return this->create(connection, arguments);
+                failed(connection);
             });
 }
 
@@ -40,10 +39,13 @@ void QueueDeclarer::create(AMQP::TcpConnection* connection, const AMQP::Table& a
                 _handler->onQueueSuccess();
                 delete this;
             })
-        .onError(
-            [this](const char*)
-            {
-                _handler->onQueueError(_name);
-                delete this;
-            });
+        .onError([this, connection](const char*) { failed(connection); });
+}
+
+void QueueDeclarer::failed(const AMQP::TcpConnection* connection)
+{
+    // A check that fails with its connection says nothing of the queue:
+    // the connection reports its own error.
+    if (connection->usable()) _handler->onQueueError(_name);
+    delete this;
 }

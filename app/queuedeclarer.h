@@ -38,6 +38,8 @@ public:
 private:
     /// The declare of a queue that is missing.
     void create(AMQP::TcpConnection* connection, const AMQP::Table& arguments);
+    /// Reports the queue missing unless the connection failed; deletes this.
+    void failed(const AMQP::TcpConnection* connection);
 
     Handler* _handler;
     std::string _name;

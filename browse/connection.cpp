@@ -81,6 +81,24 @@ size_t Connection::header(const char* line, size_t size)
 
 size_t Connection::emptyline()
 {
+    size_t staged = endHead();
+    flush();
+    return staged;
+}
+
+size_t Connection::emptyline(const char* body, size_t size)
+{
+    size_t staged = endHead();
+    // One write for head and body: a separate one for each costs a system
+    // call and, for a small body, a packet of its own.
+    iovec request[2] = {{_staging, _staged}, {const_cast<char*>(body), size}};
+    _socket.write(request, 2, true);
+    _staged = 0;
+    return staged;
+}
+
+size_t Connection::endHead()
+{
     size_t staged = 0;
     if (!_hostWritten)
     {
@@ -90,9 +108,7 @@ size_t Connection::emptyline()
         if (_port != (https() ? 443 : 80)) host += ":" + std::to_string(_port);
         staged += header("Host", 4, host.data(), host.size());
     }
-    staged += buffer("\r\n", 2);
-    flush();
-    return staged;
+    return staged + buffer("\r\n", 2);
 }
 
 size_t Connection::buffer(const char* data, size_t size)

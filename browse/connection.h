@@ -72,6 +72,8 @@ public:
     /// Stages a Host header unless one was written, and the empty line, and
     /// writes everything out. The body follows on socket().
     size_t emptyline();
+    /// As emptyline(), with the body leaving in the same write as the head.
+    size_t emptyline(const char* body, size_t size);
     /// Writes out what is staged.
     void flush();
 
@@ -135,6 +137,8 @@ private:
 
     /// Stages bytes; a run larger than the staging area is written at once.
     size_t buffer(const char* data, size_t size);
+    /// Stages the Host line when none was written, and the empty line.
+    size_t endHead();
     /// Lets the handler go and deletes the connection.
     void end();
 

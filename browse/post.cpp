@@ -27,8 +27,7 @@ void Post::onAvailable(Connection* connection)
     connection->header("connection", 10, "keep-alive", 10);
     connection->header("content-type", 12, type.data(), type.size());
     connection->header("content-length", 14, length.data(), length.size());
-    connection->emptyline();
-    connection->socket()->write(_data.body().data(), _data.body().size(), true);
+    connection->emptyline(_data.body().data(), _data.body().size());
 }
 
 void Post::follow(const Url& next, int status, Downloader* downloader, bool secure)

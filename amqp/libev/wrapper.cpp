@@ -12,6 +12,8 @@ Wrapper::Wrapper(struct ev_loop* loop, TcpConnection* connection, double startup
 {
     ev_timer_init(&_timer, onTimer, 0, 0);
     _timer.data = static_cast<LibEvHandler::Watchable*>(this);
+    ev_prepare_init(&_prepare, onPrepare);
+    _prepare.data = this;
     double now = ev_now(_loop);
     _expire = now + startupTimeout;
     arm(now);
@@ -24,6 +26,19 @@ Wrapper::~Wrapper()
         ev_timer_stop(_loop, &_timer);
         ev_ref(_loop);
     }
+    ev_prepare_stop(_loop, &_prepare);
+}
+
+void Wrapper::defer()
+{
+    if (!ev_is_active(&_prepare)) ev_prepare_start(_loop, &_prepare);
+}
+
+void Wrapper::onPrepare(struct ev_loop* loop, ev_prepare* prepare, int)
+{
+    ev_prepare_stop(loop, prepare);
+    // A flush only writes and changes watches: the record stays.
+    static_cast<Wrapper*>(prepare->data)->_connection->flush();
 }
 
 void Wrapper::monitor(int fd, int flags)

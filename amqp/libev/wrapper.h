@@ -15,7 +15,8 @@ class TcpConnection;
 /// What a LibEvHandler keeps for one connection: its watchers and one
 /// timer, armed for the nearer of two deadlines (the next heartbeat to
 /// send, the time after which the connection counts as dead). The timer
-/// never keeps the loop alive on its own.
+/// never keeps the loop alive on its own; the prepare watcher that flushes
+/// deferred output does, until it ran.
 class Wrapper : private LibEvHandler::Watchable
 {
 public:
@@ -29,11 +30,14 @@ public:
     void monitor(int fd, int flags);
     /// Heartbeat mode: replaces the start-up deadline.
     void negotiated(uint16_t interval);
+    /// Flushes the connection before the loop next waits for events.
+    void defer();
 
 private:
     void onActive(int fd, int events) override;
     void onExpired() override;
     static void onTimer(struct ev_loop* loop, ev_timer* timer, int events);
+    static void onPrepare(struct ev_loop* loop, ev_prepare* prepare, int events);
 
     /// When the next heartbeat is due after now.
     double nextHeartbeat(double now) const;
@@ -43,6 +47,7 @@ private:
     TcpConnection* _connection;
     struct ev_loop* _loop;
     ev_timer _timer;
+    ev_prepare _prepare;
     std::list<std::unique_ptr<Watcher>> _watchers;
     double _next = 0;
     double _expire = 0;

@@ -78,8 +78,9 @@ TcpState* SslConnected::write(const Monitor& monitor)
     {
         int result = _out.sendto(_ssl);
         if (result < 1) return repeat(monitor, State::write, OpenSSL::SSL_get_error(_ssl, result));
-        // Reading comes first once the peer has something for us.
-        bool readable = Poll(_socket).readable();
+        // Reading comes first once the peer has something for us, also
+        // when OpenSSL already holds it decrypted: the socket will not tell.
+        bool readable = OpenSSL::SSL_pending(_ssl) > 0 || Poll(_socket).readable();
         if (_out && !readable) continue;
         return readable ? receive(monitor) : proceed();
     }

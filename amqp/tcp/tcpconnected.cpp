@@ -71,7 +71,9 @@ void TcpConnected::flush()
 void TcpConnected::send(const char* buffer, size_t size)
 {
     if (_closed) return;
-    if (_out || _corked)
+    // Acks of deliveries handled elsewhere in the same loop turn share the
+    // write of the first when the handler flushes at the turn's end.
+    if (_out || _corked || _parent->defer(this))
     {
         _out.add(buffer, size);
         return;

@@ -12,7 +12,8 @@ namespace AMQP
 /// Plain TCP once connected. Reads go into one input block, sized to the
 /// negotiated frame maximum, and every complete frame in it is handed to
 /// the engine in the same wake-up; writes go out at once when nothing is
-/// queued, else in order behind the queue.
+/// queued and the handler does not defer them, else in order behind the
+/// queue.
 class TcpConnected : public TcpExtState
 {
 public:
@@ -27,13 +28,13 @@ public:
     void close() override;
     void maxframe(size_t size) override { _reallocate = size; }
     size_t queued() const override { return _out.size(); }
+    /// Writes what was held back while the engine read or after a defer.
+    void flush() override;
 
 private:
     /// Whether result ends the connection; reports "connection lost"
     /// unless we closed it ourselves.
     bool reportError(ssize_t result);
-    /// Writes what was held back while the engine read.
-    void flush();
 
     TcpOutBuffer _out;
     TcpInBuffer _in;

@@ -32,6 +32,9 @@ public:
     virtual void onLost(TcpState* state) = 0;
     /// Octets the engine needs for its next frame.
     virtual uint64_t expected() = 0;
+    /// Whether output may wait for the state's flush, which the handler
+    /// then calls before it waits for events again.
+    virtual bool defer(TcpState* state) = 0;
 };
 
 } // namespace AMQP

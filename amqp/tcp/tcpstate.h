@@ -38,6 +38,8 @@ public:
     virtual void close() {}
     /// The negotiated largest frame, to size the input block.
     virtual void maxframe(size_t /*size*/) {}
+    /// Writes output held back after a defer.
+    virtual void flush() {}
 
 protected:
     TcpParent* _parent;

@@ -45,6 +45,43 @@ TEST(LibEvHandlerTest, HeartbeatsGoOutAtHalfTheIntervalAndReadsKeepTheConnection
     EXPECT_GE(handler._heartbeats, 3);
 }
 
+TEST(LibEvHandlerTest, FramesSentOutsideAReadWaitForTheEndOfTheLoopTurnOnly)
+{
+    ScriptedPeer peer(ScriptedPeer::Script::handshake, 0, false);
+    Loop loop;
+    RecordingHandler handler(loop);
+    TcpConnection connection(&handler, Address(peerAddress(peer)));
+    ASSERT_TRUE(loop.until([&] { return handler.saw("ready"); }));
+    ASSERT_EQ(connection.queued(), 0u);
+    // Sent from outside any read: held together, 8 octets each ...
+    ASSERT_TRUE(connection.heartbeat());
+    ASSERT_TRUE(connection.heartbeat());
+    EXPECT_EQ(connection.queued(), 16u);
+    // ... and written before the loop first waits, with nothing to read.
+    ev_run(loop.get(), EVRUN_NOWAIT);
+    EXPECT_EQ(connection.queued(), 0u);
+    EXPECT_TRUE(loop.until([&] { return peer.heartbeats() == 2; }));
+    // A close asked for behind a held frame lets it go first.
+    ASSERT_TRUE(connection.heartbeat());
+    ASSERT_TRUE(connection.close());
+    EXPECT_TRUE(loop.until([&] { return peer.heartbeats() == 3; }));
+    EXPECT_EQ(connection.queued(), 0u);
+}
+
+TEST(LibEvHandlerTest, FramesHeldForTheLoopTurnAreWrittenWhenTheConnectionGoesFirst)
+{
+    ScriptedPeer peer(ScriptedPeer::Script::handshake, 0, false);
+    Loop loop;
+    RecordingHandler handler(loop);
+    {
+        TcpConnection connection(&handler, Address(peerAddress(peer)));
+        ASSERT_TRUE(loop.until([&] { return handler.saw("ready"); }));
+        ASSERT_TRUE(connection.heartbeat());
+        ASSERT_EQ(connection.queued(), 8u);
+    }
+    EXPECT_TRUE(loop.until([&] { return peer.heartbeats() == 1; }));
+}
+
 TEST(LibEvHandlerTest, FrozenBrokerIsClosedAfterOneAndAHalfIntervals)
 {
     ScriptedPeer peer(ScriptedPeer::Script::handshake, 2, true);

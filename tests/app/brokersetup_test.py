@@ -2,7 +2,13 @@
 binding of the mirror queue, TLS to the broker and the connection lines."""
 
 import json
+import socket
+import struct
+import threading
 import unittest
+
+import pika.frame
+import pika.spec
 
 from harness import ServiceTest, broker_address, broker_port, ctl, wait_until
 
@@ -10,6 +16,68 @@ from harness import ServiceTest, broker_address, broker_port, ctl, wait_until
 def table(output):
     """The rows of rabbitmqctl's tab-separated output."""
     return [line.split("\t") for line in output.splitlines() if line]
+
+
+class VanishingBroker:
+    """A peer on loopback that completes the AMQP handshake, then closes the
+    connection as soon as the client asks for a queue."""
+
+    def __init__(self):
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        self.declared = threading.Event()
+        self.thread = threading.Thread(target=self.serve, daemon=True)
+        self.thread.start()
+
+    def close(self):
+        self.listener.close()
+        self.thread.join(5)
+
+    @staticmethod
+    def receive(connection, size):
+        data = connection.recv(size, socket.MSG_WAITALL)
+        if len(data) < size:
+            raise EOFError
+        return data
+
+    def method(self, connection):
+        """The class and method ids of the next method frame; channels are
+        opened as asked."""
+        while True:
+            kind, channel, size = struct.unpack(">BHI", self.receive(connection, 7))
+            payload = self.receive(connection, size + 1)
+            if kind != 1:
+                continue
+            ids = struct.unpack(">HH", payload[:4])
+            if ids == (20, 10):
+                connection.sendall(pika.frame.Method(channel, pika.spec.Channel.OpenOk()).marshal())
+            return ids
+
+    def serve(self):
+        # The service's probe connection first, then its own.
+        while not self.declared.is_set():
+            try:
+                connection, _ = self.listener.accept()
+            except OSError:
+                return
+            with connection:
+                try:
+                    self.handshake(connection)
+                    while self.method(connection) != (50, 10):
+                        pass
+                    self.declared.set()
+                except EOFError:
+                    pass
+
+    def handshake(self, connection):
+        self.receive(connection, 8)
+        for method in (pika.spec.Connection.Start(server_properties={}, mechanisms="PLAIN",
+                                                  locales="en_US"),
+                       pika.spec.Connection.Tune(channel_max=2047, frame_max=131072, heartbeat=0),
+                       pika.spec.Connection.OpenOk()):
+            # Answered by start-ok, tune-ok and open in turn.
+            connection.sendall(pika.frame.Method(0, method).marshal())
+            self.method(connection)
 
 
 class BrokerSetupTest(ServiceTest):
@@ -47,6 +115,16 @@ class BrokerSetupTest(ServiceTest):
         self.assertExits(service, 1)
         self.assertIn("[Critical] [", service.lines("results doesn't exist")[0])
         self.assertIsNone(self.broker.counts("results"))
+
+    def test_broker_lost_during_the_queue_check_does_not_call_the_queue_missing(self):
+        broker = VanishingBroker()
+        self.addCleanup(broker.close)
+        service = self.service("--rabbitmq-address", f"amqp://127.0.0.1:{broker.port}/",
+                               "--endpoint", "http://127.0.0.1:1/")
+        self.assertExits(service, 1)
+        self.assertTrue(broker.declared.is_set())
+        self.assertIn("[Critical] [", service.lines("connection lost")[0])
+        self.assertEqual(service.lines("doesn't exist"), [], service.output())
 
     def test_error_queue_is_declared_durable_when_missing(self):
         self.broker.delete("invalid")

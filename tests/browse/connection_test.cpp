@@ -146,6 +146,24 @@ TEST_F(ConnectionTest, LongRequestLinesAndBodiesKeepTheirBytes)
                                 connection->emptyline();
                                 connection->socket()->write(body.data(), body.size(), true);
                             }));
+    // Head and body handed over together give the same bytes, whether the
+    // head still sits in the staging area whole or in part.
+    EXPECT_EQ(expected, echoed(
+                            [&](Connection* connection)
+                            {
+                                connection->request("POST", path.data(), path.size());
+                                connection->header("X-Long", 6, value.data(), value.size());
+                                connection->header("Content-Length: 70000", 21);
+                                connection->emptyline(body.data(), body.size());
+                            }));
+    EXPECT_EQ("POST /a HTTP/1.1\r\nContent-Length: 3\r\nHost: dual.test:" + port() + "\r\n\r\nabc",
+              echoed(
+                  [](Connection* connection)
+                  {
+                      connection->request("POST", "/a", 2);
+                      connection->header("Content-Length: 3", 17);
+                      connection->emptyline("abc", 3);
+                  }));
 }
 
 TEST_F(ConnectionTest, FramesEveryKindOfResponse)
