@@ -119,6 +119,14 @@ TEST(DkimSignatureTest, StrictAndLenientReadingsOfOddValues)
     EXPECT_EQ(parsed("", false), "");
     EXPECT_EQ(parsed("", true), "error: header is incomplete");
     EXPECT_EQ(parsed("v=1; v=1", false), "error: duplicate names");
+    // Verifiers must not disagree on which of two h= lists counts.
+    const char* const complete = "v=1; a=rsa-sha256; d=example.com; s=sel; bh=AAAA; b=BB; ";
+    for (bool strict : {true, false})
+    {
+        EXPECT_EQ(parsed(complete + std::string("h=From; h=To"), strict), "error: duplicate names");
+        EXPECT_EQ(parsed(complete + std::string("h=From; z=From:a; z=To:b"), strict),
+                  "error: duplicate names");
+    }
     EXPECT_EQ(parsed("v=1; a; d=example.com", false), "v=1; d=example.com");
     EXPECT_EQ(parsed("v=x; a=rsa-sha256", true), "error: dkim header is invalid");
     EXPECT_EQ(parsed("v", true), "error: missing =");
