@@ -107,6 +107,8 @@ size_t DkimSignature::parseTag(const char* data, size_t size, size_t position, b
         piece = position;
         std::string name;
         position += DkimTagName(name, data + position, size - position, strict).size;
+        // No name (the text does not start with a letter) is no tag, "=" or not.
+        if (name.empty()) throw std::runtime_error("missing =");
         // A tag given twice, h= and z= included, makes the whole list invalid
         // (RFC 6376 3.2): verifiers must not disagree on which one counts.
         if (std::find(_order.begin(), _order.end(), name) != _order.end())

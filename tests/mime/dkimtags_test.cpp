@@ -130,6 +130,9 @@ TEST(DkimSignatureTest, StrictAndLenientReadingsOfOddValues)
     EXPECT_EQ(parsed("v=1; a; d=example.com", false), "v=1; d=example.com");
     EXPECT_EQ(parsed("v=x; a=rsa-sha256", true), "error: dkim header is invalid");
     EXPECT_EQ(parsed("v", true), "error: missing =");
+    // A tag needs a name: "=x" is no tag.
+    EXPECT_EQ(parsed("v=1; =x; d=example.com", true), "error: dkim header is invalid");
+    EXPECT_EQ(parsed("v=1; =x; d=example.com", false), "v=1; d=example.com");
     EXPECT_EQ(parsed("v=1 a=rsa-sha256", true), "error: missing ;");
     EXPECT_EQ(parsed("v=1 a=b", false), "v=1 a=b");
     EXPECT_EQ(parsed("v=1; d=example.com; b", false), "v=1; d=example.com");
