@@ -1,10 +1,10 @@
 #include "mime/partialparams.h"
 
+#include "mime/detail/ctype.h"
 #include "mime/paramcharset.h"
 #include "mime/paramdecoder.h"
 #include "mime/params.h"
 
-#include <cctype>
 #include <stdexcept>
 
 namespace Kestrava
@@ -12,22 +12,9 @@ namespace Kestrava
 namespace Mime
 {
 
-namespace
-{
-
-std::string lowered(const std::string& name)
-{
-    std::string text = name;
-    for (char& c : text)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
-
 std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned section)
 {
-    auto found = _held.find({lowered(name), section});
+    auto found = _held.find({detail::lowered(name), section});
     if (found == _held.end() || found->second.empty()) return nullptr;
     std::shared_ptr<Param> taken = found->second.front();
     found->second.pop_front();
@@ -43,7 +30,7 @@ void PartialParams::join()
         if (number == 0)
             firsts.push_back(section);
         else
-            _held[{lowered(section->name()), number}].push_back(section);
+            _held[{detail::lowered(section->name()), number}].push_back(section);
     }
     for (const auto& first : firsts)
     {
