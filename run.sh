@@ -83,6 +83,15 @@ webhook=$!
 
 /usr/bin/python3 - "$(cat "$work/broker/port")" <<'PYTHON'
 import json, pika, sys, time
+
+def wait(condition, what):
+    # A service that ended or never consumes must not leave the demo hanging.
+    deadline = time.monotonic() + 60
+    while not condition():
+        if time.monotonic() > deadline:
+            sys.exit(f"run.sh: {what} within a minute; see the service's lines above")
+        time.sleep(0.1)
+
 documents = [
     {"id": 1, "customer": {"name": "Ada", "email": "ada@example.com"}, "total": 12.5},
     {"id": 2, "customer": {"name": "Bo", "email": "bo@example.com"},
@@ -92,14 +101,14 @@ documents = [
 connection = pika.BlockingConnection(pika.ConnectionParameters(
     "127.0.0.1", int(sys.argv[1]), credentials=pika.PlainCredentials("plumo", "plumo")))
 channel = connection.channel()
-while channel.queue_declare("results", passive=True).method.consumer_count == 0:
-    time.sleep(0.1)
+wait(lambda: channel.queue_declare("results", passive=True).method.consumer_count,
+     "the service did not start consuming")
 for document in documents:
     text = json.dumps(document)
     print("published:        ", text, flush=True)
     channel.basic_publish("", "results", text.encode())
-while channel.queue_declare("results", passive=True).method.message_count:
-    time.sleep(0.1)
+wait(lambda: channel.queue_declare("results", passive=True).method.message_count == 0,
+     "not every document was delivered")
 connection.close()
 PYTHON
 sleep 1

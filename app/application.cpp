@@ -236,7 +236,9 @@ void Application::onCopied(uint64_t deliveryTag)
 
 void Application::onRefused(uint64_t deliveryTag)
 {
-    _channel.reject(deliveryTag, AMQP::requeue);
+    // Paused like any failure of ours: the broker would offer it again at
+    // once, and refuse its copy again.
+    requeue(deliveryTag);
 }
 
 void Application::onUnroutable(const std::string& reply, const AMQP::Message& copy)

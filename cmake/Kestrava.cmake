@@ -81,12 +81,18 @@ function(kestrava_benchmark binary)
     target_link_libraries(${binary} PRIVATE ${ARG_LIBRARIES} benchmark::benchmark)
 endfunction()
 
-# kestrava_fuzzer(<binary> SOURCES ... [LIBRARIES ...] [CORPUS dir] [SECONDS n])
-# A libFuzzer target, also run for a bounded time as a CTest test.
+# kestrava_fuzzer(<binary> SOURCES ... [LIBRARIES ...] [CORPUS dir] [SECONDS n]
+#                 [INPUT_SECONDS n])
+# A libFuzzer target, also run for a bounded time as a CTest test; with
+# INPUT_SECONDS an input that runs longer fails as a hang.
 function(kestrava_fuzzer binary)
-    cmake_parse_arguments(ARG "" "CORPUS;SECONDS" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "" "CORPUS;SECONDS;INPUT_SECONDS" "SOURCES;LIBRARIES" ${ARGN})
     if(NOT ARG_SECONDS)
         set(ARG_SECONDS 60)
+    endif()
+    set(limit)
+    if(ARG_INPUT_SECONDS)
+        set(limit -timeout=${ARG_INPUT_SECONDS})
     endif()
     add_executable(${binary} ${ARG_SOURCES})
     target_compile_options(${binary} PRIVATE -fsanitize=fuzzer ${KESTRAVA_WARNINGS})
@@ -95,6 +101,7 @@ function(kestrava_fuzzer binary)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/${binary}-corpus)
     file(MAKE_DIRECTORY ${work})
     add_test(NAME ${binary}
-        COMMAND ${binary} -max_total_time=${ARG_SECONDS} -print_final_stats=1 ${work} ${ARG_CORPUS})
+        COMMAND ${binary} -max_total_time=${ARG_SECONDS} ${limit} -print_final_stats=1 ${work}
+                ${ARG_CORPUS})
     set_tests_properties(${binary} PROPERTIES LABELS fuzz TIMEOUT 600)
 endfunction()

@@ -1,15 +1,17 @@
 #include "dns/now.h"
 
-#include <sys/time.h>
+#include <time.h>
 
 namespace DNS
 {
 
 Now::Now()
 {
-    timeval now;
-    gettimeofday(&now, nullptr);
-    _seconds = double(now.tv_sec) + double(now.tv_usec) * 1e-6;
+    // Monotonic: a wall clock set back would hold every retry and time-out
+    // for the length of the step.
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    _seconds = double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
 } // namespace DNS

@@ -3,7 +3,8 @@
 namespace DNS
 {
 
-/// The wall-clock time in seconds, with microseconds, for scheduling.
+/// The time in seconds on a clock that setting the wall clock leaves alone,
+/// for scheduling.
 class Now
 {
 public:

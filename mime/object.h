@@ -11,9 +11,16 @@
 
 namespace Kestrava
 {
+namespace Dns
+{
+class Context;
+}
 namespace Mime
 {
 
+class ArcPublicKeys;
+class ArcSignatures;
+class AuthenticationResults;
 class Canonicalization;
 class DkimHeader;
 class DkimKey;
@@ -41,6 +48,9 @@ public:
         /// Puts the complete text of a new signature line in front.
         ExtHeader& prepend(const DkimHeader& header);
         using Header::prepend;
+        /// Puts the complete text of a line, ended by CR LF, in front as
+        /// it is.
+        ExtHeader& prependLine(const char* name, const std::string& text);
 
         /// Reorders all lines (unstable).
         ExtHeader& sort(const std::function<bool(const Line&, const Line&)>& less);
@@ -100,6 +110,21 @@ public:
               const Canonicalization& canonicalization);
     /// Removes the DKIM-Signature lines of this key; never throws.
     void unsign(const DkimKey& key);
+
+    /// Adds an ARC set of the key with the results after validating the
+    /// chain, its keys looked up through the context; false, the header
+    /// unchanged, when that fails. Never throws.
+    bool resign(Dns::Context& context, const Capabilities& capabilities, const DkimKey& key,
+                const AuthenticationResults& results, long expire, bool flag);
+    bool resign(const Capabilities& capabilities, const ArcSignatures& signatures,
+                const ArcPublicKeys& keys, const DkimKey& key, const AuthenticationResults& results,
+                long expire, bool flag);
+    /// Seals the results of every Authentication-Results field of that
+    /// service, keys looked up through the system's name servers.
+    bool resign(const Capabilities& capabilities, const DkimKey& key, const std::string& authservId,
+                long expire, bool flag);
+    /// Removes the newest ARC sets added by these services; never throws.
+    void unresign(const std::vector<std::string>& authservIds);
 
     ExtHeader header;
     ExtBody body;

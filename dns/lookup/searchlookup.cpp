@@ -35,20 +35,25 @@ void SearchLookup::cancel()
 
 bool SearchLookup::proceed()
 {
+    // The candidate that reported stays the operation until another starts:
+    // the user's handler may read the query, or cancel, during the report.
+    auto start = [this](const std::string& name)
+    {
+        Operation* candidate = _context->query(name.c_str(), _type, _bits, this);
+        if (candidate) _operation = candidate;
+        return candidate != nullptr;
+    };
     const auto& paths = _context->searchpaths();
-    _operation = nullptr;
     while (_index < paths.size())
     {
         const std::string& path = paths[_index++];
         if (path.empty()) break;
         // A candidate that cannot be built (too long) is skipped.
-        _operation = _context->query((_name + "." + path).c_str(), _type, _bits, this);
-        if (_operation) return true;
+        if (start(_name + "." + path)) return true;
     }
     if (_index == bareNameTried) return false;
     _index = bareNameTried;
-    _operation = _context->query(_name.c_str(), _type, _bits, this);
-    return _operation != nullptr;
+    return start(_name);
 }
 
 template <typename Call> void SearchLookup::finish(Call&& call)

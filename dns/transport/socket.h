@@ -14,9 +14,9 @@ namespace DNS
 class Response;
 class Watcher;
 
-/// A socket on which answers arrive. Received messages wait here until the
-/// Core's next timer run asks for them, so that lookups are never called
-/// back from inside the loop's descriptor callback.
+/// A socket on which answers arrive. Received messages wait here until a
+/// run of the Core asks for them: at once from the loop's callback of a
+/// UDP socket (see Handler::onReadable), at the next timer run otherwise.
 class Socket : public Inbound, public Watchable
 {
 public:

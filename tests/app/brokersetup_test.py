@@ -26,8 +26,10 @@ class BrokerSetupTest(ServiceTest):
         rows = table(ctl("list_consumers", "-q", "--no-table-headers", "queue_name", "consumer_tag",
                          "ack_required", "prefetch_count"))
         self.assertEqual(rows, [["results", "consumer", "true", "7"]])
-        channels = table(ctl("list_channels", "-q", "--no-table-headers", "global_prefetch_count"))
-        self.assertIn(["0"], channels)
+        # The service's consuming channel: per-consumer prefetch, none global.
+        channels = table(ctl("list_channels", "-q", "--no-table-headers", "consumer_count", "prefetch_count",
+                             "global_prefetch_count"))
+        self.assertIn(["1", "7", "0"], channels)
 
     def test_connection_line_masks_the_password(self):
         endpoint = self.endpoint()

@@ -67,6 +67,8 @@ class DocumentsTest(ServiceTest):
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0
                                    and self.broker.ready("invalid") is not None
                                    and self.broker.ready("invalid") == len(bad), 60), service.output())
+        # An empty ready queue may still hold a document on its way.
+        self.assertTrue(endpoint.wait_for(len(good)))
         self.assertTrue(service.running())
         self.assertEqual(len(endpoint.answered()), len(good))
         posted = {request.body[:6] for request in endpoint.answered()}

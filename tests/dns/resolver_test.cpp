@@ -191,6 +191,30 @@ TEST_F(ResolverTest, SearchEndsWithTheFirstTimeout)
     EXPECT_EQ(serverLog({"udp", "silent.a.example"}).size(), 0u);
 }
 
+TEST_F(ResolverTest, ASearchThatFoundNothingCanBeReadAndCancelledInsideItsReport)
+{
+    // Every candidate fails, so the report comes after the last one.
+    make("nameserver 127.0.0.2\nsearch a.example\noptions timeout:2 attempts:1\n");
+    DNS::Operation* search = nullptr;
+    int failures = 0;
+    unsigned short id = 0;
+    search = _context->query("nothing", ns_t_a, DNS::Bits(), nullptr,
+                             [&](const DNS::Operation* operation, int rcode)
+                             {
+                                 ++failures;
+                                 EXPECT_EQ(rcode, ns_r_nxdomain);
+                                 id = operation->query().id();
+                                 // Already reported: nothing happens.
+                                 search->cancel();
+                             });
+    ASSERT_NE(search, nullptr);
+    ASSERT_TRUE(_loop.run());
+    EXPECT_EQ(failures, 1);
+    EXPECT_NE(id, 0);
+    EXPECT_EQ(serverLog({"udp", "nothing.a.example"}).size(), 1u);
+    EXPECT_EQ(serverLog({"udp", "nothing"}).size(), 1u);
+}
+
 TEST_F(ResolverTest, AttemptsGoToTheServersInTurn)
 {
     make("nameserver 127.0.0.2\nnameserver 127.0.0.6\nnameserver 127.0.0.7\n"

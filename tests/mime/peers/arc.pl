@@ -1,0 +1,56 @@
+# Mail::DKIM's ARC as a peer: seal or validate the message on standard input.
+#   seal KEYFILE SELECTOR DOMAIN SRVID RECORDFILE: the message with a new ARC
+#     set, its cv= from the peer's own validation.
+#   validate RECORDFILE: prints the chain's result.
+# Every key lookup gets the record of RECORDFILE.
+use strict;
+use warnings;
+use Mail::DKIM::ARC::Signer;
+use Mail::DKIM::ARC::Verifier;
+use Net::DNS;
+
+package FakeResolver;
+sub new { my ($class, $record) = @_; return bless { record => $record }, $class; }
+sub errorstring { return ''; }
+sub send {
+    my ($self, $name, $type) = @_;
+    my $packet = Net::DNS::Packet->new($name, $type, 'IN');
+    my @strings = unpack('(A255)*', $self->{record});
+    $packet->push(answer => Net::DNS::RR->new(
+        name => $name, type => 'TXT', ttl => 60, txtdata => [@strings]));
+    $packet->header->rcode('NOERROR');
+    return $packet;
+}
+
+package main;
+binmode STDIN;
+binmode STDOUT;
+my $message = do { local $/; <STDIN> };
+my $mode = shift @ARGV;
+my $recordfile = $mode eq 'seal' ? $ARGV[4] : $ARGV[0];
+open(my $file, '<', $recordfile) or die;
+my $record = do { local $/; <$file> };
+chomp $record;
+Mail::DKIM::DNS::resolver(FakeResolver->new($record));
+
+sub validate {
+    my $verifier = Mail::DKIM::ARC::Verifier->new();
+    $verifier->PRINT($message);
+    $verifier->CLOSE;
+    return ($verifier->result, $verifier->result_detail);
+}
+
+if ($mode eq 'seal') {
+    my ($keyfile, $selector, $domain, $srvid) = @ARGV;
+    my ($chain) = validate();
+    my $signer = Mail::DKIM::ARC::Signer->new(
+        Algorithm => 'rsa-sha256', Chain => $chain, Domain => $domain,
+        SrvId => $srvid, Selector => $selector, KeyFile => $keyfile);
+    $signer->PRINT($message);
+    $signer->CLOSE;
+    die $signer->result_detail unless $signer->result eq 'sealed';
+    print $signer->as_string, $message;
+} else {
+    my ($result, $detail) = validate();
+    print "$result $detail\n";
+}
