@@ -57,7 +57,12 @@ void TcpConnection::process(int fd, int flags)
     Monitor self(this);
     Monitor state(_state.get());
     TcpState* next = _state->process(state, fd, flags);
-    if (self.valid() && state.valid()) replace(next);
+    if (!self.valid() || !state.valid()) return;
+    replace(next);
+    // After a fatal error nothing more is exchanged but what the state just
+    // wrote (a close-ok at most): waiting for a peer that may never close
+    // would hold the connection for ever.
+    if (self.valid() && _failed && !_state->closed()) replace(new TcpClosed(_state.get()));
 }
 
 bool TcpConnection::close(bool immediate)
@@ -117,7 +122,9 @@ void TcpConnection::onError(Connection*, const char* message)
 {
     Monitor monitor(this);
     if (_handler != nullptr) _handler->onError(this, message);
-    if (monitor.valid()) _state->close();
+    if (!monitor.valid()) return;
+    _failed = true;
+    _state->close();
 }
 
 void TcpConnection::onReady(Connection*)

@@ -78,6 +78,9 @@ private:
     TcpHandler* _handler;
     std::unique_ptr<TcpState> _state;
     Connection _connection;
+    /// The engine failed (a protocol error, the broker's close): the socket
+    /// closes once the current process call is done.
+    bool _failed = false;
 };
 
 } // namespace AMQP

@@ -1,9 +1,6 @@
 #include "mime/arcline.h"
 
-#include "filter/linetracker.h"
-#include "filter/string.h"
-#include "filter/wordwrap.h"
-#include "mime/capabilities.h"
+#include "mime/detail/foldedfield.h"
 #include "mime/dkimsignature.h"
 
 namespace Kestrava
@@ -13,40 +10,17 @@ namespace Mime
 namespace detail
 {
 
-namespace
-{
-
-std::string folded(const char* name, const std::string& value)
-{
-    std::string text;
-    Filter::String sink(&text);
-    {
-        Filter::LineTracker tracker(&sink);
-        Filter::WordWrap wrap(&tracker, Capabilities::standard().sizes);
-        std::string start = std::string(name) + ": ";
-        wrap.process(start.data(), start.size(), false);
-        wrap.process(value);
-        wrap.flush();
-    }
-    return text;
-}
-
-} // namespace
-
 std::string arcHead(const char* name, const std::string& value)
 {
     // The b= pieces go on lines of their own, so the signed text is known
     // before the signature is.
-    return folded(name, value) + ";\r\n b=";
+    return foldedField(name, value) + ";\r\n b=";
 }
 
 std::string arcLine(const char* name, const std::string& value, const std::string& signature)
 {
-    if (signature.empty()) return folded(name, value) + "\r\n";
-    std::string text = arcHead(name, value);
-    for (char c : signature)
-        text += c == ' ' ? std::string("\r\n ") : std::string(1, c);
-    return text + "\r\n";
+    if (signature.empty()) return foldedField(name, value) + "\r\n";
+    return arcHead(name, value) + foldedPieces(signature) + "\r\n";
 }
 
 std::string arcLine(const char* name, const DkimSignature& signature)

@@ -1,11 +1,8 @@
 #include "mime/arcpublickeys.h"
 
-#include "dns/blocking/context.h"
 #include "dns/exception/exception.h"
-#include "dns/exception/rcodeexception.h"
-#include "dns/exception/timeoutexception.h"
-#include "dns/hostname/hostname.h"
 #include "mime/arcsignatures.h"
+#include "mime/signaturekey.h"
 
 namespace Kestrava
 {
@@ -31,15 +28,8 @@ void ArcPublicKeys::fetch(Dns::Context& context, const Key& key)
 {
     try
     {
-        Dns::Hostname host(key.domain.c_str(), false);
-        std::string name = key.selector + "._domainkey." + host.ascii();
         Dns::DkimRecords records;
-        bool answered = context.query(name.c_str(), ns_t_txt, &records);
-        if (records.timedout()) throw Dns::TimeoutException();
-        // A lookup that could not start (a name too long) will not later.
-        if (!answered) throw Dns::Exception("DNS lookup not started", 7);
-        if (records.rcode() > 0) throw Dns::RcodeException(records.rcode());
-        if (records.records().empty()) throw Dns::Exception("No records of this type", 5);
+        detail::lookUpKey(context, key.domain, key.selector, records);
         fetched.emplace(key, records);
     }
     catch (const Dns::Exception& failure)

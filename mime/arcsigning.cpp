@@ -10,6 +10,7 @@
 #include "mime/bodyhash.h"
 #include "mime/canonicalizedbody.h"
 #include "mime/canonicalizedheader.h"
+#include "mime/detail/defaultfields.h"
 #include "mime/dkimkey.h"
 #include "mime/object.h"
 #include "mime/partialsignature.h"
@@ -25,21 +26,11 @@ namespace Mime
 namespace
 {
 
-// The fields a message signature covers, as a DKIM signature by default.
-// clang-format off
-const char* const coveredNames[] = {
-    "dkim-signature", "from", "sender", "reply-to", "subject", "date", "message-id", "to", "cc",
-    "mime-version", "content-type", "content-transfer-encoding", "content-id",
-    "content-description", "resent-date", "resent-from", "resent-sender", "resent-to",
-    "resent-cc", "resent-message-id", "in-reply-to", "references", "list-id", "list-help",
-    "list-unsubscribe", "list-subscribe", "list-post", "list-owner", "list-archive"};
-// clang-format on
-
+/// The fields a message signature covers: a DKIM signature's defaults and
+/// the DKIM signatures themselves.
 bool covered(const Key& name)
 {
-    for (const char* candidate : coveredNames)
-        if (name == candidate) return true;
-    return false;
+    return name == "dkim-signature" || detail::signedByDefault(name);
 }
 
 std::string now()

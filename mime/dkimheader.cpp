@@ -1,14 +1,13 @@
 #include "mime/dkimheader.h"
 
 #include "dns/hostname/hostname.h"
-#include "filter/linetracker.h"
-#include "filter/string.h"
-#include "filter/wordwrap.h"
 #include "mime/algorithm.h"
 #include "mime/bodyhash.h"
 #include "mime/canonicalization.h"
 #include "mime/canonicalizedbody.h"
 #include "mime/canonicalizedheader.h"
+#include "mime/detail/defaultfields.h"
+#include "mime/detail/foldedfield.h"
 #include "mime/dkimkey.h"
 #include "mime/dkimsignature.h"
 #include "mime/object.h"
@@ -28,38 +27,6 @@ namespace Mime
 
 namespace
 {
-
-/// The fields signed by default, in the order they are looked for.
-// clang-format off
-const char* const defaultNames[] = {
-    "from", "sender", "reply-to", "subject", "date", "message-id", "to", "cc",
-    "mime-version", "content-type", "content-transfer-encoding", "content-id",
-    "content-description", "resent-date", "resent-from", "resent-sender", "resent-to",
-    "resent-cc", "resent-message-id", "in-reply-to", "references", "list-id", "list-help",
-    "list-unsubscribe", "list-subscribe", "list-post", "list-owner", "list-archive"};
-// clang-format on
-
-bool isDefault(const Key& name)
-{
-    for (const char* candidate : defaultNames)
-        if (name == candidate) return true;
-    return false;
-}
-
-/// "DKIM-Signature: " and the value, folded at 78 columns.
-std::string folded(const std::string& value)
-{
-    std::string text;
-    Filter::String sink(&text);
-    {
-        Filter::LineTracker tracker(&sink);
-        Filter::WordWrap wrap(&tracker, Capabilities::standard().sizes);
-        wrap.process("DKIM-Signature: ", false);
-        wrap.process(value);
-        wrap.flush();
-    }
-    return text;
-}
 
 std::string joined(const std::vector<std::string>& names)
 {
@@ -100,7 +67,7 @@ DkimHeader::DkimHeader(const Capabilities& capabilities, const Object& object, c
     for (auto line = header.rbegin(); line != header.rend(); ++line)
     {
         const Key& name = line->key();
-        if (!isDefault(name) && !extra.contains(name.data, name.size)) continue;
+        if (!detail::signedByDefault(name) && !extra.contains(name.data, name.size)) continue;
         // The old signature of this key goes before the new one is added.
         if (ownedBy(*line, key)) continue;
         canonical.add(*line);
@@ -122,13 +89,10 @@ DkimHeader::DkimHeader(const Capabilities& capabilities, const Object& object, c
     signature.report(key.report);
     if (expire != 0) signature.expiration(std::to_string(expire));
 
-    std::string head = folded(signature.str(true) + ";") + "\r\n b=";
+    std::string head = detail::foldedField("DKIM-Signature", signature.str(true) + ";") + "\r\n b=";
     canonical.add("DKIM-Signature", head.data(), head.size());
     PartialSignature pieces(key, canonical.output, 72);
-    std::string folds;
-    for (char c : pieces.text)
-        folds += c == ' ' ? std::string("\r\n ") : std::string(1, c);
-    line = head + folds + "\r\n";
+    line = head + detail::foldedPieces(pieces.text) + "\r\n";
     value = line.substr(16, line.size() - 18);
 }
 

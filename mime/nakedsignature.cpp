@@ -1,5 +1,7 @@
 #include "mime/nakedsignature.h"
 
+#include "mime/line.h"
+
 #include <cctype>
 
 namespace Kestrava
@@ -49,6 +51,12 @@ NakedSignature::NakedSignature(const char* data, size_t size)
         }
         text += c;
     }
+}
+
+NakedSignature::NakedSignature(const Line& line)
+    : NakedSignature(line.data + line.key().valueStart, line.size - line.key().valueStart)
+{
+    text.insert(0, line.data, line.key().valueStart);
 }
 
 } // namespace Mime

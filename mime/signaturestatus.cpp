@@ -1,13 +1,7 @@
 #include "mime/signaturestatus.h"
 
-#include "dns/blocking/context.h"
 #include "dns/exception/exception.h"
-#include "dns/exception/rcodeexception.h"
-#include "dns/exception/timeoutexception.h"
-#include "dns/hostname/hostname.h"
 #include "dns/records/dkimrecords.h"
-#include "filter/base64decode.h"
-#include "filter/string.h"
 #include "mime/algorithm.h"
 #include "mime/bodyhash.h"
 #include "mime/canonicalizedbody.h"
@@ -16,7 +10,7 @@
 #include "mime/dkimsignature.h"
 #include "mime/nakedsignature.h"
 #include "mime/object.h"
-#include "openssl/functions.h"
+#include "mime/signaturekey.h"
 #include "openssl/publickey.h"
 #include "openssl/signature.h"
 
@@ -37,27 +31,12 @@ namespace Mime
 namespace
 {
 
-/// The smallest RSA modulus accepted, in bytes: 1024 bits (RFC 8301 3.2).
-constexpr int smallestKey = 128;
-
 std::string withoutSpace(const std::string& text)
 {
     std::string result;
     for (char c : text)
         if (!isspace(static_cast<unsigned char>(c))) result += c;
     return result;
-}
-
-std::string base64Decoded(const std::string& text)
-{
-    std::string bytes;
-    Filter::String sink(&bytes);
-    {
-        Filter::Base64Decode decoder(false, &sink);
-        std::string clean = withoutSpace(text);
-        decoder.process(clean.data(), clean.size(), false);
-    }
-    return bytes;
 }
 
 /// Whether a colon-separated list (RFC 6376 3.6.1) holds one of the items.
@@ -119,15 +98,8 @@ const char* SignatureStatus::initialize(const Dns::Context& context, const Objec
         return report(permerror, "Domain or selector not set in signature");
     try
     {
-        Dns::Hostname host(domain.c_str(), false);
-        std::string name = selector + "._domainkey." + host.ascii();
         Dns::DkimRecords records;
-        bool answered = context.query(name.c_str(), ns_t_txt, &records);
-        if (records.timedout()) throw Dns::TimeoutException();
-        // A lookup that could not start (a name too long) will not later.
-        if (!answered) throw Dns::Exception("DNS lookup not started", 7);
-        if (records.rcode() > 0) throw Dns::RcodeException(records.rcode());
-        if (records.records().empty()) throw Dns::Exception("No records of this type", 5);
+        detail::lookUpKey(context, domain, selector, records);
         return initialize(object, signature, records);
     }
     catch (const Dns::Exception& error)
@@ -203,9 +175,8 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
     };
     bool headerSimple = simple(headerMethod);
     bool bodySimple = simple(bodyMethod);
-    if (OpenSSL::EVP_PKEY_size(key.key()) < smallestKey)
-        return report(permerror, "Key too short: RSA keys must have at least 1024 bits");
-    OpenSSL::Signature verifier(key.key(), base64Decoded(signature.signature()),
+    if (!detail::longEnough(key)) return report(permerror, detail::keyTooShort);
+    OpenSSL::Signature verifier(key.key(), detail::signatureBytes(signature.signature()),
                                 algorithm.digest());
     std::string bodyHash = withoutSpace(signature.hash());
 
@@ -237,11 +208,7 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
 
     const Line* own = lineOf(object.header, signature.original(object.header));
     if (own == nullptr) return report(fail, "Could not find original signature in mime");
-    // The line as stored, name and folds included, less its b= value.
-    size_t valueStart = own->key().valueStart;
-    NakedSignature naked(own->data + valueStart, own->size - valueStart);
-    std::string line(own->data, valueStart);
-    line += naked.text;
+    std::string line = NakedSignature(*own).text;
     canonical.add(own->key().copy(), line.data(), line.size());
 
     const std::string& text = canonical.output;

@@ -3,11 +3,12 @@
 // A scripted broker on a loopback socket, in a child process of its own so
 // that a test can freeze it (SIGSTOP) like a hung broker: it runs the
 // handshake with the heartbeat interval it is given, then counts the
-// client's heartbeat frames and, if asked, sends its own every second.
+// client's heartbeat and method frames and, if asked, sends its own every second.
 
 #include "loopback.h"
 #include "scriptedbroker.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
@@ -27,10 +28,11 @@ public:
     {
         handshake, ///< the handshake, then frames
         silent,    ///< accepts and never answers
-        reply      ///< answers the protocol header with given octets, then closes
+        reply,     ///< answers the protocol header with given octets, then closes
+        hold       ///< answers the protocol header with given octets, never closes
     };
 
-    /// With reply, octets is the answer; with handshake, what follows
+    /// With reply and hold, octets is the answer; with handshake, what follows
     /// open-ok (then the peer reads on until the client closes).
     ScriptedPeer(Script script, uint16_t heartbeat, bool sendHeartbeats,
                  const std::string& octets = "", uint32_t frameMax = 131072)
@@ -67,17 +69,25 @@ public:
     void freeze() { kill(_child, SIGSTOP); }
 
     /// Heartbeat frames the peer received so far.
-    size_t heartbeats()
+    size_t heartbeats() { return received('h', 0); }
+    /// Method frames the peer received after open-ok, waiting up to
+    /// milliseconds for the first.
+    size_t methods(int milliseconds) { return received('m', milliseconds); }
+
+private:
+    /// Frames of kind received so far (see serve).
+    size_t received(char kind, int milliseconds)
     {
         char octets[64];
         ssize_t size;
         pollfd descriptor{_report, POLLIN, 0};
-        while (poll(&descriptor, 1, 0) > 0 && (size = read(_report, octets, sizeof octets)) > 0)
-            _heartbeats += size_t(size);
-        return _heartbeats;
+        auto wait = [&] { return _received.find(kind) == std::string::npos ? milliseconds : 0; };
+        while (poll(&descriptor, 1, wait()) > 0 &&
+               (size = read(_report, octets, sizeof octets)) > 0)
+            _received.append(octets, size_t(size));
+        return size_t(std::count(_received.begin(), _received.end(), kind));
     }
 
-private:
     /// One frame's type, or -1 when the client closed or a second passed.
     static int readFrame(int fd)
     {
@@ -120,6 +130,12 @@ private:
             return;
         }
         readOctets(fd, 8);
+        if (script == Script::hold)
+        {
+            send(fd, octets);
+            pause();
+            return;
+        }
         if (script == Script::reply)
         {
             send(fd, octets);
@@ -151,6 +167,7 @@ private:
             int type = readFrame(fd);
             if (type < 0) return;
             if (type == 8) send(report, "h");
+            if (type == 1) send(report, "m");
         }
     }
 
@@ -158,7 +175,7 @@ private:
     uint16_t _port = 0;
     pid_t _child = -1;
     int _report = -1;
-    size_t _heartbeats = 0;
+    std::string _received;
 };
 
 } // namespace AMQPTest

@@ -132,6 +132,21 @@ TEST_F(TlsTest, PeerDroppingTcpWithoutCloseNotifyIsAnError)
     EXPECT_EQ(_handler.events()[5], "lost");
 }
 
+TEST_F(TlsTest, GarbageFromAPeerThatHoldsItsSocketEndsTheConnection)
+{
+    auto server = sServer();
+    size_t descriptors = openDescriptors();
+    TcpConnection connection(&_handler, Address(tlsAddress("127.0.0.1", server->port())));
+    ASSERT_TRUE(_loop.until([&] { return server->output().find("AMQP") != std::string::npos; }));
+    // s_server keeps the connection open for as long as it runs.
+    ASSERT_TRUE(server->send("HTTP/1.1 400 Bad Request\r\n\r\n"));
+    ASSERT_TRUE(_loop.until([&] { return _handler.saw("detached"); }, std::chrono::seconds(5)));
+    EXPECT_EQ(_handler.events(), (Names{"attached", "connected", "securing", "secured",
+                                        "error: frame size exceeded", "lost", "detached"}));
+    EXPECT_EQ(connection.fileno(), -1);
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
 TEST_F(TlsTest, DestroyingTheConnectionInsideItsTlsCallbacksIsSafe)
 {
     size_t descriptors = openDescriptors();

@@ -9,22 +9,16 @@
 #include "mime/object.h"
 #include "openssl/privatekey.h"
 #include "tests/mime/support/arcpeers.h"
-#include "tests/openssl/support/process.h"
-#include "tests/openssl/support/scratch.h"
+#include "tests/mime/support/keyserver.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
-
-#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <vector>
 
 using namespace Kestrava::Mime;
-using Kestrava::OpenSSL::Test::Process;
-using Kestrava::OpenSSL::Test::Scratch;
 using Kestrava::Test::Peer;
 
 namespace
@@ -43,64 +37,17 @@ class ArcDnsTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        const Kestrava::Test::PeerKeys& keys = Kestrava::Test::sharedPeerKeys();
-        scratch = new Scratch();
-        scratch->write("resolv.conf", "");
-        ASSERT_EQ(mount(scratch->path("resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND,
-                        nullptr),
-                  0);
-        std::string key = keys.publicBase64();
-        std::vector<std::string> arguments = {"/usr/sbin/dnsmasq",
-                                              "--keep-in-foreground",
-                                              "--conf-file=/dev/null",
-                                              "--no-resolv",
-                                              "--no-hosts",
-                                              "--bind-interfaces",
-                                              std::string("--listen-address=") + server,
-                                              "--port=53",
-                                              "--user=root",
-                                              "--pid-file=",
-                                              "--local=/example.com/",
-                                              "--local=/xn--bcher-kva.example/",
-                                              "--log-queries",
-                                              "--log-facility=" + scratch->path("queries.log")};
-        for (const char* name : {"peer._domainkey.example.com", "peer2._domainkey.example.com",
-                                 "peer3._domainkey.example.com", "ours._domainkey.example.com",
-                                 "ours._domainkey.xn--bcher-kva.example"})
-            // dnsmasq cuts the record into character-strings at the commas.
-            arguments.push_back(std::string("--txt-record=") + name + ",v=DKIM1; k=rsa; ,p=" +
-                                key.substr(0, 200) + "," + key.substr(200));
-        dnsmasq = new Process(arguments, scratch->path("dnsmasq.log"));
-        for (int i = 0; i < 100 && Kestrava::OpenSSL::Test::runShell(
-                                       "ss -Hlun 'sport = :53' | grep -q 127.0.0.11") != 0;
-             ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        keyServer = new Kestrava::Test::KeyServer(
+            server, Kestrava::Test::sharedPeerKeys().publicBase64(),
+            {"peer._domainkey.example.com", "peer2._domainkey.example.com",
+             "peer3._domainkey.example.com", "ours._domainkey.example.com",
+             "ours._domainkey.xn--bcher-kva.example"},
+            {"example.com", "xn--bcher-kva.example"});
     }
-    static void TearDownTestSuite()
-    {
-        delete dnsmasq;
-        umount("/etc/resolv.conf");
-        delete scratch;
-    }
+    static void TearDownTestSuite() { delete keyServer; }
 
-    /// The system's only name server from now on: an empty list would mean
-    /// 127.0.0.1, where the namespace's own dnsmasq answers.
-    static void useServer(const char* nameserver)
-    {
-        scratch->write("resolv.conf", std::string("nameserver ") + nameserver +
-                                          "\noptions timeout:1 attempts:1\n");
-    }
-
-    /// How often dnsmasq was asked for the name so far.
-    static int queries(const std::string& name)
-    {
-        std::string log = scratch->read("queries.log");
-        int count = 0;
-        for (size_t at = log.find("query[TXT] " + name + " "); at != std::string::npos;
-             at = log.find("query[TXT] " + name + " ", at + 1))
-            ++count;
-        return count;
-    }
+    static void useServer(const char* nameserver) { keyServer->use(nameserver); }
+    static int queries(const std::string& name) { return keyServer->queries(name); }
 
     /// Our chain result, ": " and the reason when there is one.
     static std::string validate(const std::string& text, const char* nameserver = server)
@@ -163,12 +110,10 @@ protected:
         return text.substr(start, text.find(':', start) - start);
     }
 
-    static Scratch* scratch;
-    static Process* dnsmasq;
+    static Kestrava::Test::KeyServer* keyServer;
 };
 
-Scratch* ArcDnsTest::scratch = nullptr;
-Process* ArcDnsTest::dnsmasq = nullptr;
+Kestrava::Test::KeyServer* ArcDnsTest::keyServer = nullptr;
 
 TEST_F(ArcDnsTest, PeerChainsPass)
 {

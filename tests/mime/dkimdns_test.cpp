@@ -8,23 +8,16 @@
 #include "mime/dkimsignature.h"
 #include "mime/object.h"
 #include "openssl/privatekey.h"
+#include "tests/mime/support/keyserver.h"
 #include "tests/mime/support/peers.h"
 #include "tests/mime/support/verdict.h"
-#include "tests/openssl/support/process.h"
-#include "tests/openssl/support/scratch.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
-
 #include <cstdlib>
-#include <memory>
 #include <string>
-#include <thread>
 
 using namespace Kestrava::Mime;
-using Kestrava::OpenSSL::Test::Process;
-using Kestrava::OpenSSL::Test::Scratch;
 
 namespace
 {
@@ -39,42 +32,22 @@ protected:
         // Outside the namespace this would take over the machine's resolver.
         if (getenv("DNS_TEST_DIR") == nullptr) return;
         keys = new Kestrava::Test::PeerKeys();
-        scratch = new Scratch();
-        scratch->write("resolv.conf", "options timeout:1 attempts:1\n");
-        ASSERT_EQ(mount(scratch->path("resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND,
-                        nullptr),
-                  0);
-        std::string key = keys->publicBase64();
-        // dnsmasq cuts the record into character-strings at the commas.
-        std::string record =
-            "peer._domainkey.example.com,v=DKIM1; k=rsa; ,p=" + key.substr(0, 200) + "," +
-            key.substr(200);
-        dnsmasq = new Process({"/usr/sbin/dnsmasq", "--keep-in-foreground", "--conf-file=/dev/null",
-                               "--no-resolv", "--no-hosts", "--bind-interfaces",
-                               "--listen-address=127.0.0.53", "--port=53", "--user=root",
-                               "--pid-file=", "--local=/example.com/", "--txt-record=" + record},
-                              scratch->path("dnsmasq.log"));
-        for (int i = 0; i < 100 && Kestrava::OpenSSL::Test::runShell(
-                                       "ss -Hlun 'sport = :53' | grep -q 127.0.0.53") != 0;
-             ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        server = new Kestrava::Test::KeyServer("127.0.0.53", keys->publicBase64(),
+                                               {"peer._domainkey.example.com"}, {"example.com"});
     }
     void SetUp() override
     {
-        if (dnsmasq == nullptr) FAIL() << "run through tests/dns/namespace.sh";
+        if (server == nullptr) FAIL() << "run through tests/dns/namespace.sh";
     }
 
     static void TearDownTestSuite()
     {
-        if (dnsmasq == nullptr) return;
-        delete dnsmasq;
-        umount("/etc/resolv.conf");
-        delete scratch;
+        delete server;
         delete keys;
     }
 
     /// Our word and reason for a message signed with the key as `selector`.
-    std::string verify(const char* selector, const char* server = "127.0.0.53")
+    std::string verify(const char* selector, const char* nameserver = "127.0.0.53")
     {
         std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
         Object message(text.data(), text.size());
@@ -83,23 +56,18 @@ protected:
                                  0, false, Canonicalization(false, false)));
         DkimSignature signature = Kestrava::Test::firstSignature(message);
         DkimStatus status(signature);
-        // An empty resolv.conf would mean 127.0.0.1, where the namespace's
-        // own dnsmasq answers: the server asked is the only one named.
-        scratch->write("resolv.conf",
-                       std::string("nameserver ") + server + "\noptions timeout:1 attempts:1\n");
+        server->use(nameserver);
         Kestrava::Dns::Context context;
         status.initialize(context, message, signature);
         return Kestrava::Test::verdict(status);
     }
 
     static Kestrava::Test::PeerKeys* keys;
-    static Scratch* scratch;
-    static Process* dnsmasq;
+    static Kestrava::Test::KeyServer* server;
 };
 
 Kestrava::Test::PeerKeys* DkimDnsTest::keys = nullptr;
-Scratch* DkimDnsTest::scratch = nullptr;
-Process* DkimDnsTest::dnsmasq = nullptr;
+Kestrava::Test::KeyServer* DkimDnsTest::server = nullptr;
 
 TEST_F(DkimDnsTest, ASplitKeyRecordPasses)
 {

@@ -7,31 +7,15 @@ use strict;
 use warnings;
 use Mail::DKIM::ARC::Signer;
 use Mail::DKIM::ARC::Verifier;
-use Net::DNS;
+use FindBin;
+use lib $FindBin::Bin;
+use FakeResolver;
 
-package FakeResolver;
-sub new { my ($class, $record) = @_; return bless { record => $record }, $class; }
-sub errorstring { return ''; }
-sub send {
-    my ($self, $name, $type) = @_;
-    my $packet = Net::DNS::Packet->new($name, $type, 'IN');
-    my @strings = unpack('(A255)*', $self->{record});
-    $packet->push(answer => Net::DNS::RR->new(
-        name => $name, type => 'TXT', ttl => 60, txtdata => [@strings]));
-    $packet->header->rcode('NOERROR');
-    return $packet;
-}
-
-package main;
 binmode STDIN;
 binmode STDOUT;
 my $message = do { local $/; <STDIN> };
 my $mode = shift @ARGV;
-my $recordfile = $mode eq 'seal' ? $ARGV[4] : $ARGV[0];
-open(my $file, '<', $recordfile) or die;
-my $record = do { local $/; <$file> };
-chomp $record;
-Mail::DKIM::DNS::resolver(FakeResolver->new($record));
+FakeResolver::install($mode eq 'seal' ? $ARGV[4] : $ARGV[0]);
 
 sub validate {
     my $verifier = Mail::DKIM::ARC::Verifier->new();

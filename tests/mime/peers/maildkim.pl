@@ -5,22 +5,10 @@ use strict;
 use warnings;
 use Mail::DKIM::Signer;
 use Mail::DKIM::Verifier;
-use Net::DNS;
+use FindBin;
+use lib $FindBin::Bin;
+use FakeResolver;
 
-package FakeResolver;
-sub new { my ($class, $record) = @_; return bless { record => $record }, $class; }
-sub errorstring { return ''; }
-sub send {
-    my ($self, $name, $type) = @_;
-    my $packet = Net::DNS::Packet->new($name, $type, 'IN');
-    my @strings = unpack('(A255)*', $self->{record});
-    $packet->push(answer => Net::DNS::RR->new(
-        name => $name, type => 'TXT', ttl => 60, txtdata => [@strings]));
-    $packet->header->rcode('NOERROR');
-    return $packet;
-}
-
-package main;
 binmode STDIN;
 binmode STDOUT;
 my $message = do { local $/; <STDIN> };
@@ -35,10 +23,7 @@ if ($mode eq 'sign') {
     $signer->CLOSE;
     print $signer->signature->as_string, "\r\n", $message;
 } else {
-    open(my $file, '<', $ARGV[0]) or die;
-    my $record = do { local $/; <$file> };
-    chomp $record;
-    Mail::DKIM::DNS::resolver(FakeResolver->new($record));
+    FakeResolver::install($ARGV[0]);
     my $verifier = Mail::DKIM::Verifier->new();
     $verifier->PRINT($message);
     $verifier->CLOSE;

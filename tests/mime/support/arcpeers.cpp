@@ -1,10 +1,6 @@
 #include "tests/mime/support/arcpeers.h"
 
 #include "tests/mime/support/keyrecords.h"
-#include "tests/openssl/support/process.h"
-#include "tests/openssl/support/scratch.h"
-
-#include <stdexcept>
 
 namespace Kestrava
 {
@@ -18,15 +14,9 @@ const std::string here = KESTRAVA_MIME_PEERS;
 
 std::string run(Peer peer, const std::string& arguments, const std::string& message)
 {
-    OpenSSL::Test::Scratch scratch;
-    scratch.write("input.msg", message);
     std::string command = peer == Peer::dkimpy ? "/usr/bin/python3 " + here + "/arcpy.py"
                                                : "perl " + here + "/arc.pl";
-    std::string shell = command + " " + arguments + " < " + scratch.path("input.msg") + " > " +
-                        scratch.path("output") + " 2> " + scratch.path("errors");
-    if (OpenSSL::Test::runShell(shell) != 0)
-        throw std::runtime_error(command + " failed: " + scratch.read("errors"));
-    return scratch.read("output");
+    return sharedPeerKeys().run(command + " " + arguments, message);
 }
 
 } // namespace

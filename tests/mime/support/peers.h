@@ -41,9 +41,11 @@ public:
                      const std::string& algorithm) const;
     /// The peer's result word ("pass" on success).
     std::string verify(Peer peer, const std::string& message) const;
+    /// The output of a shell command given the input; throws with its
+    /// errors when it fails.
+    std::string run(const std::string& command, const std::string& input) const;
 
 private:
-    std::string run(const std::string& command, const std::string& input) const;
     OpenSSL::Test::Scratch _scratch;
     std::string _base64;
 };

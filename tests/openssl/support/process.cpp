@@ -59,6 +59,11 @@ Process::~Process()
     waitpid(_pid, nullptr, 0);
 }
 
+bool Process::send(const std::string& octets)
+{
+    return _input >= 0 && write(_input, octets.data(), octets.size()) == ssize_t(octets.size());
+}
+
 void Process::closeInput()
 {
     if (_input >= 0) close(_input);

@@ -31,6 +31,10 @@ public:
 
     ~Process();
 
+    /// Writes octets to the child's input (with `pipeInput`); false when
+    /// they did not all go.
+    bool send(const std::string& octets);
+
     /// The exit status, or 128 plus the signal that ended the child. Throws
     /// when the child has not ended within `limit`.
     int wait(std::chrono::milliseconds limit = std::chrono::seconds(30));

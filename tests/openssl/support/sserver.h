@@ -24,6 +24,9 @@ public:
 
     int port() const { return _port; }
 
+    /// Sends octets to the client, through the server's input.
+    bool send(const std::string& octets) { return _process->send(octets); }
+
     /// What the server printed so far.
     std::string output() const;
 
