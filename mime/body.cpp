@@ -69,6 +69,21 @@ private:
     std::vector<std::unique_ptr<Filter::Result>> _stages;
 };
 
+/// Multipart bodies deeper than this stay one text: each level is parsed
+/// inside its parent's, and a hostile nesting must not overrun the stack.
+constexpr size_t nestingLimit = 64;
+thread_local size_t nesting = 0;
+
+/// One level of multipart nesting, for as long as its body is split.
+class Nesting
+{
+public:
+    Nesting() { ++nesting; }
+    ~Nesting() { --nesting; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+};
+
 size_t writeEnded(const String& text, Filter::Result* output, bool final)
 {
     if (text.size == 0) return 0;
@@ -164,8 +179,10 @@ bool Body::multipart() const
 void Body::split()
 {
     size_t position = 0;
+    Nesting level;
     try
     {
+        if (nesting > nestingLimit) throw ParseError("multipart nested too deeply", 0);
         Separator separator(*header);
         Part first(separator, data, size, 0);
         preambleText = std::make_shared<Preamble>(

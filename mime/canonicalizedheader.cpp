@@ -1,6 +1,7 @@
 #include "mime/canonicalizedheader.h"
 
 #include "filter/string.h"
+#include "mime/detail/ctype.h"
 #include "mime/line.h"
 
 #include <cctype>
@@ -45,7 +46,7 @@ std::string CanonicalizedHeader::relaxed(const char* data, size_t size)
     for (; i < size && data[i] != ':'; ++i)
         result += static_cast<char>(tolower(static_cast<unsigned char>(data[i])));
     // White space before the colon goes too (RFC 6376 3.4.2).
-    while (!result.empty() && isspace(static_cast<unsigned char>(result.back())))
+    while (!result.empty() && detail::isBlank(result.back()))
         result.pop_back();
     result += ':';
     bool blank = false;
@@ -53,7 +54,10 @@ std::string CanonicalizedHeader::relaxed(const char* data, size_t size)
     for (++i; i < size; ++i)
     {
         char c = data[i];
-        if (isspace(static_cast<unsigned char>(c)))
+        // Unfolding drops the line breaks; only blanks and tabs are white
+        // space, a vertical tab or form feed is text that was signed.
+        if (c == '\r' || c == '\n') continue;
+        if (detail::isBlank(c))
         {
             blank = started;
             continue;

@@ -39,7 +39,8 @@ NakedSignature::NakedSignature(const char* data, size_t size)
                 state = 4;
                 continue;
             }
-            state = c == ';' ? 0 : 1;
+            // Folding white space may follow the name (RFC 6376 3.2).
+            if (!isspace(static_cast<unsigned char>(c))) state = c == ';' ? 0 : 1;
             break;
         case 3:
             if (c == ';') state = 0;

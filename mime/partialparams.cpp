@@ -1,10 +1,9 @@
 #include "mime/partialparams.h"
 
+#include "mime/detail/ctype.h"
 #include "mime/paramcharset.h"
 #include "mime/paramdecoder.h"
 #include "mime/params.h"
-
-#include <strings.h>
 
 #include <stdexcept>
 
@@ -15,31 +14,26 @@ namespace Mime
 
 std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned section)
 {
-    for (auto it = _sections.begin(); it != _sections.end(); ++it)
-    {
-        const std::string& other = (*it)->name();
-        if ((*it)->key().section() != section || other.size() != name.size()) continue;
-        if (strncasecmp(other.data(), name.data(), name.size()) != 0) continue;
-        std::shared_ptr<Param> found = *it;
-        _sections.erase(it);
-        return found;
-    }
-    return nullptr;
+    auto found = _held.find({detail::lowered(name), section});
+    if (found == _held.end() || found->second.empty()) return nullptr;
+    std::shared_ptr<Param> taken = found->second.front();
+    found->second.pop_front();
+    return taken;
 }
 
 void PartialParams::join()
 {
-    while (true)
+    std::vector<std::shared_ptr<Param>> firsts;
+    for (const auto& section : _sections)
     {
-        std::shared_ptr<Param> first;
-        for (auto it = _sections.begin(); it != _sections.end(); ++it)
-            if ((*it)->key().section() == 0)
-            {
-                first = *it;
-                _sections.erase(it);
-                break;
-            }
-        if (!first) break;
+        unsigned number = section->key().section();
+        if (number == 0)
+            firsts.push_back(section);
+        else
+            _held[{detail::lowered(section->name()), number}].push_back(section);
+    }
+    for (const auto& first : firsts)
+    {
         if (first->key().extended())
             decode(first);
         else
@@ -52,6 +46,7 @@ void PartialParams::join()
         _target->append(first);
     }
     _sections.clear();
+    _held.clear();
 }
 
 void PartialParams::decode(const std::shared_ptr<Param>& first)

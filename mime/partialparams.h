@@ -1,6 +1,10 @@
 #pragma once
 
+#include <deque>
+#include <map>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace Kestrava
@@ -35,6 +39,9 @@ private:
     std::shared_ptr<Param> take(const std::string& name, unsigned section);
 
     std::vector<std::shared_ptr<Param>> _sections;
+    /// The sections other than 0 by lower-case name and number, each in
+    /// input order: a take must not scan every section.
+    std::map<std::pair<std::string, unsigned>, std::deque<std::shared_ptr<Param>>> _held;
     Params* _target;
 };
 

@@ -6,6 +6,7 @@
 #include "mime/bodyhash.h"
 #include "mime/canonicalizedbody.h"
 #include "mime/canonicalizedheader.h"
+#include "mime/detail/ctype.h"
 #include "mime/dkimsignature.h"
 #include "mime/nakedsignature.h"
 #include "mime/object.h"
@@ -18,6 +19,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <map>
 #include <stdexcept>
 
@@ -54,25 +56,27 @@ bool listHolds(const std::string& list, std::initializer_list<const char*> items
 }
 
 /// The signed lines: the k-th naming of a field takes its k-th instance
-/// from the bottom (RFC 6376 5.4.2).
+/// from the bottom (RFC 6376 5.4.2). The header is indexed once: a long h=
+/// list must not walk the header for every name.
 class ShrinkingHeader
 {
 public:
-    explicit ShrinkingHeader(const Header& header) : _header(header) {}
+    explicit ShrinkingHeader(const Header& header)
+    {
+        for (size_t i = header.size(); i-- > 0;)
+            _left[detail::lowered(header.line(i).key().copy())].push_back(&header.line(i));
+    }
     const Line* take(const std::string& name)
     {
-        std::string lower;
-        for (char c : name)
-            lower += static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        size_t wanted = _taken[lower]++;
-        for (auto line = _header.rfind(name.c_str()); line.valid(); ++line)
-            if (wanted-- == 0) return &*line;
-        return nullptr;
+        auto found = _left.find(detail::lowered(name));
+        if (found == _left.end() || found->second.empty()) return nullptr;
+        const Line* line = found->second.front();
+        found->second.pop_front();
+        return line;
     }
 
 private:
-    const Header& _header;
-    std::map<std::string, size_t> _taken;
+    std::map<std::string, std::deque<const Line*>> _left;
 };
 
 /// The line whose value original() gave.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstring>
+#include <string>
 
 namespace Kestrava
 {
@@ -47,6 +48,16 @@ inline bool isAlnum(char c)
 inline bool isTspecial(char c)
 {
     return c != '\0' && std::strchr("()<>@,;:\\\"/[]?=", c) != nullptr;
+}
+
+/// The text with its ASCII capitals made small, for names compared
+/// ignoring case.
+inline std::string lowered(const std::string& text)
+{
+    std::string result = text;
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return result;
 }
 
 } // namespace detail

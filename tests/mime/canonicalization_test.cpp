@@ -3,6 +3,7 @@
 #include "mime/algorithm.h"
 #include "mime/bodyhash.h"
 #include "mime/canonicalizedheader.h"
+#include "mime/nakedsignature.h"
 #include "mime/object.h"
 #include "tests/mime/support/keyrecords.h"
 
@@ -69,6 +70,9 @@ TEST(CanonicalizationTest, HeadersSimpleAndRelaxed)
     simple.add(message.header.line(1));
     EXPECT_EQ(simple.output, "Subject :   Hello\r\n  World  \r\nTo: b@c.d");
     EXPECT_EQ(simple.fields.names, (std::vector<std::string>{"Subject", "To"}));
+    // Folding white space may stand between a tag name and its "=".
+    EXPECT_EQ(NakedSignature("v=1; b =abc; bh=x", 17).text, "v=1; b =; bh=x");
+    EXPECT_EQ(NakedSignature("b\r\n =a\r\n b; bh=x", 16).text, "b\r\n =; bh=x");
     EXPECT_THROW(Algorithm("rsa-md5"), std::runtime_error);
     EXPECT_THROW(Algorithm(""), std::runtime_error);
 }

@@ -143,6 +143,26 @@ TEST(DkimSignTest, LengthLimitedSignaturesCoverWhatTheySay)
     EXPECT_EQ(verify(received, signatures(received).at(0)), "fail: Header hash does not match");
 }
 
+TEST(DkimSignTest, RelaxedHeadersFoldOnlyBlanksAndTabs)
+{
+    std::string text = "From: a@example.com\r\nSubject: Hello World\r\n\r\nbody\r\n";
+    Object message(text.data(), text.size());
+    Signer signer;
+    ASSERT_TRUE(message.sign(Capabilities::utf8(), signer.key(), 0, false, relaxed));
+    std::string written = message.str(true);
+    EXPECT_EQ(verify(Object(written.data(), written.size()), signatures(message).at(0)), "pass");
+    // A vertical tab or form feed is no white space to DKIM: the field
+    // shows another text than the one signed.
+    for (const char* other : {"Hello\vWorld", "Hello\fWorld", "Hello World\f"})
+    {
+        std::string edited = written;
+        edited.replace(edited.find("Hello World"), 11, other);
+        Object received(edited.data(), edited.size());
+        EXPECT_EQ(verify(received, signatures(received).at(0)), "fail: Header hash does not match")
+            << other;
+    }
+}
+
 TEST(DkimSignTest, ShortKeysAndEd25519GivePermanentErrors)
 {
     PeerKeys small(512);

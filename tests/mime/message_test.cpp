@@ -142,6 +142,33 @@ TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
                                 "--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n");
 }
 
+TEST(MessageTest, MultipartsNestedBeyondReasonAreKeptAsText)
+{
+    // Each level is a multipart whose one part is the next level: parsed
+    // depth-first, tens of thousands of levels would overrun the stack.
+    const size_t levels = 20000;
+    std::string text;
+    for (size_t level = 0; level < levels; ++level)
+        text += "Content-Type: multipart/mixed; boundary=" + std::to_string(level) + "\r\n\r\n--" +
+                std::to_string(level) + "\r\n";
+    text += "X: 1\r\n\r\ninnermost\r\n";
+    for (size_t level = levels; level-- > 0;)
+        text += "--" + std::to_string(level) + "--\r\n";
+    Object message(text.data(), text.size());
+    size_t depth = 0;
+    const Object* inner = &message;
+    while (inner->body.parts.size() == 1)
+    {
+        inner = inner->body.parts[0].get();
+        ++depth;
+    }
+    EXPECT_GT(depth, 10u);
+    EXPECT_LT(depth, levels);
+    // The level not taken apart keeps its whole text.
+    std::string rest = inner->body.preamble().copy();
+    EXPECT_NE(rest.find("innermost"), std::string::npos);
+}
+
 TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
 {
     std::string base64 = "Content-Transfer-Encoding: base64\r\n\r\nR3LDvMOfZSA9IGJ5ZQ==\r\n";

@@ -76,6 +76,13 @@ TEST(ParamsTest, ContinuationsAreJoinedAfterThePlainParameters)
     EXPECT_EQ(names(parse("x*1=b; x*2=c")), Names{});
     EXPECT_EQ(names(parse("x*1=b; X*0=a")), (Names{"X=ab"}));
     EXPECT_EQ(names(parse("x*0=a; x*0=b; x*1=c")), (Names{"x=ac", "x=b"}));
+    std::string reversed = "x*0=0";
+    std::string joined = "0";
+    for (int n = 300; n > 0; --n)
+        reversed += "; X*" + std::to_string(n) + "=" + std::to_string(n % 10);
+    for (int n = 1; n <= 300; ++n)
+        joined += std::to_string(n % 10);
+    EXPECT_EQ(parse(reversed).get("x"), joined);
     // An escape cut between two sections is completed by the next.
     EXPECT_EQ(parse("x*0*=utf-8''caf%C3%; x*1*=A9").get("x"), "caf\xC3\xA9");
     EXPECT_EQ(parse("x*0*=nocharset; x*1*=abc").get("x"), "");
