@@ -131,12 +131,7 @@ def main():
 
     servers = [Server(arguments.log), Server(arguments.log, named),
                Server(arguments.log, context(*arguments.rogue))]
-    for server in servers:
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-    with open(arguments.ports + ".new", "w") as out:
-        out.write(" ".join(str(s.server_address[1]) for s in servers) + "\n")
-    os.rename(arguments.ports + ".new", arguments.ports)
-    threading.Event().wait()
+    endpoint.serve(servers, servers, arguments.ports)
 
 
 if __name__ == "__main__":

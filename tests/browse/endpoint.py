@@ -190,12 +190,18 @@ def main():
                # The schemes' own ports, free in the private namespace.
                Server(("127.0.0.1", 80), socket.AF_INET),
                Server(("127.0.0.1", 443), socket.AF_INET, ca_signed)]
+    serve(servers, [servers[0], servers[2], servers[3]], arguments.ports)
+
+
+def serve(servers, published, path):
+    """Runs every server on a thread of its own and, once all listen, writes
+    the ports of the published ones to path in one step (tests wait for the
+    file); never returns."""
     for server in servers:
         threading.Thread(target=server.serve_forever, daemon=True).start()
-    ports = [servers[0], servers[2], servers[3]]
-    with open(arguments.ports + ".new", "w") as out:
-        out.write(" ".join(str(s.server_address[1]) for s in ports) + "\n")
-    os.rename(arguments.ports + ".new", arguments.ports)
+    with open(path + ".new", "w") as out:
+        out.write(" ".join(str(s.server_address[1]) for s in published) + "\n")
+    os.rename(path + ".new", path)
     threading.Event().wait()
 
 
