@@ -60,6 +60,10 @@ public:
 
     /// Cuts the first field out of raw header text; throws as ExtKey.
     Line(const char* data, size_t size);
+    /// A line that is no field, kept so that its block is written back as
+    /// it came: no name, its text as the value, always written raw, never
+    /// valid.
+    static Line malformed(const char* data, size_t size);
     Line(const Line& other);
     Line& operator=(const Line& other);
     ~Line() override = default;
@@ -79,11 +83,13 @@ public:
     const ExtValue& value() const { return _value; }
 
 private:
+    Line(const char* data, size_t size, const char* noName);
     bool raw(const Capabilities& capabilities) const;
     size_t encodeRaw(Filter::Result* output, bool final) const;
 
     ExtKey _key;
     ExtValue _value;
+    bool _malformed = false;
 };
 
 } // namespace Mime

@@ -1,28 +1,61 @@
 #include "mime/object.h"
 
 #include "mime/capabilities.h"
+#include "mime/contenttype.h"
 #include "mime/errors.h"
 
 #include <cstring>
+#include <functional>
+#include <stdexcept>
 
 namespace Kestrava
 {
 namespace Mime
 {
 
-Object::ExtHeader::ExtHeader(const char* data, size_t size)
+namespace
 {
+
+/// Whether the Content-Type reads and its type passes the test.
+bool typeIs(const Header& header, const std::function<bool(const ContentType::Type&)>& test)
+{
+    const Value& value = header.get("content-type");
+    try
+    {
+        return test(ContentType(value.data, value.size, false).type());
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
+/// Whether the body is a message of its own, which no encoding but 7bit,
+/// 8bit and binary may carry (RFC 2046 5.2; RFC 6532 3.5 lifts that for
+/// message/global). In a digest a part without a type is a message.
+bool embedsMessage(const Header& header, bool inDigest)
+{
+    if (!header.contains("content-type")) return inDigest;
+    return typeIs(header, [](const ContentType::Type& type)
+                  { return type.main("message") && !type.sub("global"); });
+}
+
+} // namespace
+
+Object::ExtHeader::ExtHeader(const char* data, size_t size, bool part)
+{
+    if (!part && (data == nullptr || size == 0)) throw FatalError("Empty header");
     parse(data, size, true);
 }
 
 Object::ExtHeader::ExtHeader(const char* text)
 {
-    parse(text, text == nullptr ? 0 : std::strlen(text), false);
+    if (text == nullptr || *text == '\0') throw FatalError("Empty header");
+    parse(text, std::strlen(text), false);
 }
 
 void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
 {
-    if (data == nullptr || size == 0) throw FatalError("Empty header");
     size_t position = 0;
     for (;;)
     {
@@ -34,12 +67,22 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
         }
         catch (const ParseError& error)
         {
-            // A malformed line is dropped; the lines after it still count.
+            // A text that does not start with a field has no header: its
+            // first line starts the body, as mail readers take it.
+            if (position == 0)
+            {
+                _blankLine = false;
+                break;
+            }
+            // Further down, the lines after a malformed one still count;
+            // it is kept so that the block is written back whole.
+            _lines.push_back(Line::malformed(data + position, error.size));
             position += error.size;
         }
         catch (const EmptyLine& blank)
         {
             position += blank.size;
+            _blankLine = blank.size > 0;
             if (keepSeparator && blank.size == 2 && blank.data[0] == '\r') _separator = blank.data;
             break;
         }
@@ -52,11 +95,10 @@ Object::Object(const char* data, size_t size)
 {
 }
 
-Object::Object(const Part& part, size_t from)
-    : header(part.data + from, part.start - from),
-      body(&header, part.data + from + header.bytes(), part.start - from - header.bytes())
+Object::Object(const char* data, size_t size, const Boundary& boundary)
+    : header(data, size, true), body(&header, data + header.bytes(), size - header.bytes())
 {
-    body.boundary = Boundary(part.data + part.start, part.end - part.start);
+    body.boundary = boundary;
 }
 
 Object::Object(const Body& body) : body(body)
@@ -84,7 +126,11 @@ Object::Object(Object&& other)
 
 size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
-    size_t written = header.encode(capabilities, output, final);
+    // A block read without its blank line goes out without one while that
+    // cannot merge it with the body: it has no lines, or no body follows.
+    bool blankLine = header.blankLine() || (header.size() > 0 && !body.empty());
+    size_t written = blankLine ? header.encode(capabilities, output, final)
+                               : header.encodeLines(capabilities, output, final);
     return written + body.encode(capabilities, output, final);
 }
 
@@ -95,12 +141,20 @@ bool Object::encodable(const Capabilities& capabilities) const
 
 void Object::repair(const Capabilities& capabilities)
 {
+    repair(capabilities, false);
+}
+
+void Object::repair(const Capabilities& capabilities, bool inDigest)
+{
     if (header.multipart())
     {
-        for (auto& part : body.parts)
-            part->repair(capabilities);
+        bool digest =
+            typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+        for (Object& part : body)
+            part.repair(capabilities, digest);
         return;
     }
+    if (embedsMessage(header, inDigest)) return;
     switch (ContentTransferEncoding::extract(header))
     {
     case ContentTransferEncoding::sevenBit:
@@ -124,7 +178,7 @@ bool Object::fix(const Capabilities& capabilities)
     // Changing the encoding would break the signature.
     if (header.contains("dkim-signature")) return false;
     repair(capabilities);
-    return true;
+    return encodable(capabilities);
 }
 
 } // namespace Mime

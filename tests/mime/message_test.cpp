@@ -65,16 +65,39 @@ TEST(MessageTest, LfAndCrLfTextsGiveTheSameLines)
     std::string lf = "From: a@example.com\nno colon here\nSubject: x\n\nbody\n";
     Object first(crlf.data(), crlf.size());
     Object second(lf.data(), lf.size());
-    ASSERT_EQ(first.header.size(), 2u);
-    ASSERT_EQ(second.header.size(), 2u);
+    // The malformed line is kept, nameless and never valid.
+    ASSERT_EQ(first.header.size(), 3u);
+    ASSERT_EQ(second.header.size(), 3u);
+    EXPECT_EQ(first.header.line(1).key().size, 0u);
+    EXPECT_FALSE(first.header.valid());
     EXPECT_EQ(first.header.get("subject").copy(), "x");
-    EXPECT_EQ(second.header.line(1).key().copy(), "Subject");
+    EXPECT_EQ(second.header.line(2).key().copy(), "Subject");
     EXPECT_EQ(first.body.copy(), "body\r\n");
-    EXPECT_EQ(written(first), "From: a@example.com\r\nSubject: x\r\n\r\nbody\r\n");
+    EXPECT_EQ(written(first), crlf);
+    EXPECT_EQ(written(first, Capabilities::standard()), crlf);
     EXPECT_EQ(written(second), written(first));
     std::string headerOnly = "From: a@example.com\r\n";
     EXPECT_EQ(Object(headerOnly.data(), headerOnly.size()).body.size, 0u);
     EXPECT_THROW(Object("", 0), FatalError);
+}
+
+TEST(MessageTest, TextsWithoutAHeaderKeepTheirFirstLineInTheBody)
+{
+    std::string message = "just text, no field\r\nX: 1\r\n\r\nmore\r\n";
+    std::string part = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\n" + message +
+                       "--ab--\r\n";
+    for (const std::string& text : {message, part})
+    {
+        Object object(text.data(), text.size());
+        const Object& inner = text == part ? *object.body.parts.at(0) : object;
+        EXPECT_EQ(inner.header.size(), 0u);
+        EXPECT_EQ(inner.body.copy(), message);
+        EXPECT_EQ(written(object), text);
+    }
+    // Once it has a line, the header needs its blank line.
+    Object object(message.data(), message.size());
+    object.header.append("X-New", "y");
+    EXPECT_EQ(written(object), "X-New: y\r\n\r\n" + message);
 }
 
 TEST(MessageTest, PythonMultipartsSplitAsPythonDoesAndWriteBackUnchanged)
@@ -122,13 +145,67 @@ TEST(MessageTest, DelimitersCountOnlyAtLineStartsAndWhole)
     Object empty(closedAtOnce.data(), closedAtOnce.size());
     EXPECT_TRUE(empty.body.parts.empty());
     EXPECT_EQ(empty.body.epilogue().size, 0u);
+}
 
-    // An unterminated last part is kept, as the epilogue.
-    std::string open =
-        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\nX: 1\r\n\r\none\r\n";
-    Object unterminated(open.data(), open.size());
-    EXPECT_TRUE(unterminated.body.parts.empty());
-    EXPECT_EQ(unterminated.body.epilogue().copy(), "X: 1\r\n\r\none\r\n");
+/// The header names of a part, "/", and its body text.
+std::string describe(const Object& part)
+{
+    std::string text;
+    for (const Line& line : part.header)
+        text += line.key().copy();
+    return text + "/" + part.body.copy();
+}
+
+/// The number of parts and the epilogue as Python's email reads them.
+const char* const pythonShape = R"(
+import email
+from email.policy import SMTP
+def apply(data):
+    message = email.message_from_bytes(data, policy=SMTP)
+    return b"%d|%s" % (len(message.get_payload()), (message.epilogue or "").encode())
+)";
+
+TEST(MessageTest, MultipartShapesSplitAsReadersDoAndWriteBackUnchanged)
+{
+    struct Shape
+    {
+        std::string body;
+        std::vector<std::string> parts;
+        std::string epilogue;
+        bool asPython;
+    };
+    const std::vector<Shape> shapes = {
+        // An unterminated last part is a part, its delimiter kept.
+        {"pre\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n",
+         {"X/one\r\n", "X/two\r\n"}, "", true},
+        {"pre\r\n--ab\r\n", {"/"}, "", true},
+        // Python leaves out the empty part between two delimiters.
+        {"--ab\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\n", {"/", "X/one\r\n"}, "", false},
+        {"--ab \t\r\nX: 1\r\n\r\none\r\n--ab--  \r\nepi\r\n", {"X/one\r\n"}, "epi\r\n", true},
+        {"--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nepi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n",
+         {"X/one\r\n"}, "epi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n", true},
+        // Python takes a body that opens with a closing delimiter as text.
+        {"pre\r\n--ab--\r\nepi\r\n", {}, "epi\r\n", false},
+        {"--ab\r\nX: 1\r\n\r\n--ab\r\nX: 2\r\n--ab--\r\n", {"X/", "X/"}, "", true},
+        {"no delimiter\r\n", {}, "", false},
+    };
+    const std::string head = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n";
+    for (const Shape& shape : shapes)
+    {
+        std::string text = head + shape.body;
+        Object message(text.data(), text.size());
+        std::vector<std::string> parts;
+        for (const Object& part : message.body)
+            parts.push_back(describe(part));
+        EXPECT_EQ(parts, shape.parts) << shape.body;
+        EXPECT_EQ(message.body.epilogue().copy(), shape.epilogue) << shape.body;
+        EXPECT_EQ(written(message), text);
+        if (shape.asPython)
+        {
+            EXPECT_EQ(python(pythonShape, text),
+                      std::to_string(shape.parts.size()) + "|" + shape.epilogue);
+        }
+    }
 }
 
 TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
@@ -140,6 +217,12 @@ TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
     message.body.append(Object(added.data(), added.size()));
     EXPECT_EQ(written(message), "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
                                 "--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n");
+
+    // An unterminated last part is no longer last: it gets a delimiter.
+    std::string open = text.substr(0, text.size() - 8);
+    Object unterminated(open.data(), open.size());
+    unterminated.body.append(Object(added.data(), added.size()));
+    EXPECT_EQ(written(unterminated), written(message));
 }
 
 TEST(MessageTest, MultipartsNestedBeyondReasonAreKeptAsText)
@@ -167,6 +250,7 @@ TEST(MessageTest, MultipartsNestedBeyondReasonAreKeptAsText)
     // The level not taken apart keeps its whole text.
     std::string rest = inner->body.preamble().copy();
     EXPECT_NE(rest.find("innermost"), std::string::npos);
+    EXPECT_EQ(written(message), text);
 }
 
 TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
@@ -191,6 +275,11 @@ TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
 
     std::string binary = "Content-Transfer-Encoding: binary\r\n\r\nab";
     EXPECT_EQ(decoded(Object(binary.data(), binary.size()).body), "ab");
+
+    // Writers that leave out the padding.
+    std::string unpadded = "Content-Transfer-Encoding: base64\r\n\r\nSGVsbG8sIHdvcmxkIQ\r\n";
+    EXPECT_EQ(decoded(Object(unpadded.data(), unpadded.size()).body),
+              python(pythonLeaves, unpadded));
 }
 
 TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
@@ -215,6 +304,28 @@ TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
     multipart.repair(Capabilities::standard());
     EXPECT_EQ(multipart.header.get("content-transfer-encoding").size, 0u);
     EXPECT_EQ(multipart.body.parts[1]->header.get("content-transfer-encoding").copy(), "base64");
+}
+
+TEST(MessageTest, FixNeverEncodesAnEmbeddedMessage)
+{
+    // RFC 2046 5.2.1 allows 7bit, 8bit and binary only; in a digest a part
+    // without a type is a message too.
+    const std::string embedded = "Content-Transfer-Encoding: 8bit\r\n\r\n"
+                                 "Subject: K\xC3\xB6ln\r\n\r\nK\xC3\xB6ln\r\n";
+    for (const char* type : {"mixed", "digest"})
+    {
+        std::string text = std::string("Content-Type: multipart/") + type +
+                           "; boundary=ab\r\n\r\n--ab\r\n" +
+                           (type == std::string("mixed") ? "Content-Type: message/rfc822\r\n" : "") +
+                           embedded +
+                           "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
+                           "\r\n\xFF\r\n--ab--\r\n";
+        Object message(text.data(), text.size());
+        EXPECT_FALSE(message.fix(Capabilities::standard())) << type;
+        EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "8bit");
+        EXPECT_EQ(message.body.parts[1]->header.get("content-transfer-encoding").copy(),
+                  "quoted-printable");
+    }
 }
 
 } // namespace
