@@ -296,4 +296,60 @@ TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
     context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
 }
 
+TEST_F(ContextTest, RequestsAskedWhileTheContextGoesAreCancelledToo)
+{
+    Context* going = context.get();
+    std::vector<std::unique_ptr<Recorder>> first;
+    std::vector<std::unique_ptr<Recorder>> again;
+    // Each cancelled request asks once more, for a literal (which would
+    // connect at once) and for a name (which would be looked up).
+    auto askAgain = [&](Recorder& recorder)
+    {
+        recorder.onFinished = [&]
+        {
+            for (const char* text : {"http://127.0.0.1:PORT/", "http://v6only.test:PORT/"})
+            {
+                again.push_back(std::make_unique<Recorder>());
+                going->connect(url(text), again.back().get());
+            }
+        };
+    };
+    for (const char* text : {"http://127.0.0.1:PORT/s?stall=1", "http://dual.test:PORT/"})
+    {
+        first.push_back(std::make_unique<Recorder>());
+        first.back()->bare = false;
+        first.back()->path = url(text).path();
+        askAgain(*first.back());
+        context->connect(url(text), first.back().get());
+    }
+    // The first runs on its connection, the second is being looked up.
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return !first[0]->events.empty(); }));
+    context.reset();
+
+    auto check = [&]
+    {
+        EXPECT_EQ((Events{"available", "failed operation cancelled"}), first[0]->events);
+        EXPECT_EQ((Events{"failed operation cancelled"}), first[1]->events);
+        ASSERT_EQ(4u, again.size());
+        for (const auto& recorder : again)
+            EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+    };
+    check();
+    // Nothing was opened or looked up for them that reports later.
+    Testing::runUntil(
+        loop, [] { return false; }, 0.3);
+    check();
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+}
+
+TEST_F(ContextTest, LimitsOfZeroCountAsOne)
+{
+    context->connectionLimit(0);
+    context->hostLimit(0);
+    EXPECT_EQ(1u, context->connectionLimit());
+    EXPECT_EQ(1u, context->hostLimit());
+    for (const auto& recorder : request("http://dual.test:PORT/", 2))
+        EXPECT_EQ(answered, recorder->events);
+}
+
 } // namespace
