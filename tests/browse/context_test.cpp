@@ -248,15 +248,13 @@ TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
         recorders.push_back(std::make_unique<Recorder>());
         context->connect(url(text), recorders.back().get());
     }
-    context.reset();
-    for (const auto& recorder : recorders)
-        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    // Their lookups were cancelled with them: nothing reports later.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    for (const auto& recorder : recorders)
-        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    // Their lookups are cancelled with them.
+    destroyContext(
+        [&]
+        {
+            for (const auto& recorder : recorders)
+                EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+        });
 }
 
 TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
@@ -279,21 +277,15 @@ TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
     ASSERT_TRUE(Testing::runUntil(loop, [&] { return !recorders[0]->events.empty(); }));
     ask("http://127.0.0.2:PORT/"); // its failure not yet reported
     ask("http://dual.test:PORT/"); // being looked up
-    context.reset();
 
     const Events cancelled = {"failed operation cancelled"};
-    auto check = [&]
-    {
-        EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
-        for (size_t i = 1; i < recorders.size(); ++i)
-            EXPECT_EQ(cancelled, recorders[i]->events) << i;
-    };
-    check();
-    // Nothing of the context reports later, nor touches what it freed.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    check();
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    destroyContext(
+        [&]
+        {
+            EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
+            for (size_t i = 1; i < recorders.size(); ++i)
+                EXPECT_EQ(cancelled, recorders[i]->events) << i;
+        });
 }
 
 TEST_F(ContextTest, RequestsAskedWhileTheContextGoesAreCancelledToo)
@@ -324,22 +316,17 @@ TEST_F(ContextTest, RequestsAskedWhileTheContextGoesAreCancelledToo)
     }
     // The first runs on its connection, the second is being looked up.
     ASSERT_TRUE(Testing::runUntil(loop, [&] { return !first[0]->events.empty(); }));
-    context.reset();
 
-    auto check = [&]
-    {
-        EXPECT_EQ((Events{"available", "failed operation cancelled"}), first[0]->events);
-        EXPECT_EQ((Events{"failed operation cancelled"}), first[1]->events);
-        ASSERT_EQ(4u, again.size());
-        for (const auto& recorder : again)
-            EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    };
-    check();
-    // Nothing was opened or looked up for them that reports later.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    check();
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    // Nothing is opened or looked up for the requests asked again.
+    destroyContext(
+        [&]
+        {
+            EXPECT_EQ((Events{"available", "failed operation cancelled"}), first[0]->events);
+            EXPECT_EQ((Events{"failed operation cancelled"}), first[1]->events);
+            ASSERT_EQ(4u, again.size());
+            for (const auto& recorder : again)
+                EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+        });
 }
 
 TEST_F(ContextTest, LimitsOfZeroCountAsOne)
