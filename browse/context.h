@@ -69,7 +69,8 @@ public:
     void fetch(const Url& url, Download* download);
     void fetched(Download* download);
 
-    /// The most body bytes a download takes; a larger body fails it.
+    /// The most body bytes a download takes (256 MiB unless set); a larger
+    /// body fails it with "download too large" and closes its connection.
     size_t bodyLimit() const { return _bodyLimit; }
     void bodyLimit(size_t bytes) { _bodyLimit = bytes; }
 
