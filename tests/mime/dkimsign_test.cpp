@@ -66,7 +66,7 @@ TEST(DkimSignTest, FieldsAreTakenBottomUpOncePerInstance)
         message.sign(Capabilities::utf8(), signer.key(), {"received", "from"}, 0, false, relaxed));
     DkimSignature signature = signatures(message).at(0);
     EXPECT_EQ(signature.headers().names,
-              (std::vector<std::string>{"From", "Received", "Received"}));
+              (std::vector<std::string>{"From", "Received", "Received", "From"}));
     EXPECT_TRUE(signature.expiration().empty());
     EXPECT_FALSE(signature.report());
     EXPECT_EQ(verify(message, signature), "pass");
@@ -98,7 +98,8 @@ TEST(DkimSignTest, SigningAgainReplacesOnlyTheSameKeysSignature)
     EXPECT_EQ(found[0].selector(), "peer");
     EXPECT_EQ(found[1].selector(), "other");
     // The new one covers the other key's signature, never the one it replaced.
-    EXPECT_EQ(found[0].headers().names, (std::vector<std::string>{"To", "From", "DKIM-Signature"}));
+    EXPECT_EQ(found[0].headers().names,
+              (std::vector<std::string>{"To", "From", "DKIM-Signature", "From"}));
     EXPECT_EQ(verify(message, found[0]), "pass");
     EXPECT_EQ(keys().verify(Peer::dkimpy, message.str(true)), "pass");
 
