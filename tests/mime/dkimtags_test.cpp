@@ -139,6 +139,9 @@ TEST(DkimSignatureTest, StrictAndLenientReadingsOfOddValues)
         EXPECT_EQ(parsed(complete + std::string("h=From; z=From:a; z=To:b"), strict),
                   "error: duplicate names");
     }
+    // Tags a reader does not know are ignored, in strict reading too.
+    EXPECT_EQ(parsed(complete + std::string("h=From; r=y; vendor_1=a:b"), true),
+              "v=1; a=rsa-sha256; d=example.com; s=sel; bh=AAAA; b=BB; h=From; r=y; vendor_1=a:b");
     EXPECT_EQ(parsed("v=1; a; d=example.com", false), "v=1; d=example.com");
     EXPECT_EQ(parsed("v=x; a=rsa-sha256", true), "error: dkim header is invalid");
     EXPECT_EQ(parsed("v", true), "error: missing =");
