@@ -1,8 +1,8 @@
 #pragma once
 
 #include "mime/bodyiterator.h"
-#include "mime/contenttransferencoding.h"
-#include "mime/encodable.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/encodable.h"
 #include "mime/string.h"
 
 #include <deque>

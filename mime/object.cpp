@@ -1,8 +1,8 @@
 #include "mime/object.h"
 
 #include "mime/capabilities.h"
-#include "mime/contenttype.h"
 #include "mime/errors.h"
+#include "mime/fields/contenttype.h"
 
 #include <cstring>
 #include <functional>

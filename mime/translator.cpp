@@ -3,7 +3,7 @@
 #include "filter/base64decode.h"
 #include "filter/quotedprintabledecode.h"
 #include "filter/strip.h"
-#include "mime/contenttransferencoding.h"
+#include "mime/fields/contenttransferencoding.h"
 
 namespace Kestrava
 {
