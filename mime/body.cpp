@@ -102,8 +102,7 @@ Part::Part(const Separator& separator, const char* data, size_t size, size_t fro
 }
 
 Boundary::Boundary(const Part& part)
-    : String(part.data + part.start, part.end - part.start), length(part.length),
-      closing(part.last)
+    : String(part.data + part.start, part.end - part.start), length(part.length), closing(part.last)
 {
 }
 
@@ -185,8 +184,8 @@ size_t Body::splitParts(const Separator& separator, size_t position)
         try
         {
             Part next(separator, data, size, position);
-            parts.push_back(std::make_shared<Object>(data + position, next.start - position,
-                                                     Boundary(next)));
+            parts.push_back(
+                std::make_shared<Object>(data + position, next.start - position, Boundary(next)));
             position = next.end;
             if (next.last) return position;
         }

@@ -149,14 +149,14 @@ Line::Line(const char* data, size_t size)
     this->size = _key.valueStart + _value.consumed;
 }
 
-Line::Line(const char* data, size_t size, const char* noName)
-    : String(data, size), _key(noName), _value(&_key, data, size), _malformed(true)
+Line::Line(const char* data, size_t size, bool malformed)
+    : String(data, size), _key(""), _value(&_key, data, size), _malformed(malformed)
 {
 }
 
 Line Line::malformed(const char* data, size_t size)
 {
-    return Line(data, size, "");
+    return Line(data, size, true);
 }
 
 Line::Line(const Line& other)

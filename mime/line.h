@@ -83,7 +83,8 @@ public:
     const ExtValue& value() const { return _value; }
 
 private:
-    Line(const char* data, size_t size, const char* noName);
+    /// The malformed line: no name, the whole text as the value.
+    Line(const char* data, size_t size, bool malformed);
     bool raw(const Capabilities& capabilities) const;
     size_t encodeRaw(Filter::Result* output, bool final) const;
 

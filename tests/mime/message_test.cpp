@@ -84,8 +84,8 @@ TEST(MessageTest, LfAndCrLfTextsGiveTheSameLines)
 TEST(MessageTest, TextsWithoutAHeaderKeepTheirFirstLineInTheBody)
 {
     std::string message = "just text, no field\r\nX: 1\r\n\r\nmore\r\n";
-    std::string part = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\n" + message +
-                       "--ab--\r\n";
+    std::string part =
+        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\n" + message + "--ab--\r\n";
     for (const std::string& text : {message, part})
     {
         Object object(text.data(), text.size());
@@ -177,13 +177,17 @@ TEST(MessageTest, MultipartShapesSplitAsReadersDoAndWriteBackUnchanged)
     const std::vector<Shape> shapes = {
         // An unterminated last part is a part, its delimiter kept.
         {"pre\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n",
-         {"X/one\r\n", "X/two\r\n"}, "", true},
+         {"X/one\r\n", "X/two\r\n"},
+         "",
+         true},
         {"pre\r\n--ab\r\n", {"/"}, "", true},
         // Python leaves out the empty part between two delimiters.
         {"--ab\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\n", {"/", "X/one\r\n"}, "", false},
         {"--ab \t\r\nX: 1\r\n\r\none\r\n--ab--  \r\nepi\r\n", {"X/one\r\n"}, "epi\r\n", true},
         {"--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nepi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n",
-         {"X/one\r\n"}, "epi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n", true},
+         {"X/one\r\n"},
+         "epi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n",
+         true},
         // Python takes a body that opens with a closing delimiter as text.
         {"pre\r\n--ab--\r\nepi\r\n", {}, "epi\r\n", false},
         {"--ab\r\nX: 1\r\n\r\n--ab\r\nX: 2\r\n--ab--\r\n", {"X/", "X/"}, "", true},
@@ -314,12 +318,11 @@ TEST(MessageTest, FixNeverEncodesAnEmbeddedMessage)
                                  "Subject: K\xC3\xB6ln\r\n\r\nK\xC3\xB6ln\r\n";
     for (const char* type : {"mixed", "digest"})
     {
-        std::string text = std::string("Content-Type: multipart/") + type +
-                           "; boundary=ab\r\n\r\n--ab\r\n" +
-                           (type == std::string("mixed") ? "Content-Type: message/rfc822\r\n" : "") +
-                           embedded +
-                           "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
-                           "\r\n\xFF\r\n--ab--\r\n";
+        std::string text =
+            std::string("Content-Type: multipart/") + type + "; boundary=ab\r\n\r\n--ab\r\n" +
+            (type == std::string("mixed") ? "Content-Type: message/rfc822\r\n" : "") + embedded +
+            "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
+            "\r\n\xFF\r\n--ab--\r\n";
         Object message(text.data(), text.size());
         EXPECT_FALSE(message.fix(Capabilities::standard())) << type;
         EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "8bit");
