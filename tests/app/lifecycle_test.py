@@ -52,6 +52,12 @@ class LifecycleTest(ServiceTest):
         self.broker = Broker()
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 5, 5))
 
+    def test_consumer_cancelled_by_the_broker_ends_the_run_with_status_1(self):
+        service = self.consuming(self.endpoint().url())
+        self.broker.delete("results")
+        self.assertExits(service, 1, timeout=10)
+        self.assertIn("[Critical] [", service.lines("class 60 method 30")[0])
+
     def test_consume_error_ends_the_run_with_status_1(self):
         self.broker.channel.basic_consume("results", lambda *arguments: None, exclusive=True)
         service = self.service("--rabbitmq-address", broker_address(), "--endpoint", "http://127.0.0.1:1/")
