@@ -33,9 +33,9 @@ Kestrava::Browse::Url endpoint(const std::string& text)
         refuse("the scheme must be http or https");
     Kestrava::Browse::Url url(text.data(), text.size());
     std::string_view port = portText(view);
-    if (!port.empty() && (port.size() > 5 || port.find_first_not_of("0123456789") !=
-                                                  std::string_view::npos ||
-                          url.port() == 0 || url.port() > 65535))
+    if (!port.empty() &&
+        (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos ||
+         url.port() == 0 || url.port() > 65535))
         refuse("the port must be a number from 1 to 65535");
     for (const char* octet = url.path(); octet != nullptr && *octet != '\0'; ++octet)
         if (static_cast<unsigned char>(*octet) <= ' ' || *octet == 127)

@@ -33,10 +33,10 @@ long long number(const std::string& text)
 Settings::Settings(const Options& options)
     : qos(static_cast<uint16_t>(checked(options, "qos", "1000", 1, 65535, true))),
       connections(static_cast<size_t>(checked(options, "connections", "10", 1, 65535, true))),
-      mirrorExpiry(static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0,
-                                                 std::numeric_limits<long long>::max() / 1000,
-                                                 false)) *
-                   1000),
+      mirrorExpiry(
+          static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0,
+                                        std::numeric_limits<long long>::max() / 1000, false)) *
+          1000),
       filter(options.get("filter"))
 {
 }

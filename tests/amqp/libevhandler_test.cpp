@@ -88,7 +88,8 @@ TEST(LibEvHandlerTest, FrameQueuedInTheUsersPrepareWatcherLeavesInTheSameTurn)
     ev_prepare_start(loop.get(), &prepare);
     // Only a guard: the peer sends nothing that would end the wait.
     ev_timer guard;
-    ev_timer_init(&guard, [](struct ev_loop*, ev_timer*, int) {}, 2, 0);
+    ev_timer_init(
+        &guard, [](struct ev_loop*, ev_timer*, int) {}, 2, 0);
     ev_timer_start(loop.get(), &guard);
     ev_run(loop.get(), EVRUN_ONCE);
     EXPECT_TRUE(ev_is_active(&guard)) << "the turn waited for the guard";
