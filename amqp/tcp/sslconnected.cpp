@@ -53,7 +53,9 @@ TcpState* SslConnected::repeat(const Monitor& monitor, State operation, int erro
 {
     if (!repeat(operation, error)) return fail(monitor);
     if (!monitor.valid()) return nullptr;
-    if (_closed && _state == State::idle) return new SslShutdown(this, std::move(_ssl));
+    // Shut down only once the queue is drained: a read that wants more of
+    // the peer comes here with output still waiting.
+    if (_closed && _state == State::idle && !_out) return new SslShutdown(this, std::move(_ssl));
     return this;
 }
 
