@@ -1,6 +1,7 @@
 #include "browse/context.h"
 
 #include "tests/browse/contextfixture.h"
+#include "tests/network/support/peers.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,23 @@ TEST_F(ContextTest, RefusingFirstAddressFallsThroughSilently)
     EXPECT_EQ(0u, recorders[0]->body.find("GET / HTTP/1.1\r\nHost: refusing.test:"));
 }
 
+TEST_F(ContextTest, SilentFirstAddressCostsOneShortConnect)
+{
+    Kestrava::Network::Test::FullListener silent("127.0.0.4", Endpoint::plain());
+    context->connectTimeout(0.5);
+    EXPECT_EQ(answered, request("http://silent.test:PORT/")[0]->events);
+    // The address is set aside: the next request goes to the second at once.
+    auto next = ask("http://silent.test:PORT/", 1);
+    EXPECT_TRUE(Testing::runUntil(loop, [&] { return next[0]->finished; }, 0.4));
+    EXPECT_EQ(answered, next[0]->events);
+
+    // A deadline that passes first counts as a failed connect too.
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    context->connectTimeout(5.0);
+    context->timeout(0.5);
+    EXPECT_EQ(answered, request("http://silent.test:PORT/")[0]->events);
+}
+
 TEST_F(ContextTest, ThirdRequestToAHostWaits)
 {
     auto recorders = ask("http://dual.test:PORT/w?delay=0.3", 3);
@@ -189,12 +207,35 @@ TEST_F(ContextTest, CertificateFromTrustedAuthorityIsHandedOver)
     EXPECT_EQ((std::vector<std::string>{"1 1"}), unicode[0]->security);
     EXPECT_EQ((std::vector<std::string>{"xn--bcher-kva.test"}), unicode[0]->sni);
 
-    // An IP literal sends no server name, and the certificate does not
-    // name it.
-    auto literal = request("https://127.0.0.1:CA/");
-    EXPECT_EQ(answered, literal[0]->events);
-    EXPECT_EQ((std::vector<std::string>{"1 0"}), literal[0]->security);
-    EXPECT_EQ((std::vector<std::string>{"-"}), literal[0]->sni);
+}
+
+TEST_F(ContextTest, CertificateNamingTheIpLiteralIsHandedOver)
+{
+    context->hostLimit(1);
+    auto literal = request("https://127.0.0.1:CA/", 2);
+    for (const auto& recorder : literal)
+    {
+        EXPECT_EQ(answered, recorder->events);
+        // No server name is sent for an address.
+        EXPECT_EQ((std::vector<std::string>{"-"}), recorder->sni);
+        EXPECT_EQ((std::vector<bool>{true}), recorder->secureHeads);
+    }
+    EXPECT_EQ((std::vector<std::string>{"1 1"}), literal[0]->security);
+    EXPECT_EQ(literal[0]->clientPorts, literal[1]->clientPorts);
+}
+
+TEST_F(ContextTest, BodyEndedByResetOrTlsWithoutCloseNotifyIsLost)
+{
+    const std::string body = "/b?version=1.0&body=until+the+close";
+    for (auto [text, events] :
+         {std::pair{"http://dual.test:PORT" + body + "&end=reset", Events{"available", "head 200", "lost"}},
+          std::pair{"https://secure.test:CA" + body + "&end=abrupt", Events{"available", "head 200", "lost"}},
+          std::pair{"https://secure.test:CA" + body, answered}})
+    {
+        auto recorders = request(text);
+        EXPECT_EQ(events, recorders[0]->events) << text;
+        EXPECT_EQ("until the close", recorders[0]->body) << text;
+    }
 }
 
 TEST_F(ContextTest, PlainServerFailsTheHandshake)

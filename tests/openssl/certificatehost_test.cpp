@@ -1,5 +1,5 @@
 // Which host names a certificate is good for, through its common name and
-// its DNS alternative names.
+// its DNS alternative names, and which addresses through its IP ones.
 
 #include "openssl/certificate.h"
 
@@ -45,6 +45,8 @@ protected:
         pki().issue("wide", "/CN=*.com", "subjectAltName=DNS:*.co.uk\n");
         pki().issue("nameless", "/O=Kestrava Test", "");
         pki().issue("empty", "/", "subjectAltName=DNS:good.example.com\n");
+        pki().issue("address", "/CN=192.0.2.1",
+                    "subjectAltName=DNS:192.0.2.1,IP:2001:db8::1,IP:198.51.100.7\n");
     }
 
     static bool validFor(const std::string& certificate, const char* host)
@@ -91,6 +93,17 @@ TEST_F(CertificateHostTest, OnlyDnsNamesAreCompared)
 {
     EXPECT_TRUE(validFor("plain", "wwww"));
     EXPECT_FALSE(validFor("typed", "wwww"));
+}
+
+TEST_F(CertificateHostTest, AddressesMatchAddressNamesOnly)
+{
+    EXPECT_TRUE(validFor("address", "198.51.100.7"));
+    EXPECT_TRUE(validFor("address", "[2001:db8::1]"));
+    EXPECT_TRUE(validFor("typed", "119.119.119.119"));
+    EXPECT_FALSE(validFor("address", "[2001:db8::2]"));
+    EXPECT_FALSE(validFor("address", "198.51.100.8"));
+    // Neither the common name nor a DNS name names an address.
+    EXPECT_FALSE(validFor("address", "192.0.2.1"));
 }
 
 TEST_F(CertificateHostTest, NamesThatMakeNoPatternAreSkipped)
