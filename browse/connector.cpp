@@ -62,8 +62,8 @@ void Connector::start(const Delayed& request)
 HttpConnection* Connector::open(const Delayed& request)
 {
     // A connect that outlasts the deadline fails with it.
-    Connection::Timeouts timeouts{timeout(),
-                                  request.connectTimeout > 0.0 ? request.connectTimeout : timeout()};
+    Connection::Timeouts timeouts{timeout(), request.connectTimeout > 0.0 ? request.connectTimeout
+                                                                          : timeout()};
     if (request.https)
         return new HttpsConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
                                    timeouts, _proxy, request.handler, this, _tls);

@@ -41,8 +41,8 @@ public:
 
     /// A connection to `ip`:`port` for `host`, offered to `handler`. The
     /// connect may take `connectTimeout` seconds (0: the whole time-out).
-    void http(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port,
-              Browse::Handler* handler, double connectTimeout = 0.0);
+    void http(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port, Browse::Handler* handler,
+              double connectTimeout = 0.0);
     void https(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port,
                Browse::Handler* handler, double connectTimeout = 0.0);
     /// A connection to `ip` for the URL's host, port and scheme, without a

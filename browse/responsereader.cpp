@@ -137,8 +137,7 @@ size_t ResponseReader::readHead(char* data, size_t size)
 ResponseReader::Framing ResponseReader::frame(const Header& header)
 {
     // RFC 9112 section 6.3, in its order.
-    if (_headRequest || header.status() < 200 || header.status() == 204 ||
-        header.status() == 304)
+    if (_headRequest || header.status() < 200 || header.status() == 204 || header.status() == 304)
         return Framing::None;
     if (chunkedLast(header)) return Framing::Chunked;
     if (header.get("transfer-encoding") != nullptr) return Framing::UntilClose;

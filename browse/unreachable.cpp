@@ -31,7 +31,8 @@ void Unreachable::remove(const DNS::Ip& ip)
 bool Unreachable::contains(const DNS::Ip& ip) const
 {
     double current = now();
-    return std::any_of(_entries.begin(), _entries.end(), [&](const Entry& entry)
+    return std::any_of(_entries.begin(), _entries.end(),
+                       [&](const Entry& entry)
                        { return entry.ip == ip && current - entry.failed < span; });
 }
 

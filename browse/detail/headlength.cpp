@@ -17,7 +17,8 @@ size_t headLength(const char* data, size_t size, size_t from)
     {
         // The line feed of the last field line, then the empty line.
         if (end - at >= 2 && at[1] == '\n') return static_cast<size_t>(at - data) + 2;
-        if (end - at >= 3 && at[1] == '\r' && at[2] == '\n') return static_cast<size_t>(at - data) + 3;
+        if (end - at >= 3 && at[1] == '\r' && at[2] == '\n')
+            return static_cast<size_t>(at - data) + 3;
     }
     return 0;
 }

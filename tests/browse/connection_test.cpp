@@ -232,9 +232,9 @@ TEST_F(ConnectionTest, ReadsStatusWithoutReasonAndBareLineFeeds)
         Recorder recorder;
         recorder.path = "/r?raw=" + Endpoint::hex(head);
         run(recorder);
-        EXPECT_EQ((Events{"available", "head " + head.substr(9, 3), "completed", "available",
-                          "closed"}),
-                  recorder.events)
+        EXPECT_EQ(
+            (Events{"available", "head " + head.substr(9, 3), "completed", "available", "closed"}),
+            recorder.events)
             << head;
     }
 }
