@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace Kestrava
+{
+namespace Dns
+{
+class Context;
+class DkimRecords;
+} // namespace Dns
+namespace OpenSSL
+{
+class PublicKey;
+}
+namespace Mime
+{
+namespace detail
+{
+
+/// Why DKIM and ARC trust no rsa-* signature under the key, or null: it
+/// must be an RSA key (OpenSSL would check an ECDSA signature with an EC
+/// key over the same digest) of at least 1024 bits (RFC 8301 3.2).
+const char* keyRefusal(const OpenSSL::PublicKey& key);
+
+/// A tag value without its white space: b= and bh= are base64 folded
+/// anywhere (RFC 6376 3.5), a key record's lists may hold blanks.
+std::string withoutSpace(const std::string& value);
+
+/// The signature bytes of a b= value: base64 with folding white space.
+std::string signatureBytes(const std::string& value);
+
+/// Looks up the key records of the selector of the domain, the domain in
+/// its ASCII form, blocking. Throws Dns::Exception, temporary for a
+/// time-out or a server failure, or what Dns::Hostname throws for the
+/// domain.
+void lookUpKey(const Dns::Context& context, const std::string& domain, const std::string& selector,
+               Dns::DkimRecords& records);
+
+} // namespace detail
+} // namespace Mime
+} // namespace Kestrava
