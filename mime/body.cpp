@@ -294,7 +294,9 @@ bool Body::valid() const
 bool Body::encodable(const Capabilities& capabilities) const
 {
     if (capabilities.allowsUtf8) return true;
-    if (!multipart()) return capabilities.compatible(ContentTransferEncoding(header));
+    if (!multipart())
+        return capabilities.compatible(ContentTransferEncoding(header)) &&
+               (!message || message->encodable(capabilities));
     if (hasEightBit(preamble().data, preamble().size)) return false;
     if (hasEightBit(epilogue().data, epilogue().size)) return false;
     for (const Object& part : *this)
@@ -316,6 +318,7 @@ size_t Body::encode(const Capabilities& capabilities, Filter::Result* output, bo
     // delimiters, or a message that ends with its header, stays so.
     if (empty()) return 0;
     if (multipart()) return encodeMultipart(capabilities, output, final);
+    if (message) return message->encode(capabilities, output, final);
     return encodeSingle(output, final);
 }
 

@@ -145,6 +145,9 @@ public:
     std::shared_ptr<Preamble> preambleText;
     std::shared_ptr<Epilogue> epilogueText;
     std::deque<std::shared_ptr<Object>> parts;
+    /// The message that a message part carries, once repair() has taken it
+    /// apart to repair it: written instead of the text.
+    std::shared_ptr<Object> message;
     ContentTransferEncoding encoding;
 
 private:

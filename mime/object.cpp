@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 namespace Kestrava
@@ -39,6 +40,9 @@ bool embedsMessage(const Header& header, bool inDigest)
     return typeIs(header, [](const ContentType::Type& type)
                   { return type.main("message") && !type.sub("global"); });
 }
+
+/// How deep repair() descends into parts and embedded messages.
+constexpr size_t repairDepth = 64;
 
 } // namespace
 
@@ -141,20 +145,27 @@ bool Object::encodable(const Capabilities& capabilities) const
 
 void Object::repair(const Capabilities& capabilities)
 {
-    repair(capabilities, false);
+    repair(capabilities, false, 0);
 }
 
-void Object::repair(const Capabilities& capabilities, bool inDigest)
+void Object::repair(const Capabilities& capabilities, bool inDigest, size_t depth)
 {
+    // Deeper than that the object is left as it is: repairing descends
+    // into each level, and a hostile nesting must not overrun the stack.
+    if (depth > repairDepth) return;
     if (header.multipart())
     {
         bool digest =
             typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
         for (Object& part : body)
-            part.repair(capabilities, digest);
+            part.repair(capabilities, digest, depth + 1);
         return;
     }
-    if (embedsMessage(header, inDigest)) return;
+    if (embedsMessage(header, inDigest))
+    {
+        repairMessage(capabilities, depth);
+        return;
+    }
     switch (ContentTransferEncoding::extract(header))
     {
     case ContentTransferEncoding::sevenBit:
@@ -170,6 +181,24 @@ void Object::repair(const Capabilities& capabilities, bool inDigest)
     default:
         break;
     }
+}
+
+void Object::repairMessage(const Capabilities& capabilities, size_t depth)
+{
+    int encoding = ContentTransferEncoding::extract(header);
+    if (encoding != ContentTransferEncoding::eightBit &&
+        encoding != ContentTransferEncoding::binary)
+        return;
+    if (!body.message)
+    {
+        if (body.size == 0) return;
+        auto message = std::make_shared<Object>(body.data, body.size);
+        // Its own signature would break.
+        if (message->header.contains("dkim-signature")) return;
+        body.message = message;
+    }
+    body.message->repair(capabilities, false, depth + 1);
+    header.set(ContentTransferEncoding(ContentTransferEncoding::sevenBit));
 }
 
 bool Object::fix(const Capabilities& capabilities)

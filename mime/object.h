@@ -99,8 +99,9 @@ public:
                   bool final) const override;
     bool encodable(const Capabilities& capabilities) const override;
     /// Sets the transfer encodings so that the object goes out as 7-bit.
-    /// An embedded message is left as it is: no encoding but 7bit, 8bit
-    /// and binary may carry one (RFC 2046 5.2).
+    /// No encoding but 7bit, 8bit and binary may carry an embedded message
+    /// (RFC 2046 5.2): an "8bit" or "binary" one is repaired inside and
+    /// labelled "7bit", unless it is signed; then it is left as it is.
     void repair(const Capabilities& capabilities);
     /// repair() unless already encodable; false, unchanged, when signed.
     /// Also false when the repaired object still cannot go out so.
@@ -142,7 +143,8 @@ public:
     ExtBody body;
 
 private:
-    void repair(const Capabilities& capabilities, bool inDigest);
+    void repair(const Capabilities& capabilities, bool inDigest, size_t depth);
+    void repairMessage(const Capabilities& capabilities, size_t depth);
     template <typename List>
     bool signWith(const Capabilities& capabilities, const DkimKey& key, const List& extra,
                   long expire, bool twice, const Canonicalization& canonicalization);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -310,25 +311,61 @@ TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
     EXPECT_EQ(multipart.body.parts[1]->header.get("content-transfer-encoding").copy(), "base64");
 }
 
-TEST(MessageTest, FixNeverEncodesAnEmbeddedMessage)
+/// The subject and the decoded text of the message in the first part, as
+/// Python's email reads them.
+const char* const pythonEmbedded = R"(
+import email
+from email.policy import SMTP
+def apply(data):
+    message = email.message_from_bytes(data, policy=SMTP)
+    inner = message.get_payload()[0].get_payload()[0]
+    return inner["subject"].encode() + b"|" + inner.get_payload(decode=True)
+)";
+
+TEST(MessageTest, FixRepairsAnEmbeddedMessageInsideAndNeverEncodesIt)
 {
     // RFC 2046 5.2.1 allows 7bit, 8bit and binary only; in a digest a part
     // without a type is a message too.
     const std::string embedded = "Content-Transfer-Encoding: 8bit\r\n\r\n"
                                  "Subject: K\xC3\xB6ln\r\n\r\nK\xC3\xB6ln\r\n";
-    for (const char* type : {"mixed", "digest"})
+    auto multipart = [](const std::string& type, const std::string& first)
     {
-        std::string text =
-            std::string("Content-Type: multipart/") + type + "; boundary=ab\r\n\r\n--ab\r\n" +
-            (type == std::string("mixed") ? "Content-Type: message/rfc822\r\n" : "") + embedded +
-            "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
-            "\r\n\xFF\r\n--ab--\r\n";
+        return "Content-Type: multipart/" + type + "; boundary=ab\r\n\r\n--ab\r\n" + first +
+               "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
+               "\r\n\xFF\r\n--ab--\r\n";
+    };
+    for (const std::string& text :
+         {multipart("mixed", "Content-Type: message/rfc822\r\n" + embedded),
+          multipart("digest", embedded)})
+    {
         Object message(text.data(), text.size());
-        EXPECT_FALSE(message.fix(Capabilities::standard())) << type;
-        EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "8bit");
+        EXPECT_TRUE(message.fix(Capabilities::standard()));
+        EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "7bit");
         EXPECT_EQ(message.body.parts[1]->header.get("content-transfer-encoding").copy(),
                   "quoted-printable");
+        std::string out = written(message, Capabilities::standard());
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c > 0; }));
+        EXPECT_EQ(python(pythonEmbedded, out), "K\xC3\xB6ln|K\xC3\xB6ln");
     }
+
+    // Repairing a signed message would break its signature: it is left.
+    std::string text = multipart("mixed", "Content-Type: message/rfc822\r\n" + embedded);
+    text.insert(text.find("Subject"), "DKIM-Signature: v=1\r\n");
+    Object message(text.data(), text.size());
+    EXPECT_FALSE(message.fix(Capabilities::standard()));
+    EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "8bit");
+    EXPECT_NE(written(message).find("DKIM-Signature: v=1\r\nSubject: K\xC3\xB6ln\r\n"),
+              std::string::npos);
+
+    // Each level carries the next: repairing stops at a depth, and what it
+    // leaves keeps the whole from going out as 7-bit.
+    std::string deep;
+    for (int level = 0; level < 20000; ++level)
+        deep += "Content-Type: message/rfc822\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+    deep += "\xFF\r\n";
+    Object nested(deep.data(), deep.size());
+    EXPECT_FALSE(nested.fix(Capabilities::standard()));
+    EXPECT_EQ(nested.header.get("content-transfer-encoding").copy(), "7bit");
 }
 
 } // namespace
