@@ -1,6 +1,5 @@
 // Results built from verification outcomes.
 #include "dns/spfstatus.h"
-#include "mime/arcstatus.h"
 #include "mime/authenticationresults.h"
 #include "mime/dkimsignature.h"
 #include "mime/dkimstatus.h"
@@ -48,15 +47,6 @@ void AuthenticationResults::add(const DmarcStatus& status)
     if (status.result != nullptr && std::strcmp(status.result, Status::pass) != 0 &&
         status.message != nullptr)
         result.reason = status.message;
-    results.push_back(result);
-}
-
-void AuthenticationResults::add(const ArcStatus& status)
-{
-    // A key that could not be fetched for now is no verdict on the chain.
-    bool temporary = status.result == ArcStatus::cvfail && status.temporary;
-    AuthenticationResult result("arc", temporary ? Status::temperror : status.result);
-    if (status.result == ArcStatus::cvfail) result.reason = status.reason;
     results.push_back(result);
 }
 
