@@ -1,8 +1,7 @@
 #include "mime/arcpublickeys.h"
 
-#include "dns/exception/exception.h"
 #include "mime/arcsignatures.h"
-#include "mime/signaturekey.h"
+#include "mime/keylookups.h"
 
 namespace Kestrava
 {
@@ -11,38 +10,29 @@ namespace Mime
 
 ArcPublicKeys::ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures)
 {
-    if (signatures.sets() > 0)
-        pending.emplace(signatures.signature.domain(), signatures.signature.selector());
+    std::set<Key> names;
+    if (signatures.sets() > 0) detail::addKeyName(names, signatures.signature);
     for (const ArcSealSignature& seal : signatures.seals)
-        pending.emplace(seal.domain(), seal.selector());
-    while (!pending.empty())
+        detail::addKeyName(names, seal);
+    detail::KeyLookups keys(context, names,
+                            [](const detail::KeyLookups& keys) { return keys.failedForGood(); });
+    fetched = std::move(keys.fetched);
+    for (const auto& failure : keys.failed)
     {
-        Key key = *pending.begin();
-        pending.erase(pending.begin());
-        if (key.domain.empty() || key.selector.empty()) continue;
-        fetch(context, key);
-    }
-}
-
-void ArcPublicKeys::fetch(Dns::Context& context, const Key& key)
-{
-    try
-    {
-        Dns::DkimRecords records;
-        detail::lookUpKey(context, key.domain, key.selector, records);
-        fetched.emplace(key, records);
-    }
-    catch (const Dns::Exception& failure)
-    {
-        if (failure.temporary())
+        const Key& key = failure.first;
+        switch (failure.second)
+        {
+        case detail::KeyLookups::Failure::temporary:
             error(key.domain.c_str(), key.selector.c_str(), "Temporary exception fetching DNS",
                   true);
-        else
+            break;
+        case detail::KeyLookups::Failure::permanent:
             error(key.domain.c_str(), key.selector.c_str(), "Permanent error fetching DNS", false);
-    }
-    catch (...)
-    {
-        error(key.domain.c_str(), key.selector.c_str(), "Error fetching DNS records", false);
+            break;
+        case detail::KeyLookups::Failure::other:
+            error(key.domain.c_str(), key.selector.c_str(), "Error fetching DNS records", false);
+            break;
+        }
     }
 }
 

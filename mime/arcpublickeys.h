@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dns/records/dkimrecords.h"
+#include "mime/keyname.h"
 
 #include <map>
 #include <set>
@@ -18,24 +19,11 @@ namespace Mime
 class ArcSignatures;
 
 /// The key records of every domain and selector that an ARC chain names,
-/// each looked up once, blocking, or the reason why it could not be.
+/// each looked up once, all together, or the reason why it could not be.
 class ArcPublicKeys
 {
 public:
-    class Key
-    {
-    public:
-        Key(std::string domain, std::string selector)
-            : domain(std::move(domain)), selector(std::move(selector))
-        {
-        }
-        bool operator<(const Key& other) const
-        {
-            return domain != other.domain ? domain < other.domain : selector < other.selector;
-        }
-        std::string domain;
-        std::string selector;
-    };
+    using Key = KeyName;
 
     class Error
     {
@@ -44,7 +32,9 @@ public:
         bool temporary = false;
     };
 
-    /// Never throws for a failed lookup: it is recorded.
+    /// Never throws for a failed lookup: it is recorded. Stops waiting once
+    /// a key has failed for good, since the chain then fails whatever the
+    /// others say; the keys still unanswered are in neither map.
     ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures);
 
     /// Records why the key could not be fetched; the first reason stays.
@@ -53,9 +43,6 @@ public:
     std::map<Key, Dns::DkimRecords> fetched;
     std::map<Key, Error> failed;
     std::set<Key> pending;
-
-private:
-    void fetch(Dns::Context& context, const Key& key);
 };
 
 } // namespace Mime

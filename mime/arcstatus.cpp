@@ -30,16 +30,19 @@ ArcStatus::ArcStatus(const Object& message, const ArcSignatures& signatures,
         result = cvnone;
         return;
     }
+    // A failure for good outweighs one that may mend, so the verdict does
+    // not hang on which keys had answered when the waiting stopped.
     bool missing = false;
     ArcMessageStatus newest;
-    if (!judge(message, signatures.signature, newest, keys, "Top AMS invalid: ", "", missing))
-        return;
-    for (size_t n = signatures.sets(); n >= 1; --n)
+    bool settled =
+        judge(message, signatures.signature, newest, keys, "Top AMS invalid: ", "", missing);
+    for (size_t n = signatures.sets(); n >= 1 && !settled; --n)
     {
         ArcSealStatus seal(*signatures.order);
         std::string hop = "Invalid arc-seal hop[" + std::to_string(n) + "]: ";
-        if (!judge(message, signatures.seals[n - 1], seal, keys, hop, hop, missing)) return;
+        settled = judge(message, signatures.seals[n - 1], seal, keys, hop, hop, missing);
     }
+    if (!reason.empty()) return;
     if (missing) throw std::runtime_error("not enough public keys to determine validity");
     result = cvpass;
 }
@@ -59,22 +62,26 @@ bool ArcStatus::judge(const Object& message, const DkimSignature& signature,
         }
         catch (const std::runtime_error& failure)
         {
-            reason = prefix + failure.what();
-            return false;
+            return fail(prefix + failure.what(), false);
         }
-        if (status.initialize(message, signature, fetched->second) == Status::pass) return true;
-        reason = prefix + (status.reason ? status.reason : "Unknown, caught exception");
-        return false;
+        if (status.initialize(message, signature, fetched->second) == Status::pass) return false;
+        return fail(prefix + (status.reason ? status.reason : "Unknown, caught exception"), false);
     }
     auto failed = keys.failed.find(key);
     if (failed != keys.failed.end())
-    {
-        reason = keyPrefix + failed->second.text;
-        temporary = failed->second.temporary;
-        return false;
-    }
+        return fail(keyPrefix + failed->second.text, failed->second.temporary);
     missing = true;
-    return true;
+    return false;
+}
+
+bool ArcStatus::fail(const std::string& why, bool mendable)
+{
+    if (reason.empty() || (temporary && !mendable))
+    {
+        reason = why;
+        temporary = mendable;
+    }
+    return !mendable;
 }
 
 } // namespace Mime

@@ -56,12 +56,16 @@ public:
     bool temporary = false;
 
 private:
-    /// Whether the signature passed; records the failure otherwise, after
-    /// `prefix`, or after `keyPrefix` when its key could not be fetched.
-    /// `missing` counts a key that is in neither map.
+    /// Judges one signature: records a failure, after `prefix`, or after
+    /// `keyPrefix` when its key could not be fetched, and returns true
+    /// once the chain has failed for good. `missing` counts a key that is
+    /// in neither map.
     bool judge(const Object& message, const DkimSignature& signature, SignatureStatus& status,
                const ArcPublicKeys& keys, const std::string& prefix, const std::string& keyPrefix,
                bool& missing);
+    /// Keeps the first failure, unless it may mend and this one will not;
+    /// true when this one will not.
+    bool fail(const std::string& why, bool mendable);
 };
 
 } // namespace Mime

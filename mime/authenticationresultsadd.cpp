@@ -2,9 +2,12 @@
 #include "dns/spfstatus.h"
 #include "mime/authenticationresults.h"
 #include "mime/dkimsignature.h"
+#include "mime/dkimsignatures.h"
 #include "mime/dkimstatus.h"
+#include "mime/keylookups.h"
 
 #include <cstring>
+#include <set>
 
 namespace Kestrava
 {
@@ -38,6 +41,21 @@ void AuthenticationResults::add(Dns::Context& context, const Object& message,
     DkimStatus status(signature);
     status.initialize(context, message, signature);
     add(status);
+}
+
+void AuthenticationResults::add(Dns::Context& context, const Object& message,
+                                const DkimSignatures& signatures)
+{
+    std::set<KeyName> names;
+    for (const DkimSignature& signature : signatures)
+        detail::addKeyName(names, signature);
+    detail::KeyLookups keys(context, names);
+    for (const DkimSignature& signature : signatures)
+    {
+        DkimStatus status(signature);
+        status.initialize(message, signature, keys);
+        add(status);
+    }
 }
 
 void AuthenticationResults::add(const DmarcStatus& status)

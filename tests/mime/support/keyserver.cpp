@@ -49,9 +49,10 @@ KeyServer::~KeyServer()
     umount("/etc/resolv.conf");
 }
 
-void KeyServer::use(const std::string& nameserver) const
+void KeyServer::use(const std::string& nameserver, int attempts) const
 {
-    _scratch.write("resolv.conf", "nameserver " + nameserver + "\noptions timeout:1 attempts:1\n");
+    _scratch.write("resolv.conf", "nameserver " + nameserver + "\noptions timeout:1 attempts:" +
+                                      std::to_string(attempts) + "\n");
 }
 
 int KeyServer::queries(const std::string& name) const

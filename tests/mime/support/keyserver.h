@@ -28,10 +28,10 @@ public:
     KeyServer& operator=(const KeyServer&) = delete;
     ~KeyServer();
 
-    /// Makes `nameserver` the system's only name server, asked once for a
-    /// second: an empty list would mean 127.0.0.1, where the namespace's
-    /// own dnsmasq answers.
-    void use(const std::string& nameserver) const;
+    /// Makes `nameserver` the system's only name server, asked `attempts`
+    /// times for a second each: an empty list would mean 127.0.0.1, where
+    /// the namespace's own dnsmasq answers.
+    void use(const std::string& nameserver, int attempts = 1) const;
     /// How often dnsmasq was asked for the TXT record of `name` so far.
     int queries(const std::string& name) const;
 
