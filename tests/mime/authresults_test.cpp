@@ -157,6 +157,19 @@ TEST(AuthenticationResults, BuiltFromOutcomes)
               "mx.example.org; dkim=pass header.i=@example.com header.b=BBBB; dkim=fail "
               "reason=\"Body hash does not match\" header.i=@example.com header.b=BBBB; spf=pass "
               "smtp.helo=mail.example.com; dmarc=fail reason=policy header.from=example.com");
+
+    // On top of a header, folded, and read back as written.
+    Header header;
+    header.append("From", "a@example.com");
+    header.prepend(results);
+    ASSERT_EQ(header.size(), 2u);
+    std::string line(header.line(0).data, header.line(0).size);
+    EXPECT_EQ(line.rfind("Authentication-Results: mx.example.org;", 0), 0u) << line;
+    for (size_t start = 0, end; (end = line.find("\r\n", start)) != std::string::npos;
+         start = end + 2)
+        EXPECT_LE(end - start, 78u) << line;
+    const Value& value = header.line(0).value();
+    EXPECT_EQ(parsed(std::string(value.data, value.size)).str(true), results.str(true));
 }
 
 TEST(AuthenticationResults, AnSpfExplanationCannotForgeAResult)
