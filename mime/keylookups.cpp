@@ -46,9 +46,11 @@ KeyLookups::KeyLookups(const Dns::Context& context, const std::set<KeyName>& nam
             {
                 Dns::Hostname host(name.domain.c_str(), false);
                 std::string query = name.selector + "._domainkey." + host.ascii();
-                const Dns::Blocking* lookup = lookups.query(query.c_str(), ns_t_txt, &fetched[name]);
+                const Dns::Blocking* lookup =
+                    lookups.query(query.c_str(), ns_t_txt, &fetched[name]);
                 // A name that cannot start (too long) will not later.
-                if (lookup == nullptr) fail(name, Failure::permanent);
+                if (lookup == nullptr)
+                    fail(name, Failure::permanent);
                 else
                     running.emplace_back(name, lookup);
             }

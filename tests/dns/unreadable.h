@@ -30,7 +30,8 @@ public:
         std::string socketPath = _folder + "/socket";
         socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
         _socket = socket(AF_UNIX, SOCK_STREAM, 0);
-        if (_socket < 0 || bind(_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        if (_socket < 0 ||
+            bind(_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             mount(socketPath.c_str(), path, nullptr, MS_BIND, nullptr) != 0)
             throw std::runtime_error("cannot cover " + _path);
     }

@@ -150,15 +150,13 @@ TEST(ArcValues, ChainGrammarAsTheRfcsHaveIt)
         EXPECT_EQ(message.header.size(), 1u) << results;
     }
     // An empty tag-spec breaks a tag list; one ";" at the end does not.
-    EXPECT_EQ(chainError(set(1, "", "x=1;;")),
-              "Could not determine ordering: invalid tag list");
-    EXPECT_EQ(chainError(set(1, "", "x=1; ;")),
-              "Could not determine ordering: invalid tag list");
+    EXPECT_EQ(chainError(set(1, "", "x=1;;")), "Could not determine ordering: invalid tag list");
+    EXPECT_EQ(chainError(set(1, "", "x=1; ;")), "Could not determine ordering: invalid tag list");
     EXPECT_EQ(error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s; "),
               "parsed");
-    EXPECT_EQ(error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s;;",
-                                      false),
-              "parsed");
+    EXPECT_EQ(
+        error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s;;", false),
+        "parsed");
 
     // A message of no header line has no chain, and no keys to fetch.
     Object headless("\r\nbody\r\n", 8);
@@ -179,8 +177,7 @@ TEST(ArcValues, AMessageSignatureWithoutCanonicalizationIsSimple)
     std::string hash =
         BodyHash(CanonicalizedBody(String(body.data(), body.size()), true), Algorithm("rsa-sha256"))
             .text;
-    std::string value =
-        "i=1; a=rsa-sha256; d=example.com; s=peer; h=From; bh=" + hash + "; b=";
+    std::string value = "i=1; a=rsa-sha256; d=example.com; s=peer; h=From; bh=" + hash + "; b=";
     std::string signedText = "From:  a@example.com\r\nARC-Message-Signature: " + value;
     const Kestrava::Test::PeerKeys& keys = Kestrava::Test::sharedPeerKeys();
     Kestrava::OpenSSL::PrivateKey pem(keys.privatePem().c_str());
