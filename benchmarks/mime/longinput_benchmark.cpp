@@ -1,10 +1,10 @@
 // Long hostile inputs: a parameter continued over many numbered sections,
 // most of them out of order, and a DKIM signature naming many header lines.
 // The cost must grow with the input, not with its square.
-#include "mime/dkimsignature.h"
-#include "mime/dkimstatus.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimstatus.h"
 #include "mime/object.h"
-#include "mime/params.h"
+#include "mime/fields/params.h"
 #include "openssl/publickey.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 #include "mime/header.h"
 
 #include "mime/capabilities.h"
-#include "mime/contentid.h"
-#include "mime/contenttransferencoding.h"
-#include "mime/contenttype.h"
+#include "mime/fields/contentid.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/contenttype.h"
 #include "mime/empty.h"
 #include "mime/errors.h"
 #include "tests/filter/support/python.h"

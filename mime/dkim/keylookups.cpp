@@ -1,0 +1,119 @@
+#include "mime/dkim/keylookups.h"
+
+#include "dns/blocking/lookups.h"
+#include "dns/exception/exception.h"
+#include "dns/exception/rcodeexception.h"
+#include "dns/hostname/hostname.h"
+#include "mime/dkim/dkimsignature.h"
+
+#include <utility>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Mime
+{
+namespace detail
+{
+
+namespace
+{
+
+KeyLookups::Failure classOf(const Dns::Exception& failure)
+{
+    return failure.temporary() ? KeyLookups::Failure::temporary : KeyLookups::Failure::permanent;
+}
+
+} // namespace
+
+void addKeyName(std::set<KeyName>& names, const DkimSignature& signature)
+{
+    if (!signature.domain().empty() && !signature.selector().empty())
+        names.emplace(signature.domain(), signature.selector());
+}
+
+KeyLookups::KeyLookups(const Dns::Context& context, const std::set<KeyName>& names,
+                       const std::function<bool(const KeyLookups&)>& enough)
+{
+    if (names.empty()) return;
+    try
+    {
+        Dns::Lookups lookups(context);
+        std::vector<std::pair<KeyName, const Dns::Blocking*>> running;
+        for (const KeyName& name : names)
+        {
+            try
+            {
+                Dns::Hostname host(name.domain.c_str(), false);
+                std::string query = name.selector + "._domainkey." + host.ascii();
+                const Dns::Blocking* lookup =
+                    lookups.query(query.c_str(), ns_t_txt, &fetched[name]);
+                // A name that cannot start (too long) will not later.
+                if (lookup == nullptr)
+                    fail(name, Failure::permanent);
+                else
+                    running.emplace_back(name, lookup);
+            }
+            catch (const Dns::Exception& failure)
+            {
+                fail(name, classOf(failure));
+            }
+            catch (...)
+            {
+                fail(name, Failure::other);
+            }
+        }
+        auto settleOver = [&]
+        {
+            for (auto& lookup : running)
+                if (lookup.second != nullptr && lookup.second->over())
+                {
+                    settle(lookup.first);
+                    lookup.second = nullptr;
+                }
+        };
+        lookups.run(
+            [&]
+            {
+                settleOver();
+                return enough && enough(*this);
+            });
+        settleOver();
+        for (const auto& lookup : running)
+            if (lookup.second != nullptr) fetched.erase(lookup.first);
+    }
+    catch (const Dns::Exception& failure)
+    {
+        // No lookup could start: the resolver files did not read.
+        for (const KeyName& name : names)
+            if (failed.count(name) == 0) fail(name, classOf(failure));
+    }
+}
+
+bool KeyLookups::failedForGood() const
+{
+    for (const auto& failure : failed)
+        if (failure.second != Failure::temporary) return true;
+    return false;
+}
+
+void KeyLookups::fail(const KeyName& name, Failure failure)
+{
+    fetched.erase(name);
+    failed.emplace(name, failure);
+}
+
+void KeyLookups::settle(const KeyName& name)
+{
+    const Dns::DkimRecords& records = fetched.at(name);
+    if (records.timedout())
+        fail(name, Failure::temporary);
+    else if (records.rcode() > 0)
+        fail(name, classOf(Dns::RcodeException(records.rcode())));
+    else if (records.records().empty())
+        fail(name, Failure::permanent);
+}
+
+} // namespace detail
+} // namespace Mime
+} // namespace Kestrava
