@@ -85,9 +85,19 @@ KeyLookups::KeyLookups(const Dns::Context& context, const std::set<KeyName>& nam
     catch (const Dns::Exception& failure)
     {
         // No lookup could start: the resolver files did not read.
-        for (const KeyName& name : names)
-            if (failed.count(name) == 0) fail(name, classOf(failure));
+        failRest(names, classOf(failure));
     }
+    catch (...)
+    {
+        failRest(names, Failure::other);
+    }
+}
+
+void KeyLookups::failRest(const std::set<KeyName>& names, Failure failure)
+{
+    fetched.clear();
+    for (const KeyName& name : names)
+        if (failed.count(name) == 0) fail(name, failure);
 }
 
 bool KeyLookups::failedForGood() const

@@ -55,6 +55,8 @@ public:
 
 private:
     void fail(const KeyName& name, Failure failure);
+    /// Fails every name that has not failed yet.
+    void failRest(const std::set<KeyName>& names, Failure failure);
     /// Moves the name from `fetched` to `failed` unless its answer holds keys.
     void settle(const KeyName& name);
 };
