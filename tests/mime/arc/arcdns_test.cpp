@@ -320,6 +320,9 @@ TEST_F(ArcDnsTest, KeysThatCannotBeFetched)
     EXPECT_EQ(validate(one, "127.0.0.4"), "fail: Temporary exception fetching DNS");
     // A time-out never seals a failure, nor do resolver files that do not read.
     EXPECT_EQ(seal(one, "example.com", "rsa-sha256", "127.0.0.4"), "false");
+    std::string failing = unsignedChain({"servfail"}) + plain;
+    EXPECT_EQ(validate(failing, "127.0.0.2"), "fail: Temporary exception fetching DNS");
+    EXPECT_EQ(seal(failing, "example.com", "rsa-sha256", "127.0.0.2"), "false");
     for (const char* path : {"/etc/resolv.conf", "/etc/hosts"})
     {
         Testing::Unreadable covered(path);

@@ -101,6 +101,8 @@ TEST_F(DkimDnsTest, AMissingNameIsAPermanentError)
 TEST_F(DkimDnsTest, NoServerIsATemporaryError)
 {
     EXPECT_EQ(verify("peer", "127.0.0.54"), "temperror: Temporary exception fetching DNS");
+    // The scripted server fails every name that starts with "servfail".
+    EXPECT_EQ(verify("servfail", "127.0.0.2"), "temperror: Temporary exception fetching DNS");
 }
 
 TEST_F(DkimDnsTest, ANameTooLongForDnsIsAPermanentError)
