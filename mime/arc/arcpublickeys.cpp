@@ -1,7 +1,10 @@
 #include "mime/arc/arcpublickeys.h"
 
 #include "mime/arc/arcsignatures.h"
+#include "mime/arc/arcstatus.h"
 #include "mime/dkim/keylookups.h"
+
+#include <vector>
 
 namespace Kestrava
 {
@@ -10,12 +13,30 @@ namespace Mime
 
 ArcPublicKeys::ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures)
 {
-    std::set<Key> names;
-    if (signatures.sets() > 0) detail::addKeyName(names, signatures.signature);
+    if (!signatures.error.empty()) return;
+    std::vector<const DkimSignature*> judged;
+    if (signatures.sets() > 0) judged.push_back(&signatures.signature);
     for (const ArcSealSignature& seal : signatures.seals)
-        detail::addKeyName(names, seal);
-    detail::KeyLookups keys(context, names,
-                            [](const detail::KeyLookups& keys) { return keys.failedForGood(); });
+        judged.push_back(&seal);
+    std::set<Key> names;
+    for (const DkimSignature* signature : judged)
+        detail::addKeyName(names, *signature);
+    std::set<const DkimSignature*> checked;
+    auto failedForGood = [&](const detail::KeyLookups& keys)
+    {
+        if (keys.failedForGood()) return true;
+        for (const DkimSignature* signature : judged)
+        {
+            auto records = keys.fetched.find(Key(signature->domain(), signature->selector()));
+            if (records == keys.fetched.end() || !checked.insert(signature).second) continue;
+            if (!ArcStatus::failure(signatures.message, signatures, *signature, records->second)
+                     .empty())
+                return true;
+            passed.insert(signature);
+        }
+        return false;
+    };
+    detail::KeyLookups keys(context, names, failedForGood);
     fetched = std::move(keys.fetched);
     for (const auto& failure : keys.failed)
     {

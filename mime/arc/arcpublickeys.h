@@ -17,6 +17,7 @@ namespace Mime
 {
 
 class ArcSignatures;
+class DkimSignature;
 
 /// The key records of every domain and selector that an ARC chain names,
 /// each looked up once, all together, or the reason why it could not be.
@@ -32,9 +33,11 @@ public:
         bool temporary = false;
     };
 
-    /// Never throws for a failed lookup: it is recorded. Stops waiting once
-    /// a key has failed for good, since the chain then fails whatever the
-    /// others say; the keys still unanswered are in neither map.
+    /// Never throws for a failed lookup: it is recorded. Checks each
+    /// signature as its key comes and stops waiting once the chain has
+    /// failed for good, by a key or a signature, whatever the other keys
+    /// would say; those still unanswered are then in neither map. A chain
+    /// that failed before any key is looked up makes no lookup.
     ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures);
 
     /// Records why the key could not be fetched; the first reason stays.
@@ -43,6 +46,9 @@ public:
     std::map<Key, Dns::DkimRecords> fetched;
     std::map<Key, Error> failed;
     std::set<Key> pending;
+    /// The signatures of the chain that verified while other keys were
+    /// awaited: judging the chain need not verify them again.
+    std::set<const DkimSignature*> passed;
 };
 
 } // namespace Mime

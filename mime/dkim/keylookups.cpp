@@ -47,10 +47,13 @@ KeyLookups::KeyLookups(const Dns::Context& context, const std::set<KeyName>& nam
                 Dns::Hostname host(name.domain.c_str(), false);
                 std::string query = name.selector + "._domainkey." + host.ascii();
                 const Dns::Blocking* lookup =
-                    lookups.query(query.c_str(), ns_t_txt, &fetched[name]);
+                    lookups.query(query.c_str(), ns_t_txt, &_running[name]);
                 // A name that cannot start (too long) will not later.
                 if (lookup == nullptr)
+                {
+                    _running.erase(name);
                     fail(name, Failure::permanent);
+                }
                 else
                     running.emplace_back(name, lookup);
             }
@@ -79,8 +82,6 @@ KeyLookups::KeyLookups(const Dns::Context& context, const std::set<KeyName>& nam
                 return enough && enough(*this);
             });
         settleOver();
-        for (const auto& lookup : running)
-            if (lookup.second != nullptr) fetched.erase(lookup.first);
     }
     catch (const Dns::Exception& failure)
     {
@@ -91,13 +92,14 @@ KeyLookups::KeyLookups(const Dns::Context& context, const std::set<KeyName>& nam
     {
         failRest(names, Failure::other);
     }
+    // The resolver is gone: the answers it dropped are nobody's.
+    _running.clear();
 }
 
 void KeyLookups::failRest(const std::set<KeyName>& names, Failure failure)
 {
-    fetched.clear();
     for (const KeyName& name : names)
-        if (failed.count(name) == 0) fail(name, failure);
+        if (fetched.count(name) == 0 && failed.count(name) == 0) fail(name, failure);
 }
 
 bool KeyLookups::failedForGood() const
@@ -109,19 +111,23 @@ bool KeyLookups::failedForGood() const
 
 void KeyLookups::fail(const KeyName& name, Failure failure)
 {
-    fetched.erase(name);
     failed.emplace(name, failure);
 }
 
 void KeyLookups::settle(const KeyName& name)
 {
-    const Dns::DkimRecords& records = fetched.at(name);
+    auto answer = _running.find(name);
+    const Dns::DkimRecords& records = answer->second;
     if (records.timedout())
         fail(name, Failure::temporary);
     else if (records.rcode() > 0)
         fail(name, classOf(Dns::RcodeException(records.rcode())));
     else if (records.records().empty())
         fail(name, Failure::permanent);
+    else
+        fetched.emplace(name, records);
+    // The lookup is over: nothing calls this handler any more.
+    _running.erase(answer);
 }
 
 } // namespace detail

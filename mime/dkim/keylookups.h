@@ -42,8 +42,9 @@ public:
         other,
     };
 
-    /// `enough`, asked after each outcome, may stop the waiting: the names
-    /// still being looked up are then in neither map.
+    /// `enough`, asked after each outcome with the maps filled so far, may
+    /// stop the waiting: the names still being looked up are then in
+    /// neither map.
     KeyLookups(const Dns::Context& context, const std::set<KeyName>& names,
                const std::function<bool(const KeyLookups&)>& enough = nullptr);
 
@@ -55,10 +56,14 @@ public:
 
 private:
     void fail(const KeyName& name, Failure failure);
-    /// Fails every name that has not failed yet.
+    /// Fails every name that is in neither map yet.
     void failRest(const std::set<KeyName>& names, Failure failure);
-    /// Moves the name from `fetched` to `failed` unless its answer holds keys.
+    /// Moves the name's finished answer to `fetched`, or to `failed`
+    /// unless it holds keys.
     void settle(const KeyName& name);
+
+    /// The answers still being collected.
+    std::map<KeyName, Dns::DkimRecords> _running;
 };
 
 } // namespace detail

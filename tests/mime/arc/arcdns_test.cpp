@@ -391,6 +391,25 @@ TEST_F(ArcDnsTest, KeyLookupsRunTogetherAndStopOnceTheChainHasFailed)
     EXPECT_EQ(std::set<std::string>(asked.begin() + before, asked.begin() + before + 10).size(),
               10u);
 
+    // A seal that fails with its key fails the chain whatever the silent
+    // key of the newest set would say: nobody waits for it.
+    std::string one = peerChain({Peer::dkimpy});
+    std::string silentSet =
+        "ARC-Seal: i=2; a=rsa-sha256; cv=pass; d=silent.example; s=silent; t=1; b=AAAA\r\n"
+        "ARC-Message-Signature: i=2; a=rsa-sha256; d=silent.example; s=silent; h=from; "
+        "bh=AAAA; b=AAAA\r\nARC-Authentication-Results: i=2; relay.example; none\r\n";
+    std::vector<std::string> silent = {"silent._domainkey.silent.example"};
+    before = Testing::askedNames(silent).size();
+    EXPECT_EQ(validate(silentSet + one, server, 2), "fail: Temporary exception fetching DNS");
+    size_t waited = Testing::askedNames(silent).size() - before;
+    std::string broken = one;
+    size_t t = broken.find("t=", broken.find("ARC-Seal: i=1")) + 2;
+    broken[t] = broken[t] == '1' ? '2' : '1';
+    before = Testing::askedNames(silent).size();
+    EXPECT_EQ(validate(silentSet + broken, server, 2),
+              "fail: Invalid arc-seal hop[1]: Header hash does not match");
+    EXPECT_LT(Testing::askedNames(silent).size() - before, waited);
+
     // A key that does not exist fails the chain whatever the silent ones
     // would say: nobody waits for them.
     selectors[0] = "nx";

@@ -15,8 +15,9 @@ namespace Test
 /**
  * dnsmasq on `address`, port 53, answering for `domains` alone and logging
  * every query; each of `names` has the key record of `base64` split over
- * three character-strings. /etc/resolv.conf is bind-mounted to a file of
- * ours until the object goes: only inside tests/dns/namespace.sh, where
+ * three character-strings. Names under silent.example go to the scripted
+ * server of namespace.sh, which keeps silent for those starting "silent". /etc/resolv.conf is
+ * bind-mounted to a file of ours until the object goes: only inside tests/dns/namespace.sh, where
  * port 53 and /etc are the test's own.
  */
 class KeyServer
