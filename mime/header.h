@@ -18,6 +18,7 @@ class Memory;
 namespace Mime
 {
 
+class AuthenticationResults;
 class ContentDisposition;
 class ContentID;
 class ContentTransferEncoding;
@@ -89,6 +90,8 @@ public:
     Header& set(const HeaderIterator& position, const HeaderField& field);
     Header& append(const char* name, const HeaderField& field);
     Header& prepend(const char* name, const HeaderField& field);
+    /// A new first line "Authentication-Results", folded.
+    Header& prepend(const AuthenticationResults& results);
     Header& set(const ContentID& field);
     Header& set(const ContentType& field);
     Header& set(const ContentDisposition& field);
