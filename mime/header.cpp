@@ -259,8 +259,11 @@ Header& Header::replace(const char* name, const char* text)
     HeaderIterator first = find(name);
     Line line = lineFor(text, Key(name));
     _lines[first.index] = line;
-    for (size_t i = _lines.size(); i-- > first.index + 1;)
-        if (_lines[i].key() == name) _lines.erase(_lines.begin() + i);
+    // One pass: erasing the later lines one by one is quadratic.
+    auto later = _lines.begin() + first.index + 1;
+    _lines.erase(std::remove_if(later, _lines.end(),
+                                [name](const Line& other) { return other.key() == name; }),
+                 _lines.end());
     return *this;
 }
 
