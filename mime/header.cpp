@@ -11,7 +11,6 @@
 #include "mime/contenttransferencoding.h"
 #include "mime/contenttype.h"
 #include "mime/detail/ctype.h"
-#include "mime/detail/headertext.h"
 #include "mime/empty.h"
 #include "mime/fieldgrammar.h"
 
@@ -34,8 +33,8 @@ bool empty(const char* text)
     return text == nullptr || *text == '\0';
 }
 
-/// Whether plain values of the field are unstructured text, whose encoded
-/// words are decoded and written anew.
+/// Whether plain values of the field are unstructured text, written with
+/// encoded words where they need them.
 bool unstructured(const Key& key)
 {
     return key == "subject" || (key.size >= 2 && strncasecmp(key.data, "x-", 2) == 0);
@@ -226,11 +225,13 @@ const char* Header::encode(const Key& key, const Value& value)
                           wrap->process(value.data, value.size, false);
                           return;
                       }
-                      std::string decoded = detail::decodeWordsOrKeep(value.data, value.size);
+                      // The caller's text is plain text: what looks like an
+                      // encoded word in it is encoded itself, so that it
+                      // reads back as given.
                       Filter::MimeHeaderEncode encoder(wrap->size().preferred,
                                                        Capabilities::standard().sizes.preferred,
                                                        Filter::MimeHeaderEncoding::Text, wrap);
-                      encoder.process(decoded);
+                      encoder.process(value.data, value.size, false);
                       encoder.flush();
                   });
     return preserve(text.data(), text.size());
