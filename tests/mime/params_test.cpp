@@ -100,10 +100,10 @@ TEST(ParamsTest, SetReplacesOrAppendsValidNames)
     EXPECT_EQ(params.all().size(), 2u);
 }
 
-std::string written(const std::string& value, bool utf8 = false)
+std::string written(const std::string& value, bool utf8 = false, const char* name = "name")
 {
     Params params;
-    params.set("name", value);
+    params.set(name, value);
     return params.str(utf8);
 }
 
@@ -166,6 +166,23 @@ TEST(ParamsTest, LongValuesAreSplitIntoSections)
     text = written(quoted);
     expectSections(text, 2);
     EXPECT_EQ(parse(text.substr(2)).get("name"), quoted);
+}
+
+TEST(ParamsTest, SectionsStayFewAndBoundariesWhole)
+{
+    std::string boundary = "=_" + std::string(68, 'b');
+    EXPECT_EQ(written(boundary, false, "Boundary"), "; Boundary=\"" + boundary + "\"");
+    // Each section repeating a long name for a few value bytes wrote 18 MB.
+    std::string name(900, 'n');
+    for (const std::string& value : {std::string(20000, 'v'), std::string(20000, ',')})
+    {
+        std::string text = written(value, false, name.c_str());
+        EXPECT_LT(text.size(), 3 * (name.size() + value.size()));
+        EXPECT_EQ(parse(text.substr(2)).get(name.c_str()), value);
+    }
+    std::string text = written(std::string(2000, 'v'), false, std::string(100, 'n').c_str());
+    EXPECT_LT(text.size(), 3 * 2100u);
+    EXPECT_NE(text.find("n*1="), std::string::npos);
 }
 
 /// Values of every form: plain, quoted, UTF-8 and long enough to split.
