@@ -1,13 +1,17 @@
 #include "mime/params.h"
 
 #include "filter/linelength.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
 #include "mime/detail/skip.h"
 #include "mime/empty.h"
+#include "mime/formatting.h"
 #include "mime/partialparams.h"
 #include "mime/whitespace.h"
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -54,13 +58,46 @@ Params::Params(const char* data, size_t size, bool strict)
         }
         catch (const std::runtime_error&)
         {
-            position += detail::skipItem(data + position, size - position, ";");
+            size_t skipped = detail::skipItem(data + position, size - position, ";");
+            keepSkipped(data + position, skipped);
+            position += skipped;
         }
         position += skipBlanks(data + position, size - position);
         if (position + 1 >= size || data[position] != ';') break;
         ++position;
     }
     sections.join();
+}
+
+void Params::keepSkipped(const char* data, size_t size)
+{
+    while (size > 0 && detail::isSpace(data[size - 1]))
+        --size;
+    if (size == 0) return;
+    Skipped skipped{_params.size(), {}, nullptr, {}};
+    try
+    {
+        auto param = std::make_shared<Param>(data, size, false);
+        // A section alone would be written as the whole value.
+        if (param->consumed() == size && !param->key().sectioned()) skipped.param = param;
+        skipped.name = param->name();
+    }
+    catch (const std::runtime_error&)
+    {
+        // Not even a lenient parameter: its text is kept as it came.
+    }
+    if (!skipped.param) skipped.raw.assign(data, size);
+    _skipped.push_back(std::move(skipped));
+}
+
+void Params::keep(const std::shared_ptr<Param>& section)
+{
+    const std::string& value = section->value().text();
+    Formatting formatting(value.data(), value.size());
+    std::string raw = section->name() + "*" + std::to_string(section->key().section()) +
+                      (section->key().extended() ? "*=" : "=") +
+                      (formatting.param() ? value : detail::quote(value));
+    _skipped.push_back({_params.size(), section->name(), nullptr, std::move(raw)});
 }
 
 std::shared_ptr<Param> Params::parameter(const char* name) const
@@ -83,6 +120,11 @@ const std::string& Params::get(const char* name) const
 
 bool Params::set(const char* name, const std::string& value)
 {
+    if (name != nullptr)
+        _skipped.erase(std::remove_if(_skipped.begin(), _skipped.end(),
+                                      [name](const Skipped& skipped)
+                                      { return strcasecmp(skipped.name.c_str(), name) == 0; }),
+                       _skipped.end());
     if (std::shared_ptr<Param> param = parameter(name))
     {
         param->value().set(value);
@@ -105,13 +147,26 @@ bool Params::set(const char* name, const char* value)
 }
 
 template <typename Sink>
+size_t Params::write(const Skipped& skipped, const Capabilities& capabilities, Sink* output,
+                     bool final) const
+{
+    size_t written = output->append("; ", 2, true);
+    if (skipped.param) return written + skipped.param->encode(capabilities, output, final);
+    return written + output->append(skipped.raw.data(), skipped.raw.size(), final);
+}
+
+template <typename Sink>
 size_t Params::write(const Capabilities& capabilities, Sink* output, bool final) const
 {
     size_t written = 0;
-    for (const auto& param : _params)
+    auto skipped = _skipped.begin();
+    for (size_t i = 0; i <= _params.size(); ++i)
     {
+        for (; skipped != _skipped.end() && skipped->before <= i; ++skipped)
+            written += write(*skipped, capabilities, output, final);
+        if (i == _params.size()) break;
         written += output->append("; ", 2, true);
-        written += param->encode(capabilities, output, final);
+        written += _params[i]->encode(capabilities, output, final);
     }
     return written;
 }

@@ -57,6 +57,29 @@ TEST(ParamsTest, BadParametersAreSkippedAlone)
     EXPECT_EQ(names(parse("*a=1; name*x=2; n*1x=3")), (Names{"*a=1", "name*x=2", "n*1x=3"}));
 }
 
+TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
+{
+    Params params = parse("filename=R\xC3\xA9sum\xC3\xA9.pdf; a=b,c; broken; charset=utf-8; "
+                          "t*=x-none''a; n*1=x",
+                          true);
+    EXPECT_EQ(names(params), (Names{"charset=utf-8"}));
+    std::string text = params.str(false);
+    EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
+                    "t*=x-none''a; n*1=x");
+    std::string python = Filter::Check::python(R"(
+import email, email.policy
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    return message.get_filename().encode()
+)",
+                                                "Content-Disposition: attachment" + text +
+                                                    "\r\n\r\nbody\r\n");
+    EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
+    params.set("FileName", "x.pdf");
+    EXPECT_EQ(params.str(false),
+              "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; n*1=x; FileName=x.pdf");
+}
+
 TEST(ParamsTest, ExtendedValuesAreDecoded)
 {
     EXPECT_EQ(parse("title*=us-ascii'en-us'This%20is%20%2A%2A%2Afun%2A%2A%2A").get("title"),
