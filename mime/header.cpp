@@ -10,6 +10,7 @@
 #include "mime/contentid.h"
 #include "mime/contenttransferencoding.h"
 #include "mime/contenttype.h"
+#include "mime/datetime.h"
 #include "mime/detail/ctype.h"
 #include "mime/empty.h"
 #include "mime/fieldgrammar.h"
@@ -296,6 +297,11 @@ Header& Header::append(const char* name, const HeaderField& field)
 Header& Header::prepend(const char* name, const HeaderField& field)
 {
     return insert(0, name, encode(Key(name), field));
+}
+
+Header& Header::set(const DateTime& field)
+{
+    return set("Date", static_cast<const HeaderField&>(field));
 }
 
 Header& Header::set(const ContentID& field)

@@ -22,6 +22,7 @@ class ContentDisposition;
 class ContentID;
 class ContentTransferEncoding;
 class ContentType;
+class DateTime;
 
 /**
  * The ordered header lines of a message or a MIME part. Parsed lines view
@@ -89,6 +90,7 @@ public:
     Header& set(const HeaderIterator& position, const HeaderField& field);
     Header& append(const char* name, const HeaderField& field);
     Header& prepend(const char* name, const HeaderField& field);
+    Header& set(const DateTime& field);
     Header& set(const ContentID& field);
     Header& set(const ContentType& field);
     Header& set(const ContentDisposition& field);

@@ -4,6 +4,7 @@
 #include "mime/contentid.h"
 #include "mime/contenttransferencoding.h"
 #include "mime/contenttype.h"
+#include "mime/datetime.h"
 #include "mime/empty.h"
 #include "mime/errors.h"
 #include "tests/filter/support/python.h"
@@ -173,6 +174,33 @@ TEST(HeaderTest, TypedValuesAreWrittenInTheirForm)
     EXPECT_EQ(header.line(0).key().copy(), "Content-Type");
     EXPECT_EQ(ContentTransferEncoding::extract(header), ContentTransferEncoding::base64);
     EXPECT_FALSE(header.multipart());
+}
+
+TEST(HeaderTest, DatesAreWrittenAsPythonReadsThem)
+{
+    const char* module = R"(
+import email.utils
+def apply(data):
+    when = email.utils.parsedate_to_datetime(data.decode())
+    return ("%d %d" % (when.timestamp(), when.utcoffset().total_seconds() // 60)).encode()
+)";
+    const std::vector<std::pair<std::time_t, int>> times = {
+        {0, 0}, {951782400, 330}, {1796659200, -480}, {-2208988800, 0}, {253402300799, -1439}};
+    std::vector<std::string> texts;
+    for (const auto& [time, offset] : times)
+        texts.push_back(DateTime(time, offset).str(false));
+    EXPECT_EQ(texts[0], "Thu, 01 Jan 1970 00:00:00 +0000");
+    EXPECT_EQ(texts[1], "Tue, 29 Feb 2000 05:30:00 +0530");
+    std::vector<std::string> read = Filter::Check::python(module, texts);
+    for (size_t i = 0; i < times.size(); ++i)
+        EXPECT_EQ(read[i], std::to_string(times[i].first) + " " + std::to_string(times[i].second))
+            << texts[i];
+    EXPECT_THROW(DateTime(0, 1440), std::invalid_argument);
+    EXPECT_THROW(DateTime(253402300799, 1), std::invalid_argument);
+
+    ParsedHeader header("date: old\r\nTo: a@b\r\nDate: older\r\n");
+    header.set(DateTime(0));
+    EXPECT_EQ(header.str(false), "Date: Thu, 01 Jan 1970 00:00:00 +0000\r\nTo: a@b\r\n\r\n");
 }
 
 TEST(HeaderTest, TheBlockAlwaysEndsInCrLf)
