@@ -2,16 +2,15 @@
 
 #include "filter/linelength.h"
 #include "mime/detail/ctype.h"
-#include "mime/detail/headertext.h"
 #include "mime/detail/skip.h"
 #include "mime/empty.h"
-#include "mime/formatting.h"
 #include "mime/partialparams.h"
 #include "mime/whitespace.h"
 
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -59,7 +58,7 @@ Params::Params(const char* data, size_t size, bool strict)
         catch (const std::runtime_error&)
         {
             size_t skipped = detail::skipItem(data + position, size - position, ";");
-            keepSkipped(data + position, skipped);
+            keepSkipped(data + position, skipped, position + skipped == size);
             position += skipped;
         }
         position += skipBlanks(data + position, size - position);
@@ -69,18 +68,23 @@ Params::Params(const char* data, size_t size, bool strict)
     sections.join();
 }
 
-void Params::keepSkipped(const char* data, size_t size)
+void Params::keepSkipped(const char* data, size_t size, bool last)
 {
     while (size > 0 && detail::isSpace(data[size - 1]))
         --size;
     if (size == 0) return;
-    Skipped skipped{_params.size(), {}, nullptr, {}};
+    // The last item may hold an unfinished quoted string or comment, which
+    // would swallow whatever came after it.
+    Skipped skipped{last ? SIZE_MAX : _params.size(), {}, nullptr, {}};
     try
     {
+        ParamKey key(data, size);
+        // Written back under its number, a section would join the sections
+        // that the writer makes of a long value of that name.
+        if (key.sectioned()) return;
+        skipped.name.assign(data, key.nameLength());
         auto param = std::make_shared<Param>(data, size, false);
-        // A section alone would be written as the whole value.
-        if (param->consumed() == size && !param->key().sectioned()) skipped.param = param;
-        skipped.name = param->name();
+        if (param->consumed() == size) skipped.param = param;
     }
     catch (const std::runtime_error&)
     {
@@ -88,16 +92,6 @@ void Params::keepSkipped(const char* data, size_t size)
     }
     if (!skipped.param) skipped.raw.assign(data, size);
     _skipped.push_back(std::move(skipped));
-}
-
-void Params::keep(const std::shared_ptr<Param>& section)
-{
-    const std::string& value = section->value().text();
-    Formatting formatting(value.data(), value.size());
-    std::string raw = section->name() + "*" + std::to_string(section->key().section()) +
-                      (section->key().extended() ? "*=" : "=") +
-                      (formatting.param() ? value : detail::quote(value));
-    _skipped.push_back({_params.size(), section->name(), nullptr, std::move(raw)});
 }
 
 std::shared_ptr<Param> Params::parameter(const char* name) const
@@ -160,14 +154,15 @@ size_t Params::write(const Capabilities& capabilities, Sink* output, bool final)
 {
     size_t written = 0;
     auto skipped = _skipped.begin();
-    for (size_t i = 0; i <= _params.size(); ++i)
+    for (size_t i = 0; i < _params.size(); ++i)
     {
         for (; skipped != _skipped.end() && skipped->before <= i; ++skipped)
             written += write(*skipped, capabilities, output, final);
-        if (i == _params.size()) break;
         written += output->append("; ", 2, true);
         written += _params[i]->encode(capabilities, output, final);
     }
+    for (; skipped != _skipped.end(); ++skipped)
+        written += write(*skipped, capabilities, output, final);
     return written;
 }
 

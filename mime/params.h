@@ -40,9 +40,6 @@ public:
 
     /// Adds a parsed or joined parameter at the end.
     void append(std::shared_ptr<Param> param) { _params.push_back(std::move(param)); }
-    /// Keeps a section that joined no value: looked up nowhere, written
-    /// back at the end.
-    void keep(const std::shared_ptr<Param>& section);
 
     using Encodable::encode;
     /// "; " and the parameter, for every parameter in order.
@@ -58,7 +55,7 @@ private:
     /// back at its place, as read leniently or else as its own text.
     struct Skipped
     {
-        /// How many parameters stood before it.
+        /// How many parameters stood before it (all for the last item).
         size_t before;
         /// Its name where one could be read, so that set() supersedes it.
         std::string name;
@@ -66,7 +63,7 @@ private:
         std::string raw;
     };
 
-    void keepSkipped(const char* data, size_t size);
+    void keepSkipped(const char* data, size_t size, bool last);
 
     template <typename Sink>
     size_t write(const Capabilities& capabilities, Sink* output, bool final) const;

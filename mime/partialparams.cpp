@@ -6,7 +6,6 @@
 #include "mime/params.h"
 
 #include <stdexcept>
-#include <unordered_set>
 
 namespace Kestrava
 {
@@ -46,14 +45,6 @@ void PartialParams::join()
         }
         _target->append(first);
     }
-    // The sections that no section 0 took are kept for writing, in input
-    // order: a reader that joins differently still gets them.
-    std::unordered_set<const Param*> left;
-    for (const auto& held : _held)
-        for (const auto& section : held.second)
-            left.insert(section.get());
-    for (const auto& section : _sections)
-        if (left.count(section.get()) > 0) _target->keep(section);
     _sections.clear();
     _held.clear();
 }

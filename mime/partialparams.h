@@ -27,7 +27,7 @@ public:
 
     /// Joins every section 0 with the sections 1, 2, ... of its name that
     /// follow without a gap, appends the joined parameters to the list and
-    /// gives it the sections that none took to keep for writing.
+    /// drops the sections that none took.
     void join();
 
     /// Joins and decodes an extended continued value into `first`.

@@ -60,12 +60,14 @@ TEST(ParamsTest, BadParametersAreSkippedAlone)
 TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
 {
     Params params = parse("filename=R\xC3\xA9sum\xC3\xA9.pdf; a=b,c; broken; charset=utf-8; "
-                          "t*=x-none''a; n*1=x",
+                          "t*=x-none''a; n*1=\xC3\xA9",
                           true);
     EXPECT_EQ(names(params), (Names{"charset=utf-8"}));
     std::string text = params.str(false);
+    // A section alone would join the sections a long value of its name is
+    // written in: it goes.
     EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
-                    "t*=x-none''a; n*1=x");
+                    "t*=x-none''a");
     std::string python = Filter::Check::python(R"(
 import email, email.policy
 def apply(data):
@@ -77,7 +79,7 @@ def apply(data):
     EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
     params.set("FileName", "x.pdf");
     EXPECT_EQ(params.str(false),
-              "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; n*1=x; FileName=x.pdf");
+              "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; FileName=x.pdf");
 }
 
 TEST(ParamsTest, ExtendedValuesAreDecoded)
