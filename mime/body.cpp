@@ -9,7 +9,7 @@
 #include "filter/quotedprintableencode.h"
 #include "filter/split.h"
 #include "filter/strip.h"
-#include "mime/contenttype.h"
+#include "mime/fields/contenttype.h"
 #include "mime/empty.h"
 #include "mime/capabilities.h"
 #include "mime/errors.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mime/contenttransferencoding.h"
-#include "mime/encodable.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/encodable.h"
 #include "mime/string.h"
 
 #include <deque>

@@ -6,14 +6,14 @@
 #include "filter/newlineconverter.h"
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
-#include "mime/contentdisposition.h"
-#include "mime/contentid.h"
-#include "mime/contenttransferencoding.h"
-#include "mime/contenttype.h"
-#include "mime/datetime.h"
+#include "mime/fields/contentdisposition.h"
+#include "mime/fields/contentid.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/contenttype.h"
+#include "mime/fields/datetime.h"
 #include "mime/detail/ctype.h"
 #include "mime/empty.h"
-#include "mime/fieldgrammar.h"
+#include "mime/fields/fieldgrammar.h"
 
 #include <strings.h>
 

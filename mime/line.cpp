@@ -8,7 +8,7 @@
 #include "mime/detail/ctype.h"
 #include "mime/detail/headertext.h"
 #include "mime/errors.h"
-#include "mime/fieldgrammar.h"
+#include "mime/fields/fieldgrammar.h"
 
 #include <strings.h>
 

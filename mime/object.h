@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mime/body.h"
-#include "mime/encodable.h"
+#include "mime/fields/encodable.h"
 #include "mime/header.h"
 
 #include <functional>

@@ -1,11 +1,11 @@
 // Verifying a 10 KiB message with one 2048-bit rsa-sha256 signature, the key
 // given; then libopendkim (key from a file), dkimpy and Mail::DKIM verifying
 // the same message in processes of their own, for the ratios.
-#include "mime/canonicalization.h"
+#include "mime/dkim/canonicalization.h"
 #include "mime/capabilities.h"
-#include "mime/dkimkey.h"
-#include "mime/dkimsignature.h"
-#include "mime/dkimstatus.h"
+#include "mime/dkim/dkimkey.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimstatus.h"
 #include "mime/object.h"
 #include "openssl/privatekey.h"
 #include "openssl/publickey.h"

@@ -2,10 +2,10 @@
 // most of them out of order, a DKIM signature naming many header lines, and
 // a set() that replaces a field repeated on every other line of a header.
 // The cost must grow with the input, not with its square.
-#include "mime/dkimsignature.h"
-#include "mime/dkimstatus.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimstatus.h"
 #include "mime/object.h"
-#include "mime/params.h"
+#include "mime/fields/params.h"
 #include "openssl/publickey.h"
 
 #include <benchmark/benchmark.h>

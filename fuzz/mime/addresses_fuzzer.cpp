@@ -5,8 +5,8 @@
 
 #include "fuzz/mime/support.h"
 #include "mime/capabilities.h"
-#include "mime/mailboxes.h"
-#include "mime/targets.h"
+#include "mime/fields/mailboxes.h"
+#include "mime/fields/targets.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,11 +2,11 @@
 // canonicalises it, verifies every DKIM-Signature with a fixed key and signs
 // it: verification always gives a word, signing never throws.
 #include "fuzz/mime/support.h"
-#include "mime/canonicalization.h"
+#include "mime/dkim/canonicalization.h"
 #include "mime/capabilities.h"
-#include "mime/dkimkey.h"
-#include "mime/dkimsignature.h"
-#include "mime/dkimstatus.h"
+#include "mime/dkim/dkimkey.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimstatus.h"
 #include "mime/errors.h"
 #include "mime/object.h"
 #include "openssl/privatekey.h"

@@ -5,9 +5,9 @@
 
 #include "fuzz/mime/support.h"
 #include "mime/capabilities.h"
-#include "mime/contentdisposition.h"
-#include "mime/contenttype.h"
-#include "mime/params.h"
+#include "mime/fields/contentdisposition.h"
+#include "mime/fields/contenttype.h"
+#include "mime/fields/params.h"
 
 #include <algorithm>
 #include <cctype>

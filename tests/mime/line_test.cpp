@@ -3,15 +3,12 @@
 #include "mime/capabilities.h"
 #include "filter/string.h"
 #include "mime/errors.h"
-#include "mime/object.h"
-#include "tests/filter/support/python.h"
 #include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace Kestrava
 {
@@ -137,42 +134,6 @@ TEST(LineTest, CopiesKeepTheirOwnKey)
     Line again(original);
     EXPECT_EQ(again.value().key, &again.key());
     EXPECT_TRUE(again.valid());
-}
-
-std::string fieldNames(const std::string& text)
-{
-    Object message(text.data(), text.size());
-    std::string names;
-    for (size_t i = 0; i < message.header.size(); ++i)
-        names += message.header.line(i).key().copy() + "\n";
-    return names;
-}
-
-TEST(LineTest, EveryLineBreakEndsALineForUsAsForPythonAndAfterWriting)
-{
-    const char* module = R"(
-import email, email.policy
-def apply(data):
-    message = email.message_from_bytes(data, policy=email.policy.compat32)
-    return "".join(name + "\n" for name in message.keys()).encode()
-)";
-    const std::vector<std::string> texts = {
-        "Subject: x\rFrom: ceo@bank.example\r\n\r\nbody\r\n",
-        "Subject: x\r\r\nBcc: hidden@example.com\r\n\r\nbody\r\n",
-        "Subject: caf\xC3\xA9\rBcc: hidden@example.com\r\n\r\nbody\r\n",
-        "Comments: a\r b\rTo: x@example.com\r\rCc: body@example.com\r\n",
-        "Subject: x\nFrom: a@example.com\r\nTo: b@example.com\n\nbody\n",
-        "From: a@example.com\r\n\rTo: in-body@example.com\r\n",
-    };
-    std::vector<std::string> python = Filter::Check::python(module, texts);
-    for (size_t i = 0; i < texts.size(); ++i)
-    {
-        std::string names = fieldNames(texts[i]);
-        EXPECT_EQ(names, python[i]) << texts[i];
-        Object message(texts[i].data(), texts[i].size());
-        for (bool utf8 : {false, true})
-            EXPECT_EQ(fieldNames(message.str(utf8)), names) << texts[i];
-    }
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "filter/string.h"
 #include "mime/capabilities.h"
-#include "mime/contenttransferencoding.h"
+#include "mime/fields/contenttransferencoding.h"
 #include "mime/errors.h"
 #include "tests/filter/support/python.h"
 
