@@ -36,10 +36,10 @@ DateTime::DateTime(std::time_t time, int offset)
         gmtime_r(&shifted, &parts) == nullptr || parts.tm_year < 0 || parts.tm_year > 8099)
         throw std::invalid_argument("time out of range");
     char text[40];
-    int length = std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d",
-                               days[parts.tm_wday], parts.tm_mday, months[parts.tm_mon],
-                               parts.tm_year + 1900, parts.tm_hour, parts.tm_min, parts.tm_sec,
-                               offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60);
+    int length = std::snprintf(
+        text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d", days[parts.tm_wday],
+        parts.tm_mday, months[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour, parts.tm_min,
+        parts.tm_sec, offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60);
     _text.assign(text, static_cast<size_t>(length));
 }
 

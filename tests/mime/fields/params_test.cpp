@@ -68,14 +68,14 @@ TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
     // written in: it goes.
     EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
                     "t*=x-none''a");
-    std::string python = Filter::Check::python(R"(
+    const char* module = R"(
 import email, email.policy
 def apply(data):
     message = email.message_from_bytes(data, policy=email.policy.default)
     return message.get_filename().encode()
-)",
-                                                "Content-Disposition: attachment" + text +
-                                                    "\r\n\r\nbody\r\n");
+)";
+    std::string message = "Content-Disposition: attachment" + text + "\r\n\r\nbody\r\n";
+    std::string python = Filter::Check::python(module, message);
     EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
     params.set("FileName", "x.pdf");
     EXPECT_EQ(params.str(false),
