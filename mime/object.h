@@ -96,7 +96,8 @@ public:
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;
-    /// false, and never an exception, when that fails.
+    /// false, and never an exception, when that fails. h= names From once
+    /// more than the message holds it; `twice` does so for every name.
     bool sign(const Capabilities& capabilities, const DkimKey& key,
               const std::initializer_list<const char*>& extra, long expire, bool twice,
               const Canonicalization& canonicalization);

@@ -34,6 +34,8 @@
 #undef EVP_CIPHER_iv_length
 #undef EVP_CIPHER_block_size
 #undef EVP_PKEY_size
+#undef EVP_PKEY_bits
+#undef EVP_PKEY_base_id
 #undef SSL_get_peer_certificate
 
 namespace Kestrava
@@ -121,6 +123,8 @@ EVP_PKEY* EVP_PKEY_new();
 int EVP_PKEY_up_ref(EVP_PKEY* key);
 void EVP_PKEY_free(EVP_PKEY* key);
 int EVP_PKEY_size(const EVP_PKEY* key);
+int EVP_PKEY_bits(const EVP_PKEY* key);
+int EVP_PKEY_base_id(const EVP_PKEY* key);
 int EVP_PKEY_set1_RSA(EVP_PKEY* key, RSA* rsa);
 RSA* EVP_PKEY_get1_RSA(EVP_PKEY* key);
 int EVP_PKEY_set1_EC_KEY(EVP_PKEY* key, EC_KEY* ec);

@@ -125,7 +125,7 @@ void readArcTags(const char* data, size_t size, bool strict, std::vector<std::st
         try
         {
             std::string name;
-            size_t length = DkimTagName(name, data + start, end - start, false).size;
+            size_t length = DkimTagName(name, data + start, end - start).size;
             if (length == 0) throw std::runtime_error("invalid tag name");
             size_t equals = start + length;
             equals += fws(data + equals, end - equals);

@@ -17,6 +17,24 @@ namespace Kestrava
 namespace Mime
 {
 
+namespace
+{
+
+/// The text of a comment (RFC 5322 ccontent): parentheses and backslashes
+/// escaped, line breaks, which would end the field, as blanks.
+std::string commented(const std::string& text)
+{
+    std::string result;
+    for (char c : text)
+    {
+        if (c == '(' || c == ')' || c == '\\') result += '\\';
+        result += c == '\r' || c == '\n' ? ' ' : c;
+    }
+    return result;
+}
+
+} // namespace
+
 AuthenticationResult::AuthenticationResult(const char* method, const char* result)
     : method(method), result(result)
 {
@@ -121,6 +139,7 @@ size_t AuthenticationResult::encode(const Capabilities& capabilities, Filter::Re
     std::string head = "; " + method;
     if (version != 1) head += "/" + std::to_string(version);
     head += "=" + result;
+    if (!comment.empty()) head += " (" + commented(comment) + ")";
     if (!reason.empty()) head += " reason=" + detail::bareOrQuoted(reason);
     size_t written = output->append(head);
     for (const AuthenticationProperty& property : properties)

@@ -38,6 +38,9 @@ public:
     int version = 1;
     std::string result;
     std::string reason;
+    /// A note written as a comment after the result word; empty when none.
+    /// Comments are not kept when a value is parsed.
+    std::string comment;
     std::vector<AuthenticationProperty> properties;
 
 private:

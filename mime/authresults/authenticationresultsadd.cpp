@@ -3,6 +3,9 @@
 #include "mime/authresults/authenticationresults.h"
 #include "mime/dkim/dkimsignature.h"
 #include "mime/dkim/dkimstatus.h"
+#include "mime/dkim/signaturekey.h"
+
+#include <strings.h>
 
 #include <cstring>
 
@@ -24,10 +27,15 @@ void AuthenticationResults::add(const Dns::SpfStatus& status)
 
 void AuthenticationResults::add(const DkimStatus& status)
 {
+    const DkimSignature& signature = status.signature;
     AuthenticationResult result("dkim", status.result);
+    // Still verified, but a reader should know (RFC 8301 3.1).
+    if (strcasecmp(signature.algorithm().c_str(), "rsa-sha1") == 0)
+        result.comment = "weak algorithm rsa-sha1";
     if (status.result != Status::pass && status.reason != nullptr) result.reason = status.reason;
-    result.properties.emplace_back("header", "i", status.signature.auid());
-    result.properties.emplace_back("header", "b", status.signature.signature());
+    result.properties.emplace_back("header", "i", signature.auid());
+    // One token (RFC 6008 2): the b= value as it reads without its folds.
+    result.properties.emplace_back("header", "b", detail::withoutSpace(signature.signature()));
     results.push_back(result);
 }
 

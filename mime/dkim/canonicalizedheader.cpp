@@ -26,17 +26,16 @@ void CanonicalizedHeader::add(const std::string& name, const char* data, size_t 
     // The line's own break belongs to the separator, never doubled.
     while (size > 0 && (data[size - 1] == '\n' || data[size - 1] == '\r'))
         --size;
-    if (!simple)
-    {
-        output += relaxed(data, size);
-        return;
-    }
-    // A bare LF (a text read with LF line ends) goes out as CR LF.
+    // A bare LF (a text read with LF line ends) is a line break as the
+    // parser reads it, and goes out as CR LF; a bare CR is a byte of text.
+    std::string text;
+    text.reserve(size);
     for (size_t i = 0; i < size; ++i)
     {
-        if (data[i] == '\n' && (i == 0 || data[i - 1] != '\r')) output += '\r';
-        output += data[i];
+        if (data[i] == '\n' && (i == 0 || data[i - 1] != '\r')) text += '\r';
+        text += data[i];
     }
+    output += simple ? text : relaxed(text.data(), text.size());
 }
 
 std::string CanonicalizedHeader::relaxed(const char* data, size_t size)
@@ -54,9 +53,16 @@ std::string CanonicalizedHeader::relaxed(const char* data, size_t size)
     for (++i; i < size; ++i)
     {
         char c = data[i];
-        // Unfolding drops the line breaks; only blanks and tabs are white
-        // space, a vertical tab or form feed is text that was signed.
-        if (c == '\r' || c == '\n') continue;
+        // Unfolding removes CR LF before white space, nothing else: a lone
+        // CR or LF is text that was signed, and deleting it would let a
+        // signed value turn into two fields once written.
+        if (c == '\r' && i + 2 < size && data[i + 1] == '\n' && detail::isBlank(data[i + 2]))
+        {
+            ++i;
+            continue;
+        }
+        // Only blanks and tabs are white space; a vertical tab or form feed
+        // is text too.
         if (detail::isBlank(c))
         {
             blank = started;

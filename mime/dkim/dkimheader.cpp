@@ -85,6 +85,10 @@ DkimHeader::DkimHeader(const Capabilities& capabilities, const Object& object, c
     signature.hash(BodyHash(body, algorithm).text);
     signature.domain(key.domain.c_str());
     std::string names = joined(canonical.fields.names);
+    // From is named once more than the message holds it, so that a From
+    // added above the signed one breaks the signature (RFC 6376 8.15);
+    // `twice` does that for every name.
+    if (!twice) names += ":From";
     signature.headers(names.data(), names.size(), twice);
     signature.report(key.report);
     if (expire != 0) signature.expiration(std::to_string(expire));

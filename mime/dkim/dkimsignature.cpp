@@ -11,6 +11,8 @@
 #include "mime/fields/quotedstring.h"
 #include "mime/fields/whitespace.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -72,6 +74,7 @@ size_t skipTag(const char* data, size_t size, size_t position)
 } // namespace
 
 DkimSignature::DkimSignature(const char* data, size_t size, bool strict, bool domainOnly)
+    : _text(data, size)
 {
     size_t position = 0;
     while (position < size)
@@ -106,7 +109,7 @@ size_t DkimSignature::parseTag(const char* data, size_t size, size_t position, b
         position += fws(data + position, size - position);
         piece = position;
         std::string name;
-        position += DkimTagName(name, data + position, size - position, strict).size;
+        position += DkimTagName(name, data + position, size - position).size;
         // No name (the text does not start with a letter) is no tag, "=" or not.
         if (name.empty()) throw std::runtime_error("missing =");
         // A tag given twice, h= and z= included, makes the whole list invalid
@@ -169,6 +172,8 @@ const std::string& DkimSignature::tag(const char* name) const
 
 void DkimSignature::set(const std::string& name, std::string value)
 {
+    // A changed signature is no longer the text it was read from.
+    _text.clear();
     _tags[name] = std::move(value);
     if (std::find(_order.begin(), _order.end(), name) == _order.end()) _order.push_back(name);
 }
@@ -180,21 +185,33 @@ void DkimSignature::report(bool value)
         set("r", "y");
         return;
     }
+    _text.clear();
     _tags.erase("r");
     _order.erase(std::remove(_order.begin(), _order.end(), "r"), _order.end());
 }
 
 void DkimSignature::headers(const char* data, size_t size, bool twice)
 {
+    _text.clear();
     _headers = DkimHeaderFields(data, size);
     if (twice)
     {
+        // A verifier takes the instances of a name bottom-up as h= names it
+        // (RFC 6376 5.4.2), so the extra naming, which stands for the empty
+        // instance, must follow the last naming of its field; after a run
+        // it would take an instance that is named later in the list. The
+        // field of this signature is left out: the new line goes above the
+        // others and an extra naming would take the signature itself.
         std::vector<std::string> names;
         const std::vector<std::string>& old = _headers.names;
+        Key own = key();
         for (size_t i = 0; i < old.size(); ++i)
         {
             names.push_back(old[i]);
-            if (i + 1 == old.size() || old[i + 1] != old[i]) names.push_back(old[i]);
+            auto same = [&](const std::string& name)
+            { return strcasecmp(name.c_str(), old[i].c_str()) == 0; };
+            if (std::none_of(old.begin() + i + 1, old.end(), same) && !(own == old[i].c_str()))
+                names.push_back(old[i]);
         }
         _headers.names = names;
     }
@@ -219,6 +236,13 @@ Key DkimSignature::key() const
 const Value& DkimSignature::original(const Header& header) const
 {
     Key name = key();
+    // The line it was read from, found without parsing every signature of
+    // the header again for each one verified.
+    if (!_text.empty())
+        for (const Line& line : header)
+            if (line.key() == name && line.value().size == _text.size() &&
+                _text.compare(0, _text.size(), line.value().data, line.value().size) == 0)
+                return line.value();
     for (const Line& line : header)
     {
         if (!(line.key() == name)) continue;

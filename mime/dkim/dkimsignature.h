@@ -83,8 +83,9 @@ public:
     void timestamp(std::string value) { set("t", std::move(value)); }
     void expiration(std::string value) { set("x", std::move(value)); }
     void report(bool value);
-    /// Replaces the h= list; `twice` adds one more copy after every run of
-    /// equal names, so that an added instance breaks the signature.
+    /// Replaces the h= list; `twice` adds one more copy of every name but
+    /// key() after its last one (names compare ignoring case), so that an
+    /// added instance breaks the signature.
     void headers(const char* data, size_t size, bool twice);
 
     /// Whether a fresh DkimStatus over this signature gives "pass".
@@ -101,6 +102,8 @@ protected:
     DkimHeaderFields _headers;
     std::vector<std::string> _copied;
     std::string _auid;
+    /// The value as it was read; empty for a signature built by setters.
+    std::string _text;
 
 private:
     /// Reads one tag at `position`; returns where it ended.

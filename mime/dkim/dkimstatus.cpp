@@ -1,7 +1,8 @@
 #include "mime/dkim/dkimstatus.h"
 
-#include "mime/dkim/dkimsignature.h"
 #include "dns/records/dkimrecords.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/object.h"
 
 #include <strings.h>
 
@@ -39,6 +40,9 @@ const char* DkimStatus::initialize(const Object& object, const DkimSignature& si
                       : within(auidDomain, domain);
     }
     if (!valid) return report(permerror, "Invalid AUID");
+    // A second From would let a reader see another author than the one
+    // signed (RFC 6376 8.15).
+    if (object.header.all("from").size() > 1) return report(permerror, "More than one From field");
     return SignatureStatus::initialize(object, signature, key, exact);
 }
 

@@ -48,7 +48,7 @@ bool isQpSafe(char c)
 
 } // namespace
 
-DkimTagName::DkimTagName(std::string& output, const char* data, size_t size, bool strict)
+DkimTagName::DkimTagName(std::string& output, const char* data, size_t size)
 {
     output.clear();
     if (size == 0 || !isLetter(data[0])) return;
@@ -57,10 +57,6 @@ DkimTagName::DkimTagName(std::string& output, const char* data, size_t size, boo
         ++i;
     output.assign(data, i);
     this->size = i;
-    if (!strict) return;
-    bool known = (i == 1 && std::strchr("vabcdhilqstxzknp", data[0]) != nullptr) ||
-                 output == "bh" || output == "cv";
-    if (!known) throw std::runtime_error("invalid name: " + output);
 }
 
 DkimTagValue::DkimTagValue(const std::string& name, std::string& output, const char* data,

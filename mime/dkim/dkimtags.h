@@ -15,11 +15,13 @@ namespace Kestrava
 namespace Mime
 {
 
-/// A tag name; with `strict` only the names of a DKIM-Signature.
+/// A tag name (RFC 6376 3.2): a letter, then letters, digits and "_".
+/// Every such name is one: tags a reader does not know are ignored, not
+/// refused, so that a signer may add its own.
 class DkimTagName
 {
 public:
-    DkimTagName(std::string& output, const char* data, size_t size, bool strict);
+    DkimTagName(std::string& output, const char* data, size_t size);
     virtual ~DkimTagName() = default;
     size_t size = 0;
 };

@@ -20,19 +20,26 @@ namespace Mime
 namespace detail
 {
 
-const char* const keyTooShort = "Key too short: RSA keys must have at least 1024 bits";
-
-bool longEnough(const OpenSSL::PublicKey& key)
+const char* keyRefusal(const OpenSSL::PublicKey& key)
 {
-    // EVP_PKEY_size counts the modulus in bytes.
-    return OpenSSL::EVP_PKEY_size(key.key()) >= 128;
+    if (OpenSSL::EVP_PKEY_base_id(key.key()) != EVP_PKEY_RSA) return "Only RSA keys are supported";
+    // Bits, not bytes: a 1017-bit modulus fills 128 bytes too.
+    if (OpenSSL::EVP_PKEY_bits(key.key()) < 1024)
+        return "Key too short: RSA keys must have at least 1024 bits";
+    return nullptr;
+}
+
+std::string withoutSpace(const std::string& value)
+{
+    std::string result;
+    for (char c : value)
+        if (!isspace(static_cast<unsigned char>(c))) result += c;
+    return result;
 }
 
 std::string signatureBytes(const std::string& value)
 {
-    std::string clean;
-    for (char c : value)
-        if (!isspace(static_cast<unsigned char>(c))) clean += c;
+    std::string clean = withoutSpace(value);
     std::string bytes;
     Filter::String sink(&bytes);
     {

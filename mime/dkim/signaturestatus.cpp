@@ -31,13 +31,7 @@ namespace Mime
 namespace
 {
 
-std::string withoutSpace(const std::string& text)
-{
-    std::string result;
-    for (char c : text)
-        if (!isspace(static_cast<unsigned char>(c))) result += c;
-    return result;
-}
+using detail::withoutSpace;
 
 /// Whether a colon-separated list (RFC 6376 3.6.1) holds one of the items.
 bool listHolds(const std::string& list, std::initializer_list<const char*> items)
@@ -175,7 +169,7 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
     };
     bool headerSimple = simple(headerMethod);
     bool bodySimple = simple(bodyMethod);
-    if (!detail::longEnough(key)) return report(permerror, detail::keyTooShort);
+    if (const char* refusal = detail::keyRefusal(key)) return report(permerror, refusal);
     OpenSSL::Signature verifier(key.key(), detail::signatureBytes(signature.signature()),
                                 algorithm.digest());
     std::string bodyHash = withoutSpace(signature.hash());

@@ -248,15 +248,13 @@ TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
         recorders.push_back(std::make_unique<Recorder>());
         context->connect(url(text), recorders.back().get());
     }
-    context.reset();
-    for (const auto& recorder : recorders)
-        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    // Their lookups were cancelled with them: nothing reports later.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    for (const auto& recorder : recorders)
-        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    // Their lookups are cancelled with them.
+    destroyContext(
+        [&]
+        {
+            for (const auto& recorder : recorders)
+                EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+        });
 }
 
 TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
@@ -279,21 +277,54 @@ TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
     ASSERT_TRUE(Testing::runUntil(loop, [&] { return !recorders[0]->events.empty(); }));
     ask("http://127.0.0.2:PORT/"); // its failure not yet reported
     ask("http://dual.test:PORT/"); // being looked up
-    context.reset();
 
     const Events cancelled = {"failed operation cancelled"};
-    auto check = [&]
+    destroyContext(
+        [&]
+        {
+            EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
+            for (size_t i = 1; i < recorders.size(); ++i)
+                EXPECT_EQ(cancelled, recorders[i]->events) << i;
+        });
+}
+
+TEST_F(ContextTest, RequestsAskedWhileTheContextGoesAreCancelledToo)
+{
+    Context* going = context.get();
+    // The running request asks again from its cancellation, for a literal
+    // (which would connect at once) and for a name (which would be looked up).
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    recorders.push_back(std::make_unique<Recorder>());
+    recorders[0]->bare = false;
+    recorders[0]->path = "/s?stall=1";
+    recorders[0]->onFinished = [&]
     {
-        EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
-        for (size_t i = 1; i < recorders.size(); ++i)
-            EXPECT_EQ(cancelled, recorders[i]->events) << i;
+        for (const char* text : {"http://127.0.0.1:PORT/", "http://v6only.test:PORT/"})
+        {
+            recorders.push_back(std::make_unique<Recorder>());
+            going->connect(url(text), recorders.back().get());
+        }
     };
-    check();
-    // Nothing of the context reports later, nor touches what it freed.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    check();
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    context->connect(url("http://127.0.0.1:PORT/"), recorders[0].get());
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return !recorders[0]->events.empty(); }));
+    destroyContext(
+        [&]
+        {
+            EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
+            ASSERT_EQ(3u, recorders.size());
+            for (size_t i = 1; i < recorders.size(); ++i)
+                EXPECT_EQ((Events{"failed operation cancelled"}), recorders[i]->events);
+        });
+}
+
+TEST_F(ContextTest, LimitsOfZeroCountAsOne)
+{
+    context->connectionLimit(0);
+    context->hostLimit(0);
+    EXPECT_EQ(1u, context->connectionLimit());
+    EXPECT_EQ(1u, context->hostLimit());
+    for (const auto& recorder : request("http://dual.test:PORT/", 2))
+        EXPECT_EQ(answered, recorder->events);
 }
 
 } // namespace

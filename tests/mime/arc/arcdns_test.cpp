@@ -64,7 +64,8 @@ protected:
 
     /// The message sealed by us for relay.example, or "false".
     static std::string seal(const std::string& text, const char* domain = "example.com",
-                            const char* algorithm = "rsa-sha256", const char* nameserver = server)
+                            const char* algorithm = "rsa-sha256", const char* nameserver = server,
+                            bool twice = false)
     {
         Object message(text.data(), text.size());
         Kestrava::OpenSSL::PrivateKey pem(Kestrava::Test::sharedPeerKeys().privatePem().c_str());
@@ -73,7 +74,7 @@ protected:
         AuthenticationResults results(value.data(), value.size(), true);
         useServer(nameserver);
         Kestrava::Dns::Context context;
-        if (!message.resign(context, Capabilities::utf8(), key, results, 0, false)) return "false";
+        if (!message.resign(context, Capabilities::utf8(), key, results, 0, twice)) return "false";
         return message.str(true);
     }
 
@@ -188,6 +189,17 @@ TEST_F(ArcDnsTest, TheMessageSignatureCoversTheRightFields)
               (std::vector<std::string>{"To", "Subject", "To", "From", "DKIM-Signature"}));
     EXPECT_EQ(chain.signature.expiration(), "4102444800");
     EXPECT_EQ(Kestrava::Test::arcValidate(Peer::dkimpy, written), "pass");
+}
+
+TEST_F(ArcDnsTest, OverSignedSetsValidateEverywhere)
+{
+    // To recurs with Subject between its two lines.
+    std::string sealed = seal(plain, "example.com", "rsa-sha256", server, true);
+    ASSERT_NE(sealed, "false");
+    EXPECT_NE(sealed.find("h=To:Subject:Subject:To:To:From:From;"), std::string::npos);
+    EXPECT_EQ(validate(sealed), "pass");
+    EXPECT_EQ(Kestrava::Test::arcValidate(Peer::dkimpy, sealed), "pass");
+    EXPECT_EQ(Kestrava::Test::arcValidate(Peer::mailDkim, sealed), "pass");
 }
 
 TEST_F(ArcDnsTest, OnlyRsaSha256SealsAChain)

@@ -133,8 +133,12 @@ TEST(AuthenticationResults, HeaderIFindsAnyCase)
 
 TEST(AuthenticationResults, BuiltFromOutcomes)
 {
-    std::string text = "v=1; a=rsa-sha256; d=example.com; s=sel; h=from; bh=AAAA; b=BBBB";
+    std::string text = "v=1; a=rsa-sha256; d=example.com; s=sel; h=from; bh=AAAA; b=BB\r\n BB";
     DkimSignature signature(text.data(), text.size(), true, false);
+    std::string sha1Text = "v=1; a=rsa-sha1; d=example.com; s=sel; h=from; bh=AAAA; b=CCCC";
+    DkimSignature sha1(sha1Text.data(), sha1Text.size(), true, false);
+    DkimStatus weak(sha1);
+    weak.result = Status::pass;
     DkimStatus passed(signature);
     passed.result = Status::pass;
     passed.reason = "ignored";
@@ -144,6 +148,7 @@ TEST(AuthenticationResults, BuiltFromOutcomes)
     AuthenticationResults results("mx.example.org");
     results.add(passed);
     results.add(failed);
+    results.add(weak);
     Kestrava::Dns::SpfStatus spf;
     spf.result = Status::pass;
     spf.helo = "mail.example.com";
@@ -155,8 +160,13 @@ TEST(AuthenticationResults, BuiltFromOutcomes)
     results.add(dmarc);
     EXPECT_EQ(results.str(true),
               "mx.example.org; dkim=pass header.i=@example.com header.b=BBBB; dkim=fail "
-              "reason=\"Body hash does not match\" header.i=@example.com header.b=BBBB; spf=pass "
+              "reason=\"Body hash does not match\" header.i=@example.com header.b=BBBB; "
+              "dkim=pass (weak algorithm rsa-sha1) header.i=@example.com header.b=CCCC; spf=pass "
               "smtp.helo=mail.example.com; dmarc=fail reason=policy header.from=example.com");
+    // header.b is one token to every reader.
+    AuthenticationResults again = parsed(results.str(true));
+    EXPECT_EQ(again.results.at(0)["header.b"], "BBBB");
+    EXPECT_EQ(authres(results.str(true)), ours(again));
 }
 
 TEST(AuthenticationResults, AnSpfExplanationCannotForgeAResult)

@@ -70,6 +70,9 @@ TEST(CanonicalizationTest, HeadersSimpleAndRelaxed)
     simple.add(message.header.line(1));
     EXPECT_EQ(simple.output, "Subject :   Hello\r\n  World  \r\nTo: b@c.d");
     EXPECT_EQ(simple.fields.names, (std::vector<std::string>{"Subject", "To"}));
+    // Only CR LF before white space unfolds; a lone CR or LF is text.
+    std::string field = "A: x\r\n\ty\rz\nw";
+    EXPECT_EQ(CanonicalizedHeader::relaxed(field.data(), field.size()), "a:x y\rz\nw");
     // Folding white space may stand between a tag name and its "=".
     EXPECT_EQ(NakedSignature("v=1; b =abc; bh=x", 17).text, "v=1; b =; bh=x");
     EXPECT_EQ(NakedSignature("b\r\n =a\r\n b; bh=x", 16).text, "b\r\n =; bh=x");

@@ -48,6 +48,23 @@ std::string sign(const std::string& text, const Canonicalization& canonicalizati
     return message.str(capabilities.allowsUtf8);
 }
 
+/// The message signed by us, relaxed, also covering DKIM-Signature.
+std::string signWith(const std::string& text, bool report, bool twice)
+{
+    Object message(text.data(), text.size());
+    Kestrava::OpenSSL::PrivateKey pem(keys().privatePem().c_str());
+    DkimKey key(pem.key(), "example.com", "peer", "rsa-sha256", report);
+    EXPECT_TRUE(message.sign(Capabilities::utf8(), key, {"dkim-signature"}, 0, twice,
+                             Canonicalization(false, false)));
+    return message.str(true);
+}
+
+/// The text with `insert` put before the first `before`.
+std::string inserted(std::string text, const std::string& before, const std::string& insert)
+{
+    return text.insert(text.find(before), insert);
+}
+
 /// The tag names of the first signature as the text has them.
 std::vector<std::string> tagOrder(const std::string& text)
 {
@@ -122,6 +139,50 @@ TEST(DkimSelfTest, Sha512AndEveryCanonicalisationPassWithOurselves)
         for (const std::string& text : dkimMessages())
             EXPECT_EQ(verify(sign(text, parse(method), Capabilities::utf8(), "rsa-sha512")), "pass")
                 << method;
+}
+
+TEST(DkimPeerTest, VerdictsAgreeWithThePeers)
+{
+    const std::string head = "From: Joe <joe@example.com>\r\nTo: Suzie <suzie@example.net>\r\n";
+    const std::string invoice = head + "Subject: invoiceFrom: CEO <ceo@bank.example>\r\n\r\nPay.\r\n";
+    const std::string list = "DKIM-Signature: v=1; a=rsa-sha256; d=list.example; s=a; h=from; "
+                             "bh=AAAA; b=AAAA\r\nList-Id: <a.list.example>\r\n"
+                             "DKIM-Signature: v=1; a=rsa-sha256; d=author.example; s=b; h=from; "
+                             "bh=AAAA; b=AAAA\r\n" +
+                             head + "Subject: hi\r\n\r\nHi.\r\n";
+    const std::string plain = head + "Subject: hi\r\n\r\nHi.\r\n";
+    struct Case
+    {
+        const char* name;
+        std::string message;
+        std::string ours;
+        bool peersPass;
+    };
+    const Case cases[] = {
+        // A bare CR is no fold: the signed Subject must not become two fields.
+        {"bare CR in a signed value",
+         inserted(keys().sign(Peer::dkimpy, invoice, "relaxed/relaxed", "rsa-sha256"),
+                  "From: CEO", "\r"),
+         "fail: Header hash does not match", false},
+        {"r=y and an unknown tag", signWith(plain, true, false), "pass", true},
+        {"over-signed names that recur", signWith(list, false, true), "pass", true},
+        {"From added above our signature",
+         "From: CEO <ceo@bank.example>\r\n" + signWith(plain, false, false),
+         "permerror: More than one From field", false},
+        {"From added above an over-signed signature",
+         inserted(signWith(plain, false, true), "To: Suzie", "From: CEO <ceo@bank.example>\r\n"),
+         "permerror: More than one From field", false},
+        {"To added to an over-signed signature",
+         inserted(signWith(plain, false, true), "To: Suzie", "To: mallory@example.org\r\n"),
+         "fail: Header hash does not match", false},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        EXPECT_EQ(verify(test.message), test.ours) << test.message;
+        EXPECT_EQ(keys().verify(Peer::dkimpy, test.message) == "pass", test.peersPass);
+        EXPECT_EQ(keys().verify(Peer::mailDkim, test.message) == "pass", test.peersPass);
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "tests/mime/support/peers.h"
 #include "tests/mime/support/verdict.h"
 #include "tests/openssl/support/process.h"
+#include "tests/openssl/support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,7 @@ TEST(DkimSignTest, FieldsAreTakenBottomUpOncePerInstance)
         message.sign(Capabilities::utf8(), signer.key(), {"received", "from"}, 0, false, relaxed));
     DkimSignature signature = signatures(message).at(0);
     EXPECT_EQ(signature.headers().names,
-              (std::vector<std::string>{"From", "Received", "Received"}));
+              (std::vector<std::string>{"From", "Received", "Received", "From"}));
     EXPECT_TRUE(signature.expiration().empty());
     EXPECT_FALSE(signature.report());
     EXPECT_EQ(verify(message, signature), "pass");
@@ -98,7 +99,8 @@ TEST(DkimSignTest, SigningAgainReplacesOnlyTheSameKeysSignature)
     EXPECT_EQ(found[0].selector(), "peer");
     EXPECT_EQ(found[1].selector(), "other");
     // The new one covers the other key's signature, never the one it replaced.
-    EXPECT_EQ(found[0].headers().names, (std::vector<std::string>{"To", "From", "DKIM-Signature"}));
+    EXPECT_EQ(found[0].headers().names,
+              (std::vector<std::string>{"To", "From", "DKIM-Signature", "From"}));
     EXPECT_EQ(verify(message, found[0]), "pass");
     EXPECT_EQ(keys().verify(Peer::dkimpy, message.str(true)), "pass");
 
@@ -163,18 +165,38 @@ TEST(DkimSignTest, RelaxedHeadersFoldOnlyBlanksAndTabs)
     }
 }
 
-TEST(DkimSignTest, ShortKeysAndEd25519GivePermanentErrors)
+TEST(DkimSignTest, ShortKeysEcKeysAndEd25519GivePermanentErrors)
 {
-    PeerKeys small(512);
     std::string text = "From: a@example.com\r\nSubject: x\r\n\r\nbody\r\n";
-    std::string signedText = small.sign(Peer::dkimpy, text, "relaxed/relaxed", "rsa-sha256");
-    Object message(signedText.data(), signedText.size());
-    DkimSignature signature = signatures(message).at(0);
-    DkimStatus status(signature);
-    EXPECT_STREQ(
-        status.initialize(message, signature, *Kestrava::Test::keyRecords({small.record()})),
-        Status::permerror);
-    EXPECT_STREQ(status.reason, "Key too short: RSA keys must have at least 1024 bits");
+    // Bits count, not bytes: 1020 bits fill 128 bytes.
+    for (int bits : {512, 1020})
+    {
+        PeerKeys small(bits);
+        std::string signedText = small.sign(Peer::dkimpy, text, "relaxed/relaxed", "rsa-sha256");
+        Object message(signedText.data(), signedText.size());
+        DkimSignature signature = signatures(message).at(0);
+        DkimStatus status(signature);
+        EXPECT_STREQ(
+            status.initialize(message, signature, *Kestrava::Test::keyRecords({small.record()})),
+            Status::permerror);
+        EXPECT_STREQ(status.reason, "Key too short: RSA keys must have at least 1024 bits");
+    }
+
+    // An ECDSA signature labelled rsa-sha256 never passes with an EC key,
+    // though one of P-521 has as many bytes as an RSA key of 1024 bits.
+    Kestrava::OpenSSL::Test::Scratch ec;
+    ASSERT_EQ(Kestrava::OpenSSL::Test::runShell(
+                  "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-521 -out " +
+                  ec.path("key.pem") + " && openssl pkey -in " + ec.path("key.pem") +
+                  " -pubout -out " + ec.path("pub.pem")),
+              0);
+    Kestrava::OpenSSL::PrivateKey ecKey(ec.read("key.pem").c_str());
+    Object ecMessage(text.data(), text.size());
+    ASSERT_TRUE(ecMessage.sign(Capabilities::utf8(), DkimKey(ecKey.key(), "example.com", "peer"),
+                               0, false, relaxed));
+    DkimSignature ecSignature = signatures(ecMessage).at(0);
+    EXPECT_EQ(Kestrava::Test::verifyWith(ecMessage, ecSignature, ec.read("pub.pem")),
+              "permerror: Only RSA keys are supported");
 
     // A message signed with ed25519 and with RSA passes on its RSA signature.
     std::string data = "/usr/lib/python3/dist-packages/dkim/tests/data/";
