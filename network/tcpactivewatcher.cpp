@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace Kestrava
@@ -52,10 +53,10 @@ void TcpActiveWatcher::setInterest(bool writing)
     _io.set(_io.fd(), writing ? EV_READ | EV_WRITE : EV_READ);
 }
 
-void TcpActiveWatcher::reportEnd()
+void TcpActiveWatcher::reportEnd(bool orderly)
 {
     if (_closing && _output.size() == 0) return _socket->reportClosed();
-    _socket->reportLost();
+    _socket->reportLost(orderly);
 }
 
 bool TcpActiveWatcher::detach()
@@ -160,12 +161,12 @@ void TcpActiveWatcher::onReadable(int fd)
 {
     int waiting = 0;
     if (::ioctl(fd, FIONREAD, &waiting) != 0) waiting = defaultReadSize;
-    // Readable with nothing waiting: the peer has closed or reset.
-    if (waiting == 0) return reportEnd();
-    ssize_t result = _input.readfrom(fd, static_cast<size_t>(waiting));
+    // Readable with nothing waiting: the peer has closed (the read gives 0)
+    // or reset (an error), and a byte of room lets the read tell which.
+    ssize_t result = _input.readfrom(fd, static_cast<size_t>(std::max(waiting, 1)));
     if (result > 0) return _socket->reportData(&_input);
     if (transient(result)) return;
-    reportEnd();
+    reportEnd(result == 0);
 }
 
 void TcpActiveWatcher::onWritable(int fd)

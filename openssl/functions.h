@@ -257,6 +257,7 @@ X509_NAME* X509_get_subject_name(const X509* certificate);
 void* X509_get_ext_d2i(const X509* certificate, int nid, int* critical, int* index);
 EVP_PKEY* X509_get_pubkey(X509* certificate);
 int X509_check_private_key(const X509* certificate, const EVP_PKEY* key);
+int X509_check_ip(X509* certificate, const unsigned char* address, size_t size, unsigned int flags);
 const char* X509_verify_cert_error_string(long error);
 int X509_NAME_print_ex(BIO* bio, const X509_NAME* name, int indent, unsigned long flags);
 int X509_NAME_cmp(const X509_NAME* first, const X509_NAME* second);
