@@ -23,6 +23,7 @@ class ContentDisposition;
 class ContentID;
 class ContentTransferEncoding;
 class ContentType;
+class DateTime;
 
 /**
  * The ordered header lines of a message or a MIME part. Parsed lines view
@@ -92,6 +93,7 @@ public:
     Header& prepend(const char* name, const HeaderField& field);
     /// A new first line "Authentication-Results", folded.
     Header& prepend(const AuthenticationResults& results);
+    Header& set(const DateTime& field);
     Header& set(const ContentID& field);
     Header& set(const ContentType& field);
     Header& set(const ContentDisposition& field);
