@@ -158,19 +158,8 @@ Line::Line(const char* data, size_t size)
     this->size = _key.valueStart + _value.consumed;
 }
 
-Line::Line(const char* data, size_t size, bool malformed)
-    : String(data, size), _key(""), _value(&_key, data, size), _malformed(malformed)
-{
-}
-
-Line Line::malformed(const char* data, size_t size)
-{
-    return Line(data, size, true);
-}
-
 Line::Line(const Line& other)
-    : String(other), Encodable(other), _key(other._key), _value(other._value),
-      _malformed(other._malformed)
+    : String(other), Encodable(other), _key(other._key), _value(other._value)
 {
     _value.key = &_key;
 }
@@ -181,7 +170,6 @@ Line& Line::operator=(const Line& other)
     _key = other._key;
     _value = other._value;
     _value.key = &_key;
-    _malformed = other._malformed;
     return *this;
 }
 
@@ -211,7 +199,7 @@ size_t Line::encodeRaw(Filter::Result* output, bool final) const
 size_t Line::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     if (size == 0) return 0;
-    if (_malformed || raw(capabilities)) return encodeRaw(output, final);
+    if (raw(capabilities)) return encodeRaw(output, final);
     Filter::LineTracker tracker(output);
     size_t written = _key.encode(capabilities, &tracker, final);
     return written + _value.encode(capabilities, &tracker, final);
@@ -219,7 +207,6 @@ size_t Line::encode(const Capabilities& capabilities, Filter::Result* output, bo
 
 bool Line::valid() const
 {
-    if (_malformed) return false;
     const FieldGrammar* grammar = FieldGrammar::find(_key);
     if (grammar == nullptr) return true;
     try

@@ -60,10 +60,6 @@ public:
 
     /// Cuts the first field out of raw header text; throws as ExtKey.
     Line(const char* data, size_t size);
-    /// A line that is no field, kept so that its block is written back as
-    /// it came: no name, its text as the value, always written raw, never
-    /// valid.
-    static Line malformed(const char* data, size_t size);
     Line(const Line& other);
     Line& operator=(const Line& other);
     ~Line() override = default;
@@ -83,14 +79,11 @@ public:
     const ExtValue& value() const { return _value; }
 
 private:
-    /// The malformed line: no name, the whole text as the value.
-    Line(const char* data, size_t size, bool malformed);
     bool raw(const Capabilities& capabilities) const;
     size_t encodeRaw(Filter::Result* output, bool final) const;
 
     ExtKey _key;
     ExtValue _value;
-    bool _malformed = false;
 };
 
 } // namespace Mime

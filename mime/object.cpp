@@ -1,5 +1,6 @@
 #include "mime/object.h"
 
+#include "filter/string.h"
 #include "mime/capabilities.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace Kestrava
 {
@@ -41,6 +43,25 @@ bool embedsMessage(const Header& header, bool inDigest)
                   { return type.main("message") && !type.sub("global"); });
 }
 
+/// Whether a header block ends where the text starts, without a blank line.
+bool startsBody(const std::string& text)
+{
+    if (text.empty()) return true;
+    try
+    {
+        Line line(text.data(), text.size());
+        return false;
+    }
+    catch (const ParseError&)
+    {
+        return true;
+    }
+    catch (const EmptyLine&)
+    {
+        return false;
+    }
+}
+
 /// How deep repair() descends into parts and embedded messages.
 constexpr size_t repairDepth = 64;
 
@@ -69,19 +90,12 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
             _lines.push_back(line);
             position += line.size;
         }
-        catch (const ParseError& error)
+        catch (const ParseError&)
         {
-            // A text that does not start with a field has no header: its
-            // first line starts the body, as mail readers take it.
-            if (position == 0)
-            {
-                _blankLine = false;
-                break;
-            }
-            // Further down, the lines after a malformed one still count;
-            // it is kept so that the block is written back whole.
-            _lines.push_back(Line::malformed(data + position, error.size));
-            position += error.size;
+            // A line that is no field ends the block, with no blank line:
+            // the body starts there, as mail readers take it.
+            _blankLine = false;
+            break;
         }
         catch (const EmptyLine& blank)
         {
@@ -130,12 +144,20 @@ Object::Object(Object&& other)
 
 size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
-    // A block read without its blank line goes out without one while that
-    // cannot merge it with the body: it has no lines, or no body follows.
-    bool blankLine = header.blankLine() || (header.size() > 0 && !body.empty());
-    size_t written = blankLine ? header.encode(capabilities, output, final)
-                               : header.encodeLines(capabilities, output, final);
-    return written + body.encode(capabilities, output, final);
+    if (header.blankLine())
+    {
+        size_t written = header.encode(capabilities, output, final);
+        return written + body.encode(capabilities, output, final);
+    }
+    // A block read without its blank line goes out without one where a
+    // reader still ends it at the same place: nothing follows, or what
+    // follows starts with a line that is no field.
+    std::string text;
+    Filter::String sink(&text);
+    body.encode(capabilities, &sink, false);
+    size_t written = startsBody(text) ? header.encodeLines(capabilities, output, final)
+                                      : header.encode(capabilities, output, final);
+    return written + output->append(text.data(), text.size(), false);
 }
 
 bool Object::encodable(const Capabilities& capabilities) const

@@ -39,10 +39,10 @@ public:
     {
     public:
         ExtHeader() = default;
-        /// Parses the block at the start of the text. A first line that is
-        /// no field starts the body; a malformed line further down is kept
-        /// as it came. Throws FatalError "Empty header" for an empty text,
-        /// unless `part`: a part may be empty.
+        /// Parses the block at the start of the text. A line that is no
+        /// field ends it and starts the body, without a blank line. Throws
+        /// FatalError "Empty header" for an empty text, unless `part`: a
+        /// part may be empty.
         ExtHeader(const char* data, size_t size, bool part = false);
         explicit ExtHeader(const char* text);
         /// The bytes of the source text that the block took.
