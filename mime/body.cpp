@@ -82,8 +82,9 @@ Part::Part(const Separator& separator, const char* data, size_t size, size_t fro
         if (dash == nullptr) break;
         at = static_cast<const char*>(dash) - data;
         if (at + length > size) break;
-        // A delimiter counts only at the start of a line (RFC 2046 5.1.1).
-        if (at > 0 && data[at - 1] != '\n') continue;
+        // A delimiter counts only at the start of a line (RFC 2046 5.1.1);
+        // a bare CR ends one too, since the writer makes it a CR LF.
+        if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r') continue;
         if (std::memcmp(data + at, delimiter.data(), length) != 0) continue;
         size_t after = at + length;
         bool closing = after + 2 <= size && data[after] == '-' && data[after + 1] == '-';

@@ -217,6 +217,26 @@ TEST(MessageTest, MultipartShapesSplitAsReadersDoAndWriteBackUnchanged)
     }
 }
 
+TEST(MessageTest, ADelimiterAfterABareCrSplitsAsWrittenAndAsPythonReadsIt)
+{
+    // The writer ends lines with CR LF, so a delimiter behind a bare CR is
+    // one once written: read as text, a second part would appear unseen.
+    std::string text = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
+                       "--ab\r\nX: 1\r\n\r\none\r--ab\rX: 2\r\n\r\ntwo\r\n--ab--\r\n";
+    Object message(text.data(), text.size());
+    std::string out = written(message);
+    Object again(out.data(), out.size());
+    for (const Object* object : {&message, &again})
+    {
+        std::vector<std::string> parts;
+        for (const Object& part : object->body)
+            parts.push_back(describe(part));
+        EXPECT_EQ(parts.size(), 2u);
+        EXPECT_EQ(parts.back(), "X/two\r\n");
+    }
+    EXPECT_EQ(python(pythonShape, text), "2|");
+}
+
 TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
 {
     std::string text = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
