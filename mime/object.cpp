@@ -2,6 +2,7 @@
 
 #include "filter/string.h"
 #include "mime/capabilities.h"
+#include "mime/detail/ctype.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
 
@@ -44,9 +45,11 @@ bool embedsMessage(const Header& header, bool inDigest)
 }
 
 /// Whether a header block ends where the text starts, without a blank line.
-bool startsBody(const std::string& text)
+/// Behind a field, a line that opens with a blank would continue it.
+bool startsBody(const std::string& text, bool afterField)
 {
     if (text.empty()) return true;
+    if (afterField && detail::isBlank(text[0])) return false;
     try
     {
         Line line(text.data(), text.size());
@@ -155,7 +158,7 @@ size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, 
     std::string text;
     Filter::String sink(&text);
     body.encode(capabilities, &sink, false);
-    size_t written = startsBody(text) ? header.encodeLines(capabilities, output, final)
+    size_t written = startsBody(text, header.size() > 0) ? header.encodeLines(capabilities, output, final)
                                       : header.encode(capabilities, output, final);
     return written + output->append(text.data(), text.size(), false);
 }
