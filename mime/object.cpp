@@ -93,10 +93,17 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
             _lines.push_back(line);
             position += line.size;
         }
-        catch (const ParseError&)
+        catch (const ParseError& error)
         {
-            // A line that is no field ends the block, with no blank line:
-            // the body starts there, as mail readers take it.
+            // Mail readers read on past a "From " line: kept in its place.
+            if (size - position >= 5 && std::memcmp(data + position, "From ", 5) == 0)
+            {
+                _lines.push_back(Line::envelope(data + position, error.size));
+                position += error.size;
+                continue;
+            }
+            // Any other line that is no field ends the block, with no blank
+            // line: the body starts there, as mail readers take it.
             _blankLine = false;
             break;
         }

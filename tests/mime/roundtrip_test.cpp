@@ -47,8 +47,10 @@ std::string contents(const std::string& name)
 std::vector<std::string> fieldNames(const Object& message)
 {
     std::vector<std::string> names;
+    // A kept "From " line has no name: it is no field.
     for (size_t i = 0; i < message.header.size(); ++i)
-        names.push_back(message.header.line(i).key().copy());
+        if (message.header.line(i).key().size > 0)
+            names.push_back(message.header.line(i).key().copy());
     return names;
 }
 
