@@ -27,13 +27,6 @@ namespace Mime
 namespace
 {
 
-bool hasEightBit(const char* data, size_t size)
-{
-    for (size_t i = 0; i < size; ++i)
-        if (static_cast<unsigned char>(data[i]) >= 0x80) return true;
-    return false;
-}
-
 /// Multipart bodies deeper than this stay one text: each level is parsed
 /// inside its parent's, and a hostile nesting must not overrun the stack.
 constexpr size_t nestingLimit = 64;
@@ -269,10 +262,10 @@ bool Body::eightbit() const
             encoding.value == ContentTransferEncoding::base64 ||
             encoding.value == ContentTransferEncoding::sevenBit)
             return false;
-        return hasEightBit(data, size);
+        return detail::hasEightBit(data, size);
     }
-    if (hasEightBit(preamble().data, preamble().size)) return true;
-    if (hasEightBit(epilogue().data, epilogue().size)) return true;
+    if (detail::hasEightBit(preamble().data, preamble().size)) return true;
+    if (detail::hasEightBit(epilogue().data, epilogue().size)) return true;
     for (const Object& part : *this)
         if (part.header.eightbit() || part.body.eightbit()) return true;
     return false;
@@ -298,8 +291,8 @@ bool Body::encodable(const Capabilities& capabilities) const
     if (!multipart())
         return capabilities.compatible(ContentTransferEncoding(header)) &&
                (!message || message->encodable(capabilities));
-    if (hasEightBit(preamble().data, preamble().size)) return false;
-    if (hasEightBit(epilogue().data, epilogue().size)) return false;
+    if (detail::hasEightBit(preamble().data, preamble().size)) return false;
+    if (detail::hasEightBit(epilogue().data, epilogue().size)) return false;
     for (const Object& part : *this)
         if (!part.encodable(capabilities)) return false;
     return true;

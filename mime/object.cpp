@@ -201,7 +201,9 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     switch (ContentTransferEncoding::extract(header))
     {
     case ContentTransferEncoding::sevenBit:
-        if (header.eightbit() || body.eightbit())
+        // The bytes, not the label: inside an 8-bit message a body without
+        // a label of its own holds 8-bit bytes as well.
+        if (header.eightbit() || detail::hasEightBit(body.data, body.size))
             header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
         break;
     case ContentTransferEncoding::eightBit:

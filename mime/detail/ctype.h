@@ -18,6 +18,14 @@ inline bool isAscii(char c)
     return static_cast<unsigned char>(c) < 0x80;
 }
 
+/// Whether any byte is from 0x80, whatever label the text carries.
+inline bool hasEightBit(const char* data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        if (!isAscii(data[i])) return true;
+    return false;
+}
+
 inline bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

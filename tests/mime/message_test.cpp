@@ -367,9 +367,12 @@ TEST(MessageTest, FixRepairsAnEmbeddedMessageInsideAndNeverEncodesIt)
                "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
                "\r\n\xFF\r\n--ab--\r\n";
     };
+    // Inside, a body without a label of its own holds 8-bit bytes too.
+    const std::string unlabelled = "Content-Transfer-Encoding: 8bit\r\n\r\n"
+                                   "Subject: Koeln\r\n\r\nK\xC3\xB6ln\r\n";
     for (const std::string& text :
          {multipart("mixed", "Content-Type: message/rfc822\r\n" + embedded),
-          multipart("digest", embedded)})
+          multipart("digest", embedded), multipart("digest", unlabelled)})
     {
         Object message(text.data(), text.size());
         EXPECT_TRUE(message.fix(Capabilities::standard()));
@@ -378,7 +381,9 @@ TEST(MessageTest, FixRepairsAnEmbeddedMessageInsideAndNeverEncodesIt)
                   "quoted-printable");
         std::string out = written(message, Capabilities::standard());
         EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c > 0; }));
-        EXPECT_EQ(python(pythonEmbedded, out), "K\xC3\xB6ln|K\xC3\xB6ln");
+        EXPECT_EQ(python(pythonEmbedded, out),
+                  text.find("Koeln") == std::string::npos ? "K\xC3\xB6ln|K\xC3\xB6ln"
+                                                          : "Koeln|K\xC3\xB6ln");
     }
 
     // Repairing a signed message would break its signature: it is left.
