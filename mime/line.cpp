@@ -158,19 +158,19 @@ Line::Line(const char* data, size_t size)
     this->size = _key.valueStart + _value.consumed;
 }
 
-Line::Line(const char* data, size_t size, bool envelope)
-    : String(data, size), _key(""), _value(&_key, data, size), _envelope(envelope)
+Line::Line(const char* data, size_t size, bool unnamed)
+    : String(data, size), _key(""), _value(&_key, data, size), _unnamed(unnamed)
 {
 }
 
-Line Line::envelope(const char* data, size_t size)
+Line Line::unnamed(const char* data, size_t size)
 {
     return Line(data, size, true);
 }
 
 Line::Line(const Line& other)
     : String(other), Encodable(other), _key(other._key), _value(other._value),
-      _envelope(other._envelope)
+      _unnamed(other._unnamed)
 {
     _value.key = &_key;
 }
@@ -181,7 +181,7 @@ Line& Line::operator=(const Line& other)
     _key = other._key;
     _value = other._value;
     _value.key = &_key;
-    _envelope = other._envelope;
+    _unnamed = other._unnamed;
     return *this;
 }
 
@@ -211,7 +211,7 @@ size_t Line::encodeRaw(Filter::Result* output, bool final) const
 size_t Line::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     if (size == 0) return 0;
-    if (_envelope || raw(capabilities)) return encodeRaw(output, final);
+    if (_unnamed || raw(capabilities)) return encodeRaw(output, final);
     Filter::LineTracker tracker(output);
     size_t written = _key.encode(capabilities, &tracker, final);
     return written + _value.encode(capabilities, &tracker, final);
@@ -219,7 +219,7 @@ size_t Line::encode(const Capabilities& capabilities, Filter::Result* output, bo
 
 bool Line::valid() const
 {
-    if (_envelope) return false;
+    if (_unnamed) return false;
     const FieldGrammar* grammar = FieldGrammar::find(_key);
     if (grammar == nullptr) return true;
     try

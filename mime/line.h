@@ -60,10 +60,11 @@ public:
 
     /// Cuts the first field out of raw header text; throws as ExtKey.
     Line(const char* data, size_t size);
-    /// A "From " line that stands among the fields (an mbox envelope line,
-    /// or one slipped in later): no field, yet readers read on past it. No
-    /// name, its text as the value, always written raw, never valid.
-    static Line envelope(const char* data, size_t size);
+    /// A line among the fields that is no field, yet mail readers read on
+    /// past it: an mbox "From " line, or a continuation with nothing to
+    /// continue. No name, its text as the value, always written raw, never
+    /// valid.
+    static Line unnamed(const char* data, size_t size);
     Line(const Line& other);
     Line& operator=(const Line& other);
     ~Line() override = default;
@@ -83,14 +84,14 @@ public:
     const ExtValue& value() const { return _value; }
 
 private:
-    /// The envelope line: no name, the whole text as the value.
-    Line(const char* data, size_t size, bool envelope);
+    /// The unnamed line: no name, the whole text as the value.
+    Line(const char* data, size_t size, bool unnamed);
     bool raw(const Capabilities& capabilities) const;
     size_t encodeRaw(Filter::Result* output, bool final) const;
 
     ExtKey _key;
     ExtValue _value;
-    bool _envelope = false;
+    bool _unnamed = false;
 };
 
 } // namespace Mime

@@ -95,10 +95,12 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
         }
         catch (const ParseError& error)
         {
-            // Mail readers read on past a "From " line: kept in its place.
-            if (size - position >= 5 && std::memcmp(data + position, "From ", 5) == 0)
+            // Mail readers read on past a "From " line and past a blank
+            // that opens the block: kept in its place.
+            if (detail::isBlank(data[position]) ||
+                (size - position >= 5 && std::memcmp(data + position, "From ", 5) == 0))
             {
-                _lines.push_back(Line::envelope(data + position, error.size));
+                _lines.push_back(Line::unnamed(data + position, error.size));
                 position += error.size;
                 continue;
             }
