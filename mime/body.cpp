@@ -289,8 +289,13 @@ bool Body::encodable(const Capabilities& capabilities) const
 {
     if (capabilities.allowsUtf8) return true;
     if (!multipart())
-        return capabilities.compatible(ContentTransferEncoding(header)) &&
-               (!message || message->encodable(capabilities));
+    {
+        ContentTransferEncoding label(header);
+        if (!capabilities.compatible(label)) return false;
+        if (message) return message->encodable(capabilities);
+        // A 7bit label (or none) does not make 8-bit bytes 7-bit.
+        return label.value != ContentTransferEncoding::sevenBit || !detail::hasEightBit(data, size);
+    }
     if (detail::hasEightBit(preamble().data, preamble().size)) return false;
     if (detail::hasEightBit(epilogue().data, epilogue().size)) return false;
     for (const Object& part : *this)

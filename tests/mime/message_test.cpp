@@ -335,6 +335,15 @@ TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
               "Content-Type: text/plain\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
               "K=C3=B6ln\r\n");
 
+    // A 7bit label, or none, does not make 8-bit bytes 7-bit.
+    for (const std::string label : {"Content-Transfer-Encoding: 7bit\r\n", ""})
+    {
+        std::string mislabelled = "Content-Type: text/plain\r\n" + label + "\r\nK\xC3\xB6ln\r\n";
+        Object object(mislabelled.data(), mislabelled.size());
+        EXPECT_TRUE(object.fix(Capabilities::standard()));
+        EXPECT_EQ(object.header.get("content-transfer-encoding").copy(), "quoted-printable");
+    }
+
     std::string parts = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\n\r\none\r\n"
                         "--ab\r\nContent-Transfer-Encoding: binary\r\n\r\n\xFF\r\n--ab--\r\n";
     Object multipart(parts.data(), parts.size());
