@@ -60,9 +60,9 @@ public:
 
     /// Cuts the first field out of raw header text; throws as ExtKey.
     Line(const char* data, size_t size);
-    /// A line among the fields that is no field, yet mail readers read on
-    /// past it: an mbox "From " line, or a continuation with nothing to
-    /// continue. No name, its text as the value, always written raw, never
+    /// Lines among the fields that are no field, yet mail readers read on
+    /// past them: an mbox "From " line, or a continuation with nothing to
+    /// continue. No name, the text as the value, always written raw, never
     /// valid.
     static Line unnamed(const char* data, size_t size);
     Line(const Line& other);

@@ -44,12 +44,19 @@ bool embedsMessage(const Header& header, bool inDigest)
                   { return type.main("message") && !type.sub("global"); });
 }
 
+/// Whether a line that is no field is one mail readers read past: an mbox
+/// "From " line, or where it opens the block, a continuation line.
+bool readPast(const char* data, size_t size, bool opening)
+{
+    if (size >= 5 && std::memcmp(data, "From ", 5) == 0) return true;
+    return opening && size > 0 && detail::isBlank(data[0]);
+}
+
 /// Whether a header block ends where the text starts, without a blank line.
-/// Behind a field, a line that opens with a blank would continue it.
-bool startsBody(const std::string& text, bool afterField)
+bool startsBody(const std::string& text)
 {
     if (text.empty()) return true;
-    if (afterField && detail::isBlank(text[0])) return false;
+    if (readPast(text.data(), text.size(), true)) return false;
     try
     {
         Line line(text.data(), text.size());
@@ -95,19 +102,20 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
         }
         catch (const ParseError& error)
         {
-            // Mail readers read on past a "From " line and past a blank
-            // that opens the block: kept in its place.
-            if (detail::isBlank(data[position]) ||
-                (size - position >= 5 && std::memcmp(data + position, "From ", 5) == 0))
-            {
-                _lines.push_back(Line::unnamed(data + position, error.size));
-                position += error.size;
-                continue;
-            }
             // Any other line that is no field ends the block, with no blank
             // line: the body starts there, as mail readers take it.
-            _blankLine = false;
-            break;
+            if (!readPast(data + position, size - position, _lines.empty()))
+            {
+                _blankLine = false;
+                break;
+            }
+            // What opens the block stays in front of every field, where no
+            // field put in front can take it as its continuation.
+            if (_lines.empty())
+                _lead = Line::unnamed(data, position + error.size);
+            else
+                _lines.push_back(Line::unnamed(data + position, error.size));
+            position += error.size;
         }
         catch (const EmptyLine& blank)
         {
@@ -156,19 +164,20 @@ Object::Object(Object&& other)
 
 size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
+    size_t written = header.lead() ? header.lead()->encode(capabilities, output, final) : 0;
     if (header.blankLine())
     {
-        size_t written = header.encode(capabilities, output, final);
+        written += header.encode(capabilities, output, final);
         return written + body.encode(capabilities, output, final);
     }
     // A block read without its blank line goes out without one where a
     // reader still ends it at the same place: nothing follows, or what
-    // follows starts with a line that is no field.
+    // follows starts with a line that is no field and not read past.
     std::string text;
     Filter::String sink(&text);
     body.encode(capabilities, &sink, false);
-    size_t written = startsBody(text, header.size() > 0) ? header.encodeLines(capabilities, output, final)
-                                      : header.encode(capabilities, output, final);
+    written += startsBody(text) ? header.encodeLines(capabilities, output, final)
+                                : header.encode(capabilities, output, final);
     return written + output->append(text.data(), text.size(), false);
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ public:
         /// Whether a blank line ended the block: a parsed block may end at
         /// the end of the text or where the body starts without one.
         bool blankLine() const { return _blankLine; }
+        /// The lines that opened the block and that readers read past (see
+        /// Line::unnamed()), or none: written before every field.
+        const std::optional<Line>& lead() const { return _lead; }
         /// Puts the complete text of a new signature line in front.
         ExtHeader& prepend(const DkimHeader& header);
         using Header::prepend;
@@ -71,6 +75,7 @@ public:
         void parse(const char* data, size_t size, bool keepSeparator);
 
         bool _blankLine = true;
+        std::optional<Line> _lead;
     };
 
     /// The body, with the delimiter line that ended it as a part.

@@ -113,6 +113,21 @@ TEST(MessageTest, ALineThatIsNoFieldStartsTheBody)
     EXPECT_EQ(again.body.preamble().copy(), " indented\r\nBcc: b@example.com\r\n");
 }
 
+TEST(MessageTest, LinesReadersReadPastStayInFrontOfAFieldPutThere)
+{
+    // A continuation that opens the block and an mbox "From " line: mail
+    // readers read on past them, and a field put in front (a signature, a
+    // trace) must not take them as its continuation.
+    std::string text = " opening\r\nFrom sender@example.com\r\nContent-Type: text/html\r\n\r\nx\r\n";
+    Object message(text.data(), text.size());
+    message.header.prepend("Received", "by relay.example.com");
+    std::string out = written(message);
+    EXPECT_EQ(out.substr(0, 38), " opening\r\nFrom sender@example.com\r\nRec");
+    Object again(out.data(), out.size());
+    ASSERT_EQ(again.header.size(), 2u);
+    EXPECT_EQ(again.header.line(1).key().copy(), "Content-Type");
+}
+
 TEST(MessageTest, PythonMultipartsSplitAsPythonDoesAndWriteBackUnchanged)
 {
     std::string text = python(pythonMultipart, "");
