@@ -136,6 +136,8 @@ public:
     /// Writes the decoded text of the whole body.
     void decode(Filter::Result* target) const;
 
+    /// By the transfer encodings, except that 8-bit bytes under a 7bit
+    /// label (or none) are not 7-bit.
     bool encodable(const Capabilities& capabilities) const override;
     using Encodable::encode;
     size_t encode(const Capabilities& capabilities, Filter::Result* output,

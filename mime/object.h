@@ -41,7 +41,8 @@ public:
     public:
         ExtHeader() = default;
         /// Parses the block at the start of the text. A line that is no
-        /// field ends it and starts the body, without a blank line. Throws
+        /// field ends it and starts the body, without a blank line, unless
+        /// readers read past it (Line::unnamed()). Throws
         /// FatalError "Empty header" for an empty text, unless `part`: a
         /// part may be empty.
         ExtHeader(const char* data, size_t size, bool part = false);
