@@ -172,7 +172,7 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
     };
     bool headerSimple = simple(headerMethod);
     bool bodySimple = simple(bodyMethod);
-    if (const char* refusal = detail::keyRefusal(key)) return report(permerror, refusal);
+    if (const char* refusal = detail::keyRefusal(key.key())) return report(permerror, refusal);
     OpenSSL::Signature verifier(key.key(), detail::signatureBytes(signature.signature()),
                                 algorithm.digest());
     std::string bodyHash = withoutSpace(signature.hash());
