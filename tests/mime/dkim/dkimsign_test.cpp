@@ -237,7 +237,6 @@ TEST(DkimSignTest, ShortKeysEcKeysAndEd25519GivePermanentErrors)
         Status::permerror);
 }
 
-
 TEST(DkimSignTest, KeysThatNoVerifierTrustsMakeNoSignature)
 {
     // What verifiers refuse to trust is no signature: DKIM signing and ARC
@@ -260,6 +259,7 @@ TEST(DkimSignTest, KeysThatNoVerifierTrustsMakeNoSignature)
         EXPECT_EQ(message.str(true), text);
     }
 }
+
 } // namespace
 
 namespace
