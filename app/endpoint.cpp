@@ -1,6 +1,7 @@
 #include "app/endpoint.h"
 
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace

@@ -18,10 +18,12 @@ class Memory;
 namespace Mime
 {
 
+class AuthenticationResults;
 class ContentDisposition;
 class ContentID;
 class ContentTransferEncoding;
 class ContentType;
+class DateTime;
 
 /**
  * The ordered header lines of a message or a MIME part. Parsed lines view
@@ -89,6 +91,9 @@ public:
     Header& set(const HeaderIterator& position, const HeaderField& field);
     Header& append(const char* name, const HeaderField& field);
     Header& prepend(const char* name, const HeaderField& field);
+    /// A new first line "Authentication-Results", folded.
+    Header& prepend(const AuthenticationResults& results);
+    Header& set(const DateTime& field);
     Header& set(const ContentID& field);
     Header& set(const ContentType& field);
     Header& set(const ContentDisposition& field);

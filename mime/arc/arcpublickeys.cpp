@@ -1,8 +1,10 @@
 #include "mime/arc/arcpublickeys.h"
 
-#include "dns/exception/exception.h"
 #include "mime/arc/arcsignatures.h"
-#include "mime/dkim/signaturekey.h"
+#include "mime/arc/arcstatus.h"
+#include "mime/dkim/keylookups.h"
+
+#include <vector>
 
 namespace Kestrava
 {
@@ -11,38 +13,47 @@ namespace Mime
 
 ArcPublicKeys::ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures)
 {
-    if (signatures.sets() > 0)
-        pending.emplace(signatures.signature.domain(), signatures.signature.selector());
+    if (!signatures.error.empty()) return;
+    std::vector<const DkimSignature*> judged;
+    if (signatures.sets() > 0) judged.push_back(&signatures.signature);
     for (const ArcSealSignature& seal : signatures.seals)
-        pending.emplace(seal.domain(), seal.selector());
-    while (!pending.empty())
+        judged.push_back(&seal);
+    std::set<Key> names;
+    for (const DkimSignature* signature : judged)
+        detail::addKeyName(names, *signature);
+    std::set<const DkimSignature*> checked;
+    auto failedForGood = [&](const detail::KeyLookups& keys)
     {
-        Key key = *pending.begin();
-        pending.erase(pending.begin());
-        if (key.domain.empty() || key.selector.empty()) continue;
-        fetch(context, key);
-    }
-}
-
-void ArcPublicKeys::fetch(Dns::Context& context, const Key& key)
-{
-    try
+        if (keys.failedForGood()) return true;
+        for (const DkimSignature* signature : judged)
+        {
+            auto records = keys.fetched.find(Key(signature->domain(), signature->selector()));
+            if (records == keys.fetched.end() || !checked.insert(signature).second) continue;
+            if (!ArcStatus::failure(signatures.message, signatures, *signature, records->second)
+                     .empty())
+                return true;
+            passed.insert(signature);
+        }
+        return false;
+    };
+    detail::KeyLookups keys(context, names, failedForGood);
+    fetched = std::move(keys.fetched);
+    for (const auto& failure : keys.failed)
     {
-        Dns::DkimRecords records;
-        detail::lookUpKey(context, key.domain, key.selector, records);
-        fetched.emplace(key, records);
-    }
-    catch (const Dns::Exception& failure)
-    {
-        if (failure.temporary())
+        const Key& key = failure.first;
+        switch (failure.second)
+        {
+        case detail::KeyLookups::Failure::temporary:
             error(key.domain.c_str(), key.selector.c_str(), "Temporary exception fetching DNS",
                   true);
-        else
+            break;
+        case detail::KeyLookups::Failure::permanent:
             error(key.domain.c_str(), key.selector.c_str(), "Permanent error fetching DNS", false);
-    }
-    catch (...)
-    {
-        error(key.domain.c_str(), key.selector.c_str(), "Error fetching DNS records", false);
+            break;
+        case detail::KeyLookups::Failure::other:
+            error(key.domain.c_str(), key.selector.c_str(), "Error fetching DNS records", false);
+            break;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dns/records/dkimrecords.h"
+#include "mime/dkim/keyname.h"
 
 #include <map>
 #include <set>
@@ -16,26 +17,14 @@ namespace Mime
 {
 
 class ArcSignatures;
+class DkimSignature;
 
 /// The key records of every domain and selector that an ARC chain names,
-/// each looked up once, blocking, or the reason why it could not be.
+/// each looked up once, all together, or the reason why it could not be.
 class ArcPublicKeys
 {
 public:
-    class Key
-    {
-    public:
-        Key(std::string domain, std::string selector)
-            : domain(std::move(domain)), selector(std::move(selector))
-        {
-        }
-        bool operator<(const Key& other) const
-        {
-            return domain != other.domain ? domain < other.domain : selector < other.selector;
-        }
-        std::string domain;
-        std::string selector;
-    };
+    using Key = KeyName;
 
     class Error
     {
@@ -44,7 +33,11 @@ public:
         bool temporary = false;
     };
 
-    /// Never throws for a failed lookup: it is recorded.
+    /// Never throws for a failed lookup: it is recorded. Checks each
+    /// signature as its key comes and stops waiting once the chain has
+    /// failed for good, by a key or a signature, whatever the other keys
+    /// would say; those still unanswered are then in neither map. A chain
+    /// that failed before any key is looked up makes no lookup.
     ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures);
 
     /// Records why the key could not be fetched; the first reason stays.
@@ -53,9 +46,9 @@ public:
     std::map<Key, Dns::DkimRecords> fetched;
     std::map<Key, Error> failed;
     std::set<Key> pending;
-
-private:
-    void fetch(Dns::Context& context, const Key& key);
+    /// The signatures of the chain that verified while other keys were
+    /// awaited: judging the chain need not verify them again.
+    std::set<const DkimSignature*> passed;
 };
 
 } // namespace Mime

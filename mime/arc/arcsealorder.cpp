@@ -1,16 +1,33 @@
 #include "mime/arc/arcsealorder.h"
 
 #include "mime/arc/arcauthenticationresults.h"
-#include "mime/arc/arcmessagesignature.h"
-#include "mime/arc/arcsealsignature.h"
+#include "mime/arc/arctaglist.h"
 #include "mime/header.h"
 
+#include <map>
 #include <stdexcept>
+#include <string>
 
 namespace Kestrava
 {
 namespace Mime
 {
+
+namespace
+{
+
+/// The instance of a signature's tag list; whether the signature is
+/// complete is for its own check to judge, not for the order.
+int tagListInstance(const Value& value)
+{
+    std::vector<std::string> order;
+    std::map<std::string, std::string> tags;
+    DkimHeaderFields headers;
+    detail::readArcTags(value.data, value.size, true, order, tags, headers);
+    return detail::arcInstance(tags);
+}
+
+} // namespace
 
 ArcSealOrder::ArcSealOrder(const Header& header) : header(header)
 {
@@ -22,17 +39,19 @@ ArcSealOrder::ArcSealOrder(const Header& header) : header(header)
         int instance = 0;
         if (line.key() == "arc-authentication-results")
         {
-            instance = ArcAuthenticationResults(value.data, value.size, true).instance;
+            // The results themselves are the sealer's words: the chain
+            // needs only their instance (RFC 8617 4.1.1).
+            instance = ArcAuthenticationInstance(value.data, value.size).instance;
             lines = &results;
         }
         else if (line.key() == "arc-message-signature")
         {
-            instance = ArcMessageSignature(value.data, value.size, true).instance;
+            instance = tagListInstance(value);
             lines = &signatures;
         }
         else if (line.key() == "arc-seal")
         {
-            instance = ArcSealSignature(value.data, value.size, true).instance;
+            instance = tagListInstance(value);
             lines = &seals;
         }
         else

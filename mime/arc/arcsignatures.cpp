@@ -11,7 +11,7 @@ namespace Kestrava
 namespace Mime
 {
 
-ArcSignatures::ArcSignatures(const Object& message)
+ArcSignatures::ArcSignatures(const Object& message) : message(message)
 {
     try
     {

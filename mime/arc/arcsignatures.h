@@ -26,6 +26,9 @@ public:
     /// The number of sets; 0 without a usable order.
     size_t sets() const { return order ? order->size() : 0; }
 
+    /// The message whose chain this is.
+    const Object& message;
+
     ArcMessageSignature signature;
     /// Element i-1: the seal of instance i.
     std::vector<ArcSealSignature> seals;

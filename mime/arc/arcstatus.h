@@ -48,6 +48,11 @@ public:
     ArcStatus(const Object& message, const ArcSignatures& signatures, const ArcPublicKeys& keys);
     virtual ~ArcStatus() = default;
 
+    /// Why the chain's newest message signature or one of its seals does
+    /// not verify with the key records; empty when it does.
+    static std::string failure(const Object& message, const ArcSignatures& signatures,
+                               const DkimSignature& signature, const Dns::DkimRecords& records);
+
     const ArcSignatures& signatures;
     /// One of the three words, compared by identity.
     const char* result = cvfail;
@@ -56,12 +61,15 @@ public:
     bool temporary = false;
 
 private:
-    /// Whether the signature passed; records the failure otherwise, after
-    /// `prefix`, or after `keyPrefix` when its key could not be fetched.
-    /// `missing` counts a key that is in neither map.
-    bool judge(const Object& message, const DkimSignature& signature, SignatureStatus& status,
-               const ArcPublicKeys& keys, const std::string& prefix, const std::string& keyPrefix,
-               bool& missing);
+    /// Judges one signature (unless it passed while the keys came):
+    /// records a failure, after `prefix`, or after `keyPrefix` when its key
+    /// could not be fetched, and returns true once the chain has failed
+    /// for good. `missing` counts a key that is in neither map.
+    bool judge(const Object& message, const DkimSignature& signature, const ArcPublicKeys& keys,
+               const std::string& prefix, const std::string& keyPrefix, bool& missing);
+    /// Keeps the first failure, unless it may mend and this one will not;
+    /// true when this one will not.
+    bool fail(const std::string& why, bool mendable);
 };
 
 } // namespace Mime

@@ -121,9 +121,14 @@ void readArcTags(const char* data, size_t size, bool strict, std::vector<std::st
             ++end;
         size_t start = position + fws(data + position, end - position);
         position = end + 1;
-        if (start >= end) continue;
         try
         {
+            // Only the list's last ";" may have nothing after it (RFC 6376 3.2).
+            if (start >= end)
+            {
+                if (end >= size) break;
+                throw std::runtime_error("invalid tag list");
+            }
             std::string name;
             size_t length = DkimTagName(name, data + start, end - start).size;
             if (length == 0) throw std::runtime_error("invalid tag name");

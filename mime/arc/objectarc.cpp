@@ -131,7 +131,8 @@ void Object::unresign(const std::vector<std::string>& authservIds)
         for (size_t n = order.size(); n >= 1; --n)
         {
             const Value& value = header.line(order.results[n - 1]).value();
-            ArcAuthenticationResults results(value.data, value.size, true);
+            // Only the service's identifier counts, however it wrote the rest.
+            ArcAuthenticationResults results(value.data, value.size, false);
             if (std::find(authservIds.begin(), authservIds.end(), results.authservId) ==
                 authservIds.end())
                 break;

@@ -18,6 +18,7 @@ namespace Mime
 
 class ArcStatus;
 class DkimSignature;
+class DkimSignatures;
 class DkimStatus;
 class Object;
 
@@ -51,6 +52,8 @@ public:
     void add(const DkimStatus& status);
     /// Verifies the signature with its key from DNS, then adds the outcome.
     void add(Dns::Context& context, const Object& message, const DkimSignature& signature);
+    /// One result per signature, in order; the keys are looked up together.
+    void add(Dns::Context& context, const Object& message, const DkimSignatures& signatures);
     void add(const DmarcStatus& status);
     /// "arc" with the chain's word; a temporary key failure is "temperror".
     void add(const ArcStatus& status);

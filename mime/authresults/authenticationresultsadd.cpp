@@ -2,12 +2,15 @@
 #include "dns/spfstatus.h"
 #include "mime/authresults/authenticationresults.h"
 #include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimsignatures.h"
 #include "mime/dkim/dkimstatus.h"
+#include "mime/dkim/keylookups.h"
 #include "mime/dkim/signaturekey.h"
 
 #include <strings.h>
 
 #include <cstring>
+#include <set>
 
 namespace Kestrava
 {
@@ -46,6 +49,21 @@ void AuthenticationResults::add(Dns::Context& context, const Object& message,
     DkimStatus status(signature);
     status.initialize(context, message, signature);
     add(status);
+}
+
+void AuthenticationResults::add(Dns::Context& context, const Object& message,
+                                const DkimSignatures& signatures)
+{
+    std::set<KeyName> names;
+    for (const DkimSignature& signature : signatures)
+        detail::addKeyName(names, signature);
+    detail::KeyLookups keys(context, names);
+    for (const DkimSignature& signature : signatures)
+    {
+        DkimStatus status(signature);
+        status.initialize(message, signature, keys);
+        add(status);
+    }
 }
 
 void AuthenticationResults::add(const DmarcStatus& status)

@@ -1,11 +1,5 @@
 #include "mime/dkim/signaturekey.h"
 
-#include "dns/blocking/context.h"
-#include "dns/exception/exception.h"
-#include "dns/exception/rcodeexception.h"
-#include "dns/exception/timeoutexception.h"
-#include "dns/hostname/hostname.h"
-#include "dns/records/dkimrecords.h"
 #include "filter/base64decode.h"
 #include "filter/string.h"
 #include "openssl/functions.h"
@@ -47,19 +41,6 @@ std::string signatureBytes(const std::string& value)
         decoder.process(clean.data(), clean.size(), false);
     }
     return bytes;
-}
-
-void lookUpKey(const Dns::Context& context, const std::string& domain, const std::string& selector,
-               Dns::DkimRecords& records)
-{
-    Dns::Hostname host(domain.c_str(), false);
-    std::string name = selector + "._domainkey." + host.ascii();
-    bool answered = context.query(name.c_str(), ns_t_txt, &records);
-    if (records.timedout()) throw Dns::TimeoutException();
-    // A lookup that could not start (a name too long) will not later.
-    if (!answered) throw Dns::Exception("DNS lookup not started", 7);
-    if (records.rcode() > 0) throw Dns::RcodeException(records.rcode());
-    if (records.records().empty()) throw Dns::Exception("No records of this type", 5);
 }
 
 } // namespace detail

@@ -4,11 +4,6 @@
 
 namespace Kestrava
 {
-namespace Dns
-{
-class Context;
-class DkimRecords;
-} // namespace Dns
 namespace OpenSSL
 {
 class PublicKey;
@@ -29,13 +24,6 @@ std::string withoutSpace(const std::string& value);
 
 /// The signature bytes of a b= value: base64 with folding white space.
 std::string signatureBytes(const std::string& value);
-
-/// Looks up the key records of the selector of the domain, the domain in
-/// its ASCII form, blocking. Throws Dns::Exception, temporary for a
-/// time-out or a server failure, or what Dns::Hostname throws for the
-/// domain.
-void lookUpKey(const Dns::Context& context, const std::string& domain, const std::string& selector,
-               Dns::DkimRecords& records);
 
 } // namespace detail
 } // namespace Mime

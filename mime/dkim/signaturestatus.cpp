@@ -1,6 +1,5 @@
 #include "mime/dkim/signaturestatus.h"
 
-#include "dns/exception/exception.h"
 #include "dns/records/dkimrecords.h"
 #include "mime/dkim/algorithm.h"
 #include "mime/dkim/bodyhash.h"
@@ -8,6 +7,7 @@
 #include "mime/dkim/canonicalizedheader.h"
 #include "mime/detail/ctype.h"
 #include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/keylookups.h"
 #include "mime/dkim/nakedsignature.h"
 #include "mime/object.h"
 #include "mime/dkim/signaturekey.h"
@@ -21,6 +21,7 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <set>
 #include <stdexcept>
 
 namespace Kestrava
@@ -86,25 +87,27 @@ const Line* lineOf(const Header& header, const Value& value)
 const char* SignatureStatus::initialize(const Dns::Context& context, const Object& object,
                                         const DkimSignature& signature)
 {
+    std::set<KeyName> names;
+    detail::addKeyName(names, signature);
+    return initialize(object, signature, detail::KeyLookups(context, names));
+}
+
+const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
+                                        const detail::KeyLookups& keys)
+{
     const std::string& domain = signature.domain();
     const std::string& selector = signature.selector();
     if (domain.empty() || selector.empty())
         return report(permerror, "Domain or selector not set in signature");
-    try
-    {
-        Dns::DkimRecords records;
-        detail::lookUpKey(context, domain, selector, records);
-        return initialize(object, signature, records);
-    }
-    catch (const Dns::Exception& error)
-    {
-        if (error.temporary()) return report(temperror, "Temporary exception fetching DNS");
-        return report(permerror, "Permanent error fetching DNS");
-    }
-    catch (...)
-    {
+    KeyName name(domain, selector);
+    auto fetched = keys.fetched.find(name);
+    if (fetched != keys.fetched.end()) return initialize(object, signature, fetched->second);
+    auto failed = keys.failed.find(name);
+    if (failed == keys.failed.end() || failed->second == detail::KeyLookups::Failure::other)
         return report(permerror, "Unknown, caught exception");
-    }
+    if (failed->second == detail::KeyLookups::Failure::temporary)
+        return report(temperror, "Temporary exception fetching DNS");
+    return report(permerror, "Permanent error fetching DNS");
 }
 
 const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,

@@ -17,6 +17,11 @@ class PublicKey;
 namespace Mime
 {
 
+namespace detail
+{
+class KeyLookups;
+}
+
 class DkimSignature;
 class Object;
 
@@ -36,6 +41,9 @@ public:
     /// Looks the key up in DNS (blocking), then verifies.
     const char* initialize(const Dns::Context& context, const Object& object,
                            const DkimSignature& signature);
+    /// Verifies with the key looked up among others.
+    const char* initialize(const Object& object, const DkimSignature& signature,
+                           const detail::KeyLookups& keys);
     /// Tries the records in order up to the first pass; the last result.
     const char* initialize(const Object& object, const DkimSignature& signature,
                            const Dns::DkimRecords& records);

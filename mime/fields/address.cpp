@@ -1,6 +1,5 @@
 #include "mime/fields/address.h"
 
-#include "filter/encodedmimeword.h"
 #include "filter/result.h"
 #include "mime/capabilities.h"
 #include "mime/detail/headertext.h"
@@ -8,7 +7,6 @@
 
 #include <strings.h>
 
-#include <climits>
 #include <cstring>
 #include <stdexcept>
 
@@ -80,12 +78,10 @@ void Address::initialize()
     if (!formatting.ascii()) _needsUtf8 = true;
     std::string local = formatting.dottedatom() ? text : detail::quote(text);
     _utf8 = local + "@" + (_host.unicode() ? _host.unicode() : "");
-    if (!_needsUtf8) return;
-    if (!formatting.ascii())
-        local = Filter::EncodedMimeWord(text.data(), text.size(), INT_MAX,
-                                        Filter::MimeHeaderEncoding::Phrase)
-                    .text();
-    _ascii = local + "@" + (_host.ascii() ? _host.ascii() : "");
+    // RFC 2047, section 5: no encoded word in an addr-spec. A local part
+    // that 7 bits cannot carry stays quoted; only the domain has an ASCII
+    // form.
+    if (_needsUtf8) _ascii = local + "@" + (_host.ascii() ? _host.ascii() : "");
 }
 
 bool Address::operator==(const Address& other) const

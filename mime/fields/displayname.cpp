@@ -160,9 +160,15 @@ void DisplayName::measure(const std::string& piece, bool joined)
     _carried = piece.size() - start;
 }
 
+bool DisplayName::blank() const
+{
+    return std::all_of(_text.begin(), _text.end(), detail::isSpace);
+}
+
 bool DisplayName::foldable(const Capabilities& capabilities) const
 {
-    bool writable = capabilities.allowsUtf8 || Formatting(_text.data(), _text.size()).ascii();
+    bool writable =
+        capabilities.allowsUtf8 || blank() || Formatting(_text.data(), _text.size()).ascii();
     return writable && _longestWord + 3 < capabilities.sizes.preferred;
 }
 
@@ -186,7 +192,7 @@ size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* out
 {
     if (_text.empty()) return 0;
     Formatting formatting(_text.data(), _text.size());
-    if (!formatting.ascii() && !capabilities.allowsUtf8)
+    if (!formatting.ascii() && !capabilities.allowsUtf8 && !blank())
         return encodeWords(0, INT_MAX, output); // one line: the caller places the name
     return output->append(plain());
 }

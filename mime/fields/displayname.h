@@ -47,6 +47,10 @@ private:
     /// word appended; `joined` continues the previous piece.
     void measure(const std::string& piece, bool joined);
 
+    /// Whether the name is white space alone: encoded words would drop it
+    /// all, so it is quoted even for a 7-bit receiver.
+    bool blank() const;
+
     /// Whether the bare or quoted form may go to a word wrap.
     bool foldable(const Capabilities& capabilities) const;
 

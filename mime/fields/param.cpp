@@ -60,17 +60,17 @@ Param::Param(const char* name, const char* value, size_t size)
 
 size_t Param::encode(const Capabilities& capabilities, Filter::Result* output, bool) const
 {
-    return write(output, capabilities.sizes.preferred);
+    return write(output, capabilities.sizes.preferred, capabilities.sizes.max);
 }
 
 size_t Param::encode(const Capabilities& capabilities, Filter::LineLength* output, bool) const
 {
-    return write(output, capabilities.sizes.preferred - 1);
+    return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max);
 }
 
-size_t Param::write(Filter::Result* output, size_t limit) const
+size_t Param::write(Filter::Result* output, size_t limit, size_t hardLimit) const
 {
-    ParamSplitter splitter(output, _name, _value.text(), limit);
+    ParamSplitter splitter(output, _name, _value.text(), limit, hardLimit);
     size_t written = splitter.process(_value.text().data(), _value.text().size(), false);
     splitter.finish();
     return written;

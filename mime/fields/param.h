@@ -42,7 +42,7 @@ public:
     size_t consumed() const { return _key.consumed() + 1 + _value.consumed(); }
 
 private:
-    size_t write(Filter::Result* output, size_t limit) const;
+    size_t write(Filter::Result* output, size_t limit, size_t hardLimit) const;
 
     ParamKey _key;
     Require _equals;

@@ -1,6 +1,7 @@
 #include "mime/fields/params.h"
 
 #include "filter/linelength.h"
+#include "mime/detail/ctype.h"
 #include "mime/detail/skip.h"
 #include "mime/empty.h"
 #include "mime/fields/partialparams.h"
@@ -8,6 +9,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -54,13 +57,41 @@ Params::Params(const char* data, size_t size, bool strict)
         }
         catch (const std::runtime_error&)
         {
-            position += detail::skipItem(data + position, size - position, ";");
+            size_t skipped = detail::skipItem(data + position, size - position, ";");
+            keepSkipped(data + position, skipped, position + skipped == size);
+            position += skipped;
         }
         position += skipBlanks(data + position, size - position);
         if (position + 1 >= size || data[position] != ';') break;
         ++position;
     }
     sections.join();
+}
+
+void Params::keepSkipped(const char* data, size_t size, bool last)
+{
+    while (size > 0 && detail::isSpace(data[size - 1]))
+        --size;
+    if (size == 0) return;
+    // The last item may hold an unfinished quoted string or comment, which
+    // would swallow whatever came after it.
+    Skipped skipped{last ? SIZE_MAX : _params.size(), {}, nullptr, {}};
+    try
+    {
+        ParamKey key(data, size);
+        // Written back under its number, a section would join the sections
+        // that the writer makes of a long value of that name.
+        if (key.sectioned()) return;
+        skipped.name.assign(data, key.nameLength());
+        auto param = std::make_shared<Param>(data, size, false);
+        if (param->consumed() == size) skipped.param = param;
+    }
+    catch (const std::runtime_error&)
+    {
+        // Not even a lenient parameter: its text is kept as it came.
+    }
+    if (!skipped.param) skipped.raw.assign(data, size);
+    _skipped.push_back(std::move(skipped));
 }
 
 std::shared_ptr<Param> Params::parameter(const char* name) const
@@ -83,6 +114,11 @@ const std::string& Params::get(const char* name) const
 
 bool Params::set(const char* name, const std::string& value)
 {
+    if (name != nullptr)
+        _skipped.erase(std::remove_if(_skipped.begin(), _skipped.end(),
+                                      [name](const Skipped& skipped)
+                                      { return strcasecmp(skipped.name.c_str(), name) == 0; }),
+                       _skipped.end());
     if (std::shared_ptr<Param> param = parameter(name))
     {
         param->value().set(value);
@@ -105,14 +141,28 @@ bool Params::set(const char* name, const char* value)
 }
 
 template <typename Sink>
+size_t Params::write(const Skipped& skipped, const Capabilities& capabilities, Sink* output,
+                     bool final) const
+{
+    size_t written = output->append("; ", 2, true);
+    if (skipped.param) return written + skipped.param->encode(capabilities, output, final);
+    return written + output->append(skipped.raw.data(), skipped.raw.size(), final);
+}
+
+template <typename Sink>
 size_t Params::write(const Capabilities& capabilities, Sink* output, bool final) const
 {
     size_t written = 0;
-    for (const auto& param : _params)
+    auto skipped = _skipped.begin();
+    for (size_t i = 0; i < _params.size(); ++i)
     {
+        for (; skipped != _skipped.end() && skipped->before <= i; ++skipped)
+            written += write(*skipped, capabilities, output, final);
         written += output->append("; ", 2, true);
-        written += param->encode(capabilities, output, final);
+        written += _params[i]->encode(capabilities, output, final);
     }
+    for (; skipped != _skipped.end(); ++skipped)
+        written += write(*skipped, capabilities, output, final);
     return written;
 }
 

@@ -15,7 +15,9 @@ namespace Mime
 /**
  * The ‹; name=value› parameters after a MIME header value, with RFC 2231
  * continuations joined and charset-tagged values decoded into UTF-8. A bad
- * parameter is skipped, never the whole list.
+ * parameter is skipped, never the whole list, and never left out when the
+ * list is written: a value that only a lenient read takes (a raw UTF-8
+ * file name, say) is written in a form that strict readers take.
  */
 class Params : public Encodable
 {
@@ -49,10 +51,28 @@ public:
     const std::vector<std::shared_ptr<Param>>& all() const { return _params; }
 
 private:
+    /// A parameter that the parse skipped: looked up nowhere, but written
+    /// back at its place, as read leniently or else as its own text.
+    struct Skipped
+    {
+        /// How many parameters stood before it (all for the last item).
+        size_t before;
+        /// Its name where one could be read, so that set() supersedes it.
+        std::string name;
+        std::shared_ptr<Param> param;
+        std::string raw;
+    };
+
+    void keepSkipped(const char* data, size_t size, bool last);
+
     template <typename Sink>
     size_t write(const Capabilities& capabilities, Sink* output, bool final) const;
+    template <typename Sink>
+    size_t write(const Skipped& skipped, const Capabilities& capabilities, Sink* output,
+                 bool final) const;
 
     std::vector<std::shared_ptr<Param>> _params;
+    std::vector<Skipped> _skipped;
 };
 
 } // namespace Mime

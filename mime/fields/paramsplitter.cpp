@@ -2,13 +2,24 @@
 
 #include "mime/fields/formatting.h"
 
+#include <strings.h>
+
 namespace Kestrava
 {
 namespace Mime
 {
 
+namespace
+{
+
+/// The bytes a section number adds to a name at most: "*", digits and the
+/// ";" that closes the section.
+constexpr size_t sectionMarks = 8;
+
+} // namespace
+
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
-                             const std::string& value, size_t limit)
+                             const std::string& value, size_t limit, size_t hardLimit)
     : Filter(next), _name(name), _limit(limit), _escape(next, "\\\"", '\\'), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
@@ -27,6 +38,15 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t fixed =
         name.size() + 1 + (_form == Form::quoted ? 2 : 0) + (_form == Form::extended ? 8 : 0);
     _split = fixed > limit || total > limit - fixed;
+    // Readers look for the delimiter by the boundary as one value; RFC 2046
+    // keeps it within 70 characters, so it fits a line whole.
+    if (name.size() == 8 && strncasecmp(name.data(), "boundary", 8) == 0) _split = false;
+    // Each section repeats the name: it must carry at least as many value
+    // bytes as its own header takes, else a long name would multiply the
+    // output. Where such sections pass the hard limit, the value goes whole.
+    size_t section = 2 * (fixed + sectionMarks);
+    if (section > _limit) _limit = section;
+    if (_limit > hardLimit) _split = false;
 }
 
 size_t ParamSplitter::cost(char c) const

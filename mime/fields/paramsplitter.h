@@ -16,13 +16,15 @@ namespace Mime
  * process(), bare, quoted or as an RFC 2231 "utf-8''" value. A value whose
  * cost passes the room left on the line after the name is split into
  * numbered sections, each on a folded line of its own and at most `limit`
- * long but for its first byte; an escape is never split.
+ * long but for its first byte; an escape is never split. A boundary is
+ * never split, and a section is long enough to carry at least as many
+ * value bytes as its header (within `hardLimit`, else nothing is split).
  */
 class ParamSplitter : public Kestrava::Filter::Filter
 {
 public:
     ParamSplitter(Kestrava::Filter::Result* next, const std::string& name, const std::string& value,
-                  size_t limit);
+                  size_t limit, size_t hardLimit);
 
     using Kestrava::Filter::Filter::process;
 

@@ -1,9 +1,10 @@
 // Small hostile messages read and written back. A file whose name starts
-// with "lines-" concerns where lines end: written for either receiver and
-// read again, it has the same field names. Every other file is written back
-// byte for byte.
+// with "lines-" concerns where lines end: we read the field names Python's
+// email reads, and written for either receiver and read again, it has the
+// same field names. Every other file is written back byte for byte.
 #include "mime/capabilities.h"
 #include "mime/object.h"
+#include "tests/filter/support/python.h"
 
 #include <gtest/gtest.h>
 
@@ -51,22 +52,44 @@ std::vector<std::string> fieldNames(const Object& message)
     return names;
 }
 
+/// The field names Python's email reads, one per line.
+const char* const pythonNames = R"(
+import email, email.policy
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.compat32)
+    return "".join(name + "\n" for name in message.keys()).encode()
+)";
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += name + "\n";
+    return text;
+}
+
 } // namespace
 
 TEST(RoundTripTest, HostileMessagesReadBackAsTheyCame)
 {
     std::vector<std::string> names = messageFiles();
     ASSERT_FALSE(names.empty());
+    std::vector<std::string> texts;
     for (const std::string& name : names)
+        texts.push_back(contents(name));
+    std::vector<std::string> python = Kestrava::Filter::Check::python(pythonNames, texts);
+    for (size_t i = 0; i < names.size(); ++i)
     {
+        const std::string& name = names[i];
+        const std::string& text = texts[i];
         SCOPED_TRACE(name);
-        std::string text = contents(name);
         Object message(text.data(), text.size());
         if (name.compare(0, 6, "lines-") != 0)
         {
             EXPECT_EQ(message.str(true), text);
             continue;
         }
+        EXPECT_EQ(joined(fieldNames(message)), python[i]);
         for (bool utf8 : {false, true})
         {
             std::string written = message.str(utf8);

@@ -8,12 +8,15 @@
 #include "mime/dkim/dkimkey.h"
 #include "mime/object.h"
 #include "openssl/privatekey.h"
+#include "tests/dns/harness.h"
+#include "tests/dns/unreadable.h"
 #include "tests/mime/support/arcpeers.h"
 #include "tests/mime/support/keyserver.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,11 +53,12 @@ protected:
     static int queries(const std::string& name) { return keyServer->queries(name); }
 
     /// Our chain result, ": " and the reason when there is one.
-    static std::string validate(const std::string& text, const char* nameserver = server)
+    static std::string validate(const std::string& text, const char* nameserver = server,
+                                int attempts = 1)
     {
         Object message(text.data(), text.size());
         ArcSignatures signatures(message);
-        useServer(nameserver);
+        keyServer->use(nameserver, attempts);
         Kestrava::Dns::Context context;
         ArcPublicKeys keys(context, signatures);
         ArcStatus status(message, signatures, keys);
@@ -99,6 +103,25 @@ protected:
         return text;
     }
 
+    /// ARC lines of well-formed sets whose signatures are not real, set n
+    /// by selectors[n - 1].
+    static std::string unsignedChain(const std::vector<std::string>& selectors)
+    {
+        std::string lines;
+        for (size_t i = 1; i <= selectors.size(); ++i)
+        {
+            std::string n = std::to_string(i);
+            const std::string& selector = selectors[i - 1];
+            lines += "ARC-Seal: i=" + n + "; a=rsa-sha256; cv=" + (i == 1 ? "none" : "pass") +
+                     "; d=example.com; s=" + selector +
+                     "; t=1; b=AAAA\r\nARC-Message-Signature: i=" + n +
+                     "; a=rsa-sha256; d=example.com; s=" + selector +
+                     "; h=from; bh=AAAA; b=AAAA\r\nARC-Authentication-Results: i=" + n +
+                     "; relay.example; none\r\n";
+        }
+        return lines;
+    }
+
     static std::string line(const std::string& text, size_t index)
     {
         size_t start = 0;
@@ -128,6 +151,26 @@ TEST_F(ArcDnsTest, PeerChainsPass)
         std::string text = peerChain(peers);
         SCOPED_TRACE(text);
         EXPECT_EQ(validate(text), "pass");
+    }
+}
+
+TEST_F(ArcDnsTest, ResultsAsRealSealersWriteThemKeepAChain)
+{
+    // Words the strict results grammar refuses; dkimpy refuses to seal the
+    // address literal itself.
+    std::string lenient = "relay.example; spf=pass action=none; dkim=pass "
+                          "header.d=example.com x-bits=2048";
+    std::string literal = lenient + "; iprev=pass smtp.helo=[1.2.3.4]";
+    for (auto sealing : std::vector<std::pair<Peer, std::string>>{
+             {Peer::dkimpy, lenient}, {Peer::mailDkim, lenient}, {Peer::mailDkim, literal}})
+    {
+        std::string text = "Authentication-Results: " + sealing.second + "\r\n" +
+                           plain.substr(plain.find("\r\n") + 2);
+        std::string chain = peerChain({sealing.first, sealing.first}, text);
+        SCOPED_TRACE(chain);
+        EXPECT_EQ(validate(chain), "pass");
+        EXPECT_EQ(Kestrava::Test::arcValidate(Peer::dkimpy, chain), "pass");
+        EXPECT_EQ(Kestrava::Test::arcValidate(Peer::mailDkim, chain), "pass");
     }
 }
 
@@ -287,8 +330,17 @@ TEST_F(ArcDnsTest, KeysThatCannotBeFetched)
 
     std::string one = peerChain({Peer::dkimpy});
     EXPECT_EQ(validate(one, "127.0.0.4"), "fail: Temporary exception fetching DNS");
-    // A time-out never seals a failure.
+    // A time-out never seals a failure, nor do resolver files that do not read.
     EXPECT_EQ(seal(one, "example.com", "rsa-sha256", "127.0.0.4"), "false");
+    std::string failing = unsignedChain({"servfail"}) + plain;
+    EXPECT_EQ(validate(failing, "127.0.0.2"), "fail: Temporary exception fetching DNS");
+    EXPECT_EQ(seal(failing, "example.com", "rsa-sha256", "127.0.0.2"), "false");
+    for (const char* path : {"/etc/resolv.conf", "/etc/hosts"})
+    {
+        Testing::Unreadable covered(path);
+        EXPECT_EQ(validate(one), "fail: Temporary exception fetching DNS") << path;
+        EXPECT_EQ(seal(one), "false") << path;
+    }
     Object message(one.data(), one.size());
     ArcSignatures signatures(message);
     useServer("127.0.0.4");
@@ -319,6 +371,55 @@ TEST_F(ArcDnsTest, KeysThatCannotBeFetched)
         std::runtime_error);
 }
 
+TEST_F(ArcDnsTest, KeyLookupsRunTogetherAndStopOnceTheChainHasFailed)
+{
+    // The scripted server keeps silent for names that start with "silent"
+    // and knows no other; two attempts each.
+    std::vector<std::string> selectors;
+    std::vector<std::string> names;
+    for (int n = 1; n <= 10; ++n)
+    {
+        selectors.push_back("silent" + std::to_string(n));
+        names.push_back(selectors.back() + "._domainkey.example.com");
+    }
+    size_t before = Testing::askedNames(names).size();
+    EXPECT_EQ(validate(unsignedChain(selectors) + plain, "127.0.0.2", 2),
+              "fail: Temporary exception fetching DNS");
+    std::vector<std::string> asked = Testing::askedNames(names);
+    ASSERT_EQ(asked.size(), before + 20);
+    // Every key is asked before any is asked again.
+    EXPECT_EQ(std::set<std::string>(asked.begin() + before, asked.begin() + before + 10).size(),
+              10u);
+
+    // A seal that fails with its key fails the chain whatever the silent
+    // key of the newest set would say: nobody waits for it.
+    std::string one = peerChain({Peer::dkimpy});
+    std::string silentSet =
+        "ARC-Seal: i=2; a=rsa-sha256; cv=pass; d=silent.example; s=silent; t=1; b=AAAA\r\n"
+        "ARC-Message-Signature: i=2; a=rsa-sha256; d=silent.example; s=silent; h=from; "
+        "bh=AAAA; b=AAAA\r\nARC-Authentication-Results: i=2; relay.example; none\r\n";
+    std::vector<std::string> silent = {"silent._domainkey.silent.example"};
+    before = Testing::askedNames(silent).size();
+    EXPECT_EQ(validate(silentSet + one, server, 2), "fail: Temporary exception fetching DNS");
+    size_t waited = Testing::askedNames(silent).size() - before;
+    std::string broken = one;
+    size_t t = broken.find("t=", broken.find("ARC-Seal: i=1")) + 2;
+    broken[t] = broken[t] == '1' ? '2' : '1';
+    before = Testing::askedNames(silent).size();
+    EXPECT_EQ(validate(silentSet + broken, server, 2),
+              "fail: Invalid arc-seal hop[1]: Header hash does not match");
+    EXPECT_LT(Testing::askedNames(silent).size() - before, waited);
+
+    // A key that does not exist fails the chain whatever the silent ones
+    // would say: nobody waits for them.
+    selectors[0] = "nx";
+    before = Testing::askedNames(names).size();
+    EXPECT_EQ(validate(unsignedChain(selectors) + plain, "127.0.0.2", 2),
+              "fail: Invalid arc-seal hop[1]: Permanent error fetching DNS");
+    // Waiting on, every silent key would be asked twice.
+    EXPECT_LE(Testing::askedNames(names).size(), before + 9);
+}
+
 TEST_F(ArcDnsTest, SealsThatAreRefused)
 {
     std::string one = peerChain({Peer::dkimpy});
@@ -336,17 +437,7 @@ TEST_F(ArcDnsTest, SealsThatAreRefused)
                                 AuthenticationResults("relay.example"), 0, false));
     EXPECT_EQ(message.str(true), doubled);
 
-    std::string fifty;
-    for (int i = 1; i <= 50; ++i)
-    {
-        std::string n = std::to_string(i);
-        fifty += "ARC-Seal: i=" + n + "; a=rsa-sha256; cv=" + (i == 1 ? "none" : "pass") +
-                 "; d=example.com; s=peer; t=1; b=AAAA\r\nARC-Message-Signature: i=" + n +
-                 "; a=rsa-sha256; d=example.com; s=peer; h=from; bh=AAAA; b=AAAA\r\n"
-                 "ARC-Authentication-Results: i=" +
-                 n + "; relay.example; none\r\n";
-    }
-    EXPECT_EQ(seal(fifty + plain), "false");
+    EXPECT_EQ(seal(unsignedChain(std::vector<std::string>(50, "peer")) + plain), "false");
 }
 
 TEST_F(ArcDnsTest, Unresign)

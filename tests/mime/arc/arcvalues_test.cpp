@@ -1,9 +1,20 @@
+#include "dns/blocking/context.h"
 #include "mime/arc/arcauthenticationresults.h"
 #include "mime/arc/arcmessagesignature.h"
+#include "mime/arc/arcpublickeys.h"
 #include "mime/arc/arcsealsignature.h"
 #include "mime/arc/arcsignatures.h"
+#include "mime/arc/arcstatus.h"
+#include "mime/dkim/algorithm.h"
+#include "mime/dkim/bodyhash.h"
+#include "mime/dkim/canonicalizedbody.h"
 #include "mime/header.h"
 #include "mime/object.h"
+#include "openssl/base64.h"
+#include "openssl/privatekey.h"
+#include "openssl/signature.h"
+#include "tests/mime/support/keyrecords.h"
+#include "tests/mime/support/peers.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +115,10 @@ TEST(ArcValues, ChainDefects)
     std::string first = set(1);
     first.replace(first.find("ARC-Message-Signature"),
                   first.find("ARC-Authentication") - first.find("ARC-Message-Signature"), noFields);
-    EXPECT_EQ(chainError(first), "Could not determine ordering: header is incomplete");
+    // Only the newest message signature is checked: an older one without
+    // fields orders like any other.
+    EXPECT_EQ(chainError(set(2) + first), "");
+    EXPECT_EQ(chainError(first), "Message signature invalid: header is incomplete");
     std::string missing = set(1);
     missing.replace(missing.find("i=1"), 4, "");
     EXPECT_NE(chainError(missing), "");
@@ -116,6 +130,68 @@ TEST(ArcValues, ChainDefects)
     EXPECT_EQ(signatures.signature.instance, 2);
     ASSERT_EQ(signatures.seals.size(), 2u);
     EXPECT_EQ(signatures.seals[0].instance, 1);
+}
+
+TEST(ArcValues, ChainGrammarAsTheRfcsHaveIt)
+{
+    // Results as real sealers write them, which the strict results grammar
+    // refuses, never break the order: the chain only needs their instance.
+    for (const char* results : {"relay.example; spf=pass action=none",
+                                "relay.example; dkim=pass header.d=example.com x-bits=2048",
+                                "relay.example; spf=pass smtp.helo=[1.2.3.4]"})
+    {
+        std::string lines = set(1);
+        size_t at = lines.find("relay.example; spf=pass");
+        lines.replace(at, lines.find("\r\n", at) - at, results);
+        EXPECT_EQ(chainError(lines), "") << results;
+        std::string text = lines + "From: a@example.com\r\n\r\n";
+        Object message(text.data(), text.size());
+        message.unresign({"relay.example"});
+        EXPECT_EQ(message.header.size(), 1u) << results;
+    }
+    // An empty tag-spec breaks a tag list; one ";" at the end does not.
+    EXPECT_EQ(chainError(set(1, "", "x=1;;")), "Could not determine ordering: invalid tag list");
+    EXPECT_EQ(chainError(set(1, "", "x=1; ;")), "Could not determine ordering: invalid tag list");
+    EXPECT_EQ(error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s; "),
+              "parsed");
+    EXPECT_EQ(
+        error<ArcSealSignature>("i=1; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s;;", false),
+        "parsed");
+
+    // A message of no header line has no chain, and no keys to fetch.
+    Object headless("\r\nbody\r\n", 8);
+    ArcSignatures signatures(headless);
+    EXPECT_EQ(signatures.error, "");
+    EXPECT_EQ(signatures.sets(), 0u);
+    Kestrava::Dns::Context context;
+    ArcPublicKeys keys(context, signatures);
+    EXPECT_TRUE(keys.fetched.empty() && keys.failed.empty());
+    EXPECT_EQ(ArcStatus(headless, signatures, keys).result, ArcStatus::cvnone);
+}
+
+TEST(ArcValues, AMessageSignatureWithoutCanonicalizationIsSimple)
+{
+    // Blanks that relaxed body canonicalisation would fold: only simple
+    // hashes what was signed here.
+    std::string body = "body  \r\n";
+    std::string hash =
+        BodyHash(CanonicalizedBody(String(body.data(), body.size()), true), Algorithm("rsa-sha256"))
+            .text;
+    std::string value = "i=1; a=rsa-sha256; d=example.com; s=peer; h=From; bh=" + hash + "; b=";
+    std::string signedText = "From:  a@example.com\r\nARC-Message-Signature: " + value;
+    const Kestrava::Test::PeerKeys& keys = Kestrava::Test::sharedPeerKeys();
+    Kestrava::OpenSSL::PrivateKey pem(keys.privatePem().c_str());
+    Kestrava::OpenSSL::Signature signature(pem.key(), signedText.data(), signedText.size(),
+                                           "sha256");
+    value += Kestrava::OpenSSL::Base64::encode(signature.data(), signature.size(), false);
+    std::string text =
+        "ARC-Message-Signature: " + value + "\r\nFrom:  a@example.com\r\n\r\n" + body;
+    Object message(text.data(), text.size());
+    ArcMessageSignature parsed(value.data(), value.size(), true);
+    ArcMessageStatus status;
+    auto records = Kestrava::Test::keyRecords({"v=DKIM1; k=rsa; p=" + keys.publicBase64()});
+    EXPECT_EQ(status.initialize(message, parsed, *records), Status::pass)
+        << (status.reason ? status.reason : "");
 }
 
 TEST(TypedFields, ValidSetAndAppend)

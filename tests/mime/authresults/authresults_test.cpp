@@ -167,6 +167,22 @@ TEST(AuthenticationResults, BuiltFromOutcomes)
     AuthenticationResults again = parsed(results.str(true));
     EXPECT_EQ(again.results.at(0)["header.b"], "BBBB");
     EXPECT_EQ(authres(results.str(true)), ours(again));
+
+    // On top of a header, folded, and read back as written.
+    Header header;
+    header.append("From", "a@example.com");
+    header.prepend(results);
+    ASSERT_EQ(header.size(), 2u);
+    std::string line(header.line(0).data, header.line(0).size);
+    EXPECT_EQ(line.rfind("Authentication-Results: mx.example.org;", 0), 0u) << line;
+    for (size_t start = 0, end; (end = line.find("\r\n", start)) != std::string::npos;
+         start = end + 2)
+        EXPECT_LE(end - start, 78u) << line;
+    const Value& value = header.line(0).value();
+    std::string unfolded(value.data, value.size);
+    for (size_t fold; (fold = unfolded.find("\r\n")) != std::string::npos;)
+        unfolded.erase(fold, 2);
+    EXPECT_EQ(unfolded, results.str(true));
 }
 
 TEST(AuthenticationResults, AnSpfExplanationCannotForgeAResult)

@@ -125,7 +125,11 @@ TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
     Mailbox local = mailbox("j\xC3\xB6rg@example.com");
     EXPECT_FALSE(local.encodable(Capabilities::standard()));
     EXPECT_TRUE(local.encodable(Capabilities::utf8()));
-    EXPECT_EQ(local.str(false), "=?utf-8?q?j=C3=B6rg?=@example.com");
+    // No encoded word in an addr-spec: the local part stays as it is.
+    EXPECT_EQ(local.str(false), "j\xC3\xB6rg@example.com");
+    EXPECT_EQ(mailbox("\"a\\\tb\x01\"@x").str(false), "\"a\\\tb\x01\"@x");
+    // Encoded words would drop a name of white space, and the group with it.
+    EXPECT_EQ(targets("\"\\\t\": a@x;").str(false), "\"\\\t\": a@x;");
     EXPECT_EQ(local.str(true), "j\xC3\xB6rg@example.com");
     EXPECT_FALSE(targets("a@x, j\xC3\xB6rg@y").encodable(Capabilities::standard()));
     EXPECT_TRUE(targets("").encodable(Capabilities::standard()));

@@ -57,6 +57,31 @@ TEST(ParamsTest, BadParametersAreSkippedAlone)
     EXPECT_EQ(names(parse("*a=1; name*x=2; n*1x=3")), (Names{"*a=1", "name*x=2", "n*1x=3"}));
 }
 
+TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
+{
+    Params params = parse("filename=R\xC3\xA9sum\xC3\xA9.pdf; a=b,c; broken; charset=utf-8; "
+                          "t*=x-none''a; n*1=\xC3\xA9",
+                          true);
+    EXPECT_EQ(names(params), (Names{"charset=utf-8"}));
+    std::string text = params.str(false);
+    // A section alone would join the sections a long value of its name is
+    // written in: it goes.
+    EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
+                    "t*=x-none''a");
+    const char* module = R"(
+import email, email.policy
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    return message.get_filename().encode()
+)";
+    std::string message = "Content-Disposition: attachment" + text + "\r\n\r\nbody\r\n";
+    std::string python = Filter::Check::python(module, message);
+    EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
+    params.set("FileName", "x.pdf");
+    EXPECT_EQ(params.str(false),
+              "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; FileName=x.pdf");
+}
+
 TEST(ParamsTest, ExtendedValuesAreDecoded)
 {
     EXPECT_EQ(parse("title*=us-ascii'en-us'This%20is%20%2A%2A%2Afun%2A%2A%2A").get("title"),
@@ -100,10 +125,10 @@ TEST(ParamsTest, SetReplacesOrAppendsValidNames)
     EXPECT_EQ(params.all().size(), 2u);
 }
 
-std::string written(const std::string& value, bool utf8 = false)
+std::string written(const std::string& value, bool utf8 = false, const char* name = "name")
 {
     Params params;
-    params.set("name", value);
+    params.set(name, value);
     return params.str(utf8);
 }
 
@@ -166,6 +191,23 @@ TEST(ParamsTest, LongValuesAreSplitIntoSections)
     text = written(quoted);
     expectSections(text, 2);
     EXPECT_EQ(parse(text.substr(2)).get("name"), quoted);
+}
+
+TEST(ParamsTest, SectionsStayFewAndBoundariesWhole)
+{
+    std::string boundary = "=_" + std::string(68, 'b');
+    EXPECT_EQ(written(boundary, false, "Boundary"), "; Boundary=\"" + boundary + "\"");
+    // Each section repeating a long name for a few value bytes wrote 18 MB.
+    std::string name(900, 'n');
+    for (const std::string& value : {std::string(20000, 'v'), std::string(20000, ',')})
+    {
+        std::string text = written(value, false, name.c_str());
+        EXPECT_LT(text.size(), 3 * (name.size() + value.size()));
+        EXPECT_EQ(parse(text.substr(2)).get(name.c_str()), value);
+    }
+    std::string text = written(std::string(2000, 'v'), false, std::string(100, 'n').c_str());
+    EXPECT_LT(text.size(), 3 * 2100u);
+    EXPECT_NE(text.find("n*1="), std::string::npos);
 }
 
 /// Values of every form: plain, quoted, UTF-8 and long enough to split.
