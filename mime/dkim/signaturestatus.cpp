@@ -106,8 +106,8 @@ const char* SignatureStatus::refusedWithoutKey(const Object&, const DkimSignatur
         from = from || strcasecmp(name.c_str(), "from") == 0;
     if (!from) return "From field not signed";
     const std::string& expiration = signature.expiration();
-    if (!expiration.empty() &&
-        static_cast<unsigned long long>(time(nullptr)) > strtoull(expiration.c_str(), nullptr, 10))
+    if (!expiration.empty() && static_cast<unsigned long long>(time(nullptr)) >
+                                   std::strtoull(expiration.c_str(), nullptr, 10))
         return "Signature expired";
     return nullptr;
 }
@@ -199,7 +199,6 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
     OpenSSL::Signature verifier(key.key(), detail::signatureBytes(signature.signature()),
                                 algorithm.digest());
     std::string bodyHash = withoutSpace(signature.hash());
-
 
     CanonicalizedHeader canonical(Capabilities::utf8(), headerSimple);
     ShrinkingHeader shrinking(object.header);

@@ -158,8 +158,8 @@ TEST_F(DkimDnsTest, VerdictsThatNeedNoKeyWaitForNoLookup)
     std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
     Object expired(text.data(), text.size());
     Kestrava::OpenSSL::PrivateKey pem(keys->privatePem().c_str());
-    ASSERT_TRUE(expired.sign(Capabilities::utf8(), DkimKey(pem.key(), "example.com", "silent1"),
-                             1, false, Canonicalization(false, false)));
+    ASSERT_TRUE(expired.sign(Capabilities::utf8(), DkimKey(pem.key(), "example.com", "silent1"), 1,
+                             false, Canonicalization(false, false)));
     server->use("127.0.0.2", 2);
     size_t before = Testing::askedNames(names).size();
     Kestrava::Dns::Context context;
