@@ -208,6 +208,21 @@ TEST(ParamsTest, SectionsStayFewAndBoundariesWhole)
     std::string text = written(std::string(2000, 'v'), false, std::string(100, 'n').c_str());
     EXPECT_LT(text.size(), 3 * 2100u);
     EXPECT_NE(text.find("n*1="), std::string::npos);
+    // Sections near the hard limit: the fold blank, a section's first escape
+    // and its ";" still fit within 998.
+    std::string utf8;
+    for (int i = 0; i < 1000; ++i)
+        utf8 += "\xC3\xA9";
+    for (size_t length = 470; length <= 500; ++length)
+        for (const std::string& value : {std::string(3000, 'v'), utf8})
+        {
+            text = written(value, false, std::string(length, 'n').c_str());
+            if (text.find("n*1") == std::string::npos) continue;
+            size_t start = 0;
+            for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+                EXPECT_LE(end - start, 998u) << length;
+            EXPECT_LE(text.size() - start, 998u) << length;
+        }
 }
 
 /// Values of every form: plain, quoted, UTF-8 and long enough to split.
