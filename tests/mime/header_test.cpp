@@ -265,6 +265,7 @@ def apply(data):
                                             "\xF0\x9F\x98\x80",
                                             "q?",
                                             "=?iso-8859-1?q?caf=E9?=",
+                                            "(=?utf-8?q?in_a_word?=)",
                                             "long-" + std::string(70, 'w'),
                                             "https://example.com/" + std::string(100, 'u')};
     std::vector<std::string> texts;
