@@ -128,6 +128,7 @@ TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
     // No encoded word in an addr-spec: the local part stays as it is.
     EXPECT_EQ(local.str(false), "j\xC3\xB6rg@example.com");
     EXPECT_EQ(mailbox("\"a\\\tb\x01\"@x").str(false), "\"a\\\tb\x01\"@x");
+    EXPECT_EQ(mailbox("\"=?utf-8?q?a?=\"@x").str(false), "\"=?utf-8?q?a?=\"@x");
     // Encoded words would drop a name of white space, and the group with it.
     EXPECT_EQ(targets("\"\\\t\": a@x;").str(false), "\"\\\t\": a@x;");
     EXPECT_EQ(local.str(true), "j\xC3\xB6rg@example.com");
