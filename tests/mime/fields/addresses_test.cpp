@@ -131,6 +131,7 @@ TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
     EXPECT_EQ(mailbox("\"=?utf-8?q?a?=\"@x").str(false), "\"=?utf-8?q?a?=\"@x");
     // Encoded words would drop a name of white space, and the group with it.
     EXPECT_EQ(targets("\"\\\t\": a@x;").str(false), "\"\\\t\": a@x;");
+    EXPECT_EQ(targets("\"\\\r\": a@x;").str(false), "\" \": a@x;");
     EXPECT_EQ(local.str(true), "j\xC3\xB6rg@example.com");
     EXPECT_FALSE(targets("a@x, j\xC3\xB6rg@y").encodable(Capabilities::standard()));
     EXPECT_TRUE(targets("").encodable(Capabilities::standard()));
