@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -197,6 +198,7 @@ def apply(data):
             << texts[i];
     EXPECT_THROW(DateTime(0, 1440), std::invalid_argument);
     EXPECT_THROW(DateTime(253402300799, 1), std::invalid_argument);
+    EXPECT_THROW(DateTime(std::numeric_limits<std::time_t>::max(), 60), std::invalid_argument);
 
     ParsedHeader header("date: old\r\nTo: a@b\r\nDate: older\r\n");
     header.set(DateTime(0));
