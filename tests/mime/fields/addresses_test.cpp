@@ -110,6 +110,7 @@ TEST(AddressesTest, GroupsHoldMailboxes)
     EXPECT_EQ(targets("Friends: a@x b, c@z;").str(false), "Friends: c@z;");
     EXPECT_EQ(targets("Friends: bad, a@x;").str(false), "Friends: a@x;");
     EXPECT_EQ(targets(": a@x").targets().size(), 0u);
+    EXPECT_EQ(targets("\"\": a@x;").str(false), "\"\": a@x;");
 }
 
 TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
