@@ -368,10 +368,17 @@ Header& Header::add(bool front, const char* name, const char* value)
 
 size_t Header::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
+    size_t written = encodeLines(capabilities, output, final);
+    return written + output->append(_separator ? _separator : "\r\n", 2, true);
+}
+
+size_t Header::encodeLines(const Capabilities& capabilities, Filter::Result* output,
+                           bool final) const
+{
     size_t written = 0;
     for (const Line& line : _lines)
         written += line.encode(capabilities, output, final);
-    return written + output->append(_separator ? _separator : "\r\n", 2, true);
+    return written;
 }
 
 } // namespace Mime

@@ -110,6 +110,8 @@ public:
     /// Every line, then the CR LF that ends the block.
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
                   bool final) const override;
+    /// Every line, without the blank line.
+    size_t encodeLines(const Capabilities& capabilities, Filter::Result* output, bool final) const;
 
 protected:
     /// The line parsed from a text the header made for the name `name`.

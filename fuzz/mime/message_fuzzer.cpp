@@ -66,25 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!message->sign(Capabilities::standard(), key, 0, false, Canonicalization(false, true)))
         return 0;
     std::string written = message->str(false);
-    std::unique_ptr<Object> received;
-    try
-    {
-        received = std::make_unique<Object>(written.data(), written.size());
-    }
-    catch (const std::runtime_error&)
-    {
-        // A part nested under its parent's boundary comes back as an empty
-        // part, which no parse takes.
-        return 0;
-    }
-    const Value& value = received->header.get("dkim-signature");
+    // What was written reads back: an empty part is a part like any other.
+    Object received(written.data(), written.size());
+    const Value& value = received.header.get("dkim-signature");
     DkimSignature signature(value.data, value.size, true, false);
     DkimStatus status(signature);
     // What we sign and write for a 7-bit receiver verifies there, unless the
     // message holds more than one From, which no verification passes.
-    bool oneFrom = received->header.all("from").size() <= 1;
-    if (oneFrom && received->encodable(Capabilities::standard()) &&
-        status.initialize(*received, signature, publicKey, false) != Status::pass)
+    bool oneFrom = received.header.all("from").size() <= 1;
+    if (oneFrom && received.encodable(Capabilities::standard()) &&
+        status.initialize(received, signature, publicKey, false) != Status::pass)
         __builtin_trap();
     return 0;
 }

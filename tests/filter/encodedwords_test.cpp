@@ -43,6 +43,8 @@ TEST(EncodedWordsTest, DecodesEncodedWordsToUtf8)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"=?ISO-8859-1?Q?caf=E9?=", "caf\xC3\xA9"},
         {"=?utf-8?B?Y2Fmw6k=?=", "caf\xC3\xA9"},
+        {"=?utf-8?b?w6k?=", "\xC3\xA9"},
+        {"=?utf-8?b?SGVsbG8sIHdvcmxkIQ?=", "Hello, world!"},
         {"=?utf-8*en?q?a_b?=", "a b"},
         {"=?utf-8?x?abc?=", "=?utf-8?x?abc?="},
         {"=?abc?=", "=?abc?="},

@@ -267,11 +267,12 @@ namespace
 
 TEST(DkimReceivedTest, MessagesThatDoNotWriteBackTheSameStillVerify)
 {
-    // No closing delimiter and a delimiter with trailing text:
-    // what is hashed is what came, not what the model would write.
+    // No closing delimiter, a delimiter with trailing text and no last
+    // line break: what is hashed is what came, not what the model would
+    // write.
     std::string text = "From: a@example.com\nSubject: open\nMIME-Version: 1.0\n"
                        "Content-Type: multipart/mixed; boundary=ab\n\n"
-                       "--ab\nContent-Type: text/plain\n\nfirst\n--ab junk\nsecond\n";
+                       "--ab\nContent-Type: text/plain\n\nfirst\n--ab junk\nsecond";
     for (const char* method : {"simple/simple", "relaxed/relaxed"})
     {
         std::string signedText = keys().sign(Peer::dkimpy, text, method, "rsa-sha256");
