@@ -1,0 +1,307 @@
+#include "json/copier.h"
+
+#include "json/detail/lexer.h"
+#include "json/pruner.h"
+
+#include <cstring>
+
+namespace Kestrava {
+namespace JSON {
+
+using namespace detail;
+
+namespace {
+
+/// Room beyond the bytes of input left: every byte the copy writes stands
+/// for one it has read, but for a "/" in a string (written "\/").
+constexpr size_t slack = 16;
+
+/// What a byte inside a string asks of the copy.
+enum Kind : unsigned char
+{
+    plain,
+    quote,
+    backslash,
+    slash,
+    control,
+    multibyte
+};
+
+struct Kinds
+{
+    Kind of[256];
+
+    Kinds()
+    {
+        for (int c = 0; c < 256; ++c)
+            of[c] = c < 0x20 ? control : c >= 0x80 ? multibyte : plain;
+        of[int('"')] = quote;
+        of[int('\\')] = backslash;
+        of[int('/')] = slash;
+    }
+};
+
+const Kinds kinds;
+
+Kind kindOf(char c)
+{
+    return kinds.of[static_cast<unsigned char>(c)];
+}
+
+} // namespace
+
+bool Copier::copy(std::string_view text, std::string& output, Pruner* pruner)
+{
+    _position = text.data();
+    _end = text.data() + text.size();
+    _output = &output;
+    _pruner = pruner;
+    output.resize(text.size() + slack);
+    _out = output.data();
+
+    _position = skipByteOrderMark(_position, _end);
+    skipBlanks();
+    const bool copied = value(0, pruner != nullptr);
+    skipBlanks();
+    output.resize(copied ? static_cast<size_t>(_out - output.data()) : 0);
+    return copied && _position == _end;
+}
+
+std::string Copier::escaped(std::string_view text)
+{
+    std::string result;
+    for (char c : text)
+    {
+        const Kind kind = kindOf(c);
+        if (kind == plain || kind == multibyte)
+        {
+            result += c;
+            continue;
+        }
+        char escape[6];
+        result.append(escape, escapeOf(static_cast<unsigned char>(c), escape));
+    }
+    return result;
+}
+
+void Copier::skipBlanks()
+{
+    _position = detail::skipBlanks(_position, _end);
+}
+
+void Copier::reserve(size_t extra)
+{
+    const size_t used = static_cast<size_t>(_out - _output->data());
+    const size_t needed = used + static_cast<size_t>(_end - _position) + extra + slack;
+    if (needed <= _output->size()) return;
+    _output->resize(needed + needed / 2);
+    _out = _output->data() + used;
+}
+
+bool Copier::value(int depth, bool watched)
+{
+    if (_position == _end) return false;
+    switch (*_position)
+    {
+    case '{':
+        return depth < maximumDepth && object(depth + 1, watched);
+    case '[':
+        return depth < maximumDepth && array(depth + 1, watched);
+    case '"':
+        return string();
+    case 't':
+        return literal("true");
+    case 'f':
+        return literal("false");
+    case 'n':
+        return literal("null");
+    default:
+        return number();
+    }
+}
+
+bool Copier::literal(std::string_view word)
+{
+    if (static_cast<size_t>(_end - _position) < word.size() ||
+        std::memcmp(_position, word.data(), word.size()) != 0)
+        return false;
+    std::memcpy(_out, word.data(), word.size());
+    _out += word.size();
+    _position += word.size();
+    return true;
+}
+
+bool Copier::number()
+{
+    const char* integerEnd;
+    const char* end = numberEnd(_position, _end, integerEnd);
+    if (end == nullptr) return false;
+    const size_t size = static_cast<size_t>(end - _position);
+    std::memcpy(_out, _position, size);
+    _out += size;
+    _position = end;
+    return true;
+}
+
+bool Copier::object(int depth, bool watched)
+{
+    ++_position;
+    *_out++ = '{';
+    skipBlanks();
+    bool any = false;
+    if (_position != _end && *_position == '}')
+    {
+        ++_position;
+        *_out++ = '}';
+        return true;
+    }
+    for (;;)
+    {
+        if (_position == _end || *_position != '"') return false;
+        char* const start = _out;
+        if (any) *_out++ = ',';
+        char* const name = _out + 1;
+        if (!string()) return false;
+        const Pruner::Verdict verdict =
+            watched ? _pruner->member(std::string_view(name, static_cast<size_t>(_out - 1 - name)))
+                    : Pruner::keep;
+        skipBlanks();
+        if (_position == _end || *_position != ':') return false;
+        ++_position;
+        *_out++ = ':';
+        skipBlanks();
+        if (!value(depth, verdict == Pruner::watch)) return false;
+        if (verdict == Pruner::watch) _pruner->leave();
+        // What is left out was validated all the same, then taken back.
+        if (verdict == Pruner::leaveOut)
+            _out = start;
+        else
+            any = true;
+        skipBlanks();
+        if (_position == _end) return false;
+        if (*_position == '}') break;
+        if (*_position != ',') return false;
+        ++_position;
+        skipBlanks();
+    }
+    ++_position;
+    *_out++ = '}';
+    return true;
+}
+
+bool Copier::array(int depth, bool watched)
+{
+    ++_position;
+    *_out++ = '[';
+    skipBlanks();
+    if (_position != _end && *_position == ']')
+    {
+        ++_position;
+        *_out++ = ']';
+        return true;
+    }
+    bool any = false;
+    for (size_t index = 0;; ++index)
+    {
+        char* const start = _out;
+        if (any) *_out++ = ',';
+        const Pruner::Verdict verdict = watched ? _pruner->element(index) : Pruner::keep;
+        if (!value(depth, verdict == Pruner::watch)) return false;
+        if (verdict == Pruner::watch) _pruner->leave();
+        if (verdict == Pruner::leaveOut)
+            _out = start;
+        else
+            any = true;
+        skipBlanks();
+        if (_position == _end) return false;
+        if (*_position == ']') break;
+        if (*_position != ',') return false;
+        ++_position;
+        skipBlanks();
+    }
+    ++_position;
+    *_out++ = ']';
+    return true;
+}
+
+bool Copier::string()
+{
+    ++_position;
+    *_out++ = '"';
+    for (;;)
+    {
+        const char* run = _position;
+        while (_position != _end && kindOf(*_position) == plain)
+            ++_position;
+        const size_t size = static_cast<size_t>(_position - run);
+        std::memcpy(_out, run, size);
+        _out += size;
+        if (_position == _end) return false;
+        switch (kindOf(*_position))
+        {
+        case quote:
+            ++_position;
+            *_out++ = '"';
+            return true;
+        case slash:
+            // Written escaped, as the tree's writer does.
+            ++_position;
+            reserve(1);
+            *_out++ = '\\';
+            *_out++ = '/';
+            break;
+        case backslash:
+            if (!escape()) return false;
+            break;
+        case multibyte:
+        {
+            const size_t length = sequenceLength(_position, _end);
+            if (length == 0) return false;
+            std::memcpy(_out, _position, length);
+            _out += length;
+            _position += length;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+}
+
+bool Copier::escape()
+{
+    ++_position;
+    if (_position == _end) return false;
+    const char c = *_position++;
+    switch (c)
+    {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+        *_out++ = '\\';
+        *_out++ = c;
+        return true;
+    case 'u':
+        break;
+    default:
+        return false;
+    }
+    const long character = unicodeEscape(_position, _end);
+    if (character < 0) return false;
+    // A lone surrogate stays an escape; what needs no escape is written as
+    // the UTF-8 it stands for, as the tree holds and writes it.
+    const bool surrogate = character >= 0xd800 && character <= 0xdfff;
+    if (surrogate || character < 0x20 || character == '"' || character == '\\' || character == '/')
+        _out += escapeOf(static_cast<unsigned>(character), _out);
+    else
+        _out = encodeUtf8(static_cast<unsigned>(character), _out);
+    return true;
+}
+
+} // namespace JSON
+} // namespace Kestrava
