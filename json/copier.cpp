@@ -89,9 +89,14 @@ void Copier::skipBlanks()
     _position = detail::skipBlanks(_position, _end);
 }
 
+size_t Copier::written() const
+{
+    return static_cast<size_t>(_out - _output->data());
+}
+
 void Copier::reserve(size_t extra)
 {
-    const size_t used = static_cast<size_t>(_out - _output->data());
+    const size_t used = written();
     const size_t needed = used + static_cast<size_t>(_end - _position) + extra + slack;
     if (needed <= _output->size()) return;
     _output->resize(needed + needed / 2);
@@ -158,12 +163,13 @@ bool Copier::object(int depth, bool watched)
     for (;;)
     {
         if (_position == _end || *_position != '"') return false;
-        char* const start = _out;
+        // Offsets, not pointers: a string with "/" in it may move the output.
+        const size_t start = written();
         if (any) *_out++ = ',';
-        char* const name = _out + 1;
+        const size_t name = written() + 1;
         if (!string()) return false;
         const Pruner::Verdict verdict =
-            watched ? _pruner->member(std::string_view(name, static_cast<size_t>(_out - 1 - name)))
+            watched ? _pruner->member(std::string_view(_output->data() + name, written() - 1 - name))
                     : Pruner::keep;
         skipBlanks();
         if (_position == _end || *_position != ':') return false;
@@ -174,7 +180,7 @@ bool Copier::object(int depth, bool watched)
         if (verdict == Pruner::watch) _pruner->leave();
         // What is left out was validated all the same, then taken back.
         if (verdict == Pruner::leaveOut)
-            _out = start;
+            _out = _output->data() + start;
         else
             any = true;
         skipBlanks();
@@ -203,13 +209,13 @@ bool Copier::array(int depth, bool watched)
     bool any = false;
     for (size_t index = 0;; ++index)
     {
-        char* const start = _out;
+        const size_t start = written();
         if (any) *_out++ = ',';
         const Pruner::Verdict verdict = watched ? _pruner->element(index) : Pruner::keep;
         if (!value(depth, verdict == Pruner::watch)) return false;
         if (verdict == Pruner::watch) _pruner->leave();
         if (verdict == Pruner::leaveOut)
-            _out = start;
+            _out = _output->data() + start;
         else
             any = true;
         skipBlanks();

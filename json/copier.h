@@ -38,6 +38,7 @@ private:
     bool literal(std::string_view word);
 
     void skipBlanks();
+    size_t written() const;
     /// Makes room for extra bytes of output beyond one per byte of input.
     void reserve(size_t extra);
 

@@ -96,6 +96,14 @@ TEST(FilterTest, RepeatedNamesAreAllKeptAndAllRemoved)
     EXPECT_EQ(filtered("/k", R"({"k":1,"x":0,"k":2})"), R"({"x":0})");
 }
 
+TEST(FilterTest, LeavesOutWhatGrewTheCopy)
+{
+    // Every "/" is written "\/": the copy outgrows the document's bytes.
+    const std::string slashes(64, '/');
+    EXPECT_EQ(filtered("/x /y/0", R"({"k":0,"x":")" + slashes + R"(","y":[")" + slashes + R"("]})"),
+              R"({"k":0,"y":[]})");
+}
+
 TEST(FilterTest, NumbersKeepTheirText)
 {
     // The tree wrote "-0" as "0"; every other number it kept as written too.
