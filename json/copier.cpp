@@ -3,6 +3,7 @@
 #include "json/detail/lexer.h"
 #include "json/pruner.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace Kestrava {
@@ -48,7 +49,52 @@ Kind kindOf(char c)
     return kinds.of[static_cast<unsigned char>(c)];
 }
 
+// The first byte of a word read from memory is its lowest.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian words");
+constexpr uint64_t ones = 0x0101010101010101u;
+constexpr uint64_t highBits = 0x8080808080808080u;
+
+/// The high bit of the first byte of word that is not plain is set, and no
+/// bit below it (bits above may be set too: a borrow runs upwards).
+uint64_t notPlain(uint64_t word)
+{
+    const auto zeroByte = [](uint64_t value) { return (value - ones) & ~value & highBits; };
+    const uint64_t control = (word - ones * 0x20) & ~word & highBits;
+    return control | zeroByte(word ^ (ones * '"')) | zeroByte(word ^ (ones * '\\')) |
+           zeroByte(word ^ (ones * '/')) | (word & highBits);
+}
+
 } // namespace
+
+// Before their callers, so that they are inlined.
+inline void Copier::skipBlanks()
+{
+    if (_position != _end && static_cast<unsigned char>(*_position) > ' ') return;
+    _position = detail::skipBlanks(_position, _end);
+}
+
+inline void Copier::copyPlain()
+{
+    // Eight bytes at a time, copied before they are looked at: the output
+    // has room for every byte of input left.
+    while (_end - _position >= 8)
+    {
+        uint64_t word;
+        std::memcpy(&word, _position, 8);
+        std::memcpy(_out, &word, 8);
+        if (const uint64_t found = notPlain(word))
+        {
+            const int plain = __builtin_ctzll(found) / 8;
+            _position += plain;
+            _out += plain;
+            return;
+        }
+        _position += 8;
+        _out += 8;
+    }
+    while (_position != _end && kindOf(*_position) == plain)
+        *_out++ = *_position++;
+}
 
 bool Copier::copy(std::string_view text, std::string& output, Pruner* pruner)
 {
@@ -82,16 +128,6 @@ std::string Copier::escaped(std::string_view text)
         result.append(escape, escapeOf(static_cast<unsigned char>(c), escape));
     }
     return result;
-}
-
-void Copier::skipBlanks()
-{
-    _position = detail::skipBlanks(_position, _end);
-}
-
-size_t Copier::written() const
-{
-    return static_cast<size_t>(_out - _output->data());
 }
 
 void Copier::reserve(size_t extra)
@@ -236,12 +272,7 @@ bool Copier::string()
     *_out++ = '"';
     for (;;)
     {
-        const char* run = _position;
-        while (_position != _end && kindOf(*_position) == plain)
-            ++_position;
-        const size_t size = static_cast<size_t>(_position - run);
-        std::memcpy(_out, run, size);
-        _out += size;
+        copyPlain();
         if (_position == _end) return false;
         switch (kindOf(*_position))
         {

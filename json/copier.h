@@ -38,7 +38,9 @@ private:
     bool literal(std::string_view word);
 
     void skipBlanks();
-    size_t written() const;
+    size_t written() const { return static_cast<size_t>(_out - _output->data()); }
+    /// Copies the plain bytes of a string up to the first that is not.
+    void copyPlain();
     /// Makes room for extra bytes of output beyond one per byte of input.
     void reserve(size_t extra);
 
