@@ -184,86 +184,73 @@ bool Copier::number()
     return true;
 }
 
-bool Copier::object(int depth, bool watched)
+template <typename CopyItem>
+bool Copier::container(char close, CopyItem copyItem)
 {
-    ++_position;
-    *_out++ = '{';
+    *_out++ = *_position++;
     skipBlanks();
     bool any = false;
-    if (_position != _end && *_position == '}')
+    if (_position != _end && *_position == close)
     {
         ++_position;
-        *_out++ = '}';
+        *_out++ = close;
         return true;
     }
-    for (;;)
+    bool closed = false;
+    for (size_t index = 0; !closed; ++index)
     {
-        if (_position == _end || *_position != '"') return false;
         // Offsets, not pointers: a string with "/" in it may move the output.
         const size_t start = written();
         if (any) *_out++ = ',';
-        const size_t name = written() + 1;
-        if (!string()) return false;
-        const Pruner::Verdict verdict =
-            watched ? _pruner->member(std::string_view(_output->data() + name, written() - 1 - name))
-                    : Pruner::keep;
-        skipBlanks();
-        if (_position == _end || *_position != ':') return false;
-        ++_position;
-        *_out++ = ':';
-        skipBlanks();
-        if (!value(depth, verdict == Pruner::watch)) return false;
-        if (verdict == Pruner::watch) _pruner->leave();
+        Pruner::Verdict verdict;
+        if (!copyItem(index, verdict)) return false;
         // What is left out was validated all the same, then taken back.
         if (verdict == Pruner::leaveOut)
             _out = _output->data() + start;
         else
             any = true;
-        skipBlanks();
-        if (_position == _end) return false;
-        if (*_position == '}') break;
-        if (*_position != ',') return false;
-        ++_position;
-        skipBlanks();
+        if (!nextItem(_position, _end, close, closed)) return false;
     }
     ++_position;
-    *_out++ = '}';
+    *_out++ = close;
     return true;
+}
+
+bool Copier::item(int depth, Pruner::Verdict verdict)
+{
+    if (!value(depth, verdict == Pruner::watch)) return false;
+    if (verdict == Pruner::watch) _pruner->leave();
+    return true;
+}
+
+bool Copier::object(int depth, bool watched)
+{
+    return container('}',
+                     [&](size_t, Pruner::Verdict& verdict)
+                     {
+                         if (_position == _end || *_position != '"') return false;
+                         const size_t name = written() + 1;
+                         if (!string()) return false;
+                         verdict = watched ? _pruner->member(std::string_view(
+                                                 _output->data() + name, written() - 1 - name))
+                                           : Pruner::keep;
+                         skipBlanks();
+                         if (_position == _end || *_position != ':') return false;
+                         ++_position;
+                         *_out++ = ':';
+                         skipBlanks();
+                         return item(depth, verdict);
+                     });
 }
 
 bool Copier::array(int depth, bool watched)
 {
-    ++_position;
-    *_out++ = '[';
-    skipBlanks();
-    if (_position != _end && *_position == ']')
-    {
-        ++_position;
-        *_out++ = ']';
-        return true;
-    }
-    bool any = false;
-    for (size_t index = 0;; ++index)
-    {
-        const size_t start = written();
-        if (any) *_out++ = ',';
-        const Pruner::Verdict verdict = watched ? _pruner->element(index) : Pruner::keep;
-        if (!value(depth, verdict == Pruner::watch)) return false;
-        if (verdict == Pruner::watch) _pruner->leave();
-        if (verdict == Pruner::leaveOut)
-            _out = _output->data() + start;
-        else
-            any = true;
-        skipBlanks();
-        if (_position == _end) return false;
-        if (*_position == ']') break;
-        if (*_position != ',') return false;
-        ++_position;
-        skipBlanks();
-    }
-    ++_position;
-    *_out++ = ']';
-    return true;
+    return container(']',
+                     [&](size_t index, Pruner::Verdict& verdict)
+                     {
+                         verdict = watched ? _pruner->element(index) : Pruner::keep;
+                         return item(depth, verdict);
+                     });
 }
 
 bool Copier::string()
@@ -309,24 +296,14 @@ bool Copier::escape()
 {
     ++_position;
     if (_position == _end) return false;
-    const char c = *_position++;
-    switch (c)
+    const char letter = *_position++;
+    if (letter != 'u')
     {
-    case '"':
-    case '\\':
-    case '/':
-    case 'b':
-    case 'f':
-    case 'n':
-    case 'r':
-    case 't':
+        // A short escape is written as it came.
+        if (escapedCharacter(letter) < 0) return false;
         *_out++ = '\\';
-        *_out++ = c;
+        *_out++ = letter;
         return true;
-    case 'u':
-        break;
-    default:
-        return false;
     }
     const long character = unicodeEscape(_position, _end);
     if (character < 0) return false;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "json/pruner.h"
+
 #include <string>
 #include <string_view>
 
 namespace Kestrava {
 namespace JSON {
-
-class Pruner;
 
 /**
  * Copies JSON text compact in one pass over its bytes, without building a
@@ -32,6 +32,13 @@ private:
     bool value(int depth, bool watched);
     bool object(int depth, bool watched);
     bool array(int depth, bool watched);
+    /// Copies the comma-separated items of the container at hand up to its
+    /// closing character, each with copyItem(index, verdict), leaving out
+    /// those it gives the verdict leaveOut.
+    template <typename CopyItem>
+    bool container(char close, CopyItem copyItem);
+    /// Copies a member's or element's value as the pruner's verdict says.
+    bool item(int depth, Pruner::Verdict verdict);
     bool string();
     bool escape();
     bool number();

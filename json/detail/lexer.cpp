@@ -42,6 +42,15 @@ const char* digits(const char* position, const char* end)
 
 const char hexDigits[] = "0123456789abcdef";
 
+/// The escapes of one letter after the backslash and what they stand for.
+struct ShortEscape
+{
+    char letter;
+    char character;
+};
+const ShortEscape shortEscapes[] = {{'"', '"'},  {'\\', '\\'}, {'/', '/'},  {'b', '\b'},
+                                    {'f', '\f'}, {'n', '\n'},   {'r', '\r'}, {'t', '\t'}};
+
 } // namespace
 
 const char* skipByteOrderMark(const char* position, const char* end)
@@ -144,37 +153,26 @@ char* encodeUtf8(unsigned codePoint, char* out)
     return out;
 }
 
+int escapedCharacter(char letter)
+{
+    for (const ShortEscape& escape : shortEscapes)
+        if (escape.letter == letter) return escape.character;
+    return -1;
+}
+
 size_t escapeOf(unsigned codePoint, char* out)
 {
     out[0] = '\\';
-    switch (codePoint)
+    for (const ShortEscape& escape : shortEscapes)
     {
-    case '"':
-    case '\\':
-    case '/':
-        out[1] = static_cast<char>(codePoint);
+        if (static_cast<unsigned>(escape.character) != codePoint) continue;
+        out[1] = escape.letter;
         return 2;
-    case '\b':
-        out[1] = 'b';
-        return 2;
-    case '\f':
-        out[1] = 'f';
-        return 2;
-    case '\n':
-        out[1] = 'n';
-        return 2;
-    case '\r':
-        out[1] = 'r';
-        return 2;
-    case '\t':
-        out[1] = 't';
-        return 2;
-    default:
-        out[1] = 'u';
-        for (int digit = 0; digit < 4; ++digit)
-            out[5 - digit] = hexDigits[(codePoint >> (4 * digit)) & 0xf];
-        return 6;
     }
+    out[1] = 'u';
+    for (int digit = 0; digit < 4; ++digit)
+        out[5 - digit] = hexDigits[(codePoint >> (4 * digit)) & 0xf];
+    return 6;
 }
 
 } // namespace detail

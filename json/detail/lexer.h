@@ -28,6 +28,20 @@ inline const char* skipBlanks(const char* position, const char* end)
     return position;
 }
 
+/// What follows an item of a container: a comma and blanks, past which the
+/// next item starts (true), or its closing character, at which position is
+/// left (true, closed set); false for anything else.
+inline bool nextItem(const char*& position, const char* end, char close, bool& closed)
+{
+    position = skipBlanks(position, end);
+    if (position == end) return false;
+    closed = *position == close;
+    if (closed) return true;
+    if (*position != ',') return false;
+    position = skipBlanks(position + 1, end);
+    return true;
+}
+
 /// Past a UTF-8 byte order mark at the start, which RFC 8259 lets a reader skip.
 const char* skipByteOrderMark(const char* position, const char* end);
 
@@ -49,6 +63,10 @@ long unicodeEscape(const char*& position, const char* end);
 /// Writes the UTF-8 form of codePoint (a lone surrogate gets the three-byte
 /// form its value would have) and returns the end of it.
 char* encodeUtf8(unsigned codePoint, char* out);
+
+/// The character that a one-letter escape (the letter after the backslash)
+/// stands for, or -1 when it is none ("u" included).
+int escapedCharacter(char letter);
 
 /// The character among '"', '\\', '/' and the control characters as JSON
 /// text writes it ("\n", "\u001f", "\/"): at most six bytes to out; returns

@@ -101,16 +101,8 @@ bool Parser::container(fjson_object* made, char close, fjson_object*& result, Re
     skipBlanks();
     if (_position == _end || *_position != close)
     {
-        for (;;)
-        {
-            if (!readOne(container.get())) return false;
-            skipBlanks();
-            if (_position == _end) return false;
-            if (*_position == close) break;
-            if (*_position != ',') return false;
-            ++_position;
-            skipBlanks();
-        }
+        for (bool closed = false; !closed;)
+            if (!readOne(container.get()) || !nextItem(_position, _end, close, closed)) return false;
     }
     ++_position;
     result = container.release();
@@ -235,35 +227,14 @@ bool Parser::escape(bool name)
 {
     ++_position;
     if (_position == _end) return false;
-    const char c = *_position++;
-    switch (c)
+    const char letter = *_position++;
+    if (letter != 'u')
     {
-    case '"':
-    case '\\':
-    case '/':
-        _text += c;
+        const int character = escapedCharacter(letter);
+        if (character < 0) return false;
+        _text += static_cast<char>(character);
         return true;
-    case 'b':
-        _text += '\b';
-        return true;
-    case 'f':
-        _text += '\f';
-        return true;
-    case 'n':
-        _text += '\n';
-        return true;
-    case 'r':
-        _text += '\r';
-        return true;
-    case 't':
-        _text += '\t';
-        return true;
-    case 'u':
-        break;
-    default:
-        return false;
     }
-
     const long character = unicodeEscape(_position, _end);
     if (character < 0) return false;
     if (character == 0 && name)
