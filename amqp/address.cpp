@@ -1,6 +1,7 @@
 #include "amqp/address.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -8,6 +9,56 @@
 
 namespace AMQP
 {
+
+namespace
+{
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+/// The text with each "%XX" turned into its octet; a '%' without two hex
+/// digits after it stays as it is.
+std::string percentDecoded(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (size_t index = 0; index < text.size(); ++index)
+    {
+        bool escape = text[index] == '%' && index + 2 < text.size();
+        int high = escape ? hexValue(text[index + 1]) : -1;
+        int low = escape ? hexValue(text[index + 2]) : -1;
+        if (high < 0 || low < 0)
+        {
+            result += text[index];
+            continue;
+        }
+        result += char(high * 16 + low);
+        index += 2;
+    }
+    return result;
+}
+
+/// Writes text with '%', blanks, control octets and the octets of special
+/// percent-encoded, so that the written address reads back the same.
+void writeEncoded(std::ostream& stream, const std::string& text, const char* special)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    for (char c : text)
+    {
+        // Blanks and control octets too: a log line stays one line.
+        if (c == '%' || (unsigned char)c <= ' ' || c == 127 || std::strchr(special, c) != nullptr)
+            stream << '%' << digits[(unsigned char)c >> 4] << digits[c & 15];
+        else
+            stream << c;
+    }
+}
+
+} // namespace
 
 Address::Address(const char* data, size_t size)
 {
@@ -23,18 +74,20 @@ Address::Address(const char* data, size_t size)
     else
         throw std::runtime_error("AMQP address should start with \"amqp://\" or \"amqps://\"");
 
-    // User information ends at the first '@' of the authority: an '@' in
-    // the virtual host or the query belongs there.
-    size_t at = rest.find('@');
-    if (at != std::string_view::npos && at < rest.find_first_of("/?"))
+    // User information ends at the last '@' of the authority: an '@' in
+    // the virtual host or the query belongs there, and one left unescaped
+    // in a password is taken as part of it. User name and password are
+    // percent-decoded, as the broker's own URIs are.
+    size_t at = rest.substr(0, rest.find_first_of("/?")).rfind('@');
+    if (at != std::string_view::npos)
     {
         std::string_view userInfo = rest.substr(0, at);
         size_t colon = userInfo.find(':');
         if (colon == std::string_view::npos)
-            _userInfo = Login(std::string(userInfo), "");
+            _userInfo = Login(percentDecoded(userInfo), "");
         else
-            _userInfo = Login(std::string(userInfo.substr(0, colon)),
-                              std::string(userInfo.substr(colon + 1)));
+            _userInfo = Login(percentDecoded(userInfo.substr(0, colon)),
+                              percentDecoded(userInfo.substr(colon + 1)));
         _hasUserInfo = true;
         rest.remove_prefix(at + 1);
     }
@@ -99,7 +152,12 @@ void Address::write(std::ostream& stream, bool alwaysUserInfo, uint16_t defaultP
 {
     stream << (_secure ? "amqps://" : "amqp://");
     if (alwaysUserInfo || !_userInfo.user().empty() || !_userInfo.password().empty())
-        stream << _userInfo.user() << ":" << _userInfo.password() << "@";
+    {
+        writeEncoded(stream, _userInfo.user(), ":@/?");
+        stream << ":";
+        writeEncoded(stream, _userInfo.password(), "@/?");
+        stream << "@";
+    }
     stream << _hostname;
     if (_port != defaultPort) stream << ":" << _port;
     stream << "/";

@@ -13,6 +13,8 @@ namespace AMQP
 {
 
 /// A parsed AMQP address: amqp[s]://[user[:password]@]host[:port][/vhost][?name=value&...]
+/// User name and password are percent-decoded ("%40" for '@') and written
+/// back percent-encoded where needed to read back the same.
 /// Only the scheme is checked; a bad host or port is left for the name
 /// lookup to refuse.
 class Address

@@ -1,13 +1,16 @@
 #include "app/addresses.h"
 
 #include <sstream>
+#include <stdexcept>
+#include <string_view>
 
 namespace
 {
 
 /// Replaces the password of the user information of an address text with
-/// "****". The parser ends user information at the first '@' before any '/'
-/// or '?', so neither the user nor the password holds one of those.
+/// "****". Addresses write '@', '/', '?' and ':' in a user name, and '@',
+/// '/' and '?' in a password, percent-encoded: the first '@' before any '/'
+/// or '?' ends the user information, its first ':' the user name.
 std::string masked(std::string text)
 {
     size_t start = text.find("://");
@@ -20,6 +23,23 @@ std::string masked(std::string text)
     return text.replace(colon + 1, at - colon - 1, "****");
 }
 
+/// Whether a password in the text may have been cut short by an unescaped
+/// '/' or '?': the authority holds a ':' and no '@', and an '@' comes
+/// later. The rest of the password would be read as port, virtual host or
+/// query, and shown in every log line of the address.
+bool ambiguous(std::string_view text)
+{
+    size_t start = text.find("://");
+    if (start == std::string_view::npos) return false;
+    std::string_view rest = text.substr(start + 3);
+    size_t end = rest.find_first_of("/?");
+    if (end == std::string_view::npos) return false;
+    std::string_view authority = rest.substr(0, end);
+    return authority.find('@') == std::string_view::npos &&
+           authority.find(':') != std::string_view::npos &&
+           rest.find('@', end) != std::string_view::npos;
+}
+
 } // namespace
 
 Addresses::Addresses(const std::string& list)
@@ -29,7 +49,15 @@ Addresses::Addresses(const std::string& list)
     {
         size_t end = list.find(',', start);
         if (end == std::string::npos) end = list.size();
-        emplace_back(list.data() + start, end - start);
+        std::string_view piece(list.data() + start, end - start);
+        // The message names the address by its place: its text may hold a
+        // password.
+        if (ambiguous(piece))
+            throw std::runtime_error(
+                "AMQP address " + std::to_string(size() + 1) +
+                " has an '@' after its host: write '/', '?' and '@' in a user name or "
+                "password percent-encoded (%2F, %3F, %40)");
+        emplace_back(piece.data(), piece.size());
         if (end == list.size()) return;
         start = end + 1;
     }

@@ -13,7 +13,8 @@ class Addresses : public std::vector<AMQP::Address>
 {
 public:
     /// Throws the address parser's std::runtime_error for a piece that is no
-    /// AMQP URL (an empty piece included).
+    /// AMQP URL (an empty piece included), and one naming the piece by its
+    /// place when an unescaped '/' or '?' may have cut a password short.
     explicit Addresses(const std::string& list);
     virtual ~Addresses() = default;
 };

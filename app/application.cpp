@@ -5,6 +5,7 @@
 #include "amqp/flags.h"
 #include "amqp/message.h"
 #include "amqp/numericfield.h"
+#include "app/endpoint.h"
 #include "app/global.h"
 #include "app/message.h"
 #include "app/options.h"
@@ -18,25 +19,15 @@
 using Kestrava::Logging::Proxy;
 namespace Logging = Kestrava::Logging;
 
-namespace
-{
-
-Kestrava::Browse::Url url(const std::string& text)
-{
-    return {text.data(), text.size()};
-}
-
-} // namespace
-
 Application::Application(const Options& options)
     : AMQP::LibEvHandler(Kestrava::Event::MainLoop::instance()->loop()),
       _loop(Kestrava::Event::MainLoop::instance()), _options(&options), _settings(options),
-      _addresses(options.get("rabbitmq-address")), _connection(this, _addresses),
-      _channel(_connection.connection()),
+      _addresses(options.get("rabbitmq-address")), _endpoint(endpoint(options.get("endpoint"))),
+      _connection(this, _addresses), _channel(_connection.connection()),
       _errorRoute(this, _connection.connection(), options.get("error-exchange"),
                   options.get("error-routingkey")),
       _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true), _http(_loop, DNS::Ip("0.0.0.0"), _dns),
-      _timer(_loop, this, 0), _endpoint(url(options.get("endpoint"))), _filterPass(_settings.filter)
+      _timer(_loop, this, 0), _filterPass(_settings.filter)
 {
     const std::string& mirror = options.get("rabbitmq-mirror");
     _queue = mirror.empty() ? options.get("rabbitmq-results", "results") : mirror;
@@ -83,6 +74,10 @@ void Application::onReady(AMQP::TcpConnection*)
 
 void Application::onError(AMQP::TcpConnection* connection, const char* message)
 {
+    // A broker error reaches every channel and then the connection: the
+    // first report is the cause, the others repeat it.
+    if (_closing) return;
+    _closing = true;
     Proxy(Global::log, Logging::critical) << message;
     connection->close();
 }
@@ -190,9 +185,9 @@ void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
     {
         _http.connect(_endpoint, call);
     }
-    catch (const std::exception&)
+    catch (const std::exception& error)
     {
-        delete call;
+        static_cast<Kestrava::Browse::Handler*>(call)->onFailed(error.what());
     }
 }
 
@@ -223,7 +218,10 @@ void Application::onFinished(Call* call, const std::shared_ptr<Message>& message
     // At the end the timer may be gone already: nothing to pause then.
     if (_stopped || _ending) return;
     delay(1.0);
-    Proxy(Global::log, Logging::warning) << "Invalid response code from server: " << status;
+    if (status != 0)
+        Proxy(Global::log, Logging::warning) << "Invalid response code from server: " << status;
+    else
+        Proxy(Global::log, Logging::warning) << "No response from server: " << call->failure();
 }
 
 void Application::onCopied(uint64_t deliveryTag)

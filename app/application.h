@@ -105,6 +105,8 @@ private:
     const Options* _options;
     Settings _settings;
     Addresses _addresses;
+    /// Checked before any broker is tried.
+    Kestrava::Browse::Url _endpoint;
     Connection _connection;
     AMQP::TcpChannel _channel;
     ErrorRoute _errorRoute;
@@ -116,7 +118,6 @@ private:
     Kestrava::Event::SignalWatcher _sighup{this, SIGHUP};
     Kestrava::Event::SignalWatcher _sigpipe{this, SIGPIPE};
     Kestrava::Event::Timer _timer;
-    Kestrava::Browse::Url _endpoint;
     FilterPass _filterPass;
     std::string _queue;
     size_t _pending = 0;
@@ -124,6 +125,8 @@ private:
     /// True while the service does not consume.
     bool _stopped = true;
     bool _signalled = false;
+    /// Set by the first fatal failure, which closed the connection.
+    bool _closing = false;
     /// Set while the members go: late reports only requeue.
     bool _ending = false;
 };

@@ -3,6 +3,7 @@
 #include "browse/handler.h"
 
 #include <memory>
+#include <string>
 
 namespace Kestrava
 {
@@ -40,6 +41,9 @@ public:
 
     /// The status of the last response head; 0 without one.
     int status() const { return _status; }
+    /// Why no response came (with status 0): the HTTP client's reason, a
+    /// time-out, or the connection lost or closed.
+    const std::string& failure() const { return _failure; }
 
 private:
     void onFailed(const char* message) override;
@@ -57,4 +61,5 @@ private:
     std::shared_ptr<Message> _message;
     Handler* _handler;
     int _status = 0;
+    std::string _failure;
 };

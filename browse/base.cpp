@@ -23,6 +23,7 @@ Base::~Base()
 
 void Base::fail(const char* message, Browse::Handler* handler)
 {
+    if (cancelled(handler)) return;
     Failure::report(_loop, message, handler, &_failures);
 }
 
@@ -43,8 +44,27 @@ std::vector<Browse::Handler*> Base::release()
     return handlers;
 }
 
+bool Base::cancelled(Browse::Handler* handler)
+{
+    if (_closing) _cancelled.push_back(handler);
+    return _closing;
+}
+
+void Base::tellCancelled()
+{
+    // A loop, not recursion: a handler that asks again from each report is
+    // told again without growing the stack.
+    while (!_cancelled.empty())
+    {
+        Browse::Handler* handler = _cancelled.front();
+        _cancelled.pop_front();
+        handler->onFailed("operation cancelled");
+    }
+}
+
 void Base::request(const Delayed& request)
 {
+    if (cancelled(request.handler)) return;
     if (_connections.size() >= _connectionLimit)
     {
         _waiting.push_back(request);

@@ -42,7 +42,9 @@ public:
     double timeout() const { return _timeout; }
     void timeout(double seconds) { _timeout = seconds; }
     size_t connectionLimit() const { return _connectionLimit; }
-    void connectionLimit(size_t limit) { _connectionLimit = limit; }
+    /// A limit of 0 would leave every request waiting for ever: it counts
+    /// as 1.
+    void connectionLimit(size_t limit) { _connectionLimit = limit > 0 ? limit : 1; }
 
     /// Live connections, and connection requests waiting for room.
     size_t live() const { return _connections.size(); }
@@ -61,6 +63,16 @@ protected:
     /// handlers that were let go, so that they can be told.
     std::vector<Browse::Handler*> release();
 
+    /// The owner is being destroyed: requests made from now on (from inside
+    /// the reports of the teardown) open nothing and are only listed.
+    void closeDown() { _closing = true; }
+    /// Lists `handler` to be told "operation cancelled" when the client is
+    /// going away; false, doing nothing, while it is not.
+    bool cancelled(Browse::Handler* handler);
+    /// Tells the listed handlers "operation cancelled", those listed by
+    /// these reports included.
+    void tellCancelled();
+
     Event::Loop* _loop;
     DNS::Ip _local;
 
@@ -70,6 +82,8 @@ private:
     std::deque<Delayed> _waiting;
     size_t _connectionLimit = 10;
     std::vector<Failure*> _failures;
+    bool _closing = false;
+    std::deque<Browse::Handler*> _cancelled;
 };
 
 } // namespace Browse

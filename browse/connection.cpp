@@ -33,20 +33,20 @@ bool unspecified(const DNS::Ip& ip)
 } // namespace
 
 Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
-                       const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
+                       const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, Timeouts timeouts,
                        const Proxy* proxy, Browse::Handler* handler)
-    : _loop(loop), _socket(loop, this), _timer(this, timeout, 0.0), _timeout(timeout), _host(&host),
-      _fixed(&fixed), _port(port), _handler(handler)
+    : _loop(loop), _socket(loop, this), _timer(this, timeouts.deadline, 0.0),
+      _timeout(timeouts.deadline), _host(&host), _fixed(&fixed), _port(port), _handler(handler)
 {
-    _deadline = ev_now(loop->loop()) + timeout;
+    _deadline = ev_now(loop->loop()) + _timeout;
     _timer.start(loop->loop());
     const DNS::Ip& peer = proxy != nullptr ? proxy->ip() : ip;
     uint16_t peerPort = proxy != nullptr ? proxy->port() : port;
     if (proxy != nullptr) _proxyHandshake = std::make_unique<ProxyHandshake>(ip, port, proxy, this);
     // A wildcard local address binds the wildcard of the peer's family, so
     // that an IPv4 default does not shut out IPv6 peers.
-    bool started = unspecified(local) ? _socket.connect(peer, peerPort, timeout)
-                                      : _socket.connect(local, peer, peerPort, timeout);
+    bool started = unspecified(local) ? _socket.connect(peer, peerPort, timeouts.connect)
+                                      : _socket.connect(local, peer, peerPort, timeouts.connect);
     if (!started) throw std::runtime_error("failed to connect");
 }
 
@@ -229,9 +229,10 @@ void Connection::onLost(Network::TcpSocket*)
     {
         if (const char* failure = failureOfLoss())
             _handler->onFailed(failure);
-        else if (_reader.endsWithClose())
+        else if (_reader.endsWithClose() && _socket.endedInOrder())
         {
-            // The close ends this body; nothing follows it.
+            // The close ends this body; nothing follows it. A reset, or TLS
+            // ended without close_notify, may have cut it: lost.
             _reader.close();
             _handler->onCompleted(this);
         }
@@ -269,6 +270,9 @@ void Connection::onExpired()
         _timer.start(_loop->loop());
         return;
     }
+    // A connect still under way has failed: the request may go on to the
+    // host's next address.
+    if (_socket.state() == Network::TcpSocket::connecting) return onTimeout(&_socket);
     if (_handler != nullptr) _handler->onExpired(this);
     end();
 }

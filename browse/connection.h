@@ -52,13 +52,22 @@ class Connection : public Network::TcpHandler,
                    private ResponseReader::Receiver
 {
 public:
+    /// The time-out in seconds of the deadline set at creation, and that of
+    /// the connect, which may be shorter so that another address can still
+    /// be tried.
+    struct Timeouts
+    {
+        double deadline;
+        double connect;
+    };
+
     /// Starts connecting from `local` (an unspecified address binds the
     /// wildcard of the target's family), to the target or, with a proxy,
     /// to the proxy. Throws std::runtime_error "failed to connect" when the
     /// connect cannot start. The host name, the fixed headers and the proxy
     /// must outlive the connection.
     Connection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
-               const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
+               const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, Timeouts timeouts,
                const Proxy* proxy, Browse::Handler* handler);
     ~Connection() override;
 

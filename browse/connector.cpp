@@ -13,15 +13,15 @@ namespace Browse
 {
 
 void Connector::http(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port,
-                     Browse::Handler* handler)
+                     Browse::Handler* handler, double connectTimeout)
 {
-    start(Delayed{&host, ip, port, false, handler});
+    start(Delayed{&host, ip, port, false, handler, connectTimeout});
 }
 
 void Connector::https(const Dns::Hostname& host, const DNS::Ip& ip, uint16_t port,
-                      Browse::Handler* handler)
+                      Browse::Handler* handler, double connectTimeout)
 {
-    start(Delayed{&host, ip, port, true, handler});
+    start(Delayed{&host, ip, port, true, handler, connectTimeout});
 }
 
 void Connector::connect(const Url& url, const DNS::Ip& ip, Browse::Handler* handler)
@@ -61,11 +61,14 @@ void Connector::start(const Delayed& request)
 
 HttpConnection* Connector::open(const Delayed& request)
 {
+    // A connect that outlasts the deadline fails with it.
+    Connection::Timeouts timeouts{timeout(), request.connectTimeout > 0.0 ? request.connectTimeout
+                                                                          : timeout()};
     if (request.https)
         return new HttpsConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
-                                   timeout(), _proxy, request.handler, this, _tls);
+                                   timeouts, _proxy, request.handler, this, _tls);
     return new HttpConnection(_loop, *request.host, _fixed, _local, request.ip, request.port,
-                              timeout(), _proxy, request.handler, this);
+                              timeouts, _proxy, request.handler, this);
 }
 
 } // namespace Browse

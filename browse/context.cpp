@@ -26,6 +26,8 @@ bool sameHost(const Dns::Hostname& first, const Dns::Hostname& second)
 
 Context::~Context()
 {
+    closeDown();
+    abandonFetches();
     std::vector<Queue*> queues = std::move(_queues);
     for (Queue* queue : queues)
         queue->cancel();
@@ -37,12 +39,14 @@ Context::~Context()
         Browse::Handler* user = operation != nullptr ? operation->cancel() : handler;
         if (user != nullptr) user->onFailed("operation cancelled");
     }
+    tellCancelled();
     for (Queue* queue : queues)
         delete queue;
 }
 
 void Context::connect(const Url& url, Browse::Handler* handler)
 {
+    if (cancelled(handler)) return;
     bool https = isHttps(url);
     if (!https && !isHttp(url)) return fail("Protocol not supported", handler);
     auto port = static_cast<uint16_t>(url.port());

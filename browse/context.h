@@ -11,6 +11,7 @@ namespace Browse
 {
 
 class Cache;
+class Download;
 class Downloader;
 class PostData;
 class Queue;
@@ -26,7 +27,8 @@ class Queue;
  * with exactly one terminal report, never from inside connect(). Handlers
  * may call connect() from any report. Destroying the context (never from
  * inside a report) ends every request not yet ended with "operation
- * cancelled" and closes its connection.
+ * cancelled" and closes its connection; so are downloads waiting for the
+ * cache's answer, and requests made from inside those reports.
  */
 class Context : public Connector
 {
@@ -44,7 +46,8 @@ public:
     void connect(const Url& url, Browse::Handler* handler);
 
     size_t hostLimit() const { return _hostLimit; }
-    void hostLimit(size_t limit) { _hostLimit = limit; }
+    /// A limit of 0 counts as 1, as connectionLimit.
+    void hostLimit(size_t limit) { _hostLimit = limit > 0 ? limit : 1; }
 
     /// Running requests of a host, and of all.
     size_t connections(const Dns::Hostname& host) const;
@@ -61,15 +64,29 @@ public:
     void download(const Url& url, Downloader* downloader, size_t redirects);
     /// Posts `data` to `url`, never through the cache.
     void download(const Url& url, PostData data, Downloader* downloader, size_t redirects);
+    /// Asks the cache for `url` on behalf of `download`, which the context
+    /// fails should it go before the cache answers; fetched() takes it off.
+    void fetch(const Url& url, Download* download);
+    void fetched(Download* download);
+
+    /// The most body bytes a download takes (256 MiB unless set); a larger
+    /// body fails it with "download too large" and closes its connection.
+    size_t bodyLimit() const { return _bodyLimit; }
+    void bodyLimit(size_t bytes) { _bodyLimit = bytes; }
 
 private:
     Queue* find(const Dns::Hostname& host) const;
+    /// Fails the downloads still waiting for the cache's answer.
+    void abandonFetches();
     /// A count of the host's queue, or the sum over all without a host.
     size_t count(const Dns::Hostname* host, size_t (Queue::*what)() const) const;
 
     std::vector<Queue*> _queues;
     size_t _hostLimit = 2;
     Cache* _cache;
+    /// Downloads asked of the cache and not yet answered.
+    std::vector<Download*> _fetching;
+    size_t _bodyLimit = 256 * 1024 * 1024;
 };
 
 } // namespace Browse

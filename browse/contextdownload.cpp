@@ -3,6 +3,7 @@
 #include "browse/post.h"
 #include "browse/postdata.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Kestrava
@@ -18,6 +19,25 @@ void Context::download(const Url& url, Downloader* downloader, size_t redirects)
 void Context::download(const Url& url, PostData data, Downloader* downloader, size_t redirects)
 {
     Download::start(new Post(this, url, std::move(data), downloader, redirects, true));
+}
+
+void Context::fetch(const Url& url, Download* download)
+{
+    // Nothing new goes to the cache once the context is going away.
+    if (cancelled(download)) return;
+    _fetching.push_back(download);
+    _cache->fetch(url.text(), download);
+}
+
+void Context::fetched(Download* download)
+{
+    _fetching.erase(std::remove(_fetching.begin(), _fetching.end(), download), _fetching.end());
+}
+
+void Context::abandonFetches()
+{
+    for (Download* download : std::exchange(_fetching, {}))
+        download->abandon();
 }
 
 } // namespace Browse

@@ -23,6 +23,8 @@ struct Delayed
     uint16_t port;
     bool https;
     Browse::Handler* handler;
+    /// How long the connect may take; 0: until the connection's deadline.
+    double connectTimeout;
 };
 
 } // namespace Browse

@@ -54,18 +54,35 @@ void Download::start(Download* download)
 {
     // Nothing of the download may be touched after the call: the cache may
     // answer inside it.
-    if (Cache* cache = download->_cache) return cache->fetch(download->_url.text(), download);
+    if (download->_cache != nullptr) return download->_context->fetch(download->_url, download);
     download->_context->connect(download->_url, download);
 }
 
 Download::Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
                    Cache* cache, bool secure)
     : _context(context), _url(url), _redirects(redirects), _downloader(downloader), _cache(cache),
-      _secure(secure)
+      _secure(secure), _bodyLimit(context->bodyLimit())
 {
 }
 
 Download::~Download() = default;
+
+void Download::abandon()
+{
+    _context = nullptr;
+    fail(0, "operation cancelled");
+}
+
+bool Download::answerCounts()
+{
+    if (_context != nullptr)
+    {
+        _context->fetched(this);
+        return true;
+    }
+    delete this;
+    return false;
+}
 
 void Download::onFailed(const char* message)
 {
@@ -84,31 +101,33 @@ void Download::onAvailable(Connection* connection)
     const char* path = _url.path() != nullptr ? _url.path() : "";
     connection->request("GET", path, strlen(path));
     connection->header("connection", 10, "keep-alive", 10);
-    if (const char* etag = _cached ? _result->header.get("etag") : nullptr)
+    if (const char* etag = _cached ? _result.header().get("etag") : nullptr)
         connection->header("if-none-match", 13, etag, strlen(etag));
     connection->emptyline();
 }
 
-void Download::onHeader(Connection*, const Header& header)
+void Download::onHeader(Connection* connection, const Header& header)
 {
     if (_downloader == nullptr) return;
     int status = header.status();
     // Interim answers come before the final one.
     if (status < 200) return;
     bool secure = _secure && header.secure();
-    if (status == 304 && _cached && _result->header.get("etag") != nullptr)
+    if (status == 304 && _cached && _result.header().get("etag") != nullptr)
     {
         // The copy is no safer than the answer that vouches for it.
-        if (_result->header.secure() && !secure)
-            _result = std::make_shared<File::Members>(_url, _result->contents.data(),
-                                                      _result->contents.size(), false);
+        if (_result.header().secure() && !secure)
+            _result = Data(std::make_shared<File::Members>(_url, _result.contents().data(),
+                                                           _result.contents().size(), false));
         return deliver();
     }
     const char* location = header.get("location");
     if (status >= 300 && status < 400 && location != nullptr && _redirects > 0)
         return redirect(status, location, secure);
     if (status >= 300) return fail(status, "download failed");
-    _result = std::make_shared<File::Members>(_url, header, secure);
+    // A body announced beyond the limit fails before any of it is read.
+    if (!fits(connection, header.contentLength())) return;
+    _result = Data(std::make_shared<File::Members>(_url, header, secure));
     _cached = false;
     _collecting = true;
 }
@@ -133,9 +152,22 @@ void Download::follow(const Url& next, int, Downloader* downloader, bool secure)
     start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure));
 }
 
-void Download::onReceived(Connection*, const char* data, size_t size)
+void Download::onReceived(Connection* connection, const char* data, size_t size)
 {
-    if (_downloader != nullptr && _collecting) _result->contents.append(data, size);
+    if (_downloader == nullptr || !_collecting) return;
+    if (fits(connection, _result.body().size() + size))
+        _result.members()->contents.append(data, size);
+}
+
+bool Download::fits(Connection* connection, size_t body)
+{
+    if (body <= _bodyLimit) return true;
+    // The rest is not read: the connection goes, and its close ends us.
+    _collecting = false;
+    _result = Data();
+    fail(0, "download too large");
+    connection->close();
+    return false;
 }
 
 void Download::onCompleted(Connection* connection)
@@ -148,7 +180,7 @@ void Download::onCompleted(Connection* connection)
         delete this;
         return;
     }
-    if (_cache != nullptr && _result != nullptr &&
+    if (_cache != nullptr && !_result.empty() &&
         !(connection->https() && !connection->secure(true)))
         store();
     deliver();
@@ -157,16 +189,16 @@ void Download::onCompleted(Connection* connection)
 
 bool Download::cut() const
 {
-    size_t body = _result->contents.size() - _result->header.size();
-    return _result->header.status() != 204 && body < _result->header.contentLength();
+    const Header& header = _result.header();
+    return header.status() != 204 && _result.body().size() < header.contentLength();
 }
 
 void Download::store()
 {
     int64_t lifetime = CachePolicy::unknown;
-    if (!CachePolicy(_result->header, now()).storable(lifetime)) return;
-    const std::string& data = _result->contents;
-    _cache->store(_url.text(), data.data(), data.size(), lifetime, new Waiter(File(_result)));
+    if (!CachePolicy(_result.header(), now()).storable(lifetime)) return;
+    const std::string& data = _result.contents();
+    _cache->store(_url.text(), data.data(), data.size(), lifetime, new Waiter(_result));
 }
 
 void Download::onLost(Connection*)
@@ -184,26 +216,29 @@ void Download::onClosed(Connection*)
 
 void Download::onFound(const std::string& key, const char* data, size_t size)
 {
+    if (!answerCounts()) return;
     try
     {
-        _result = std::make_shared<File::Members>(_url, data, size, isHttpsKey(key) && _secure);
+        _result =
+            Data(std::make_shared<File::Members>(_url, data, size, isHttpsKey(key) && _secure));
         _cached = true;
     }
     catch (const std::exception&)
     {
         // A copy that does not parse is no copy.
-        _result.reset();
+        _result = Data();
         return _context->connect(_url, this);
     }
     // Answered on a later loop turn: the cache may have answered inside
     // start().
-    if (CachePolicy(_result->header, now()).fresh()) return _answer.start(_context->loop()->loop());
+    if (CachePolicy(_result.header(), now()).fresh())
+        return _answer.start(_context->loop()->loop());
     _context->connect(_url, this);
 }
 
 void Download::onNotFound(const std::string&)
 {
-    _context->connect(_url, this);
+    if (answerCounts()) _context->connect(_url, this);
 }
 
 void Download::onIdle()
@@ -216,7 +251,7 @@ void Download::onIdle()
 void Download::deliver()
 {
     if (Downloader* downloader = std::exchange(_downloader, nullptr))
-        downloader->onDownloaded(File(_result));
+        downloader->onDownloaded(_result);
 }
 
 void Download::fail(int code, const char* message)

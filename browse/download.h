@@ -1,14 +1,13 @@
 #pragma once
 
 #include "browse/cache.h"
-#include "browse/file.h"
+#include "browse/data.h"
 #include "browse/handler.h"
 #include "browse/url.h"
 #include "event/idlehandler.h"
 #include "event/idlewatcher.h"
 
 #include <cstddef>
-#include <memory>
 
 namespace Kestrava
 {
@@ -27,8 +26,11 @@ class Downloader;
  * head → body → completed; or handed on to the download of a redirect
  * target, answered from the cache, or failed. The downloader hears exactly
  * one report; once it has been told (or handed on) the download runs to
- * its connection's end without collecting. A heap object that deletes
- * itself after its last report from the context or the cache.
+ * its connection's end without collecting. A body beyond the context's
+ * body limit fails the download and closes its connection. A heap object
+ * that deletes itself after its last report from the context or the cache;
+ * it outlives its context when the cache answers after the context is
+ * gone.
  */
 class Download : public Handler, public Cache::Fetcher, private Event::IdleHandler
 {
@@ -41,6 +43,11 @@ public:
     /// certificate that passed the check (true for a first download).
     Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
              Cache* cache, bool secure);
+
+    /// The context is going away while the cache has not answered: the
+    /// downloader is told "operation cancelled", and the download waits
+    /// for the answer only to delete itself.
+    void abandon();
 
 protected:
     ~Download() override;
@@ -67,7 +74,13 @@ protected:
 private:
     void onIdle() override;
 
+    /// Whether the cache's answer still counts; false, the download deleted,
+    /// when it was abandoned.
+    bool answerCounts();
     void redirect(int status, const char* location, bool secure);
+    /// Whether `more` body bytes stay within the body limit; when they do
+    /// not, the downloader is told and the connection closed.
+    bool fits(Connection* connection, size_t more);
     /// Whether the collected body is shorter than its announced length.
     bool cut() const;
     void store();
@@ -80,13 +93,14 @@ private:
     /// Null once told or handed on.
     Downloader* _downloader;
     /// The collected response, or the cached copy.
-    std::shared_ptr<File::Members> _result;
+    Data _result;
     /// The result is the cached copy.
     bool _cached = false;
     /// A 2xx body is being collected into the result.
     bool _collecting = false;
     Cache* _cache;
     bool _secure;
+    size_t _bodyLimit;
     /// Delivers a fresh cached copy on the next loop turn.
     Event::IdleWatcher _answer{this};
 };

@@ -4,8 +4,8 @@
 #include "browse/detail/pathcomponent.h"
 #include "browse/postdata.h"
 #include "browse/url.h"
-#include "mime/contentdisposition.h"
-#include "mime/contenttype.h"
+#include "mime/fields/contentdisposition.h"
+#include "mime/fields/contenttype.h"
 
 #include <algorithm>
 #include <cassert>

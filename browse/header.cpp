@@ -1,6 +1,7 @@
 #include "browse/header.h"
 
 #include "browse/detail/contentlength.h"
+#include "browse/detail/headlength.h"
 #include "browse/detail/statusline.h"
 
 #include <cstring>
@@ -16,13 +17,6 @@ namespace Browse
 
 namespace
 {
-
-/// The length up to and including the first empty line, or `size`.
-size_t headLength(const char* data, size_t size)
-{
-    const char* end = static_cast<const char*>(memmem(data, size, "\r\n\r\n", 4));
-    return end == nullptr ? size : static_cast<size_t>(end - data) + 4;
-}
 
 bool isBlank(char c)
 {
@@ -56,7 +50,7 @@ Header::Header(const char* data, size_t size, bool secure, bool copy) : _secure(
 {
     if (copy)
     {
-        size = headLength(data, size);
+        if (size_t length = detail::headLength(data, size)) size = length;
         _copy.reset(new char[size + 1]);
         memcpy(_copy.get(), data, size);
         _copy[size] = '\0';
@@ -71,7 +65,10 @@ Header::Header(const char* data, size_t size, bool secure, bool copy) : _secure(
     detail::Number minor(cursor);
     detail::Whitespace afterVersion(cursor);
     detail::Number status(cursor);
-    detail::Whitespace afterStatus(cursor);
+    // Servers that send no reason phrase often drop its blank too
+    // ("HTTP/1.1 204\r\n"); the code is all that is read.
+    if (cursor.atEnd() || (cursor.current() != '\r' && cursor.current() != '\n'))
+        detail::Whitespace afterStatus(cursor);
     detail::Rest reason(cursor);
 
     std::vector<Line> lines;
@@ -80,10 +77,10 @@ Header::Header(const char* data, size_t size, bool secure, bool copy) : _secure(
         lines.emplace_back(data + cursor.position, size - cursor.position);
         cursor.position += lines.back().size();
     }
-    if (size - cursor.position < 2 || memcmp(data + cursor.position, "\r\n", 2) != 0)
-        throw std::runtime_error("empty line after header is missing");
+    size_t emptyLine = cursor.lineEnd();
+    if (emptyLine == 0) throw std::runtime_error("empty line after header is missing");
 
-    _position = cursor.position + 2;
+    _position = cursor.position + emptyLine;
     _major = major.value();
     _minor = minor.value();
     _status = status.value();

@@ -14,9 +14,9 @@ class HttpConnection : public Connection
 {
 public:
     HttpConnection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
-                   const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
+                   const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, Timeouts timeouts,
                    const Proxy* proxy, Browse::Handler* handler, Base* registry)
-        : Connection(loop, host, fixed, local, ip, port, timeout, proxy, handler),
+        : Connection(loop, host, fixed, local, ip, port, timeouts, proxy, handler),
           _registry(registry)
     {
     }

@@ -21,10 +21,10 @@ class HttpsConnection : public HttpConnection
 public:
     /// The TLS context must outlive the connection.
     HttpsConnection(Event::Loop* loop, const Dns::Hostname& host, const FixedHeaders& fixed,
-                    const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, double timeout,
+                    const DNS::Ip& local, const DNS::Ip& ip, uint16_t port, Timeouts timeouts,
                     const Proxy* proxy, Browse::Handler* handler, Base* registry,
                     const OpenSSL::SslContext& tls)
-        : HttpConnection(loop, host, fixed, local, ip, port, timeout, proxy, handler, registry),
+        : HttpConnection(loop, host, fixed, local, ip, port, timeouts, proxy, handler, registry),
           _tls(&tls)
     {
     }

@@ -24,16 +24,18 @@ Line::Line(const char* data, size_t size)
     const char* value = colon + 1;
     while (value < end && (*value == ' ' || *value == '\t'))
         ++value;
-    if (newline == nullptr || newline == data || newline[-1] != '\r')
-        throw std::runtime_error("end-of-line at http header missing");
+    if (newline == nullptr) throw std::runtime_error("end-of-line at http header missing");
+    // A bare LF ends a line too (RFC 9112 section 2.2).
+    const char* valueEnd = newline > value && newline[-1] == '\r' ? newline - 1 : newline;
 
     // The text is the caller's writable head (see Header).
     const_cast<char*>(colon)[0] = '\0';
-    const_cast<char*>(newline)[-1] = '\0';
+    const_cast<char*>(valueEnd)[0] = '\0';
     _name = data;
     _nameSize = static_cast<size_t>(colon - data);
     _value = value;
-    _valueSize = static_cast<size_t>(newline - 1 - value);
+    _valueSize = static_cast<size_t>(valueEnd - value);
+    _size = static_cast<size_t>(newline - data) + 1;
 }
 
 bool Line::equals(const char* name) const

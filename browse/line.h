@@ -10,7 +10,7 @@ namespace Browse
 /**
  * One header field of a response head, parsed in place.
  *
- * The colon and the carriage return of the line are overwritten with
+ * The colon and the line end (its CR, or a bare LF) are overwritten with
  * terminators, so name and value are terminated texts into the parsed head,
  * valid as long as it is.
  */
@@ -28,8 +28,8 @@ public:
     const char* value() const { return _value; }
     size_t valueSize() const { return _valueSize; }
 
-    /// The bytes of the line with its CR LF.
-    size_t size() const { return static_cast<size_t>(_value - _name) + _valueSize + 2; }
+    /// The bytes of the line with its line end.
+    size_t size() const { return _size; }
 
     /// Whether the name equals `name` ignoring case.
     bool equals(const char* name) const;
@@ -39,6 +39,7 @@ private:
     size_t _nameSize;
     const char* _value;
     size_t _valueSize;
+    size_t _size;
 };
 
 } // namespace Browse

@@ -5,6 +5,7 @@
 #include "browse/header.h"
 #include "browse/queue.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Kestrava
@@ -15,11 +16,33 @@ namespace Browse
 void Operation::start()
 {
     Queue& queue = *_queue;
-    const DNS::Ip& ip = queue.addresses()[_tried++];
+    Context& context = queue.context();
+    _tried.resize(queue.addresses().size());
+    size_t index = next();
+    _tried[index] = true;
+    _connecting = index;
+    // A short connect while another address remains, so that a dead one
+    // leaves time for the next before the deadline.
+    double connectTimeout = next() < _tried.size() ? context.connectTimeout() : 0.0;
+    const DNS::Ip& ip = queue.addresses()[index];
     if (_https)
-        queue.context().https(queue.host(), ip, _port, this);
+        context.https(queue.host(), ip, _port, this, connectTimeout);
     else
-        queue.context().http(queue.host(), ip, _port, this);
+        context.http(queue.host(), ip, _port, this, connectTimeout);
+}
+
+size_t Operation::next() const
+{
+    const std::vector<DNS::Ip>& addresses = _queue->addresses();
+    Unreachable& unreachable = _queue->context().unreachable();
+    size_t fallback = _tried.size();
+    for (size_t i = 0; i < _tried.size(); ++i)
+    {
+        if (_tried[i]) continue;
+        if (!unreachable.contains(addresses[i])) return i;
+        fallback = std::min(fallback, i);
+    }
+    return fallback;
 }
 
 bool Operation::accept(Connection* connection)
@@ -42,8 +65,11 @@ Browse::Handler* Operation::cancel()
 
 void Operation::onFailed(const char* message)
 {
+    // Set aside, so that the requests after this one try it last.
+    if (_connecting) _queue->context().unreachable().add(_queue->addresses()[*_connecting]);
+    _connecting.reset();
     // The next address, unheard by the user.
-    if (_tried < _queue->addresses().size()) return start();
+    if (next() < _tried.size()) return start();
     if (_user != nullptr) _user->onFailed(message);
     end();
 }
@@ -56,6 +82,8 @@ void Operation::onExpired(Connection* connection)
 
 void Operation::onAvailable(Connection* connection)
 {
+    if (_connecting) _queue->context().unreachable().remove(_queue->addresses()[*_connecting]);
+    _connecting.reset();
     if (_user != nullptr) _user->onAvailable(connection);
 }
 

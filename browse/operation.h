@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace Kestrava
 {
@@ -14,9 +16,10 @@ class Queue;
 
 /**
  * One request of a queue: it runs on the queue's addresses in turn until
- * one connects, and forwards the reports of its connection to the user's
- * handler. It ends (and deletes itself) with its terminal report, or when
- * it hands its kept-alive connection to a waiting operation.
+ * one connects, those not set aside as unreachable first, and forwards the
+ * reports of its connection to the user's handler. It ends (and deletes
+ * itself) with its terminal report, or when it hands its kept-alive
+ * connection to a waiting operation.
  */
 class Operation : public Browse::Handler
 {
@@ -26,7 +29,8 @@ public:
     {
     }
 
-    /// Starts on the next address not yet tried.
+    /// Starts on the next address not yet tried; the queue's addresses must
+    /// be known.
     void start();
     /// Takes over a kept-alive connection; false when it does not fit.
     bool accept(Connection* connection);
@@ -46,12 +50,19 @@ private:
     ~Operation() override = default;
     /// The operation is over: deleted, and the queue told.
     void end();
+    /// The index of the address to try next: the first untried one that is
+    /// not set aside, else the first untried one; the address count when
+    /// all were tried.
+    size_t next() const;
 
     Queue* _queue;
     uint16_t _port;
     bool _https;
     bool _keepAlive = false;
-    size_t _tried = 0;
+    /// Which of the queue's addresses were tried, by index.
+    std::vector<bool> _tried;
+    /// The index of the address being connected to, until it connects.
+    std::optional<size_t> _connecting;
     /// Null once the user was told that the response completed.
     Browse::Handler* _user;
 };

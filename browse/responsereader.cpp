@@ -2,6 +2,7 @@
 
 #include "browse/detail/chunksize.h"
 #include "browse/detail/contentlength.h"
+#include "browse/detail/headlength.h"
 #include "browse/header.h"
 
 #include <algorithm>
@@ -89,18 +90,16 @@ size_t ResponseReader::read(char* data, size_t size)
 
 size_t ResponseReader::readHead(char* data, size_t size)
 {
-    // Resume the search where the last one stopped, three bytes back for a
-    // terminator split between two reads.
-    size_t from = std::min(_searched > 3 ? _searched - 3 : 0, size);
-    auto end = static_cast<const char*>(memmem(data + from, size - from, "\r\n\r\n", 4));
-    if (end == nullptr)
+    // Resume the search where the last one stopped, two bytes back for an
+    // empty line split between two reads.
+    size_t length = detail::headLength(data, size, _searched > 2 ? _searched - 2 : 0);
+    if (length == 0)
     {
         _searched = size;
         if (size >= lineLimit) malformed();
         return 0;
     }
     _searched = 0;
-    size_t length = static_cast<size_t>(end - data) + 4;
     if (length > lineLimit)
     {
         malformed();
@@ -138,7 +137,8 @@ size_t ResponseReader::readHead(char* data, size_t size)
 ResponseReader::Framing ResponseReader::frame(const Header& header)
 {
     // RFC 9112 section 6.3, in its order.
-    if (_headRequest || header.status() == 204 || header.status() == 304) return Framing::None;
+    if (_headRequest || header.status() < 200 || header.status() == 204 || header.status() == 304)
+        return Framing::None;
     if (chunkedLast(header)) return Framing::Chunked;
     if (header.get("transfer-encoding") != nullptr) return Framing::UntilClose;
     if (const char* value = header.get("content-length"))
@@ -146,7 +146,9 @@ ResponseReader::Framing ResponseReader::frame(const Header& header)
         if (!agreedLength(header, value, _remaining)) return Framing::Malformed;
         return _remaining == 0 ? Framing::None : Framing::Counted;
     }
-    return header.keepAlive() ? Framing::None : Framing::UntilClose;
+    // Neither length nor chunks: the server's close ends the body, on a
+    // kept-alive connection too.
+    return Framing::UntilClose;
 }
 
 size_t ResponseReader::lineLength(const char* data, size_t size)

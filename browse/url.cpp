@@ -37,6 +37,37 @@ int compareNumbers(unsigned long first, unsigned long second)
     return (first > second) - (first < second);
 }
 
+/// Bytes that would end or cut the request line the path goes into.
+bool breaksLines(const std::string& text)
+{
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+/// Blanks, control bytes and bytes outside ASCII are percent-encoded (RFC
+/// 3986 section 2.1, upper-case digits), so that the path stays one token
+/// of the request line; a "%" already there is kept as it is.
+std::string encodedPath(const char* path, size_t size)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (size_t i = 0; i < size; ++i)
+    {
+        auto byte = static_cast<unsigned char>(path[i]);
+        if (byte > ' ' && byte < 0x7f)
+        {
+            encoded += static_cast<char>(byte);
+            continue;
+        }
+        encoded += '%';
+        encoded += digits[byte >> 4];
+        encoded += digits[byte & 0x0f];
+    }
+    return encoded;
+}
+
+/// A port above this is no port, whatever its digits.
+constexpr unsigned long portLimit = 65535;
+
 } // namespace
 
 Url::Pointers::Pointers(const char* text, size_t size)
@@ -111,6 +142,7 @@ Url::Url(const char* text, size_t size)
     : _text(text, std::find(text, text + size, '#') - text), _pointers(_text.data(), _text.size()),
       _hostname(nullptr, false)
 {
+    check();
     build(true);
 }
 
@@ -137,6 +169,7 @@ Url::Url(const Url& base, const char* location)
     }
     if (!_pointers.reset(_text.data(), _text.size()))
         throw std::runtime_error("Invalid URL " + _text);
+    check();
     build(false);
 }
 
@@ -155,6 +188,17 @@ Url& Url::operator=(const Url& other)
     _hostname = std::move(hostname);
     _ip = other._ip;
     return *this;
+}
+
+void Url::check()
+{
+    if (breaksLines(_text) || port() > portLimit) throw std::runtime_error("Invalid URL " + _text);
+    if (_pointers.path == nullptr) return;
+    size_t pathStart = static_cast<size_t>(_pointers.path - _pointers.start);
+    std::string path = encodedPath(_pointers.path, _pointers.pathSize());
+    if (path.size() == _pointers.pathSize()) return;
+    _text.replace(pathStart, std::string::npos, path);
+    _pointers.reset(_text.data(), _text.size());
 }
 
 void Url::build(bool strict)
@@ -188,8 +232,10 @@ unsigned long Url::port() const
 {
     unsigned long value = 0;
     const char* digit = _pointers.port;
+    // Held just above the limit, so that no count of digits wraps round to
+    // a port that looks valid.
     for (size_t left = _pointers.portSize(); left > 0 && *digit >= '0' && *digit <= '9'; --left)
-        value = value * 10 + static_cast<unsigned long>(*digit++ - '0');
+        value = std::min(value * 10 + static_cast<unsigned long>(*digit++ - '0'), portLimit + 1);
     return value;
 }
 

@@ -17,7 +17,9 @@ namespace Browse
  *
  * The text is kept once; the parts are positions into it. A host that is
  * an IP literal (dotted IPv4, or IPv6 in brackets) is also kept as the
- * address, which the client uses without a lookup.
+ * address, which the client uses without a lookup. The path is fit for a
+ * request line: blanks, control bytes and bytes outside ASCII in it are
+ * percent-encoded, and a text holding CR, LF or NUL is refused.
  */
 class Url
 {
@@ -55,9 +57,11 @@ public:
 
     /// Parses `text` up to its first "#"; the host name is held to the STD3
     /// rules unless it is an IP literal. Throws std::runtime_error "Invalid
-    /// URL " plus the text without "://"; Dns exceptions pass through.
+    /// URL " plus the text without "://", with a CR, LF or NUL, or with a
+    /// port above 65535; Dns exceptions pass through.
     Url(const char* text, size_t size);
-    /// The target of a redirect `location` against `base`.
+    /// The target of a redirect `location` against `base`; throws as the
+    /// other constructor.
     Url(const Url& base, const char* location);
     Url(const Url& other);
     Url& operator=(const Url& other);
@@ -87,6 +91,9 @@ public:
     bool operator<(const Url& other) const;
 
 private:
+    /// Refuses what no request may carry and encodes the path for the
+    /// request line.
+    void check();
     void build(bool strict);
     /// Splits the text again after it grew at its end.
     void resplit();

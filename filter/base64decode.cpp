@@ -22,6 +22,33 @@ constexpr size_t batchSize = 16 * 1024;
 
 Base64Decode::Base64Decode(bool, Result* next) : Filter(next) {}
 
+Base64Decode::~Base64Decode()
+{
+    try
+    {
+        finish();
+    }
+    catch (...)
+    {
+        // A destructor must not throw.
+    }
+}
+
+size_t Base64Decode::flush()
+{
+    size_t total = finish();
+    return total + next->flush();
+}
+
+size_t Base64Decode::finish()
+{
+    if (_ended) return 0;
+    _ended = true;
+    if (_held.size() < 2) return 0;
+    _held.resize(4, '=');
+    return decode(_held.data(), _held.size());
+}
+
 size_t Base64Decode::process(const char* data, size_t size, bool)
 {
     size_t total = 0;

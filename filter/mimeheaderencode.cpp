@@ -20,6 +20,11 @@ namespace
 // RFC 2047, section 2: an encoded word is at most 75 characters long.
 constexpr size_t longestEncodedWord = 75;
 
+// RFC 5322, section 2.1.1: no line passes 998 characters. A longer plain
+// word is left whole on a line of its own up to there: as encoded words it
+// would read the same to a MIME reader but not to anyone else.
+constexpr size_t longestLine = 998;
+
 } // namespace
 
 MimeHeaderEncode::MimeHeaderEncode(size_t used, size_t limit, MimeHeaderEncoding encoding,
@@ -61,7 +66,7 @@ size_t MimeHeaderEncode::Encoder::nextline()
 
 size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool final)
 {
-    bool plain = size + 1 <= _limit && printable(data, size) &&
+    bool plain = size + 1 <= longestLine && printable(data, size) &&
                  !(size >= 2 && std::memcmp(data, "=?", 2) == 0);
     if (!plain)
     {

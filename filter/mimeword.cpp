@@ -35,9 +35,14 @@ size_t MimeWord::write(const std::string& target, Result* out) const
 {
     if (_encoding == 0) return out->append(_text, _size, _final);
     Charset converter(out, target, _charset);
-    // The decoder holds no output, so it is not flushed: a flush would
-    // reach the sinks after `out` in the middle of their stream.
-    if (_encoding == 'b') return Base64Decode(false, &converter).process(_text, _size, false);
+    if (_encoding == 'b')
+    {
+        // Finished, not flushed: a flush would reach the sinks after `out`
+        // in the middle of their stream.
+        Base64Decode decoder(false, &converter);
+        size_t written = decoder.process(_text, _size, false);
+        return written + decoder.finish();
+    }
     return decodeQ(&converter);
 }
 

@@ -35,7 +35,10 @@ size_t WordWrap::Encoder::process(const char* data, size_t size, bool final)
 {
     size_t count = detail::countCharacters(data, size);
     size_t total = 0;
-    bool fits = _position.preferred + count + (_atLineStart ? 0 : 1) <= _limit.preferred;
+    // Nothing stands on the line yet: a fold there would only leave an
+    // empty line (before a long field name, one that ends the header).
+    bool fits = _position.max == 0 ||
+                _position.preferred + count + (_atLineStart ? 0 : 1) <= _limit.preferred;
     if (fits && !_atLineStart)
     {
         total += next->append(" ", 1, true);

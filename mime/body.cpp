@@ -1,20 +1,19 @@
 #include "mime/body.h"
 
 #include "filter/append.h"
-#include "filter/base64decode.h"
 #include "filter/base64encode.h"
 #include "filter/forceend.h"
 #include "filter/newlineconverter.h"
-#include "filter/quotedprintabledecode.h"
 #include "filter/quotedprintableencode.h"
 #include "filter/split.h"
-#include "filter/strip.h"
-#include "mime/contenttype.h"
-#include "mime/empty.h"
 #include "mime/capabilities.h"
+#include "mime/detail/ctype.h"
+#include "mime/empty.h"
 #include "mime/errors.h"
+#include "mime/fields/contenttype.h"
 #include "mime/header.h"
 #include "mime/object.h"
+#include "mime/translator.h"
 
 #include <cstring>
 #include <memory>
@@ -34,40 +33,6 @@ bool hasEightBit(const char* data, size_t size)
         if (static_cast<unsigned char>(data[i]) >= 0x80) return true;
     return false;
 }
-
-/// Stages built innermost first and taken down outermost first, so that
-/// each flushes into a stage that still exists.
-class Chain
-{
-public:
-    explicit Chain(Filter::Result* sink) : _head(sink) {}
-    ~Chain()
-    {
-        while (!_stages.empty())
-            _stages.pop_back();
-    }
-    template <typename Stage, typename... Arguments> void add(Arguments&&... arguments)
-    {
-        _stages.push_back(std::make_unique<Stage>(_head, std::forward<Arguments>(arguments)...));
-        _head = _stages.back().get();
-    }
-    void addDecoder(int encoding)
-    {
-        if (encoding == ContentTransferEncoding::base64)
-        {
-            _stages.push_back(std::make_unique<Filter::Base64Decode>(false, _head));
-            _head = _stages.back().get();
-            add<Filter::Strip>("\r\n\t ");
-        }
-        else if (encoding == ContentTransferEncoding::quotedPrintable)
-            add<Filter::QuotedPrintableDecode>();
-    }
-    Filter::Result* head() const { return _head; }
-
-private:
-    Filter::Result* _head;
-    std::vector<std::unique_ptr<Filter::Result>> _stages;
-};
 
 /// Multipart bodies deeper than this stay one text: each level is parsed
 /// inside its parent's, and a hostile nesting must not overrun the stack.
@@ -107,10 +72,10 @@ Separator::Separator(const Header& header)
     }
 }
 
-Part::Part(const Separator& separator, const char* data, size_t size, size_t from) : data(data)
+Part::Part(const Separator& separator, const char* data, size_t size, size_t from)
+    : data(data), length(separator.delimiter.size())
 {
     const std::string& delimiter = separator.delimiter;
-    size_t length = delimiter.size();
     for (size_t at = from; at + length <= size; ++at)
     {
         const void* dash = std::memchr(data + at, '-', size - at);
@@ -121,12 +86,10 @@ Part::Part(const Separator& separator, const char* data, size_t size, size_t fro
         if (at > 0 && data[at - 1] != '\n') continue;
         if (std::memcmp(data + at, delimiter.data(), length) != 0) continue;
         size_t after = at + length;
-        bool closing = false;
-        if (after + 2 <= size && data[after] == '-' && data[after + 1] == '-')
-        {
-            closing = true;
-            after += 2;
-        }
+        bool closing = after + 2 <= size && data[after] == '-' && data[after + 1] == '-';
+        if (closing) after += 2;
+        while (after < size && detail::isBlank(data[after]))
+            ++after;
         if (after < size && data[after] != '\r' && data[after] != '\n') continue;
         if (after < size && data[after] == '\r') ++after;
         if (after < size && data[after] == '\n') ++after;
@@ -138,21 +101,34 @@ Part::Part(const Separator& separator, const char* data, size_t size, size_t fro
     throw ParseError("Didn't find a next boundary", size);
 }
 
+Boundary::Boundary(const Part& part)
+    : String(part.data + part.start, part.end - part.start), length(part.length), closing(part.last)
+{
+}
+
+Boundary Boundary::missing()
+{
+    Boundary boundary;
+    boundary.endOfText = true;
+    return boundary;
+}
+
 bool Boundary::operator==(const Separator& separator) const
 {
-    if (size < 3 || data[size - 2] != '\r' || data[size - 1] != '\n') return false;
-    size_t length = size - 2;
-    if (size > 4 && data[length - 1] == '-' && data[length - 2] == '-') length -= 2;
-    return length == separator.delimiter.size() &&
+    return size > 0 && length == separator.delimiter.size() &&
            std::memcmp(data, separator.delimiter.data(), length) == 0;
 }
 
 size_t Boundary::encode(Filter::Result* output, bool closing, bool final) const
 {
-    bool stored = size > 4 && std::memcmp(data + size - 4, "--\r\n", 4) == 0;
-    if (stored == closing) return output->append(data, size, final);
-    if (closing) return output->append(data, size - 2, final) + output->append("--\r\n", 4, true);
-    return output->append(data, size - 4, final) + output->append(data + size - 2, 2, final);
+    size_t blanks = length + (this->closing ? 2 : 0);
+    size_t lineEnd = size;
+    while (lineEnd > blanks && (data[lineEnd - 1] == '\r' || data[lineEnd - 1] == '\n'))
+        --lineEnd;
+    size_t written = output->append(data, length, final);
+    if (closing) written += output->append("--", 2, true);
+    if (lineEnd > blanks) written += output->append(data + blanks, lineEnd - blanks, final);
+    return written + output->append("\r\n", 2, true);
 }
 
 size_t Preamble::encode(const Capabilities&, Filter::Result* output, bool final) const
@@ -178,44 +154,59 @@ bool Body::multipart() const
 
 void Body::split()
 {
-    size_t position = 0;
     Nesting level;
+    std::unique_ptr<Separator> separator;
+    std::unique_ptr<Part> first;
     try
     {
+        // Past the limit the text stays whole, as when no delimiter is found.
         if (nesting > nestingLimit) throw ParseError("multipart nested too deeply", 0);
-        Separator separator(*header);
-        Part first(separator, data, size, 0);
-        preambleText = std::make_shared<Preamble>(
-            data, first.start, Boundary(data + first.start, first.end - first.start));
-        position = first.end;
-        if (first.last) return;
-        for (;;)
-        {
-            Part next(separator, data, size, position);
-            parts.push_back(std::make_shared<Object>(next, position));
-            position = next.end;
-        }
+        separator = std::make_unique<Separator>(*header);
+        first = std::make_unique<Part>(*separator, data, size, 0);
     }
     catch (const ParseError&)
     {
-        if (position >= size) return;
-        if (preambleText)
-            epilogueText = std::make_shared<Epilogue>(data + position, size - position);
-        else
-            preambleText = std::make_shared<Preamble>(data + position, size - position);
+        if (size > 0) preambleText = std::make_shared<Preamble>(data, size);
+        return;
+    }
+    preambleText = std::make_shared<Preamble>(data, first->start, Boundary(*first));
+    size_t position = first->last ? first->end : splitParts(*separator, first->end);
+    // What follows the first closing delimiter is the epilogue, whatever it
+    // holds (RFC 2046 5.1.1): readers stop there.
+    if (position < size)
+        epilogueText = std::make_shared<Epilogue>(data + position, size - position);
+}
+
+size_t Body::splitParts(const Separator& separator, size_t position)
+{
+    for (;;)
+    {
+        try
+        {
+            Part next(separator, data, size, position);
+            parts.push_back(
+                std::make_shared<Object>(data + position, next.start - position, Boundary(next)));
+            position = next.end;
+            if (next.last) return position;
+        }
+        catch (const ParseError&)
+        {
+            // An unterminated last part: still a part, as readers take it.
+            parts.push_back(
+                std::make_shared<Object>(data + position, size - position, Boundary::missing()));
+            return size;
+        }
     }
 }
 
 const Preamble& Body::preamble() const
 {
-    static const Preamble none(nullptr, 0);
-    return preambleText ? *preambleText : none;
+    return preambleText ? *preambleText : empty_preamble();
 }
 
 const Epilogue& Body::epilogue() const
 {
-    static const Epilogue none(nullptr, 0);
-    return epilogueText ? *epilogueText : none;
+    return epilogueText ? *epilogueText : empty_epilogue();
 }
 
 void Body::preamble(const char* data, size_t size)
@@ -281,8 +272,8 @@ bool Body::eightbit() const
     }
     if (hasEightBit(preamble().data, preamble().size)) return true;
     if (hasEightBit(epilogue().data, epilogue().size)) return true;
-    for (const auto& part : parts)
-        if (part->header.eightbit() || part->body.eightbit()) return true;
+    for (const Object& part : *this)
+        if (part.header.eightbit() || part.body.eightbit()) return true;
     return false;
 }
 
@@ -303,27 +294,31 @@ bool Body::valid() const
 bool Body::encodable(const Capabilities& capabilities) const
 {
     if (capabilities.allowsUtf8) return true;
-    if (!multipart()) return capabilities.compatible(ContentTransferEncoding(header));
+    if (!multipart())
+        return capabilities.compatible(ContentTransferEncoding(header)) &&
+               (!message || message->encodable(capabilities));
     if (hasEightBit(preamble().data, preamble().size)) return false;
     if (hasEightBit(epilogue().data, epilogue().size)) return false;
-    for (const auto& part : parts)
-        if (!part->encodable(capabilities)) return false;
+    for (const Object& part : *this)
+        if (!part.encodable(capabilities)) return false;
     return true;
 }
 
 void Body::decode(Filter::Result* target) const
 {
-    Chain chain(target);
-    if (encoding.value == ContentTransferEncoding::base64 ||
-        encoding.value == ContentTransferEncoding::quotedPrintable)
-        chain.addDecoder(encoding.value);
+    Translator translator(target);
     // "binary" is already the decoded octets: nothing is added to them.
-    chain.head()->append(data, size, false);
+    translator.addDecoder(encoding.value);
+    translator.process(data, size, false);
 }
 
 size_t Body::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
+    // Nothing read is nothing written: an empty part between two
+    // delimiters, or a message that ends with its header, stays so.
+    if (empty()) return 0;
     if (multipart()) return encodeMultipart(capabilities, output, final);
+    if (message) return message->encode(capabilities, output, final);
     return encodeSingle(output, final);
 }
 
@@ -340,31 +335,26 @@ size_t Body::encodeMultipart(const Capabilities& capabilities, Filter::Result* o
         return 0;
     }
     const std::string& delimiter = separator->delimiter;
-    auto fresh = [&](bool closing)
+    // A delimiter line read from the text is written as it stood, closing
+    // or not as its place now asks; a new place gets a new line. A last
+    // part that ran to the end of the text gets none.
+    auto delimiterAfter = [&](const Boundary& boundary, bool closing) -> size_t
     {
+        if (boundary == *separator) return boundary.encode(output, closing, final);
+        if (closing && boundary.endOfText && !epilogueText) return 0;
         size_t written = output->append(delimiter.data(), delimiter.size(), true);
         return written + output->append(closing ? "--\r\n" : "\r\n", closing ? 4 : 2, true);
     };
     size_t written = 0;
-    if (preambleText)
-    {
-        written += preambleText->encode(capabilities, output, final);
-        if (preambleText->boundary == *separator)
-            written += preambleText->boundary.encode(output, parts.empty(), final);
-        else
-            written += fresh(parts.empty());
-    }
-    else
-        written += fresh(parts.empty());
+    if (preambleText) written += preambleText->encode(capabilities, output, final);
+    // Without parts, a text that held no delimiter is written alone.
+    if (!parts.empty() || preamble().boundary == *separator)
+        written += delimiterAfter(preamble().boundary, parts.empty());
     for (size_t i = 0; i < parts.size(); ++i)
     {
         const Object& part = *parts[i];
-        bool closing = i + 1 == parts.size();
         written += part.encode(capabilities, output, final);
-        if (part.body.boundary == *separator)
-            written += part.body.boundary.encode(output, closing, final);
-        else
-            written += fresh(closing);
+        written += delimiterAfter(part.body.boundary, i + 1 == parts.size());
     }
     if (epilogueText) written += epilogueText->encode(capabilities, output, final);
     return written;
@@ -373,35 +363,35 @@ size_t Body::encodeMultipart(const Capabilities& capabilities, Filter::Result* o
 size_t Body::encodeSingle(Filter::Result* output, bool final) const
 {
     int target = ContentTransferEncoding::extract(*header);
-    Chain chain(output);
+    Translator translator(output);
     if (target == encoding.value)
     {
-        chain.add<Filter::ForceEnd>("\r\n");
+        translator.add<Filter::ForceEnd>("\r\n");
         if (target != ContentTransferEncoding::binary)
-            chain.add<Filter::NewlineConverter>("\r\n", 0);
+            translator.add<Filter::NewlineConverter>("\r\n", 0);
     }
     else
     {
         switch (target)
         {
         case ContentTransferEncoding::base64:
-            chain.add<Filter::Append>("\r\n");
-            chain.add<Filter::Split>(76, std::string("\r\n"));
-            chain.add<Filter::Base64Encode>();
+            translator.add<Filter::Append>("\r\n");
+            translator.add<Filter::Split>(76, std::string("\r\n"));
+            translator.add<Filter::Base64Encode>();
             break;
         case ContentTransferEncoding::quotedPrintable:
-            chain.add<Filter::ForceEnd>("\r\n");
-            chain.add<Filter::QuotedPrintableEncode>();
+            translator.add<Filter::ForceEnd>("\r\n");
+            translator.add<Filter::QuotedPrintableEncode>();
             break;
         case ContentTransferEncoding::binary:
             break;
         default:
-            chain.add<Filter::ForceEnd>("\r\n");
-            chain.add<Filter::NewlineConverter>("\r\n", 0);
+            translator.add<Filter::ForceEnd>("\r\n");
+            translator.add<Filter::NewlineConverter>("\r\n", 0);
         }
-        chain.addDecoder(encoding.value);
+        translator.addDecoder(encoding.value);
     }
-    return chain.head()->append(data, size, final);
+    return translator.process(data, size, final);
 }
 
 } // namespace Mime

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "mime/contenttransferencoding.h"
-#include "mime/encodable.h"
+#include "mime/bodyiterator.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/encodable.h"
 #include "mime/string.h"
 
 #include <deque>
@@ -30,6 +31,7 @@ public:
 };
 
 /// One delimiter found in a text: from its first "-" to after its line end.
+/// Blanks may follow the delimiter and its closing "--" (RFC 2046 5.1.1).
 class Part
 {
 public:
@@ -38,6 +40,8 @@ public:
     const char* data;
     size_t start = 0;
     size_t end = 0;
+    /// The delimiter's own bytes, before any "--" and blanks.
+    size_t length = 0;
     bool last = false;
 };
 
@@ -45,10 +49,25 @@ public:
 class Boundary : public String
 {
 public:
-    using String::String;
+    Boundary() = default;
+    /// The line of a match.
+    explicit Boundary(const Part& part);
+    /// The mark of a last part that ran to the end of the text, with no
+    /// delimiter line after it.
+    static Boundary missing();
+
+    /// Whether the line holds this delimiter.
     bool operator==(const Separator& separator) const;
-    /// Writes the stored line, turned into a closing one or back as asked.
+    /// Writes the stored line, made a closing one or an ordinary one as
+    /// asked (its blanks kept), ended by CR LF.
     size_t encode(Filter::Result* output, bool closing, bool final) const;
+
+    /// The delimiter's own bytes at the start of the line.
+    size_t length = 0;
+    /// The line closes the body.
+    bool closing = false;
+    /// See missing().
+    bool endOfText = false;
 };
 
 /// The text before the first delimiter line.
@@ -84,8 +103,8 @@ public:
 class Body : public String, public Encodable
 {
 public:
-    /// Splits a multipart text; other exceptions than a missing delimiter
-    /// (a part with an empty header) pass to the caller.
+    /// Splits a multipart text. A text it cannot split (no delimiter, or
+    /// nested too deeply) stays whole as the preamble.
     Body(const Header* header, const char* data, size_t size);
     Body(const Body&) = default;
     Body& operator=(const Body&) = default;
@@ -98,11 +117,16 @@ public:
     void epilogue(const char* data, size_t size);
     void epilogue(const char* text);
 
+    /// The parts in order.
+    BodyIterator begin() const { return BodyIterator(parts.begin()); }
+    BodyIterator end() const { return BodyIterator(parts.end()); }
+
     void append(const Object& object);
     void append(Object&& object);
     void prepend(const Object& object);
     void prepend(Object&& object);
 
+    /// No preamble, no epilogue, no parts and no text: written as nothing.
     bool empty() const;
     bool eightbit() const;
     bool sevenbit() const { return !eightbit(); }
@@ -121,10 +145,16 @@ public:
     std::shared_ptr<Preamble> preambleText;
     std::shared_ptr<Epilogue> epilogueText;
     std::deque<std::shared_ptr<Object>> parts;
+    /// The message that a message part carries, once repair() has taken it
+    /// apart to repair it: written instead of the text.
+    std::shared_ptr<Object> message;
     ContentTransferEncoding encoding;
 
 private:
     void split();
+    /// Splits at the delimiters after the first one, from `position`;
+    /// returns where the epilogue starts.
+    size_t splitParts(const Separator& separator, size_t position);
     size_t encodeMultipart(const Capabilities& capabilities, Filter::Result* output,
                            bool final) const;
     size_t encodeSingle(Filter::Result* output, bool final) const;

@@ -1,6 +1,6 @@
 #include "mime/capabilities.h"
 
-#include "mime/contenttransferencoding.h"
+#include "mime/fields/contenttransferencoding.h"
 
 namespace Kestrava
 {

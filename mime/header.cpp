@@ -6,14 +6,14 @@
 #include "filter/newlineconverter.h"
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
-#include "mime/contentdisposition.h"
-#include "mime/contentid.h"
-#include "mime/contenttransferencoding.h"
-#include "mime/contenttype.h"
+#include "mime/fields/contentdisposition.h"
+#include "mime/fields/contentid.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/contenttype.h"
+#include "mime/fields/datetime.h"
 #include "mime/detail/ctype.h"
-#include "mime/detail/headertext.h"
 #include "mime/empty.h"
-#include "mime/fieldgrammar.h"
+#include "mime/fields/fieldgrammar.h"
 
 #include <strings.h>
 
@@ -34,8 +34,8 @@ bool empty(const char* text)
     return text == nullptr || *text == '\0';
 }
 
-/// Whether plain values of the field are unstructured text, whose encoded
-/// words are decoded and written anew.
+/// Whether plain values of the field are unstructured text, written with
+/// encoded words where they need them.
 bool unstructured(const Key& key)
 {
     return key == "subject" || (key.size >= 2 && strncasecmp(key.data, "x-", 2) == 0);
@@ -226,11 +226,13 @@ const char* Header::encode(const Key& key, const Value& value)
                           wrap->process(value.data, value.size, false);
                           return;
                       }
-                      std::string decoded = detail::decodeWordsOrKeep(value.data, value.size);
+                      // The caller's text is plain text: what looks like an
+                      // encoded word in it is encoded itself, so that it
+                      // reads back as given.
                       Filter::MimeHeaderEncode encoder(wrap->size().preferred,
                                                        Capabilities::standard().sizes.preferred,
                                                        Filter::MimeHeaderEncoding::Text, wrap);
-                      encoder.process(decoded);
+                      encoder.process(value.data, value.size, false);
                       encoder.flush();
                   });
     return preserve(text.data(), text.size());
@@ -259,8 +261,11 @@ Header& Header::replace(const char* name, const char* text)
     HeaderIterator first = find(name);
     Line line = lineFor(text, Key(name));
     _lines[first.index] = line;
-    for (size_t i = _lines.size(); i-- > first.index + 1;)
-        if (_lines[i].key() == name) _lines.erase(_lines.begin() + i);
+    // One pass: erasing the later lines one by one is quadratic.
+    auto later = _lines.begin() + first.index + 1;
+    _lines.erase(std::remove_if(later, _lines.end(),
+                                [name](const Line& other) { return other.key() == name; }),
+                 _lines.end());
     return *this;
 }
 
@@ -292,6 +297,11 @@ Header& Header::append(const char* name, const HeaderField& field)
 Header& Header::prepend(const char* name, const HeaderField& field)
 {
     return insert(0, name, encode(Key(name), field));
+}
+
+Header& Header::set(const DateTime& field)
+{
+    return set("Date", static_cast<const HeaderField&>(field));
 }
 
 Header& Header::set(const ContentID& field)
@@ -358,10 +368,17 @@ Header& Header::add(bool front, const char* name, const char* value)
 
 size_t Header::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
+    size_t written = encodeLines(capabilities, output, final);
+    return written + output->append(_separator ? _separator : "\r\n", 2, true);
+}
+
+size_t Header::encodeLines(const Capabilities& capabilities, Filter::Result* output,
+                           bool final) const
+{
     size_t written = 0;
     for (const Line& line : _lines)
         written += line.encode(capabilities, output, final);
-    return written + output->append(_separator ? _separator : "\r\n", 2, true);
+    return written;
 }
 
 } // namespace Mime

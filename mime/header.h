@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mime/encodable.h"
+#include "mime/fields/encodable.h"
 #include "mime/headeriterator.h"
 #include "mime/line.h"
 
@@ -18,10 +18,12 @@ class Memory;
 namespace Mime
 {
 
+class AuthenticationResults;
 class ContentDisposition;
 class ContentID;
 class ContentTransferEncoding;
 class ContentType;
+class DateTime;
 
 /**
  * The ordered header lines of a message or a MIME part. Parsed lines view
@@ -89,6 +91,9 @@ public:
     Header& set(const HeaderIterator& position, const HeaderField& field);
     Header& append(const char* name, const HeaderField& field);
     Header& prepend(const char* name, const HeaderField& field);
+    /// A new first line "Authentication-Results", folded.
+    Header& prepend(const AuthenticationResults& results);
+    Header& set(const DateTime& field);
     Header& set(const ContentID& field);
     Header& set(const ContentType& field);
     Header& set(const ContentDisposition& field);
@@ -105,6 +110,8 @@ public:
     /// Every line, then the CR LF that ends the block.
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
                   bool final) const override;
+    /// Every line, without the blank line.
+    size_t encodeLines(const Capabilities& capabilities, Filter::Result* output, bool final) const;
 
 protected:
     /// The line parsed from a text the header made for the name `name`.

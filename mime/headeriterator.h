@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mime/encodable.h"
+#include "mime/fields/encodable.h"
 #include "mime/line.h"
 #include "mime/string.h"
 

@@ -8,7 +8,7 @@
 #include "mime/detail/ctype.h"
 #include "mime/detail/headertext.h"
 #include "mime/errors.h"
-#include "mime/fieldgrammar.h"
+#include "mime/fields/fieldgrammar.h"
 
 #include <strings.h>
 
@@ -26,6 +26,16 @@ namespace
 constexpr size_t standardMax = 998;
 constexpr size_t standardPreferred = 78;
 
+/// The length of the line break at `i`: "\r\n", or a lone "\n" or "\r" as
+/// Python's email and most readers take it; 0 for no break. The writer turns
+/// every one of them into "\r\n", so the parser must end a line at each.
+size_t lineBreak(const char* data, size_t size, size_t i)
+{
+    if (data[i] == '\n') return 1;
+    if (data[i] != '\r') return 0;
+    return i + 1 < size && data[i + 1] == '\n' ? 2 : 1;
+}
+
 bool isAsciiText(const char* data, size_t size)
 {
     for (size_t i = 0; i < size; ++i)
@@ -37,8 +47,8 @@ bool isAsciiText(const char* data, size_t size)
 
 Line::ExtKey::ExtKey(const char* data, size_t size) : Key(data, 0)
 {
-    if (size == 0 || data[0] == '\n' || (size > 1 && data[0] == '\r' && data[1] == '\n'))
-        throw EmptyLine(data, size);
+    if (size == 0) throw EmptyLine(data, size);
+    if (size_t blank = lineBreak(data, size, 0)) throw EmptyLine(data, blank);
     // RFC 5322 (obsolete syntax, section 4.5) lets blanks stand between the
     // name and its colon; a blank inside the name makes it no field at all.
     size_t nameEnd = 0;
@@ -47,7 +57,7 @@ Line::ExtKey::ExtKey(const char* data, size_t size) : Key(data, 0)
     for (size_t i = 0; i < size; ++i)
     {
         char c = data[i];
-        if (c == '\n') throw ParseError("Missing colon", i + 1);
+        if (lineBreak(data, size, i) == 1) throw ParseError("Missing colon", i + 1);
         if (c == ':' && !broken)
         {
             this->size = nameEnd;
@@ -82,9 +92,7 @@ Line::ExtValue::ExtValue(const Key* key, const char* data, size_t size) : Value(
     size_t i = 0;
     while (i < size)
     {
-        size_t fold = data[i] == '\n'                                          ? 1
-                      : data[i] == '\r' && i + 1 < size && data[i + 1] == '\n' ? 2
-                                                                               : 0;
+        size_t fold = lineBreak(data, size, i);
         if (detail::isBlank(data[i]))
             ++i;
         else if (fold > 0 && i + fold < size && detail::isBlank(data[i + fold]))
@@ -96,13 +104,14 @@ Line::ExtValue::ExtValue(const Key* key, const char* data, size_t size) : Value(
     size_t start = i;
     while (i < size)
     {
-        char c = data[i++];
-        if (c == '\n')
+        if (size_t end = lineBreak(data, size, i))
         {
+            i += end;
             if (i < size && detail::isBlank(data[i])) continue;
             break;
         }
-        if (!detail::isSpace(c)) this->size = i - start;
+        if (!detail::isSpace(data[i])) this->size = i + 1 - start;
+        ++i;
     }
     consumed = i;
 }

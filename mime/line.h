@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mime/encodable.h"
+#include "mime/fields/encodable.h"
 #include "mime/key.h"
 #include "mime/string.h"
 #include "mime/value.h"

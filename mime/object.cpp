@@ -1,28 +1,86 @@
 #include "mime/object.h"
 
+#include "filter/string.h"
 #include "mime/capabilities.h"
 #include "mime/errors.h"
+#include "mime/fields/contenttype.h"
 
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace Kestrava
 {
 namespace Mime
 {
 
-Object::ExtHeader::ExtHeader(const char* data, size_t size)
+namespace
 {
+
+/// Whether the Content-Type reads and its type passes the test.
+bool typeIs(const Header& header, const std::function<bool(const ContentType::Type&)>& test)
+{
+    const Value& value = header.get("content-type");
+    try
+    {
+        return test(ContentType(value.data, value.size, false).type());
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
+/// Whether the body is a message of its own, which no encoding but 7bit,
+/// 8bit and binary may carry (RFC 2046 5.2; RFC 6532 3.5 lifts that for
+/// message/global). In a digest a part without a type is a message.
+bool embedsMessage(const Header& header, bool inDigest)
+{
+    if (!header.contains("content-type")) return inDigest;
+    return typeIs(header, [](const ContentType::Type& type)
+                  { return type.main("message") && !type.sub("global"); });
+}
+
+/// Whether a header block ends where the text starts, without a blank line.
+bool startsBody(const std::string& text)
+{
+    if (text.empty()) return true;
+    try
+    {
+        Line line(text.data(), text.size());
+        return false;
+    }
+    catch (const ParseError&)
+    {
+        return true;
+    }
+    catch (const EmptyLine&)
+    {
+        return false;
+    }
+}
+
+/// How deep repair() descends into parts and embedded messages.
+constexpr size_t repairDepth = 64;
+
+} // namespace
+
+Object::ExtHeader::ExtHeader(const char* data, size_t size, bool part)
+{
+    if (!part && (data == nullptr || size == 0)) throw FatalError("Empty header");
     parse(data, size, true);
 }
 
 Object::ExtHeader::ExtHeader(const char* text)
 {
-    parse(text, text == nullptr ? 0 : std::strlen(text), false);
+    if (text == nullptr || *text == '\0') throw FatalError("Empty header");
+    parse(text, std::strlen(text), false);
 }
 
 void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
 {
-    if (data == nullptr || size == 0) throw FatalError("Empty header");
     size_t position = 0;
     for (;;)
     {
@@ -32,14 +90,17 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
             _lines.push_back(line);
             position += line.size;
         }
-        catch (const ParseError& error)
+        catch (const ParseError&)
         {
-            // A malformed line is dropped; the lines after it still count.
-            position += error.size;
+            // A line that is no field ends the block, with no blank line:
+            // the body starts there, as mail readers take it.
+            _blankLine = false;
+            break;
         }
         catch (const EmptyLine& blank)
         {
             position += blank.size;
+            _blankLine = blank.size > 0;
             if (keepSeparator && blank.size == 2 && blank.data[0] == '\r') _separator = blank.data;
             break;
         }
@@ -52,11 +113,10 @@ Object::Object(const char* data, size_t size)
 {
 }
 
-Object::Object(const Part& part, size_t from)
-    : header(part.data + from, part.start - from),
-      body(&header, part.data + from + header.bytes(), part.start - from - header.bytes())
+Object::Object(const char* data, size_t size, const Boundary& boundary)
+    : header(data, size, true), body(&header, data + header.bytes(), size - header.bytes())
 {
-    body.boundary = Boundary(part.data + part.start, part.end - part.start);
+    body.boundary = boundary;
 }
 
 Object::Object(const Body& body) : body(body)
@@ -84,8 +144,20 @@ Object::Object(Object&& other)
 
 size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
-    size_t written = header.encode(capabilities, output, final);
-    return written + body.encode(capabilities, output, final);
+    if (header.blankLine())
+    {
+        size_t written = header.encode(capabilities, output, final);
+        return written + body.encode(capabilities, output, final);
+    }
+    // A block read without its blank line goes out without one where a
+    // reader still ends it at the same place: nothing follows, or what
+    // follows starts with a line that is no field.
+    std::string text;
+    Filter::String sink(&text);
+    body.encode(capabilities, &sink, false);
+    size_t written = startsBody(text) ? header.encodeLines(capabilities, output, final)
+                                      : header.encode(capabilities, output, final);
+    return written + output->append(text.data(), text.size(), false);
 }
 
 bool Object::encodable(const Capabilities& capabilities) const
@@ -95,10 +167,25 @@ bool Object::encodable(const Capabilities& capabilities) const
 
 void Object::repair(const Capabilities& capabilities)
 {
+    repair(capabilities, false, 0);
+}
+
+void Object::repair(const Capabilities& capabilities, bool inDigest, size_t depth)
+{
+    // Deeper than that the object is left as it is: repairing descends
+    // into each level, and a hostile nesting must not overrun the stack.
+    if (depth > repairDepth) return;
     if (header.multipart())
     {
-        for (auto& part : body.parts)
-            part->repair(capabilities);
+        bool digest =
+            typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+        for (Object& part : body)
+            part.repair(capabilities, digest, depth + 1);
+        return;
+    }
+    if (embedsMessage(header, inDigest))
+    {
+        repairMessage(capabilities, depth);
         return;
     }
     switch (ContentTransferEncoding::extract(header))
@@ -118,13 +205,31 @@ void Object::repair(const Capabilities& capabilities)
     }
 }
 
+void Object::repairMessage(const Capabilities& capabilities, size_t depth)
+{
+    int encoding = ContentTransferEncoding::extract(header);
+    if (encoding != ContentTransferEncoding::eightBit &&
+        encoding != ContentTransferEncoding::binary)
+        return;
+    if (!body.message)
+    {
+        if (body.size == 0) return;
+        auto message = std::make_shared<Object>(body.data, body.size);
+        // Its own signature would break.
+        if (message->header.contains("dkim-signature")) return;
+        body.message = message;
+    }
+    body.message->repair(capabilities, false, depth + 1);
+    header.set(ContentTransferEncoding(ContentTransferEncoding::sevenBit));
+}
+
 bool Object::fix(const Capabilities& capabilities)
 {
     if (encodable(capabilities)) return true;
     // Changing the encoding would break the signature.
     if (header.contains("dkim-signature")) return false;
     repair(capabilities);
-    return true;
+    return encodable(capabilities);
 }
 
 } // namespace Mime

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mime/body.h"
-#include "mime/encodable.h"
+#include "mime/fields/encodable.h"
 #include "mime/header.h"
 
 #include <functional>
@@ -39,12 +39,17 @@ public:
     {
     public:
         ExtHeader() = default;
-        /// Parses the block at the start of the text; malformed lines are
-        /// dropped. Throws FatalError "Empty header" for an empty text.
-        ExtHeader(const char* data, size_t size);
+        /// Parses the block at the start of the text. A line that is no
+        /// field ends it and starts the body, without a blank line. Throws
+        /// FatalError "Empty header" for an empty text, unless `part`: a
+        /// part may be empty.
+        ExtHeader(const char* data, size_t size, bool part = false);
         explicit ExtHeader(const char* text);
         /// The bytes of the source text that the block took.
         size_t bytes() const { return _bytes; }
+        /// Whether a blank line ended the block: a parsed block may end at
+        /// the end of the text or where the body starts without one.
+        bool blankLine() const { return _blankLine; }
         /// Puts the complete text of a new signature line in front.
         ExtHeader& prepend(const DkimHeader& header);
         using Header::prepend;
@@ -64,6 +69,8 @@ public:
 
     private:
         void parse(const char* data, size_t size, bool keepSeparator);
+
+        bool _blankLine = true;
     };
 
     /// The body, with the delimiter line that ended it as a part.
@@ -78,8 +85,9 @@ public:
 
     /// A whole message: the header block and the rest of the text.
     Object(const char* data, size_t size);
-    /// One part of a multipart body.
-    explicit Object(const Part& part, size_t from);
+    /// One part of a multipart body: its text between two delimiter lines
+    /// (possibly none) and the line that ended it.
+    Object(const char* data, size_t size, const Boundary& boundary);
     explicit Object(const Body& body);
     explicit Object(Body&& body);
     Object(const Object& other);
@@ -91,12 +99,17 @@ public:
                   bool final) const override;
     bool encodable(const Capabilities& capabilities) const override;
     /// Sets the transfer encodings so that the object goes out as 7-bit.
+    /// No encoding but 7bit, 8bit and binary may carry an embedded message
+    /// (RFC 2046 5.2): an "8bit" or "binary" one is repaired inside and
+    /// labelled "7bit", unless it is signed; then it is left as it is.
     void repair(const Capabilities& capabilities);
     /// repair() unless already encodable; false, unchanged, when signed.
+    /// Also false when the repaired object still cannot go out so.
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;
-    /// false, and never an exception, when that fails.
+    /// false, and never an exception, when that fails. h= names From once
+    /// more than the message holds it; `twice` does so for every name.
     bool sign(const Capabilities& capabilities, const DkimKey& key,
               const std::initializer_list<const char*>& extra, long expire, bool twice,
               const Canonicalization& canonicalization);
@@ -130,6 +143,8 @@ public:
     ExtBody body;
 
 private:
+    void repair(const Capabilities& capabilities, bool inDigest, size_t depth);
+    void repairMessage(const Capabilities& capabilities, size_t depth);
     template <typename List>
     bool signWith(const Capabilities& capabilities, const DkimKey& key, const List& extra,
                   long expire, bool twice, const Canonicalization& canonicalization);

@@ -52,10 +52,10 @@ void TcpActiveWatcher::setInterest(bool writing)
     _io.set(_io.fd(), writing ? EV_READ | EV_WRITE : EV_READ);
 }
 
-void TcpActiveWatcher::reportEnd()
+void TcpActiveWatcher::reportEnd(bool orderly)
 {
     if (_closing && _output.size() == 0) return _socket->reportClosed();
-    _socket->reportLost();
+    _socket->reportLost(orderly);
 }
 
 bool TcpActiveWatcher::detach()
@@ -168,8 +168,8 @@ void TcpActiveWatcher::onReadable(int fd)
         return _socket->reportData(&_input);
     }
     if (transient(result)) return;
-    // Nothing read: the peer has closed or reset.
-    reportEnd();
+    // Nothing read: the peer has closed (the read gives 0) or reset (an error).
+    reportEnd(result == 0);
 }
 
 void TcpActiveWatcher::onWritable(int fd)

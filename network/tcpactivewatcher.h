@@ -44,8 +44,9 @@ protected:
     void setInterest(bool writing);
 
     /// An end of the connection: orderly when the close was asked for and
-    /// nothing is left to write, else lost.
-    void reportEnd();
+    /// nothing is left to write, else lost; `orderly` when the peer ended
+    /// its stream in order.
+    void reportEnd(bool orderly = false);
 
     Event::IoWatcher _io;
     Event::Loop* _loop = nullptr;

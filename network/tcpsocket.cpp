@@ -400,8 +400,9 @@ void TcpSocket::reportConnect()
     _handler->onConnect(this);
 }
 
-void TcpSocket::reportLost()
+void TcpSocket::reportLost(bool orderly)
 {
+    _endedInOrder = orderly;
     disconnect();
     _handler->onLost(this);
 }

@@ -132,6 +132,10 @@ public:
     /// The TLS connection, null without TLS.
     SSL* ssl() const;
 
+    /// Whether the last onLost was the peer's orderly end of its stream (a
+    /// FIN; over TLS its close_notify) rather than a reset or an error.
+    bool endedInOrder() const { return _endedInOrder; }
+
     int fd() const { return _fd; }
     int state() const { return _state; }
     Event::Loop* loop() const { return _loop; }
@@ -146,7 +150,8 @@ public:
     void reportFailure();
     void reportTimeout();
     void reportConnect();
-    void reportLost();
+    /// `orderly`: the peer ended its stream in order (see endedInOrder).
+    void reportLost(bool orderly = false);
     void reportClosed();
     void reportSecured();
     void reportData(Buffer* buffer);
@@ -170,6 +175,7 @@ private:
     TcpHandler* _handler;
     Event::Loop* _loop;
     TcpWatcher* _watcher = nullptr;
+    bool _endedInOrder = false;
 };
 
 } // namespace Network

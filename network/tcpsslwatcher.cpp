@@ -186,9 +186,11 @@ void TcpSslWatcher::read()
         {
             if (status == writing && waiting(result)) return;
             if (status == none && reschedule(result, none)) return;
-            if (OpenSSL::SSL_get_shutdown(ssl()) & SSL_RECEIVED_SHUTDOWN)
-                call([this] { return OpenSSL::SSL_shutdown(ssl()); });
-            return _socket->reportLost();
+            // Only the peer's close_notify ends the stream in order; a plain
+            // end of TCP may be a truncation by an attacker.
+            bool orderly = OpenSSL::SSL_get_shutdown(ssl()) & SSL_RECEIVED_SHUTDOWN;
+            if (orderly) call([this] { return OpenSSL::SSL_shutdown(ssl()); });
+            return _socket->reportLost(orderly);
         }
         Event::Monitor monitor(this);
         _socket->reportData(&_input);

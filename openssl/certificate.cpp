@@ -11,7 +11,10 @@
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <string>
 #include <utility>
+
+#include <arpa/inet.h>
 
 namespace Kestrava
 {
@@ -52,6 +55,18 @@ bool nameMatches(const Asn1String& name, const Dns::Hostname& host)
     {
         return false;
     }
+}
+
+/// The address of an IP-literal host ("192.0.2.1", "[2001:db8::1]") in
+/// `address`, and its size; 0 for a name.
+size_t literalAddress(const char* host, unsigned char (&address)[16])
+{
+    if (host == nullptr) return 0;
+    if (inet_pton(AF_INET, host, address) == 1) return 4;
+    size_t length = std::strlen(host);
+    if (length < 2 || host[0] != '[' || host[length - 1] != ']') return 0;
+    std::string inner(host + 1, length - 2);
+    return inet_pton(AF_INET6, inner.c_str(), address) == 1 ? 16 : 0;
 }
 
 } // namespace
@@ -152,6 +167,11 @@ bool Certificate::isValidFor(const Dns::Hostname& host) const
 {
     try
     {
+        // An address is named by an iPAddress entry alone, never by a DNS
+        // name or the common name (RFC 6125 section 6.2).
+        unsigned char address[16];
+        if (size_t size = literalAddress(host.ascii(), address))
+            return OpenSSL::X509_check_ip(x509(), address, size, 0) == 1;
         if (nameMatches(commonName(), host)) return true;
         for (const GeneralName& name : subjectAltnames())
             if (name.type() == GEN_DNS && nameMatches(name.value(), host)) return true;

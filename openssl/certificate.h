@@ -81,8 +81,10 @@ public:
 
     /**
      * Whether the certificate names `host`: its subject's common name or
-     * one of its DNS alternative names, as a Pattern. A name that makes no
-     * valid pattern, or holds a NUL byte, is skipped. Never throws.
+     * one of its DNS alternative names, as a Pattern; for an IP literal
+     * ("192.0.2.1", "[2001:db8::1]") one of its iPAddress alternative names.
+     * A name that makes no valid pattern, or holds a NUL byte, is skipped.
+     * Never throws.
      */
     bool isValidFor(const Dns::Hostname& host) const;
 

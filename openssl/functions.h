@@ -34,6 +34,8 @@
 #undef EVP_CIPHER_iv_length
 #undef EVP_CIPHER_block_size
 #undef EVP_PKEY_size
+#undef EVP_PKEY_bits
+#undef EVP_PKEY_base_id
 #undef SSL_get_peer_certificate
 
 namespace Kestrava
@@ -121,6 +123,8 @@ EVP_PKEY* EVP_PKEY_new();
 int EVP_PKEY_up_ref(EVP_PKEY* key);
 void EVP_PKEY_free(EVP_PKEY* key);
 int EVP_PKEY_size(const EVP_PKEY* key);
+int EVP_PKEY_bits(const EVP_PKEY* key);
+int EVP_PKEY_base_id(const EVP_PKEY* key);
 int EVP_PKEY_set1_RSA(EVP_PKEY* key, RSA* rsa);
 RSA* EVP_PKEY_get1_RSA(EVP_PKEY* key);
 int EVP_PKEY_set1_EC_KEY(EVP_PKEY* key, EC_KEY* ec);
@@ -253,6 +257,7 @@ X509_NAME* X509_get_subject_name(const X509* certificate);
 void* X509_get_ext_d2i(const X509* certificate, int nid, int* critical, int* index);
 EVP_PKEY* X509_get_pubkey(X509* certificate);
 int X509_check_private_key(const X509* certificate, const EVP_PKEY* key);
+int X509_check_ip(X509* certificate, const unsigned char* address, size_t size, unsigned int flags);
 const char* X509_verify_cert_error_string(long error);
 int X509_NAME_print_ex(BIO* bio, const X509_NAME* name, int indent, unsigned long flags);
 int X509_NAME_cmp(const X509_NAME* first, const X509_NAME* second);

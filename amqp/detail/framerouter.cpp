@@ -63,9 +63,11 @@ void addDefaultProperties(Table& client)
     setDefault("information", "https://kestrava.example/amqp");
     if (client.contains("capabilities")) return;
     // The broker then closes with a reason instead of dropping the socket
-    // when the login is refused.
+    // when the login is refused, and tells of a consumer it cancels (its
+    // queue deleted, a node lost) instead of dropping it without a word.
     Table capabilities;
     capabilities["authentication_failure_close"] = true;
+    capabilities["consumer_cancel_notify"] = true;
     client["capabilities"] = capabilities;
 }
 

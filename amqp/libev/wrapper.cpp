@@ -14,6 +14,12 @@ Wrapper::Wrapper(struct ev_loop* loop, TcpConnection* connection, double startup
     _timer.data = static_cast<LibEvHandler::Watchable*>(this);
     ev_prepare_init(&_prepare, onPrepare);
     _prepare.data = this;
+    ev_idle_init(&_idle, onIdle);
+    _idle.data = this;
+    // A record is made from outside the loop's callbacks, maybe after the
+    // loop sat idle or blocked (a probe on another loop): its cached time
+    // would put the deadline in the past.
+    ev_now_update(_loop);
     double now = ev_now(_loop);
     _expire = now + startupTimeout;
     arm(now);
@@ -27,18 +33,35 @@ Wrapper::~Wrapper()
         ev_ref(_loop);
     }
     ev_prepare_stop(_loop, &_prepare);
+    ev_idle_stop(_loop, &_idle);
 }
 
 void Wrapper::defer()
 {
-    if (!ev_is_active(&_prepare)) ev_prepare_start(_loop, &_prepare);
+    if (ev_is_active(&_prepare)) return;
+    ev_prepare_start(_loop, &_prepare);
+    // Asked from inside another prepare watcher, ours misses this turn's
+    // prepare phase: the idle watcher keeps the loop from waiting and
+    // flushes right after the poll instead.
+    ev_idle_start(_loop, &_idle);
 }
 
-void Wrapper::onPrepare(struct ev_loop* loop, ev_prepare* prepare, int)
+void Wrapper::flushDeferred()
 {
-    ev_prepare_stop(loop, prepare);
+    ev_prepare_stop(_loop, &_prepare);
+    ev_idle_stop(_loop, &_idle);
     // A flush only writes and changes watches: the record stays.
-    static_cast<Wrapper*>(prepare->data)->_connection->flush();
+    _connection->flush();
+}
+
+void Wrapper::onPrepare(struct ev_loop*, ev_prepare* prepare, int)
+{
+    static_cast<Wrapper*>(prepare->data)->flushDeferred();
+}
+
+void Wrapper::onIdle(struct ev_loop*, ev_idle* idle, int)
+{
+    static_cast<Wrapper*>(idle->data)->flushDeferred();
 }
 
 void Wrapper::monitor(int fd, int flags)
@@ -66,6 +89,9 @@ void Wrapper::negotiated(uint16_t interval)
 {
     _interval = interval;
     if (interval == 0) return;
+    // The handler's reply may come after a callback of the user's that
+    // blocked for a while.
+    ev_now_update(_loop);
     double now = ev_now(_loop);
     _next = nextHeartbeat(now);
     _expire = now + 1.5 * interval;

@@ -15,8 +15,8 @@ class TcpConnection;
 /// What a LibEvHandler keeps for one connection: its watchers and one
 /// timer, armed for the nearer of two deadlines (the next heartbeat to
 /// send, the time after which the connection counts as dead). The timer
-/// never keeps the loop alive on its own; the prepare watcher that flushes
-/// deferred output does, until it ran.
+/// never keeps the loop alive on its own; the prepare and idle watchers that
+/// flush deferred output do, until one of them ran.
 class Wrapper : private LibEvHandler::Watchable
 {
 public:
@@ -38,6 +38,9 @@ private:
     void onExpired() override;
     static void onTimer(struct ev_loop* loop, ev_timer* timer, int events);
     static void onPrepare(struct ev_loop* loop, ev_prepare* prepare, int events);
+    static void onIdle(struct ev_loop* loop, ev_idle* idle, int events);
+    /// Writes what defer held back.
+    void flushDeferred();
 
     /// When the next heartbeat is due after now.
     double nextHeartbeat(double now) const;
@@ -48,6 +51,7 @@ private:
     struct ev_loop* _loop;
     ev_timer _timer;
     ev_prepare _prepare;
+    ev_idle _idle;
     std::list<std::unique_ptr<Watcher>> _watchers;
     double _next = 0;
     double _expire = 0;

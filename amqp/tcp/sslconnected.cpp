@@ -22,6 +22,11 @@ SslConnected::SslConnected(TcpExtState* previous, SslWrapper&& ssl, TcpOutBuffer
 
 bool SslConnected::repeat(State operation, int error)
 {
+    // A read that waits for more of the peer's octets (after a session
+    // ticket, a key update or half a record) binds nothing: any later read
+    // completes it, and writes may go meanwhile instead of waiting for the
+    // peer to speak.
+    if (operation == State::read && error == SSL_ERROR_WANT_READ) error = SSL_ERROR_NONE;
     if (awaitSocket(error))
     {
         _state = operation;
@@ -48,7 +53,9 @@ TcpState* SslConnected::repeat(const Monitor& monitor, State operation, int erro
 {
     if (!repeat(operation, error)) return fail(monitor);
     if (!monitor.valid()) return nullptr;
-    if (_closed && _state == State::idle) return new SslShutdown(this, std::move(_ssl));
+    // Shut down only once the queue is drained: a read that wants more of
+    // the peer comes here with output still waiting.
+    if (_closed && _state == State::idle && !_out) return new SslShutdown(this, std::move(_ssl));
     return this;
 }
 

@@ -18,6 +18,15 @@ struct Cursor
 
     bool atEnd() const { return position >= size; }
     char current() const { return data[position]; }
+    /// The bytes of the line end at the position: 2 for CR LF, 1 for a bare
+    /// LF (RFC 9112 section 2.2), 0 for none.
+    size_t lineEnd() const
+    {
+        if (atEnd()) return 0;
+        if (data[position] == '\n') return 1;
+        if (size - position >= 2 && data[position] == '\r' && data[position + 1] == '\n') return 2;
+        return 0;
+    }
 };
 
 /// "HTTP/", upper case; else "Unrecognized HTTP header".

@@ -10,6 +10,7 @@ namespace Dns
 void Blocking::onTimeout(const DNS::Operation* operation)
 {
     ev_break(_loop, EVBREAK_ONE);
+    _over = true;
     _handler->onTimeout(operation);
 }
 
@@ -17,6 +18,7 @@ void Blocking::onReceived(const DNS::Operation* operation, const DNS::Response& 
 {
     ev_break(_loop, EVBREAK_ONE);
     _answered = true;
+    _over = true;
     _handler->onReceived(operation, response);
 }
 

@@ -21,11 +21,14 @@ public:
 
     /// Whether an answer came (a failed one included).
     bool answered() const { return _answered; }
+    /// Whether the lookup has ended, answered or timed out.
+    bool over() const { return _over; }
 
 private:
     struct ev_loop* _loop;
     DNS::Handler* _handler;
     bool _answered = false;
+    bool _over = false;
 };
 
 } // namespace Dns

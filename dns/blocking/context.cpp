@@ -1,14 +1,6 @@
 #include "dns/blocking/context.h"
 
-#include "dns/blocking/blocking.h"
-#include "dns/context.h"
-#include "dns/loop/libev.h"
-#include "dns/message/bits.h"
-#include "event/threadloop.h"
-
-#include <exception>
-
-#include <ev.h>
+#include "dns/blocking/lookups.h"
 
 namespace Kestrava
 {
@@ -17,21 +9,10 @@ namespace Dns
 
 bool Context::query(const char* name, ns_type type, DNS::Handler* handler) const
 {
-    Event::ThreadLoop loop;
-    DNS::LibEv adapter(loop.loop(), true);
-    std::exception_ptr thrown;
-    Blocking blocking(loop.loop(), handler);
-    {
-        DNS::Context resolver(&adapter, true);
-        // Both versions: a server of either family may be the only one.
-        for (const DNS::Ip& server : _nameservers)
-            resolver.nameserver(server);
-        resolver.reporter([&thrown](std::exception_ptr exception) { thrown = exception; });
-        // A lookup that cannot start (a name too long) leaves nothing to run.
-        if (resolver.query(name, type, DNS::Bits(), &blocking)) ev_run(loop.loop(), 0);
-    }
-    if (thrown) std::rethrow_exception(thrown);
-    return blocking.answered();
+    Lookups lookups(*this);
+    const Blocking* lookup = lookups.query(name, type, handler);
+    lookups.run();
+    return lookup != nullptr && lookup->answered();
 }
 
 } // namespace Dns

@@ -40,8 +40,6 @@ void DkimRecord::parse(const std::string& text)
 {
     if (text.find('\0') != std::string::npos) throw std::runtime_error("NUL in DKIM key record");
     std::set<const std::string*> given;
-    // The first tag starts exactly where the text does; later ones after
-    // their white space.
     size_t position = 0;
     while (position < text.size())
     {
@@ -49,39 +47,25 @@ void DkimRecord::parse(const std::string& text)
         if (equals == std::string::npos) break;
         size_t end = text.find(';', equals + 1);
         if (end == std::string::npos) end = text.size();
-        std::string tag = text.substr(position, equals - position);
-        if (std::string* value = field(tag))
+        // Folding white space may stand around a name (RFC 6376 3.2).
+        if (std::string* value = field(trimmed(text, position, equals)))
         {
             if (!given.insert(value).second)
                 throw std::runtime_error("duplicate tag in DKIM key record");
             *value = trimmed(text, equals + 1, end);
         }
         position = end + 1;
-        while (position < text.size() && blank(text[position]))
-            ++position;
     }
 }
 
 std::string* DkimRecord::field(const std::string& tag)
 {
-    if (tag.empty()) return nullptr;
-    switch (tag[0])
-    {
-    case 'v':
-        return &_v;
-    case 'k':
-        return &_k;
-    case 's':
-        return &_s;
-    case 'h':
-        return &_h;
-    case 'p':
-        return &_p;
-    case 't':
-        return &_t;
-    default:
-        return nullptr;
-    }
+    // Whole names, case-sensitive: "hash" is not "h", "pk" not "p".
+    const std::pair<const char*, std::string*> fields[] = {
+        {"v", &_v}, {"k", &_k}, {"s", &_s}, {"h", &_h}, {"p", &_p}, {"t", &_t}};
+    for (const auto& known : fields)
+        if (tag == known.first) return known.second;
+    return nullptr;
 }
 
 } // namespace Dns

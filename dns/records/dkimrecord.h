@@ -29,7 +29,8 @@ public:
 
 private:
     void parse(const std::string& text);
-    /// The field of a tag: only its first byte counts; null for others.
+    /// The field of a tag by its whole name; null for tags that are
+    /// ignored.
     std::string* field(const std::string& tag);
 
     std::string _v;

@@ -41,6 +41,26 @@ void checkMembers(const File::Members& members)
     (void)policy.fresh();
 }
 
+bool sameText(const char* first, size_t firstSize, const char* second, size_t secondSize)
+{
+    return firstSize == secondSize && memcmp(first, second, firstSize) == 0;
+}
+
+bool sameHead(const Kestrava::Browse::Header& first, const Kestrava::Browse::Header& second)
+{
+    if (first.status() != second.status() || first.lines().size() != second.lines().size())
+        return false;
+    for (size_t i = 0; i < first.lines().size(); ++i)
+    {
+        const auto& one = first.lines()[i];
+        const auto& other = second.lines()[i];
+        if (!sameText(one.name(), one.nameSize(), other.name(), other.nameSize()) ||
+            !sameText(one.value(), one.valueSize(), other.value(), other.valueSize()))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -58,11 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         File::Members members(url, bytes.get(), size, false);
         if (memcmp(bytes.get(), data, size) != 0) abort();
         checkMembers(members);
-        // The head written back from an in-place parse parses the same.
+        // The head written back from an in-place parse parses the same
+        // (its line ends may have become CR LF).
         File::Members received(url, members.header, false);
-        if (received.contents.compare(0, std::string::npos, members.contents, 0,
-                                      members.header.size()) != 0)
-            abort();
+        if (!sameHead(received.header, members.header)) abort();
         checkMembers(received);
     }
     catch (const std::runtime_error&)

@@ -2,8 +2,8 @@
 // may refuse with std::runtime_error, collecting never throws, and a chain
 // without an error has a seal per set, each at its instance.
 #include "fuzz/mime/support.h"
-#include "mime/arcsealorder.h"
-#include "mime/arcsignatures.h"
+#include "mime/arc/arcsealorder.h"
+#include "mime/arc/arcsignatures.h"
 #include "mime/errors.h"
 #include "mime/object.h"
 

@@ -2,7 +2,7 @@
 // leniently: nothing but std::runtime_error may escape, and what parses is
 // written and parses again to the same results.
 #include "fuzz/mime/support.h"
-#include "mime/authenticationresults.h"
+#include "mime/authresults/authenticationresults.h"
 
 #include <stdexcept>
 

@@ -2,7 +2,7 @@
 // nothing but std::runtime_error may escape, and what parses strictly is
 // written and parses again to the same tags.
 #include "fuzz/mime/support.h"
-#include "mime/dkimsignature.h"
+#include "mime/dkim/dkimsignature.h"
 
 #include <stdexcept>
 

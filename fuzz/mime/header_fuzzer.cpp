@@ -1,7 +1,8 @@
 // Cuts arbitrary bytes into header lines as the message parser does,
 // skipping malformed ones by their size, and writes every line for a 7-bit
 // and a UTF-8 receiver: only the line errors may leave the parser, and the
-// written block must end every line with CR LF.
+// written block must end every line with CR LF and read back as the same
+// fields.
 
 #include "filter/string.h"
 #include "fuzz/mime/support.h"
@@ -9,8 +10,10 @@
 #include "mime/errors.h"
 #include "mime/header.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -44,6 +47,14 @@ public:
     }
 };
 
+std::vector<std::string> names(const Header& header)
+{
+    std::vector<std::string> found;
+    for (size_t i = 0; i < header.size(); ++i)
+        found.push_back(header.line(i).key().copy());
+    return found;
+}
+
 void checkWritten(const Header& header, const Capabilities& capabilities)
 {
     std::string text;
@@ -52,6 +63,14 @@ void checkWritten(const Header& header, const Capabilities& capabilities)
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) std::abort();
     for (size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) std::abort();
+    // Read again, the written block has the same fields: no line break of
+    // a value became one between fields, or the reverse.
+    if (names(FuzzedHeader(text.data(), text.size())) != names(header))
+    {
+        std::fprintf(stderr, "written as: ");
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::abort();
+    }
 }
 
 } // namespace

@@ -2,11 +2,11 @@
 // canonicalises it, verifies every DKIM-Signature with a fixed key and signs
 // it: verification always gives a word, signing never throws.
 #include "fuzz/mime/support.h"
-#include "mime/canonicalization.h"
+#include "mime/dkim/canonicalization.h"
 #include "mime/capabilities.h"
-#include "mime/dkimkey.h"
-#include "mime/dkimsignature.h"
-#include "mime/dkimstatus.h"
+#include "mime/dkim/dkimkey.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimstatus.h"
 #include "mime/errors.h"
 #include "mime/object.h"
 #include "openssl/privatekey.h"
@@ -66,27 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!message->sign(Capabilities::standard(), key, 0, false, Canonicalization(false, true)))
         return 0;
     std::string written = message->str(false);
-    std::unique_ptr<Object> received;
-    try
-    {
-        received = std::make_unique<Object>(written.data(), written.size());
-    }
-    catch (const std::runtime_error&)
-    {
-        // A part nested under its parent's boundary comes back as an empty
-        // part, which no parse takes.
-        return 0;
-    }
-    const Value& value = received->header.get("dkim-signature");
+    // What was written reads back: an empty part is a part like any other.
+    Object received(written.data(), written.size());
+    const Value& value = received.header.get("dkim-signature");
     DkimSignature signature(value.data, value.size, true, false);
     DkimStatus status(signature);
-    // What we sign and write for a 7-bit receiver verifies there, unless a
-    // bare CR, written as a line break, split a line.
-    bool bareCR = false;
-    for (size_t i = 0; i < size; ++i)
-        bareCR = bareCR || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n'));
-    if (!bareCR && received->encodable(Capabilities::standard()) &&
-        status.initialize(*received, signature, publicKey, false) != Status::pass)
+    // What we sign and write for a 7-bit receiver verifies there, unless the
+    // message holds more than one From, which no verification passes.
+    bool oneFrom = received.header.all("from").size() <= 1;
+    if (oneFrom && received.encodable(Capabilities::standard()) &&
+        status.initialize(received, signature, publicKey, false) != Status::pass)
         __builtin_trap();
     return 0;
 }

@@ -1,13 +1,13 @@
 // Reads arbitrary bytes as a Content-Type value and as a parameter list,
 // strict and lenient: only std::runtime_error may leave the type parser,
 // none the list, and what parses is written and read again to the same
-// parameter values.
+// parameter values at least.
 
 #include "fuzz/mime/support.h"
 #include "mime/capabilities.h"
-#include "mime/contentdisposition.h"
-#include "mime/contenttype.h"
-#include "mime/params.h"
+#include "mime/fields/contentdisposition.h"
+#include "mime/fields/contenttype.h"
+#include "mime/fields/params.h"
 
 #include <algorithm>
 #include <cctype>
@@ -61,8 +61,11 @@ void checkRoundTrip(const Params& params)
     // The written list starts with its "; ".
     size_t skip = text.empty() ? 0 : 2;
     Params again(copy.get() + skip, text.size() - skip, true);
-    // Joined sections follow the plain parameters, so the order may change.
-    if (entries(again) != entries(params))
+    // Joined sections follow the plain parameters, so the order may change;
+    // skipped parameters are written back, and a strict read may take them.
+    std::vector<std::string> before = entries(params);
+    std::vector<std::string> after = entries(again);
+    if (!std::includes(after.begin(), after.end(), before.begin(), before.end()))
     {
         std::fprintf(stderr, "written as: ");
         std::fwrite(text.data(), 1, text.size(), stderr);

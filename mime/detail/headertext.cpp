@@ -1,8 +1,8 @@
 #include "mime/detail/headertext.h"
 
-#include "filter/escape.h"
 #include "filter/mimeheaderdecode.h"
 #include "filter/string.h"
+#include "mime/detail/ctype.h"
 
 #include <stdexcept>
 
@@ -38,9 +38,15 @@ std::string decodeWordsOrKeep(const char* data, size_t size)
 std::string quote(const std::string& text)
 {
     std::string quoted("\"");
-    Filter::String sink(&quoted);
-    Filter::Escape escape(&sink, "\\\"", '\\');
-    escape.process(text.data(), text.size(), false);
+    for (char c : text)
+    {
+        // A reader unfolds raw line breaks in a quoted string and makes any
+        // other white space a blank; a line break cannot stand in a header
+        // line at all, the rest comes back as it was once escaped.
+        if (c == '\r' || c == '\n') continue;
+        if (c == '\\' || c == '"' || (c != ' ' && isSpace(c))) quoted.push_back('\\');
+        quoted.push_back(c);
+    }
     quoted.push_back('"');
     return quoted;
 }

@@ -19,7 +19,8 @@ std::string decodeWords(const char* data, size_t size);
 /// that writing it never fails.
 std::string decodeWordsOrKeep(const char* data, size_t size);
 
-/// `text` in a quoted string: backslashes before backslashes and quotes.
+/// `text` in a quoted string: a backslash before backslashes, quotes and
+/// white space other than the blank; line breaks left out.
 std::string quote(const std::string& text);
 
 } // namespace detail

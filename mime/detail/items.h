@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mime/delimdetector.h"
+#include "mime/fields/delimdetector.h"
 #include "mime/detail/skip.h"
 
 #include <cstddef>

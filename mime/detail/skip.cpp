@@ -1,7 +1,7 @@
 #include "mime/detail/skip.h"
 
-#include "mime/comment.h"
-#include "mime/quotedstring.h"
+#include "mime/fields/comment.h"
+#include "mime/fields/quotedstring.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #include "mime/detail/token.h"
 
-#include "mime/whitespace.h"
+#include "mime/fields/whitespace.h"
 
 #include <stdexcept>
 

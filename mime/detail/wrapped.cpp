@@ -2,7 +2,7 @@
 
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
-#include "mime/encodable.h"
+#include "mime/fields/encodable.h"
 
 namespace Kestrava
 {

@@ -112,6 +112,12 @@ int X509_check_private_key(const X509* certificate, const EVP_PKEY* key)
     return function(certificate, key);
 }
 
+int X509_check_ip(X509* certificate, const unsigned char* address, size_t size, unsigned int flags)
+{
+    static const Function<decltype(X509_check_ip)> function(library(), "X509_check_ip");
+    return function(certificate, address, size, flags);
+}
+
 const char* X509_verify_cert_error_string(long error)
 {
     static const Function<decltype(X509_verify_cert_error_string)> function(

@@ -45,6 +45,20 @@ int EVP_PKEY_size(const EVP_PKEY* key)
     return function(key);
 }
 
+int EVP_PKEY_bits(const EVP_PKEY* key)
+{
+    static const auto function =
+        bindRenamed<decltype(EVP_PKEY_bits)>("EVP_PKEY_bits", "EVP_PKEY_get_bits");
+    return function(key);
+}
+
+int EVP_PKEY_base_id(const EVP_PKEY* key)
+{
+    static const auto function =
+        bindRenamed<decltype(EVP_PKEY_base_id)>("EVP_PKEY_base_id", "EVP_PKEY_get_base_id");
+    return function(key);
+}
+
 int EVP_PKEY_set1_RSA(EVP_PKEY* key, RSA* rsa)
 {
     static const Function<decltype(EVP_PKEY_set1_RSA)> function(library(), "EVP_PKEY_set1_RSA");

@@ -93,9 +93,13 @@ TEST(ConnectionTest, StartIsAnsweredWithPropertiesPlainLoginAndLocale)
     EXPECT_FALSE(text(startOK._properties, "copyright").empty());
     EXPECT_FALSE(text(startOK._properties, "information").empty());
     const Table& capabilities = startOK._properties.get("capabilities");
-    EXPECT_EQ(capabilities.keys(), std::vector<std::string>{"authentication_failure_close"});
-    EXPECT_EQ(capabilities.get("authentication_failure_close").typeID(), 't');
-    EXPECT_EQ(encode(capabilities.get("authentication_failure_close")), "\x01");
+    EXPECT_EQ(capabilities.keys(),
+              (std::vector<std::string>{"authentication_failure_close", "consumer_cancel_notify"}));
+    for (const char* capability : {"authentication_failure_close", "consumer_cancel_notify"})
+    {
+        EXPECT_EQ(capabilities.get(capability).typeID(), 't') << capability;
+        EXPECT_EQ(encode(capabilities.get(capability)), "\x01") << capability;
+    }
     EXPECT_EQ(startOK._mechanism, "PLAIN");
     EXPECT_EQ(startOK._response, std::string("\0user\0secret", 12));
     EXPECT_EQ(startOK._locale, "en_US");

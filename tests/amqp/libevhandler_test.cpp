@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace AMQP;
 using namespace AMQPTest;
 
@@ -66,6 +68,34 @@ TEST(LibEvHandlerTest, FramesSentOutsideAReadWaitForTheEndOfTheLoopTurnOnly)
     ASSERT_TRUE(connection.close());
     EXPECT_TRUE(loop.until([&] { return peer.heartbeats() == 3; }));
     EXPECT_EQ(connection.queued(), 0u);
+}
+
+TEST(LibEvHandlerTest, FrameQueuedInTheUsersPrepareWatcherLeavesInTheSameTurn)
+{
+    ScriptedPeer peer(ScriptedPeer::Script::handshake, 0, false);
+    Loop loop;
+    RecordingHandler handler(loop);
+    TcpConnection connection(&handler, Address(peerAddress(peer)));
+    ASSERT_TRUE(loop.until([&] { return handler.saw("ready"); }));
+    ev_prepare prepare;
+    ev_prepare_init(&prepare,
+                    [](struct ev_loop* loop, ev_prepare* watcher, int)
+                    {
+                        ev_prepare_stop(loop, watcher);
+                        static_cast<TcpConnection*>(watcher->data)->heartbeat();
+                    });
+    prepare.data = &connection;
+    ev_prepare_start(loop.get(), &prepare);
+    // Only a guard: the peer sends nothing that would end the wait.
+    ev_timer guard;
+    ev_timer_init(
+        &guard, [](struct ev_loop*, ev_timer*, int) {}, 2, 0);
+    ev_timer_start(loop.get(), &guard);
+    ev_run(loop.get(), EVRUN_ONCE);
+    EXPECT_TRUE(ev_is_active(&guard)) << "the turn waited for the guard";
+    EXPECT_EQ(connection.queued(), 0u);
+    ev_timer_stop(loop.get(), &guard);
+    EXPECT_TRUE(loop.until([&] { return peer.heartbeats() == 1; }));
 }
 
 TEST(LibEvHandlerTest, FramesHeldForTheLoopTurnAreWrittenWhenTheConnectionGoesFirst)
@@ -141,6 +171,18 @@ TEST(LibEvHandlerTest, HandshakeThatStallsIsClosedAfterTheStartUpTime)
     EXPECT_LE(spent, 2.0);
     ASSERT_GE(handler.events().size(), 3u);
     EXPECT_EQ(handler.events()[2], "error: connection prematurely closed by client");
+}
+
+TEST(LibEvHandlerTest, StartUpTimeCountsFromTheConnectionAfterTheLoopSatBlocked)
+{
+    ScriptedPeer peer(ScriptedPeer::Script::handshake, 0, false);
+    Loop loop;
+    RecordingHandler handler(loop, 1.0);
+    // The loop's cached time falls behind, as while a probe runs elsewhere.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    TcpConnection connection(&handler, Address(peerAddress(peer)));
+    ASSERT_TRUE(loop.until([&] { return handler.saw("ready") || handler.saw("detached"); }));
+    EXPECT_EQ(handler.events(), (Names{"attached", "connected", "ready"}));
 }
 
 TEST(LibEvHandlerTest, StartUpTimeDoesNotEndAReadyConnectionWithoutHeartbeats)

@@ -82,7 +82,7 @@ TEST_F(TcpConnectionTest, LargeMessageRoundTripsAndOrderlyCloseLeavesNothingBehi
         ASSERT_TRUE(channel.publish("", queue, Envelope(body.data(), body.size()), 0));
         std::string received;
         uint64_t tag = 0;
-        channel.consume(queue, "", 0, Table())
+        channel.consume(queue, "large", 0, Table())
             .onReceived(
                 [&](const Message& message, uint64_t deliveryTag, bool)
                 {
@@ -98,6 +98,8 @@ TEST_F(TcpConnectionTest, LargeMessageRoundTripsAndOrderlyCloseLeavesNothingBehi
                               "messages_unacknowledged | grep " +
                               queue),
                   queue + "\t0\t0\n");
+        // Cancelled first: the broker tells of a consumer whose queue goes.
+        channel.cancel("large");
         channel.removeQueue(queue, 0);
 
         _handler.events().clear();

@@ -132,6 +132,22 @@ TEST_F(TlsTest, PeerDroppingTcpWithoutCloseNotifyIsAnError)
     EXPECT_EQ(_handler.events()[5], "lost");
 }
 
+TEST_F(TlsTest, FrameSentAfterAReadOfSessionTicketsOnlyLeavesAtOnce)
+{
+    // s_server speaks TLS 1.3 and sends its session tickets after the
+    // handshake: the client's next read yields no application data.
+    auto server = sServer();
+    TcpConnection connection(&_handler, Address(tlsAddress("127.0.0.1", server->port())));
+    ASSERT_TRUE(_loop.until([&] { return server->output().find("AMQP") != std::string::npos; }));
+    _loop.run(std::chrono::milliseconds(200));
+    ASSERT_FALSE(_handler.saw("detached"));
+    // Sent from outside a read; the peer sends nothing more.
+    EXPECT_TRUE(connection.heartbeat());
+    const std::string heartbeat("\x08\0\0\0\0\0\0\xce", 8);
+    EXPECT_TRUE(_loop.until([&] { return server->output().find(heartbeat) != std::string::npos; },
+                            std::chrono::seconds(3)));
+}
+
 TEST_F(TlsTest, GarbageFromAPeerThatHoldsItsSocketEndsTheConnection)
 {
     auto server = sServer();

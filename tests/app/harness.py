@@ -156,12 +156,15 @@ class Endpoint:
     answer, or "close" (close without an answer), "reset" (abort the
     connection), "stall" (answer nothing for longer than the service waits)."""
 
-    def __init__(self, behaviour=lambda request: 200, tls=None, http10=False):
+    def __init__(self, behaviour=lambda request: 200, tls=None, http10=False, address="127.0.0.1", port=0):
         self.behaviour = behaviour
         self.requests = []
         self._lock = threading.Lock()
         handler = type("Handler", (_Handler,), {"protocol_version": "HTTP/1.0" if http10 else "HTTP/1.1"})
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        server = http.server.ThreadingHTTPServer
+        if ":" in address:
+            server = type("Server6", (server,), {"address_family": socket.AF_INET6})
+        self.server = server((address, port), handler)
         self.server.daemon_threads = True
         self.server.endpoint = self
         if tls is not None:

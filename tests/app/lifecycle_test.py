@@ -42,7 +42,8 @@ class LifecycleTest(ServiceTest):
         service = self.consuming(self.endpoint().url())
         ctl("close_all_connections", "test closes it")
         self.assertExits(service, 1)
-        self.assertIn("[Critical]", service.output())
+        # Once, though it reaches the connection and each of its channels.
+        self.assertEqual(len(service.lines("[Critical]")), 1, service.output())
 
     def test_broker_loss_with_calls_waiting_ends_cleanly(self):
         service, _ = self.calls_waiting()
@@ -51,6 +52,12 @@ class LifecycleTest(ServiceTest):
         # The test's own connection was closed too.
         self.broker = Broker()
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 5, 5))
+
+    def test_consumer_cancelled_by_the_broker_ends_the_run_with_status_1(self):
+        service = self.consuming(self.endpoint().url())
+        self.broker.delete("results")
+        self.assertExits(service, 1, timeout=10)
+        self.assertIn("[Critical] [", service.lines("class 60 method 30")[0])
 
     def test_consume_error_ends_the_run_with_status_1(self):
         self.broker.channel.basic_consume("results", lambda *arguments: None, exclusive=True)

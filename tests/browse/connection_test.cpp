@@ -51,8 +51,8 @@ protected:
     }
     void run(Recorder& recorder, const char* ip, uint16_t port, double timeout)
     {
-        new CountedConnection(&loop, host, fixed, DNS::Ip("0.0.0.0"), DNS::Ip(ip), port, timeout,
-                              nullptr, &recorder);
+        new CountedConnection(&loop, host, fixed, DNS::Ip("0.0.0.0"), DNS::Ip(ip), port,
+                              Connection::Timeouts{timeout, timeout}, nullptr, &recorder);
         EXPECT_TRUE(Testing::runUntil(loop, [&] { return recorder.finished; }));
     }
     /// The request bytes the endpoint saw for one request written by `write`.
@@ -189,10 +189,8 @@ TEST_F(ConnectionTest, FramesEveryKindOfResponse)
         {"/c?raw=" + Endpoint::hex(ok + "Content-Length: 9\r\n\r\ncut"),
          {"head 200", "lost"},
          "cut"},
-        {"/c?raw=" + Endpoint::hex(ok + "\r\n"),
-         {"head 200", "completed", "available", "closed"},
-         ""},
-        {"/c?raw=" + Endpoint::hex("HTTP/1.1 200\r\n\r\n"), {"lost"}, ""},
+        {"/c?raw=" + Endpoint::hex(ok + "\r\n"), {"head 200", "completed"}, ""},
+        {"/c?raw=" + Endpoint::hex("HTTP/1.1 2OO OK\r\n\r\n"), {"lost"}, ""},
         {"/c?raw=" + Endpoint::hex(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhelloXX"),
          {"head 200", "lost"},
          "hello"},
@@ -213,6 +211,31 @@ TEST_F(ConnectionTest, FramesEveryKindOfResponse)
         events.insert(events.end(), test.events.begin(), test.events.end());
         EXPECT_EQ(events, recorder.events) << test.path;
         EXPECT_EQ(test.body, recorder.body) << test.path;
+    }
+}
+
+TEST_F(ConnectionTest, KeptAliveBodyWithoutLengthEndsAtTheClose)
+{
+    Recorder recorder;
+    recorder.path =
+        "/k?raw=" + Endpoint::hex("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\n\r\nthe body");
+    run(recorder);
+    EXPECT_EQ((Events{"available", "head 200", "completed"}), recorder.events);
+    EXPECT_EQ("the body", recorder.body);
+}
+
+TEST_F(ConnectionTest, ReadsStatusWithoutReasonAndBareLineFeeds)
+{
+    for (const std::string head :
+         {"HTTP/1.1 204\r\n\r\n", "HTTP/1.1 200 OK\nContent-Length: 0\n\n"})
+    {
+        Recorder recorder;
+        recorder.path = "/r?raw=" + Endpoint::hex(head);
+        run(recorder);
+        EXPECT_EQ(
+            (Events{"available", "head " + head.substr(9, 3), "completed", "available", "closed"}),
+            recorder.events)
+            << head;
     }
 }
 
@@ -261,7 +284,8 @@ TEST_F(ConnectionTest, FailuresAreReportedOnce)
                                        {
                                            new Connection(&loop, host, fixed, DNS::Ip("192.0.2.55"),
                                                           DNS::Ip("127.0.0.1"), Endpoint::plain(),
-                                                          1.0, nullptr, &nobody);
+                                                          Connection::Timeouts{1.0, 1.0}, nullptr,
+                                                          &nobody);
                                        }));
     EXPECT_TRUE(nobody.events.empty());
 }

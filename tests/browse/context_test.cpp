@@ -1,6 +1,7 @@
 #include "browse/context.h"
 
 #include "tests/browse/contextfixture.h"
+#include "tests/network/support/peers.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,24 @@ TEST_F(ContextTest, RefusingFirstAddressFallsThroughSilently)
     EXPECT_EQ(0u, recorders[0]->body.find("GET / HTTP/1.1\r\nHost: refusing.test:"));
 }
 
+TEST_F(ContextTest, SilentFirstAddressCostsOneShortConnect)
+{
+    Kestrava::Network::Test::FullListener silent("127.0.0.4", Endpoint::plain());
+    context->connectTimeout(0.5);
+    EXPECT_EQ(answered, request("http://silent.test:PORT/")[0]->events);
+    // The address is set aside: the next request goes to the second at once.
+    auto next = ask("http://silent.test:PORT/", 1);
+    EXPECT_TRUE(Testing::runUntil(
+        loop, [&] { return next[0]->finished; }, 0.4));
+    EXPECT_EQ(answered, next[0]->events);
+
+    // A deadline that passes first counts as a failed connect too.
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    context->connectTimeout(5.0);
+    context->timeout(0.5);
+    EXPECT_EQ(answered, request("http://silent.test:PORT/")[0]->events);
+}
+
 TEST_F(ContextTest, ThirdRequestToAHostWaits)
 {
     auto recorders = ask("http://dual.test:PORT/w?delay=0.3", 3);
@@ -175,26 +194,40 @@ TEST_F(ContextTest, SelfSignedEndpointIsUsedButNeverHandedOver)
 TEST_F(ContextTest, CertificateFromTrustedAuthorityIsHandedOver)
 {
     context->hostLimit(1);
-    auto recorders = request("https://secure.test:CA/", 3);
-    for (const auto& recorder : recorders)
+    // An IP literal sends no server name, and the certificate names it as
+    // an address.
+    for (auto [text, sni] : {std::pair{"https://secure.test:CA/", "secure.test"},
+                             std::pair{"https://127.0.0.1:CA/", "-"}})
     {
-        EXPECT_EQ(answered, recorder->events);
-        EXPECT_EQ(recorders[0]->clientPorts, recorder->clientPorts);
-        EXPECT_EQ((std::vector<bool>{true}), recorder->secureHeads);
-        EXPECT_EQ((std::vector<std::string>{"secure.test"}), recorder->sni);
+        auto recorders = request(text, 3);
+        for (const auto& recorder : recorders)
+        {
+            EXPECT_EQ(answered, recorder->events);
+            EXPECT_EQ(recorders[0]->clientPorts, recorder->clientPorts);
+            EXPECT_EQ((std::vector<bool>{true}), recorder->secureHeads);
+            EXPECT_EQ((std::vector<std::string>{sni}), recorder->sni);
+        }
+        EXPECT_EQ((std::vector<std::string>{"1 1"}), recorders[0]->security);
     }
-    EXPECT_EQ((std::vector<std::string>{"1 1"}), recorders[0]->security);
 
     auto unicode = request("https://bücher.test:CA/");
     EXPECT_EQ((std::vector<std::string>{"1 1"}), unicode[0]->security);
     EXPECT_EQ((std::vector<std::string>{"xn--bcher-kva.test"}), unicode[0]->sni);
+}
 
-    // An IP literal sends no server name, and the certificate does not
-    // name it.
-    auto literal = request("https://127.0.0.1:CA/");
-    EXPECT_EQ(answered, literal[0]->events);
-    EXPECT_EQ((std::vector<std::string>{"1 0"}), literal[0]->security);
-    EXPECT_EQ((std::vector<std::string>{"-"}), literal[0]->sni);
+TEST_F(ContextTest, BodyEndedByResetOrTlsWithoutCloseNotifyIsLost)
+{
+    const std::string body = "/b?version=1.0&body=until+the+close";
+    for (auto [text, events] : {std::pair{"http://dual.test:PORT" + body + "&end=reset",
+                                          Events{"available", "head 200", "lost"}},
+                                std::pair{"https://secure.test:CA" + body + "&end=abrupt",
+                                          Events{"available", "head 200", "lost"}},
+                                std::pair{"https://secure.test:CA" + body, answered}})
+    {
+        auto recorders = request(text);
+        EXPECT_EQ(events, recorders[0]->events) << text;
+        EXPECT_EQ("until the close", recorders[0]->body) << text;
+    }
 }
 
 TEST_F(ContextTest, PlainServerFailsTheHandshake)
@@ -248,15 +281,13 @@ TEST_F(ContextTest, DestroyingTheContextCancelsWaitingRequests)
         recorders.push_back(std::make_unique<Recorder>());
         context->connect(url(text), recorders.back().get());
     }
-    context.reset();
-    for (const auto& recorder : recorders)
-        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    // Their lookups were cancelled with them: nothing reports later.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    for (const auto& recorder : recorders)
-        EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    // Their lookups are cancelled with them.
+    destroyContext(
+        [&]
+        {
+            for (const auto& recorder : recorders)
+                EXPECT_EQ((Events{"failed operation cancelled"}), recorder->events);
+        });
 }
 
 TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
@@ -279,21 +310,54 @@ TEST_F(ContextTest, DestroyingTheContextEndsRequestsInEveryState)
     ASSERT_TRUE(Testing::runUntil(loop, [&] { return !recorders[0]->events.empty(); }));
     ask("http://127.0.0.2:PORT/"); // its failure not yet reported
     ask("http://dual.test:PORT/"); // being looked up
-    context.reset();
 
     const Events cancelled = {"failed operation cancelled"};
-    auto check = [&]
+    destroyContext(
+        [&]
+        {
+            EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
+            for (size_t i = 1; i < recorders.size(); ++i)
+                EXPECT_EQ(cancelled, recorders[i]->events) << i;
+        });
+}
+
+TEST_F(ContextTest, RequestsAskedWhileTheContextGoesAreCancelledToo)
+{
+    Context* going = context.get();
+    // The running request asks again from its cancellation, for a literal
+    // (which would connect at once) and for a name (which would be looked up).
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    recorders.push_back(std::make_unique<Recorder>());
+    recorders[0]->bare = false;
+    recorders[0]->path = "/s?stall=1";
+    recorders[0]->onFinished = [&]
     {
-        EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
-        for (size_t i = 1; i < recorders.size(); ++i)
-            EXPECT_EQ(cancelled, recorders[i]->events) << i;
+        for (const char* text : {"http://127.0.0.1:PORT/", "http://v6only.test:PORT/"})
+        {
+            recorders.push_back(std::make_unique<Recorder>());
+            going->connect(url(text), recorders.back().get());
+        }
     };
-    check();
-    // Nothing of the context reports later, nor touches what it freed.
-    Testing::runUntil(
-        loop, [] { return false; }, 0.3);
-    check();
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+    context->connect(url("http://127.0.0.1:PORT/"), recorders[0].get());
+    ASSERT_TRUE(Testing::runUntil(loop, [&] { return !recorders[0]->events.empty(); }));
+    destroyContext(
+        [&]
+        {
+            EXPECT_EQ((Events{"available", "failed operation cancelled"}), recorders[0]->events);
+            ASSERT_EQ(3u, recorders.size());
+            for (size_t i = 1; i < recorders.size(); ++i)
+                EXPECT_EQ((Events{"failed operation cancelled"}), recorders[i]->events);
+        });
+}
+
+TEST_F(ContextTest, LimitsOfZeroCountAsOne)
+{
+    context->connectionLimit(0);
+    context->hostLimit(0);
+    EXPECT_EQ(1u, context->connectionLimit());
+    EXPECT_EQ(1u, context->hostLimit());
+    for (const auto& recorder : request("http://dual.test:PORT/", 2))
+        EXPECT_EQ(answered, recorder->events);
 }
 
 } // namespace

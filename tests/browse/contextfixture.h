@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -75,6 +76,18 @@ protected:
                                                         [](const auto& recorder)
                                                         { return recorder->finished; });
                                  });
+    }
+    /// Destroys the context and runs `check` at once and again after the
+    /// loop ran a while (nothing of the context may report late, nor touch
+    /// what it freed); then a new context takes its place.
+    void destroyContext(const std::function<void()>& check)
+    {
+        context.reset();
+        check();
+        Testing::runUntil(
+            loop, [] { return false; }, 0.3);
+        check();
+        context = std::make_unique<Kestrava::Browse::Context>(&loop, DNS::Ip("0.0.0.0"), dns);
     }
     void TearDown() override
     {

@@ -337,7 +337,7 @@ TEST_F(DownloadTest, FailuresAreReportedOnce)
     EXPECT_EQ(silent->code, 0);
     EXPECT_EQ(silent->failure, "connection timed out");
 
-    auto refused = download(Url("http://127.0.0.1:1/", 20));
+    auto refused = download(Url("http://127.0.0.1:1/", 19));
     EXPECT_EQ(refused->failure, "Connect failure");
 
     // Nothing more comes later.
@@ -357,7 +357,7 @@ TEST_F(DownloadTest, BlockingFileSucceedsOnlyWithTheFile)
     EXPECT_EQ(requestLine(requests().back()), "POST /p HTTP/1.1");
 
     using Testing::failureOf;
-    EXPECT_EQ(failureOf([] { File(Url("http://127.0.0.1:1/", 20)); }), "Connect failure");
+    EXPECT_EQ(failureOf([] { File(Url("http://127.0.0.1:1/", 19)); }), "Connect failure");
     EXPECT_EQ(failureOf([] { File(Url("http://nowhere.test/", 20)); }), "IP lookup error");
     EXPECT_EQ(failureOf(
                   [&] {
@@ -400,4 +400,65 @@ TEST_F(DownloadTest, UnverifiedConfirmationLeavesTheCopyInsecure)
     EXPECT_TRUE(hasLine(requests().back(), "if-none-match: \"v1\""));
     EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
     EXPECT_TRUE(cache.stores.empty());
+}
+
+TEST_F(DownloadTest, CacheAnswerAfterTheContextIsGoneTouchesNothing)
+{
+    cache.later = true;
+    Url stale = url("leaf.test", Port::plain, "/stale");
+    cache.entries[stale.text()] = copy("ETag: \"v\"\r\n", "old");
+    std::vector<std::unique_ptr<DownloadRecorder>> recorders;
+    for (const Url& target : {stale, url("leaf.test", Port::plain, "/absent")})
+    {
+        recorders.push_back(std::make_unique<DownloadRecorder>());
+        context->download(target, recorders.back().get(), 5);
+    }
+    context.reset();
+    // The cache answers now, found and not found, to downloads whose
+    // context is gone.
+    Testing::runUntil(
+        loop, [] { return false; }, 0.3);
+    for (const auto& recorder : recorders)
+    {
+        EXPECT_EQ(recorder->reports, 1);
+        EXPECT_EQ(recorder->failure, "operation cancelled");
+    }
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(DownloadTest, BodyBeyondTheLimitFailsAndClosesTheConnection)
+{
+    context->bodyLimit(1000);
+    struct Case
+    {
+        const char* option;
+        const char* value;
+        const char* failure;
+    } cases[] = {{"size", "1000", ""},
+                 {"size", "1001", "download too large"},  // announced
+                 {"endless", "1", "download too large"}}; // read until the close
+    for (const Case& test : cases)
+    {
+        auto result = download(url("leaf.test", Port::plain, "/big", {{test.option, test.value}}));
+        EXPECT_EQ(result->failure, test.failure) << test.option << " " << test.value;
+        EXPECT_EQ(result->file.body().size(), *test.failure != '\0' ? 0u : 1000u);
+        // The connection does not go on reading what is not wanted.
+        EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
+    }
+}
+
+TEST_F(DownloadTest, RequestLinesCarryNoRawControlBytesOrBlanks)
+{
+    // Blanks, control bytes and bytes outside ASCII go out percent-encoded.
+    auto direct = download(url("leaf.test", Port::plain, "/a b/caf\xc3\xa9\t?q=1 2"));
+    EXPECT_EQ(direct->failure, "");
+    EXPECT_EQ(requestLine(requests().back()), "GET /a%20b/caf%C3%A9%09?q=1%202 HTTP/1.1");
+
+    // CR, LF and NUL make no URL: a location holding one fails the download.
+    size_t before = requests().size();
+    auto injected = download(url("leaf.test", Port::plain, "/i",
+                                 {{"status", "302"}, {"header", "Location:/t\rX-Injected: yes"}}));
+    EXPECT_EQ(injected->code, 302);
+    EXPECT_EQ(injected->failure, "download failed");
+    EXPECT_EQ(requests().size(), before + 1);
 }

@@ -16,6 +16,8 @@ The query scripts the answer:
   etag=E        an "etag" field; a request with "if-none-match: E" gets 304
   continue=1    a "100 Continue" head first
   cut=N         answer as HTTP/1.0 with the body's length, send N bytes, close
+  endless=1     answer as HTTP/1.0 without a length, send "x" until the client
+                closes
   stall=1       never answer
 """
 import argparse
@@ -81,6 +83,9 @@ class Handler(endpoint.Handler):
             status, body = 304, b""
         if option("continue"):
             self.wfile.write(b"HTTP/1.1 100 Continue\r\n\r\n")
+        if option("endless"):
+            self.endless()
+            return
         cut = option("cut")
         if cut is not None:
             self.protocol_version = "HTTP/1.0"
@@ -98,6 +103,17 @@ class Handler(endpoint.Handler):
             self.close_connection = True
             return
         self.wfile.write(body)
+
+    def endless(self):
+        self.protocol_version = "HTTP/1.0"
+        self.send_response(200)
+        self.end_headers()
+        self.close_connection = True
+        try:
+            while True:
+                self.wfile.write(b"x" * 65536)
+        except OSError:
+            pass
 
 
 class Server(endpoint.Server):

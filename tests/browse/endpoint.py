@@ -19,12 +19,15 @@ the query says otherwise. The query scripts the answer:
   body=TEXT    this body instead of the request
   raw=HEX      exactly these bytes, then close
   stall=1      never answer
+  end=reset    close with a TCP reset
+  end=abrupt   close TLS without close_notify (which it sends otherwise)
 """
 import argparse
 import os
 import http.server
 import socket
 import ssl
+import struct
 import threading
 import time
 import urllib.parse
@@ -96,6 +99,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.rfile.taken = bytearray()
         query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
         option = lambda name: query.get(name, [None])[0]
+        if option("end"):
+            self.server.ends[self.request] = option("end")
 
         if option("stall"):
             while self.connection.recv(4096):
@@ -147,7 +152,23 @@ class Server(http.server.ThreadingHTTPServer):
     def __init__(self, address, family, tls=None):
         self.address_family = family
         self.tls = tls
+        # How a connection ends, by its socket, as its last request asked.
+        self.ends = {}
         super().__init__(address, Handler)
+
+    def shutdown_request(self, request):
+        end = self.ends.pop(request, None)
+        if end == "reset":
+            request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            request.close()
+            return
+        if self.tls is not None and end != "abrupt":
+            try:
+                request.settimeout(2)
+                request.unwrap()
+            except (ssl.SSLError, OSError, ValueError):
+                pass
+        super().shutdown_request(request)
 
     def handle_error(self, request, client_address):
         # Clients that go away in the middle of an answer (or a TLS

@@ -84,19 +84,47 @@ TEST(HeaderTest, RejectsMalformedHeadsWithTheirMessages)
         {"HTTP/1.1 OK\r\n\r\n", "number missing"},
         {"HTTP/1.1  ", "number missing"},
         {"HTTP/1.1-200 OK\r\n\r\n", "whitespace missing"},
-        {"HTTP/1.1 200\r\n\r\n", "whitespace missing"},
+        {"HTTP/1.1 200", "whitespace missing"},
+        {"HTTP/1.1 200OK\r\n\r\n", "whitespace missing"},
         {"HTTP/1.1 200 OK", "newline missing"},
         {"HTTP/1.1 200 OK\r\n", "empty line after header is missing"},
         {"HTTP/1.1 200 OK\r\nA: b\r\n", "empty line after header is missing"},
-        {"HTTP/1.1 200 OK\r\nA: b\r\n\n", "empty line after header is missing"},
+        {"HTTP/1.1 200 OK\r\nA: b\r\n\r", "empty line after header is missing"},
         {"HTTP/1.1 200 OK\r\nNo colon here\r\n\r\n", "colon is missing"},
         // The colon of a later line does not count for this one.
         {"HTTP/1.1 200 OK\r\nNo colon\r\nB: c\r\n\r\n", "colon is missing"},
-        {"HTTP/1.1 200 OK\r\nA: b\nB: c\r\n\r\n", "end-of-line at http header missing"},
         {"HTTP/1.1 200 OK\r\nA: b", "end-of-line at http header missing"},
     };
     for (const auto& [head, message] : cases)
         EXPECT_EQ(message, failureParsing(head)) << head;
+}
+
+TEST(HeaderTest, ReadsStatusWithoutReasonAndBareLineFeeds)
+{
+    struct Case
+    {
+        std::string head;
+        int status;
+        std::vector<std::string> values;
+    };
+    const std::vector<Case> cases = {
+        {"HTTP/1.1 204\r\n\r\n", 204, {}},
+        {"HTTP/1.1 204\n\n", 204, {}},
+        {"HTTP/1.1 200 OK\nA: b\nB:\nC: d \n\n", 200, {"b", "", "d "}},
+        {"HTTP/1.1 200 OK\r\nA: b\nB: c\r\n\n", 200, {"b", "c"}},
+        {"HTTP/1.1 200 OK\nA: b\r\n\r\n", 200, {"b"}},
+    };
+    for (const Case& test : cases)
+        for (bool copy : {false, true})
+        {
+            Parsed parsed(test.head + "body", copy);
+            EXPECT_EQ(test.status, parsed.header.status()) << test.head;
+            EXPECT_EQ(test.head.size(), parsed.header.size()) << test.head;
+            std::vector<std::string> values;
+            for (const Line& line : parsed.header.lines())
+                values.emplace_back(line.value(), line.valueSize());
+            EXPECT_EQ(test.values, values) << test.head;
+        }
 }
 
 TEST(HeaderTest, HugeStatusNumbersDoNotOverflow)

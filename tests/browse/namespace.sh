@@ -25,7 +25,8 @@ cleanup() {
 trap cleanup EXIT
 
 printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' > "$work/resolv.conf"
-# refusing.test: nothing listens on its first address.
+# refusing.test: nothing listens on its first address; silent.test: the
+# test that uses it makes its first address drop connects unanswered.
 cat > "$work/hosts" <<'HOSTS'
 127.0.0.1 localhost
 127.0.0.1 dual.test
@@ -33,6 +34,8 @@ cat > "$work/hosts" <<'HOSTS'
 ::1 v6only.test
 127.0.0.3 refusing.test
 127.0.0.1 refusing.test
+127.0.0.4 silent.test
+127.0.0.1 silent.test
 127.0.0.1 secure.test self.test xn--bcher-kva.test
 127.0.0.1 leaf.test second.test
 HOSTS
@@ -49,7 +52,7 @@ openssl req -x509 $(key) -subj "/CN=Browse Test CA" \
     -keyout "$work/ca.key" -out "$work/ca.crt" 2>/dev/null
 openssl req $(key) -subj /CN=secure.test -keyout "$work/server.key" -out "$work/server.csr" \
     2>/dev/null
-printf 'subjectAltName=DNS:secure.test,DNS:xn--bcher-kva.test\n' > "$work/server.ext"
+printf 'subjectAltName=DNS:secure.test,DNS:xn--bcher-kva.test,IP:127.0.0.1\n' > "$work/server.ext"
 openssl x509 -req -in "$work/server.csr" -CA "$work/ca.crt" -CAkey "$work/ca.key" \
     -CAcreateserial -days 2 -extfile "$work/server.ext" -out "$work/server.crt" 2>/dev/null
 

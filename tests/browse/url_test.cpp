@@ -136,3 +136,13 @@ TEST(UrlTest, CopiesKeepTheirOwnText)
     EXPECT_TRUE(second == copy);
     EXPECT_EQ("/p", path(second));
 }
+
+TEST(UrlTest, PortAboveTheRangeIsRefused)
+{
+    EXPECT_EQ(65535u, url("http://h:65535/").port());
+    for (const char* text :
+         {"http://h:65536/", "http://h:65616/", "http://h:18446744073709551696/"})
+        EXPECT_EQ("Invalid URL " + std::string(text), failureOf([&] { url(text); })) << text;
+    Url base = url("http://h/a");
+    EXPECT_EQ("Invalid URL http://x:70000/", failureOf([&] { Url(base, "://x:70000/"); }));
+}

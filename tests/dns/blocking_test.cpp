@@ -1,13 +1,17 @@
 #include "dns/blocking/context.h"
 
+#include "dns/blocking/lookups.h"
+#include "dns/exception/configexception.h"
 #include "dns/exception/rcodeexception.h"
 #include "dns/exception/timeoutexception.h"
 #include "dns/records/dkimrecords.h"
 #include "tests/dns/harness.h"
+#include "tests/dns/unreadable.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -128,4 +132,55 @@ TEST_F(BlockingTest, AHandlerExceptionIsThrownOnOnceTheLookupIsOver)
     DkimRecords records;
     EXPECT_FALSE(Context().query(std::string(300, 'a').c_str(), ns_t_txt, &records));
     EXPECT_FALSE(records.timedout());
+}
+
+TEST_F(BlockingTest, LookupsRunTogether)
+{
+    // Two attempts each: run one by one, every name would be asked twice
+    // before the next is asked at all.
+    Testing::TempFile twice("nameserver 127.0.0.2\noptions timeout:1 attempts:2\n");
+    ASSERT_EQ(mount(twice.path(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr), 0);
+    std::vector<std::string> names = {"silent-a.together.test", "silent-b.together.test",
+                                      "silent-c.together.test"};
+    DkimRecords records[3];
+    {
+        Kestrava::Dns::Lookups lookups{Context()};
+        for (size_t i = 0; i < names.size(); ++i)
+            ASSERT_NE(lookups.query(names[i].c_str(), ns_t_txt, &records[i]), nullptr);
+        lookups.run();
+    }
+    umount("/etc/resolv.conf");
+    std::vector<std::string> asked = Testing::askedNames(names);
+    ASSERT_EQ(asked.size(), 6u);
+    EXPECT_EQ(std::set<std::string>(asked.begin(), asked.begin() + 3).size(), 3u);
+    for (const DkimRecords& record : records)
+        EXPECT_TRUE(record.timedout());
+
+    // Enough once the first answer is in: the silent lookup is dropped untold.
+    DkimRecords answered;
+    DkimRecords silent;
+    Kestrava::Dns::Lookups lookups{Context()};
+    const Kestrava::Dns::Blocking* first = lookups.query("txt.test", ns_t_txt, &answered);
+    lookups.query("silent-d.together.test", ns_t_txt, &silent);
+    lookups.run([first] { return first->over(); });
+    EXPECT_EQ(answered.records().size(), 1u);
+    EXPECT_FALSE(silent.timedout());
+}
+
+TEST_F(BlockingTest, UnreadableSystemFilesAreATemporaryFailure)
+{
+    for (const char* path : {"/etc/resolv.conf", "/etc/hosts"})
+    {
+        Testing::Unreadable covered(path);
+        DkimRecords records;
+        try
+        {
+            Context().query("txt.test", ns_t_txt, &records);
+            ADD_FAILURE() << path;
+        }
+        catch (const Kestrava::Dns::Exception& failure)
+        {
+            EXPECT_TRUE(failure.temporary()) << path;
+        }
+    }
 }

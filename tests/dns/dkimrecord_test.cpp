@@ -95,12 +95,16 @@ TEST(DkimRecordTest, FollowsTheTagRules)
 {
     // Values lose outer white space only; absent tags read empty.
     EXPECT_EQ(tags(parse("k= rsa \t;p=a b")), (Strings{"", "rsa", "", "", "a b", ""}));
-    // A tag counts by its first letter; unknown tags are ignored.
-    EXPECT_EQ(tags(parse("hash=sha1; x=1; pub=KEY")), (Strings{"", "", "", "sha1", "KEY", ""}));
+    // Tags count by their whole names; unknown ones are ignored, also
+    // beside the known tag they begin like.
+    EXPECT_EQ(tags(parse("hash=sha1; x=1; pub=KEY")), (Strings{"", "", "", "", "", ""}));
+    EXPECT_EQ(tags(parse("t=s; tx=1; h=sha256; hash=sha1; pk=OTHER; p=KEY")),
+              (Strings{"", "", "", "sha256", "KEY", "s"}));
+    EXPECT_EQ(parse("p=KEY; pk=OTHER").p(), "KEY");
     // An empty p (a revoked key) stays empty.
     EXPECT_EQ(parse("v=DKIM1; p=").p(), "");
-    // White space before the first tag makes it unknown; before later ones it is skipped.
-    EXPECT_EQ(tags(parse(" k=rsa;  p=X")), (Strings{"", "", "", "", "X", ""}));
+    // White space around a name is skipped, before the first tag too.
+    EXPECT_EQ(tags(parse(" k=rsa;  p =X")), (Strings{"", "rsa", "", "", "X", ""}));
     // Two ';' in a row: the next tag starts with ';' and is ignored.
     EXPECT_EQ(parse("k=rsa;;p=X;t=s").p(), "");
     EXPECT_EQ(parse("k=rsa;;p=X;t=s").t(), "s");
@@ -127,7 +131,7 @@ TEST(DkimRecordTest, RefusesOtherVersionsAndAmbiguousRecords)
     EXPECT_THROW(parse("v=dkim1; p=X"), Mismatch);
 
     EXPECT_EQ(Testing::failureOf([] { parse("p=A; p=B"); }), "duplicate tag in DKIM key record");
-    EXPECT_EQ(Testing::failureOf([] { parse("hash=sha1; h=sha256"); }),
+    EXPECT_EQ(Testing::failureOf([] { parse("h=sha1; h =sha256"); }),
               "duplicate tag in DKIM key record");
     EXPECT_EQ(Testing::failureOf([] { parse(std::string("p=AB\0CD", 7)); }),
               "NUL in DKIM key record");

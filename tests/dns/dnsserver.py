@@ -110,7 +110,7 @@ def answer(ident, name, qtype, tcp):
         # Header rcode 1 and extended rcode 1 in the OPT record: 17.
         opt = b"\0" + struct.pack("!HHIH", OPT, 1200, 1 << 24, 0)
         return reply(rcode=1, additional=[opt])
-    if name == "servfail.test":
+    if name == "servfail.test" or name.startswith("servfail."):
         return reply(rcode=SERVFAIL)
     if qtype == A and name == "a.test":
         return reply(answers=a(name, "192.0.2.1", "192.0.2.2"))

@@ -158,4 +158,13 @@ std::vector<std::string> serverLog(const std::vector<std::string>& words)
     return matching;
 }
 
+std::vector<std::string> askedNames(const std::vector<std::string>& names)
+{
+    std::vector<std::string> asked;
+    for (const std::string& line : serverLog())
+        for (const std::string& name : names)
+            if (line.find(" " + name + " ") != std::string::npos) asked.push_back(name);
+    return asked;
+}
+
 } // namespace Testing

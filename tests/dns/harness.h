@@ -95,5 +95,8 @@ bool inNamespace();
 std::vector<std::string> serverLog();
 /// The log lines that contain every one of the words.
 std::vector<std::string> serverLog(const std::vector<std::string>& words);
+/// Which of the names the scripted server was asked, in the order asked,
+/// once per query.
+std::vector<std::string> askedNames(const std::vector<std::string>& names);
 
 } // namespace Testing

@@ -43,6 +43,8 @@ TEST(EncodedWordsTest, DecodesEncodedWordsToUtf8)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"=?ISO-8859-1?Q?caf=E9?=", "caf\xC3\xA9"},
         {"=?utf-8?B?Y2Fmw6k=?=", "caf\xC3\xA9"},
+        {"=?utf-8?b?w6k?=", "\xC3\xA9"},
+        {"=?utf-8?b?SGVsbG8sIHdvcmxkIQ?=", "Hello, world!"},
         {"=?utf-8*en?q?a_b?=", "a b"},
         {"=?utf-8?x?abc?=", "=?utf-8?x?abc?="},
         {"=?abc?=", "=?abc?="},
@@ -95,9 +97,10 @@ TEST(EncodedWordsTest, EncodesWordsThatAreNotPlainPrintableText)
                                        "e aus K\xC3\xB6ln"),
               "=?utf-8?q?Gr=C3=BC=C3=9Fe?= aus =?utf-8?q?K=C3=B6ln?=");
     EXPECT_EQ(throughStage(encodeText, "=?x?= a_b"), "=?utf-8?q?=3D=3Fx=3F=3D?= a_b");
-    std::string long77(77, 'l');
-    EXPECT_EQ(throughStage(encodeText, long77), long77);
-    EXPECT_EQ(throughStage(encodeText, long77 + "l").substr(0, 12), "=?utf-8?q?ll");
+    // A long plain word is left whole up to the hard line limit.
+    std::string long997(997, 'l');
+    EXPECT_EQ(throughStage(encodeText, "a " + long997), "a\r\n " + long997);
+    EXPECT_EQ(throughStage(encodeText, long997 + "l").substr(0, 12), "=?utf-8?q?ll");
 }
 
 TEST(EncodedWordsTest, PlacesDecideWhatIsPlain)

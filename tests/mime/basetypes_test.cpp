@@ -1,7 +1,7 @@
 #include "mime/capabilities.h"
 
-#include "mime/contenttransferencoding.h"
-#include "mime/contentid.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/contentid.h"
 #include "mime/errors.h"
 #include "mime/key.h"
 

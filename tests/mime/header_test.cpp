@@ -1,9 +1,10 @@
 #include "mime/header.h"
 
 #include "mime/capabilities.h"
-#include "mime/contentid.h"
-#include "mime/contenttransferencoding.h"
-#include "mime/contenttype.h"
+#include "mime/fields/contentid.h"
+#include "mime/fields/contenttransferencoding.h"
+#include "mime/fields/contenttype.h"
+#include "mime/fields/datetime.h"
 #include "mime/empty.h"
 #include "mime/errors.h"
 #include "tests/filter/support/python.h"
@@ -141,8 +142,6 @@ TEST(HeaderTest, AppendAndPrependKeepTheNameTheyWereGiven)
 TEST(HeaderTest, PlainValuesAreFoldedAndUnstructuredOnesEncoded)
 {
     Header header;
-    header.append("Subject", "=?iso-8859-1?q?caf=E9?= au lait");
-    EXPECT_EQ(header.get("subject").copy(), "=?utf-8?q?caf=C3=A9?= au lait");
     header.set("Subject", "a\r\nBcc: evil@example.com");
     EXPECT_EQ(header.size(), 1u);
     EXPECT_EQ(header.get("subject").copy(), "a Bcc: evil@example.com");
@@ -175,6 +174,33 @@ TEST(HeaderTest, TypedValuesAreWrittenInTheirForm)
     EXPECT_EQ(header.line(0).key().copy(), "Content-Type");
     EXPECT_EQ(ContentTransferEncoding::extract(header), ContentTransferEncoding::base64);
     EXPECT_FALSE(header.multipart());
+}
+
+TEST(HeaderTest, DatesAreWrittenAsPythonReadsThem)
+{
+    const char* module = R"(
+import email.utils
+def apply(data):
+    when = email.utils.parsedate_to_datetime(data.decode())
+    return ("%d %d" % (when.timestamp(), when.utcoffset().total_seconds() // 60)).encode()
+)";
+    const std::vector<std::pair<std::time_t, int>> times = {
+        {0, 0}, {951782400, 330}, {1796659200, -480}, {-2208988800, 0}, {253402300799, -1439}};
+    std::vector<std::string> texts;
+    for (const auto& [time, offset] : times)
+        texts.push_back(DateTime(time, offset).str(false));
+    EXPECT_EQ(texts[0], "Thu, 01 Jan 1970 00:00:00 +0000");
+    EXPECT_EQ(texts[1], "Tue, 29 Feb 2000 05:30:00 +0530");
+    std::vector<std::string> read = Filter::Check::python(module, texts);
+    for (size_t i = 0; i < times.size(); ++i)
+        EXPECT_EQ(read[i], std::to_string(times[i].first) + " " + std::to_string(times[i].second))
+            << texts[i];
+    EXPECT_THROW(DateTime(0, 1440), std::invalid_argument);
+    EXPECT_THROW(DateTime(253402300799, 1), std::invalid_argument);
+
+    ParsedHeader header("date: old\r\nTo: a@b\r\nDate: older\r\n");
+    header.set(DateTime(0));
+    EXPECT_EQ(header.str(false), "Date: Thu, 01 Jan 1970 00:00:00 +0000\r\nTo: a@b\r\n\r\n");
 }
 
 TEST(HeaderTest, TheBlockAlwaysEndsInCrLf)
@@ -211,6 +237,18 @@ TEST(HeaderTest, AFoldRightAfterTheColonIsNoPartOfTheValue)
     EXPECT_EQ(ParsedHeader("Subject:\r\nTo: a@b\r\n").get("subject").size, 0u);
 }
 
+TEST(HeaderTest, EditsFoldOnlyBetweenWordsOfTheValue)
+{
+    std::string name = "X-" + std::string(80, 'n');
+    std::string token = "https://example.com/" + std::string(100, 'u');
+    Header header;
+    header.append(name.c_str(), "v");
+    header.append("Subject", ("see " + token).c_str());
+    header.append("Comments", token.c_str());
+    EXPECT_EQ(header.str(false), name + ":\r\n v\r\nSubject: see\r\n " + token +
+                                     "\r\nComments:\r\n " + token + "\r\n\r\n");
+}
+
 TEST(HeaderTest, WrittenSubjectsReadAsPythonReadsThem)
 {
     const char* module = R"(
@@ -226,16 +264,18 @@ def apply(data):
                                             "\xE6\xBC\xA2\xE5\xAD\x97",
                                             "\xF0\x9F\x98\x80",
                                             "q?",
-                                            "long-" + std::string(70, 'w')};
+                                            "=?iso-8859-1?q?caf=E9?=",
+                                            "long-" + std::string(70, 'w'),
+                                            "https://example.com/" + std::string(100, 'u')};
     std::vector<std::string> texts;
     std::vector<std::string> messages;
     for (size_t i = 0; i < 60; ++i)
     {
         std::string text;
         for (size_t j = 0; j <= i % 17; ++j)
-            // A first word too long for the name's line would fold right
-            // after the colon, and Python keeps the blank of that fold.
-            text += (j > 0 ? " " : "") + words[(i * 7 + j * 3) % (words.size() - (j == 0))];
+            // A first word too long for the name's line (the last two) would
+            // fold right after the colon, and Python keeps the blank of that fold.
+            text += (j > 0 ? " " : "") + words[(i * 7 + j * 3) % (words.size() - 2 * (j == 0))];
         Header header;
         header.append("Subject", text.c_str());
         texts.push_back(text);

@@ -2,12 +2,13 @@
 
 #include "filter/string.h"
 #include "mime/capabilities.h"
-#include "mime/contenttransferencoding.h"
+#include "mime/fields/contenttransferencoding.h"
 #include "mime/errors.h"
 #include "tests/filter/support/python.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,8 @@ def apply(data):
 
 TEST(MessageTest, LfAndCrLfTextsGiveTheSameLines)
 {
-    std::string crlf = "From: a@example.com\r\nno colon here\r\nSubject: x\r\n\r\nbody\r\n";
-    std::string lf = "From: a@example.com\nno colon here\nSubject: x\n\nbody\n";
+    std::string crlf = "From: a@example.com\r\nSubject: x\r\n\r\nbody\r\n";
+    std::string lf = "From: a@example.com\nSubject: x\n\nbody\n";
     Object first(crlf.data(), crlf.size());
     Object second(lf.data(), lf.size());
     ASSERT_EQ(first.header.size(), 2u);
@@ -70,11 +71,38 @@ TEST(MessageTest, LfAndCrLfTextsGiveTheSameLines)
     EXPECT_EQ(first.header.get("subject").copy(), "x");
     EXPECT_EQ(second.header.line(1).key().copy(), "Subject");
     EXPECT_EQ(first.body.copy(), "body\r\n");
-    EXPECT_EQ(written(first), "From: a@example.com\r\nSubject: x\r\n\r\nbody\r\n");
+    EXPECT_EQ(written(first), crlf);
     EXPECT_EQ(written(second), written(first));
     std::string headerOnly = "From: a@example.com\r\n";
     EXPECT_EQ(Object(headerOnly.data(), headerOnly.size()).body.size, 0u);
     EXPECT_THROW(Object("", 0), FatalError);
+}
+
+TEST(MessageTest, ALineThatIsNoFieldStartsTheBody)
+{
+    // As Python's email reads it, first line or further down; no blank
+    // line is written where none was read.
+    std::string headerless = "just text, no field\r\nX: 1\r\n\r\nmore\r\n";
+    std::string part =
+        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\n" + headerless + "--ab--\r\n";
+    std::string further = "From: a@example.com\r\n" + headerless;
+    for (const std::string& text : {headerless, part, further})
+    {
+        Object object(text.data(), text.size());
+        const Object& inner = text == part ? *object.body.parts.at(0) : object;
+        EXPECT_EQ(inner.header.size(), text == further ? 1u : 0u);
+        EXPECT_EQ(inner.body.copy(), headerless);
+        EXPECT_EQ(written(object), text);
+        EXPECT_EQ(written(object, Capabilities::standard()), text);
+    }
+
+    // A blank line is written where what follows would read as a field.
+    std::string headerOnly = "Content-Type: multipart/mixed; boundary=ab\r\n";
+    std::string added = "X: 2\r\n\r\ntwo\r\n";
+    Object object(headerOnly.data(), headerOnly.size());
+    object.body.preamble("X: 1\r\n");
+    object.body.append(Object(added.data(), added.size()));
+    EXPECT_EQ(written(object), headerOnly + "\r\nX: 1\r\n--ab\r\n" + added + "--ab--\r\n");
 }
 
 TEST(MessageTest, PythonMultipartsSplitAsPythonDoesAndWriteBackUnchanged)
@@ -122,13 +150,71 @@ TEST(MessageTest, DelimitersCountOnlyAtLineStartsAndWhole)
     Object empty(closedAtOnce.data(), closedAtOnce.size());
     EXPECT_TRUE(empty.body.parts.empty());
     EXPECT_EQ(empty.body.epilogue().size, 0u);
+}
 
-    // An unterminated last part is kept, as the epilogue.
-    std::string open =
-        "Content-Type: multipart/mixed; boundary=ab\r\n\r\n--ab\r\nX: 1\r\n\r\none\r\n";
-    Object unterminated(open.data(), open.size());
-    EXPECT_TRUE(unterminated.body.parts.empty());
-    EXPECT_EQ(unterminated.body.epilogue().copy(), "X: 1\r\n\r\none\r\n");
+/// The header names of a part, "/", and its body text.
+std::string describe(const Object& part)
+{
+    std::string text;
+    for (const Line& line : part.header)
+        text += line.key().copy();
+    return text + "/" + part.body.copy();
+}
+
+/// The number of parts and the epilogue as Python's email reads them.
+const char* const pythonShape = R"(
+import email
+from email.policy import SMTP
+def apply(data):
+    message = email.message_from_bytes(data, policy=SMTP)
+    return b"%d|%s" % (len(message.get_payload()), (message.epilogue or "").encode())
+)";
+
+TEST(MessageTest, MultipartShapesSplitAsReadersDoAndWriteBackUnchanged)
+{
+    struct Shape
+    {
+        std::string body;
+        std::vector<std::string> parts;
+        std::string epilogue;
+        bool asPython;
+    };
+    const std::vector<Shape> shapes = {
+        // An unterminated last part is a part, its delimiter kept.
+        {"pre\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n",
+         {"X/one\r\n", "X/two\r\n"},
+         "",
+         true},
+        {"pre\r\n--ab\r\n", {"/"}, "", true},
+        // Python leaves out the empty part between two delimiters.
+        {"--ab\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\n", {"/", "X/one\r\n"}, "", false},
+        {"--ab \t\r\nX: 1\r\n\r\none\r\n--ab--  \r\nepi\r\n", {"X/one\r\n"}, "epi\r\n", true},
+        {"--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nepi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n",
+         {"X/one\r\n"},
+         "epi\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n",
+         true},
+        // Python takes a body that opens with a closing delimiter as text.
+        {"pre\r\n--ab--\r\nepi\r\n", {}, "epi\r\n", false},
+        {"--ab\r\nX: 1\r\n\r\n--ab\r\nX: 2\r\n--ab--\r\n", {"X/", "X/"}, "", true},
+        {"no delimiter\r\n", {}, "", false},
+    };
+    const std::string head = "Content-Type: multipart/mixed; boundary=ab\r\n\r\n";
+    for (const Shape& shape : shapes)
+    {
+        std::string text = head + shape.body;
+        Object message(text.data(), text.size());
+        std::vector<std::string> parts;
+        for (const Object& part : message.body)
+            parts.push_back(describe(part));
+        EXPECT_EQ(parts, shape.parts) << shape.body;
+        EXPECT_EQ(message.body.epilogue().copy(), shape.epilogue) << shape.body;
+        EXPECT_EQ(written(message), text);
+        if (shape.asPython)
+        {
+            EXPECT_EQ(python(pythonShape, text),
+                      std::to_string(shape.parts.size()) + "|" + shape.epilogue);
+        }
+    }
 }
 
 TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
@@ -140,6 +226,12 @@ TEST(MessageTest, AnAppendedPartTurnsTheOldClosingDelimiterIntoAnOrdinaryOne)
     message.body.append(Object(added.data(), added.size()));
     EXPECT_EQ(written(message), "Content-Type: multipart/mixed; boundary=ab\r\n\r\n"
                                 "--ab\r\nX: 1\r\n\r\none\r\n--ab\r\nX: 2\r\n\r\ntwo\r\n--ab--\r\n");
+
+    // An unterminated last part is no longer last: it gets a delimiter.
+    std::string open = text.substr(0, text.size() - 8);
+    Object unterminated(open.data(), open.size());
+    unterminated.body.append(Object(added.data(), added.size()));
+    EXPECT_EQ(written(unterminated), written(message));
 }
 
 TEST(MessageTest, MultipartsNestedBeyondReasonAreKeptAsText)
@@ -167,6 +259,7 @@ TEST(MessageTest, MultipartsNestedBeyondReasonAreKeptAsText)
     // The level not taken apart keeps its whole text.
     std::string rest = inner->body.preamble().copy();
     EXPECT_NE(rest.find("innermost"), std::string::npos);
+    EXPECT_EQ(written(message), text);
 }
 
 TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
@@ -191,6 +284,11 @@ TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
 
     std::string binary = "Content-Transfer-Encoding: binary\r\n\r\nab";
     EXPECT_EQ(decoded(Object(binary.data(), binary.size()).body), "ab");
+
+    // Writers that leave out the padding.
+    std::string unpadded = "Content-Transfer-Encoding: base64\r\n\r\nSGVsbG8sIHdvcmxkIQ\r\n";
+    EXPECT_EQ(decoded(Object(unpadded.data(), unpadded.size()).body),
+              python(pythonLeaves, unpadded));
 }
 
 TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
@@ -215,6 +313,63 @@ TEST(MessageTest, FixRepairsForSevenBitReceiversButNotASignedMessage)
     multipart.repair(Capabilities::standard());
     EXPECT_EQ(multipart.header.get("content-transfer-encoding").size, 0u);
     EXPECT_EQ(multipart.body.parts[1]->header.get("content-transfer-encoding").copy(), "base64");
+}
+
+/// The subject and the decoded text of the message in the first part, as
+/// Python's email reads them.
+const char* const pythonEmbedded = R"(
+import email
+from email.policy import SMTP
+def apply(data):
+    message = email.message_from_bytes(data, policy=SMTP)
+    inner = message.get_payload()[0].get_payload()[0]
+    return inner["subject"].encode() + b"|" + inner.get_payload(decode=True)
+)";
+
+TEST(MessageTest, FixRepairsAnEmbeddedMessageInsideAndNeverEncodesIt)
+{
+    // RFC 2046 5.2.1 allows 7bit, 8bit and binary only; in a digest a part
+    // without a type is a message too.
+    const std::string embedded = "Content-Transfer-Encoding: 8bit\r\n\r\n"
+                                 "Subject: K\xC3\xB6ln\r\n\r\nK\xC3\xB6ln\r\n";
+    auto multipart = [](const std::string& type, const std::string& first)
+    {
+        return "Content-Type: multipart/" + type + "; boundary=ab\r\n\r\n--ab\r\n" + first +
+               "--ab\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: 8bit\r\n"
+               "\r\n\xFF\r\n--ab--\r\n";
+    };
+    for (const std::string& text :
+         {multipart("mixed", "Content-Type: message/rfc822\r\n" + embedded),
+          multipart("digest", embedded)})
+    {
+        Object message(text.data(), text.size());
+        EXPECT_TRUE(message.fix(Capabilities::standard()));
+        EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "7bit");
+        EXPECT_EQ(message.body.parts[1]->header.get("content-transfer-encoding").copy(),
+                  "quoted-printable");
+        std::string out = written(message, Capabilities::standard());
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c > 0; }));
+        EXPECT_EQ(python(pythonEmbedded, out), "K\xC3\xB6ln|K\xC3\xB6ln");
+    }
+
+    // Repairing a signed message would break its signature: it is left.
+    std::string text = multipart("mixed", "Content-Type: message/rfc822\r\n" + embedded);
+    text.insert(text.find("Subject"), "DKIM-Signature: v=1\r\n");
+    Object message(text.data(), text.size());
+    EXPECT_FALSE(message.fix(Capabilities::standard()));
+    EXPECT_EQ(message.body.parts[0]->header.get("content-transfer-encoding").copy(), "8bit");
+    EXPECT_NE(written(message).find("DKIM-Signature: v=1\r\nSubject: K\xC3\xB6ln\r\n"),
+              std::string::npos);
+
+    // Each level carries the next: repairing stops at a depth, and what it
+    // leaves keeps the whole from going out as 7-bit.
+    std::string deep;
+    for (int level = 0; level < 20000; ++level)
+        deep += "Content-Type: message/rfc822\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+    deep += "\xFF\r\n";
+    Object nested(deep.data(), deep.size());
+    EXPECT_FALSE(nested.fix(Capabilities::standard()));
+    EXPECT_EQ(nested.header.get("content-transfer-encoding").copy(), "7bit");
 }
 
 } // namespace

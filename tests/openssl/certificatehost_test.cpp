@@ -1,5 +1,5 @@
 // Which host names a certificate is good for, through its common name and
-// its DNS alternative names.
+// its DNS alternative names, and which addresses through its IP ones.
 
 #include "openssl/certificate.h"
 
@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace OpenSSL = Kestrava::OpenSSL;
 using Kestrava::Dns::Hostname;
@@ -45,6 +46,8 @@ protected:
         pki().issue("wide", "/CN=*.com", "subjectAltName=DNS:*.co.uk\n");
         pki().issue("nameless", "/O=Kestrava Test", "");
         pki().issue("empty", "/", "subjectAltName=DNS:good.example.com\n");
+        pki().issue("address", "/CN=192.0.2.1",
+                    "subjectAltName=DNS:192.0.2.1,IP:2001:db8::1,IP:198.51.100.7\n");
     }
 
     static bool validFor(const std::string& certificate, const char* host)
@@ -91,6 +94,17 @@ TEST_F(CertificateHostTest, OnlyDnsNamesAreCompared)
 {
     EXPECT_TRUE(validFor("plain", "wwww"));
     EXPECT_FALSE(validFor("typed", "wwww"));
+}
+
+TEST_F(CertificateHostTest, AddressesMatchAddressNamesOnly)
+{
+    // Neither the common name nor a DNS name names an address.
+    for (auto [certificate, host, named] :
+         {std::tuple{"address", "198.51.100.7", true}, std::tuple{"address", "[2001:db8::1]", true},
+          std::tuple{"typed", "119.119.119.119", true},
+          std::tuple{"address", "[2001:db8::2]", false},
+          std::tuple{"address", "198.51.100.8", false}, std::tuple{"address", "192.0.2.1", false}})
+        EXPECT_EQ(named, validFor(certificate, host)) << certificate << " " << host;
 }
 
 TEST_F(CertificateHostTest, NamesThatMakeNoPatternAreSkipped)

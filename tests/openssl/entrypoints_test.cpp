@@ -66,6 +66,8 @@ std::vector<std::string> entryPoints(const std::string& wrapper)
         {"OpenSSL_version", {"OpenSSL_version", "SSLeay_version"}},
         {"SSL_get_peer_certificate", {"SSL_get_peer_certificate", "SSL_get1_peer_certificate"}},
         {"EVP_PKEY_size", {"EVP_PKEY_size", "EVP_PKEY_get_size"}},
+        {"EVP_PKEY_bits", {"EVP_PKEY_bits", "EVP_PKEY_get_bits"}},
+        {"EVP_PKEY_base_id", {"EVP_PKEY_base_id", "EVP_PKEY_get_base_id"}},
         {"EVP_MD_size", {"EVP_MD_size", "EVP_MD_get_size"}},
         {"EVP_MD_type", {"EVP_MD_type", "EVP_MD_get_type"}},
         {"EVP_CIPHER_key_length", {"EVP_CIPHER_key_length", "EVP_CIPHER_get_key_length"}},

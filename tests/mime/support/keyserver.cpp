@@ -32,6 +32,7 @@ KeyServer::KeyServer(const std::string& address, const std::string& base64,
                                           "--log-facility=" + _scratch.path("queries.log")};
     for (const std::string& domain : domains)
         arguments.push_back("--local=/" + domain + "/");
+    arguments.push_back("--server=/silent.example/127.0.0.2");
     for (const std::string& name : names)
         // dnsmasq cuts the record into character-strings at the commas.
         arguments.push_back("--txt-record=" + name + ",v=DKIM1; k=rsa; ,p=" +
@@ -49,9 +50,10 @@ KeyServer::~KeyServer()
     umount("/etc/resolv.conf");
 }
 
-void KeyServer::use(const std::string& nameserver) const
+void KeyServer::use(const std::string& nameserver, int attempts) const
 {
-    _scratch.write("resolv.conf", "nameserver " + nameserver + "\noptions timeout:1 attempts:1\n");
+    _scratch.write("resolv.conf", "nameserver " + nameserver + "\noptions timeout:1 attempts:" +
+                                      std::to_string(attempts) + "\n");
 }
 
 int KeyServer::queries(const std::string& name) const

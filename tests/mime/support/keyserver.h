@@ -15,8 +15,9 @@ namespace Test
 /**
  * dnsmasq on `address`, port 53, answering for `domains` alone and logging
  * every query; each of `names` has the key record of `base64` split over
- * three character-strings. /etc/resolv.conf is bind-mounted to a file of
- * ours until the object goes: only inside tests/dns/namespace.sh, where
+ * three character-strings. Names under silent.example go to the scripted
+ * server of namespace.sh, which keeps silent for those starting "silent". /etc/resolv.conf is
+ * bind-mounted to a file of ours until the object goes: only inside tests/dns/namespace.sh, where
  * port 53 and /etc are the test's own.
  */
 class KeyServer
@@ -28,10 +29,10 @@ public:
     KeyServer& operator=(const KeyServer&) = delete;
     ~KeyServer();
 
-    /// Makes `nameserver` the system's only name server, asked once for a
-    /// second: an empty list would mean 127.0.0.1, where the namespace's
-    /// own dnsmasq answers.
-    void use(const std::string& nameserver) const;
+    /// Makes `nameserver` the system's only name server, asked `attempts`
+    /// times for a second each: an empty list would mean 127.0.0.1, where
+    /// the namespace's own dnsmasq answers.
+    void use(const std::string& nameserver, int attempts = 1) const;
     /// How often dnsmasq was asked for the TXT record of `name` so far.
     int queries(const std::string& name) const;
 

@@ -1,6 +1,6 @@
 #include "tests/mime/support/verdict.h"
 
-#include "mime/dkimstatus.h"
+#include "mime/dkim/dkimstatus.h"
 #include "mime/object.h"
 #include "openssl/publickey.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mime/dkimsignature.h"
-#include "mime/status.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/status.h"
 
 #include <string>
 

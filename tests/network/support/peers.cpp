@@ -19,12 +19,12 @@ namespace Test
 namespace
 {
 
-sockaddr_in loopback(uint16_t port)
+sockaddr_in loopback(uint16_t port, const char* ip = "127.0.0.1")
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    inet_pton(AF_INET, ip, &address.sin_addr);
     return address;
 }
 
@@ -70,9 +70,10 @@ void reset(Socket socket)
     ::setsockopt(socket.fd(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
 }
 
-FullListener::FullListener() : _fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+FullListener::FullListener(const char* ip, uint16_t port)
+    : _fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
 {
-    sockaddr_in address = loopback(0);
+    sockaddr_in address = loopback(port, ip);
     socklen_t size = sizeof address;
     // Backlog 0: one completed connection fills the queue.
     if (::bind(_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||

@@ -29,12 +29,13 @@ void reset(Socket socket);
 
 /**
  * A loopback listener whose accept queue is full, so that the kernel drops
- * further SYNs and a connect to it is never answered.
+ * further SYNs and a connect to it is never answered. On a free port of
+ * 127.0.0.1 unless told otherwise.
  */
 class FullListener
 {
 public:
-    FullListener();
+    explicit FullListener(const char* ip = "127.0.0.1", uint16_t port = 0);
     FullListener(const FullListener&) = delete;
     FullListener& operator=(const FullListener&) = delete;
     ~FullListener();

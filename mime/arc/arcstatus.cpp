@@ -1,0 +1,98 @@
+#include "mime/arc/arcstatus.h"
+
+#include "mime/arc/arcpublickeys.h"
+#include "mime/arc/arcsignatures.h"
+#include "mime/arc/arctaglist.h"
+#include "mime/dkim/status.h"
+
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+const char* const ArcStatus::cvnone = Status::none;
+const char* const ArcStatus::cvpass = Status::pass;
+const char* const ArcStatus::cvfail = Status::fail;
+
+ArcStatus::ArcStatus(const Object& message, const ArcSignatures& signatures,
+                     const ArcPublicKeys& keys)
+    : signatures(signatures)
+{
+    if (!signatures.error.empty())
+    {
+        reason = signatures.error;
+        return;
+    }
+    if (signatures.sets() == 0)
+    {
+        result = cvnone;
+        return;
+    }
+    // A failure for good outweighs one that may mend, so the verdict does
+    // not hang on which keys had answered when the waiting stopped.
+    bool missing = false;
+    bool settled = judge(message, signatures.signature, keys, "Top AMS invalid: ", "", missing);
+    for (size_t n = signatures.sets(); n >= 1 && !settled; --n)
+    {
+        std::string hop = "Invalid arc-seal hop[" + std::to_string(n) + "]: ";
+        settled = judge(message, signatures.seals[n - 1], keys, hop, hop, missing);
+    }
+    if (!reason.empty()) return;
+    if (missing) throw std::runtime_error("not enough public keys to determine validity");
+    result = cvpass;
+}
+
+std::string ArcStatus::failure(const Object& message, const ArcSignatures& signatures,
+                               const DkimSignature& signature, const Dns::DkimRecords& records)
+{
+    try
+    {
+        // ARC signs with rsa-sha256 alone (RFC 8617 4.1.2, 4.1.3).
+        detail::arcDigest(signature.algorithm());
+    }
+    catch (const std::runtime_error& failure)
+    {
+        return failure.what();
+    }
+    ArcMessageStatus newest;
+    ArcSealStatus seal(*signatures.order);
+    SignatureStatus& status = &signature == &signatures.signature
+                                  ? static_cast<SignatureStatus&>(newest)
+                                  : static_cast<SignatureStatus&>(seal);
+    if (status.initialize(message, signature, records) == Status::pass) return "";
+    return status.reason ? status.reason : "Unknown, caught exception";
+}
+
+bool ArcStatus::judge(const Object& message, const DkimSignature& signature,
+                      const ArcPublicKeys& keys, const std::string& prefix,
+                      const std::string& keyPrefix, bool& missing)
+{
+    ArcPublicKeys::Key key(signature.domain(), signature.selector());
+    auto fetched = keys.fetched.find(key);
+    if (fetched != keys.fetched.end())
+    {
+        if (keys.passed.count(&signature) > 0) return false;
+        std::string why = failure(message, signatures, signature, fetched->second);
+        return !why.empty() && fail(prefix + why, false);
+    }
+    auto failed = keys.failed.find(key);
+    if (failed != keys.failed.end())
+        return fail(keyPrefix + failed->second.text, failed->second.temporary);
+    missing = true;
+    return false;
+}
+
+bool ArcStatus::fail(const std::string& why, bool mendable)
+{
+    if (reason.empty() || (temporary && !mendable))
+    {
+        reason = why;
+        temporary = mendable;
+    }
+    return !mendable;
+}
+
+} // namespace Mime
+} // namespace Kestrava

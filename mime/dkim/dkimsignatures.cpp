@@ -1,0 +1,28 @@
+#include "mime/dkim/dkimsignatures.h"
+
+#include "mime/object.h"
+
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+DkimSignatures::DkimSignatures(const Object& message)
+{
+    for (const Value& value : message.header.all("dkim-signature"))
+    {
+        try
+        {
+            emplace_back(value.data, value.size, true, false);
+        }
+        catch (const std::runtime_error&)
+        {
+            // Nothing to verify in a value that does not read.
+        }
+    }
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,68 @@
+#include "mime/dkim/dkimstatus.h"
+
+#include "dns/records/dkimrecords.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/object.h"
+
+#include <strings.h>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+/// Whether `domain` is `base` or a subdomain of it, ignoring case.
+bool within(const std::string& domain, const std::string& base)
+{
+    if (domain.size() < base.size()) return false;
+    size_t offset = domain.size() - base.size();
+    if (strcasecmp(domain.c_str() + offset, base.c_str()) != 0) return false;
+    return offset == 0 || domain[offset - 1] == '.';
+}
+
+} // namespace
+
+const char* DkimStatus::initialize(const Object& object, const DkimSignature& signature,
+                                   const OpenSSL::PublicKey& key, bool exact)
+{
+    const std::string& domain = signature.domain();
+    std::string auid = signature.auid().empty() ? "@" + domain : signature.auid();
+    size_t at = auid.rfind('@');
+    // The i= domain must be d= or below it (RFC 6376 3.5, i= tag).
+    bool valid = !domain.empty() && at != std::string::npos && at + 1 < auid.size();
+    if (valid)
+    {
+        std::string auidDomain = auid.substr(at + 1);
+        valid = exact ? strcasecmp(auidDomain.c_str(), domain.c_str()) == 0
+                      : within(auidDomain, domain);
+    }
+    if (!valid) return report(permerror, "Invalid AUID");
+    // A second From would let a reader see another author than the one
+    // signed (RFC 6376 8.15).
+    if (object.header.all("from").size() > 1) return report(permerror, "More than one From field");
+    return SignatureStatus::initialize(object, signature, key, exact);
+}
+
+bool DkimSignature::valid(const Object& object, const OpenSSL::PublicKey& key, bool exact) const
+{
+    DkimStatus status(*this);
+    return status.initialize(object, *this, key, exact) == Status::pass;
+}
+
+bool DkimSignature::valid(const Object& object, const Dns::DkimRecord& record) const
+{
+    DkimStatus status(*this);
+    return status.initialize(object, *this, record) == Status::pass;
+}
+
+bool DkimSignature::valid(const Object& object, const Dns::DkimRecords& records) const
+{
+    DkimStatus status(*this);
+    return status.initialize(object, *this, records) == Status::pass;
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,220 @@
+#include "mime/fields/displayname.h"
+
+#include "filter/mimeheaderencode.h"
+#include "filter/mimeword.h"
+#include "filter/string.h"
+#include "filter/wordwrap.h"
+#include "mime/fields/atom.h"
+#include "mime/capabilities.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
+#include "mime/fields/formatting.h"
+#include "mime/fields/internal.h"
+#include "mime/fields/quotedstring.h"
+#include "mime/fields/whitespace.h"
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+/// The word decoded into UTF-8; empty when it is no encoded word or its
+/// charset is unknown, in which case it counts as a plain atom.
+bool decodeEncodedWord(const String& word, std::string* decoded)
+{
+    Filter::MimeWord parsed(word.data, word.size, false);
+    if (!parsed.encoded()) return false;
+    try
+    {
+        Filter::String sink(decoded);
+        parsed.write("utf-8", &sink);
+        return true;
+    }
+    catch (const std::runtime_error&)
+    {
+        decoded->clear();
+        return false;
+    }
+}
+
+bool isFoldSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+DisplayName::DisplayName(const char* data, size_t size)
+{
+    // RFC 5322 phrase: any run of words separated by CFWS; each stretch of
+    // CFWS becomes one blank, but none between two adjacent encoded words
+    // (RFC 2047, section 6.2).
+    bool spaced = false;
+    bool lastEncoded = false;
+    size_t position = 0;
+    try
+    {
+        while (position < size)
+        {
+            size_t blank = Whitespace(data + position, size - position, true).consumed();
+            if (blank > 0) spaced = true;
+            position += blank;
+            if (position == size) break;
+            char c = data[position];
+            bool separate = spaced && !_text.empty();
+            if (c == '"' || c == '.')
+            {
+                std::string piece = ".";
+                size_t length = 1;
+                if (c == '"')
+                {
+                    QuotedString quoted(data + position, size - position);
+                    piece = quoted.text();
+                    length = quoted.consumed();
+                }
+                if (separate) _text.push_back(' ');
+                _text += piece;
+                position += length;
+                if (c == '"')
+                    measure(piece, false);
+                else
+                    _carried = 1;
+                lastEncoded = false;
+            }
+            else
+            {
+                Atom atom(data + position, size - position, false);
+                String word = atom.text();
+                if (word.size == 0) break;
+                position += atom.consumed();
+                std::string decoded;
+                if (decodeEncodedWord(word, &decoded))
+                {
+                    if (separate && !lastEncoded) _text.push_back(' ');
+                    _text += decoded;
+                    measure(decoded, lastEncoded);
+                    lastEncoded = true;
+                }
+                else
+                {
+                    if ((separate || lastEncoded) && !_text.empty()) _text.push_back(' ');
+                    _text.append(word.data, word.size);
+                    _carried = word.size;
+                    lastEncoded = false;
+                }
+            }
+            _longestWord = std::max(_longestWord, _carried);
+            spaced = false;
+        }
+    }
+    catch (const std::runtime_error&)
+    {
+        // A broken comment or quoted string ends the name before it.
+    }
+    _consumed = position;
+}
+
+DisplayName::DisplayName(const Internal& text)
+{
+    for (size_t i = 0; i < text.size; ++i)
+    {
+        bool blank = detail::isSpace(text.data[i]);
+        if (blank && i > 0 && detail::isSpace(text.data[i - 1])) continue;
+        _text.push_back(blank ? ' ' : text.data[i]);
+    }
+}
+
+void DisplayName::clear()
+{
+    _text.clear();
+    _consumed = 0;
+    _longestWord = 0;
+    _carried = 0;
+}
+
+void DisplayName::measure(const std::string& piece, bool joined)
+{
+    size_t first = 0;
+    while (first < piece.size() && !isFoldSpace(piece[first]))
+        ++first;
+    if (first == piece.size())
+    {
+        _carried = joined ? _carried + piece.size() : piece.size();
+        return;
+    }
+    _longestWord = std::max(_longestWord, _carried + first);
+    size_t start = first + 1;
+    for (size_t i = start; i < piece.size(); ++i)
+    {
+        if (!isFoldSpace(piece[i])) continue;
+        _longestWord = std::max(_longestWord, i - start);
+        start = i + 1;
+    }
+    _carried = piece.size() - start;
+}
+
+bool DisplayName::blank() const
+{
+    return std::all_of(_text.begin(), _text.end(), detail::isSpace);
+}
+
+bool DisplayName::foldable(const Capabilities& capabilities) const
+{
+    bool writable =
+        capabilities.allowsUtf8 || blank() || Formatting(_text.data(), _text.size()).ascii();
+    return writable && _longestWord + 3 < capabilities.sizes.preferred;
+}
+
+std::string DisplayName::plain() const
+{
+    // A name of blanks alone passes as a phrase but would read back as no
+    // name at all: it is quoted.
+    bool words = _text.find_first_not_of(' ') != std::string::npos;
+    if (words && Formatting(_text.data(), _text.size()).phrase()) return _text;
+    return detail::quote(_text);
+}
+
+size_t DisplayName::encodeWords(size_t used, size_t limit, Filter::Result* output) const
+{
+    Filter::MimeHeaderEncode encoder(used, limit, Filter::MimeHeaderEncoding::Phrase, output);
+    size_t written = encoder.process(_text);
+    return written + encoder.flush();
+}
+
+size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* output, bool) const
+{
+    if (_text.empty()) return 0;
+    Formatting formatting(_text.data(), _text.size());
+    if (!formatting.ascii() && !capabilities.allowsUtf8 && !blank())
+        return encodeWords(0, INT_MAX, output); // one line: the caller places the name
+    return output->append(plain());
+}
+
+size_t DisplayName::encode(const Capabilities& capabilities, Filter::WordWrap* output, bool) const
+{
+    if (_text.empty()) return 0;
+    if (foldable(capabilities)) return output->append(plain());
+    return encodeWords(output->size().preferred, capabilities.sizes.preferred, output);
+}
+
+size_t DisplayName::encode(const Capabilities& capabilities, Filter::LineLength* output, bool) const
+{
+    if (_text.empty()) return 0;
+    if (foldable(capabilities))
+    {
+        Filter::WordWrap wrap(output, capabilities.sizes);
+        size_t written = wrap.append(plain());
+        return written + wrap.flush();
+    }
+    return encodeWords(output->size().preferred, capabilities.sizes.preferred, output);
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,181 @@
+#include "mime/fields/params.h"
+
+#include "filter/linelength.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/skip.h"
+#include "mime/empty.h"
+#include "mime/fields/partialparams.h"
+#include "mime/fields/whitespace.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+/// The CFWS at the start; an unfinished comment ends the list, so it counts
+/// as the rest of the text.
+size_t skipBlanks(const char* data, size_t size)
+{
+    try
+    {
+        return Whitespace(data, size, true).consumed();
+    }
+    catch (const std::runtime_error&)
+    {
+        return size;
+    }
+}
+
+} // namespace
+
+Params::Params(const char* data, size_t size, bool strict)
+{
+    PartialParams sections(this);
+    size_t position = 0;
+    while (true)
+    {
+        position += skipBlanks(data + position, size - position);
+        if (position == size) break;
+        try
+        {
+            auto param = std::make_shared<Param>(data + position, size - position, strict);
+            position += param->consumed();
+            if (param->key().sectioned())
+                sections.add(param);
+            else
+                append(param);
+        }
+        catch (const std::runtime_error&)
+        {
+            size_t skipped = detail::skipItem(data + position, size - position, ";");
+            keepSkipped(data + position, skipped, position + skipped == size);
+            position += skipped;
+        }
+        position += skipBlanks(data + position, size - position);
+        if (position + 1 >= size || data[position] != ';') break;
+        ++position;
+    }
+    sections.join();
+}
+
+void Params::keepSkipped(const char* data, size_t size, bool last)
+{
+    while (size > 0 && detail::isSpace(data[size - 1]))
+        --size;
+    if (size == 0) return;
+    // The last item may hold an unfinished quoted string or comment, which
+    // would swallow whatever came after it.
+    Skipped skipped{last ? SIZE_MAX : _params.size(), {}, nullptr, {}};
+    try
+    {
+        ParamKey key(data, size);
+        // Written back under its number, a section would join the sections
+        // that the writer makes of a long value of that name.
+        if (key.sectioned()) return;
+        skipped.name.assign(data, key.nameLength());
+        auto param = std::make_shared<Param>(data, size, false);
+        if (param->consumed() == size) skipped.param = param;
+    }
+    catch (const std::runtime_error&)
+    {
+        // Not even a lenient parameter: its text is kept as it came.
+    }
+    if (!skipped.param) skipped.raw.assign(data, size);
+    _skipped.push_back(std::move(skipped));
+}
+
+std::shared_ptr<Param> Params::parameter(const char* name) const
+{
+    if (name == nullptr) return nullptr;
+    size_t length = std::strlen(name);
+    for (const auto& param : _params)
+    {
+        const std::string& other = param->name();
+        if (other.size() == length && strncasecmp(other.data(), name, length) == 0) return param;
+    }
+    return nullptr;
+}
+
+const std::string& Params::get(const char* name) const
+{
+    std::shared_ptr<Param> param = parameter(name);
+    return param ? param->value().text() : empty_string();
+}
+
+bool Params::set(const char* name, const std::string& value)
+{
+    if (name != nullptr)
+        _skipped.erase(std::remove_if(_skipped.begin(), _skipped.end(),
+                                      [name](const Skipped& skipped)
+                                      { return strcasecmp(skipped.name.c_str(), name) == 0; }),
+                       _skipped.end());
+    if (std::shared_ptr<Param> param = parameter(name))
+    {
+        param->value().set(value);
+        return true;
+    }
+    try
+    {
+        append(std::make_shared<Param>(name, value));
+        return true;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
+bool Params::set(const char* name, const char* value)
+{
+    return set(name, std::string(value));
+}
+
+template <typename Sink>
+size_t Params::write(const Skipped& skipped, const Capabilities& capabilities, Sink* output,
+                     bool final) const
+{
+    size_t written = output->append("; ", 2, true);
+    if (skipped.param) return written + skipped.param->encode(capabilities, output, final);
+    return written + output->append(skipped.raw.data(), skipped.raw.size(), final);
+}
+
+template <typename Sink>
+size_t Params::write(const Capabilities& capabilities, Sink* output, bool final) const
+{
+    size_t written = 0;
+    auto skipped = _skipped.begin();
+    for (size_t i = 0; i < _params.size(); ++i)
+    {
+        for (; skipped != _skipped.end() && skipped->before <= i; ++skipped)
+            written += write(*skipped, capabilities, output, final);
+        written += output->append("; ", 2, true);
+        written += _params[i]->encode(capabilities, output, final);
+    }
+    for (; skipped != _skipped.end(); ++skipped)
+        written += write(*skipped, capabilities, output, final);
+    return written;
+}
+
+size_t Params::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
+{
+    return write(capabilities, output, final);
+}
+
+size_t Params::encode(const Capabilities& capabilities, Filter::LineLength* output,
+                      bool final) const
+{
+    return write(capabilities, output, final);
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,121 @@
+#include "mime/fields/paramsplitter.h"
+
+#include "mime/fields/formatting.h"
+
+#include <strings.h>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+namespace
+{
+
+/// The bytes a section number adds to a name at most: "*", digits and the
+/// ";" that closes the section.
+constexpr size_t sectionMarks = 8;
+
+} // namespace
+
+ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
+                             const std::string& value, size_t limit, size_t hardLimit)
+    : Filter(next), _name(name), _limit(limit), _escape(next, "\\\"", '\\'), _percent(next)
+{
+    Formatting formatting(value.data(), value.size());
+    // A comma passes the bare test but is an RFC 2045 special: bare, it
+    // would cut the value short for every strict reader, ours included.
+    // Python's email package drops bare values with an apostrophe, which
+    // it takes for an RFC 2231 charset mark; quoted, every reader agrees.
+    bool bare = formatting.param() && value.find_first_of(",'") == std::string::npos;
+    _form = !formatting.ascii() ? Form::extended : bare ? Form::bare : Form::quoted;
+    _stage = _form == Form::extended ? static_cast<Kestrava::Filter::Result*>(&_percent)
+             : _form == Form::quoted ? static_cast<Kestrava::Filter::Result*>(&_escape)
+                                     : next;
+    size_t total = 0;
+    for (char c : value)
+        total += cost(c);
+    size_t fixed =
+        name.size() + 1 + (_form == Form::quoted ? 2 : 0) + (_form == Form::extended ? 8 : 0);
+    _split = fixed > limit || total > limit - fixed;
+    // Readers look for the delimiter by the boundary as one value; RFC 2046
+    // keeps it within 70 characters, so it fits a line whole.
+    if (name.size() == 8 && strncasecmp(name.data(), "boundary", 8) == 0) _split = false;
+    // Each section repeats the name: it must carry at least as many value
+    // bytes as its own header takes, else a long name would multiply the
+    // output. Where such sections pass the hard limit, the value goes whole.
+    size_t section = 2 * (fixed + sectionMarks);
+    if (section > _limit) _limit = section;
+    if (_limit > hardLimit) _split = false;
+}
+
+size_t ParamSplitter::cost(char c) const
+{
+    switch (_form)
+    {
+    case Form::quoted:
+        return c == '\\' || c == '"' ? 2 : 1;
+    case Form::extended:
+        return _percent.allowed(c) ? 1 : 3;
+    default:
+        return 1;
+    }
+}
+
+void ParamSplitter::start()
+{
+    std::string header = _name;
+    if (_split)
+    {
+        if (_section == 0) next->append("\r\n ", 3, true);
+        header += "*" + std::to_string(_section);
+    }
+    if (_form == Form::extended) header += "*";
+    header += "=";
+    if (_form == Form::quoted) header += "\"";
+    if (_form == Form::extended && _section == 0) header += "utf-8''";
+    next->append(header);
+    _line = header.size() + (_form == Form::quoted ? 1 : 0);
+    _started = true;
+    _sectionEmpty = true;
+}
+
+void ParamSplitter::nextSection()
+{
+    next->append(_form == Form::quoted ? "\";\r\n " : ";\r\n ", _form == Form::quoted ? 5 : 4,
+                 true);
+    ++_section;
+    start();
+}
+
+size_t ParamSplitter::process(const char* data, size_t size, bool final)
+{
+    if (!_started) start();
+    size_t written = 0;
+    size_t run = 0;
+    for (size_t i = 0; i < size; ++i)
+    {
+        size_t taken = cost(data[i]);
+        if (_split && !_sectionEmpty && _line + taken > _limit)
+        {
+            // The byte opens the next section and is not counted in it.
+            written += _stage->append(data + run, i - run, final);
+            run = i;
+            nextSection();
+        }
+        else
+            _line += taken;
+        _sectionEmpty = false;
+    }
+    if (size > run) written += _stage->append(data + run, size - run, final);
+    return written;
+}
+
+void ParamSplitter::finish()
+{
+    if (!_started) start();
+    if (_form == Form::quoted) next->append("\"", 1, true);
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "filter/escape.h"
+#include "filter/filter.h"
+#include "filter/rfc2231.h"
+
+#include <string>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+/**
+ * Writes one parameter: its name, "=" and the value bytes given to
+ * process(), bare, quoted or as an RFC 2231 "utf-8''" value. A value whose
+ * cost passes the room left on the line after the name is split into
+ * numbered sections, each on a folded line of its own and at most `limit`
+ * long but for its first byte; an escape is never split. A boundary is
+ * never split, and a section is long enough to carry at least as many
+ * value bytes as its header (within `hardLimit`, else nothing is split).
+ */
+class ParamSplitter : public Kestrava::Filter::Filter
+{
+public:
+    ParamSplitter(Kestrava::Filter::Result* next, const std::string& name, const std::string& value,
+                  size_t limit, size_t hardLimit);
+
+    using Kestrava::Filter::Filter::process;
+
+    /// Writes value bytes; returns what the escaping stage wrote for them.
+    size_t process(const char* data, size_t size, bool final) override;
+
+    /// Closes the value (and writes the name of an empty one).
+    void finish();
+
+private:
+    enum class Form
+    {
+        bare,
+        quoted,
+        extended,
+    };
+
+    /// What one value byte takes on the line.
+    size_t cost(char c) const;
+
+    /// Writes the name and "=" of the value or of the next section.
+    void start();
+
+    /// Ends the current section and starts the next on a new line.
+    void nextSection();
+
+    std::string _name;
+    Form _form;
+    size_t _limit;
+    bool _split = false;
+    unsigned _section = 0;
+    size_t _line = 0;
+    bool _started = false;
+    bool _sectionEmpty = true;
+    Kestrava::Filter::Escape _escape;
+    Kestrava::Filter::Rfc2231 _percent;
+    Kestrava::Filter::Result* _stage;
+};
+
+} // namespace Mime
+} // namespace Kestrava

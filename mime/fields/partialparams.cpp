@@ -1,0 +1,78 @@
+#include "mime/fields/partialparams.h"
+
+#include "mime/detail/ctype.h"
+#include "mime/fields/paramcharset.h"
+#include "mime/fields/paramdecoder.h"
+#include "mime/fields/params.h"
+
+#include <stdexcept>
+
+namespace Kestrava
+{
+namespace Mime
+{
+
+std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned section)
+{
+    auto found = _held.find({detail::lowered(name), section});
+    if (found == _held.end() || found->second.empty()) return nullptr;
+    std::shared_ptr<Param> taken = found->second.front();
+    found->second.pop_front();
+    return taken;
+}
+
+void PartialParams::join()
+{
+    std::vector<std::shared_ptr<Param>> firsts;
+    for (const auto& section : _sections)
+    {
+        unsigned number = section->key().section();
+        if (number == 0)
+            firsts.push_back(section);
+        else
+            _held[{detail::lowered(section->name()), number}].push_back(section);
+    }
+    for (const auto& first : firsts)
+    {
+        if (first->key().extended())
+            decode(first);
+        else
+        {
+            std::string text = first->value().text();
+            for (unsigned n = 1; auto next = take(first->name(), n); ++n)
+                text += next->value().text();
+            first->value().set(std::move(text));
+        }
+        _target->append(first);
+    }
+    _sections.clear();
+    _held.clear();
+}
+
+void PartialParams::decode(const std::shared_ptr<Param>& first)
+{
+    // A failing charset keeps what was decoded before the failure.
+    std::string decoded;
+    try
+    {
+        const std::string& raw = first->value().text();
+        ParamCharset charset(raw);
+        ParamDecoder decoder(charset.name(), &decoded);
+        decoder.decode(raw.data() + charset.textStart(), raw.size() - charset.textStart());
+        for (unsigned n = 1; auto next = take(first->name(), n); ++n)
+        {
+            const std::string& text = next->value().text();
+            if (next->key().extended())
+                decoder.decode(text.data(), text.size());
+            else
+                decoder.append(text);
+        }
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+    first->value().set(std::move(decoded));
+}
+
+} // namespace Mime
+} // namespace Kestrava

@@ -1,0 +1,149 @@
+// Runs inside tests/dns/namespace.sh: port 53 and /etc/resolv.conf are ours.
+#include "mime/dkim/dkimstatus.h"
+
+#include "dns/blocking/context.h"
+#include "mime/authresults/authenticationresults.h"
+#include "mime/capabilities.h"
+#include "mime/dkim/canonicalization.h"
+#include "mime/dkim/dkimkey.h"
+#include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimsignatures.h"
+#include "mime/object.h"
+#include "openssl/privatekey.h"
+#include "tests/mime/support/keyserver.h"
+#include "tests/mime/support/peers.h"
+#include "tests/dns/harness.h"
+#include "tests/dns/unreadable.h"
+#include "tests/mime/support/verdict.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace Kestrava::Mime;
+
+namespace
+{
+
+/// dnsmasq on 127.0.0.53 serving the key of "peer" split over three
+/// character-strings, and nothing else of example.com.
+class DkimDnsTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        // Outside the namespace this would take over the machine's resolver.
+        if (getenv("DNS_TEST_DIR") == nullptr) return;
+        keys = new Kestrava::Test::PeerKeys();
+        server = new Kestrava::Test::KeyServer("127.0.0.53", keys->publicBase64(),
+                                               {"peer._domainkey.example.com"}, {"example.com"});
+    }
+    void SetUp() override
+    {
+        if (server == nullptr) FAIL() << "run through tests/dns/namespace.sh";
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete server;
+        delete keys;
+    }
+
+    /// The message signed with the key as each of the selectors, the last
+    /// one's signature on top.
+    static std::string signedText(const std::vector<std::string>& selectors)
+    {
+        std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
+        Kestrava::OpenSSL::PrivateKey pem(keys->privatePem().c_str());
+        for (const std::string& selector : selectors)
+        {
+            Object message(text.data(), text.size());
+            EXPECT_TRUE(message.sign(Capabilities::utf8(),
+                                     DkimKey(pem.key(), "example.com", selector), 0, false,
+                                     Canonicalization(false, false)));
+            text = message.str(true);
+        }
+        return text;
+    }
+
+    /// Our word and reason for a message signed with the key as `selector`.
+    std::string verify(const char* selector, const char* nameserver = "127.0.0.53")
+    {
+        std::string text = signedText({selector});
+        Object message(text.data(), text.size());
+        DkimSignature signature = Kestrava::Test::firstSignature(message);
+        DkimStatus status(signature);
+        server->use(nameserver);
+        Kestrava::Dns::Context context;
+        status.initialize(context, message, signature);
+        return Kestrava::Test::verdict(status);
+    }
+
+    static Kestrava::Test::PeerKeys* keys;
+    static Kestrava::Test::KeyServer* server;
+};
+
+Kestrava::Test::PeerKeys* DkimDnsTest::keys = nullptr;
+Kestrava::Test::KeyServer* DkimDnsTest::server = nullptr;
+
+TEST_F(DkimDnsTest, ASplitKeyRecordPasses)
+{
+    EXPECT_EQ(verify("peer"), "pass");
+}
+
+TEST_F(DkimDnsTest, AMissingNameIsAPermanentError)
+{
+    EXPECT_EQ(verify("missing"), "permerror: Permanent error fetching DNS");
+}
+
+TEST_F(DkimDnsTest, NoServerIsATemporaryError)
+{
+    EXPECT_EQ(verify("peer", "127.0.0.54"), "temperror: Temporary exception fetching DNS");
+    // The scripted server fails every name that starts with "servfail".
+    EXPECT_EQ(verify("servfail", "127.0.0.2"), "temperror: Temporary exception fetching DNS");
+}
+
+TEST_F(DkimDnsTest, ANameTooLongForDnsIsAPermanentError)
+{
+    EXPECT_EQ(verify(std::string(250, 'a').c_str()), "permerror: Permanent error fetching DNS");
+}
+
+} // namespace
+
+TEST_F(DkimDnsTest, UnreadableResolverFilesAreATemporaryError)
+{
+    for (const char* path : {"/etc/resolv.conf", "/etc/hosts"})
+    {
+        Testing::Unreadable covered(path);
+        EXPECT_EQ(verify("peer"), "temperror: Temporary exception fetching DNS") << path;
+    }
+}
+
+TEST_F(DkimDnsTest, SeveralSignaturesWaitOneTimeOutTogether)
+{
+    // The scripted server keeps silent for names that start with "silent"
+    // and knows no other; two attempts each.
+    std::vector<std::string> names = {"silent1._domainkey.example.com",
+                                      "silent2._domainkey.example.com"};
+    std::string text = signedText({"silent1", "nx", "silent2"});
+    Object message(text.data(), text.size());
+    DkimSignatures signatures(message);
+    ASSERT_EQ(signatures.size(), 3u);
+    server->use("127.0.0.2", 2);
+    size_t before = Testing::askedNames(names).size();
+    Kestrava::Dns::Context context;
+    AuthenticationResults results("relay.example");
+    results.add(context, message, signatures);
+    std::vector<std::string> asked = Testing::askedNames(names);
+    // Each key once per attempt, both asked before either is asked again.
+    ASSERT_EQ(asked.size(), before + 4);
+    EXPECT_NE(asked[before], asked[before + 1]);
+    std::vector<std::string> words;
+    for (const AuthenticationResult& result : results.results)
+        words.push_back(result.result + " " + result.reason);
+    EXPECT_EQ(words, (std::vector<std::string>{"temperror Temporary exception fetching DNS",
+                                               "permerror Permanent error fetching DNS",
+                                               "temperror Temporary exception fetching DNS"}));
+}

@@ -1,0 +1,258 @@
+#include "mime/fields/params.h"
+
+#include "mime/capabilities.h"
+#include "tests/filter/support/python.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Mime
+{
+namespace
+{
+
+Params parse(const std::string& text, bool strict = false)
+{
+    return Params(text.data(), text.size(), strict);
+}
+
+std::vector<std::string> names(const Params& params)
+{
+    std::vector<std::string> result;
+    for (const auto& param : params.all())
+        result.push_back(param->name() + "=" + param->value().text());
+    return result;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(ParamsTest, ListsAreWrittenBackWithTheirSeparators)
+{
+    Params params = parse("charset=utf-8; format=flowed");
+    EXPECT_EQ(names(params), (Names{"charset=utf-8", "format=flowed"}));
+    EXPECT_EQ(params.str(false), "; charset=utf-8; format=flowed");
+    EXPECT_EQ(params.get("CHARSET"), "utf-8");
+    EXPECT_EQ(params.get("missing"), "");
+    EXPECT_EQ(parse("").str(false), "");
+}
+
+TEST(ParamsTest, BadParametersAreSkippedAlone)
+{
+    EXPECT_EQ(names(parse("a=1; broken; b=2")), (Names{"a=1", "b=2"}));
+    EXPECT_EQ(names(parse("a=1; \"x;y\"; b=2")), (Names{"a=1", "b=2"}));
+    EXPECT_EQ(names(parse("a=1; \"open; b=2")), (Names{"a=1"}));
+    EXPECT_EQ(names(parse("a=1 b=2")), (Names{"a=1"}));
+    EXPECT_EQ(names(parse("a=; b=")), (Names{"a=", "b="}));
+    EXPECT_EQ(parse("a=").str(false), "; a=");
+    EXPECT_EQ(names(parse("a=b,c; d=e", true)), (Names{"d=e"}));
+    EXPECT_EQ(names(parse("a=b/c; d=\"e,f=g\"", true)), (Names{"d=e,f=g"}));
+    EXPECT_EQ(names(parse("a=b,c; d=e", false)), (Names{"a=b,c", "d=e"}));
+    EXPECT_EQ(names(parse("a=1; (a comment) b=2 (x);")), (Names{"a=1", "b=2"}));
+    EXPECT_EQ(names(parse("*a=1; name*x=2; n*1x=3")), (Names{"*a=1", "name*x=2", "n*1x=3"}));
+}
+
+TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
+{
+    Params params = parse("filename=R\xC3\xA9sum\xC3\xA9.pdf; a=b,c; broken; charset=utf-8; "
+                          "t*=x-none''a; n*1=\xC3\xA9",
+                          true);
+    EXPECT_EQ(names(params), (Names{"charset=utf-8"}));
+    std::string text = params.str(false);
+    // A section alone would join the sections a long value of its name is
+    // written in: it goes.
+    EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
+                    "t*=x-none''a");
+    const char* module = R"(
+import email, email.policy
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    return message.get_filename().encode()
+)";
+    std::string message = "Content-Disposition: attachment" + text + "\r\n\r\nbody\r\n";
+    std::string python = Filter::Check::python(module, message);
+    EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
+    params.set("FileName", "x.pdf");
+    EXPECT_EQ(params.str(false),
+              "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; FileName=x.pdf");
+}
+
+TEST(ParamsTest, ExtendedValuesAreDecoded)
+{
+    EXPECT_EQ(parse("title*=us-ascii'en-us'This%20is%20%2A%2A%2Afun%2A%2A%2A").get("title"),
+              "This is ***fun***");
+    EXPECT_EQ(parse("name*=iso-8859-1''caf%E9").get("name"), "caf\xC3\xA9");
+    EXPECT_EQ(names(parse("title*=us-ascii'This; a=b")), (Names{"a=b"}));
+    EXPECT_EQ(names(parse("title*=nocharset; a=b")), (Names{"a=b"}));
+    EXPECT_EQ(names(parse("title*=x-unknown''a; a=b")), (Names{"a=b"}));
+}
+
+TEST(ParamsTest, ContinuationsAreJoinedAfterThePlainParameters)
+{
+    Params params = parse("title*0*=us-ascii'en'This%20is%20even%20more%20; a=b; "
+                          "title*1*=%2A%2A%2Afun%2A%2A%2A%20; title*2=\"isn't it!\"");
+    EXPECT_EQ(names(params), (Names{"a=b", "title=This is even more ***fun*** isn't it!"}));
+    EXPECT_EQ(names(parse("x*0=a; x*1=b; x*3=d")), (Names{"x=ab"}));
+    EXPECT_EQ(names(parse("x*1=b; x*2=c")), Names{});
+    EXPECT_EQ(names(parse("x*1=b; X*0=a")), (Names{"X=ab"}));
+    EXPECT_EQ(names(parse("x*0=a; x*0=b; x*1=c")), (Names{"x=ac", "x=b"}));
+    std::string reversed = "x*0=0";
+    std::string joined = "0";
+    for (int n = 300; n > 0; --n)
+        reversed += "; X*" + std::to_string(n) + "=" + std::to_string(n % 10);
+    for (int n = 1; n <= 300; ++n)
+        joined += std::to_string(n % 10);
+    EXPECT_EQ(parse(reversed).get("x"), joined);
+    // An escape cut between two sections is completed by the next.
+    EXPECT_EQ(parse("x*0*=utf-8''caf%C3%; x*1*=A9").get("x"), "caf\xC3\xA9");
+    EXPECT_EQ(parse("x*0*=nocharset; x*1*=abc").get("x"), "");
+}
+
+TEST(ParamsTest, SetReplacesOrAppendsValidNames)
+{
+    Params params = parse("Charset=us-ascii");
+    EXPECT_TRUE(params.set("charset", "utf-8"));
+    EXPECT_EQ(names(params), (Names{"Charset=utf-8"}));
+    EXPECT_TRUE(params.set("format", std::string("flowed")));
+    EXPECT_EQ(params.str(false), "; Charset=utf-8; format=flowed");
+    for (const char* bad : {"x*0", "x*", "", "a b", "a;b", "a=b"})
+        EXPECT_FALSE(params.set(bad, "v")) << bad;
+    EXPECT_EQ(params.all().size(), 2u);
+}
+
+std::string written(const std::string& value, bool utf8 = false, const char* name = "name")
+{
+    Params params;
+    params.set(name, value);
+    return params.str(utf8);
+}
+
+TEST(ParamsTest, ValuesAreWrittenBareQuotedOrExtended)
+{
+    EXPECT_EQ(written("a.b"), "; name=a.b");
+    // Bare, a comma would end the value for strict readers.
+    EXPECT_EQ(written("a,b"), "; name=\"a,b\"");
+    EXPECT_EQ(written("it's"), "; name=\"it's\"");
+    EXPECT_EQ(written("say \"hi\""), "; name=\"say \\\"hi\\\"\"");
+    EXPECT_EQ(written("caf\xC3\xA9 au lait"), "; name*=utf-8''caf%c3%a9%20au%20lait");
+    EXPECT_EQ(written("caf\xC3\xA9", true), "; name*=utf-8''caf%c3%a9");
+}
+
+/// The lines of a written value, each checked against the limit plus the
+/// cost of the section's first byte.
+void expectSections(const std::string& text, size_t firstCost)
+{
+    std::istringstream lines(text);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "; \r");
+    size_t count = 0;
+    while (std::getline(lines, line))
+    {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == ';') line.pop_back();
+        EXPECT_EQ(line.substr(0, 7), " name*" + std::to_string(count)) << line;
+        EXPECT_LE(line.size() - 1, 78 + firstCost) << line;
+        // No escape is cut at the end of a section.
+        size_t percent = line.rfind('%');
+        if (percent != std::string::npos)
+        {
+            EXPECT_LE(percent + 3, line.size()) << line;
+        }
+        ++count;
+    }
+    EXPECT_GE(count, 2u);
+}
+
+TEST(ParamsTest, LongValuesAreSplitIntoSections)
+{
+    std::string plain(200, 'x');
+    std::string text = written(plain);
+    expectSections(text, 1);
+    EXPECT_EQ(text.find("name*0=xxx"), 5u);
+    EXPECT_EQ(parse(text.substr(2)).get("name"), plain);
+
+    std::string utf8;
+    for (int i = 0; i < 40; ++i)
+        utf8 += "\xC3\xA9";
+    text = written(utf8);
+    expectSections(text, 3);
+    EXPECT_NE(text.find("name*0*=utf-8''%c3%a9"), std::string::npos);
+    EXPECT_NE(text.find("name*1*=%"), std::string::npos);
+    EXPECT_EQ(parse(text.substr(2)).get("name"), utf8);
+
+    std::string quoted(150, 'a');
+    quoted[70] = '"';
+    text = written(quoted);
+    expectSections(text, 2);
+    EXPECT_EQ(parse(text.substr(2)).get("name"), quoted);
+}
+
+TEST(ParamsTest, SectionsStayFewAndBoundariesWhole)
+{
+    std::string boundary = "=_" + std::string(68, 'b');
+    EXPECT_EQ(written(boundary, false, "Boundary"), "; Boundary=\"" + boundary + "\"");
+    // Each section repeating a long name for a few value bytes wrote 18 MB.
+    std::string name(900, 'n');
+    for (const std::string& value : {std::string(20000, 'v'), std::string(20000, ',')})
+    {
+        std::string text = written(value, false, name.c_str());
+        EXPECT_LT(text.size(), 3 * (name.size() + value.size()));
+        EXPECT_EQ(parse(text.substr(2)).get(name.c_str()), value);
+    }
+    std::string text = written(std::string(2000, 'v'), false, std::string(100, 'n').c_str());
+    EXPECT_LT(text.size(), 3 * 2100u);
+    EXPECT_NE(text.find("n*1="), std::string::npos);
+}
+
+/// Values of every form: plain, quoted, UTF-8 and long enough to split.
+std::vector<std::string> randomValues(size_t count)
+{
+    const std::vector<std::string> pieces = {
+        "a",    "Z",    "7",    ".", ",", "-", "_", " ",        "\"",           "\\",
+        ";",    "=",    "/",    "'", "%", "*", "(", "\xC3\xA9", "\xE6\xBC\xA2", "\xF0\x9F\x98\x80",
+        "file", "name", "x.pdf"};
+    std::mt19937 random(20261207);
+    std::vector<std::string> values;
+    for (size_t i = 0; i < count; ++i)
+    {
+        size_t length = 1 + random() % (i % 4 == 0 ? 120 : 20);
+        std::string value;
+        for (size_t j = 0; j < length; ++j)
+            value += pieces[random() % pieces.size()];
+        values.push_back(value);
+    }
+    return values;
+}
+
+TEST(ParamsTest, WrittenValuesReadBackAsPythonReadsThem)
+{
+    const char* module = R"(
+import email, email.policy
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    params = message['content-type'].params
+    return params.get('name', repr(dict(params)) + repr(message['content-type'].defects)).encode('utf-8', 'surrogateescape')
+)";
+    std::vector<std::string> values = randomValues(200);
+    std::vector<std::string> messages;
+    for (const std::string& value : values)
+    {
+        std::string params = written(value);
+        Params again = parse(params.substr(2), true);
+        EXPECT_EQ(again.get("name"), value) << params;
+        messages.push_back("Content-Type: text/plain" + params + "\r\n\r\nbody\r\n");
+    }
+    std::vector<std::string> read = Filter::Check::python(module, messages);
+    for (size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(read[i], values[i]) << messages[i];
+}
+
+} // namespace
+} // namespace Mime
+} // namespace Kestrava
