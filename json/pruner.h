@@ -15,8 +15,9 @@ namespace JSON {
  * it answers `watch` for is watched in turn; when the copy of it is done,
  * container or not, leave() is called once. Nothing is asked about what is
  * not watched, so a pruner costs nothing where it has no interest. The
- * pruner is called only from inside Copier::copy and must not throw; when
- * the text turns out not to be JSON, the calls simply stop.
+ * pruner is called only from inside Copier::copy; when the text turns out
+ * not to be JSON the calls simply stop, and what it throws leaves the copy
+ * (the output then holds nothing to use).
  */
 class Pruner
 {
