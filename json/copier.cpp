@@ -84,9 +84,9 @@ inline void Copier::copyPlain()
         std::memcpy(_out, &word, 8);
         if (const uint64_t found = notPlain(word))
         {
-            const int plain = __builtin_ctzll(found) / 8;
-            _position += plain;
-            _out += plain;
+            const int run = __builtin_ctzll(found) / 8;
+            _position += run;
+            _out += run;
             return;
         }
         _position += 8;
