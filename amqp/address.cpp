@@ -21,6 +21,17 @@ int hexValue(char c)
     return -1;
 }
 
+/// The port a text names: 1 to 65535 in decimal digits only. Anything else
+/// is port 0, which every connection attempt refuses, rather than another
+/// broker's port reached by wrapping round or by ignoring trailing bytes.
+uint16_t portNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos)
+        return 0;
+    long number = std::strtol(std::string(text).c_str(), nullptr, 10);
+    return number <= 65535 ? static_cast<uint16_t>(number) : 0;
+}
+
 /// The text with each "%XX" turned into its octet; a '%' without two hex
 /// digits after it stays as it is.
 std::string percentDecoded(std::string_view text)
@@ -126,8 +137,7 @@ Address::Address(const char* data, size_t size)
     else
     {
         _hostname = std::string(authority.substr(0, colon));
-        std::string port(authority.substr(colon + 1));
-        _port = static_cast<uint16_t>(std::strtol(port.c_str(), nullptr, 10));
+        _port = portNumber(authority.substr(colon + 1));
     }
 }
 

@@ -24,20 +24,19 @@ std::string masked(std::string text)
 }
 
 /// Whether a password in the text may have been cut short by an unescaped
-/// '/' or '?': the authority holds a ':' and no '@', and an '@' comes
-/// later. The rest of the password would be read as port, virtual host or
-/// query, and shown in every log line of the address.
+/// '/' or '?': an '@' follows the first of them, and a ':' comes before the
+/// last '@'. The rest of the password would be read as host, port, virtual
+/// host or query, and shown in every log line of the address. A virtual host
+/// or query holding an '@' reads the same and cannot be told apart.
 bool ambiguous(std::string_view text)
 {
     size_t start = text.find("://");
     if (start == std::string_view::npos) return false;
     std::string_view rest = text.substr(start + 3);
     size_t end = rest.find_first_of("/?");
-    if (end == std::string_view::npos) return false;
-    std::string_view authority = rest.substr(0, end);
-    return authority.find('@') == std::string_view::npos &&
-           authority.find(':') != std::string_view::npos &&
-           rest.find('@', end) != std::string_view::npos;
+    size_t at = rest.rfind('@');
+    return end != std::string_view::npos && at != std::string_view::npos && at > end &&
+           rest.substr(0, at).find(':') != std::string_view::npos;
 }
 
 } // namespace

@@ -192,7 +192,8 @@ Url& Url::operator=(const Url& other)
 
 void Url::check()
 {
-    if (breaksLines(_text) || port() > portLimit) throw std::runtime_error("Invalid URL " + _text);
+    if (breaksLines(_text) || !portDigitsOnly() || port() > portLimit)
+        throw std::runtime_error("Invalid URL " + _text);
     if (_pointers.path == nullptr) return;
     size_t pathStart = static_cast<size_t>(_pointers.path - _pointers.start);
     std::string path = encodedPath(_pointers.path, _pointers.pathSize());
@@ -226,6 +227,15 @@ std::string Url::password() const
     return _pointers.password == nullptr
                ? std::string()
                : std::string(_pointers.password, _pointers.passwordSize());
+}
+
+bool Url::portDigitsOnly() const
+{
+    // "h:8o80" is no port 8: a connection there would reach another service.
+    const char* digit = _pointers.port;
+    for (size_t left = _pointers.portSize(); left > 0; --left, ++digit)
+        if (*digit < '0' || *digit > '9') return false;
+    return true;
 }
 
 unsigned long Url::port() const

@@ -76,7 +76,7 @@ public:
     const char* path() const { return _pointers.path; }
     std::string user() const;
     std::string password() const;
-    /// The digits at the start of the port part; 0 without them.
+    /// The port part's number; 0 without one.
     unsigned long port() const;
 
     /// Appends the URL form encoding of the bytes (letters, digits and
@@ -94,6 +94,8 @@ private:
     /// Refuses what no request may carry and encodes the path for the
     /// request line.
     void check();
+    /// Whether the port part, when there is one, is decimal digits only.
+    bool portDigitsOnly() const;
     void build(bool strict);
     /// Splits the text again after it grew at its end.
     void resplit();

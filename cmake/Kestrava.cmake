@@ -90,6 +90,12 @@ function(kestrava_fuzzer binary)
     if(NOT ARG_SECONDS)
         set(ARG_SECONDS 60)
     endif()
+    # With fewer than four cores the fuzzers share them with every other
+    # test, so each fuzzes half as long and the whole run keeps its budget.
+    cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
+    if(cores LESS 4)
+        math(EXPR ARG_SECONDS "(${ARG_SECONDS} + 1) / 2")
+    endif()
     set(limit)
     if(ARG_INPUT_SECONDS)
         set(limit -timeout=${ARG_INPUT_SECONDS})

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace Kestrava
 {
@@ -66,8 +66,10 @@ size_t MimeHeaderEncode::Encoder::nextline()
 
 size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool final)
 {
+    // Readers take an encoded word anywhere in a word ("(=?utf-8?q?a?=)"
+    // reads "(a)"), so a word holding "=?" is encoded itself.
     bool plain = size + 1 <= longestLine && printable(data, size) &&
-                 !(size >= 2 && std::memcmp(data, "=?", 2) == 0);
+                 std::string_view(data, size).find("=?") == std::string_view::npos;
     if (!plain)
     {
         // Held, so that neighbours that need encoding share encoded words.

@@ -58,8 +58,8 @@ std::vector<std::string> names(const Targets& list)
 
 /// Names that are not UTF-8 lose their bad bytes in encoded words, and the
 /// header encoder takes a NUL byte for a blank, so only well-formed names
-/// without NUL must come back. A local part is written quoted, without the
-/// line breaks that no header line can hold.
+/// without NUL must come back. A local part is written quoted, with blanks
+/// for the line breaks that no header line can hold.
 template <typename List> bool roundTrips(const List& list)
 {
     for (const Address* address : addresses(list))

@@ -18,6 +18,9 @@ ArcPublicKeys::ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatu
     if (signatures.sets() > 0) judged.push_back(&signatures.signature);
     for (const ArcSealSignature& seal : signatures.seals)
         judged.push_back(&seal);
+    // A chain that fails whatever the keys say needs none of them.
+    for (const DkimSignature* signature : judged)
+        if (!ArcStatus::keylessFailure(signatures.message, signatures, *signature).empty()) return;
     std::set<Key> names;
     for (const DkimSignature* signature : judged)
         detail::addKeyName(names, *signature);

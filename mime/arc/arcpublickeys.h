@@ -37,7 +37,8 @@ public:
     /// signature as its key comes and stops waiting once the chain has
     /// failed for good, by a key or a signature, whatever the other keys
     /// would say; those still unanswered are then in neither map. A chain
-    /// that failed before any key is looked up makes no lookup.
+    /// that failed as read, or that one of its signatures fails whatever
+    /// the keys say, makes no lookup.
     ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures);
 
     /// Records why the key could not be fetched; the first reason stays.

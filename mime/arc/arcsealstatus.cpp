@@ -23,7 +23,7 @@ const char* ArcSealStatus::initialize(const Object&, const DkimSignature& seal,
     if (!seal.complete()) return report(permerror, "Not all parameters set in signature");
     try
     {
-        if (const char* refusal = detail::keyRefusal(key)) return report(permerror, refusal);
+        if (const char* refusal = detail::keyRefusal(key.key())) return report(permerror, refusal);
         std::string text = signedText(seal);
         OpenSSL::Signature verifier(key.key(), detail::signatureBytes(seal.signature()),
                                     detail::arcDigest(seal.algorithm()));

@@ -44,8 +44,8 @@ ArcStatus::ArcStatus(const Object& message, const ArcSignatures& signatures,
     result = cvpass;
 }
 
-std::string ArcStatus::failure(const Object& message, const ArcSignatures& signatures,
-                               const DkimSignature& signature, const Dns::DkimRecords& records)
+std::string ArcStatus::keylessFailure(const Object& message, const ArcSignatures& signatures,
+                                      const DkimSignature& signature)
 {
     try
     {
@@ -56,6 +56,16 @@ std::string ArcStatus::failure(const Object& message, const ArcSignatures& signa
     {
         return failure.what();
     }
+    if (&signature != &signatures.signature) return "";
+    const char* refusal = ArcMessageStatus().refusedWithoutKey(message, signature);
+    return refusal ? refusal : "";
+}
+
+std::string ArcStatus::failure(const Object& message, const ArcSignatures& signatures,
+                               const DkimSignature& signature, const Dns::DkimRecords& records)
+{
+    std::string keyless = keylessFailure(message, signatures, signature);
+    if (!keyless.empty()) return keyless;
     ArcMessageStatus newest;
     ArcSealStatus seal(*signatures.order);
     SignatureStatus& status = &signature == &signatures.signature
@@ -69,6 +79,8 @@ bool ArcStatus::judge(const Object& message, const DkimSignature& signature,
                       const ArcPublicKeys& keys, const std::string& prefix,
                       const std::string& keyPrefix, bool& missing)
 {
+    std::string keyless = keylessFailure(message, signatures, signature);
+    if (!keyless.empty()) return fail(prefix + keyless, false);
     ArcPublicKeys::Key key(signature.domain(), signature.selector());
     auto fetched = keys.fetched.find(key);
     if (fetched != keys.fetched.end())

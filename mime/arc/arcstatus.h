@@ -48,6 +48,10 @@ public:
     ArcStatus(const Object& message, const ArcSignatures& signatures, const ArcPublicKeys& keys);
     virtual ~ArcStatus() = default;
 
+    /// Why the chain's newest message signature or one of its seals fails
+    /// whatever its key says; empty when the key decides.
+    static std::string keylessFailure(const Object& message, const ArcSignatures& signatures,
+                                      const DkimSignature& signature);
     /// Why the chain's newest message signature or one of its seals does
     /// not verify with the key records; empty when it does.
     static std::string failure(const Object& message, const ArcSignatures& signatures,

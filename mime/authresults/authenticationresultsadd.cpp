@@ -56,7 +56,7 @@ void AuthenticationResults::add(Dns::Context& context, const Object& message,
 {
     std::set<KeyName> names;
     for (const DkimSignature& signature : signatures)
-        detail::addKeyName(names, signature);
+        DkimStatus(signature).addKeyName(names, message, signature);
     detail::KeyLookups keys(context, names);
     for (const DkimSignature& signature : signatures)
     {

@@ -42,8 +42,14 @@ std::string quote(const std::string& text)
     {
         // A reader unfolds raw line breaks in a quoted string and makes any
         // other white space a blank; a line break cannot stand in a header
-        // line at all, the rest comes back as it was once escaped.
-        if (c == '\r' || c == '\n') continue;
+        // line at all, so it becomes a blank (left out, it could empty a
+        // group's name and lose the group), the rest comes back as it was
+        // once escaped.
+        if (c == '\r' || c == '\n')
+        {
+            quoted.push_back(' ');
+            continue;
+        }
         if (c == '\\' || c == '"' || (c != ' ' && isSpace(c))) quoted.push_back('\\');
         quoted.push_back(c);
     }

@@ -20,7 +20,7 @@ std::string decodeWords(const char* data, size_t size);
 std::string decodeWordsOrKeep(const char* data, size_t size);
 
 /// `text` in a quoted string: a backslash before backslashes, quotes and
-/// white space other than the blank; line breaks left out.
+/// white space other than the blank; line breaks made blanks.
 std::string quote(const std::string& text);
 
 } // namespace detail

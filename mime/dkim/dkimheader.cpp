@@ -12,6 +12,7 @@
 #include "mime/dkim/dkimsignature.h"
 #include "mime/object.h"
 #include "mime/dkim/partialsignature.h"
+#include "mime/dkim/signaturekey.h"
 #include "openssl/base64.h"
 #include "openssl/signature.h"
 
@@ -112,6 +113,7 @@ template DkimHeader::DkimHeader(const Capabilities&, const Object&, const DkimKe
 
 PartialSignature::PartialSignature(const DkimKey& key, const std::string& data, size_t first)
 {
+    if (const char* refusal = detail::keyRefusal(key.key.key())) throw std::runtime_error(refusal);
     Algorithm algorithm(key.algorithm.c_str());
     OpenSSL::Signature signature(key.key.key(), data.data(), data.size(), algorithm.digest());
     std::string base64 = OpenSSL::Base64::encode(signature.data(), signature.size(), false);

@@ -23,27 +23,35 @@ bool within(const std::string& domain, const std::string& base)
     return offset == 0 || domain[offset - 1] == '.';
 }
 
+/// Whether the i= domain is d= or below it (RFC 6376 3.5, i= tag), or d=
+/// itself when the key record's t= holds "s".
+bool validAuid(const DkimSignature& signature, bool exact)
+{
+    const std::string& domain = signature.domain();
+    std::string auid = signature.auid().empty() ? "@" + domain : signature.auid();
+    size_t at = auid.rfind('@');
+    if (domain.empty() || at == std::string::npos || at + 1 >= auid.size()) return false;
+    std::string auidDomain = auid.substr(at + 1);
+    return exact ? strcasecmp(auidDomain.c_str(), domain.c_str()) == 0 : within(auidDomain, domain);
+}
+
 } // namespace
 
 const char* DkimStatus::initialize(const Object& object, const DkimSignature& signature,
                                    const OpenSSL::PublicKey& key, bool exact)
 {
-    const std::string& domain = signature.domain();
-    std::string auid = signature.auid().empty() ? "@" + domain : signature.auid();
-    size_t at = auid.rfind('@');
-    // The i= domain must be d= or below it (RFC 6376 3.5, i= tag).
-    bool valid = !domain.empty() && at != std::string::npos && at + 1 < auid.size();
-    if (valid)
-    {
-        std::string auidDomain = auid.substr(at + 1);
-        valid = exact ? strcasecmp(auidDomain.c_str(), domain.c_str()) == 0
-                      : within(auidDomain, domain);
-    }
-    if (!valid) return report(permerror, "Invalid AUID");
+    if (!validAuid(signature, exact)) return report(permerror, "Invalid AUID");
+    return SignatureStatus::initialize(object, signature, key, exact);
+}
+
+const char* DkimStatus::refusedWithoutKey(const Object& object,
+                                          const DkimSignature& signature) const
+{
+    if (!validAuid(signature, false)) return "Invalid AUID";
     // A second From would let a reader see another author than the one
     // signed (RFC 6376 8.15).
-    if (object.header.all("from").size() > 1) return report(permerror, "More than one From field");
-    return SignatureStatus::initialize(object, signature, key, exact);
+    if (object.header.all("from").size() > 1) return "More than one From field";
+    return SignatureStatus::refusedWithoutKey(object, signature);
 }
 
 bool DkimSignature::valid(const Object& object, const OpenSSL::PublicKey& key, bool exact) const

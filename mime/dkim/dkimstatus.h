@@ -16,6 +16,9 @@ public:
     using SignatureStatus::initialize;
     const char* initialize(const Object& object, const DkimSignature& signature,
                            const OpenSSL::PublicKey& key, bool exact) override;
+    /// Also an i= outside d= and a message with more than one From field.
+    const char* refusedWithoutKey(const Object& object,
+                                  const DkimSignature& signature) const override;
     const DkimSignature& signature;
 };
 

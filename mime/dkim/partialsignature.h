@@ -15,7 +15,8 @@ class DkimKey;
 class PartialSignature
 {
 public:
-    /// Throws when the algorithm is unknown or OpenSSL cannot sign.
+    /// Throws when the algorithm is unknown, the key is one that verifiers
+    /// refuse, or OpenSSL cannot sign.
     PartialSignature(const DkimKey& key, const std::string& data, size_t first);
     virtual ~PartialSignature() = default;
     std::string text;

@@ -3,7 +3,6 @@
 #include "filter/base64decode.h"
 #include "filter/string.h"
 #include "openssl/functions.h"
-#include "openssl/publickey.h"
 
 #include <cctype>
 
@@ -14,11 +13,11 @@ namespace Mime
 namespace detail
 {
 
-const char* keyRefusal(const OpenSSL::PublicKey& key)
+const char* keyRefusal(const EVP_PKEY* key)
 {
-    if (OpenSSL::EVP_PKEY_base_id(key.key()) != EVP_PKEY_RSA) return "Only RSA keys are supported";
+    if (OpenSSL::EVP_PKEY_base_id(key) != EVP_PKEY_RSA) return "Only RSA keys are supported";
     // Bits, not bytes: a 1017-bit modulus fills 128 bytes too.
-    if (OpenSSL::EVP_PKEY_bits(key.key()) < 1024)
+    if (OpenSSL::EVP_PKEY_bits(key) < 1024)
         return "Key too short: RSA keys must have at least 1024 bits";
     return nullptr;
 }

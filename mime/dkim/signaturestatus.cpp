@@ -88,8 +88,28 @@ const char* SignatureStatus::initialize(const Dns::Context& context, const Objec
                                         const DkimSignature& signature)
 {
     std::set<KeyName> names;
-    detail::addKeyName(names, signature);
+    addKeyName(names, object, signature);
     return initialize(object, signature, detail::KeyLookups(context, names));
+}
+
+void SignatureStatus::addKeyName(std::set<KeyName>& names, const Object& object,
+                                 const DkimSignature& signature) const
+{
+    if (refusedWithoutKey(object, signature) == nullptr) detail::addKeyName(names, signature);
+}
+
+const char* SignatureStatus::refusedWithoutKey(const Object&, const DkimSignature& signature) const
+{
+    if (!signature.complete()) return "Not all parameters set in signature";
+    bool from = false;
+    for (const std::string& name : signature.headers().names)
+        from = from || strcasecmp(name.c_str(), "from") == 0;
+    if (!from) return "From field not signed";
+    const std::string& expiration = signature.expiration();
+    if (!expiration.empty() && static_cast<unsigned long long>(time(nullptr)) >
+                                   std::strtoull(expiration.c_str(), nullptr, 10))
+        return "Signature expired";
+    return nullptr;
 }
 
 const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
@@ -99,6 +119,8 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
     const std::string& selector = signature.selector();
     if (domain.empty() || selector.empty())
         return report(permerror, "Domain or selector not set in signature");
+    if (const char* refusal = refusedWithoutKey(object, signature))
+        return report(permerror, refusal);
     KeyName name(domain, selector);
     auto fetched = keys.fetched.find(name);
     if (fetched != keys.fetched.end()) return initialize(object, signature, fetched->second);
@@ -144,9 +166,10 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
 const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
                                         const OpenSSL::PublicKey& key, bool)
 {
-    if (!signature.complete()) return report(permerror, "Not all parameters set in signature");
     try
     {
+        if (const char* refusal = refusedWithoutKey(object, signature))
+            return report(permerror, refusal);
         return verify(object, signature, key);
     }
     catch (...)
@@ -172,19 +195,10 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
     };
     bool headerSimple = simple(headerMethod);
     bool bodySimple = simple(bodyMethod);
-    if (const char* refusal = detail::keyRefusal(key)) return report(permerror, refusal);
+    if (const char* refusal = detail::keyRefusal(key.key())) return report(permerror, refusal);
     OpenSSL::Signature verifier(key.key(), detail::signatureBytes(signature.signature()),
                                 algorithm.digest());
     std::string bodyHash = withoutSpace(signature.hash());
-
-    bool from = false;
-    for (const std::string& name : signature.headers().names)
-        from = from || strcasecmp(name.c_str(), "from") == 0;
-    if (!from) return report(permerror, "From field not signed");
-    const std::string& expiration = signature.expiration();
-    if (!expiration.empty() &&
-        static_cast<unsigned long long>(time(nullptr)) > std::stoull(expiration))
-        return report(permerror, "Signature expired");
 
     CanonicalizedHeader canonical(Capabilities::utf8(), headerSimple);
     ShrinkingHeader shrinking(object.header);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "mime/dkim/keyname.h"
 #include "mime/dkim/status.h"
+
+#include <set>
 
 namespace Kestrava
 {
@@ -50,6 +53,15 @@ public:
     /// Checks the record, reads its key and verifies with it.
     const char* initialize(const Object& object, const DkimSignature& signature,
                            const Dns::DkimRecord& record);
+
+    /// Why no key could make the signature pass, or null. Judged before
+    /// its key is looked up (RFC 6376 6.1.1), so that a silent name server
+    /// neither delays such a verdict nor makes it temporary.
+    virtual const char* refusedWithoutKey(const Object& object,
+                                          const DkimSignature& signature) const;
+    /// Adds the key name of the signature, unless its verdict needs no key.
+    void addKeyName(std::set<KeyName>& names, const Object& object,
+                    const DkimSignature& signature) const;
 
 private:
     const char* verify(const Object& object, const DkimSignature& signature,

@@ -30,9 +30,9 @@ DateTime::DateTime(std::time_t time, int offset)
     if (offset <= -minutesPerDay || offset >= minutesPerDay)
         throw std::invalid_argument("invalid time zone offset");
     // The local time at the offset is the UTC break-down of the shifted time.
-    std::time_t shifted = time + static_cast<std::time_t>(offset) * 60;
+    std::time_t shifted;
     struct tm parts;
-    if ((offset > 0 && shifted < time) || (offset < 0 && shifted > time) ||
+    if (__builtin_add_overflow(time, static_cast<std::time_t>(offset) * 60, &shifted) ||
         gmtime_r(&shifted, &parts) == nullptr || parts.tm_year < 0 || parts.tm_year > 8099)
         throw std::invalid_argument("time out of range");
     char text[40];

@@ -78,6 +78,7 @@ DisplayName::DisplayName(const char* data, size_t size)
                     QuotedString quoted(data + position, size - position);
                     piece = quoted.text();
                     length = quoted.consumed();
+                    _quoted = true;
                 }
                 if (separate) _text.push_back(' ');
                 _text += piece;
@@ -137,6 +138,7 @@ void DisplayName::clear()
     _consumed = 0;
     _longestWord = 0;
     _carried = 0;
+    _quoted = false;
 }
 
 void DisplayName::measure(const std::string& piece, bool joined)

@@ -39,6 +39,10 @@ public:
     /// and encoding.
     size_t longestWord() const { return _longestWord; }
 
+    /// Whether a phrase was read, though its text may be empty: an empty
+    /// quoted string names a group.
+    bool present() const { return !_text.empty() || _quoted; }
+
     /// Empties the name, as if nothing had been parsed.
     void clear();
 
@@ -65,6 +69,7 @@ private:
     size_t _consumed = 0;
     size_t _longestWord = 0;
     size_t _carried = 0;
+    bool _quoted = false;
 };
 
 } // namespace Mime

@@ -22,6 +22,14 @@ namespace Mime
 namespace
 {
 
+/// The size of the text without its trailing white space.
+size_t trimmed(const char* data, size_t size)
+{
+    while (size > 0 && detail::isSpace(data[size - 1]))
+        --size;
+    return size;
+}
+
 /// The CFWS at the start; an unfinished comment ends the list, so it counts
 /// as the rest of the text.
 size_t skipBlanks(const char* data, size_t size)
@@ -34,6 +42,22 @@ size_t skipBlanks(const char* data, size_t size)
     {
         return size;
     }
+}
+
+/// The section that a lenient read takes from the whole item; empty for
+/// anything else.
+std::shared_ptr<Param> lenientSection(const char* data, size_t size)
+{
+    size = trimmed(data, size);
+    try
+    {
+        auto param = std::make_shared<Param>(data, size, false);
+        if (param->key().sectioned() && param->consumed() == size) return param;
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -51,14 +75,17 @@ Params::Params(const char* data, size_t size, bool strict)
             auto param = std::make_shared<Param>(data + position, size - position, strict);
             position += param->consumed();
             if (param->key().sectioned())
-                sections.add(param);
+                sections.add(param, true);
             else
                 append(param);
         }
         catch (const std::runtime_error&)
         {
             size_t skipped = detail::skipItem(data + position, size - position, ";");
-            keepSkipped(data + position, skipped, position + skipped == size);
+            if (auto section = lenientSection(data + position, skipped))
+                sections.add(section, false);
+            else
+                keepSkipped(data + position, skipped, position + skipped == size);
             position += skipped;
         }
         position += skipBlanks(data + position, size - position);
@@ -70,8 +97,7 @@ Params::Params(const char* data, size_t size, bool strict)
 
 void Params::keepSkipped(const char* data, size_t size, bool last)
 {
-    while (size > 0 && detail::isSpace(data[size - 1]))
-        --size;
+    size = trimmed(data, size);
     if (size == 0) return;
     // The last item may hold an unfinished quoted string or comment, which
     // would swallow whatever came after it.
@@ -92,6 +118,15 @@ void Params::keepSkipped(const char* data, size_t size, bool last)
     }
     if (!skipped.param) skipped.raw.assign(data, size);
     _skipped.push_back(std::move(skipped));
+}
+
+void Params::keepJoined(std::shared_ptr<Param> param)
+{
+    // Before a last item kept for the end, which may swallow what follows.
+    size_t before = _params.size();
+    auto place = std::find_if(_skipped.begin(), _skipped.end(),
+                              [before](const Skipped& skipped) { return skipped.before > before; });
+    _skipped.insert(place, Skipped{before, param->name(), std::move(param), {}});
 }
 
 std::shared_ptr<Param> Params::parameter(const char* name) const

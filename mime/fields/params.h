@@ -51,6 +51,8 @@ public:
     const std::vector<std::shared_ptr<Param>>& all() const { return _params; }
 
 private:
+    friend class PartialParams;
+
     /// A parameter that the parse skipped: looked up nowhere, but written
     /// back at its place, as read leniently or else as its own text.
     struct Skipped
@@ -64,6 +66,9 @@ private:
     };
 
     void keepSkipped(const char* data, size_t size, bool last);
+    /// Keeps a continued parameter that holds a section only a lenient read
+    /// takes, after those already in the list.
+    void keepJoined(std::shared_ptr<Param> param);
 
     template <typename Sink>
     size_t write(const Capabilities& capabilities, Sink* output, bool final) const;

@@ -16,6 +16,11 @@ namespace
 /// ";" that closes the section.
 constexpr size_t sectionMarks = 8;
 
+/// What a section's line holds besides the bytes counted against the limit:
+/// the fold blank, the escape that opens the section (not counted) and the
+/// ";" that closes it.
+constexpr size_t sectionLineExtra = 1 + 3 + 1;
+
 } // namespace
 
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
@@ -46,7 +51,7 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     // output. Where such sections pass the hard limit, the value goes whole.
     size_t section = 2 * (fixed + sectionMarks);
     if (section > _limit) _limit = section;
-    if (_limit > hardLimit) _split = false;
+    if (_limit + sectionLineExtra > hardLimit) _split = false;
 }
 
 size_t ParamSplitter::cost(char c) const

@@ -12,12 +12,24 @@ namespace Kestrava
 namespace Mime
 {
 
+void PartialParams::add(std::shared_ptr<Param> section, bool strict)
+{
+    if (!strict) _lenient.insert(section.get());
+    _sections.push_back(std::move(section));
+}
+
+void PartialParams::note(const std::shared_ptr<Param>& section)
+{
+    if (_lenient.count(section.get()) > 0) _chainLenient = true;
+}
+
 std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned section)
 {
     auto found = _held.find({detail::lowered(name), section});
     if (found == _held.end() || found->second.empty()) return nullptr;
     std::shared_ptr<Param> taken = found->second.front();
     found->second.pop_front();
+    note(taken);
     return taken;
 }
 
@@ -34,6 +46,8 @@ void PartialParams::join()
     }
     for (const auto& first : firsts)
     {
+        _chainLenient = false;
+        note(first);
         if (first->key().extended())
             decode(first);
         else
@@ -43,10 +57,14 @@ void PartialParams::join()
                 text += next->value().text();
             first->value().set(std::move(text));
         }
-        _target->append(first);
+        if (_chainLenient)
+            _target->keepJoined(first);
+        else
+            _target->append(first);
     }
     _sections.clear();
     _held.clear();
+    _lenient.clear();
 }
 
 void PartialParams::decode(const std::shared_ptr<Param>& first)

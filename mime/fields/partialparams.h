@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,7 +24,9 @@ public:
     explicit PartialParams(Params* target) : _target(target) {}
     virtual ~PartialParams() = default;
 
-    void add(std::shared_ptr<Param> section) { _sections.push_back(std::move(section)); }
+    /// Holds a section; one that only a lenient read takes makes its joined
+    /// parameter one that the list writes but does not look up.
+    void add(std::shared_ptr<Param> section, bool strict);
 
     /// Joins every section 0 with the sections 1, 2, ... of its name that
     /// follow without a gap, appends the joined parameters to the list and
@@ -38,11 +41,18 @@ private:
     /// when there is none.
     std::shared_ptr<Param> take(const std::string& name, unsigned section);
 
+    /// Notes whether the section only passed a lenient read.
+    void note(const std::shared_ptr<Param>& section);
+
     std::vector<std::shared_ptr<Param>> _sections;
     /// The sections other than 0 by lower-case name and number, each in
     /// input order: a take must not scan every section.
     std::map<std::pair<std::string, unsigned>, std::deque<std::shared_ptr<Param>>> _held;
     Params* _target;
+    /// The sections that only a lenient read took.
+    std::set<const Param*> _lenient;
+    /// Whether the chain being joined holds such a section.
+    bool _chainLenient = false;
 };
 
 } // namespace Mime

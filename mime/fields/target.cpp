@@ -13,7 +13,7 @@ namespace Mime
 Target::Target(const char* data, size_t size, bool strict) : _name(data, size)
 {
     size_t position = _name.consumed();
-    if (position < size && data[position] == ':' && !_name.text().empty())
+    if (position < size && data[position] == ':' && _name.present())
     {
         _colon.present = true;
         ++position;
@@ -54,7 +54,10 @@ template <typename Sink>
 size_t Target::write(const Capabilities& capabilities, Sink* output, bool final) const
 {
     if (!group()) return _mailboxes.front()->encode(capabilities, output, final);
-    size_t written = _name.encode(capabilities, output, final);
+    // A group read with an empty quoted name keeps it: without a name the
+    // group would not read back, nor its mailboxes.
+    size_t written = _name.text().empty() ? output->append("\"\"", 2, true)
+                                          : _name.encode(capabilities, output, final);
     written += output->append(": ", 2, true);
     written += detail::writeItems(_mailboxes, capabilities, output, final);
     return written + output->append(";", 1, true);

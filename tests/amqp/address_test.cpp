@@ -126,8 +126,10 @@ TEST(AddressTest, PortsAndVirtualHosts)
     Address address("amqp://host:5673/prod");
     EXPECT_EQ(address.port(), 5673);
     EXPECT_EQ(address.vhost(), "prod");
-    EXPECT_EQ(Address("amqp://host:abc").port(), 0);
-    EXPECT_EQ(Address("amqp://host:70000").port(), 4464);
+    // A port that is no number from 1 to 65535 is 0, which no connection takes.
+    for (const char* text : {"amqp://host:abc", "amqp://host:70000", "amqp://host:99999/",
+                             "amqp://host:5672x", "amqp://host:"})
+        EXPECT_EQ(Address(text).port(), 0) << text;
     EXPECT_EQ(Address("amqp://host/").vhost(), "/");
     EXPECT_EQ(Address("amqp://host//").vhost(), "/");
     EXPECT_EQ(Address("amqp://host/%2f").vhost(), "%2f");

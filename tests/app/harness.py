@@ -113,6 +113,8 @@ class Request:
         self.headers = list(handler.headers.items())
         self.body = body
         self.time = time.monotonic()
+        # The client's address and port: one per connection.
+        self.peer = handler.client_address
         # The status answered, or None when the endpoint did not answer.
         self.status = None
 
@@ -132,8 +134,14 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         outcome = endpoint.behaviour(request)
         if isinstance(outcome, int):
             request.status = outcome
+        elif isinstance(outcome, bytes):
+            request.status = int(outcome.split(None, 2)[1])
         endpoint.record(request)
-        if outcome == "close":
+        if isinstance(outcome, bytes):
+            self.wfile.write(outcome)
+            # Only the close ends a body without a length.
+            self.close_connection = request.status != 204 and b"content-length" not in outcome.lower()
+        elif outcome == "close":
             self.close_connection = True
         elif outcome == "reset":
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
@@ -153,8 +161,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 
 class Endpoint:
     """A scripted endpoint on 127.0.0.1: behaviour(request) gives the status to
-    answer, or "close" (close without an answer), "reset" (abort the
-    connection), "stall" (answer nothing for longer than the service waits)."""
+    answer, the bytes of the answer, or "close" (close without an answer),
+    "reset" (abort the connection), "stall" (answer nothing for longer than
+    the service waits)."""
 
     def __init__(self, behaviour=lambda request: 200, tls=None, http10=False, address="127.0.0.1", port=0):
         self.behaviour = behaviour
@@ -192,16 +201,37 @@ class Endpoint:
         self.server.server_close()
 
 
-def self_signed(directory):
-    """A TLS server context with a self-signed certificate for endpoint.test."""
-    key = os.path.join(directory, "endpoint.key")
-    certificate = os.path.join(directory, "endpoint.pem")
+def certificate(directory, name, subject, *options):
+    """Key and certificate files made by openssl req -x509 with the options."""
+    key = os.path.join(directory, name + ".key")
+    certificate = os.path.join(directory, name + ".pem")
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                    "-subj", "/CN=endpoint.test", "-keyout", key, "-out", certificate],
+                    "-subj", subject, "-keyout", key, "-out", certificate, *options],
                    check=True, capture_output=True)
+    return key, certificate
+
+
+def server_context(key, certificate):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(certificate, key)
     return context
+
+
+def self_signed(directory):
+    """A TLS server context with a self-signed certificate for endpoint.test."""
+    return server_context(*certificate(directory, "endpoint", "/CN=endpoint.test"))
+
+
+def ca_signed(directory, ip):
+    """A TLS server context with a certificate for the IP address from a test
+    authority, and the authority's certificate file."""
+    ca_key, ca = certificate(directory, "ca", "/CN=Webhook Test CA",
+                             "-addext", "basicConstraints=critical,CA:TRUE",
+                             "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    # The address in the address names alone, as clients look for it there.
+    server = certificate(directory, "server", "/CN=Webhook Test Endpoint", "-CA", ca, "-CAkey", ca_key,
+                         "-addext", f"subjectAltName=IP:{ip}")
+    return server_context(*server), ca
 
 
 class Service:
@@ -280,14 +310,23 @@ class ServiceTest(unittest.TestCase):
         self.services.append(service)
         return service
 
-    def consuming(self, endpoint_url, *arguments, queue="results", consumers=1):
+    def consuming(self, endpoint_url, *arguments, queue="results", consumers=1, environment=None):
         """The service on the private broker, once it consumes the queue."""
         service = self.service("--rabbitmq-address", broker_address(), "--endpoint", endpoint_url,
-                               *arguments)
+                               *arguments, environment=environment)
         consuming = wait_until(lambda: self.broker.consumers(queue) >= consumers
                                or not service.running(), 30)
         self.assertTrue(consuming and service.running(), service.output() + service.errors())
         return service
+
+    def messages(self, queue="results"):
+        """Ready and unacknowledged messages of the queue, or None when it
+        does not exist."""
+        for line in ctl("list_queues", "-q", "--no-table-headers", "name", "messages").splitlines():
+            name, count = line.split("\t")
+            if name == queue:
+                return int(count)
+        return None
 
     def assertExits(self, service, status, timeout=30):
         self.assertEqual(service.wait(timeout), status, service.output() + service.errors())

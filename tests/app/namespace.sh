@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs a command in a private network and mount namespace with a private
 # RabbitMQ: lo is brought up, /etc/hosts and /etc/resolv.conf are replaced by
-# files of our own (the endpoint's names resolve to loopback, no name server
-# is reachable), the broker is started with tests/amqp/broker.sh and stopped
+# files of our own (the endpoint's names resolve to loopback, silent.test to
+# 127.0.0.4 first, which a test makes drop connects; no name server is
+# reachable), the broker is started with tests/amqp/broker.sh and stopped
 # when the command ends. The command finds the broker's directory in
 # WEBHOOK_BROKER_DIR (port, tlsport, tls/ca.pem; broker.sh ctl for
 # rabbitmqctl). With WEBHOOK_NO_BROKER=1 no broker is started.
@@ -21,7 +22,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-printf '127.0.0.1 localhost endpoint.test\n::1 localhost ip6-localhost\n' >"$work/hosts"
+printf '127.0.0.1 localhost endpoint.test\n::1 localhost ip6-localhost\n127.0.0.4 silent.test\n127.0.0.1 silent.test\n' \
+    >"$work/hosts"
 printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$work/resolv.conf"
 mount --bind "$work/hosts" /etc/hosts
 mount --bind "$work/resolv.conf" /etc/resolv.conf

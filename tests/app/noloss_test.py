@@ -7,7 +7,7 @@ import random
 import threading
 import unittest
 
-from harness import ServiceTest, ctl, wait_until
+from harness import ServiceTest, wait_until
 
 DOCUMENTS = 2000
 
@@ -41,14 +41,6 @@ def delivered(endpoints):
 
 
 class NoLossTest(ServiceTest):
-    def messages(self):
-        """Ready and unacknowledged messages of the results queue."""
-        for line in ctl("list_queues", "-q", "--no-table-headers", "name", "messages").splitlines():
-            name, count = line.split("\t")
-            if name == "results":
-                return int(count)
-        return None
-
     def run_through(self, services, endpoints):
         for n in range(DOCUMENTS):
             self.broker.publish("results", json.dumps({"id": n, "pad": "x" * 200}))

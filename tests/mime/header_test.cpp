@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -197,6 +198,7 @@ def apply(data):
             << texts[i];
     EXPECT_THROW(DateTime(0, 1440), std::invalid_argument);
     EXPECT_THROW(DateTime(253402300799, 1), std::invalid_argument);
+    EXPECT_THROW(DateTime(std::numeric_limits<std::time_t>::max(), 60), std::invalid_argument);
 
     ParsedHeader header("date: old\r\nTo: a@b\r\nDate: older\r\n");
     header.set(DateTime(0));
@@ -265,6 +267,7 @@ def apply(data):
                                             "\xF0\x9F\x98\x80",
                                             "q?",
                                             "=?iso-8859-1?q?caf=E9?=",
+                                            "(=?utf-8?q?in_a_word?=)",
                                             "long-" + std::string(70, 'w'),
                                             "https://example.com/" + std::string(100, 'u')};
     std::vector<std::string> texts;

@@ -478,3 +478,24 @@ TEST_F(ArcDnsTest, SealingByServiceName)
 }
 
 } // namespace
+
+TEST_F(ArcDnsTest, ChainsThatFailWhateverTheKeysWaitForNoLookup)
+{
+    // A seal under rsa-sha1, or a newest message signature that expired,
+    // fails the chain for good: no key is waited for, and sealing on top
+    // records the failure.
+    std::vector<std::string> names = {"silent1._domainkey.example.com",
+                                      "silent2._domainkey.example.com"};
+    std::string sha1 = unsignedChain({"silent1"});
+    sha1.replace(sha1.find("a=rsa-sha256"), 12, "a=rsa-sha1");
+    std::string expired = unsignedChain({"silent2"});
+    expired.insert(expired.find("h=from"), "x=1; ");
+    size_t before = Testing::askedNames(names).size();
+    EXPECT_EQ(validate(sha1 + plain, "127.0.0.2", 2),
+              "fail: Invalid arc-seal hop[1]: unsupported digest algorithm");
+    EXPECT_EQ(validate(expired + plain, "127.0.0.2", 2),
+              "fail: Top AMS invalid: Signature expired");
+    EXPECT_NE(seal(expired + plain, "example.com", "rsa-sha256", "127.0.0.2").find("cv=fail"),
+              std::string::npos);
+    EXPECT_EQ(Testing::askedNames(names).size(), before);
+}

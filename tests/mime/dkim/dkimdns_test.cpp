@@ -147,3 +147,38 @@ TEST_F(DkimDnsTest, SeveralSignaturesWaitOneTimeOutTogether)
                                                "permerror Permanent error fetching DNS",
                                                "temperror Temporary exception fetching DNS"}));
 }
+
+TEST_F(DkimDnsTest, VerdictsThatNeedNoKeyWaitForNoLookup)
+{
+    // No key makes an expired signature, or one over a message with two
+    // From fields, pass: their verdicts stay permanent and come without
+    // waiting for a silent name server.
+    std::vector<std::string> names = {"silent1._domainkey.example.com",
+                                      "silent2._domainkey.example.com"};
+    std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
+    Object expired(text.data(), text.size());
+    Kestrava::OpenSSL::PrivateKey pem(keys->privatePem().c_str());
+    ASSERT_TRUE(expired.sign(Capabilities::utf8(), DkimKey(pem.key(), "example.com", "silent1"), 1,
+                             false, Canonicalization(false, false)));
+    server->use("127.0.0.2", 2);
+    size_t before = Testing::askedNames(names).size();
+    Kestrava::Dns::Context context;
+    std::vector<std::string> words;
+    for (const std::string& written :
+         {expired.str(true), "From: b@example.com\r\n" + signedText({"silent2"})})
+    {
+        Object message(written.data(), written.size());
+        AuthenticationResults results("relay.example");
+        results.add(context, message, DkimSignatures(message));
+        words.push_back(results.results.at(0).result + " " + results.results.at(0).reason);
+        DkimSignature signature = Kestrava::Test::firstSignature(message);
+        DkimStatus status(signature);
+        status.initialize(context, message, signature);
+        words.push_back(Kestrava::Test::verdict(status));
+    }
+    EXPECT_EQ(words, (std::vector<std::string>{"permerror Signature expired",
+                                               "permerror: Signature expired",
+                                               "permerror More than one From field",
+                                               "permerror: More than one From field"}));
+    EXPECT_EQ(Testing::askedNames(names).size(), before);
+}

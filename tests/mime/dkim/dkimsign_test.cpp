@@ -1,5 +1,7 @@
 #include "mime/dkim/dkimheader.h"
 
+#include "dns/blocking/context.h"
+#include "mime/authresults/authenticationresults.h"
 #include "mime/dkim/canonicalization.h"
 #include "mime/capabilities.h"
 #include "mime/dkim/dkimkey.h"
@@ -32,6 +34,16 @@ const PeerKeys& keys()
 }
 
 const Canonicalization relaxed(false, false);
+
+/// Writes "key.pem" and "pub.pem" of a P-521 key into `ec`.
+void makeEcKeyPair(const Kestrava::OpenSSL::Test::Scratch& ec)
+{
+    ASSERT_EQ(Kestrava::OpenSSL::Test::runShell(
+                  "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-521 -out " +
+                  ec.path("key.pem") + " && openssl pkey -in " + ec.path("key.pem") +
+                  " -pubout -out " + ec.path("pub.pem")),
+              0);
+}
 
 class Signer
 {
@@ -182,18 +194,13 @@ TEST(DkimSignTest, ShortKeysEcKeysAndEd25519GivePermanentErrors)
         EXPECT_STREQ(status.reason, "Key too short: RSA keys must have at least 1024 bits");
     }
 
-    // An ECDSA signature labelled rsa-sha256 never passes with an EC key,
-    // though one of P-521 has as many bytes as an RSA key of 1024 bits.
+    // An rsa-sha256 signature never passes with an EC key, though one of
+    // P-521 has as many bytes as an RSA key of 1024 bits.
     Kestrava::OpenSSL::Test::Scratch ec;
-    ASSERT_EQ(Kestrava::OpenSSL::Test::runShell(
-                  "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-521 -out " +
-                  ec.path("key.pem") + " && openssl pkey -in " + ec.path("key.pem") +
-                  " -pubout -out " + ec.path("pub.pem")),
-              0);
-    Kestrava::OpenSSL::PrivateKey ecKey(ec.read("key.pem").c_str());
+    makeEcKeyPair(ec);
     Object ecMessage(text.data(), text.size());
-    ASSERT_TRUE(ecMessage.sign(Capabilities::utf8(), DkimKey(ecKey.key(), "example.com", "peer"),
-                               0, false, relaxed));
+    Signer signer;
+    ASSERT_TRUE(ecMessage.sign(Capabilities::utf8(), signer.key(), 0, false, relaxed));
     DkimSignature ecSignature = signatures(ecMessage).at(0);
     EXPECT_EQ(Kestrava::Test::verifyWith(ecMessage, ecSignature, ec.read("pub.pem")),
               "permerror: Only RSA keys are supported");
@@ -216,7 +223,6 @@ TEST(DkimSignTest, ShortKeysEcKeysAndEd25519GivePermanentErrors)
               0);
     std::string both = Kestrava::Test::crlf(scratch.read("out.msg"));
     Object twice(both.data(), both.size());
-    Signer signer;
     ASSERT_TRUE(twice.sign(Capabilities::utf8(), signer.key(), 0, false, relaxed));
     std::string written = twice.str(true);
     Object received(written.data(), written.size());
@@ -229,6 +235,29 @@ TEST(DkimSignTest, ShortKeysEcKeysAndEd25519GivePermanentErrors)
         ed.initialize(received, found[1],
                       *Kestrava::Test::keyRecords({Kestrava::Test::vector("ed25519test.dns")})),
         Status::permerror);
+}
+
+TEST(DkimSignTest, KeysThatNoVerifierTrustsMakeNoSignature)
+{
+    // What verifiers refuse to trust is no signature: DKIM signing and ARC
+    // sealing fail instead of writing one.
+    std::string text = "From: a@example.com\r\nSubject: x\r\n\r\nbody\r\n";
+    PeerKeys small(1020);
+    Kestrava::OpenSSL::PrivateKey shortKey(small.privatePem().c_str());
+    Kestrava::OpenSSL::Test::Scratch ec;
+    makeEcKeyPair(ec);
+    Kestrava::OpenSSL::PrivateKey ecKey(ec.read("key.pem").c_str());
+    std::string value = "relay.example; spf=pass smtp.mailfrom=a@example.com";
+    AuthenticationResults results(value.data(), value.size(), true);
+    Kestrava::Dns::Context context;
+    for (EVP_PKEY* refused : {shortKey.key(), ecKey.key()})
+    {
+        DkimKey key(refused, "example.com", "peer");
+        Object message(text.data(), text.size());
+        EXPECT_FALSE(message.sign(Capabilities::utf8(), key, 0, false, relaxed));
+        EXPECT_FALSE(message.resign(context, Capabilities::utf8(), key, results, 0, false));
+        EXPECT_EQ(message.str(true), text);
+    }
 }
 
 } // namespace

@@ -110,6 +110,7 @@ TEST(AddressesTest, GroupsHoldMailboxes)
     EXPECT_EQ(targets("Friends: a@x b, c@z;").str(false), "Friends: c@z;");
     EXPECT_EQ(targets("Friends: bad, a@x;").str(false), "Friends: a@x;");
     EXPECT_EQ(targets(": a@x").targets().size(), 0u);
+    EXPECT_EQ(targets("\"\": a@x;").str(false), "\"\": a@x;");
 }
 
 TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
@@ -128,8 +129,10 @@ TEST(AddressesTest, AddressesAreWrittenForTheReceiver)
     // No encoded word in an addr-spec: the local part stays as it is.
     EXPECT_EQ(local.str(false), "j\xC3\xB6rg@example.com");
     EXPECT_EQ(mailbox("\"a\\\tb\x01\"@x").str(false), "\"a\\\tb\x01\"@x");
+    EXPECT_EQ(mailbox("\"=?utf-8?q?a?=\"@x").str(false), "\"=?utf-8?q?a?=\"@x");
     // Encoded words would drop a name of white space, and the group with it.
     EXPECT_EQ(targets("\"\\\t\": a@x;").str(false), "\"\\\t\": a@x;");
+    EXPECT_EQ(targets("\"\\\r\": a@x;").str(false), "\" \": a@x;");
     EXPECT_EQ(local.str(true), "j\xC3\xB6rg@example.com");
     EXPECT_FALSE(targets("a@x, j\xC3\xB6rg@y").encodable(Capabilities::standard()));
     EXPECT_TRUE(targets("").encodable(Capabilities::standard()));

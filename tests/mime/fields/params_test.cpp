@@ -60,14 +60,16 @@ TEST(ParamsTest, BadParametersAreSkippedAlone)
 TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
 {
     Params params = parse("filename=R\xC3\xA9sum\xC3\xA9.pdf; a=b,c; broken; charset=utf-8; "
-                          "t*=x-none''a; n*1=\xC3\xA9",
+                          "t*=x-none''a; n*1=\xC3\xA9; c*0=R\xC3\xA9s; c*1=um\xC3\xA9; "
+                          "d*0=ab; d*1=c,d",
                           true);
     EXPECT_EQ(names(params), (Names{"charset=utf-8"}));
     std::string text = params.str(false);
     // A section alone would join the sections a long value of its name is
     // written in: it goes.
+    // Continued ones are joined, after the others.
     EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
-                    "t*=x-none''a");
+                    "t*=x-none''a; c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"");
     const char* module = R"(
 import email, email.policy
 def apply(data):
@@ -78,8 +80,8 @@ def apply(data):
     std::string python = Filter::Check::python(module, message);
     EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
     params.set("FileName", "x.pdf");
-    EXPECT_EQ(params.str(false),
-              "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; FileName=x.pdf");
+    EXPECT_EQ(params.str(false), "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; "
+                                 "c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"; FileName=x.pdf");
 }
 
 TEST(ParamsTest, ExtendedValuesAreDecoded)
@@ -208,6 +210,21 @@ TEST(ParamsTest, SectionsStayFewAndBoundariesWhole)
     std::string text = written(std::string(2000, 'v'), false, std::string(100, 'n').c_str());
     EXPECT_LT(text.size(), 3 * 2100u);
     EXPECT_NE(text.find("n*1="), std::string::npos);
+    // Sections near the hard limit: the fold blank, a section's first escape
+    // and its ";" still fit within 998.
+    std::string utf8;
+    for (int i = 0; i < 1000; ++i)
+        utf8 += "\xC3\xA9";
+    for (size_t length = 470; length <= 500; ++length)
+        for (const std::string& value : {std::string(3000, 'v'), utf8})
+        {
+            text = written(value, false, std::string(length, 'n').c_str());
+            if (text.find("n*1") == std::string::npos) continue;
+            size_t start = 0;
+            for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+                EXPECT_LE(end - start, 998u) << length;
+            EXPECT_LE(text.size() - start, 998u) << length;
+        }
 }
 
 /// Values of every form: plain, quoted, UTF-8 and long enough to split.
