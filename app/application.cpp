@@ -27,7 +27,7 @@ Application::Application(const Options& options)
       _errorRoute(this, _connection.connection(), options.get("error-exchange"),
                   options.get("error-routingkey")),
       _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true), _http(_loop, DNS::Ip("0.0.0.0"), _dns),
-      _timer(_loop, this, 0)
+      _timer(_loop, this, 0), _filterPass(_settings.filter)
 {
     const std::string& mirror = options.get("rabbitmq-mirror");
     _queue = mirror.empty() ? options.get("rabbitmq-results", "results") : mirror;
@@ -171,12 +171,9 @@ void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
     std::shared_ptr<Message> delivery;
     try
     {
-        Kestrava::JSON::Value document =
-            _tokenizer.parse(std::string_view(message.body(), message.bodySize()));
-        // The empty value stands for no JSON and for JSON null alike.
-        if (document.object() == nullptr) return unparsable(message, deliveryTag);
-        _settings.filter.apply(document);
-        delivery = std::make_shared<Message>(std::move(document), deliveryTag);
+        delivery = std::make_shared<Message>(deliveryTag);
+        if (!_filterPass.copy(std::string_view(message.body(), message.bodySize()), delivery->body))
+            return unparsable(message, deliveryTag);
     }
     catch (const std::exception&)
     {

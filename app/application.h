@@ -6,6 +6,7 @@
 #include "app/call.h"
 #include "app/connection.h"
 #include "app/errorroute.h"
+#include "app/filterpass.h"
 #include "app/queuedeclarer.h"
 #include "app/settings.h"
 #include "browse/context.h"
@@ -16,7 +17,6 @@
 #include "event/signalwatcher.h"
 #include "event/timer.h"
 #include "event/timerhandler.h"
-#include "json/tokenizer.h"
 
 #include <csignal>
 #include <cstdint>
@@ -118,7 +118,7 @@ private:
     Kestrava::Event::SignalWatcher _sighup{this, SIGHUP};
     Kestrava::Event::SignalWatcher _sigpipe{this, SIGPIPE};
     Kestrava::Event::Timer _timer;
-    Kestrava::JSON::Tokenizer _tokenizer;
+    FilterPass _filterPass;
     std::string _queue;
     size_t _pending = 0;
     std::set<QueueDeclarer*> _declarers;

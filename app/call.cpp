@@ -1,6 +1,5 @@
 #include "app/call.h"
 
-#include "app/compact.h"
 #include "app/message.h"
 #include "browse/connection.h"
 #include "browse/header.h"
@@ -49,7 +48,7 @@ void Call::onExpired(Kestrava::Browse::Connection*)
 
 void Call::onAvailable(Kestrava::Browse::Connection* connection)
 {
-    std::string body = compact(_message->document);
+    const std::string& body = _message->body;
     const char* path = _endpoint->path();
     connection->request("POST", path != nullptr ? path : "", path != nullptr ? strlen(path) : 0);
     std::string host = hostHeader(*_endpoint);

@@ -1,7 +1,5 @@
 #include "app/filter.h"
 
-#include "json/value.h"
-
 #include <stdexcept>
 
 Filter::Filter(const std::string& list)
@@ -22,18 +20,5 @@ Filter::Filter(const std::string& list)
         }
         if (end == list.size()) return;
         start = end + 1;
-    }
-}
-
-void Filter::apply(const Kestrava::JSON::Value& document) const
-{
-    for (const WildcardPointer& pointer : _pointers)
-    {
-        std::vector<Kestrava::JSON::Pointer> matches;
-        pointer.find(document, matches);
-        // Matches come in document order; removing an array element moves
-        // the later ones down, so the last match goes first and every match
-        // still names what it named when found ("/list/*" empties the list).
-        for (auto match = matches.rbegin(); match != matches.rend(); ++match) document.remove(*match);
     }
 }

@@ -5,15 +5,10 @@
 #include <string>
 #include <vector>
 
-namespace Kestrava {
-namespace JSON {
-class Value;
-}
-} // namespace Kestrava
-
 /**
  * The blacklist of the `filter` option: JSON pointers, "*" standing for
- * every array element, whose targets are removed from each document.
+ * every array element, whose targets are removed from each document
+ * (FilterPass, while it is copied).
  */
 class Filter
 {
@@ -26,10 +21,6 @@ public:
 
     /// The pointers in the order the option names them.
     const std::vector<WildcardPointer>& pointers() const { return _pointers; }
-
-    /// Removes every match of every pointer, pointer by pointer, each one
-    /// searched in the document as the earlier ones left it.
-    void apply(const Kestrava::JSON::Value& document) const;
 
 private:
     std::vector<WildcardPointer> _pointers;

@@ -1,20 +1,16 @@
 #pragma once
 
-#include "json/value.h"
-
 #include <cstdint>
+#include <string>
 
-/// One delivery on its way to the endpoint: the filtered document and the
-/// delivery tag that acknowledges or rejects it.
+/// One delivery on its way to the endpoint: the filtered document as compact
+/// JSON text and the delivery tag that acknowledges or rejects it.
 class Message
 {
 public:
-    Message(Kestrava::JSON::Value document, uint64_t deliveryTag)
-        : document(std::move(document)), deliveryTag(deliveryTag)
-    {
-    }
+    explicit Message(uint64_t deliveryTag) : deliveryTag(deliveryTag) {}
     virtual ~Message() = default;
 
-    Kestrava::JSON::Value document;
+    std::string body;
     uint64_t deliveryTag;
 };

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "json/pointer.h"
-#include "json/value.h"
-
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -14,27 +11,28 @@
 class WildcardPointer
 {
 public:
+    /// One reference token, as a filtered copy compares it.
+    struct Step
+    {
+        /// The member name it designates, escaped as the copy writes names.
+        std::string name;
+        /// The array index it designates, or -1 ("-" included).
+        int index;
+        bool wildcard;
+    };
+
     /// Parses one pointer; throws std::runtime_error "Invalid JSON pointer"
     /// for non-empty text that does not begin with "/".
     WildcardPointer(const char* text, size_t size);
     virtual ~WildcardPointer() = default;
 
-    /**
-     * Appends to matches a plain pointer for every place this pointer names
-     * in document, in document order (ascending index for each "*", the
-     * deeper "*" inside an element before the next element). With dash,
-     * every array index is written as "-". Adds nothing and answers false
-     * when matches is not empty on entry; otherwise whether any was found.
-     */
-    bool find(const Kestrava::JSON::Value& document, std::vector<Kestrava::JSON::Pointer>& matches,
-              bool dash = false) const;
+    const std::vector<Step>& steps() const { return _steps; }
 
-    /// The search from token `depth` on inside value: appends the rest of
-    /// each matching path, escaped as pointer text, to texts.
-    bool find_recursive(const Kestrava::JSON::Value& value, size_t depth,
-                        std::vector<std::string>& texts, bool dash) const;
+    /// Whether removing what it names can remove anything: the empty
+    /// pointer names the whole document and a last token "-" no element.
+    bool removes() const { return _removes; }
 
 private:
-    Kestrava::JSON::Pointer _pointer;
-    bool _wildcard;
+    std::vector<Step> _steps;
+    bool _removes;
 };

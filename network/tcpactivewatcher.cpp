@@ -3,10 +3,8 @@
 #include "event/loop.h"
 #include "network/tcpsocket.h"
 
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace Kestrava
@@ -17,8 +15,9 @@ namespace Network
 namespace
 {
 
-/// What one read takes when the kernel cannot say how much is waiting.
-constexpr int defaultReadSize = 4096;
+/// What one read takes at most; more waiting makes the socket readable
+/// again on the next loop turn.
+constexpr size_t readSize = 16384;
 
 /// The most vectors one gather write sends.
 constexpr size_t maxWriteVectors = 10;
@@ -159,13 +158,17 @@ bool TcpActiveWatcher::flush()
 
 void TcpActiveWatcher::onReadable(int fd)
 {
-    int waiting = 0;
-    if (::ioctl(fd, FIONREAD, &waiting) != 0) waiting = defaultReadSize;
-    // Readable with nothing waiting: the peer has closed (the read gives 0)
-    // or reset (an error), and a byte of room lets the read tell which.
-    ssize_t result = _input.readfrom(fd, static_cast<size_t>(std::max(waiting, 1)));
-    if (result > 0) return _socket->reportData(&_input);
+    // Read on the stack, not into room reserved in the buffer: no system
+    // call to ask how much is waiting and no block made for a short answer.
+    char chunk[readSize];
+    ssize_t result = ::read(fd, chunk, sizeof chunk);
+    if (result > 0)
+    {
+        _input.append(chunk, static_cast<size_t>(result));
+        return _socket->reportData(&_input);
+    }
     if (transient(result)) return;
+    // Nothing read: the peer has closed (the read gives 0) or reset (an error).
     reportEnd(result == 0);
 }
 

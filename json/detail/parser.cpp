@@ -1,5 +1,6 @@
 #include "json/detail/parser.h"
 
+#include "json/detail/lexer.h"
 #include "json/function.h"
 
 #include <cstdint>
@@ -19,29 +20,11 @@ struct Put
 };
 using Owned = std::unique_ptr<fjson_object, Put>;
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 /// The bytes that a string may hold as they are: no quote, no backslash,
 /// no control character, nothing beyond ASCII (which needs checking).
 bool isPlain(unsigned char c)
 {
     return c >= 0x20 && c < 0x80 && c != '"' && c != '\\';
-}
-
-bool isContinuation(unsigned char c)
-{
-    return (c & 0xc0) == 0x80;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -51,7 +34,7 @@ bool Parser::parse(std::string_view text, fjson_object*& result)
     result = nullptr;
     _position = text.data();
     _end = text.data() + text.size();
-    if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) _position += 3;
+    _position = skipByteOrderMark(_position, _end);
 
     skipBlanks();
     Owned value;
@@ -66,9 +49,7 @@ bool Parser::parse(std::string_view text, fjson_object*& result)
 
 void Parser::skipBlanks()
 {
-    while (_position != _end &&
-           (*_position == ' ' || *_position == '\n' || *_position == '\r' || *_position == '\t'))
-        ++_position;
+    _position = detail::skipBlanks(_position, _end);
 }
 
 bool Parser::value(fjson_object*& result, int depth)
@@ -120,16 +101,8 @@ bool Parser::container(fjson_object* made, char close, fjson_object*& result, Re
     skipBlanks();
     if (_position == _end || *_position != close)
     {
-        for (;;)
-        {
-            if (!readOne(container.get())) return false;
-            skipBlanks();
-            if (_position == _end) return false;
-            if (*_position == close) break;
-            if (*_position != ',') return false;
-            ++_position;
-            skipBlanks();
-        }
+        for (bool closed = false; !closed;)
+            if (!readOne(container.get()) || !nextItem(_position, _end, close, closed)) return false;
     }
     ++_position;
     result = container.release();
@@ -173,30 +146,9 @@ bool Parser::array(fjson_object*& result, int depth)
 bool Parser::number(fjson_object*& result)
 {
     const char* start = _position;
-    if (_position != _end && *_position == '-') ++_position;
-    if (_position == _end || !isDigit(*_position)) return false;
-    // No leading zeros: a zero is the whole integer part.
-    if (*_position == '0')
-        ++_position;
-    else
-        while (_position != _end && isDigit(*_position))
-            ++_position;
-    const char* integerEnd = _position;
-    if (_position != _end && *_position == '.')
-    {
-        ++_position;
-        if (_position == _end || !isDigit(*_position)) return false;
-        while (_position != _end && isDigit(*_position))
-            ++_position;
-    }
-    if (_position != _end && (*_position == 'e' || *_position == 'E'))
-    {
-        ++_position;
-        if (_position != _end && (*_position == '+' || *_position == '-')) ++_position;
-        if (_position == _end || !isDigit(*_position)) return false;
-        while (_position != _end && isDigit(*_position))
-            ++_position;
-    }
+    const char* integerEnd = nullptr;
+    _position = numberEnd(start, _end, integerEnd);
+    if (_position == nullptr) return false;
 
     if (integerEnd == _position)
     {
@@ -264,139 +216,35 @@ bool Parser::string(bool name, std::string_view& text)
         }
         else if (c < 0x20)
             return false;
-        else if (!utf8Sequence())
+        else if (const size_t length = sequenceLength(_position, _end))
+            _position += length;
+        else
             return false;
     }
-}
-
-bool Parser::utf8Sequence()
-{
-    // RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF.
-    const auto byte = [this](ptrdiff_t offset)
-    { return static_cast<unsigned char>(_position[offset]); };
-    const ptrdiff_t left = _end - _position;
-    const unsigned char lead = byte(0);
-    int length;
-    unsigned char low = 0x80, high = 0xbf;
-    if (lead >= 0xc2 && lead <= 0xdf)
-        length = 2;
-    else if (lead >= 0xe0 && lead <= 0xef)
-    {
-        length = 3;
-        if (lead == 0xe0) low = 0xa0;
-        if (lead == 0xed) high = 0x9f;
-    }
-    else if (lead >= 0xf0 && lead <= 0xf4)
-    {
-        length = 4;
-        if (lead == 0xf0) low = 0x90;
-        if (lead == 0xf4) high = 0x8f;
-    }
-    else
-        return false;
-    if (left < length || byte(1) < low || byte(1) > high) return false;
-    for (int index = 2; index < length; ++index)
-        if (!isContinuation(byte(index))) return false;
-    _position += length;
-    return true;
-}
-
-bool Parser::hex4(unsigned& value)
-{
-    if (_end - _position < 4) return false;
-    value = 0;
-    for (int index = 0; index < 4; ++index)
-    {
-        const int digit = hexDigit(_position[index]);
-        if (digit < 0) return false;
-        value = value * 16 + static_cast<unsigned>(digit);
-    }
-    _position += 4;
-    return true;
 }
 
 bool Parser::escape(bool name)
 {
     ++_position;
     if (_position == _end) return false;
-    const char c = *_position++;
-    switch (c)
+    const char letter = *_position++;
+    if (letter != 'u')
     {
-    case '"':
-    case '\\':
-    case '/':
-        _text += c;
+        const int character = escapedCharacter(letter);
+        if (character < 0) return false;
+        _text += static_cast<char>(character);
         return true;
-    case 'b':
-        _text += '\b';
-        return true;
-    case 'f':
-        _text += '\f';
-        return true;
-    case 'n':
-        _text += '\n';
-        return true;
-    case 'r':
-        _text += '\r';
-        return true;
-    case 't':
-        _text += '\t';
-        return true;
-    case 'u':
-        break;
-    default:
-        return false;
     }
-
-    unsigned unit;
-    if (!hex4(unit)) return false;
-    if (unit == 0 && name)
+    const long character = unicodeEscape(_position, _end);
+    if (character < 0) return false;
+    if (character == 0 && name)
         _text += "\xC0\x80";
-    else if (unit >= 0xd800 && unit <= 0xdbff && _end - _position >= 6 && _position[0] == '\\' &&
-             _position[1] == 'u')
-    {
-        // A high surrogate followed by an escaped low one is one character.
-        const char* second = _position;
-        _position += 2;
-        unsigned low;
-        if (!hex4(low)) return false;
-        if (low >= 0xdc00 && low <= 0xdfff)
-            append(0x10000 + ((unit - 0xd800) << 10) + (low - 0xdc00));
-        else
-        {
-            append(unit);
-            _position = second;
-        }
-    }
     else
-        append(unit);
+    {
+        char encoded[4];
+        _text.append(encoded, encodeUtf8(static_cast<unsigned>(character), encoded));
+    }
     return true;
-}
-
-void Parser::append(unsigned codePoint)
-{
-    // The plain UTF-8 forms; a lone surrogate gets the three-byte form that
-    // its code point would have.
-    if (codePoint < 0x80)
-        _text += static_cast<char>(codePoint);
-    else if (codePoint < 0x800)
-    {
-        _text += static_cast<char>(0xc0 | (codePoint >> 6));
-        _text += static_cast<char>(0x80 | (codePoint & 0x3f));
-    }
-    else if (codePoint < 0x10000)
-    {
-        _text += static_cast<char>(0xe0 | (codePoint >> 12));
-        _text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3f));
-        _text += static_cast<char>(0x80 | (codePoint & 0x3f));
-    }
-    else
-    {
-        _text += static_cast<char>(0xf0 | (codePoint >> 18));
-        _text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3f));
-        _text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3f));
-        _text += static_cast<char>(0x80 | (codePoint & 0x3f));
-    }
 }
 
 } // namespace detail

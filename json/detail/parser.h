@@ -30,10 +30,6 @@ namespace detail {
 class Parser
 {
 public:
-    /// Arrays and objects nested deeper are refused, to keep the stack
-    /// (and every recursive walk over the value) bounded.
-    static constexpr int maximumDepth = 1000;
-
     /// Parses the whole text. True when it is one JSON value, which is then
     /// in result (a new reference; null for JSON null).
     bool parse(std::string_view text, fjson_object*& result);
@@ -53,9 +49,6 @@ private:
     /// until the next string or number. A name keeps U+0000 as C0 80.
     bool string(bool name, std::string_view& text);
     bool escape(bool name);
-    bool utf8Sequence();
-    bool hex4(unsigned& value);
-    void append(unsigned codePoint);
 
     void skipBlanks();
 

@@ -1,5 +1,6 @@
 #include "json/detail/serializer.h"
 
+#include "json/detail/lexer.h"
 #include "json/function.h"
 
 #include <algorithm>
@@ -31,8 +32,6 @@ struct Escapes
 };
 
 const Escapes escapes;
-
-const char hexDigits[] = "0123456789abcdef";
 
 } // namespace
 
@@ -168,35 +167,8 @@ void Serializer::string(const char* data, size_t size, bool name)
             codePoint = c;
 
         put(data + run, index - run);
-        char escape[6] = {'\\', 'u', '0', '0', '0', '0'};
-        size_t escapeSize = 2;
-        switch (codePoint)
-        {
-        case '"':
-        case '\\':
-        case '/':
-            escape[1] = static_cast<char>(codePoint);
-            break;
-        case '\b':
-            escape[1] = 'b';
-            break;
-        case '\f':
-            escape[1] = 'f';
-            break;
-        case '\n':
-            escape[1] = 'n';
-            break;
-        case '\r':
-            escape[1] = 'r';
-            break;
-        case '\t':
-            escape[1] = 't';
-            break;
-        default:
-            for (int digit = 0; digit < 4; ++digit)
-                escape[5 - digit] = hexDigits[(codePoint >> (4 * digit)) & 0xf];
-            escapeSize = 6;
-        }
+        char escape[6];
+        const size_t escapeSize = escapeOf(codePoint, escape);
         put(escape, escapeSize);
         index += length - 1;
         run = index + 1;

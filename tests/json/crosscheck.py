@@ -8,6 +8,11 @@ corpus below goes to it and to json.loads (strict: NaN and Infinity
 refused). Both must agree on whether it is JSON; for JSON, the text we write
 back must be JSON to Python too and hold the same value. JSON null alone is
 the empty value to us, which the helper reports like invalid text.
+
+The one-pass copy must refuse the same texts and write the same bytes,
+except for repeated member names (the copy keeps every member) and the
+integer -0 (the copy keeps it as written, the value holds 0): there it must
+hold the same value to Python.
 """
 
 import json
@@ -85,11 +90,26 @@ def python_value(text):
         return False, None
 
 
+def copy_differs(text):
+    """Whether the one-pass copy may differ from the value's text."""
+    found = []
+
+    def pairs(members):
+        found.append(len({name for name, _ in members}) != len(members))
+        return dict(members)
+
+    def integer(digits):
+        found.append(digits == '-0')
+        return int(digits)
+    json.loads(text, object_pairs_hook=pairs, parse_int=integer)
+    return any(found)
+
+
 def ask(helper, documents):
     request = b''.join(b'%d\n' % len(d) + d for d in documents)
     result = subprocess.run([helper], input=request, stdout=subprocess.PIPE, check=True).stdout
     answers, position = [], 0
-    for _ in documents:
+    for _ in range(2 * len(documents)):
         end = result.index(b'\n', position)
         size = int(result[position:end])
         position = end + 1
@@ -105,8 +125,13 @@ def main():
     documents = HAND_WRITTEN + list(generated())
     answers = ask(sys.argv[1], documents)
     failures, valid, invalid = [], 0, 0
-    for document, answer in zip(documents, answers):
+    for document, answer, copy in zip(documents, answers[0::2], answers[1::2]):
         ok, value = python_value(document)
+        if copy != answer and not (ok and value is None and copy == b'null') and not (
+                answer is not None and copy is not None and copy_differs(document)
+                and python_value(copy) == (True, value)):
+            failures.append('copied %r as %r, not %r' % (document[:60], (copy or b'')[:60],
+                                                        (answer or b'')[:60]))
         valid += ok
         invalid += not ok
         shown = document[:60]
