@@ -2,7 +2,6 @@
 
 #include "filter/linelength.h"
 #include "mime/capabilities.h"
-#include "mime/fields/paramsplitter.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -68,9 +67,25 @@ size_t Param::encode(const Capabilities& capabilities, Filter::LineLength* outpu
     return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max);
 }
 
-size_t Param::write(Filter::Result* output, size_t limit, size_t hardLimit) const
+size_t Param::encodeWhole(const Capabilities& capabilities, Filter::Result* output) const
 {
-    ParamSplitter splitter(output, _name, _value.text(), limit, hardLimit);
+    return write(output, capabilities.sizes.preferred, capabilities.sizes.max, whole());
+}
+
+size_t Param::encodeWhole(const Capabilities& capabilities, Filter::LineLength* output) const
+{
+    return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max, whole());
+}
+
+ParamSplitter::Whole Param::whole() const
+{
+    return _key.sectioned() ? ParamSplitter::Whole::section : ParamSplitter::Whole::plain;
+}
+
+size_t Param::write(Filter::Result* output, size_t limit, size_t hardLimit,
+                    ParamSplitter::Whole whole) const
+{
+    ParamSplitter splitter(output, _name, _value.text(), limit, hardLimit, whole);
     size_t written = splitter.process(_value.text().data(), _value.text().size(), false);
     splitter.finish();
     return written;

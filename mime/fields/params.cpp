@@ -73,17 +73,18 @@ Params::Params(const char* data, size_t size, bool strict)
         try
         {
             auto param = std::make_shared<Param>(data + position, size - position, strict);
-            position += param->consumed();
             if (param->key().sectioned())
-                sections.add(param, true);
+                sections.add(param, true, std::string(data + position, param->consumed()));
             else
                 append(param);
+            position += param->consumed();
         }
         catch (const std::runtime_error&)
         {
             size_t skipped = detail::skipItem(data + position, size - position, ";");
             if (auto section = lenientSection(data + position, skipped))
-                sections.add(section, false);
+                sections.add(section, false,
+                             std::string(data + position, trimmed(data + position, skipped)));
             else
                 keepSkipped(data + position, skipped, position + skipped == size);
             position += skipped;
@@ -105,12 +106,12 @@ void Params::keepSkipped(const char* data, size_t size, bool last)
     try
     {
         ParamKey key(data, size);
-        // Written back under its number, a section would join the sections
-        // that the writer makes of a long value of that name.
-        if (key.sectioned()) return;
         skipped.name.assign(data, key.nameLength());
+        // A section goes back as it came: written as a parameter, it would
+        // lose its number.
+        skipped.section = key.sectioned();
         auto param = std::make_shared<Param>(data, size, false);
-        if (param->consumed() == size) skipped.param = param;
+        if (!skipped.section && param->consumed() == size) skipped.param = param;
     }
     catch (const std::runtime_error&)
     {
@@ -122,11 +123,31 @@ void Params::keepSkipped(const char* data, size_t size, bool last)
 
 void Params::keepJoined(std::shared_ptr<Param> param)
 {
-    // Before a last item kept for the end, which may swallow what follows.
+    std::string name = param->name();
+    keepLate(Skipped{0, std::move(name), std::move(param), {}});
+}
+
+void Params::keepSection(const std::string& name, std::string raw)
+{
+    keepLate(Skipped{0, name, nullptr, std::move(raw), true});
+}
+
+void Params::keepSections(const Param* param, std::vector<std::string> raw)
+{
+    // Written as they came only where every receiver takes them.
+    for (const std::string& section : raw)
+        for (char c : section)
+            if (c != '\t' && (c < ' ' || c > '~')) return;
+    _sections[param] = Sections{param->value().text(), std::move(raw)};
+}
+
+void Params::keepLate(Skipped skipped)
+{
     size_t before = _params.size();
+    skipped.before = before;
     auto place = std::find_if(_skipped.begin(), _skipped.end(),
-                              [before](const Skipped& skipped) { return skipped.before > before; });
-    _skipped.insert(place, Skipped{before, param->name(), std::move(param), {}});
+                              [before](const Skipped& other) { return other.before > before; });
+    _skipped.insert(place, std::move(skipped));
 }
 
 std::shared_ptr<Param> Params::parameter(const char* name) const
@@ -175,29 +196,69 @@ bool Params::set(const char* name, const char* value)
     return set(name, std::string(value));
 }
 
+std::set<std::string> Params::shared() const
+{
+    std::set<std::string> seen;
+    std::set<std::string> shared;
+    auto note = [&](const std::string& name)
+    {
+        std::string lowered = detail::lowered(name);
+        if (!seen.insert(lowered).second) shared.insert(lowered);
+    };
+    for (const auto& param : _params)
+        note(param->name());
+    for (const Skipped& skipped : _skipped)
+        if (skipped.section)
+            shared.insert(detail::lowered(skipped.name));
+        else if (skipped.param)
+            note(skipped.param->name());
+    return shared;
+}
+
 template <typename Sink>
-size_t Params::write(const Skipped& skipped, const Capabilities& capabilities, Sink* output,
-                     bool final) const
+size_t Params::write(const Param& param, const std::set<std::string>& shared,
+                     const Capabilities& capabilities, Sink* output, bool final) const
 {
     size_t written = output->append("; ", 2, true);
-    if (skipped.param) return written + skipped.param->encode(capabilities, output, final);
+    if (shared.count(detail::lowered(param.name())) == 0)
+        return written + param.encode(capabilities, output, final);
+    // Split, its sections would mix with the others of its name.
+    auto sections = _sections.find(&param);
+    if (sections == _sections.end() || sections->second.value != param.value().text())
+        return written + param.encodeWhole(capabilities, output);
+    // Its own sections keep what every reader joins of the name.
+    for (size_t i = 0; i < sections->second.raw.size(); ++i)
+    {
+        if (i > 0) written += output->append("; ", 2, true);
+        const std::string& raw = sections->second.raw[i];
+        written += output->append(raw.data(), raw.size(), final);
+    }
+    return written;
+}
+
+template <typename Sink>
+size_t Params::write(const Skipped& skipped, const std::set<std::string>& shared,
+                     const Capabilities& capabilities, Sink* output, bool final) const
+{
+    if (skipped.param) return write(*skipped.param, shared, capabilities, output, final);
+    size_t written = output->append("; ", 2, true);
     return written + output->append(skipped.raw.data(), skipped.raw.size(), final);
 }
 
 template <typename Sink>
 size_t Params::write(const Capabilities& capabilities, Sink* output, bool final) const
 {
+    std::set<std::string> names = shared();
     size_t written = 0;
     auto skipped = _skipped.begin();
     for (size_t i = 0; i < _params.size(); ++i)
     {
         for (; skipped != _skipped.end() && skipped->before <= i; ++skipped)
-            written += write(*skipped, capabilities, output, final);
-        written += output->append("; ", 2, true);
-        written += _params[i]->encode(capabilities, output, final);
+            written += write(*skipped, names, capabilities, output, final);
+        written += write(*_params[i], names, capabilities, output, final);
     }
     for (; skipped != _skipped.end(); ++skipped)
-        written += write(*skipped, capabilities, output, final);
+        written += write(*skipped, names, capabilities, output, final);
     return written;
 }
 

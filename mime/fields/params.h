@@ -3,7 +3,9 @@
 #include "mime/fields/encodable.h"
 #include "mime/fields/param.h"
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,21 +65,47 @@ private:
         std::string name;
         std::shared_ptr<Param> param;
         std::string raw;
+        /// Whether it is an RFC 2231 section, which a written value of its
+        /// name must not be split against.
+        bool section = false;
+    };
+
+    /// A joined parameter's sections as they came, written instead of it
+    /// while its value stays the one they joined to.
+    struct Sections
+    {
+        std::string value;
+        std::vector<std::string> raw;
     };
 
     void keepSkipped(const char* data, size_t size, bool last);
     /// Keeps a continued parameter that holds a section only a lenient read
     /// takes, after those already in the list.
     void keepJoined(std::shared_ptr<Param> param);
+    /// Keeps a section that joined no value, as it came, after those
+    /// already in the list.
+    void keepSection(const std::string& name, std::string raw);
+    /// Notes the sections a parameter was joined from.
+    void keepSections(const Param* param, std::vector<std::string> raw);
+    /// Inserts after what is in the list, before a last item kept for the
+    /// end.
+    void keepLate(Skipped skipped);
+
+    /// The lower-case names that more than one written item carries.
+    std::set<std::string> shared() const;
 
     template <typename Sink>
     size_t write(const Capabilities& capabilities, Sink* output, bool final) const;
     template <typename Sink>
-    size_t write(const Skipped& skipped, const Capabilities& capabilities, Sink* output,
-                 bool final) const;
+    size_t write(const Skipped& skipped, const std::set<std::string>& shared,
+                 const Capabilities& capabilities, Sink* output, bool final) const;
+    template <typename Sink>
+    size_t write(const Param& param, const std::set<std::string>& shared,
+                 const Capabilities& capabilities, Sink* output, bool final) const;
 
     std::vector<std::shared_ptr<Param>> _params;
     std::vector<Skipped> _skipped;
+    std::map<const Param*, Sections> _sections;
 };
 
 } // namespace Mime

@@ -24,7 +24,8 @@ constexpr size_t sectionLineExtra = 1 + 3 + 1;
 } // namespace
 
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
-                             const std::string& value, size_t limit, size_t hardLimit)
+                             const std::string& value, size_t limit, size_t hardLimit,
+                             Whole whole)
     : Filter(next), _name(name), _limit(limit), _escape(next, "\\\"", '\\'), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
@@ -42,7 +43,8 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
         total += cost(c);
     size_t fixed =
         name.size() + 1 + (_form == Form::quoted ? 2 : 0) + (_form == Form::extended ? 8 : 0);
-    _split = fixed > limit || total > limit - fixed;
+    bool over = fixed > limit || total > limit - fixed;
+    _split = over;
     // Readers look for the delimiter by the boundary as one value; RFC 2046
     // keeps it within 70 characters, so it fits a line whole.
     if (name.size() == 8 && strncasecmp(name.data(), "boundary", 8) == 0) _split = false;
@@ -52,6 +54,9 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t section = 2 * (fixed + sectionMarks);
     if (section > _limit) _limit = section;
     if (_limit + sectionLineExtra > hardLimit) _split = false;
+    if (whole != Whole::no) _split = false;
+    _fold = whole == Whole::no ? _split : over;
+    _numbered = _split || whole == Whole::section;
 }
 
 size_t ParamSplitter::cost(char c) const
@@ -70,11 +75,8 @@ size_t ParamSplitter::cost(char c) const
 void ParamSplitter::start()
 {
     std::string header = _name;
-    if (_split)
-    {
-        if (_section == 0) next->append("\r\n ", 3, true);
-        header += "*" + std::to_string(_section);
-    }
+    if (_fold && _section == 0) next->append("\r\n ", 3, true);
+    if (_numbered) header += "*" + std::to_string(_section);
     if (_form == Form::extended) header += "*";
     header += "=";
     if (_form == Form::quoted) header += "\"";

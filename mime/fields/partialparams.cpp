@@ -12,15 +12,17 @@ namespace Kestrava
 namespace Mime
 {
 
-void PartialParams::add(std::shared_ptr<Param> section, bool strict)
+void PartialParams::add(std::shared_ptr<Param> section, bool strict, std::string raw)
 {
     if (!strict) _lenient.insert(section.get());
+    _raw[section.get()] = std::move(raw);
     _sections.push_back(std::move(section));
 }
 
-void PartialParams::note(const std::shared_ptr<Param>& section)
+void PartialParams::chain(const std::shared_ptr<Param>& section)
 {
     if (_lenient.count(section.get()) > 0) _chainLenient = true;
+    _chain.push_back(_raw[section.get()]);
 }
 
 std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned section)
@@ -29,7 +31,7 @@ std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned sec
     if (found == _held.end() || found->second.empty()) return nullptr;
     std::shared_ptr<Param> taken = found->second.front();
     found->second.pop_front();
-    note(taken);
+    chain(taken);
     return taken;
 }
 
@@ -47,7 +49,8 @@ void PartialParams::join()
     for (const auto& first : firsts)
     {
         _chainLenient = false;
-        note(first);
+        _chain.clear();
+        chain(first);
         if (first->key().extended())
             decode(first);
         else
@@ -60,11 +63,23 @@ void PartialParams::join()
         if (_chainLenient)
             _target->keepJoined(first);
         else
+        {
             _target->append(first);
+            _target->keepSections(first.get(), std::move(_chain));
+        }
     }
+    std::set<const Param*> left;
+    for (const auto& held : _held)
+        for (const auto& section : held.second)
+            left.insert(section.get());
+    for (const auto& section : _sections)
+        if (left.count(section.get()) > 0)
+            _target->keepSection(section->name(), std::move(_raw[section.get()]));
     _sections.clear();
     _held.clear();
     _lenient.clear();
+    _raw.clear();
+    _chain.clear();
 }
 
 void PartialParams::decode(const std::shared_ptr<Param>& first)

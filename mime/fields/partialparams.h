@@ -24,13 +24,14 @@ public:
     explicit PartialParams(Params* target) : _target(target) {}
     virtual ~PartialParams() = default;
 
-    /// Holds a section; one that only a lenient read takes makes its joined
-    /// parameter one that the list writes but does not look up.
-    void add(std::shared_ptr<Param> section, bool strict);
+    /// Holds a section and its text; one that only a lenient read takes
+    /// makes its joined parameter one that the list writes but does not
+    /// look up.
+    void add(std::shared_ptr<Param> section, bool strict, std::string raw);
 
     /// Joins every section 0 with the sections 1, 2, ... of its name that
     /// follow without a gap, appends the joined parameters to the list and
-    /// drops the sections that none took.
+    /// keeps the sections that none took for writing, as they came.
     void join();
 
     /// Joins and decodes an extended continued value into `first`.
@@ -41,8 +42,8 @@ private:
     /// when there is none.
     std::shared_ptr<Param> take(const std::string& name, unsigned section);
 
-    /// Notes whether the section only passed a lenient read.
-    void note(const std::shared_ptr<Param>& section);
+    /// Adds the section to the chain being joined.
+    void chain(const std::shared_ptr<Param>& section);
 
     std::vector<std::shared_ptr<Param>> _sections;
     /// The sections other than 0 by lower-case name and number, each in
@@ -51,8 +52,12 @@ private:
     Params* _target;
     /// The sections that only a lenient read took.
     std::set<const Param*> _lenient;
+    /// The text of every section.
+    std::map<const Param*, std::string> _raw;
     /// Whether the chain being joined holds such a section.
     bool _chainLenient = false;
+    /// The texts of the sections of the chain being joined.
+    std::vector<std::string> _chain;
 };
 
 } // namespace Mime

@@ -65,11 +65,10 @@ TEST(ParamsTest, SkippedParametersAreWrittenBackForStrictReaders)
                           true);
     EXPECT_EQ(names(params), (Names{"charset=utf-8"}));
     std::string text = params.str(false);
-    // A section alone would join the sections a long value of its name is
-    // written in: it goes.
-    // Continued ones are joined, after the others.
+    // Continued ones are joined, after the others; a section that joins
+    // nothing comes last, as it came.
     EXPECT_EQ(text, "; filename*=utf-8''R%c3%a9sum%c3%a9.pdf; a=\"b,c\"; broken; charset=utf-8; "
-                    "t*=x-none''a; c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"");
+                    "t*=x-none''a; c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"; n*1=\xC3\xA9");
     const char* module = R"(
 import email, email.policy
 def apply(data):
@@ -81,7 +80,42 @@ def apply(data):
     EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
     params.set("FileName", "x.pdf");
     EXPECT_EQ(params.str(false), "; a=\"b,c\"; broken; charset=utf-8; t*=x-none''a; "
-                                 "c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"; FileName=x.pdf");
+                                 "c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"; n*1=\xC3\xA9; FileName=x.pdf");
+}
+
+TEST(ParamsTest, SectionsThatJoinNothingStayApartFromTheirName)
+{
+    // Long values would be split into sections that mix with the others.
+    const std::string x(150, 'x');
+    const std::string y(150, 'y');
+    const std::vector<std::string> lists = {
+        "name*1=abc",
+        "name*0=a; name*2=c",
+        "name*0=" + x + "; name*2=c",
+        "name=" + x + "; name*1=y",
+        "name*0=a; name*1=" + x + "; name*1=c",
+        "name*0*=utf-8''%C3%A9" + x + "; name*2*=%C3%A9",
+        "name=" + x + "; Name=" + y,
+    };
+    const char* module = R"(
+import email, email.policy
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    params = sorted(message['content-type'].params)
+    return (repr(params) + repr(message.get_param('name'))).encode()
+)";
+    std::vector<std::string> messages;
+    for (const std::string& list : lists)
+    {
+        Params params = parse(list, true);
+        std::string text = params.str(false);
+        EXPECT_EQ(names(parse(text.substr(2), true)), names(params)) << text;
+        for (const std::string& written : {"; " + list, text})
+            messages.push_back("Content-Type: text/plain" + written + "\r\n\r\nbody\r\n");
+    }
+    std::vector<std::string> read = Filter::Check::python(module, messages);
+    for (size_t i = 0; i < messages.size(); i += 2)
+        EXPECT_EQ(read[i + 1], read[i]) << messages[i + 1];
 }
 
 TEST(ParamsTest, ExtendedValuesAreDecoded)
