@@ -2,6 +2,7 @@
 
 #include "filter/linelength.h"
 #include "mime/capabilities.h"
+#include "mime/fields/paramsplitter.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -69,21 +70,16 @@ size_t Param::encode(const Capabilities& capabilities, Filter::LineLength* outpu
 
 size_t Param::encodeWhole(const Capabilities& capabilities, Filter::Result* output) const
 {
-    return write(output, capabilities.sizes.preferred, capabilities.sizes.max, whole());
+    return write(output, capabilities.sizes.preferred, capabilities.sizes.max, true);
 }
 
 size_t Param::encodeWhole(const Capabilities& capabilities, Filter::LineLength* output) const
 {
-    return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max, whole());
-}
-
-ParamSplitter::Whole Param::whole() const
-{
-    return _key.sectioned() ? ParamSplitter::Whole::section : ParamSplitter::Whole::plain;
+    return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max, true);
 }
 
 size_t Param::write(Filter::Result* output, size_t limit, size_t hardLimit,
-                    ParamSplitter::Whole whole) const
+                    bool whole) const
 {
     ParamSplitter splitter(output, _name, _value.text(), limit, hardLimit, whole);
     size_t written = splitter.process(_value.text().data(), _value.text().size(), false);

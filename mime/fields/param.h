@@ -3,7 +3,6 @@
 #include "mime/fields/encodable.h"
 #include "mime/fields/markers.h"
 #include "mime/fields/paramkey.h"
-#include "mime/fields/paramsplitter.h"
 #include "mime/fields/paramvalue.h"
 
 #include <string>
@@ -35,9 +34,9 @@ public:
     size_t encode(const Capabilities& capabilities, Filter::LineLength* output,
                   bool final) const override;
 
-    /// Writes ‹name=value› unsplit, numbered 0 when it was read from
-    /// sections: for a name that other parameters or sections share, whose
-    /// sections would mix with these.
+    /// Writes ‹name=value› unsplit and without a section number: for a
+    /// name that other parameters or sections share, whose sections would
+    /// mix with these.
     size_t encodeWhole(const Capabilities& capabilities, Filter::Result* output) const;
     size_t encodeWhole(const Capabilities& capabilities, Filter::LineLength* output) const;
 
@@ -49,10 +48,8 @@ public:
     size_t consumed() const { return _key.consumed() + 1 + _value.consumed(); }
 
 private:
-    /// How an unsplit value keeps the form it was read in.
-    ParamSplitter::Whole whole() const;
     size_t write(Filter::Result* output, size_t limit, size_t hardLimit,
-                 ParamSplitter::Whole whole = ParamSplitter::Whole::no) const;
+                 bool whole = false) const;
 
     ParamKey _key;
     Require _equals;

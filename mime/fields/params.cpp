@@ -60,6 +60,22 @@ std::shared_ptr<Param> lenientSection(const char* data, size_t size)
     return nullptr;
 }
 
+/// Whether a section can go as it came: printable ASCII that a strict
+/// read takes whole.
+bool plainSection(const std::string& raw)
+{
+    for (char c : raw)
+        if (c != '\t' && (c < ' ' || c > '~')) return false;
+    try
+    {
+        return Param(raw.data(), raw.size(), true).consumed() == raw.size();
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
 } // namespace
 
 Params::Params(const char* data, size_t size, bool strict)
@@ -134,10 +150,8 @@ void Params::keepSection(const std::string& name, std::string raw)
 
 void Params::keepSections(const Param* param, std::vector<std::string> raw)
 {
-    // Written as they came only where every receiver takes them.
     for (const std::string& section : raw)
-        for (char c : section)
-            if (c != '\t' && (c < ' ' || c > '~')) return;
+        if (!plainSection(section)) return;
     _sections[param] = Sections{param->value().text(), std::move(raw)};
 }
 

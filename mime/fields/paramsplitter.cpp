@@ -25,7 +25,7 @@ constexpr size_t sectionLineExtra = 1 + 3 + 1;
 
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
                              const std::string& value, size_t limit, size_t hardLimit,
-                             Whole whole)
+                             bool whole)
     : Filter(next), _name(name), _limit(limit), _escape(next, "\\\"", '\\'), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
@@ -54,9 +54,8 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t section = 2 * (fixed + sectionMarks);
     if (section > _limit) _limit = section;
     if (_limit + sectionLineExtra > hardLimit) _split = false;
-    if (whole != Whole::no) _split = false;
-    _fold = whole == Whole::no ? _split : over;
-    _numbered = _split || whole == Whole::section;
+    if (whole) _split = false;
+    _fold = whole ? over : _split;
 }
 
 size_t ParamSplitter::cost(char c) const
@@ -76,7 +75,7 @@ void ParamSplitter::start()
 {
     std::string header = _name;
     if (_fold && _section == 0) next->append("\r\n ", 3, true);
-    if (_numbered) header += "*" + std::to_string(_section);
+    if (_split) header += "*" + std::to_string(_section);
     if (_form == Form::extended) header += "*";
     header += "=";
     if (_form == Form::quoted) header += "\"";

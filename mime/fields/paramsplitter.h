@@ -19,21 +19,14 @@ namespace Mime
  * long but for its first byte; an escape is never split. A boundary is
  * never split, and a section is long enough to carry at least as many
  * value bytes as its header (within `hardLimit`, else nothing is split).
- * Written whole, the value is never split: on a folded line of its own when
- * it passes the room, numbered 0 when asked.
+ * Written whole, the value is never split, and starts on a folded line of
+ * its own when it passes the room.
  */
 class ParamSplitter : public Kestrava::Filter::Filter
 {
 public:
-    enum class Whole
-    {
-        no,
-        plain,
-        section,
-    };
-
     ParamSplitter(Kestrava::Filter::Result* next, const std::string& name, const std::string& value,
-                  size_t limit, size_t hardLimit, Whole whole = Whole::no);
+                  size_t limit, size_t hardLimit, bool whole = false);
 
     using Kestrava::Filter::Filter::process;
 
@@ -66,8 +59,6 @@ private:
     bool _split = false;
     /// Whether the value starts on a folded line.
     bool _fold = false;
-    /// Whether the name carries a section number.
-    bool _numbered = false;
     unsigned _section = 0;
     size_t _line = 0;
     bool _started = false;
