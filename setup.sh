@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs every build and test dependency (Debian 12, as root) and builds
-# two trees: build/ (g++, warnings as errors, benchmarks) and
+# three trees: build/ (g++, warnings as errors: the service, the libraries
+# and the benchmarks),
 # build-sanitize/ (clang with AddressSanitizer, UndefinedBehaviorSanitizer
 # and the libFuzzer targets), in which the tests run, and build-tsan/
 # (ThreadSanitizer, the tests of threads of the AMQP resolver and of DNS's
@@ -33,7 +34,10 @@ if command -v systemctl >/dev/null 2>&1; then
 fi
 
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAVA_WERROR=ON >/dev/null
+# build/ holds what runs for real (the service, the libraries, the
+# benchmarks); the test binaries are built and run in build-sanitize/ only.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRAVA_WERROR=ON \
+    -DKESTRAVA_TESTS=OFF >/dev/null
 cmake --build build -j "$jobs"
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug \
     -DKESTRAVA_SANITIZE=ON -DKESTRAVA_FUZZ=ON -DKESTRAVA_BENCHMARKS=OFF \
