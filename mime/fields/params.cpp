@@ -1,6 +1,8 @@
 #include "mime/fields/params.h"
 
+#include "filter/hexencode.h"
 #include "filter/linelength.h"
+#include "filter/string.h"
 #include "mime/detail/ctype.h"
 #include "mime/detail/skip.h"
 #include "mime/empty.h"
@@ -76,6 +78,37 @@ bool plainSection(const std::string& raw)
     }
 }
 
+/// Whether a strict read takes the text as one item: a quote or comment
+/// that only a lenient value took in, left open, would take in the items
+/// written after it.
+bool standsAlone(const std::string& raw)
+{
+    std::string probe = raw + ";";
+    return detail::skipItem(probe.data(), probe.size(), ";") == raw.size();
+}
+
+/// The section written again with its name and number: an extended value
+/// with its specials escaped (a "%" already is one), a plain one quoted.
+std::string rewritten(const Param& section)
+{
+    const std::string& value = section.value().text();
+    std::string text = section.name() + "*" + std::to_string(section.key().section());
+    if (section.key().extended())
+    {
+        text += "*=";
+        Filter::String sink(&text);
+        Filter::HexEncode(&sink, " *'()<>@,;:\\\"/[]?=").process(value.data(), value.size(), true);
+        return text;
+    }
+    text += "=\"";
+    for (char c : value)
+    {
+        if (c == '"' || c == '\\') text += '\\';
+        text += c;
+    }
+    return text + "\"";
+}
+
 } // namespace
 
 Params::Params(const char* data, size_t size, bool strict)
@@ -143,9 +176,10 @@ void Params::keepJoined(std::shared_ptr<Param> param)
     keepLate(Skipped{0, std::move(name), std::move(param), {}});
 }
 
-void Params::keepSection(const std::string& name, std::string raw)
+void Params::keepSection(const Param& section, std::string raw)
 {
-    keepLate(Skipped{0, name, nullptr, std::move(raw), true});
+    if (!standsAlone(raw)) raw = rewritten(section);
+    keepLate(Skipped{0, section.name(), nullptr, std::move(raw), true});
 }
 
 void Params::keepSections(const Param* param, std::vector<std::string> raw)

@@ -82,9 +82,9 @@ private:
     /// Keeps a continued parameter that holds a section only a lenient read
     /// takes, after those already in the list.
     void keepJoined(std::shared_ptr<Param> param);
-    /// Keeps a section that joined no value, as it came, after those
-    /// already in the list.
-    void keepSection(const std::string& name, std::string raw);
+    /// Keeps a section that joined no value, as it came where a strict
+    /// read takes it as one item, after those already in the list.
+    void keepSection(const Param& section, std::string raw);
     /// Notes the sections a parameter was joined from.
     void keepSections(const Param* param, std::vector<std::string> raw);
     /// Inserts after what is in the list, before a last item kept for the

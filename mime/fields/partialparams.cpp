@@ -74,7 +74,7 @@ void PartialParams::join()
             left.insert(section.get());
     for (const auto& section : _sections)
         if (left.count(section.get()) > 0)
-            _target->keepSection(section->name(), std::move(_raw[section.get()]));
+            _target->keepSection(*section, std::move(_raw[section.get()]));
     _sections.clear();
     _held.clear();
     _lenient.clear();
