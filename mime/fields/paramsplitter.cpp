@@ -1,6 +1,7 @@
 #include "mime/fields/paramsplitter.h"
 
 #include "mime/fields/formatting.h"
+#include "mime/fields/paramkey.h"
 
 #include <strings.h>
 
@@ -20,6 +21,14 @@ constexpr size_t sectionMarks = 8;
 /// the fold blank, the escape that opens the section (not counted) and the
 /// ";" that closes it.
 constexpr size_t sectionLineExtra = 1 + 3 + 1;
+
+/// Whether the name, written as it is before "=", would read as a shorter
+/// name with a suffix ("a*1" from "a*1*0=", say).
+bool readsAsSuffix(const std::string& name)
+{
+    std::string key = name + "=";
+    return ParamKey(key.data(), key.size()).nameLength() != name.size();
+}
 
 } // namespace
 
@@ -55,6 +64,8 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     if (section > _limit) _limit = section;
     if (_limit + sectionLineExtra > hardLimit) _split = false;
     if (whole) _split = false;
+    // Such a name keeps its own only with a section number after it.
+    _numbered = readsAsSuffix(name);
     _fold = whole ? over : _split;
 }
 
@@ -75,7 +86,7 @@ void ParamSplitter::start()
 {
     std::string header = _name;
     if (_fold && _section == 0) next->append("\r\n ", 3, true);
-    if (_split) header += "*" + std::to_string(_section);
+    if (_split || _numbered) header += "*" + std::to_string(_section);
     if (_form == Form::extended) header += "*";
     header += "=";
     if (_form == Form::quoted) header += "\"";

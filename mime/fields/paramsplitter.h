@@ -20,7 +20,8 @@ namespace Mime
  * never split, and a section is long enough to carry at least as many
  * value bytes as its header (within `hardLimit`, else nothing is split).
  * Written whole, the value is never split, and starts on a folded line of
- * its own when it passes the room.
+ * its own when it passes the room. A name that would read as a shorter one
+ * with a suffix always goes with its section number.
  */
 class ParamSplitter : public Kestrava::Filter::Filter
 {
@@ -57,6 +58,8 @@ private:
     Form _form;
     size_t _limit;
     bool _split = false;
+    /// Whether even a value written unsplit takes the section number 0.
+    bool _numbered = false;
     /// Whether the value starts on a folded line.
     bool _fold = false;
     unsigned _section = 0;

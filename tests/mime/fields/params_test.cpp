@@ -99,6 +99,8 @@ TEST(ParamsTest, SectionsThatJoinNothingStayApartFromTheirName)
         // Only a lenient read takes the quote in, and a strict one would
         // close it with the one left open at the end.
         "name*0=a; name*2=b\"; x=\"; name*1=c",
+        // The name of the last is "name*0".
+        "name*0=c; name*1=d; name*0*0=a",
     };
     const char* module = R"(
 import email, email.policy
