@@ -483,13 +483,15 @@ TEST_F(ResolverTest, AnswersReachLookupsThatShareAnId)
     EXPECT_EQ(second.outcome.answers.size(), 3u);
     Strings tcp = serverLog({"tcp"});
     ASSERT_EQ(tcp.size(), 2u);
-    // Whichever went first, the other followed its answer.
+    // Whichever went first, the other followed its answer (the other's own
+    // truncated answer over UDP may be logged in between).
     std::istringstream fields(tcp[0]);
     std::string protocol, address, firstName;
     fields >> protocol >> address >> firstName;
     Strings log = serverLog();
-    auto next = std::find(log.begin(), log.end(), tcp[1]);
-    ASSERT_NE(next, log.begin());
-    EXPECT_EQ(*(next - 1), "answered " + firstName);
+    auto firstQuery = std::find(log.begin(), log.end(), tcp[0]);
+    auto next = std::find(firstQuery, log.end(), tcp[1]);
+    ASSERT_NE(next, log.end());
+    EXPECT_NE(std::find(firstQuery, next, "answered " + firstName), next);
     EXPECT_EQ(serverLog({"connect"}).size(), 1u);
 }
