@@ -5,7 +5,6 @@
 #include "amqp/flags.h"
 #include "amqp/message.h"
 #include "amqp/numericfield.h"
-#include "app/endpoint.h"
 #include "app/global.h"
 #include "app/message.h"
 #include "app/options.h"
@@ -22,7 +21,7 @@ namespace Logging = Kestrava::Logging;
 Application::Application(const Options& options)
     : AMQP::LibEvHandler(Kestrava::Event::MainLoop::instance()->loop()),
       _loop(Kestrava::Event::MainLoop::instance()), _options(&options), _settings(options),
-      _addresses(options.get("rabbitmq-address")), _endpoint(endpoint(options.get("endpoint"))),
+      _addresses(options.get("rabbitmq-address")), _endpoint(options.get("endpoint")),
       _connection(this, _addresses), _channel(_connection.connection()),
       _errorRoute(this, _connection.connection(), options.get("error-exchange"),
                   options.get("error-routingkey")),
@@ -183,7 +182,7 @@ void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
     Call* call = new Call(&_endpoint, std::move(delivery), this);
     try
     {
-        _http.connect(_endpoint, call);
+        _http.connect(_endpoint.url, call);
     }
     catch (const std::exception& error)
     {

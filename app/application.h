@@ -5,6 +5,7 @@
 #include "app/addresses.h"
 #include "app/call.h"
 #include "app/connection.h"
+#include "app/endpoint.h"
 #include "app/errorroute.h"
 #include "app/filterpass.h"
 #include "app/queuedeclarer.h"
@@ -106,7 +107,7 @@ private:
     Settings _settings;
     Addresses _addresses;
     /// Checked before any broker is tried.
-    Kestrava::Browse::Url _endpoint;
+    Endpoint _endpoint;
     Connection _connection;
     AMQP::TcpChannel _channel;
     ErrorRoute _errorRoute;

@@ -1,32 +1,15 @@
 #include "app/call.h"
 
+#include "app/endpoint.h"
 #include "app/message.h"
 #include "browse/connection.h"
 #include "browse/header.h"
-#include "browse/url.h"
 #include "toolbox/timestamp.h"
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
-
-namespace
-{
-
-/// The Host header of a request to url (RFC 9110 section 7.2): an IPv6
-/// literal in brackets, and the port unless it is the scheme's default.
-std::string hostHeader(const Kestrava::Browse::Url& url)
-{
-    const char* ascii = url.hostname().ascii();
-    std::string host = ascii != nullptr ? ascii : "";
-    if (url.ip().version() == 6 && (host.empty() || host.front() != '[')) host = "[" + host + "]";
-    unsigned long standard = url.text().compare(0, 8, "https://") == 0 ? 443 : 80;
-    if (url.port() != 0 && url.port() != standard) host += ":" + std::to_string(url.port());
-    return host;
-}
-
-} // namespace
 
 Call::~Call()
 {
@@ -49,10 +32,9 @@ void Call::onExpired(Kestrava::Browse::Connection*)
 void Call::onAvailable(Kestrava::Browse::Connection* connection)
 {
     const std::string& body = _message->body;
-    const char* path = _endpoint->path();
+    const char* path = _endpoint->url.path();
     connection->request("POST", path != nullptr ? path : "", path != nullptr ? strlen(path) : 0);
-    std::string host = hostHeader(*_endpoint);
-    connection->header("Host", 4, host.data(), host.size());
+    connection->header("Host", 4, _endpoint->host.data(), _endpoint->host.size());
     Kestrava::Httpd::Timestamp date(time(nullptr));
     connection->header("Date", 4, date.text(), date.size());
     char length[24];

@@ -5,14 +5,7 @@
 #include <memory>
 #include <string>
 
-namespace Kestrava
-{
-namespace Browse
-{
-class Url;
-}
-} // namespace Kestrava
-
+struct Endpoint;
 class Message;
 
 /**
@@ -30,7 +23,7 @@ public:
         virtual void onFinished(Call* call, const std::shared_ptr<Message>& message) = 0;
     };
 
-    Call(const Kestrava::Browse::Url* endpoint, std::shared_ptr<Message> message, Handler* handler)
+    Call(const Endpoint* endpoint, std::shared_ptr<Message> message, Handler* handler)
         : _endpoint(endpoint), _message(std::move(message)), _handler(handler)
     {
     }
@@ -57,7 +50,7 @@ private:
     void onLost(Kestrava::Browse::Connection* connection) override;
     void onClosed(Kestrava::Browse::Connection* connection) override;
 
-    const Kestrava::Browse::Url* _endpoint;
+    const Endpoint* _endpoint;
     std::shared_ptr<Message> _message;
     Handler* _handler;
     int _status = 0;

@@ -63,3 +63,13 @@ Kestrava::Browse::Url endpoint(const std::string& text)
         refuse("the URL cannot be read");
     }
 }
+
+std::string hostHeader(const Kestrava::Browse::Url& url)
+{
+    const char* ascii = url.hostname().ascii();
+    std::string host = ascii != nullptr ? ascii : "";
+    if (url.ip().version() == 6 && (host.empty() || host.front() != '[')) host = "[" + host + "]";
+    unsigned long standard = url.text().compare(0, 8, "https://") == 0 ? 443 : 80;
+    if (url.port() != 0 && url.port() != standard) host += ":" + std::to_string(url.port());
+    return host;
+}

@@ -10,3 +10,17 @@
 /// holding a blank or a control octet, a URL the parser refuses. The URL
 /// itself is left out of the message: it may hold a password or a key.
 Kestrava::Browse::Url endpoint(const std::string& text);
+
+/// The Host header of every request to url (RFC 9110 section 7.2): an IPv6
+/// literal in brackets, and the port unless it is the scheme's default.
+std::string hostHeader(const Kestrava::Browse::Url& url);
+
+/// The endpoint every document is posted to, with its Host header, both
+/// made once at start-up.
+struct Endpoint
+{
+    explicit Endpoint(const std::string& text) : url(endpoint(text)), host(hostHeader(url)) {}
+
+    Kestrava::Browse::Url url;
+    std::string host;
+};
