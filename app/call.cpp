@@ -11,6 +11,26 @@
 #include <ctime>
 #include <string>
 
+namespace
+{
+
+/// The Date header's text, formatted again only when the second changes:
+/// documents go out far more often than once a second.
+const Kestrava::Httpd::Timestamp& currentDate()
+{
+    static time_t second = time(nullptr);
+    static Kestrava::Httpd::Timestamp date(second);
+    time_t now = time(nullptr);
+    if (now != second)
+    {
+        second = now;
+        date = Kestrava::Httpd::Timestamp(now);
+    }
+    return date;
+}
+
+} // namespace
+
 Call::~Call()
 {
     _handler->onFinished(this, _message);
@@ -35,7 +55,7 @@ void Call::onAvailable(Kestrava::Browse::Connection* connection)
     const char* path = _endpoint->url.path();
     connection->request("POST", path != nullptr ? path : "", path != nullptr ? strlen(path) : 0);
     connection->header("Host", 4, _endpoint->host.data(), _endpoint->host.size());
-    Kestrava::Httpd::Timestamp date(time(nullptr));
+    const Kestrava::Httpd::Timestamp& date = currentDate();
     connection->header("Date", 4, date.text(), date.size());
     char length[24];
     int lengthSize =
