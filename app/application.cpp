@@ -125,7 +125,11 @@ void Application::start()
 {
     if (!_stopped) return;
     _stopped = false;
-    _channel.consume(_queue, "consumer", 0, AMQP::Table())
+    // A fresh tag for every subscription: RabbitMQ 3.10 fails the channel
+    // (INTERNAL_ERROR) when a quorum queue's consumer subscribes again under
+    // a tag whose deliveries were still unacknowledged at its cancel.
+    _consumerTag = "consumer-" + std::to_string(++_subscriptions);
+    _channel.consume(_queue, _consumerTag, 0, AMQP::Table())
         .onReceived([this](const AMQP::Message& message, uint64_t deliveryTag, bool)
                     { onReceived(message, deliveryTag); })
         .onError(
@@ -140,7 +144,7 @@ void Application::stop()
 {
     if (_stopped) return;
     _stopped = true;
-    _channel.cancel("consumer")
+    _channel.cancel(_consumerTag)
         .onError(
             [this](const char* message)
             {

@@ -121,6 +121,9 @@ private:
     Kestrava::Event::Timer _timer;
     FilterPass _filterPass;
     std::string _queue;
+    /// The tag of the consumer in use, the last of those subscribed.
+    std::string _consumerTag;
+    unsigned long _subscriptions = 0;
     size_t _pending = 0;
     std::set<QueueDeclarer*> _declarers;
     /// True while the service does not consume.

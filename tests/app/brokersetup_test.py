@@ -93,7 +93,7 @@ class BrokerSetupTest(ServiceTest):
         self.consuming(endpoint.url(), "--qos", "7")
         rows = table(ctl("list_consumers", "-q", "--no-table-headers", "queue_name", "consumer_tag",
                          "ack_required", "prefetch_count"))
-        self.assertEqual(rows, [["results", "consumer", "true", "7"]])
+        self.assertEqual(rows, [["results", "consumer-1", "true", "7"]])
         # The service's consuming channel: per-consumer prefetch, none global.
         channels = table(ctl("list_channels", "-q", "--no-table-headers", "consumer_count", "prefetch_count",
                              "global_prefetch_count"))

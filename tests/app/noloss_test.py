@@ -1,13 +1,14 @@
-"""No message is lost: an endpoint that fails at random, and two instances
-sharing one queue, still end with the queue empty and every document
-answered 2xx at least once."""
+"""No message is lost: an endpoint that fails at random, two instances
+sharing one queue, and an outage on a quorum queue still end with the queue
+empty and every document answered 2xx at least once."""
 
 import json
 import random
 import threading
+import time
 import unittest
 
-from harness import ServiceTest, wait_until
+from harness import ServiceTest, ctl, wait_until
 
 DOCUMENTS = 2000
 
@@ -68,6 +69,33 @@ class NoLossTest(ServiceTest):
         self.run_through(services, endpoints)
         for endpoint in endpoints:
             self.assertGreater(len(endpoint.answered()), DOCUMENTS // 10)
+
+    def test_quorum_queue_outlasts_an_endpoint_outage(self):
+        # Each pause cancels the consumer with deliveries in flight and
+        # consumes again a second later; a document refused more often than
+        # the limit would be dead-lettered.
+        self.broker.fresh("dead")
+        self.broker.fresh("results", {"x-queue-type": "quorum", "x-delivery-limit": 20,
+                                      "x-dead-letter-exchange": "", "x-dead-letter-routing-key": "dead"})
+        documents = 500
+        for n in range(documents):
+            self.broker.publish("results", json.dumps({"id": n, "pad": "x" * 200}))
+        # Refused for four seconds from the first request.
+        first = {}
+        endpoint = self.endpoint(
+            lambda request: 503 if request.time < first.setdefault("time", request.time) + 4 else 200)
+        service = self.consuming(endpoint.url())
+        done = wait_until(lambda: len(delivered([endpoint])) == documents or not service.running(), 60)
+        self.assertTrue(done and service.running(), service.output())
+        self.assertTrue(wait_until(lambda: self.messages() == 0, 10))
+        self.assertEqual(self.broker.ready("dead"), 0)
+        # A fresh consumer tag after every pause.
+        pauses = len(service.lines("from server: "))
+        self.assertGreaterEqual(pauses, 3, service.output())
+        tags = ctl("list_consumers", "-q", "--no-table-headers", "consumer_tag").split()
+        self.assertEqual(tags, [f"consumer-{pauses + 1}"])
+        self.assertNotIn("[Critical]", service.output())
+        self.assertEqual(service.stop(), 0)
 
 
 if __name__ == "__main__":
