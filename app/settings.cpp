@@ -9,15 +9,15 @@
 namespace
 {
 
-/// The option's number, which must lie from minimum to maximum; a count
-/// must be written in digits alone ("1e3" is no prefetch count of 1).
+/// The option's number, which must lie from minimum to maximum, written in
+/// digits alone ("1e3" is no prefetch count of 1, nor an expiry of 1000).
 long long checked(const Options& options, const char* name, const char* fallback, long long minimum,
-                  long long maximum, bool count)
+                  long long maximum)
 {
     std::string value = options.get(name, fallback);
     long long result = number(value);
     bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
-    if ((count && !digits) || result < minimum || result > maximum)
+    if (!digits || result < minimum || result > maximum)
         throw std::runtime_error("Invalid value \"" + value + "\" for " + name + ": must be from " +
                                  std::to_string(minimum) + " to " + std::to_string(maximum));
     return result;
@@ -31,12 +31,11 @@ long long number(const std::string& text)
 }
 
 Settings::Settings(const Options& options)
-    : qos(static_cast<uint16_t>(checked(options, "qos", "1000", 1, 65535, true))),
-      connections(static_cast<size_t>(checked(options, "connections", "10", 1, 65535, true))),
-      mirrorExpiry(
-          static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0,
-                                        std::numeric_limits<long long>::max() / 1000, false)) *
-          1000),
+    : qos(static_cast<uint16_t>(checked(options, "qos", "1000", 1, 65535))),
+      connections(static_cast<size_t>(checked(options, "connections", "10", 1, 65535))),
+      mirrorExpiry(static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0,
+                                                 std::numeric_limits<long long>::max() / 1000)) *
+                   1000),
       filter(options.get("filter"))
 {
 }

@@ -16,9 +16,9 @@ class Settings
 {
 public:
     /// Throws std::runtime_error naming the option and its allowed range for
-    /// a qos or connections outside 1 to 65535 or not in digits alone, or a
-    /// negative (or too large) mirror expiry, and the filter parser's
-    /// message for a bad filter.
+    /// a qos, connections or mirror expiry not in digits alone, a qos or
+    /// connections outside 1 to 65535 or a mirror expiry too large to hold
+    /// in milliseconds, and the filter parser's message for a bad filter.
     explicit Settings(const Options& options);
     virtual ~Settings() = default;
 
