@@ -7,6 +7,7 @@
 #include "event/mainloop.h"
 #include "logging/listeners.h"
 #include "logging/options.h"
+#include "logging/proxy.h"
 #include "openssl/availability.h"
 
 #include <ev.h>
@@ -44,6 +45,39 @@ Kestrava::Logging::Options targets(const std::string& list)
     return result;
 }
 
+/// A name as a source wrote it, in double quotes, with every byte outside
+/// printable ASCII as \xHH: a byte order mark or a control character in a
+/// key is what makes it unknown, and must show.
+std::string quoted(const std::string& name)
+{
+    std::string result = "\"";
+    for (char character : name)
+    {
+        auto octet = static_cast<unsigned char>(character);
+        if (octet >= ' ' && octet < 127 && octet != '"' && octet != '\\')
+        {
+            result += character;
+            continue;
+        }
+        static const char digits[] = "0123456789ABCDEF";
+        result += {'\\', 'x', digits[octet >> 4], digits[octet & 15]};
+    }
+    return result + "\"";
+}
+
+/// Warns of the names in the configuration file and the environment that no
+/// option has: a misspelt option would otherwise be silently left out. The
+/// values stay unsaid, as they may hold a password.
+void warnUnknown(const Options& options)
+{
+    for (const std::string& key : options.unknownKeys())
+        Kestrava::Logging::Proxy(Global::log, Kestrava::Logging::warning)
+            << "Ignored configuration-file key " << quoted(key) << ": no option has this name";
+    for (const std::string& variable : options.unknownVariables())
+        Kestrava::Logging::Proxy(Global::log, Kestrava::Logging::warning)
+            << "Ignored environment variable " << quoted(variable) << ": no option has this name";
+}
+
 } // namespace
 
 int start(const Options& options)
@@ -54,6 +88,7 @@ int start(const Options& options)
         listeners = std::make_unique<Kestrava::Logging::Listeners>(
             Global::log, targets(options.get("application-log", "stdout")),
             options.get("user").c_str());
+        warnUnknown(options);
         // The AMQP client looks its TLS functions up in the OpenSSL that the
         // rest of the service loaded.
         AMQP::openssl(Kestrava::OpenSSL::handle());

@@ -5,6 +5,8 @@
 #include "toolbox/detail/getopt.h"
 
 #include <getopt.h>
+#include <strings.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -85,9 +87,21 @@ bool Options::parse(int argc, const char** argv)
 
 bool Options::parseEnv(const char* prefix)
 {
-    apply([prefix](const std::string& name) {
-        return std::getenv(variableName(prefix, name).c_str());
+    std::set<std::string> known;
+    apply([prefix, &known](const std::string& name) {
+        std::string variable = variableName(prefix, name);
+        known.insert(variable);
+        return std::getenv(variable.c_str());
     });
+
+    // Only the names: a value may hold a password.
+    std::string start = variableName(prefix, "");
+    for (char** entry = environ; *entry != nullptr; ++entry)
+    {
+        if (strncasecmp(*entry, start.c_str(), start.size()) != 0) continue;
+        std::string variable(*entry, std::strcspn(*entry, "="));
+        if (known.count(variable) == 0) _unknownVariables.insert(variable);
+    }
     return true;
 }
 
@@ -100,6 +114,9 @@ bool Options::parse(const char* path)
     apply([&file](const std::string& name) {
         return file.exists(name) ? file.get(name).c_str() : nullptr;
     });
+    for (const auto& entry : file.values())
+        if (_values.count(entry.first) == 0 && _switches.count(entry.first) == 0)
+            _unknownKeys.insert(entry.first);
     return true;
 }
 

@@ -42,14 +42,24 @@ public:
     /**
      * Reads the variables PREFIX_NAME, upper-cased with '-' as '_'. An empty
      * variable sets a value option to "" and turns a switch on; "0" and
-     * "false" leave a switch as it was. Never fails.
+     * "false" leave a switch as it was. Never fails. A variable whose name
+     * begins with PREFIX_ in any case and that is no option's is kept in
+     * unknownVariables().
      */
     bool parseEnv(const char* prefix);
 
     /// Reads a configuration file (see ConfigFile); false, changing nothing,
-    /// when the file cannot be read.
+    /// when the file cannot be read. A key that is no option's name (names
+    /// match exactly, case included) is kept in unknownKeys().
     bool parse(const char* path);
     bool parse(const std::string& path) { return parse(path.c_str()); }
+
+    /// The names the configuration files and the environment gave that no
+    /// declared option has, as they wrote them; their values are never kept.
+    /// A program tells its user of them: a misspelt name is otherwise
+    /// silently without effect.
+    const std::set<std::string>& unknownKeys() const { return _unknownKeys; }
+    const std::set<std::string>& unknownVariables() const { return _unknownVariables; }
 
     /// Whether some source set the option; this is how a switch is tested.
     bool contains(const std::string& name) const { return _given.count(name) > 0; }
@@ -91,6 +101,8 @@ private:
     std::map<std::string, std::string> _values;
     std::map<std::string, bool> _switches;
     std::vector<std::string> _arguments;
+    std::set<std::string> _unknownKeys;
+    std::set<std::string> _unknownVariables;
 };
 
 } // namespace Toolbox

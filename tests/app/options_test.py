@@ -34,7 +34,7 @@ def usage(program):
 
 class OptionsTest(ServiceTest):
     def write_config(self, text):
-        with open(self.config, "w") as file:
+        with open(self.config, "w", encoding="utf-8") as file:
             file.write(text)
 
     def failure(self, *arguments, environment=None):
@@ -52,12 +52,19 @@ class OptionsTest(ServiceTest):
         self.assertEqual(self.failure("--config-file", missing),
                          f"failed to parse config file {missing}\n" + usage(program))
 
-    def test_later_sources_overwrite_earlier_ones(self):
-        self.write_config("# a comment\nqos = file\nconnections: file\nunknown = 1\n")
+    def test_later_sources_overwrite_earlier_ones_and_unknown_names_are_warned_of(self):
+        self.write_config("# a comment\nqos = file\nconnections: file\nfilters = /customer/email\nFilter =\n"
+                          "\ufefffilter = /customer/phone\n")
         environment = {"QUILLMERE_WEBHOOK_QOS": "environment",
-                       "QUILLMERE_WEBHOOK_CONNECTIONS": "environment"}
-        errors = self.failure("--qos", "commandline", environment=environment)
-        self.assertEqual(errors, 'Invalid value "commandline" for qos: must be from 1 to 65535\n')
+                       "QUILLMERE_WEBHOOK_CONNECTIONS": "environment", "QUILLMERE_WEBHOOK_FILTERS": "/secret"}
+        service = self.service("--qos", "commandline", environment=environment)
+        self.assertExits(service, 255)
+        self.assertEqual(service.errors(), 'Invalid value "commandline" for qos: must be from 1 to 65535\n')
+        # Named, values left out; start-up goes on.
+        warnings = [line.split("] ", 2)[2] for line in service.lines("[Warning]  [")]
+        self.assertEqual(warnings, [f"Ignored {name}: no option has this name" for name in (
+            'configuration-file key "Filter"', 'configuration-file key "filters"',
+            'configuration-file key "\\xEF\\xBB\\xBFfilter"', 'environment variable "QUILLMERE_WEBHOOK_FILTERS"')])
         errors = self.failure("--qos", "1", environment=environment)
         self.assertEqual(errors, 'Invalid value "environment" for connections: must be from 1 to 65535\n')
         errors = self.failure("--qos", "1")
