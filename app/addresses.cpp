@@ -43,6 +43,8 @@ bool ambiguous(std::string_view text)
 
 Addresses::Addresses(const std::string& list)
 {
+    if (list.empty())
+        throw std::runtime_error("No RabbitMQ address configured: set the option rabbitmq-address");
     size_t start = 0;
     while (true)
     {

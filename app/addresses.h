@@ -12,7 +12,8 @@
 class Addresses : public std::vector<AMQP::Address>
 {
 public:
-    /// Throws the address parser's std::runtime_error for a piece that is no
+    /// Throws std::runtime_error saying so when the list is empty (no
+    /// address configured), the address parser's for a piece that is no
     /// AMQP URL (an empty piece included), and one naming the piece by its
     /// place when an unescaped '/' or '?' may have cut a password short.
     explicit Addresses(const std::string& list);

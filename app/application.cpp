@@ -13,6 +13,7 @@
 
 #include <ev.h>
 
+#include <cstring>
 #include <string_view>
 
 using Kestrava::Logging::Proxy;
@@ -77,7 +78,15 @@ void Application::onError(AMQP::TcpConnection* connection, const char* message)
     // first report is the cause, the others repeat it.
     if (_closing) return;
     _closing = true;
-    Proxy(Global::log, Logging::critical) << message;
+    // The broker cancels a consumer whose queue was deleted or whose node was
+    // lost (RabbitMQ's consumer cancel notification); the AMQP client fails
+    // the connection on that basic.cancel with a text naming only the frame.
+    if (std::strcmp(message, "unimplemented frame type 1 class 60 method 30") == 0)
+        Proxy(Global::log, Logging::critical)
+            << "The broker cancelled the consumer of queue " << _queue
+            << " (the queue was deleted, or its node lost)";
+    else
+        Proxy(Global::log, Logging::critical) << message;
     connection->close();
 }
 

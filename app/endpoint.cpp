@@ -39,6 +39,7 @@ Kestrava::Browse::Url endpoint(const std::string& text)
 {
     // Checked on the text as written: the URL parser would percent-encode a
     // blank in the path, and its own messages hold the whole URL.
+    if (text.empty()) throw std::runtime_error("No endpoint configured: set the option endpoint");
     std::string_view rest(text);
     if (rest.substr(0, 7) == "http://")
         rest.remove_prefix(7);

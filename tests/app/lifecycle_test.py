@@ -57,7 +57,9 @@ class LifecycleTest(ServiceTest):
         service = self.consuming(self.endpoint().url())
         self.broker.delete("results")
         self.assertExits(service, 1, timeout=10)
-        self.assertIn("[Critical] [", service.lines("class 60 method 30")[0])
+        self.assertEqual([line.split("] ", 2)[2] for line in service.lines("[Critical] [")],
+                         ["The broker cancelled the consumer of queue results (the queue was deleted, or its "
+                          "node lost)"])
 
     def test_consume_error_ends_the_run_with_status_1(self):
         self.broker.channel.basic_consume("results", lambda *arguments: None, exclusive=True)
