@@ -10,8 +10,37 @@ set -eu
 cd "$(dirname "$0")"
 
 export DEBIAN_FRONTEND=noninteractive
+
+# Tests start their servers on ports of their own. The packaged services
+# that this install brings are kept from starting, now and at boot; those of
+# packages the host had before (its own broker or web server) are left as
+# they are, and packages already installed are not upgraded.
+new_services=
+for pair in rabbitmq-server:rabbitmq-server nginx-common:nginx tinyproxy:tinyproxy opendkim:opendkim; do
+    if ! dpkg-query -W -f '${db:Status-Status}' "${pair%%:*}" 2>/dev/null | grep -qx installed; then
+        new_services="$new_services${new_services:+ }${pair#*:}"
+    fi
+done
+# Package scripts ask policy-rc.d before they start a service (invoke-rc.d,
+# deb-systemd-invoke): one of ours answers no (101) for the new services and
+# yes for the rest, for the time of the install. A host's own is kept.
+policy=
+if [ -n "$new_services" ] && [ ! -e /usr/sbin/policy-rc.d ]; then
+    policy=/usr/sbin/policy-rc.d
+    trap 'rm -f "$policy"' EXIT
+    trap 'exit 1' INT TERM HUP
+    cat >"$policy" <<POLICY
+#!/bin/sh
+# Written by setup.sh for the time of its package install.
+while [ \$# -gt 0 ] && [ "\${1#--}" != "\$1" ]; do shift; done
+case " $new_services " in *" \${1%.service} "*) exit 101 ;; esac
+exit 0
+POLICY
+    chmod 755 "$policy"
+fi
+
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends \
+apt-get install -y -qq --no-install-recommends --no-upgrade \
     build-essential cmake pkg-config git \
     clang libclang-rt-14-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
@@ -25,10 +54,12 @@ apt-get install -y -qq --no-install-recommends \
     opendkim opendkim-tools libopendkim-dev \
     python3 iproute2 util-linux procps >/dev/null
 
-# Tests start their servers on ports of their own; packaged ones that the
-# install may have started are not used.
+if [ -n "$policy" ]; then
+    rm -f "$policy"
+    trap - EXIT INT TERM HUP
+fi
 if command -v systemctl >/dev/null 2>&1; then
-    for service in rabbitmq-server nginx tinyproxy opendkim; do
+    for service in $new_services; do
         systemctl disable --now "$service" >/dev/null 2>&1 || true
     done
 fi
