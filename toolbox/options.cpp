@@ -88,11 +88,13 @@ bool Options::parse(int argc, const char** argv)
 bool Options::parseEnv(const char* prefix)
 {
     std::set<std::string> known;
-    apply([prefix, &known](const std::string& name) {
-        std::string variable = variableName(prefix, name);
-        known.insert(variable);
-        return std::getenv(variable.c_str());
-    });
+    apply(
+        [prefix, &known](const std::string& name)
+        {
+            std::string variable = variableName(prefix, name);
+            known.insert(variable);
+            return std::getenv(variable.c_str());
+        });
 
     // Only the names: a value may hold a password.
     std::string start = variableName(prefix, "");

@@ -199,13 +199,15 @@ TEST(OptionsTest, LaterSourcesOverwriteEarlierOnes)
 
 TEST(OptionsTest, ConfigurationKeysMatchExactly)
 {
-    ScratchFile file("Endpoint = wrong case\nother = ignored\n\xEF\xBB\xBFqos = 1\nuser = x\nverbose = 1\n");
+    ScratchFile file(
+        "Endpoint = wrong case\nother = ignored\n\xEF\xBB\xBFqos = 1\nuser = x\nverbose = 1\n");
     Options options(names, switches);
     EXPECT_TRUE(options.parse(file.path()));
     EXPECT_FALSE(options.contains("endpoint"));
     EXPECT_EQ("", options.get("other"));
     // Named for the program to report; the values are not kept.
-    EXPECT_EQ((std::set<std::string>{"Endpoint", "other", "\xEF\xBB\xBFqos"}), options.unknownKeys());
+    EXPECT_EQ((std::set<std::string>{"Endpoint", "other", "\xEF\xBB\xBFqos"}),
+              options.unknownKeys());
 }
 
 TEST(OptionsTest, MissingConfigurationFileFailsAndChangesNothing)
