@@ -45,8 +45,20 @@ public:
 size_t writeEnded(const String& text, Filter::Result* output, bool final)
 {
     if (text.size == 0) return 0;
-    Filter::ForceEnd end(output, "\r\n");
-    return end.process(text.data, text.size, final);
+    Translator translator(output);
+    translator.add<Filter::ForceEnd>("\r\n");
+    translator.add<Filter::NewlineConverter>("\r\n", 0);
+    return translator.process(text.data, text.size, final);
+}
+
+/// The length of the line break that ends the text: 2 for CR LF, 1 for a
+/// lone LF or CR (a delimiter after a bare CR counts), else 0.
+size_t endingBreak(const char* data, size_t size)
+{
+    if (size == 0) return 0;
+    if (data[size - 1] == '\r') return 1;
+    if (data[size - 1] != '\n') return 0;
+    return size >= 2 && data[size - 2] == '\r' ? 2 : 1;
 }
 
 } // namespace
@@ -96,14 +108,16 @@ Part::Part(const Separator& separator, const char* data, size_t size, size_t fro
 }
 
 Boundary::Boundary(const Part& part)
-    : String(part.data + part.start, part.end - part.start), length(part.length), closing(part.last)
+    : String(part.data + part.start, part.end - part.start), length(part.length),
+      closing(part.last), delimited(true)
 {
 }
 
-Boundary Boundary::missing()
+Boundary Boundary::missing(bool delimited)
 {
     Boundary boundary;
     boundary.endOfText = true;
+    boundary.delimited = delimited;
     return boundary;
 }
 
@@ -135,8 +149,9 @@ size_t Epilogue::encode(const Capabilities&, Filter::Result* output, bool final)
     return writeEnded(*this, output, final);
 }
 
-Body::Body(const Header* header, const char* data, size_t size)
-    : String(data, size), header(header), encoding(header)
+Body::Body(const Header* header, const char* data, size_t size, bool delimited)
+    : String(data, size), header(header), encoding(header),
+      delimiterBreak(delimited ? endingBreak(data, size) : 0)
 {
     if (header->multipart()) split();
 }
@@ -186,8 +201,8 @@ size_t Body::splitParts(const Separator& separator, size_t position)
         catch (const ParseError&)
         {
             // An unterminated last part: still a part, as readers take it.
-            parts.push_back(
-                std::make_shared<Object>(data + position, size - position, Boundary::missing()));
+            parts.push_back(std::make_shared<Object>(data + position, size - position,
+                                                     Boundary::missing(delimiterBreak > 0)));
             return size;
         }
     }
@@ -308,7 +323,7 @@ void Body::decode(Filter::Result* target) const
     Translator translator(target);
     // "binary" is already the decoded octets: nothing is added to them.
     translator.addDecoder(encoding.value);
-    translator.process(data, size, false);
+    translator.process(data, size - delimiterBreak, false);
 }
 
 size_t Body::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
@@ -362,10 +377,17 @@ size_t Body::encodeMultipart(const Capabilities& capabilities, Filter::Result* o
 size_t Body::encodeSingle(Filter::Result* output, bool final) const
 {
     int target = ContentTransferEncoding::extract(*header);
+    bool same = target == encoding.value;
     Translator translator(output);
-    if (target == encoding.value)
-    {
+    // Before a delimiter line the content is written without the line break
+    // that belongs to that line, which then follows as CR LF: a transcoded
+    // part keeps exactly its bytes.
+    if (delimiterBreak > 0 || (!same && target == ContentTransferEncoding::base64))
+        translator.add<Filter::Append>("\r\n");
+    else if (same || target != ContentTransferEncoding::binary)
         translator.add<Filter::ForceEnd>("\r\n");
+    if (same)
+    {
         if (target != ContentTransferEncoding::binary)
             translator.add<Filter::NewlineConverter>("\r\n", 0);
     }
@@ -374,23 +396,20 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
         switch (target)
         {
         case ContentTransferEncoding::base64:
-            translator.add<Filter::Append>("\r\n");
             translator.add<Filter::Split>(76, std::string("\r\n"));
             translator.add<Filter::Base64Encode>();
             break;
         case ContentTransferEncoding::quotedPrintable:
-            translator.add<Filter::ForceEnd>("\r\n");
             translator.add<Filter::QuotedPrintableEncode>();
             break;
         case ContentTransferEncoding::binary:
             break;
         default:
-            translator.add<Filter::ForceEnd>("\r\n");
             translator.add<Filter::NewlineConverter>("\r\n", 0);
         }
         translator.addDecoder(encoding.value);
     }
-    return translator.process(data, size, final);
+    return translator.process(data, size - delimiterBreak, final);
 }
 
 } // namespace Mime

@@ -134,7 +134,8 @@ Object::Object(const char* data, size_t size)
 }
 
 Object::Object(const char* data, size_t size, const Boundary& boundary)
-    : header(data, size, true), body(&header, data + header.bytes(), size - header.bytes())
+    : header(data, size, true),
+      body(&header, data + header.bytes(), size - header.bytes(), boundary.delimited)
 {
     body.boundary = boundary;
 }
