@@ -5,6 +5,7 @@
 #include "mime/fields/contenttransferencoding.h"
 #include "mime/errors.h"
 #include "tests/filter/support/python.h"
+#include "tests/mime/support/readings.h"
 
 #include <gtest/gtest.h>
 
@@ -430,3 +431,103 @@ TEST(MessageTest, FixRepairsAnEmbeddedMessageInsideAndNeverEncodesIt)
 }
 
 } // namespace
+
+namespace
+{
+
+/// A message whose one part is given, LF line ends made CR LF unless `lf`.
+std::string inMultipart(const std::string& part, bool lf = false)
+{
+    std::string text = "Content-Type: multipart/mixed; boundary=b\n\npre\n--b\n" + part +
+                       "\n--b--\nepi\n";
+    if (lf) return text;
+    std::string crlf;
+    for (char c : text)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return crlf;
+}
+
+} // namespace
+
+TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
+{
+    using Kestrava::Test::pythonCompositeLabels;
+    using Kestrava::Test::pythonReadings;
+    using Kestrava::Test::readingDifference;
+    using Kestrava::Test::sevenBitFault;
+    struct Shape
+    {
+        const char* fault;
+        std::string text;
+        bool fits;
+        /// Text the fitted message holds, if any.
+        std::string holds;
+    };
+    const std::string binary = "Content-Type: application/octet-stream\n"
+                               "Content-Transfer-Encoding: binary\n\n" +
+                               std::string("\x00\x01\xFF", 3);
+    std::string references = "References:";
+    for (int i = 0; i < 40; ++i)
+        references += " <" + std::to_string(1000000 + i) + ".part@mail.example.com>";
+    const std::vector<Shape> shapes = {
+        {"a part's bytes exactly", inMultipart(binary), true, "\r\n\r\nAAH/\r\n--b--"},
+        {"LF: a part's bytes exactly", inMultipart(binary, true), true, "\r\n\r\nAAH/\r\n--b--"},
+        {"a multipart labelled 8bit",
+         "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+         "--b\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--\r\n",
+         true, "K=C3=B6ln\r\n--b--"},
+        {"a multipart without a boundary holding 8-bit text",
+         "Content-Type: multipart/mixed\r\n\r\n--b\r\nContent-Type: text/plain; charset=utf-8\r\n"
+         "\r\nK\xC3\xB6ln\r\n--b--\r\n",
+         false, ""},
+        {"a message labelled 7bit holding 8-bit text",
+         inMultipart("Content-Type: message/rfc822\n\nSubject: x\n\nK\xC3\xB6ln"), true,
+         "Content-Transfer-Encoding: quoted-printable\r\n\r\nK=C3=B6ln\r\n--b"},
+        {"a line over 998 octets", "Subject: x\r\n\r\n" + std::string(1200, 'x') + "\r\n", true,
+         "Content-Transfer-Encoding: quoted-printable"},
+        {"a References field over 998 octets", references + "\r\n\r\nx\r\n", true, ""},
+        {"8-bit bytes in quoted-printable",
+         "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable"
+         "\r\n\r\nK\xC3\xB6ln =3D x\r\n",
+         true, "K=C3=B6ln =3D x"},
+        {"a base64 line over 998 octets",
+         "Content-Transfer-Encoding: base64\r\n\r\n" + std::string(1200, 'A') + "\r\n", true, ""},
+        {"a non-ASCII local part", "From: j\xC3\xB6rg@example.com\r\n\r\nx\r\n", false, ""},
+        {"a token over 998 octets",
+         "Message-ID: <" + std::string(1200, 'x') + "@example.com>\r\n\r\nx\r\n", false, ""},
+        {"LF line ends", "Subject: x\n\npre\nfirst\n\n", true, "\r\n\r\npre\r\nfirst\r\n\r\n"},
+        {"LF line ends around parts",
+         "Content-Type: multipart/mixed; boundary=b\n\npre\n--b\n\none\n--b--\nepi\n", true,
+         "\r\npre\r\n--b\r\n\r\none\r\n--b--\r\nepi\r\n"},
+        {"a part without a header that gets one", inMultipart("K\xC3\xB6ln"), true,
+         "--b\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\nK=C3=B6ln\r\n--b--"},
+        {"uuencoded text with 8-bit bytes",
+         "Content-Transfer-Encoding: x-uuencode\r\n\r\nbegin 644 a\r\n#\xFF\r\nend\r\n", false, ""},
+        {"an empty message labelled 8bit",
+         inMultipart("Content-Type: message/rfc822\nContent-Transfer-Encoding: 8bit\n"), true, ""},
+    };
+    std::vector<std::string> inputs;
+    std::vector<std::string> fitted;
+    for (const Shape& shape : shapes)
+    {
+        SCOPED_TRACE(shape.fault);
+        Object message(shape.text.data(), shape.text.size());
+        inputs.push_back(shape.text);
+        inputs.push_back(written(message));
+        EXPECT_EQ(message.fix(Capabilities::standard()), shape.fits);
+        inputs.push_back(written(message, Capabilities::standard()));
+        if (shape.fits) fitted.push_back(inputs.back());
+        EXPECT_NE(inputs.back().find(shape.holds), std::string::npos) << inputs.back();
+    }
+    std::vector<std::string> readings = pythonReadings(inputs);
+    std::vector<std::string> labels = pythonCompositeLabels(fitted);
+    for (size_t i = 0, fit = 0; i < shapes.size(); ++i)
+    {
+        SCOPED_TRACE(shapes[i].fault);
+        EXPECT_EQ(readingDifference(readings[3 * i + 1], readings[3 * i]), "") << "written back";
+        EXPECT_EQ(readingDifference(readings[3 * i + 2], readings[3 * i]), "") << "fitted";
+        if (!shapes[i].fits) continue;
+        EXPECT_EQ(sevenBitFault(fitted[fit]), "");
+        EXPECT_EQ(labels[fit++], "");
+    }
+}
