@@ -8,6 +8,7 @@
 #include "filter/split.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/sevenbit.h"
 #include "mime/empty.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
@@ -300,19 +301,27 @@ bool Body::valid() const
     }
 }
 
+bool Body::fits(const Capabilities& capabilities) const
+{
+    size_t limit = capabilities.sizes.max;
+    if (!multipart()) return detail::sevenBitText(data, size - delimiterBreak, limit);
+    return detail::sevenBitText(preamble().data, preamble().size, limit) &&
+           detail::sevenBitText(epilogue().data, epilogue().size, limit);
+}
+
 bool Body::encodable(const Capabilities& capabilities) const
 {
     if (capabilities.allowsUtf8) return true;
+    ContentTransferEncoding label(header);
+    if (!capabilities.compatible(label)) return false;
     if (!multipart())
     {
-        ContentTransferEncoding label(header);
-        if (!capabilities.compatible(label)) return false;
         if (message) return message->encodable(capabilities);
-        // A 7bit label (or none) does not make 8-bit bytes 7-bit.
-        return label.value != ContentTransferEncoding::sevenBit || !detail::hasEightBit(data, size);
+        // Only an encoder's output is 7-bit by its label alone.
+        bool encoded = reencode || label.value != encoding.value;
+        return (encoded && label.value != ContentTransferEncoding::sevenBit) || fits(capabilities);
     }
-    if (detail::hasEightBit(preamble().data, preamble().size)) return false;
-    if (detail::hasEightBit(epilogue().data, epilogue().size)) return false;
+    if (!fits(capabilities)) return false;
     for (const Object& part : *this)
         if (!part.encodable(capabilities)) return false;
     return true;
@@ -377,7 +386,7 @@ size_t Body::encodeMultipart(const Capabilities& capabilities, Filter::Result* o
 size_t Body::encodeSingle(Filter::Result* output, bool final) const
 {
     int target = ContentTransferEncoding::extract(*header);
-    bool same = target == encoding.value;
+    bool same = target == encoding.value && !reencode;
     Translator translator(output);
     // Before a delimiter line the content is written without the line break
     // that belongs to that line, which then follows as CR LF: a transcoded

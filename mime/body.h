@@ -141,8 +141,12 @@ public:
     /// of a delimiter line after it.
     void decode(Filter::Result* target) const;
 
-    /// By the transfer encodings, except that 8-bit bytes under a 7bit
-    /// label (or none) are not 7-bit.
+    /// Whether the text as it stands (its content, or its preamble and
+    /// epilogue) holds no byte from 0x80 and no line over the receiver's
+    /// limit, whatever its label says.
+    bool fits(const Capabilities& capabilities) const;
+    /// By the transfer encodings, except that a text written as it stands
+    /// must fit (see fits()) for a 7-bit receiver whatever its label.
     bool encodable(const Capabilities& capabilities) const override;
     using Encodable::encode;
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
@@ -156,6 +160,9 @@ public:
     /// apart to repair it: written instead of the text.
     std::shared_ptr<Object> message;
     ContentTransferEncoding encoding;
+    /// The text is decoded and encoded anew even under its own label: raw
+    /// 8-bit bytes or over-long lines in quoted-printable or base64.
+    bool reencode = false;
     /// The line break that ends the text when a delimiter line follows: it
     /// belongs to that line, not to the content (RFC 2046 5.1.1).
     size_t delimiterBreak = 0;

@@ -3,6 +3,7 @@
 #include "filter/string.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/sevenbit.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
 
@@ -42,6 +43,28 @@ bool embedsMessage(const Header& header, bool inDigest)
     if (!header.contains("content-type")) return inDigest;
     return typeIs(header, [](const ContentType::Type& type)
                   { return type.main("message") && !type.sub("global"); });
+}
+
+/// Whether the body is in an encoding that can be undone here: one of the
+/// five, or none named. Another (x-uuencode, say) cannot be re-encoded.
+bool knownEncoding(const Header& header)
+{
+    const Value& value = header.get("content-transfer-encoding");
+    if (value.size == 0) return true;
+    try
+    {
+        ContentTransferEncoding::parse(value.data, value.size);
+        return true;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
+void label(Header& header, int encoding)
+{
+    header.set(ContentTransferEncoding(encoding));
 }
 
 /// Whether a line that is no field is one mail readers read past: an mbox
@@ -166,7 +189,9 @@ Object::Object(Object&& other)
 size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     size_t written = header.lead() ? header.lead()->encode(capabilities, output, final) : 0;
-    if (header.blankLine())
+    // An edited block gets the blank line it lacked: where it had no field
+    // at all, a field put there would otherwise run into the body.
+    if (header.blankLine() || header.edited())
     {
         written += header.encode(capabilities, output, final);
         return written + body.encode(capabilities, output, final);
@@ -197,12 +222,17 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // Deeper than that the object is left as it is: repairing descends
     // into each level, and a hostile nesting must not overrun the stack.
     if (depth > repairDepth) return;
+    int encoding = ContentTransferEncoding::extract(header);
+    bool eightBitLabel =
+        encoding == ContentTransferEncoding::eightBit || encoding == ContentTransferEncoding::binary;
     if (header.multipart())
     {
         bool digest =
             typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
         for (Object& part : body)
             part.repair(capabilities, digest, depth + 1);
+        // A multipart carries only what its parts carry (RFC 2045 6.4).
+        if (eightBitLabel) label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     if (embedsMessage(header, inDigest))
@@ -210,21 +240,34 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
         repairMessage(capabilities, depth);
         return;
     }
-    switch (ContentTransferEncoding::extract(header))
+    // A multipart whose delimiter cannot be read stays one text: encoded as
+    // one block, its delimiters and its parts' fields would be read as text
+    // (RFC 2045 6.4). Only a label it does not need may go.
+    if (typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); }))
+    {
+        if (eightBitLabel && body.fits(capabilities))
+            label(header, ContentTransferEncoding::sevenBit);
+        return;
+    }
+    // What cannot be decoded here cannot be encoded anew either.
+    if (!knownEncoding(header)) return;
+    switch (encoding)
     {
     case ContentTransferEncoding::sevenBit:
         // The bytes, not the label: inside an 8-bit message a body without
         // a label of its own holds 8-bit bytes as well.
-        if (header.eightbit() || detail::hasEightBit(body.data, body.size))
-            header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
+        if (header.eightbit() || !body.fits(capabilities))
+            label(header, ContentTransferEncoding::quotedPrintable);
         break;
     case ContentTransferEncoding::eightBit:
-        header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
+        label(header, ContentTransferEncoding::quotedPrintable);
         break;
     case ContentTransferEncoding::binary:
-        header.set(ContentTransferEncoding(ContentTransferEncoding::base64));
+        label(header, ContentTransferEncoding::base64);
         break;
     default:
+        // Raw 8-bit bytes or long lines under an encoding's own label.
+        if (!body.fits(capabilities)) body.reencode = true;
         break;
     }
 }
@@ -232,28 +275,42 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
 void Object::repairMessage(const Capabilities& capabilities, size_t depth)
 {
     int encoding = ContentTransferEncoding::extract(header);
-    if (encoding != ContentTransferEncoding::eightBit &&
-        encoding != ContentTransferEncoding::binary)
+    if (encoding == ContentTransferEncoding::quotedPrintable ||
+        encoding == ContentTransferEncoding::base64 || !knownEncoding(header))
         return;
     if (!body.message)
     {
-        if (body.size == 0) return;
+        if (encoding == ContentTransferEncoding::sevenBit && body.fits(capabilities)) return;
+        // An empty message carries nothing 8-bit.
+        if (body.size == body.delimiterBreak)
+        {
+            label(header, ContentTransferEncoding::sevenBit);
+            return;
+        }
         auto message = std::make_shared<Object>(body.data, body.size);
         // Its own signature would break.
         if (message->header.contains("dkim-signature")) return;
         body.message = message;
     }
     body.message->repair(capabilities, false, depth + 1);
-    header.set(ContentTransferEncoding(ContentTransferEncoding::sevenBit));
+    label(header, ContentTransferEncoding::sevenBit);
 }
 
 bool Object::fix(const Capabilities& capabilities)
 {
-    if (encodable(capabilities)) return true;
+    if (capabilities.allowsUtf8) return true;
+    if (encodable(capabilities) && goesOut(capabilities)) return true;
     // Changing the encoding would break the signature.
     if (header.contains("dkim-signature")) return false;
     repair(capabilities);
-    return encodable(capabilities);
+    return encodable(capabilities) && goesOut(capabilities);
+}
+
+bool Object::goesOut(const Capabilities& capabilities) const
+{
+    detail::SevenBitCheck check(capabilities.sizes.max);
+    encode(capabilities, &check, false);
+    return check.passed();
 }
 
 } // namespace Mime

@@ -52,6 +52,8 @@ public:
         /// Whether a blank line ended the block: a parsed block may end at
         /// the end of the text or where the body starts without one.
         bool blankLine() const { return _blankLine; }
+        /// Whether an edit has written a line since the block was read.
+        bool edited() const { return !_strings.empty(); }
         /// The lines that opened the block and that readers read past (see
         /// Line::unnamed()), or none: written before every field.
         const std::optional<Line>& lead() const { return _lead; }
@@ -110,7 +112,9 @@ public:
     /// labelled "7bit", unless it is signed; then it is left as it is.
     void repair(const Capabilities& capabilities);
     /// repair() unless already encodable; false, unchanged, when signed.
-    /// Also false when the repaired object still cannot go out so.
+    /// True only when what is then written goes to such a receiver as it
+    /// stands: for a 7-bit one, CR LF line ends only, no line over its
+    /// limit and no byte from 0x80, header included.
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;
@@ -151,6 +155,8 @@ public:
 private:
     void repair(const Capabilities& capabilities, bool inDigest, size_t depth);
     void repairMessage(const Capabilities& capabilities, size_t depth);
+    /// Whether the object as written goes to a 7-bit receiver as it stands.
+    bool goesOut(const Capabilities& capabilities) const;
     template <typename List>
     bool signWith(const Capabilities& capabilities, const DkimKey& key, const List& extra,
                   long expire, bool twice, const Canonicalization& canonicalization);

@@ -490,6 +490,8 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable"
          "\r\n\r\nK\xC3\xB6ln =3D x\r\n",
          true, "K=C3=B6ln =3D x"},
+        {"8-bit bytes in base64",
+         "Content-Transfer-Encoding: base64\r\n\r\nS8O2bG4g\xFFS8O2\r\nbG4=\r\n", true, ""},
         {"a base64 line over 998 octets",
          "Content-Transfer-Encoding: base64\r\n\r\n" + std::string(1200, 'A') + "\r\n", true, ""},
         {"a non-ASCII local part", "From: j\xC3\xB6rg@example.com\r\n\r\nx\r\n", false, ""},
@@ -501,6 +503,9 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "\r\npre\r\n--b\r\n\r\none\r\n--b--\r\nepi\r\n"},
         {"a part without a header that gets one", inMultipart("K\xC3\xB6ln"), true,
          "--b\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\nK=C3=B6ln\r\n--b--"},
+        {"a header without its blank line that gets a field",
+         inMultipart("Content-Type: text/plain; charset=utf-8\nK\xC3\xB6ln"), true,
+         "quoted-printable\r\n\r\nK=C3=B6ln\r\n--b--"},
         {"uuencoded text with 8-bit bytes",
          "Content-Transfer-Encoding: x-uuencode\r\n\r\nbegin 644 a\r\n#\xFF\r\nend\r\n", false, ""},
         {"an empty message labelled 8bit",
