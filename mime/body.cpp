@@ -321,6 +321,8 @@ bool Body::encodable(const Capabilities& capabilities) const
         bool encoded = reencode || label.value != encoding.value;
         return (encoded && label.value != ContentTransferEncoding::sevenBit) || fits(capabilities);
     }
+    // Split into parts, the text is in no encoding of its own.
+    if (!parts.empty() && label.value != ContentTransferEncoding::sevenBit) return false;
     if (!fits(capabilities)) return false;
     for (const Object& part : *this)
         if (!part.encodable(capabilities)) return false;
@@ -391,8 +393,13 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
     // Before a delimiter line the content is written without the line break
     // that belongs to that line, which then follows as CR LF: a transcoded
     // part keeps exactly its bytes.
+    size_t content = size - delimiterBreak;
     if (delimiterBreak > 0 || (!same && target == ContentTransferEncoding::base64))
         translator.add<Filter::Append>("\r\n");
+    // A text that did not end with a line break ends with a soft one.
+    else if (!same && target == ContentTransferEncoding::quotedPrintable &&
+             endingBreak(data, content) == 0)
+        translator.add<Filter::ForceEnd>("=\r\n");
     else if (same || target != ContentTransferEncoding::binary)
         translator.add<Filter::ForceEnd>("\r\n");
     if (same)
@@ -418,7 +425,7 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
         }
         translator.addDecoder(encoding.value);
     }
-    return translator.process(data, size - delimiterBreak, final);
+    return translator.process(data, content, final);
 }
 
 } // namespace Mime

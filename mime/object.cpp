@@ -231,8 +231,10 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
             typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
         for (Object& part : body)
             part.repair(capabilities, digest, depth + 1);
-        // A multipart carries only what its parts carry (RFC 2045 6.4).
-        if (eightBitLabel) label(header, ContentTransferEncoding::sevenBit);
+        // A multipart is not encoded itself, and carries only what its
+        // parts carry (RFC 2045 6.4): once split, any other label is wrong.
+        if (!body.parts.empty() && encoding != ContentTransferEncoding::sevenBit)
+            label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     if (embedsMessage(header, inDigest))

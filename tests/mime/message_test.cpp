@@ -462,6 +462,8 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
         bool fits;
         /// Text the fitted message holds, if any.
         std::string holds;
+        /// Written back as read, Python reads the same.
+        bool asRead = true;
     };
     const std::string binary = "Content-Type: application/octet-stream\n"
                                "Content-Transfer-Encoding: binary\n\n" +
@@ -476,6 +478,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
          "--b\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--\r\n",
          true, "K=C3=B6ln\r\n--b--"},
+        {"a multipart labelled base64",
+         "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+         "--b\r\n\r\none\r\n--b--\r\n",
+         true, "Content-Transfer-Encoding: 7bit\r\n\r\n--b"},
         {"a multipart without a boundary holding 8-bit text",
          "Content-Type: multipart/mixed\r\n\r\n--b\r\nContent-Type: text/plain; charset=utf-8\r\n"
          "\r\nK\xC3\xB6ln\r\n--b--\r\n",
@@ -497,6 +503,11 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
         {"a non-ASCII local part", "From: j\xC3\xB6rg@example.com\r\n\r\nx\r\n", false, ""},
         {"a token over 998 octets",
          "Message-ID: <" + std::string(1200, 'x') + "@example.com>\r\n\r\nx\r\n", false, ""},
+        {"8-bit text without a last line break",
+         "Content-Transfer-Encoding: 8bit\r\n\r\nK\xC3\xB6ln", true, "\r\n\r\nK=C3=B6ln=\r\n",
+         // Written back, its last line gets the CR LF every line of a
+         // message ends with: the text then ends with a line break.
+         false},
         {"LF line ends", "Subject: x\n\npre\nfirst\n\n", true, "\r\n\r\npre\r\nfirst\r\n\r\n"},
         {"LF line ends around parts",
          "Content-Type: multipart/mixed; boundary=b\n\npre\n--b\n\none\n--b--\nepi\n", true,
@@ -529,7 +540,8 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
     for (size_t i = 0, fit = 0; i < shapes.size(); ++i)
     {
         SCOPED_TRACE(shapes[i].fault);
-        EXPECT_EQ(readingDifference(readings[3 * i + 1], readings[3 * i]), "") << "written back";
+        if (shapes[i].asRead)
+            EXPECT_EQ(readingDifference(readings[3 * i + 1], readings[3 * i]), "") << "written";
         EXPECT_EQ(readingDifference(readings[3 * i + 2], readings[3 * i]), "") << "fitted";
         if (!shapes[i].fits) continue;
         EXPECT_EQ(sevenBitFault(fitted[fit]), "");

@@ -15,8 +15,9 @@ namespace
 const char* const pythonReading = R"(
 import email, email.policy
 def text(value):
-    return repr(value.replace(b"\r\n", b"\n") if isinstance(value, bytes)
-                else value.replace("\r\n", "\n"))
+    if isinstance(value, str):
+        value = value.encode(errors="surrogateescape")
+    return repr(value.replace(b"\r\n", b"\n").replace(b"\r", b"\n"))
 def params(part, name):
     field = part.get(name)
     return sorted(getattr(field, "params", {}).items()) if field is not None else None
@@ -41,7 +42,8 @@ def apply(data):
     return "".join(part.get_content_type() + " " + str(part["content-transfer-encoding"]) + "\n"
                    for part in message.walk()
                    if part.get_content_maintype() in ("multipart", "message")
-                   and part.get("content-transfer-encoding", "7bit").strip().lower() != "7bit"
+                   and part.get("content-transfer-encoding", "").strip().lower()
+                   in ("8bit", "binary")
                    ).encode(errors="backslashreplace")
 )";
 
