@@ -301,10 +301,12 @@ void Object::repairMessage(const Capabilities& capabilities, size_t depth)
 bool Object::fix(const Capabilities& capabilities)
 {
     if (capabilities.allowsUtf8) return true;
-    if (encodable(capabilities) && goesOut(capabilities)) return true;
-    // Changing the encoding would break the signature.
-    if (header.contains("dkim-signature")) return false;
-    repair(capabilities);
+    // Any change would break the signature, a field folded or encoded anew
+    // on the way out as much as a new encoding: it goes as read, or not.
+    if (header.contains("dkim-signature"))
+        return encodable(capabilities) && goesOut(capabilities) &&
+               str(false) == str(true);
+    if (!encodable(capabilities) || !goesOut(capabilities)) repair(capabilities);
     return encodable(capabilities) && goesOut(capabilities);
 }
 

@@ -111,10 +111,11 @@ public:
     /// (RFC 2046 5.2): an "8bit" or "binary" one is repaired inside and
     /// labelled "7bit", unless it is signed; then it is left as it is.
     void repair(const Capabilities& capabilities);
-    /// repair() unless already encodable; false, unchanged, when signed.
-    /// True only when what is then written goes to such a receiver as it
-    /// stands: for a 7-bit one, CR LF line ends only, no line over its
-    /// limit and no byte from 0x80, header included.
+    /// repair() unless already encodable; false, unchanged, for a signed
+    /// message unless it goes out as read. True only when what is then
+    /// written goes to such a receiver as it stands: for a 7-bit one, CR LF
+    /// line ends only, no line over its limit, no byte from 0x80, header
+    /// included.
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;

@@ -500,6 +500,8 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Transfer-Encoding: base64\r\n\r\nS8O2bG4g\xFFS8O2\r\nbG4=\r\n", true, ""},
         {"a base64 line over 998 octets",
          "Content-Transfer-Encoding: base64\r\n\r\n" + std::string(1200, 'A') + "\r\n", true, ""},
+        {"a signed message whose Subject would be encoded",
+         "DKIM-Signature: v=1\r\nSubject: K\xC3\xB6ln\r\n\r\nx\r\n", false, ""},
         {"a non-ASCII local part", "From: j\xC3\xB6rg@example.com\r\n\r\nx\r\n", false, ""},
         {"a token over 998 octets",
          "Message-ID: <" + std::string(1200, 'x') + "@example.com>\r\n\r\nx\r\n", false, ""},
