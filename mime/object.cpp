@@ -225,30 +225,28 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     int encoding = ContentTransferEncoding::extract(header);
     bool eightBitLabel =
         encoding == ContentTransferEncoding::eightBit || encoding == ContentTransferEncoding::binary;
-    if (header.multipart())
+    if (typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); }))
     {
-        bool digest =
-            typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
-        for (Object& part : body)
-            part.repair(capabilities, digest, depth + 1);
-        // A multipart is not encoded itself, and carries only what its
-        // parts carry (RFC 2045 6.4): once split, any other label is wrong.
-        if (!body.parts.empty() && encoding != ContentTransferEncoding::sevenBit)
-            label(header, ContentTransferEncoding::sevenBit);
+        if (header.multipart())
+        {
+            bool digest =
+                typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+            for (Object& part : body)
+                part.repair(capabilities, digest, depth + 1);
+        }
+        // A multipart is not encoded itself and carries only what its parts
+        // carry (RFC 2045 6.4): split, any other label is wrong. Unsplit
+        // (no delimiter found or none readable) it stays one text, which
+        // encoded as one block would show its delimiters and fields as
+        // text: only a label it does not need may go.
+        bool relabel = body.parts.empty() ? eightBitLabel && body.fits(capabilities)
+                                          : encoding != ContentTransferEncoding::sevenBit;
+        if (relabel) label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     if (embedsMessage(header, inDigest))
     {
         repairMessage(capabilities, depth);
-        return;
-    }
-    // A multipart whose delimiter cannot be read stays one text: encoded as
-    // one block, its delimiters and its parts' fields would be read as text
-    // (RFC 2045 6.4). Only a label it does not need may go.
-    if (typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); }))
-    {
-        if (eightBitLabel && body.fits(capabilities))
-            label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     // What cannot be decoded here cannot be encoded anew either.

@@ -486,6 +486,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Type: multipart/mixed\r\n\r\n--b\r\nContent-Type: text/plain; charset=utf-8\r\n"
          "\r\nK\xC3\xB6ln\r\n--b--\r\n",
          false, ""},
+        {"a multipart labelled 8bit whose delimiter is never found",
+         "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+         "--c\r\n\r\none\r\n--c--\r\n",
+         true, "Content-Transfer-Encoding: 7bit\r\n\r\n--c"},
         {"a message labelled 7bit holding 8-bit text",
          inMultipart("Content-Type: message/rfc822\n\nSubject: x\n\nK\xC3\xB6ln"), true,
          "Content-Transfer-Encoding: quoted-printable\r\n\r\nK=C3=B6ln\r\n--b"},
