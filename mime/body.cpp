@@ -52,6 +52,35 @@ size_t writeEnded(const String& text, Filter::Result* output, bool final)
     return translator.process(text.data, text.size, final);
 }
 
+/// Ends quoted-printable text with a line break: a soft one where the
+/// text did not end with one, which then decodes to nothing more.
+class SoftEnd : public Filter::Filter
+{
+public:
+    explicit SoftEnd(Filter::Result* next) : Filter(next) {}
+    ~SoftEnd() override
+    {
+        try
+        {
+            if (!_ended) next->append("=\r\n", 3, true);
+        }
+        catch (...)
+        {
+            // A destructor must not throw.
+        }
+    }
+
+    using Filter::process;
+    size_t process(const char* data, size_t size, bool final) override
+    {
+        if (size > 0) _ended = data[size - 1] == '\n';
+        return next->append(data, size, final);
+    }
+
+private:
+    bool _ended = false;
+};
+
 /// The length of the line break that ends the text: 2 for CR LF, 1 for a
 /// lone LF or CR (a delimiter after a bare CR counts), else 0.
 size_t endingBreak(const char* data, size_t size)
@@ -390,20 +419,14 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
     int target = ContentTransferEncoding::extract(*header);
     bool same = target == encoding.value && !reencode;
     Translator translator(output);
-    // Before a delimiter line the content is written without the line break
-    // that belongs to that line, which then follows as CR LF: a transcoded
-    // part keeps exactly its bytes.
-    size_t content = size - delimiterBreak;
-    if (delimiterBreak > 0 || (!same && target == ContentTransferEncoding::base64))
-        translator.add<Filter::Append>("\r\n");
-    // A text that did not end with a line break ends with a soft one.
-    else if (!same && target == ContentTransferEncoding::quotedPrintable &&
-             endingBreak(data, content) == 0)
-        translator.add<Filter::ForceEnd>("=\r\n");
-    else if (same || target != ContentTransferEncoding::binary)
-        translator.add<Filter::ForceEnd>("\r\n");
+    // Before a delimiter line the content goes without the line break that
+    // belongs to that line, which follows as CR LF: a transcoded part keeps
+    // exactly its bytes. Elsewhere the text ends with a line break.
+    bool delimited = delimiterBreak > 0;
+    if (delimited) translator.add<Filter::Append>("\r\n");
     if (same)
     {
+        if (!delimited) translator.add<Filter::ForceEnd>("\r\n");
         if (target != ContentTransferEncoding::binary)
             translator.add<Filter::NewlineConverter>("\r\n", 0);
     }
@@ -412,20 +435,23 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
         switch (target)
         {
         case ContentTransferEncoding::base64:
+            if (!delimited) translator.add<Filter::Append>("\r\n");
             translator.add<Filter::Split>(76, std::string("\r\n"));
             translator.add<Filter::Base64Encode>();
             break;
         case ContentTransferEncoding::quotedPrintable:
+            if (!delimited) translator.add<SoftEnd>();
             translator.add<Filter::QuotedPrintableEncode>();
             break;
         case ContentTransferEncoding::binary:
             break;
         default:
+            if (!delimited) translator.add<Filter::ForceEnd>("\r\n");
             translator.add<Filter::NewlineConverter>("\r\n", 0);
         }
         translator.addDecoder(encoding.value);
     }
-    return translator.process(data, content, final);
+    return translator.process(data, size - delimiterBreak, final);
 }
 
 } // namespace Mime

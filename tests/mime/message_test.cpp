@@ -313,8 +313,9 @@ TEST(MessageTest, BodiesAreTranscodedWhenTheHeaderChangesTheirEncoding)
     EXPECT_EQ(decoded(message.body), "Gr\xC3\xBC\xC3\x9F"
                                      "e = bye");
     message.header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
+    // The text had no last line break: none is added to it.
     EXPECT_EQ(written(message), "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
-                                "Gr=C3=BC=C3=9Fe =3D bye\r\n");
+                                "Gr=C3=BC=C3=9Fe =3D bye=\r\n");
 
     std::string line(100, 'x');
     std::string eightbit = "Content-Transfer-Encoding: 8bit\r\n\r\n" + line + "\r\n";
