@@ -62,6 +62,25 @@ bool knownEncoding(const Header& header)
     }
 }
 
+/// The encoding for a text in lines: quoted-printable, which makes every
+/// line break CR LF, unless the text is not text and holds a lone CR or LF,
+/// which then is a byte to keep: base64 keeps every byte.
+int lineEncoding(const Header& header, const Body& body)
+{
+    bool text = !header.contains("content-type") ||
+                typeIs(header, [](const ContentType::Type& type) { return type.main("text"); });
+    size_t size = body.size - body.delimiterBreak;
+    for (size_t i = 0; !text && i < size; ++i)
+    {
+        bool crlf = body.data[i] == '\r' && i + 1 < size && body.data[i + 1] == '\n';
+        if (crlf)
+            ++i;
+        else if (body.data[i] == '\r' || body.data[i] == '\n')
+            return ContentTransferEncoding::base64;
+    }
+    return ContentTransferEncoding::quotedPrintable;
+}
+
 void label(Header& header, int encoding)
 {
     header.set(ContentTransferEncoding(encoding));
@@ -256,11 +275,10 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     case ContentTransferEncoding::sevenBit:
         // The bytes, not the label: inside an 8-bit message a body without
         // a label of its own holds 8-bit bytes as well.
-        if (header.eightbit() || !body.fits(capabilities))
-            label(header, ContentTransferEncoding::quotedPrintable);
+        if (header.eightbit() || !body.fits(capabilities)) label(header, lineEncoding(header, body));
         break;
     case ContentTransferEncoding::eightBit:
-        label(header, ContentTransferEncoding::quotedPrintable);
+        label(header, lineEncoding(header, body));
         break;
     case ContentTransferEncoding::binary:
         label(header, ContentTransferEncoding::base64);

@@ -475,6 +475,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
     const std::vector<Shape> shapes = {
         {"a part's bytes exactly", inMultipart(binary), true, "\r\n\r\nAAH/\r\n--b--"},
         {"LF: a part's bytes exactly", inMultipart(binary, true), true, "\r\n\r\nAAH/\r\n--b--"},
+        {"an 8-bit attachment with bare line ends",
+         "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
+             std::string("\x00\r\x01\n\xFF\r\n", 7),
+         true, "\r\n\r\nAA0BCv8NCg==\r\n"},
         {"a multipart labelled 8bit",
          "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
          "--b\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--\r\n",
