@@ -52,17 +52,19 @@ size_t writeEnded(const String& text, Filter::Result* output, bool final)
     return translator.process(text.data, text.size, final);
 }
 
-/// Ends quoted-printable text with a line break: a soft one where the
-/// text did not end with one, which then decodes to nothing more.
-class SoftEnd : public Filter::Filter
+/// Ends the output with a line break, adding `end` where it does not end
+/// with one yet: a soft break after quoted-printable decodes to nothing, and
+/// binary octets that end with a line feed get no second line end.
+class LineEnd : public Filter::Filter
 {
 public:
-    explicit SoftEnd(Filter::Result* next) : Filter(next) {}
-    ~SoftEnd() override
+    /// `end` is NUL-terminated and outlives the stage.
+    LineEnd(Filter::Result* next, const char* end) : Filter(next), _end(end) {}
+    ~LineEnd() override
     {
         try
         {
-            if (!_ended) next->append("=\r\n", 3, true);
+            if (!_ended) next->append(_end, std::strlen(_end), true);
         }
         catch (...)
         {
@@ -78,6 +80,7 @@ public:
     }
 
 private:
+    const char* _end;
     bool _ended = false;
 };
 
@@ -424,11 +427,14 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
     // exactly its bytes. Elsewhere the text ends with a line break.
     bool delimited = delimiterBreak > 0;
     if (delimited) translator.add<Filter::Append>("\r\n");
-    if (same)
+    if (same && target == ContentTransferEncoding::binary)
+    {
+        if (!delimited) translator.add<LineEnd>("\r\n");
+    }
+    else if (same)
     {
         if (!delimited) translator.add<Filter::ForceEnd>("\r\n");
-        if (target != ContentTransferEncoding::binary)
-            translator.add<Filter::NewlineConverter>("\r\n", 0);
+        translator.add<Filter::NewlineConverter>("\r\n", 0);
     }
     else
     {
@@ -440,7 +446,7 @@ size_t Body::encodeSingle(Filter::Result* output, bool final) const
             translator.add<Filter::Base64Encode>();
             break;
         case ContentTransferEncoding::quotedPrintable:
-            if (!delimited) translator.add<SoftEnd>();
+            if (!delimited) translator.add<LineEnd>("=\r\n");
             translator.add<Filter::QuotedPrintableEncode>();
             break;
         case ContentTransferEncoding::binary:

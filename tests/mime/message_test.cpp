@@ -475,6 +475,9 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
     const std::vector<Shape> shapes = {
         {"a part's bytes exactly", inMultipart(binary), true, "\r\n\r\nAAH/\r\n--b--"},
         {"LF: a part's bytes exactly", inMultipart(binary, true), true, "\r\n\r\nAAH/\r\n--b--"},
+        {"binary octets that end with a line feed",
+         "Content-Transfer-Encoding: binary\n\n" + std::string("\x00\x01\xFF\n", 4), true,
+         "\r\n\r\nAAH/Cg==\r\n"},
         {"an 8-bit attachment with bare line ends",
          "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: 8bit\r\n\r\n" +
              std::string("\x00\r\x01\n\xFF\r\n", 7),
