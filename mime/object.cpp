@@ -305,7 +305,9 @@ void Object::repairMessage(const Capabilities& capabilities, size_t depth)
             label(header, ContentTransferEncoding::sevenBit);
             return;
         }
-        auto message = std::make_shared<Object>(body.data, body.size);
+        // Before a delimiter line it ends where the part's content ends.
+        auto message = std::make_shared<Object>(body.data, body.size,
+                                                Boundary::missing(body.delimiterBreak > 0));
         // Its own signature would break.
         if (message->header.contains("dkim-signature")) return;
         body.message = message;

@@ -494,6 +494,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Type: multipart/mixed\r\n\r\n--b\r\nContent-Type: text/plain; charset=utf-8\r\n"
          "\r\nK\xC3\xB6ln\r\n--b--\r\n",
          false, ""},
+        {"a binary message in a part",
+         inMultipart("Content-Type: message/rfc822\nContent-Transfer-Encoding: binary\n\n" +
+                     binary),
+         true, "\r\n\r\nAAH/\r\n--b--"},
         {"a multipart labelled 8bit whose delimiter is never found",
          "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
          "--c\r\n\r\none\r\n--c--\r\n",
