@@ -4,58 +4,27 @@
 // decoded contents in all three, and what fix() promises must hold.
 #include "mime/capabilities.h"
 #include "mime/object.h"
+#include "tests/mime/support/files.h"
 #include "tests/mime/support/readings.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace Kestrava::Mime;
 using namespace Kestrava::Test;
 
-namespace
-{
-
-std::vector<std::string> corpusFiles()
-{
-    std::vector<std::string> names;
-    DIR* folder = opendir(KESTRAVA_MIME_CORPUS);
-    if (folder == nullptr) return names;
-    while (dirent* entry = readdir(folder))
-    {
-        std::string name = entry->d_name;
-        if (name.compare(0, 4, "msg_") == 0) names.push_back(name);
-    }
-    closedir(folder);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string contents(const std::string& name)
-{
-    std::ifstream file(std::string(KESTRAVA_MIME_CORPUS "/") + name, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-} // namespace
-
 TEST(CorpusTest, RealMessagesReadTheSameWrittenBackAndFitted)
 {
-    std::vector<std::string> names = corpusFiles();
+    std::vector<std::string> names = filesIn(KESTRAVA_MIME_CORPUS, "msg_", "");
     ASSERT_GT(names.size(), 40u) << "no corpus in " KESTRAVA_MIME_CORPUS;
     std::vector<std::string> inputs;
     std::vector<std::string> fitted;
     std::vector<std::string> fittedNames;
     for (const std::string& name : names)
     {
-        std::string text = contents(name);
+        std::string text = fileContents(KESTRAVA_MIME_CORPUS "/" + name);
         Object message(text.data(), text.size());
         inputs.push_back(text);
         inputs.push_back(message.str(true));
