@@ -242,8 +242,8 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // into each level, and a hostile nesting must not overrun the stack.
     if (depth > repairDepth) return;
     int encoding = ContentTransferEncoding::extract(header);
-    bool eightBitLabel =
-        encoding == ContentTransferEncoding::eightBit || encoding == ContentTransferEncoding::binary;
+    bool eightBitLabel = encoding == ContentTransferEncoding::eightBit ||
+                         encoding == ContentTransferEncoding::binary;
     if (typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); }))
     {
         if (header.multipart())
@@ -275,7 +275,8 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     case ContentTransferEncoding::sevenBit:
         // The bytes, not the label: inside an 8-bit message a body without
         // a label of its own holds 8-bit bytes as well.
-        if (header.eightbit() || !body.fits(capabilities)) label(header, lineEncoding(header, body));
+        if (header.eightbit() || !body.fits(capabilities))
+            label(header, lineEncoding(header, body));
         break;
     case ContentTransferEncoding::eightBit:
         label(header, lineEncoding(header, body));
@@ -322,8 +323,7 @@ bool Object::fix(const Capabilities& capabilities)
     // Any change would break the signature, a field folded or encoded anew
     // on the way out as much as a new encoding: it goes as read, or not.
     if (header.contains("dkim-signature"))
-        return encodable(capabilities) && goesOut(capabilities) &&
-               str(false) == str(true);
+        return encodable(capabilities) && goesOut(capabilities) && str(false) == str(true);
     if (!encodable(capabilities) || !goesOut(capabilities)) repair(capabilities);
     return encodable(capabilities) && goesOut(capabilities);
 }

@@ -439,8 +439,8 @@ namespace
 /// A message whose one part is given, LF line ends made CR LF unless `lf`.
 std::string inMultipart(const std::string& part, bool lf = false)
 {
-    std::string text = "Content-Type: multipart/mixed; boundary=b\n\npre\n--b\n" + part +
-                       "\n--b--\nepi\n";
+    std::string text =
+        "Content-Type: multipart/mixed; boundary=b\n\npre\n--b\n" + part + "\n--b--\nepi\n";
     if (lf) return text;
     std::string crlf;
     for (char c : text)

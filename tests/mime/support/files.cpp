@@ -19,7 +19,8 @@ std::vector<std::string> filesIn(const std::string& folder, const std::string& p
     while (dirent* entry = readdir(directory))
     {
         std::string name = entry->d_name;
-        if (name.size() >= prefix.size() + suffix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+        if (name.size() >= prefix.size() + suffix.size() &&
+            name.compare(0, prefix.size(), prefix) == 0 &&
             name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
             names.push_back(name);
     }
