@@ -431,11 +431,6 @@ TEST(MessageTest, FixRepairsAnEmbeddedMessageInsideAndNeverEncodesIt)
     EXPECT_EQ(nested.header.get("content-transfer-encoding").copy(), "7bit");
 }
 
-} // namespace
-
-namespace
-{
-
 /// A message whose one part is given, LF line ends made CR LF unless `lf`.
 std::string inMultipart(const std::string& part, bool lf = false)
 {
@@ -447,8 +442,6 @@ std::string inMultipart(const std::string& part, bool lf = false)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return crlf;
 }
-
-} // namespace
 
 TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
 {
@@ -566,3 +559,5 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
         EXPECT_EQ(labels[fit++], "");
     }
 }
+
+} // namespace
