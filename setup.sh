@@ -52,7 +52,7 @@ apt-get install -y -qq --no-install-recommends --no-upgrade \
     microsocks tinyproxy nginx-light libcurl4-openssl-dev \
     libgmime-3.0-dev python3-dkim python3-authres libmail-dkim-perl \
     opendkim opendkim-tools libopendkim-dev \
-    python3 iproute2 util-linux procps >/dev/null
+    python3 libpython3.11-testsuite iproute2 util-linux procps >/dev/null
 
 if [ -n "$policy" ]; then
     rm -f "$policy"

@@ -8,6 +8,7 @@
 #include "filter/split.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/sevenbit.h"
 #include "mime/empty.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
@@ -45,8 +46,52 @@ public:
 size_t writeEnded(const String& text, Filter::Result* output, bool final)
 {
     if (text.size == 0) return 0;
-    Filter::ForceEnd end(output, "\r\n");
-    return end.process(text.data, text.size, final);
+    Translator translator(output);
+    translator.add<Filter::ForceEnd>("\r\n");
+    translator.add<Filter::NewlineConverter>("\r\n", 0);
+    return translator.process(text.data, text.size, final);
+}
+
+/// Ends the output with a line break, adding `end` where it does not end
+/// with one yet: a soft break after quoted-printable decodes to nothing, and
+/// binary octets that end with a line feed get no second line end.
+class LineEnd : public Filter::Filter
+{
+public:
+    /// `end` is NUL-terminated and outlives the stage.
+    LineEnd(Filter::Result* next, const char* end) : Filter(next), _end(end) {}
+    ~LineEnd() override
+    {
+        try
+        {
+            if (!_ended) next->append(_end, std::strlen(_end), true);
+        }
+        catch (...)
+        {
+            // A destructor must not throw.
+        }
+    }
+
+    using Filter::process;
+    size_t process(const char* data, size_t size, bool final) override
+    {
+        if (size > 0) _ended = data[size - 1] == '\n';
+        return next->append(data, size, final);
+    }
+
+private:
+    const char* _end;
+    bool _ended = false;
+};
+
+/// The length of the line break that ends the text: 2 for CR LF, 1 for a
+/// lone LF or CR (a delimiter after a bare CR counts), else 0.
+size_t endingBreak(const char* data, size_t size)
+{
+    if (size == 0) return 0;
+    if (data[size - 1] == '\r') return 1;
+    if (data[size - 1] != '\n') return 0;
+    return size >= 2 && data[size - 2] == '\r' ? 2 : 1;
 }
 
 } // namespace
@@ -96,14 +141,16 @@ Part::Part(const Separator& separator, const char* data, size_t size, size_t fro
 }
 
 Boundary::Boundary(const Part& part)
-    : String(part.data + part.start, part.end - part.start), length(part.length), closing(part.last)
+    : String(part.data + part.start, part.end - part.start), length(part.length),
+      closing(part.last), delimited(true)
 {
 }
 
-Boundary Boundary::missing()
+Boundary Boundary::missing(bool delimited)
 {
     Boundary boundary;
     boundary.endOfText = true;
+    boundary.delimited = delimited;
     return boundary;
 }
 
@@ -135,8 +182,9 @@ size_t Epilogue::encode(const Capabilities&, Filter::Result* output, bool final)
     return writeEnded(*this, output, final);
 }
 
-Body::Body(const Header* header, const char* data, size_t size)
-    : String(data, size), header(header), encoding(header)
+Body::Body(const Header* header, const char* data, size_t size, bool delimited)
+    : String(data, size), header(header), encoding(header),
+      delimiterBreak(delimited ? endingBreak(data, size) : 0)
 {
     if (header->multipart()) split();
 }
@@ -186,8 +234,8 @@ size_t Body::splitParts(const Separator& separator, size_t position)
         catch (const ParseError&)
         {
             // An unterminated last part: still a part, as readers take it.
-            parts.push_back(
-                std::make_shared<Object>(data + position, size - position, Boundary::missing()));
+            parts.push_back(std::make_shared<Object>(data + position, size - position,
+                                                     Boundary::missing(delimiterBreak > 0)));
             return size;
         }
     }
@@ -285,19 +333,29 @@ bool Body::valid() const
     }
 }
 
+bool Body::fits(const Capabilities& capabilities) const
+{
+    size_t limit = capabilities.sizes.max;
+    if (!multipart()) return detail::sevenBitText(data, size - delimiterBreak, limit);
+    return detail::sevenBitText(preamble().data, preamble().size, limit) &&
+           detail::sevenBitText(epilogue().data, epilogue().size, limit);
+}
+
 bool Body::encodable(const Capabilities& capabilities) const
 {
     if (capabilities.allowsUtf8) return true;
+    ContentTransferEncoding label(header);
+    if (!capabilities.compatible(label)) return false;
     if (!multipart())
     {
-        ContentTransferEncoding label(header);
-        if (!capabilities.compatible(label)) return false;
         if (message) return message->encodable(capabilities);
-        // A 7bit label (or none) does not make 8-bit bytes 7-bit.
-        return label.value != ContentTransferEncoding::sevenBit || !detail::hasEightBit(data, size);
+        // Only an encoder's output is 7-bit by its label alone.
+        bool encoded = reencode || label.value != encoding.value;
+        return (encoded && label.value != ContentTransferEncoding::sevenBit) || fits(capabilities);
     }
-    if (detail::hasEightBit(preamble().data, preamble().size)) return false;
-    if (detail::hasEightBit(epilogue().data, epilogue().size)) return false;
+    // Split into parts, the text is in no encoding of its own.
+    if (!parts.empty() && label.value != ContentTransferEncoding::sevenBit) return false;
+    if (!fits(capabilities)) return false;
     for (const Object& part : *this)
         if (!part.encodable(capabilities)) return false;
     return true;
@@ -308,7 +366,7 @@ void Body::decode(Filter::Result* target) const
     Translator translator(target);
     // "binary" is already the decoded octets: nothing is added to them.
     translator.addDecoder(encoding.value);
-    translator.process(data, size, false);
+    translator.process(data, size - delimiterBreak, false);
 }
 
 size_t Body::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
@@ -362,35 +420,44 @@ size_t Body::encodeMultipart(const Capabilities& capabilities, Filter::Result* o
 size_t Body::encodeSingle(Filter::Result* output, bool final) const
 {
     int target = ContentTransferEncoding::extract(*header);
+    bool same = target == encoding.value && !reencode;
     Translator translator(output);
-    if (target == encoding.value)
+    // Before a delimiter line the content goes without the line break that
+    // belongs to that line, which follows as CR LF: a transcoded part keeps
+    // exactly its bytes. Elsewhere the text ends with a line break.
+    bool delimited = delimiterBreak > 0;
+    if (delimited) translator.add<Filter::Append>("\r\n");
+    if (same && target == ContentTransferEncoding::binary)
     {
-        translator.add<Filter::ForceEnd>("\r\n");
-        if (target != ContentTransferEncoding::binary)
-            translator.add<Filter::NewlineConverter>("\r\n", 0);
+        if (!delimited) translator.add<LineEnd>("\r\n");
+    }
+    else if (same)
+    {
+        if (!delimited) translator.add<Filter::ForceEnd>("\r\n");
+        translator.add<Filter::NewlineConverter>("\r\n", 0);
     }
     else
     {
         switch (target)
         {
         case ContentTransferEncoding::base64:
-            translator.add<Filter::Append>("\r\n");
+            if (!delimited) translator.add<Filter::Append>("\r\n");
             translator.add<Filter::Split>(76, std::string("\r\n"));
             translator.add<Filter::Base64Encode>();
             break;
         case ContentTransferEncoding::quotedPrintable:
-            translator.add<Filter::ForceEnd>("\r\n");
+            if (!delimited) translator.add<LineEnd>("=\r\n");
             translator.add<Filter::QuotedPrintableEncode>();
             break;
         case ContentTransferEncoding::binary:
             break;
         default:
-            translator.add<Filter::ForceEnd>("\r\n");
+            if (!delimited) translator.add<Filter::ForceEnd>("\r\n");
             translator.add<Filter::NewlineConverter>("\r\n", 0);
         }
         translator.addDecoder(encoding.value);
     }
-    return translator.process(data, size, final);
+    return translator.process(data, size - delimiterBreak, final);
 }
 
 } // namespace Mime

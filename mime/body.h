@@ -53,8 +53,9 @@ public:
     /// The line of a match.
     explicit Boundary(const Part& part);
     /// The mark of a last part that ran to the end of the text, with no
-    /// delimiter line after it.
-    static Boundary missing();
+    /// delimiter line of its own after it; `delimited` when the parent's
+    /// text is followed by one.
+    static Boundary missing(bool delimited);
 
     /// Whether the line holds this delimiter.
     bool operator==(const Separator& separator) const;
@@ -68,6 +69,8 @@ public:
     bool closing = false;
     /// See missing().
     bool endOfText = false;
+    /// A delimiter line follows the text before it (see missing()).
+    bool delimited = false;
 };
 
 /// The text before the first delimiter line.
@@ -104,8 +107,9 @@ class Body : public String, public Encodable
 {
 public:
     /// Splits a multipart text. A text it cannot split (no delimiter, or
-    /// nested too deeply) stays whole as the preamble.
-    Body(const Header* header, const char* data, size_t size);
+    /// nested too deeply) stays whole as the preamble. `delimited`: a
+    /// delimiter line follows the text, whose line break ends the text.
+    Body(const Header* header, const char* data, size_t size, bool delimited = false);
     Body(const Body&) = default;
     Body& operator=(const Body&) = default;
 
@@ -133,11 +137,16 @@ public:
     bool valid() const;
     bool multipart() const;
 
-    /// Writes the decoded text of the whole body.
+    /// Writes the decoded text of the whole body, without the line break
+    /// of a delimiter line after it.
     void decode(Filter::Result* target) const;
 
-    /// By the transfer encodings, except that 8-bit bytes under a 7bit
-    /// label (or none) are not 7-bit.
+    /// Whether the text as it stands (its content, or its preamble and
+    /// epilogue) holds no byte from 0x80 and no line over the receiver's
+    /// limit, whatever its label says.
+    bool fits(const Capabilities& capabilities) const;
+    /// By the transfer encodings, except that a text written as it stands
+    /// must fit (see fits()) for a 7-bit receiver whatever its label.
     bool encodable(const Capabilities& capabilities) const override;
     using Encodable::encode;
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
@@ -151,6 +160,12 @@ public:
     /// apart to repair it: written instead of the text.
     std::shared_ptr<Object> message;
     ContentTransferEncoding encoding;
+    /// The text is decoded and encoded anew even under its own label: raw
+    /// 8-bit bytes or over-long lines in quoted-printable or base64.
+    bool reencode = false;
+    /// The line break that ends the text when a delimiter line follows: it
+    /// belongs to that line, not to the content (RFC 2046 5.1.1).
+    size_t delimiterBreak = 0;
 
 private:
     void split();

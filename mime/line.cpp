@@ -7,6 +7,7 @@
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
 #include "mime/detail/headertext.h"
+#include "mime/detail/sevenbit.h"
 #include "mime/errors.h"
 #include "mime/fields/fieldgrammar.h"
 
@@ -192,6 +193,10 @@ void Line::set(const char* data, size_t size)
 
 bool Line::raw(const Capabilities& capabilities) const
 {
+    // A line longer than a 7-bit receiver takes is folded where it can be
+    // (RFC 5322 2.1.1); a UTF-8 receiver gets the field as it was read.
+    if (!capabilities.allowsUtf8 && !detail::linesWithin(data, size, capabilities.sizes.max))
+        return false;
     if (isAsciiText(_value.data, _value.size))
         return capabilities.sizes.preferred >= standardPreferred &&
                !(capabilities.allowsUtf8 && capabilities.rewrite);

@@ -3,6 +3,7 @@
 #include "filter/string.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/sevenbit.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
 
@@ -42,6 +43,47 @@ bool embedsMessage(const Header& header, bool inDigest)
     if (!header.contains("content-type")) return inDigest;
     return typeIs(header, [](const ContentType::Type& type)
                   { return type.main("message") && !type.sub("global"); });
+}
+
+/// Whether the body is in an encoding that can be undone here: one of the
+/// five, or none named. Another (x-uuencode, say) cannot be re-encoded.
+bool knownEncoding(const Header& header)
+{
+    const Value& value = header.get("content-transfer-encoding");
+    if (value.size == 0) return true;
+    try
+    {
+        ContentTransferEncoding::parse(value.data, value.size);
+        return true;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
+/// The encoding for a text in lines: quoted-printable, which makes every
+/// line break CR LF, unless the text is not text and holds a lone CR or LF,
+/// which then is a byte to keep: base64 keeps every byte.
+int lineEncoding(const Header& header, const Body& body)
+{
+    bool text = !header.contains("content-type") ||
+                typeIs(header, [](const ContentType::Type& type) { return type.main("text"); });
+    size_t size = body.size - body.delimiterBreak;
+    for (size_t i = 0; !text && i < size; ++i)
+    {
+        bool crlf = body.data[i] == '\r' && i + 1 < size && body.data[i + 1] == '\n';
+        if (crlf)
+            ++i;
+        else if (body.data[i] == '\r' || body.data[i] == '\n')
+            return ContentTransferEncoding::base64;
+    }
+    return ContentTransferEncoding::quotedPrintable;
+}
+
+void label(Header& header, int encoding)
+{
+    header.set(ContentTransferEncoding(encoding));
 }
 
 /// Whether a line that is no field is one mail readers read past: an mbox
@@ -134,7 +176,8 @@ Object::Object(const char* data, size_t size)
 }
 
 Object::Object(const char* data, size_t size, const Boundary& boundary)
-    : header(data, size, true), body(&header, data + header.bytes(), size - header.bytes())
+    : header(data, size, true),
+      body(&header, data + header.bytes(), size - header.bytes(), boundary.delimited)
 {
     body.boundary = boundary;
 }
@@ -165,7 +208,9 @@ Object::Object(Object&& other)
 size_t Object::encode(const Capabilities& capabilities, Filter::Result* output, bool final) const
 {
     size_t written = header.lead() ? header.lead()->encode(capabilities, output, final) : 0;
-    if (header.blankLine())
+    // An edited block gets the blank line it lacked: where it had no field
+    // at all, a field put there would otherwise run into the body.
+    if (header.blankLine() || header.edited())
     {
         written += header.encode(capabilities, output, final);
         return written + body.encode(capabilities, output, final);
@@ -196,12 +241,26 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // Deeper than that the object is left as it is: repairing descends
     // into each level, and a hostile nesting must not overrun the stack.
     if (depth > repairDepth) return;
-    if (header.multipart())
+    int encoding = ContentTransferEncoding::extract(header);
+    bool eightBitLabel = encoding == ContentTransferEncoding::eightBit ||
+                         encoding == ContentTransferEncoding::binary;
+    if (typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); }))
     {
-        bool digest =
-            typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
-        for (Object& part : body)
-            part.repair(capabilities, digest, depth + 1);
+        if (header.multipart())
+        {
+            bool digest =
+                typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+            for (Object& part : body)
+                part.repair(capabilities, digest, depth + 1);
+        }
+        // A multipart is not encoded itself and carries only what its parts
+        // carry (RFC 2045 6.4): split, any other label is wrong. Unsplit
+        // (no delimiter found or none readable) it stays one text, which
+        // encoded as one block would show its delimiters and fields as
+        // text: only a label it does not need may go.
+        bool relabel = body.parts.empty() ? eightBitLabel && body.fits(capabilities)
+                                          : encoding != ContentTransferEncoding::sevenBit;
+        if (relabel) label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     if (embedsMessage(header, inDigest))
@@ -209,21 +268,25 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
         repairMessage(capabilities, depth);
         return;
     }
-    switch (ContentTransferEncoding::extract(header))
+    // What cannot be decoded here cannot be encoded anew either.
+    if (!knownEncoding(header)) return;
+    switch (encoding)
     {
     case ContentTransferEncoding::sevenBit:
         // The bytes, not the label: inside an 8-bit message a body without
         // a label of its own holds 8-bit bytes as well.
-        if (header.eightbit() || detail::hasEightBit(body.data, body.size))
-            header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
+        if (header.eightbit() || !body.fits(capabilities))
+            label(header, lineEncoding(header, body));
         break;
     case ContentTransferEncoding::eightBit:
-        header.set(ContentTransferEncoding(ContentTransferEncoding::quotedPrintable));
+        label(header, lineEncoding(header, body));
         break;
     case ContentTransferEncoding::binary:
-        header.set(ContentTransferEncoding(ContentTransferEncoding::base64));
+        label(header, ContentTransferEncoding::base64);
         break;
     default:
+        // Raw 8-bit bytes or long lines under an encoding's own label.
+        if (!body.fits(capabilities)) body.reencode = true;
         break;
     }
 }
@@ -231,28 +294,45 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
 void Object::repairMessage(const Capabilities& capabilities, size_t depth)
 {
     int encoding = ContentTransferEncoding::extract(header);
-    if (encoding != ContentTransferEncoding::eightBit &&
-        encoding != ContentTransferEncoding::binary)
+    if (encoding == ContentTransferEncoding::quotedPrintable ||
+        encoding == ContentTransferEncoding::base64 || !knownEncoding(header))
         return;
     if (!body.message)
     {
-        if (body.size == 0) return;
-        auto message = std::make_shared<Object>(body.data, body.size);
+        if (encoding == ContentTransferEncoding::sevenBit && body.fits(capabilities)) return;
+        // An empty message carries nothing 8-bit.
+        if (body.size == body.delimiterBreak)
+        {
+            label(header, ContentTransferEncoding::sevenBit);
+            return;
+        }
+        // Before a delimiter line it ends where the part's content ends.
+        auto message = std::make_shared<Object>(body.data, body.size,
+                                                Boundary::missing(body.delimiterBreak > 0));
         // Its own signature would break.
         if (message->header.contains("dkim-signature")) return;
         body.message = message;
     }
     body.message->repair(capabilities, false, depth + 1);
-    header.set(ContentTransferEncoding(ContentTransferEncoding::sevenBit));
+    label(header, ContentTransferEncoding::sevenBit);
 }
 
 bool Object::fix(const Capabilities& capabilities)
 {
-    if (encodable(capabilities)) return true;
-    // Changing the encoding would break the signature.
-    if (header.contains("dkim-signature")) return false;
-    repair(capabilities);
-    return encodable(capabilities);
+    if (capabilities.allowsUtf8) return true;
+    // Any change would break the signature, a field folded or encoded anew
+    // on the way out as much as a new encoding: it goes as read, or not.
+    if (header.contains("dkim-signature"))
+        return encodable(capabilities) && goesOut(capabilities) && str(false) == str(true);
+    if (!encodable(capabilities) || !goesOut(capabilities)) repair(capabilities);
+    return encodable(capabilities) && goesOut(capabilities);
+}
+
+bool Object::goesOut(const Capabilities& capabilities) const
+{
+    detail::SevenBitCheck check(capabilities.sizes.max);
+    encode(capabilities, &check, false);
+    return check.passed();
 }
 
 } // namespace Mime

@@ -52,6 +52,8 @@ public:
         /// Whether a blank line ended the block: a parsed block may end at
         /// the end of the text or where the body starts without one.
         bool blankLine() const { return _blankLine; }
+        /// Whether an edit has written a line since the block was read.
+        bool edited() const { return !_strings.empty(); }
         /// The lines that opened the block and that readers read past (see
         /// Line::unnamed()), or none: written before every field.
         const std::optional<Line>& lead() const { return _lead; }
@@ -105,12 +107,17 @@ public:
                   bool final) const override;
     bool encodable(const Capabilities& capabilities) const override;
     /// Sets the transfer encodings so that the object goes out as 7-bit.
-    /// No encoding but 7bit, 8bit and binary may carry an embedded message
-    /// (RFC 2046 5.2): an "8bit" or "binary" one is repaired inside and
-    /// labelled "7bit", unless it is signed; then it is left as it is.
+    /// No encoding but 7bit, 8bit and binary may carry a multipart or an
+    /// embedded message (RFC 2045 6.4, RFC 2046 5.2): those are repaired
+    /// inside and labelled "7bit" (an embedded message unless it is signed;
+    /// then it is left as it is), never encoded whole. A text in an
+    /// encoding not known here is left as it is.
     void repair(const Capabilities& capabilities);
-    /// repair() unless already encodable; false, unchanged, when signed.
-    /// Also false when the repaired object still cannot go out so.
+    /// repair() unless already encodable; false, unchanged, for a signed
+    /// message unless it goes out as read. True only when what is then
+    /// written goes to such a receiver as it stands: for a 7-bit one, CR LF
+    /// line ends only, no line over its limit, no byte from 0x80, header
+    /// included.
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;
@@ -151,6 +158,8 @@ public:
 private:
     void repair(const Capabilities& capabilities, bool inDigest, size_t depth);
     void repairMessage(const Capabilities& capabilities, size_t depth);
+    /// Whether the object as written goes to a 7-bit receiver as it stands.
+    bool goesOut(const Capabilities& capabilities) const;
     template <typename List>
     bool signWith(const Capabilities& capabilities, const DkimKey& key, const List& extra,
                   long expire, bool twice, const Canonicalization& canonicalization);

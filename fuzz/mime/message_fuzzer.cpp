@@ -1,5 +1,6 @@
 // Parses arbitrary bytes as a whole message, writes it for both receivers
-// (for one that takes UTF-8 it reads back with the same fields and parts),
+// (for one that takes UTF-8 it reads back with the same fields and parts)
+// and fits it for a 7-bit one,
 // canonicalises it, verifies every DKIM-Signature with a fixed key and signs
 // it: verification always gives a word, signing never throws.
 #include "fuzz/mime/support.h"
@@ -71,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     writtenAlike(*message);
     message->str(false);
+    // Fitted for a 7-bit receiver: repairing and transcoding every part.
+    Object fitted(text.get(), size);
+    if (fitted.fix(Capabilities::standard())) fitted.str(false);
     for (const Value& value : message->header.all("dkim-signature"))
     {
         try

@@ -5,13 +5,10 @@
 #include "mime/capabilities.h"
 #include "mime/object.h"
 #include "tests/filter/support/python.h"
+#include "tests/mime/support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <dirent.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,30 +16,6 @@ using namespace Kestrava::Mime;
 
 namespace
 {
-
-std::vector<std::string> messageFiles()
-{
-    std::vector<std::string> names;
-    DIR* folder = opendir(KESTRAVA_MIME_ROUNDTRIP);
-    if (folder == nullptr) return names;
-    while (dirent* entry = readdir(folder))
-    {
-        std::string name = entry->d_name;
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".eml") == 0)
-            names.push_back(name);
-    }
-    closedir(folder);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string contents(const std::string& name)
-{
-    std::ifstream file(std::string(KESTRAVA_MIME_ROUNDTRIP "/") + name, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> fieldNames(const Object& message)
 {
@@ -74,11 +47,11 @@ std::string joined(const std::vector<std::string>& names)
 
 TEST(RoundTripTest, HostileMessagesReadBackAsTheyCame)
 {
-    std::vector<std::string> names = messageFiles();
+    std::vector<std::string> names = Kestrava::Test::filesIn(KESTRAVA_MIME_ROUNDTRIP, "", ".eml");
     ASSERT_FALSE(names.empty());
     std::vector<std::string> texts;
     for (const std::string& name : names)
-        texts.push_back(contents(name));
+        texts.push_back(Kestrava::Test::fileContents(KESTRAVA_MIME_ROUNDTRIP "/" + name));
     std::vector<std::string> python = Kestrava::Filter::Check::python(pythonNames, texts);
     for (size_t i = 0; i < names.size(); ++i)
     {

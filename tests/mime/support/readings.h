@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Kestrava
+{
+namespace Test
+{
+
+/// What Python's email (policy.default) reads in each message: every
+/// part's type and parameters, the preamble and epilogue of a multipart,
+/// the decoded content of a leaf, one line each. CR LF, LF and a lone CR
+/// count the same: line ends are the transport's.
+std::vector<std::string> pythonReadings(const std::vector<std::string>& messages);
+
+/// The composite parts (multipart, message) of each message that Python's
+/// email finds labelled 8bit or binary, which a 7-bit receiver refuses
+/// (RFC 2045 6.4), one line each.
+std::vector<std::string> pythonCompositeLabels(const std::vector<std::string>& messages);
+
+/// The first line in which two readings differ, or "".
+std::string readingDifference(const std::string& ours, const std::string& original);
+
+/// Why a 7-bit receiver would refuse the text as it stands (a byte from
+/// 0x80, a line end other than CR LF, a line over 998 octets), or "".
+std::string sevenBitFault(const std::string& text);
+
+} // namespace Test
+} // namespace Kestrava
