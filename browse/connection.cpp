@@ -248,7 +248,8 @@ void Connection::onData(Network::TcpSocket*, Network::Buffer* buffer)
     {
         iovec run{};
         buffer->copyto(&run, 1, 0, 0);
-        size_t used = _reader.read(static_cast<char*>(run.iov_base), run.iov_len);
+        size_t used = _reader.read(static_cast<char*>(run.iov_base), run.iov_len,
+                                   buffer->size() > run.iov_len);
         if (used > 0)
         {
             buffer->shrink(used);
@@ -290,7 +291,13 @@ void Connection::onBody(const char* data, size_t size)
 void Connection::onEnd()
 {
     if (_handler != nullptr) _handler->onCompleted(this);
-    if (_reader.closed()) return;
+    // Closed by the handler, or no fit for another request: the close,
+    // reported as onClosed, ends the connection.
+    if (_reader.closed())
+    {
+        _socket.close();
+        return;
+    }
     offer();
 }
 

@@ -81,8 +81,6 @@ private:
     /// Whether `more` body bytes stay within the body limit; when they do
     /// not, the downloader is told and the connection closed.
     bool fits(Connection* connection, size_t more);
-    /// Whether the collected body is shorter than its announced length.
-    bool cut() const;
     void store();
     void deliver();
     /// Tells the downloader of a failure, when one is still waiting.
