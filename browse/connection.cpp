@@ -52,17 +52,17 @@ Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const Fixed
 
 Connection::~Connection() = default;
 
-size_t Connection::request(const char* method, const char* path, size_t size)
+size_t Connection::request(const char* method, const char* path, size_t size, bool foreign)
 {
     flush();
     _reader.request(strcmp(method, "HEAD") == 0);
-    _hostWritten = _fixed->host();
+    _hostWritten = !foreign && _fixed->host();
     // A path without its "/" (an empty one included) gets one. Parts that
     // do not fit the staging area go out directly, in the same order.
     bool slash = size > 0 && path[0] == '/';
     size_t written = buffer(method, strlen(method)) + buffer(slash ? " " : " /", slash ? 1 : 2) +
                      buffer(path, size) + buffer(" HTTP/1.1\r\n", 11);
-    const std::string& fixedText = _fixed->text();
+    const std::string& fixedText = foreign ? _fixed->foreignText() : _fixed->text();
     return written + buffer(fixedText.data(), fixedText.size());
 }
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include <strings.h>
@@ -30,6 +31,14 @@ bool isHttpsKey(const std::string& key)
     return strncasecmp(key.c_str(), "https://", 8) == 0;
 }
 
+/// The scheme of a URL, and the port a request to it goes to.
+std::pair<std::string, unsigned long> schemeAndPort(const Url& url)
+{
+    std::string scheme = url.text().substr(0, url.text().find("://"));
+    bool https = strcasecmp(scheme.c_str(), "https") == 0;
+    return {scheme, url.port() != 0 ? url.port() : https ? 443 : 80};
+}
+
 } // namespace
 
 void Download::start(Download* download)
@@ -41,10 +50,22 @@ void Download::start(Download* download)
 }
 
 Download::Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
-                   Cache* cache, bool secure)
-    : _context(context), _url(url), _redirects(redirects), _downloader(downloader), _cache(cache),
-      _secure(secure), _bodyLimit(context->bodyLimit())
+                   Cache* cache, bool secure, const Url* origin)
+    : _context(context), _url(url), _origin(origin != nullptr ? *origin : url),
+      _redirects(redirects), _downloader(downloader), _cache(cache), _secure(secure),
+      _bodyLimit(context->bodyLimit())
 {
+}
+
+bool Download::foreign() const
+{
+    // RFC 6454 section 5: an origin is scheme, host and port.
+    auto [scheme, port] = schemeAndPort(_url);
+    auto [originScheme, originPort] = schemeAndPort(_origin);
+    const char* host = _url.hostname().ascii();
+    const char* originHost = _origin.hostname().ascii();
+    return strcasecmp(scheme.c_str(), originScheme.c_str()) != 0 || port != originPort ||
+           host == nullptr || originHost == nullptr || strcasecmp(host, originHost) != 0;
 }
 
 Download::~Download() = default;
@@ -81,7 +102,7 @@ void Download::onExpired(Connection*)
 void Download::onAvailable(Connection* connection)
 {
     const char* path = _url.path() != nullptr ? _url.path() : "";
-    connection->request("GET", path, strlen(path));
+    connection->request("GET", path, strlen(path), foreign());
     connection->header("connection", 10, "keep-alive", 10);
     if (const char* etag = _cached ? _result.header().get("etag") : nullptr)
         connection->header("if-none-match", 13, etag, strlen(etag));
@@ -138,7 +159,8 @@ void Download::redirect(int status, const char* location, bool secure)
 
 void Download::follow(const Url& next, int, Downloader* downloader, bool secure)
 {
-    start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure));
+    start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure,
+                       &_origin));
 }
 
 void Download::onReceived(Connection* connection, const char* data, size_t size)

@@ -13,6 +13,7 @@
 #include <ev.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using Kestrava::Browse::File;
@@ -568,4 +569,62 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
         EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
         cache.entries.clear();
     }
+}
+
+TEST_F(DownloadTest, RedirectTargetsAndTheCredentialsThatFollowThem)
+{
+    std::string plain = std::to_string(url("leaf.test", Port::plain, "").port());
+    std::string tls = std::to_string(url("leaf.test", Port::tls, "").port());
+    // A Host line names the first origin as much as the credentials belong
+    // to it.
+    std::string host = "Host: leaf.test:" + plain;
+    for (const char* line : {"Authorization: Basic dTpw", "Proxy-Authorization: Basic cDpw",
+                             "Cookie: session=1", "X-Other: kept", host.c_str()})
+        context->fixedHeaders().add(line);
+    std::string back = url("leaf.test", Port::plain, "/home").text();
+    struct Case
+    {
+        std::string location;
+        std::string requestLine;
+        std::string host;
+        /// Whether the last request is within the first one's origin.
+        bool home;
+    } cases[] = {
+        {"../x/y", "GET /a/x/y HTTP/1.1", "leaf.test:" + plain, true},
+        {"?q=2", "GET /a/b/c?q=2 HTTP/1.1", "leaf.test:" + plain, true},
+        {"/echo#frag", "GET /echo HTTP/1.1", "leaf.test:" + plain, true},
+        {"http://LEAF.test:" + plain + "/up", "GET /up HTTP/1.1", "LEAF.test:" + plain, true},
+        {"//second.test:" + plain + "/z", "GET /z HTTP/1.1", "second.test:" + plain, false},
+        {"https://leaf.test:" + tls + "/s", "GET /s HTTP/1.1", "leaf.test:" + tls, false},
+        // Away and back again.
+        {url("second.test", Port::plain, "/away", {{"status", "302"}, {"header", "Location:" + back}})
+             .text(),
+         "GET /home HTTP/1.1",
+         "leaf.test:" + plain,
+         true},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.location);
+        auto result = download(url("leaf.test", Port::plain, "/a/b/c",
+                                   {{"status", "302"}, {"header", "Location:" + test.location}}));
+        EXPECT_EQ(result->failure, "");
+        std::vector<std::string> logged = requests();
+        EXPECT_TRUE(hasLine(logged.front(), "Cookie: session=1"));
+        const std::string& last = logged.back();
+        EXPECT_EQ(requestLine(last), test.requestLine);
+        EXPECT_TRUE(hasLine(last, "host: " + test.host));
+        EXPECT_TRUE(hasLine(last, "X-Other: kept"));
+        for (const char* line : {"Authorization: Basic dTpw", "Proxy-Authorization: Basic cDpw",
+                                 "Cookie: session=1"})
+            EXPECT_EQ(hasLine(last, line), test.home) << line;
+        for (const auto& entry : std::filesystem::directory_iterator(pki.path("log")))
+            std::filesystem::remove(entry.path());
+    }
+
+    // A port of 0 is no place to go.
+    auto nowhere = download(url("leaf.test", Port::plain, "/a",
+                                {{"status", "302"}, {"header", "Location:http://127.0.0.1:0/"}}));
+    EXPECT_EQ(nowhere->code, 302);
+    EXPECT_EQ(nowhere->failure, "download failed");
 }
