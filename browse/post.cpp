@@ -14,8 +14,7 @@ namespace Browse
 
 Post::Post(Context* context, const Url& url, PostData data, Downloader* downloader,
            size_t redirects, bool secure, const Url* origin)
-    : Download(context, url, downloader, redirects, nullptr, secure, origin),
-      _data(std::move(data))
+    : Download(context, url, downloader, redirects, nullptr, secure, origin), _data(std::move(data))
 {
 }
 

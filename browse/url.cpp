@@ -136,7 +136,8 @@ std::string resolve(const Url::Pointers& base, const char* location)
     size_t slashes = schemeSize > 0 ? schemeSize : reference.compare(0, 3, "://") == 0 ? 1 : 0;
     if (reference.compare(slashes, 2, "//") == 0)
     {
-        size_t authorityEnd = std::min(reference.find_first_of("/?", slashes + 2), reference.size());
+        size_t authorityEnd =
+            std::min(reference.find_first_of("/?", slashes + 2), reference.size());
         std::string prefix = schemeSize > 0 ? "" : slashes == 1 ? scheme : scheme + ":";
         auto [path, query] = splitQuery(reference.substr(authorityEnd));
         return prefix + reference.substr(0, authorityEnd) + withoutDotSegments(path) + query;
@@ -145,9 +146,11 @@ std::string resolve(const Url::Pointers& base, const char* location)
     // it.
     if (schemeSize > 0) return reference;
 
-    size_t pathStart = base.path != nullptr ? static_cast<size_t>(base.path - base.start) : base.size;
+    size_t pathStart =
+        base.path != nullptr ? static_cast<size_t>(base.path - base.start) : base.size;
     std::string prefix(base.start, pathStart);
-    auto [basePath, baseQuery] = splitQuery(std::string(base.start + pathStart, base.size - pathStart));
+    auto [basePath, baseQuery] =
+        splitQuery(std::string(base.start + pathStart, base.size - pathStart));
     auto [path, query] = splitQuery(reference);
     if (path.empty()) return prefix + basePath + (reference.empty() ? baseQuery : query);
     if (path[0] == '/') return prefix + withoutDotSegments(path) + query;

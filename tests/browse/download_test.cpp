@@ -540,7 +540,8 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
     for (const Case& test : cases)
     {
         SCOPED_TRACE(testing::PrintToString(test.answer));
-        Url hostile = url("leaf.test", Port::plain, "/h", {{"raw", Testing::Endpoint::hex(test.answer)}});
+        Url hostile =
+            url("leaf.test", Port::plain, "/h", {{"raw", Testing::Endpoint::hex(test.answer)}});
         Url next = url("leaf.test", Port::plain, "/n", {{"body", "next"}});
 
         Testing::Recorder first, second;
@@ -597,11 +598,10 @@ TEST_F(DownloadTest, RedirectTargetsAndTheCredentialsThatFollowThem)
         {"//second.test:" + plain + "/z", "GET /z HTTP/1.1", "second.test:" + plain, false},
         {"https://leaf.test:" + tls + "/s", "GET /s HTTP/1.1", "leaf.test:" + tls, false},
         // Away and back again.
-        {url("second.test", Port::plain, "/away", {{"status", "302"}, {"header", "Location:" + back}})
+        {url("second.test", Port::plain, "/away",
+             {{"status", "302"}, {"header", "Location:" + back}})
              .text(),
-         "GET /home HTTP/1.1",
-         "leaf.test:" + plain,
-         true},
+         "GET /home HTTP/1.1", "leaf.test:" + plain, true},
     };
     for (const Case& test : cases)
     {
@@ -615,8 +615,8 @@ TEST_F(DownloadTest, RedirectTargetsAndTheCredentialsThatFollowThem)
         EXPECT_EQ(requestLine(last), test.requestLine);
         EXPECT_TRUE(hasLine(last, "host: " + test.host));
         EXPECT_TRUE(hasLine(last, "X-Other: kept"));
-        for (const char* line : {"Authorization: Basic dTpw", "Proxy-Authorization: Basic cDpw",
-                                 "Cookie: session=1"})
+        for (const char* line :
+             {"Authorization: Basic dTpw", "Proxy-Authorization: Basic cDpw", "Cookie: session=1"})
             EXPECT_EQ(hasLine(last, line), test.home) << line;
         for (const auto& entry : std::filesystem::directory_iterator(pki.path("log")))
             std::filesystem::remove(entry.path());

@@ -164,7 +164,8 @@ TEST(UrlTest, RelativeLocationsResolveAsRfc3986Has)
     EXPECT_EQ("https://other.test/z", Url(url("https://h.test:8443/a"), "//other.test/z").text());
     EXPECT_EQ("/echo", path(Url(url("http://h.test/a"), "/echo#frag")));
     // A scheme without "//" makes no URL this client can reach.
-    EXPECT_EQ("Invalid URL mailto:a@h.test", failureOf([] { Url(url("http://h/"), "mailto:a@h.test"); }));
+    EXPECT_EQ("Invalid URL mailto:a@h.test",
+              failureOf([] { Url(url("http://h/"), "mailto:a@h.test"); }));
 }
 
 TEST(UrlTest, CopiesKeepTheirOwnText)
@@ -185,8 +186,9 @@ TEST(UrlTest, PortZeroAboveTheRangeOrNotAllDigitsIsRefused)
 {
     EXPECT_EQ(65535u, url("http://h:65535/").port());
     EXPECT_EQ(80u, url("http://h:0080/").port());
-    for (const char* text : {"http://127.0.0.1:0/", "http://h:000", "http://h:65536/", "http://h:65616/",
-                             "http://h:18446744073709551696/", "http://h:12ab/x", "http://h:8o80/"})
+    for (const char* text :
+         {"http://127.0.0.1:0/", "http://h:000", "http://h:65536/", "http://h:65616/",
+          "http://h:18446744073709551696/", "http://h:12ab/x", "http://h:8o80/"})
         EXPECT_EQ("Invalid URL " + std::string(text), failureOf([&] { url(text); })) << text;
     Url base = url("http://h/a");
     EXPECT_EQ("Invalid URL http://x:70000/", failureOf([&] { Url(base, "://x:70000/"); }));
