@@ -17,8 +17,9 @@ namespace
 
 using Events = std::vector<std::string>;
 
-/// The transcript of a stream handed over whole, then cut at every byte
-/// position into two pieces, then byte by byte; all must agree.
+/// The transcript of a stream received whole and handed over whole, then
+/// cut at every byte position into two pieces, then byte by byte; all must
+/// agree.
 Events read(const std::string& stream, bool headRequest = false)
 {
     auto run = [&](const std::vector<size_t>& cuts)
@@ -30,7 +31,7 @@ Events read(const std::string& stream, bool headRequest = false)
         size_t from = 0;
         for (size_t cut : cuts)
         {
-            feeder.feed(stream.substr(from, cut - from));
+            feeder.feed(stream.substr(from, cut - from), true);
             from = cut;
         }
         feeder.feed(stream.substr(from));
