@@ -39,8 +39,9 @@ tests/amqp/broker.sh start "$work/broker" >"$work/broker.out" 2>&1 || {
 }
 address=$(cat "$work/broker/address")
 
-# The endpoint: prints every document it receives and answers 200.
-/usr/bin/python3 -u - "$work/endpoint.port" <<'PYTHON' &
+# The endpoint: prints every document it receives, counts it in a file and
+# answers 200.
+/usr/bin/python3 -u - "$work/endpoint.port" "$work/received" <<'PYTHON' &
 import http.server, json, sys
 
 class Endpoint(http.server.BaseHTTPRequestHandler):
@@ -49,6 +50,8 @@ class Endpoint(http.server.BaseHTTPRequestHandler):
     def do_POST(self):
         body = self.rfile.read(int(self.headers["Content-length"]))
         print("endpoint received:", body.decode(), flush=True)
+        with open(sys.argv[2], "a") as received:
+            received.write("1\n")
         self.send_response(200)
         self.send_header("Content-Length", "0")
         self.end_headers()
@@ -81,8 +84,8 @@ echo "Starting the service: filter \"$filter\""
     --endpoint "http://127.0.0.1:$(cat "$work/endpoint.port")/hook" --filter "$filter" &
 webhook=$!
 
-/usr/bin/python3 - "$(cat "$work/broker/port")" <<'PYTHON'
-import json, pika, sys, time
+/usr/bin/python3 - "$(cat "$work/broker/port")" "$work/received" <<'PYTHON'
+import json, os, pika, sys, time
 
 def wait(condition, what):
     # A service that ended or never consumes must not leave the demo hanging.
@@ -107,9 +110,11 @@ for document in documents:
     text = json.dumps(document)
     print("published:        ", text, flush=True)
     channel.basic_publish("", "results", text.encode())
-wait(lambda: channel.queue_declare("results", passive=True).method.message_count == 0,
-     "not every document was delivered")
+
+def received():
+    return os.path.exists(sys.argv[2]) and len(open(sys.argv[2]).readlines())
+
+wait(lambda: received() == len(documents), "not every document reached the endpoint")
 connection.close()
 PYTHON
-sleep 1
 echo "Stopping everything."

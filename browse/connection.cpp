@@ -52,17 +52,17 @@ Connection::Connection(Event::Loop* loop, const Dns::Hostname& host, const Fixed
 
 Connection::~Connection() = default;
 
-size_t Connection::request(const char* method, const char* path, size_t size)
+size_t Connection::request(const char* method, const char* path, size_t size, bool foreign)
 {
     flush();
     _reader.request(strcmp(method, "HEAD") == 0);
-    _hostWritten = _fixed->host();
+    _hostWritten = !foreign && _fixed->host();
     // A path without its "/" (an empty one included) gets one. Parts that
     // do not fit the staging area go out directly, in the same order.
     bool slash = size > 0 && path[0] == '/';
     size_t written = buffer(method, strlen(method)) + buffer(slash ? " " : " /", slash ? 1 : 2) +
                      buffer(path, size) + buffer(" HTTP/1.1\r\n", 11);
-    const std::string& fixedText = _fixed->text();
+    const std::string& fixedText = foreign ? _fixed->foreignText() : _fixed->text();
     return written + buffer(fixedText.data(), fixedText.size());
 }
 
@@ -248,7 +248,8 @@ void Connection::onData(Network::TcpSocket*, Network::Buffer* buffer)
     {
         iovec run{};
         buffer->copyto(&run, 1, 0, 0);
-        size_t used = _reader.read(static_cast<char*>(run.iov_base), run.iov_len);
+        size_t used = _reader.read(static_cast<char*>(run.iov_base), run.iov_len,
+                                   buffer->size() > run.iov_len);
         if (used > 0)
         {
             buffer->shrink(used);
@@ -290,7 +291,13 @@ void Connection::onBody(const char* data, size_t size)
 void Connection::onEnd()
 {
     if (_handler != nullptr) _handler->onCompleted(this);
-    if (_reader.closed()) return;
+    // Closed by the handler, or no fit for another request: the close,
+    // reported as onClosed, ends the connection.
+    if (_reader.closed())
+    {
+        _socket.close();
+        return;
+    }
     offer();
 }
 

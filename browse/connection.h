@@ -72,8 +72,10 @@ public:
     ~Connection() override;
 
     /// Stages the request line ("/" put before a path without one) and the
-    /// fixed headers; returns the bytes staged or written.
-    size_t request(const char* method, const char* path, size_t size);
+    /// fixed headers, without those only their own origin may see when
+    /// `foreign` (a redirect led elsewhere); returns the bytes staged or
+    /// written.
+    size_t request(const char* method, const char* path, size_t size, bool foreign = false);
     /// Stages "name: value" and its line end.
     size_t header(const char* name, size_t nameSize, const char* value, size_t valueSize);
     /// Stages a whole header line and its line end.

@@ -10,10 +10,10 @@
 
 #include <ev.h>
 
-#include <cctype>
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include <strings.h>
@@ -26,26 +26,17 @@ namespace Browse
 namespace
 {
 
-/// Whether `location` starts with a scheme and "://" (RFC 3986 section
-/// 3.1); anything else is resolved against the current URL, even when a
-/// "://" stands later, in its query.
-bool complete(const char* location)
-{
-    if (!isalpha(static_cast<unsigned char>(location[0]))) return false;
-    const char* at = location + 1;
-    while (isalnum(static_cast<unsigned char>(*at)) || *at == '+' || *at == '-' || *at == '.')
-        ++at;
-    return strncmp(at, "://", 3) == 0;
-}
-
-Url target(const Url& base, const char* location)
-{
-    return complete(location) ? Url(location, strlen(location)) : Url(base, location);
-}
-
 bool isHttpsKey(const std::string& key)
 {
     return strncasecmp(key.c_str(), "https://", 8) == 0;
+}
+
+/// The scheme of a URL, and the port a request to it goes to.
+std::pair<std::string, unsigned long> schemeAndPort(const Url& url)
+{
+    std::string scheme = url.text().substr(0, url.text().find("://"));
+    bool https = strcasecmp(scheme.c_str(), "https") == 0;
+    return {scheme, url.port() != 0 ? url.port() : https ? 443 : 80};
 }
 
 } // namespace
@@ -59,10 +50,22 @@ void Download::start(Download* download)
 }
 
 Download::Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
-                   Cache* cache, bool secure)
-    : _context(context), _url(url), _redirects(redirects), _downloader(downloader), _cache(cache),
-      _secure(secure), _bodyLimit(context->bodyLimit())
+                   Cache* cache, bool secure, const Url* origin)
+    : _context(context), _url(url), _origin(origin != nullptr ? *origin : url),
+      _redirects(redirects), _downloader(downloader), _cache(cache), _secure(secure),
+      _bodyLimit(context->bodyLimit())
 {
+}
+
+bool Download::foreign() const
+{
+    // RFC 6454 section 5: an origin is scheme, host and port.
+    auto [scheme, port] = schemeAndPort(_url);
+    auto [originScheme, originPort] = schemeAndPort(_origin);
+    const char* host = _url.hostname().ascii();
+    const char* originHost = _origin.hostname().ascii();
+    return strcasecmp(scheme.c_str(), originScheme.c_str()) != 0 || port != originPort ||
+           host == nullptr || originHost == nullptr || strcasecmp(host, originHost) != 0;
 }
 
 Download::~Download() = default;
@@ -99,7 +102,7 @@ void Download::onExpired(Connection*)
 void Download::onAvailable(Connection* connection)
 {
     const char* path = _url.path() != nullptr ? _url.path() : "";
-    connection->request("GET", path, strlen(path));
+    connection->request("GET", path, strlen(path), foreign());
     connection->header("connection", 10, "keep-alive", 10);
     if (const char* etag = _cached ? _result.header().get("etag") : nullptr)
         connection->header("if-none-match", 13, etag, strlen(etag));
@@ -109,9 +112,9 @@ void Download::onAvailable(Connection* connection)
 void Download::onHeader(Connection* connection, const Header& header)
 {
     if (_downloader == nullptr) return;
-    int status = header.status();
     // Interim answers come before the final one.
-    if (status < 200) return;
+    if (header.interim()) return;
+    int status = header.status();
     bool secure = _secure && header.secure();
     if (status == 304 && _cached && _result.header().get("etag") != nullptr)
     {
@@ -124,9 +127,12 @@ void Download::onHeader(Connection* connection, const Header& header)
     const char* location = header.get("location");
     if (status >= 300 && status < 400 && location != nullptr && _redirects > 0)
         return redirect(status, location, secure);
-    if (status >= 300) return fail(status, "download failed");
-    // A body announced beyond the limit fails before any of it is read.
-    if (!fits(connection, header.contentLength())) return;
+    // A 101 is final too, and no file.
+    if (status < 200 || status >= 300) return fail(status, "download failed");
+    // A body announced beyond the limit fails before any of it is read; a
+    // Transfer-Encoding frames the body whatever a Content-Length says.
+    size_t announced = header.get("transfer-encoding") != nullptr ? 0 : header.contentLength();
+    if (!fits(connection, announced)) return;
     _result = Data(std::make_shared<File::Members>(_url, header, secure));
     _cached = false;
     _collecting = true;
@@ -137,7 +143,11 @@ void Download::redirect(int status, const char* location, bool secure)
     std::optional<Url> next;
     try
     {
-        next.emplace(target(_url, location));
+        // A field value ends before trailing blanks (RFC 9110 section 5.5).
+        size_t length = strlen(location);
+        while (length > 0 && (location[length - 1] == ' ' || location[length - 1] == '\t'))
+            --length;
+        next.emplace(_url, std::string(location, length).c_str());
     }
     catch (const std::exception&)
     {
@@ -149,7 +159,8 @@ void Download::redirect(int status, const char* location, bool secure)
 
 void Download::follow(const Url& next, int, Downloader* downloader, bool secure)
 {
-    start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure));
+    start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure,
+                       &_origin));
 }
 
 void Download::onReceived(Connection* connection, const char* data, size_t size)
@@ -172,25 +183,11 @@ bool Download::fits(Connection* connection, size_t body)
 
 void Download::onCompleted(Connection* connection)
 {
-    if (_collecting && cut())
-    {
-        // A server that closes early ends a body read until its close: the
-        // file is cut, not complete.
-        fail(0, "connection lost");
-        delete this;
-        return;
-    }
     if (_cache != nullptr && !_result.empty() &&
         !(connection->https() && !connection->secure(true)))
         store();
     deliver();
     delete this;
-}
-
-bool Download::cut() const
-{
-    const Header& header = _result.header();
-    return header.status() != 204 && _result.body().size() < header.contentLength();
 }
 
 void Download::store()

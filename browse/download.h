@@ -40,9 +40,11 @@ public:
     static void start(Download* download);
 
     /// `secure`: whether every hop before this one came over HTTPS with a
-    /// certificate that passed the check (true for a first download).
+    /// certificate that passed the check (true for a first download);
+    /// `origin`: the URL of the first download of a redirect chain (null:
+    /// this one).
     Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
-             Cache* cache, bool secure);
+             Cache* cache, bool secure, const Url* origin = nullptr);
 
     /// The context is going away while the cache has not answered: the
     /// downloader is told "operation cancelled", and the download waits
@@ -67,8 +69,14 @@ protected:
     /// redirect fewer; `status` is the redirect's.
     virtual void follow(const Url& target, int status, Downloader* downloader, bool secure);
 
+    /// Whether the URL lies outside the first download's origin (scheme,
+    /// host and port): the context's fixed credentials are not for it.
+    bool foreign() const;
+
     Context* _context;
     Url _url;
+    /// The first download's URL.
+    Url _origin;
     size_t _redirects;
 
 private:
@@ -81,8 +89,6 @@ private:
     /// Whether `more` body bytes stay within the body limit; when they do
     /// not, the downloader is told and the connection closed.
     bool fits(Connection* connection, size_t more);
-    /// Whether the collected body is shorter than its announced length.
-    bool cut() const;
     void store();
     void deliver();
     /// Tells the downloader of a failure, when one is still waiting.

@@ -18,6 +18,9 @@ public:
     void add(const char* line);
 
     const std::string& text() const { return _text; }
+    /// The lines for an origin other than the one they were meant for: no
+    /// Authorization, Proxy-Authorization, Cookie or Host line.
+    const std::string& foreignText() const { return _foreign; }
     /// Whether one of the lines is a Host line.
     bool host() const { return _host; }
 
@@ -26,6 +29,7 @@ public:
 
 private:
     std::string _text;
+    std::string _foreign;
     bool _host = false;
 };
 

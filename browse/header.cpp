@@ -65,6 +65,9 @@ Header::Header(const char* data, size_t size, bool secure, bool copy) : _secure(
     detail::Number minor(cursor);
     detail::Whitespace afterVersion(cursor);
     detail::Number status(cursor);
+    // RFC 9112 section 4: three digits; below 100 is no HTTP status.
+    if (status.digits() != 3 || status.value() < 100)
+        throw std::runtime_error("invalid status code");
     // Servers that send no reason phrase often drop its blank too
     // ("HTTP/1.1 204\r\n"); the code is all that is read.
     if (cursor.atEnd() || (cursor.current() != '\r' && cursor.current() != '\n'))

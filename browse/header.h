@@ -28,13 +28,18 @@ public:
     /// bytes when there is none) is copied first. Throws std::runtime_error
     /// "Unrecognized HTTP header", "number missing", "whitespace missing",
     /// "newline missing", "empty line after header is missing", "colon is
-    /// missing" or "end-of-line at http header missing".
+    /// missing", "end-of-line at http header missing", "invalid status
+    /// code" (not three digits from 100) or "invalid character in http
+    /// header" (a NUL, or a CR that does not end a line).
     Header(const char* data, size_t size, bool secure, bool copy);
     Header(Header&&) = default;
     Header& operator=(Header&&) = default;
     virtual ~Header() = default;
 
     int status() const { return _status; }
+    /// An interim response (1xx but 101 Switching Protocols, which ends
+    /// HTTP on the connection): the final one follows it.
+    bool interim() const { return _status < 200 && _status != 101; }
     int major() const { return _major; }
     int minor() const { return _minor; }
     /// Whether the connection's certificate passed the strict check.

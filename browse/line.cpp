@@ -1,5 +1,7 @@
 #include "browse/line.h"
 
+#include "browse/detail/statusline.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -25,6 +27,9 @@ Line::Line(const char* data, size_t size)
     while (value < end && (*value == ' ' || *value == '\t'))
         ++value;
     if (newline == nullptr) throw std::runtime_error("end-of-line at http header missing");
+    // Terminated at a NUL, a value would read shorter here than it was sent.
+    if (detail::holdsStrayControl(data, newline))
+        throw std::runtime_error("invalid character in http header");
     // A bare LF ends a line too (RFC 9112 section 2.2).
     const char* valueEnd = newline > value && newline[-1] == '\r' ? newline - 1 : newline;
 

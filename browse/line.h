@@ -18,8 +18,9 @@ class Line
 {
 public:
     /// Parses the field line at the start of `data` (at most `size` bytes,
-    /// which must be writable). Throws std::runtime_error "colon is missing"
-    /// or "end-of-line at http header missing".
+    /// which must be writable). Throws std::runtime_error "colon is missing",
+    /// "end-of-line at http header missing" or, for a NUL or a CR that does
+    /// not end the line, "invalid character in http header".
     Line(const char* data, size_t size);
     virtual ~Line() = default;
 

@@ -16,7 +16,7 @@ class Post : public Download
 {
 public:
     Post(Context* context, const Url& url, PostData data, Downloader* downloader, size_t redirects,
-         bool secure);
+         bool secure, const Url* origin = nullptr);
 
 protected:
     void onAvailable(Connection* connection) override;

@@ -51,7 +51,7 @@ bool chunkedLast(const Header& header)
 }
 } // namespace
 
-size_t ResponseReader::read(char* data, size_t size)
+size_t ResponseReader::read(char* data, size_t size, bool more)
 {
     size_t consumed = 0;
     while (consumed < size)
@@ -78,12 +78,18 @@ size_t ResponseReader::read(char* data, size_t size)
         case State::UntilClose:
             step = readBody(at, left);
             break;
+        case State::Complete:
         case State::Closed:
             return size;
         }
         if (_state == State::Closed) return size;
-        if (step == 0) break;
         consumed += step;
+        if (_state == State::Complete)
+        {
+            complete(consumed < size || more);
+            if (_state == State::Closed) return size;
+        }
+        if (step == 0) break;
     }
     return consumed;
 }
@@ -112,9 +118,8 @@ size_t ResponseReader::readHead(char* data, size_t size)
         _receiver->onHead(header);
         if (_state != State::Head) return length;
         // Interim responses (RFC 9112 section 6.3 item 1) are followed by the
-        // final one; a 101 switches protocols and is final.
-        if (header.status() >= 100 && header.status() < 200 && header.status() != 101)
-            return length;
+        // final one.
+        if (header.interim()) return length;
         framing = frame(header);
     }
     catch (...)
@@ -123,7 +128,7 @@ size_t ResponseReader::readHead(char* data, size_t size)
     switch (framing)
     {
     case Framing::None:
-        complete();
+        _state = State::Complete;
         break;
     case Framing::Malformed:
         malformed();
@@ -136,11 +141,20 @@ size_t ResponseReader::readHead(char* data, size_t size)
 
 ResponseReader::Framing ResponseReader::frame(const Header& header)
 {
+    // What follows a 101 is another protocol's.
+    _last = header.status() == 101;
     // RFC 9112 section 6.3, in its order.
     if (_headRequest || header.status() < 200 || header.status() == 204 || header.status() == 304)
         return Framing::None;
-    if (chunkedLast(header)) return Framing::Chunked;
-    if (header.get("transfer-encoding") != nullptr) return Framing::UntilClose;
+    if (header.get("transfer-encoding") != nullptr)
+    {
+        // It overrides a Content-Length, and HTTP/1.0 does not know it: such
+        // a head may be an attempt at smuggling a response, so its framing
+        // serves this response only (RFC 9112 sections 6.1 and 6.3).
+        bool http10 = header.major() < 1 || (header.major() == 1 && header.minor() == 0);
+        _last = header.get("content-length") != nullptr || http10;
+        return chunkedLast(header) ? Framing::Chunked : Framing::UntilClose;
+    }
     if (const char* value = header.get("content-length"))
     {
         if (!agreedLength(header, value, _remaining)) return Framing::Malformed;
@@ -188,7 +202,7 @@ size_t ResponseReader::readTrailer(const char* data, size_t size)
     // Trailer fields carry nothing we use; the empty line ends the body.
     size_t length = lineLength(data, size);
     if (length == notFound) return 0;
-    if (length == 0) complete();
+    if (length == 0) _state = State::Complete;
     return length + 2;
 }
 
@@ -202,14 +216,18 @@ size_t ResponseReader::readBody(const char* data, size_t size)
     if (_state == State::ChunkData)
         _state = State::ChunkEnd;
     else if (_state == State::Counted)
-        complete();
+        _state = State::Complete;
     return run;
 }
 
-void ResponseReader::complete()
+void ResponseReader::complete(bool excess)
 {
-    _state = State::Head;
+    // Nothing is asked before an answer is complete, so bytes already
+    // behind it answer nothing (RFC 9112 section 6.3): read as the next
+    // request's answer they would put every later one a response behind.
+    _state = excess || _last ? State::Closed : State::Head;
     _headRequest = false;
+    _last = false;
     _receiver->onEnd();
 }
 

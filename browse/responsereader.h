@@ -17,7 +17,10 @@ class Header;
  * States: head → (interim 1xx: head again) → one of chunk size → chunk
  * data → chunk end → chunk size ... → trailer, counted, until close, or
  * none → complete → head. A malformed response, or close(), leads to
- * closed, which discards everything.
+ * closed, which discards everything. So does a complete response that
+ * leaves the stream unfit for another: bytes already behind it (nothing
+ * was asked after it: requests are never pipelined), a 101, or framing
+ * that a Transfer-Encoding took from a Content-Length or an HTTP/1.0 head.
  */
 class ResponseReader
 {
@@ -32,7 +35,8 @@ public:
         virtual void onHead(const Header& header) = 0;
         /// A run of body bytes, valid only during the call.
         virtual void onBody(const char* data, size_t size) = 0;
-        /// The response is complete; the reader expects the next head.
+        /// The response is complete; the reader expects the next head, or
+        /// is closed when the stream can carry no other response.
         virtual void onEnd() = 0;
         /// The response cannot be framed; the reader is closed.
         virtual void onMalformed() = 0;
@@ -56,7 +60,8 @@ public:
     /// Reads from the `size` bytes at `data` (parsed heads are terminated in
     /// place) and returns how many were consumed. Fewer than `size` means
     /// that the rest is an incomplete line or head: hand it again, longer.
-    size_t read(char* data, size_t size);
+    /// `more`: further input already follows these bytes.
+    size_t read(char* data, size_t size, bool more = false);
 
     /// The server's close ends the current body.
     bool endsWithClose() const { return _state == State::UntilClose; }
@@ -77,6 +82,8 @@ private:
         Trailer,
         Counted,
         UntilClose,
+        /// The response is complete; read() reports it.
+        Complete,
         Closed
     };
 
@@ -100,13 +107,16 @@ private:
     /// The length of the line at `data` without its CR LF, or -1 when it is
     /// not ended within `size` bytes (malformed past the line limit).
     size_t lineLength(const char* data, size_t size);
-    void complete();
+    /// Reports the complete response; `excess`: bytes follow it.
+    void complete(bool excess);
     void malformed();
 
     Receiver* _receiver;
     State _state = State::Head;
     bool _headRequest = false;
     bool _secure = false;
+    /// The current response is the last the stream carries.
+    bool _last = false;
     /// Bytes left of the current chunk or counted body.
     size_t _remaining = 0;
     /// How far the current head was searched for its end already.

@@ -1,8 +1,10 @@
 #include "browse/url.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <strings.h>
@@ -67,6 +69,96 @@ std::string encodedPath(const char* path, size_t size)
 
 /// A port above this is no port, whatever its digits.
 constexpr unsigned long portLimit = 65535;
+
+/// The length of the scheme and its ":" at the start of a reference (RFC
+/// 3986 section 3.1), 0 when it has none.
+size_t schemeLength(const char* reference)
+{
+    if (!isalpha(static_cast<unsigned char>(reference[0]))) return 0;
+    size_t at = 1;
+    while (isalnum(static_cast<unsigned char>(reference[at])) || reference[at] == '+' ||
+           reference[at] == '-' || reference[at] == '.')
+        ++at;
+    return reference[at] == ':' ? at + 1 : 0;
+}
+
+/// RFC 3986 section 5.2.4: the "." and ".." segments of a path resolved.
+std::string withoutDotSegments(std::string input)
+{
+    std::string output;
+    auto dropLastSegment = [&output]
+    {
+        size_t slash = output.rfind('/');
+        output.erase(slash == std::string::npos ? 0 : slash);
+    };
+    while (!input.empty())
+    {
+        if (input.compare(0, 3, "../") == 0)
+            input.erase(0, 3);
+        else if (input.compare(0, 2, "./") == 0 || input.compare(0, 3, "/./") == 0)
+            input.erase(0, 2);
+        else if (input == "/.")
+            input = "/";
+        else if (input.compare(0, 4, "/../") == 0 || input == "/..")
+        {
+            input = input.size() == 3 ? "/" : input.substr(3);
+            dropLastSegment();
+        }
+        else if (input == "." || input == "..")
+            input.clear();
+        else
+        {
+            size_t end = input.find('/', 1);
+            output.append(input, 0, end);
+            input.erase(0, end);
+        }
+    }
+    return output;
+}
+
+/// Splits a path and query at the "?".
+std::pair<std::string, std::string> splitQuery(const std::string& text)
+{
+    size_t query = std::min(text.find('?'), text.size());
+    return {text.substr(0, query), text.substr(query)};
+}
+
+/// The text of `location` resolved against the URL `base` splits (RFC 3986
+/// section 5.2.2), without the location's fragment: a request target
+/// carries none (RFC 9112 section 3.2).
+std::string resolve(const Url::Pointers& base, const char* location)
+{
+    std::string reference(location, strcspn(location, "#"));
+    std::string scheme(base.start, base.schemeSize());
+    size_t schemeSize = schemeLength(location);
+    // A reference with an authority of its own takes only the scheme, if
+    // that; "://host" is read as "//host" too.
+    size_t slashes = schemeSize > 0 ? schemeSize : reference.compare(0, 3, "://") == 0 ? 1 : 0;
+    if (reference.compare(slashes, 2, "//") == 0)
+    {
+        size_t authorityEnd =
+            std::min(reference.find_first_of("/?", slashes + 2), reference.size());
+        std::string prefix = schemeSize > 0 ? "" : slashes == 1 ? scheme : scheme + ":";
+        auto [path, query] = splitQuery(reference.substr(authorityEnd));
+        return prefix + reference.substr(0, authorityEnd) + withoutDotSegments(path) + query;
+    }
+    // A scheme without an authority makes no URL of ours: the split refuses
+    // it.
+    if (schemeSize > 0) return reference;
+
+    size_t pathStart =
+        base.path != nullptr ? static_cast<size_t>(base.path - base.start) : base.size;
+    std::string prefix(base.start, pathStart);
+    auto [basePath, baseQuery] =
+        splitQuery(std::string(base.start + pathStart, base.size - pathStart));
+    auto [path, query] = splitQuery(reference);
+    if (path.empty()) return prefix + basePath + (reference.empty() ? baseQuery : query);
+    if (path[0] == '/') return prefix + withoutDotSegments(path) + query;
+    // Merged with the base's directory; a base without a path has "/".
+    size_t slash = basePath.rfind('/');
+    std::string directory = slash == std::string::npos ? "/" : basePath.substr(0, slash + 1);
+    return prefix + withoutDotSegments(directory + path) + query;
+}
 
 } // namespace
 
@@ -147,30 +239,12 @@ Url::Url(const char* text, size_t size)
 }
 
 Url::Url(const Url& base, const char* location)
-    : _text(base._text), _pointers(_text.data(), _text.size()), _hostname(nullptr, false)
+    : _text(resolve(base._pointers, location)), _pointers(_text.data(), _text.size()),
+      _hostname(nullptr, false)
 {
-    const Pointers& parts = base._pointers;
-    if (parts.path == nullptr)
-        _text += location;
-    else if (location[0] == '/')
-        _text = base._text.substr(0, static_cast<size_t>(parts.path - parts.start)) + location;
-    else if (strncmp(location, "://", 3) == 0)
-        _text = base._text.substr(0, parts.schemeSize()) + location;
-    else
-    {
-        const char* query = find(parts.path, parts.path + parts.pathSize(), '?');
-        const char* directory = query != nullptr ? query : parts.path + parts.pathSize();
-        while (directory > parts.path && directory[-1] != '/')
-            --directory;
-        if (directory > parts.path)
-            _text = base._text.substr(0, static_cast<size_t>(directory - parts.start)) + location;
-        else
-            _text += location;
-    }
-    if (!_pointers.reset(_text.data(), _text.size()))
-        throw std::runtime_error("Invalid URL " + _text);
     check();
-    build(false);
+    // A complete URL is held to the rules of one given as such.
+    build(schemeLength(location) > 0);
 }
 
 Url::Url(const Url& other)
@@ -192,7 +266,9 @@ Url& Url::operator=(const Url& other)
 
 void Url::check()
 {
-    if (breaksLines(_text) || !portDigitsOnly() || port() > portLimit)
+    // Port 0 reaches no server; it must not stand for the default port.
+    bool portZero = _pointers.portSize() > 0 && port() == 0;
+    if (breaksLines(_text) || !portDigitsOnly() || portZero || port() > portLimit)
         throw std::runtime_error("Invalid URL " + _text);
     if (_pointers.path == nullptr) return;
     size_t pathStart = static_cast<size_t>(_pointers.path - _pointers.start);

@@ -58,10 +58,12 @@ public:
     /// Parses `text` up to its first "#"; the host name is held to the STD3
     /// rules unless it is an IP literal. Throws std::runtime_error "Invalid
     /// URL " plus the text without "://", with a CR, LF or NUL, or with a
-    /// port above 65535; Dns exceptions pass through.
+    /// port of 0 or above 65535; Dns exceptions pass through.
     Url(const char* text, size_t size);
-    /// The target of a redirect `location` against `base`; throws as the
-    /// other constructor.
+    /// The target of a redirect `location` against `base`, resolved as RFC
+    /// 3986 section 5.2 has it, without the location's fragment; a location
+    /// with a scheme must be a complete URL, and is held to the rules of the
+    /// other constructor, as which it throws.
     Url(const Url& base, const char* location);
     Url(const Url& other);
     Url& operator=(const Url& other);

@@ -42,6 +42,9 @@ AMQP_OPENSSL_ENTRY(SSL_get_error, int(const SSL*, int))
 AMQP_OPENSSL_ENTRY(SSL_shutdown, int(SSL*))
 AMQP_OPENSSL_ENTRY(ERR_clear_error, void())
 AMQP_OPENSSL_ENTRY(ERR_print_errors_cb, void(int (*)(const char*, size_t, void*), void*))
+AMQP_OPENSSL_ENTRY(SSL_up_ref, int(SSL*))
+AMQP_OPENSSL_ENTRY(SSL_get_shutdown, int(const SSL*))
+AMQP_OPENSSL_ENTRY(SSL_use_certificate_file, int(SSL*, const char*, int))
 
 #undef AMQP_OPENSSL_ENTRY
 
@@ -184,6 +187,21 @@ void ERR_clear_error()
 void ERR_print_errors_cb(int (*callback)(const char*, size_t, void*), void* data)
 {
     ERR_print_errors_cbEntry()(callback, data);
+}
+
+int SSL_up_ref(SSL* ssl)
+{
+    return SSL_up_refEntry() ? SSL_up_refEntry()(ssl) : 0;
+}
+
+int SSL_get_shutdown(const SSL* ssl)
+{
+    return SSL_get_shutdownEntry()(ssl);
+}
+
+int SSL_use_certificate_file(SSL* ssl, const char* file, int type)
+{
+    return SSL_use_certificate_fileEntry()(ssl, file, type);
 }
 
 } // namespace OpenSSL

@@ -37,4 +37,11 @@ int SSL_shutdown(SSL* ssl);
 void ERR_clear_error();
 void ERR_print_errors_cb(int (*callback)(const char* text, size_t size, void* data), void* data);
 
+// Looked up on demand like the others, but not needed by the TLS states, so
+// valid() does not ask for them.
+/// 0 when the library lacks it (OpenSSL 1.0).
+int SSL_up_ref(SSL* ssl);
+int SSL_get_shutdown(const SSL* ssl);
+int SSL_use_certificate_file(SSL* ssl, const char* file, int type);
+
 } // namespace AMQP::OpenSSL

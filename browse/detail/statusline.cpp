@@ -38,6 +38,7 @@ Number::Number(Cursor& cursor)
         int digit = cursor.current() - '0';
         _value = _value > (INT_MAX - digit) / 10 ? INT_MAX : _value * 10 + digit;
         ++cursor.position;
+        ++_digits;
     }
 }
 
@@ -56,11 +57,20 @@ Whitespace::Whitespace(Cursor& cursor)
         ++cursor.position;
 }
 
+bool holdsStrayControl(const char* begin, const char* end)
+{
+    size_t size = static_cast<size_t>(end - begin);
+    if (size > 0 && end[-1] == '\r') --size;
+    return memchr(begin, '\0', size) != nullptr || memchr(begin, '\r', size) != nullptr;
+}
+
 Rest::Rest(Cursor& cursor)
 {
-    auto newline = static_cast<const char*>(
-        memchr(cursor.data + cursor.position, '\n', cursor.size - cursor.position));
+    const char* start = cursor.data + cursor.position;
+    auto newline = static_cast<const char*>(memchr(start, '\n', cursor.size - cursor.position));
     if (newline == nullptr) throw std::runtime_error("newline missing");
+    if (holdsStrayControl(start, newline))
+        throw std::runtime_error("invalid character in http header");
     cursor.position = static_cast<size_t>(newline - cursor.data) + 1;
 }
 

@@ -43,9 +43,11 @@ class Number
 public:
     explicit Number(Cursor& cursor);
     int value() const { return _value; }
+    size_t digits() const { return _digits; }
 
 private:
     int _value = 0;
+    size_t _digits = 0;
 };
 
 /// One given byte; else "Unrecognized HTTP header".
@@ -62,7 +64,14 @@ public:
     explicit Whitespace(Cursor& cursor);
 };
 
-/// The rest of the line and its line feed; else "newline missing".
+/// Whether the text of a line up to its line feed at `end` holds a NUL or
+/// a CR that is not the one before that line feed: either would make a
+/// value read differently by different readers (RFC 9110 section 5.5, RFC
+/// 9112 section 2.2).
+bool holdsStrayControl(const char* begin, const char* end);
+
+/// The rest of the line and its line feed; else "newline missing"; a NUL
+/// or a stray CR in it gives "invalid character in http header".
 class Rest
 {
 public:

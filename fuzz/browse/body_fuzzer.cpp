@@ -1,6 +1,6 @@
-// Reads arbitrary bytes as a response stream, handed over whole and in
-// pieces cut where the input says: the reports must be the same, and
-// nothing may follow a malformed response.
+// Reads arbitrary bytes as a response stream received at once, handed over
+// whole and in pieces cut where the input says: the reports must be the
+// same, and nothing may follow a malformed response.
 #include "browse/responsereader.h"
 
 #include "tests/browse/transcript.h"
@@ -24,7 +24,8 @@ std::vector<std::string> transcript(const std::string& stream, bool headRequest,
     for (size_t piece : pieces)
     {
         if (from >= stream.size()) break;
-        feeder.feed(stream.substr(from, piece));
+        // All of it received at once, whatever the pieces.
+        feeder.feed(stream.substr(from, piece), from + piece < stream.size());
         from += piece;
     }
     if (from < stream.size()) feeder.feed(stream.substr(from));

@@ -3,6 +3,7 @@
 #include "amqp/openssl.h"
 
 #include "amqp/address.h"
+#include "amqp/tcp/openssl.h"
 #include "amqp/tcpconnection.h"
 #include "tcpharness.h"
 #include "tests/openssl/support/sserver.h"
@@ -229,7 +230,7 @@ TEST_F(TlsTest, WithoutOpenSSLNothingIsLookedUpOrConnected)
     EXPECT_EQ(events,
               (Names{"attached",
                      "error: Secure connection cannot be established: libssl.so cannot be loaded",
-                     "detached"}));
+                     "detached", "SSL_up_ref 0"}));
 }
 
 TEST_F(TlsTest, OpenSSLInTheGlobalScopeIsFound)
@@ -243,5 +244,25 @@ TEST_F(TlsTest, LibraryLackingAnEntryPointIsRefusedWithItsName)
               (Names{"attached",
                      "error: Secure connection cannot be established: Method TLS_client_method "
                      "not found",
-                     "detached"}));
+                     "detached", "SSL_up_ref 0"}));
+}
+
+TEST_F(TlsTest, EntryPointsTheStatesDoNotUseReachTheLibrary)
+{
+    namespace Ssl = AMQP::OpenSSL;
+    SSL_CTX* context = Ssl::SSL_CTX_new(Ssl::TLS_client_method());
+    ASSERT_NE(context, nullptr);
+    SSL* ssl = Ssl::SSL_new(context);
+    ASSERT_NE(ssl, nullptr);
+    // A second reference: two frees.
+    EXPECT_EQ(Ssl::SSL_up_ref(ssl), 1);
+    Ssl::SSL_free(ssl);
+    EXPECT_EQ(Ssl::SSL_get_shutdown(ssl), 0);
+    const int pem = 1;
+    std::string certificate = brokerDirectory() + "/tls/server.pem";
+    EXPECT_EQ(Ssl::SSL_use_certificate_file(ssl, certificate.c_str(), pem), 1);
+    EXPECT_EQ(Ssl::SSL_use_certificate_file(ssl, "/nonexistent.pem", pem), 0);
+    Ssl::ERR_clear_error();
+    Ssl::SSL_free(ssl);
+    Ssl::SSL_CTX_free(context);
 }

@@ -8,9 +8,11 @@
 //   global   libssl opened into the global symbol scope
 //   LIBRARY  the handle of that library given to AMQP::openssl
 // FILEs are first covered with the empty file EMPTY in a mount namespace of
-// the probe's own (exit status 77 where that cannot be done).
+// the probe's own (exit status 77 where that cannot be done). Without a
+// usable OpenSSL it then prints what the optional SSL_up_ref answers.
 #include "amqp/address.h"
 #include "amqp/openssl.h"
+#include "amqp/tcp/openssl.h"
 #include "amqp/tcpconnection.h"
 #include "tcpharness.h"
 #include "tests/support/hiddenfiles.h"
@@ -47,5 +49,8 @@ int main(int argc, char* argv[])
     loop.until([&] { return handler.saw("ready") || handler.saw("detached"); });
     for (const auto& event : handler.events())
         std::cout << event << "\n";
+    // Optional: without it, or without OpenSSL, the answer is 0.
+    if (!AMQP::OpenSSL::valid())
+        std::cout << "SSL_up_ref " << AMQP::OpenSSL::SSL_up_ref(nullptr) << "\n";
     return 0;
 }

@@ -1,7 +1,8 @@
 """Endpoints the HTTP client must take in its stride: a name whose first
 address never answers, answers without a length, terse status lines and bare
 line feeds, HTTPS to an IP address. Whatever the shape, each document is
-posted once and acked after its 2xx, and no warning is logged."""
+posted once and acked after its 2xx, and no warning is logged. An endpoint
+that sends more than it was asked for gets no document acked on that."""
 
 import json
 import socket
@@ -67,6 +68,32 @@ class UnusualEndpointsTest(ServiceTest):
         requests = self.assertEachPostedOnce(endpoint, endpoint.url(scheme="https"),
                                              environment={"SSL_CERT_FILE": authority})
         self.assertEqual(len({request.peer for request in requests}), 1)
+
+    def test_bytes_after_an_answer_answer_no_other_document(self):
+        # The first document's 500 has a 200 behind it in the same write,
+        # while the second waits for the connection; the second's own answer
+        # is a 503. Each is acked only after a 200 of its own.
+        extra = (b"HTTP/1.1 500 No\r\nContent-Length: 0\r\n\r\n"
+                 b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")
+        first = {0: extra, 1: 503}
+
+        def behaviour(request):
+            n = json.loads(request.body)["n"]
+            if n not in first:
+                return 200
+            if n == 0:
+                time.sleep(0.5)  # the second document is waiting by then
+            return first.pop(n)
+
+        endpoint = self.endpoint(behaviour)
+        service = self.consuming(endpoint.url(), "--connections", "1")
+        for n in range(2):
+            self.broker.publish("results", json.dumps({"n": n}))
+        self.assertTrue(wait_until(lambda: self.messages() == 0, 20), service.output())
+        statuses = {n: [request.status for request in endpoint.answered()
+                        if json.loads(request.body)["n"] == n] for n in range(2)}
+        self.assertEqual(statuses, {0: [500, 200], 1: [503, 200]}, service.output())
+        self.assertEqual(service.stop(), 0)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 #include "browse/file.h"
 #include "browse/postdata.h"
 #include "tests/browse/downloadfixture.h"
+#include "tests/browse/endpoint.h"
 #include "tests/browse/recorder.h"
 #include "tests/support/failure.h"
 
@@ -12,6 +13,7 @@
 #include <ev.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using Kestrava::Browse::File;
@@ -454,11 +456,175 @@ TEST_F(DownloadTest, RequestLinesCarryNoRawControlBytesOrBlanks)
     EXPECT_EQ(direct->failure, "");
     EXPECT_EQ(requestLine(requests().back()), "GET /a%20b/caf%C3%A9%09?q=1%202 HTTP/1.1");
 
-    // CR, LF and NUL make no URL: a location holding one fails the download.
+    // A location holding a CR is not followed: the head is refused.
     size_t before = requests().size();
     auto injected = download(url("leaf.test", Port::plain, "/i",
                                  {{"status", "302"}, {"header", "Location:/t\rX-Injected: yes"}}));
-    EXPECT_EQ(injected->code, 302);
-    EXPECT_EQ(injected->failure, "download failed");
+    EXPECT_EQ(injected->code, 0);
+    EXPECT_EQ(injected->failure, "connection lost");
     EXPECT_EQ(requests().size(), before + 1);
+}
+
+TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
+{
+    // One request at a time: the second waits for the first's connection,
+    // which is where bytes left after an answer would be taken for its own.
+    context->hostLimit(1);
+    using namespace std::string_literals;
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::string empty = ok + "Content-Length: 0\r\n\r\n";
+    struct Case
+    {
+        std::string answer;
+        /// The handler's reports after "available", and its body.
+        std::vector<std::string> events;
+        std::string body;
+        /// The download's failure (empty: the file has `body`) and code.
+        std::string failure;
+        int code;
+    } cases[] = {
+        // Bytes after a complete answer belong to no request.
+        {"HTTP/1.1 500 No\r\nContent-Length: 0\r\n\r\n" + empty,
+         {"head 500", "completed"},
+         "",
+         "download failed",
+         500},
+        {ok + "Content-Length: 2\r\n\r\nok\r\n", {"head 200", "completed"}, "ok", "", 0},
+        {ok + "Transfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n" + empty,
+         {"head 200", "completed"},
+         "ok",
+         "",
+         0},
+        {"HTTP/1.1 204 No Content\r\n\r\nstray", {"head 204", "completed"}, "", "", 0},
+        {"HTTP/1.1 304 Not Modified\r\nContent-Length: 5\r\n\r\nstale",
+         {"head 304", "completed"},
+         "",
+         "download failed",
+         304},
+        // 101 ends HTTP on the connection; a status below 100 is none.
+        {"HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\n\r\n",
+         {"head 101", "completed"},
+         "",
+         "download failed",
+         101},
+        {"HTTP/1.1 101 Switching Protocols\r\n\r\n\x01\x02" + empty,
+         {"head 101", "completed"},
+         "",
+         "download failed",
+         101},
+        {"HTTP/1.1 099 Odd\r\nContent-Length: 0\r\n\r\n", {"lost"}, "", "connection lost", 0},
+        {"HTTP/1.1 103 Early Hints\r\nLink: </s>\r\n\r\n" + ok + "Content-Length: 2\r\n\r\nok",
+         {"head 103", "head 200", "completed"},
+         "ok",
+         "",
+         0},
+        // NUL or a bare CR in a head refuses it.
+        {ok + "Content-Length: 2\0 junk\r\n\r\nok"s, {"lost"}, "", "connection lost", 0},
+        {ok + "Transfer-Encoding: chunked\0, gzip\r\n\r\n2\r\nok\r\n0\r\n\r\n"s,
+         {"lost"},
+         "",
+         "connection lost",
+         0},
+        {ok + "X-Note: a\rb\r\nContent-Length: 2\r\n\r\nok", {"lost"}, "", "connection lost", 0},
+        {"HTTP/1.1 200 O\0K\r\nContent-Length: 2\r\n\r\nok"s, {"lost"}, "", "connection lost", 0},
+        // Chunks frame the body whatever Content-Length says; a list of one
+        // length is that length, of two is none.
+        {ok + "Content-Length: 100\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n",
+         {"head 200", "completed"},
+         "ok",
+         "",
+         0},
+        {ok + "Content-Length: 2, 2\r\n\r\nok", {"head 200", "completed"}, "ok", "", 0},
+        {ok + "Content-Length: 2, 3\r\n\r\nok", {"head 200", "lost"}, "", "connection lost", 0},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(test.answer));
+        Url hostile =
+            url("leaf.test", Port::plain, "/h", {{"raw", Testing::Endpoint::hex(test.answer)}});
+        Url next = url("leaf.test", Port::plain, "/n", {{"body", "next"}});
+
+        Testing::Recorder first, second;
+        first.bare = second.bare = false;
+        first.path = hostile.path();
+        second.path = next.path();
+        context->connect(hostile, &first);
+        context->connect(next, &second);
+        ASSERT_TRUE(Testing::runUntil(loop, [&] { return first.finished && second.finished; }));
+        std::vector<std::string> events = {"available"};
+        events.insert(events.end(), test.events.begin(), test.events.end());
+        EXPECT_EQ(first.events, events);
+        EXPECT_EQ(first.body, test.body);
+        EXPECT_EQ(second.events, (std::vector<std::string>{"available", "head 200", "completed"}));
+        EXPECT_EQ(second.body, "next");
+
+        DownloadRecorder download, after;
+        context->download(hostile, &download, 0);
+        context->download(next, &after, 0);
+        ASSERT_TRUE(Testing::runUntil(loop, [&] { return download.reports && after.reports; }));
+        EXPECT_EQ(download.failure, test.failure);
+        EXPECT_EQ(download.code, test.failure.empty() ? -1 : test.code);
+        if (test.failure.empty()) EXPECT_EQ(download.file.body(), test.body);
+        EXPECT_EQ(after.failure, "");
+        EXPECT_EQ(after.file.body(), "next");
+        EXPECT_TRUE(Testing::runUntil(loop, [&] { return context->live() == 0; }));
+        cache.entries.clear();
+    }
+}
+
+TEST_F(DownloadTest, RedirectTargetsAndTheCredentialsThatFollowThem)
+{
+    std::string plain = std::to_string(url("leaf.test", Port::plain, "").port());
+    std::string tls = std::to_string(url("leaf.test", Port::tls, "").port());
+    // A Host line names the first origin as much as the credentials belong
+    // to it.
+    std::string host = "Host: leaf.test:" + plain;
+    for (const char* line : {"Authorization: Basic dTpw", "Proxy-Authorization: Basic cDpw",
+                             "Cookie: session=1", "X-Other: kept", host.c_str()})
+        context->fixedHeaders().add(line);
+    std::string back = url("leaf.test", Port::plain, "/home").text();
+    struct Case
+    {
+        std::string location;
+        std::string requestLine;
+        std::string host;
+        /// Whether the last request is within the first one's origin.
+        bool home;
+    } cases[] = {
+        {"../x/y", "GET /a/x/y HTTP/1.1", "leaf.test:" + plain, true},
+        {"?q=2", "GET /a/b/c?q=2 HTTP/1.1", "leaf.test:" + plain, true},
+        {"/echo#frag", "GET /echo HTTP/1.1", "leaf.test:" + plain, true},
+        {"http://LEAF.test:" + plain + "/up", "GET /up HTTP/1.1", "LEAF.test:" + plain, true},
+        {"//second.test:" + plain + "/z", "GET /z HTTP/1.1", "second.test:" + plain, false},
+        {"https://leaf.test:" + tls + "/s", "GET /s HTTP/1.1", "leaf.test:" + tls, false},
+        // Away and back again.
+        {url("second.test", Port::plain, "/away",
+             {{"status", "302"}, {"header", "Location:" + back}})
+             .text(),
+         "GET /home HTTP/1.1", "leaf.test:" + plain, true},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.location);
+        auto result = download(url("leaf.test", Port::plain, "/a/b/c",
+                                   {{"status", "302"}, {"header", "Location:" + test.location}}));
+        EXPECT_EQ(result->failure, "");
+        std::vector<std::string> logged = requests();
+        EXPECT_TRUE(hasLine(logged.front(), "Cookie: session=1"));
+        const std::string& last = logged.back();
+        EXPECT_EQ(requestLine(last), test.requestLine);
+        EXPECT_TRUE(hasLine(last, "host: " + test.host));
+        EXPECT_TRUE(hasLine(last, "X-Other: kept"));
+        for (const char* line :
+             {"Authorization: Basic dTpw", "Proxy-Authorization: Basic cDpw", "Cookie: session=1"})
+            EXPECT_EQ(hasLine(last, line), test.home) << line;
+        for (const auto& entry : std::filesystem::directory_iterator(pki.path("log")))
+            std::filesystem::remove(entry.path());
+    }
+
+    // A port of 0 is no place to go.
+    auto nowhere = download(url("leaf.test", Port::plain, "/a",
+                                {{"status", "302"}, {"header", "Location:http://127.0.0.1:0/"}}));
+    EXPECT_EQ(nowhere->code, 302);
+    EXPECT_EQ(nowhere->failure, "download failed");
 }

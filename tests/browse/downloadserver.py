@@ -19,6 +19,8 @@ The query scripts the answer:
   endless=1     answer as HTTP/1.0 without a length, send "x" until the client
                 closes
   stall=1       never answer
+  raw=HEX       exactly these bytes, in one write, and the connection stays
+                open for the next request
 """
 import argparse
 import os
@@ -65,6 +67,9 @@ class Handler(endpoint.Handler):
             while self.connection.recv(4096):
                 pass
             self.close_connection = True
+            return
+        if option("raw"):
+            self.wfile.write(bytes.fromhex(option("raw")))
             return
         body = option("body")
         body = body.encode() if body is not None else b"body of " + self.path.encode()

@@ -20,8 +20,8 @@ namespace Testing
  * body and each head's X-Client-Port and X-SNI. It is finished at its
  * terminal report: any but onCompleted; onCompleted of its last request
  * when it is a client's request; or, on a bare connection, at onCompleted
- * of a body that ended the connection, and else at the close it asks for
- * when offered the connection once more.
+ * of a body that ended the connection, and else at the close that follows
+ * (asked for when offered the connection once more).
  */
 class Recorder : public Kestrava::Browse::Handler
 {
@@ -87,7 +87,7 @@ public:
     void onCompleted(Connection* connection) override
     {
         events.push_back("completed");
-        if (requests == 0 && (!bare || !connection->usable())) finish(std::string());
+        if (requests == 0 && (!bare || !connection->connected())) finish(std::string());
     }
     void onLost(Connection*) override { finish("lost"); }
     void onClosed(Connection*) override { finish("closed"); }

@@ -47,18 +47,21 @@ private:
 
 /// Hands a stream to a reader piece by piece the way a connection does:
 /// what the reader leaves is handed again with the next piece behind it.
+/// `more`: the next piece has arrived already (a stream received whole
+/// and read in parts); otherwise it comes after whatever the reader
+/// reported, as the answer to a request asked in between.
 class Feeder
 {
 public:
     explicit Feeder(Kestrava::Browse::ResponseReader& reader) : _reader(reader) {}
 
-    void feed(const char* data, size_t size)
+    void feed(const char* data, size_t size, bool more = false)
     {
         _pending.append(data, size);
         if (_pending.empty()) return;
-        _pending.erase(0, _reader.read(&_pending[0], _pending.size()));
+        _pending.erase(0, _reader.read(&_pending[0], _pending.size(), more));
     }
-    void feed(const std::string& data) { feed(data.data(), data.size()); }
+    void feed(const std::string& data, bool more = false) { feed(data.data(), data.size(), more); }
 
     /// Bytes the reader has not consumed yet.
     size_t pending() const { return _pending.size(); }
