@@ -236,6 +236,16 @@ void Application::onFinished(Call* call, const std::shared_ptr<Message>& message
         Proxy(Global::log, Logging::warning) << "No response from server: " << call->failure();
 }
 
+void Application::onUnverified(const char* host, const char* result)
+{
+    // Such a connection is never handed to the next document: each one
+    // costs a TLS handshake, which only trusting the certificate avoids.
+    if (_unverifiedLogged) return;
+    _unverifiedLogged = true;
+    Proxy(Global::log, Logging::warning) << "Certificate of " << host << " does not verify ("
+                                         << result << "): every document opens a new connection";
+}
+
 void Application::onCopied(uint64_t deliveryTag)
 {
     _channel.ack(deliveryTag, 0);

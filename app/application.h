@@ -79,6 +79,7 @@ private:
     void onQueueSuccess() override;
     void onQueueGone(QueueDeclarer* declarer) override;
     void onFinished(Call* call, const std::shared_ptr<Message>& message) override;
+    void onUnverified(const char* host, const char* result) override;
     void onExpired() override;
 
     // ErrorRoute::Handler
@@ -133,4 +134,6 @@ private:
     bool _closing = false;
     /// Set while the members go: late reports only requeue.
     bool _ending = false;
+    /// The endpoint's certificate was found not to verify: said once a run.
+    bool _unverifiedLogged = false;
 };

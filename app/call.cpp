@@ -4,6 +4,7 @@
 #include "app/message.h"
 #include "browse/connection.h"
 #include "browse/header.h"
+#include "dns/hostname/hostname.h"
 #include "toolbox/timestamp.h"
 
 #include <cstdio>
@@ -51,6 +52,8 @@ void Call::onExpired(Kestrava::Browse::Connection*)
 
 void Call::onAvailable(Kestrava::Browse::Connection* connection)
 {
+    if (const char* result = connection->certificateError())
+        _handler->onUnverified(connection->host().ascii(), result);
     const std::string& body = _message->body;
     const char* path = _endpoint->url.path();
     connection->request("POST", path != nullptr ? path : "", path != nullptr ? strlen(path) : 0);

@@ -21,6 +21,10 @@ public:
     public:
         virtual ~Handler() = default;
         virtual void onFinished(Call* call, const std::shared_ptr<Message>& message) = 0;
+        /// The call was offered a connection whose certificate is not
+        /// valid for `host`; `result` says why. Such a connection carries
+        /// this one request only.
+        virtual void onUnverified(const char* host, const char* result) = 0;
     };
 
     Call(const Endpoint* endpoint, std::shared_ptr<Message> message, Handler* handler)

@@ -106,6 +106,10 @@ public:
         (void)strict;
         return false;
     }
+    /// Why the TLS certificate is not valid for the host, in OpenSSL's words
+    /// ("self-signed certificate", "hostname mismatch"); null when it is,
+    /// before the handshake and on a plain connection.
+    virtual const char* certificateError() const { return nullptr; }
 
     Network::TcpSocket* socket() { return &_socket; }
     Browse::Handler* handler() const { return _handler; }

@@ -2,6 +2,7 @@
 
 #include "dns/hostname/hostname.h"
 #include "openssl/certificate.h"
+#include "openssl/functions.h"
 
 #include <exception>
 
@@ -37,6 +38,12 @@ const char* HttpsConnection::failureOfLoss() const
     return _outcome == handshaking ? handshakeFailure : nullptr;
 }
 
+const char* HttpsConnection::certificateError() const
+{
+    if (_outcome == handshaking || _outcome == validForHost) return nullptr;
+    return OpenSSL::X509_verify_cert_error_string(_verifyResult);
+}
+
 void HttpsConnection::onSecured(Network::TcpSocket*)
 {
     // Any failure to read the certificate (none sent, an entry point the
@@ -47,10 +54,15 @@ void HttpsConnection::onSecured(Network::TcpSocket*)
         _outcome = certificate.secure(host(), 0) ? validForHost
                    : certificate.secure(0)       ? valid
                                                  : invalid;
+        // A chain that verifies for another name has a code of its own.
+        _verifyResult = _outcome != valid               ? certificate.verifyResult()
+                        : serverName(host()) != nullptr ? X509_V_ERR_HOSTNAME_MISMATCH
+                                                        : X509_V_ERR_IP_ADDRESS_MISMATCH;
     }
     catch (const std::exception&)
     {
         _outcome = invalid;
+        _verifyResult = X509_V_ERR_UNSPECIFIED;
     }
     _reader.secure(secure(true));
     offer();

@@ -35,6 +35,7 @@ public:
     {
         return _outcome == validForHost || (_outcome == valid && !strict);
     }
+    const char* certificateError() const override;
 
     /// The certificate outcomes.
     static constexpr int handshaking = 0;
@@ -51,6 +52,9 @@ protected:
 private:
     const OpenSSL::SslContext* _tls;
     int _outcome = handshaking;
+    /// OpenSSL's verify result, or its code for the mismatch of a valid
+    /// certificate; X509_V_OK (0) until the handshake.
+    long _verifyResult = 0;
 };
 
 } // namespace Browse

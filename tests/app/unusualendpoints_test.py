@@ -5,11 +5,12 @@ posted once and acked after its 2xx, and no warning is logged. An endpoint
 that sends more than it was asked for gets no document acked on that."""
 
 import json
+import re
 import socket
 import time
 import unittest
 
-from harness import ServiceTest, ca_signed, wait_until
+from harness import ServiceTest, ca_signed, self_signed, wait_until
 
 DOCUMENTS = 5
 
@@ -33,8 +34,9 @@ class SilentAddress:
 
 
 class UnusualEndpointsTest(ServiceTest):
-    def assertEachPostedOnce(self, endpoint, url, *arguments, environment=None, timeout=20):
-        """Runs documents through the service; returns the endpoint's requests."""
+    def assertEachPostedOnce(self, endpoint, url, *arguments, environment=None, timeout=20, warnings=()):
+        """Runs documents through the service, which logs these warnings and
+        no others; returns the endpoint's requests."""
         service = self.consuming(url, "--connections", "1", *arguments, environment=environment)
         for n in range(DOCUMENTS):
             self.broker.publish("results", json.dumps({"n": n}))
@@ -42,8 +44,9 @@ class UnusualEndpointsTest(ServiceTest):
         self.assertTrue(wait_until(lambda: self.messages() == 0, 10), service.output())
         self.assertEqual(sorted(json.loads(request.body)["n"] for request in endpoint.requests),
                          list(range(DOCUMENTS)))
-        self.assertEqual(service.lines("from server: "), [])
         self.assertEqual(service.stop(), 0)
+        self.assertEqual(re.findall(r"^\[Warning\] +\[[^]]*\] (.*)$", service.output(), re.MULTILINE),
+                         list(warnings))
         return endpoint.requests
 
     def test_answers_framed_by_the_close_terse_or_with_bare_line_feeds(self):
@@ -61,6 +64,21 @@ class UnusualEndpointsTest(ServiceTest):
         self.addCleanup(SilentAddress(endpoint.port).close)
         # Three seconds for the first connect, none for the others.
         self.assertEachPostedOnce(endpoint, endpoint.url(host="silent.test"), timeout=8)
+
+    def test_a_certificate_that_does_not_verify_is_named_once_and_costs_a_connection_each(self):
+        # The one warning of these endpoints. The second certificate is
+        # valid, but for 127.0.0.1 only.
+        for_the_address, authority = ca_signed(self.directory, "127.0.0.1")
+        for context, result in ((self_signed(self.directory), "self-signed certificate"),
+                                (for_the_address, "hostname mismatch")):
+            with self.subTest(result=result):
+                endpoint = self.endpoint(tls=context)
+                warning = (f"Certificate of endpoint.test does not verify ({result}): "
+                           "every document opens a new connection")
+                url = endpoint.url(host="endpoint.test", scheme="https")
+                requests = self.assertEachPostedOnce(endpoint, url, environment={"SSL_CERT_FILE": authority},
+                                                     warnings=[warning])
+                self.assertEqual(len({request.peer for request in requests}), DOCUMENTS)
 
     def test_https_to_an_ip_address_named_by_its_certificate_keeps_the_connection(self):
         context, authority = ca_signed(self.directory, "127.0.0.1")

@@ -176,19 +176,25 @@ TEST_F(ContextTest, ResponsesEndedByTheServerFreeTheirPlace)
     }
 }
 
-TEST_F(ContextTest, SelfSignedEndpointIsUsedButNeverHandedOver)
+TEST_F(ContextTest, CertificateNotValidForTheHostIsUsedButNeverHandedOver)
 {
     context->hostLimit(1);
-    auto recorders = request("https://self.test:SELF/", 2);
-    for (const auto& recorder : recorders)
+    // Self-signed, and from the trusted authority for another name.
+    for (auto [text, security] :
+         {std::pair{"https://self.test:SELF/", "0 0 self-signed certificate"},
+          std::pair{"https://self.test:CA/", "1 0 hostname mismatch"}})
     {
-        EXPECT_EQ(answered, recorder->events);
-        EXPECT_EQ((std::vector<std::string>{"0 0"}), recorder->security);
-        EXPECT_EQ((std::vector<bool>{false}), recorder->secureHeads);
-        EXPECT_EQ((std::vector<std::string>{"self.test"}), recorder->sni);
-        EXPECT_NE(std::string::npos, recorder->body.find("\r\nHost: self.test:"));
+        auto recorders = request(text, 2);
+        for (const auto& recorder : recorders)
+        {
+            EXPECT_EQ(answered, recorder->events) << text;
+            EXPECT_EQ((std::vector<std::string>{security}), recorder->security);
+            EXPECT_EQ((std::vector<bool>{false}), recorder->secureHeads) << text;
+            EXPECT_EQ((std::vector<std::string>{"self.test"}), recorder->sni) << text;
+            EXPECT_NE(std::string::npos, recorder->body.find("\r\nHost: self.test:")) << text;
+        }
+        EXPECT_NE(recorders[0]->clientPorts, recorders[1]->clientPorts) << text;
     }
-    EXPECT_NE(recorders[0]->clientPorts, recorders[1]->clientPorts);
 }
 
 TEST_F(ContextTest, CertificateFromTrustedAuthorityIsHandedOver)

@@ -40,7 +40,8 @@ public:
     std::string body;
     std::vector<std::string> clientPorts;
     std::vector<std::string> sni;
-    /// At each offer: the connection's secure(false) and secure(true).
+    /// At each offer: the connection's secure(false), secure(true) and
+    /// certificateError() when there is one.
     std::vector<std::string> security;
     /// Each head's secure flag.
     std::vector<bool> secureHeads;
@@ -62,8 +63,10 @@ public:
         }
         --requests;
         events.push_back("available");
+        const char* error = connection->certificateError();
         security.push_back(std::to_string(connection->secure(false)) + " " +
-                           std::to_string(connection->secure(true)));
+                           std::to_string(connection->secure(true)) +
+                           (error != nullptr ? std::string(" ") + error : std::string()));
         if (write)
             write(connection);
         else
