@@ -14,9 +14,9 @@ export DEBIAN_FRONTEND=noninteractive
 # Tests start their servers on ports of their own. The packaged services
 # that this install brings are kept from starting, now and at boot; those of
 # packages the host had before (its own broker or web server) are left as
-# they are, and packages already installed are not upgraded. Erlang's port
-# mapper (epmd, of erlang-base, which RabbitMQ pulls in) listens on every
-# interface once started.
+# they are, and packages already installed are not upgraded unless a new one
+# needs it. Erlang's port mapper (epmd, of erlang-base, which RabbitMQ pulls
+# in) listens on every interface once started.
 new_services=
 for pair in rabbitmq-server:rabbitmq-server erlang-base:epmd nginx-common:nginx tinyproxy:tinyproxy \
     opendkim:opendkim; do
@@ -24,10 +24,6 @@ for pair in rabbitmq-server:rabbitmq-server erlang-base:epmd nginx-common:nginx 
         new_services="$new_services${new_services:+ }${pair#*:}"
     fi
 done
-# Package scripts ask policy-rc.d before they start a service (invoke-rc.d
-# with the script's name, deb-systemd-invoke with each unit's): one of ours
-# answers no (101) for the new services and yes for the rest, for the time
-# of the install. A host's own is kept.
 policy=
 # Also after a failed install: a second run would take what the first one
 # installed for the host's own and leave it enabled at boot.
@@ -46,20 +42,17 @@ finish_install() {
         done
     fi
 }
-if [ -n "$new_services" ]; then
-    trap finish_install EXIT
-    trap 'exit 1' INT TERM HUP
-fi
-if [ -n "$new_services" ] && [ ! -e /usr/sbin/policy-rc.d ]; then
+trap finish_install EXIT
+trap 'exit 1' INT TERM HUP
+# Package scripts ask policy-rc.d before they start, stop or restart a
+# service (invoke-rc.d, deb-systemd-invoke). Ours answers no (101) to all,
+# for the time of the install: the new services stay stopped, and a host's
+# own are neither stopped nor started, not even one whose package apt
+# upgrades as a dependency (nginx, which nginx-light pins to its version,
+# would be restarted, or started when stopped). A host's own policy is kept.
+if [ ! -e /usr/sbin/policy-rc.d ]; then
     policy=/usr/sbin/policy-rc.d
-    cat >"$policy" <<POLICY
-#!/bin/sh
-# Written by setup.sh for the time of its package install.
-while [ \$# -gt 0 ] && [ "\${1#--}" != "\$1" ]; do shift; done
-name=\${1%.service}
-case " $new_services " in *" \${name%.socket} "*) exit 101 ;; esac
-exit 0
-POLICY
+    printf '#!/bin/sh\n# Written by setup.sh for the time of its package install.\nexit 101\n' >"$policy"
     chmod 755 "$policy"
 fi
 
