@@ -128,9 +128,9 @@ bool ConfigFile::parse(const std::string& path)
         if (std::all_of(line.begin(), line.end(), blank) || line[0] == '#' || line[0] == ';')
             continue;
 
+        std::replace(line.begin(), line.end(), '\t', ' ');
         // A NUL byte would end the text that the expression sees, so such a
         // line could only be read cut short: it is garbage and skipped.
-        std::replace(line.begin(), line.end(), '\t', ' ');
         if (line.find('\0') == std::string::npos && expression.match(line, key, value))
             values[key] = value;
         else
