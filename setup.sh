@@ -32,15 +32,18 @@ finish_install() {
         rm -f "$policy"
         policy=
     fi
-    if command -v systemctl >/dev/null 2>&1; then
-        for service in $new_services; do
+    for service in $new_services; do
+        if command -v systemctl >/dev/null 2>&1; then
             # The socket first: it would start a socket-activated service
             # (epmd) again.
             for unit in "$service.socket" "$service.service"; do
                 systemctl disable --now "$unit" >/dev/null 2>&1 || true
             done
-        done
-    fi
+        elif [ -e "/etc/init.d/$service" ] && command -v update-rc.d >/dev/null 2>&1; then
+            # Without systemd, the init script's links start it at boot.
+            update-rc.d "$service" disable >/dev/null 2>&1 || true
+        fi
+    done
 }
 trap finish_install EXIT
 trap 'exit 1' INT TERM HUP
