@@ -14,28 +14,48 @@ export DEBIAN_FRONTEND=noninteractive
 # Tests start their servers on ports of their own. The packaged services
 # that this install brings are kept from starting, now and at boot; those of
 # packages the host had before (its own broker or web server) are left as
-# they are, and packages already installed are not upgraded.
+# they are, and packages already installed are not upgraded unless a new one
+# needs it. Erlang's port mapper (epmd, of erlang-base, which RabbitMQ pulls
+# in) listens on every interface once started.
 new_services=
-for pair in rabbitmq-server:rabbitmq-server nginx-common:nginx tinyproxy:tinyproxy opendkim:opendkim; do
+for pair in rabbitmq-server:rabbitmq-server erlang-base:epmd nginx-common:nginx tinyproxy:tinyproxy \
+    opendkim:opendkim; do
     if ! dpkg-query -W -f '${db:Status-Status}' "${pair%%:*}" 2>/dev/null | grep -qx installed; then
         new_services="$new_services${new_services:+ }${pair#*:}"
     fi
 done
-# Package scripts ask policy-rc.d before they start a service (invoke-rc.d,
-# deb-systemd-invoke): one of ours answers no (101) for the new services and
-# yes for the rest, for the time of the install. A host's own is kept.
 policy=
-if [ -n "$new_services" ] && [ ! -e /usr/sbin/policy-rc.d ]; then
+# Also after a failed install: a second run would take what the first one
+# installed for the host's own and leave it enabled at boot.
+finish_install() {
+    if [ -n "$policy" ]; then
+        rm -f "$policy"
+        policy=
+    fi
+    for service in $new_services; do
+        if command -v systemctl >/dev/null 2>&1; then
+            # The socket first: it would start a socket-activated service
+            # (epmd) again.
+            for unit in "$service.socket" "$service.service"; do
+                systemctl disable --now "$unit" >/dev/null 2>&1 || true
+            done
+        elif [ -e "/etc/init.d/$service" ] && command -v update-rc.d >/dev/null 2>&1; then
+            # Without systemd, the init script's links start it at boot.
+            update-rc.d "$service" disable >/dev/null 2>&1 || true
+        fi
+    done
+}
+trap finish_install EXIT
+trap 'exit 1' INT TERM HUP
+# Package scripts ask policy-rc.d before they start, stop or restart a
+# service (invoke-rc.d, deb-systemd-invoke). Ours answers no (101) to all,
+# for the time of the install: the new services stay stopped, and a host's
+# own are neither stopped nor started, not even one whose package apt
+# upgrades as a dependency (nginx, which nginx-light pins to its version,
+# would be restarted, or started when stopped). A host's own policy is kept.
+if [ ! -e /usr/sbin/policy-rc.d ]; then
     policy=/usr/sbin/policy-rc.d
-    trap 'rm -f "$policy"' EXIT
-    trap 'exit 1' INT TERM HUP
-    cat >"$policy" <<POLICY
-#!/bin/sh
-# Written by setup.sh for the time of its package install.
-while [ \$# -gt 0 ] && [ "\${1#--}" != "\$1" ]; do shift; done
-case " $new_services " in *" \${1%.service} "*) exit 101 ;; esac
-exit 0
-POLICY
+    printf '#!/bin/sh\n# Written by setup.sh for the time of its package install.\nexit 101\n' >"$policy"
     chmod 755 "$policy"
 fi
 
@@ -54,15 +74,8 @@ apt-get install -y -qq --no-install-recommends --no-upgrade \
     opendkim opendkim-tools libopendkim-dev \
     python3 libpython3.11-testsuite iproute2 util-linux procps >/dev/null
 
-if [ -n "$policy" ]; then
-    rm -f "$policy"
-    trap - EXIT INT TERM HUP
-fi
-if command -v systemctl >/dev/null 2>&1; then
-    for service in $new_services; do
-        systemctl disable --now "$service" >/dev/null 2>&1 || true
-    done
-fi
+finish_install
+trap - EXIT INT TERM HUP
 
 jobs=$(nproc)
 # build/ holds what runs for real (the service, the libraries, the

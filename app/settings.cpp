@@ -3,7 +3,6 @@
 #include "app/options.h"
 
 #include <cstdlib>
-#include <limits>
 #include <stdexcept>
 
 namespace
@@ -33,9 +32,11 @@ long long number(const std::string& text)
 Settings::Settings(const Options& options)
     : qos(static_cast<uint16_t>(checked(options, "qos", "1000", 1, 65535))),
       connections(static_cast<size_t>(checked(options, "connections", "10", 1, 65535))),
-      mirrorExpiry(static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0,
-                                                 std::numeric_limits<long long>::max() / 1000)) *
-                   1000),
+      // RabbitMQ refuses an x-expires above ten years (value_too_large), and
+      // the mirror queue could then never be created.
+      mirrorExpiry(
+          static_cast<uint64_t>(checked(options, "rabbitmq-mirror-expire", "0", 0, 315360000)) *
+          1000),
       filter(options.get("filter"))
 {
 }

@@ -17,8 +17,9 @@ class Settings
 public:
     /// Throws std::runtime_error naming the option and its allowed range for
     /// a qos, connections or mirror expiry not in digits alone, a qos or
-    /// connections outside 1 to 65535 or a mirror expiry too large to hold
-    /// in milliseconds, and the filter parser's message for a bad filter.
+    /// connections outside 1 to 65535 or a mirror expiry above ten years
+    /// (315360000 seconds, the broker's limit), and the filter parser's
+    /// message for a bad filter.
     explicit Settings(const Options& options);
     virtual ~Settings() = default;
 

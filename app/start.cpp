@@ -66,13 +66,17 @@ std::string quoted(const std::string& name)
 }
 
 /// Warns of the names in the configuration file and the environment that no
-/// option has: a misspelt option would otherwise be silently left out. The
-/// values stay unsaid, as they may hold a password.
+/// option has, and of the file's lines that set nothing (a separator left
+/// out): a misspelt option would otherwise be silently left out. The values
+/// stay unsaid, as they may hold a password.
 void warnUnknown(const Options& options)
 {
     for (const std::string& key : options.unknownKeys())
         Kestrava::Logging::Proxy(Global::log, Kestrava::Logging::warning)
             << "Ignored configuration-file key " << quoted(key) << ": no option has this name";
+    for (size_t line : options.skippedLines())
+        Kestrava::Logging::Proxy(Global::log, Kestrava::Logging::warning)
+            << "Ignored configuration-file line " << line << ": it is not \"name = value\"";
     for (const std::string& variable : options.unknownVariables())
         Kestrava::Logging::Proxy(Global::log, Kestrava::Logging::warning)
             << "Ignored environment variable " << quoted(variable) << ": no option has this name";

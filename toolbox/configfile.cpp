@@ -16,6 +16,11 @@ namespace Toolbox {
 
 namespace {
 
+bool blank(char character)
+{
+    return std::isspace(static_cast<unsigned char>(character)) != 0;
+}
+
 /// The compiled line expression, freed with the object.
 class LineExpression
 {
@@ -54,11 +59,6 @@ public:
     }
 
 private:
-    static bool blank(char character)
-    {
-        return std::isspace(static_cast<unsigned char>(character)) != 0;
-    }
-
     /**
      * The leftmost match uses the first separator, and what precedes it must
      * be blanks, a key without spaces, blanks. So it starts at the run of
@@ -112,6 +112,8 @@ bool ConfigFile::parse(const std::string& path)
 
     LineExpression expression;
     std::map<std::string, std::string> values;
+    std::vector<size_t> skipped;
+    size_t number = 0;
     std::string key;
     std::string value;
 
@@ -122,14 +124,17 @@ bool ConfigFile::parse(const std::string& path)
     while ((length = getline(&buffer._data, &buffer._capacity, file.get())) >= 0)
     {
         std::string line(buffer._data, length);
-        if (line.empty() || line[0] == '#' || line[0] == ';') continue;
-
-        // A NUL byte would end the text that the expression sees, so such a
-        // line could only be read cut short: it is garbage and skipped.
-        if (line.find('\0') != std::string::npos) continue;
+        ++number;
+        if (std::all_of(line.begin(), line.end(), blank) || line[0] == '#' || line[0] == ';')
+            continue;
 
         std::replace(line.begin(), line.end(), '\t', ' ');
-        if (expression.match(line, key, value)) values[key] = value;
+        // A NUL byte would end the text that the expression sees, so such a
+        // line could only be read cut short: it is garbage and skipped.
+        if (line.find('\0') == std::string::npos && expression.match(line, key, value))
+            values[key] = value;
+        else
+            skipped.push_back(number);
     }
 
     // A directory opens but cannot be read; nor can a file on a failing disk.
@@ -140,6 +145,7 @@ bool ConfigFile::parse(const std::string& path)
     }
 
     _values = std::move(values);
+    _skippedLines = std::move(skipped);
     _error.clear();
     return true;
 }

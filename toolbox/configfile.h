@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Kestrava {
 namespace Toolbox {
@@ -13,7 +14,8 @@ namespace Toolbox {
  * blanks; the leftmost "key [:=] value" in a line counts (so "a b = c" sets
  * b), later separators belong to the value, and the value loses its
  * trailing blanks, tabs, CR and LF. Lines without a separator and lines
- * holding NUL bytes are skipped. A repeated key keeps its last value.
+ * holding NUL bytes are skipped, and their numbers kept. A repeated key
+ * keeps its last value.
  */
 class ConfigFile
 {
@@ -37,11 +39,17 @@ public:
 
     const std::map<std::string, std::string>& values() const { return _values; }
 
+    /// The numbers (from 1) of the lines skipped that are neither blank nor
+    /// a comment: a mistake, such as a separator left out, that the program
+    /// may report without showing the line, which may hold a password.
+    const std::vector<size_t>& skippedLines() const { return _skippedLines; }
+
     /// Why the last parse failed, empty after a successful one.
     const std::string& error() const { return _error; }
 
 private:
     std::map<std::string, std::string> _values;
+    std::vector<size_t> _skippedLines;
     std::string _error;
 };
 

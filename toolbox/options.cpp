@@ -119,6 +119,7 @@ bool Options::parse(const char* path)
     for (const auto& entry : file.values())
         if (_values.count(entry.first) == 0 && _switches.count(entry.first) == 0)
             _unknownKeys.insert(entry.first);
+    _skippedLines = file.skippedLines();
     return true;
 }
 

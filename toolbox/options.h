@@ -50,7 +50,8 @@ public:
 
     /// Reads a configuration file (see ConfigFile); false, changing nothing,
     /// when the file cannot be read. A key that is no option's name (names
-    /// match exactly, case included) is kept in unknownKeys().
+    /// match exactly, case included) is kept in unknownKeys(), the numbers
+    /// of the lines that set nothing in skippedLines().
     bool parse(const char* path);
     bool parse(const std::string& path) { return parse(path.c_str()); }
 
@@ -60,6 +61,9 @@ public:
     /// silently without effect.
     const std::set<std::string>& unknownKeys() const { return _unknownKeys; }
     const std::set<std::string>& unknownVariables() const { return _unknownVariables; }
+    /// The numbers of the lines of the last configuration file read that
+    /// set nothing and are neither blank nor a comment.
+    const std::vector<size_t>& skippedLines() const { return _skippedLines; }
 
     /// Whether some source set the option; this is how a switch is tested.
     bool contains(const std::string& name) const { return _given.count(name) > 0; }
@@ -103,6 +107,7 @@ private:
     std::vector<std::string> _arguments;
     std::set<std::string> _unknownKeys;
     std::set<std::string> _unknownVariables;
+    std::vector<size_t> _skippedLines;
 };
 
 } // namespace Toolbox

@@ -173,9 +173,9 @@ class BrokerSetupTest(ServiceTest):
         self.broker.delete("mirror")
         self.broker.channel.exchange_declare("quillmere", "direct")
         endpoint = self.endpoint()
-        self.consuming(endpoint.url(), "--rabbitmq-mirror", "mirror", "--rabbitmq-mirror-expire", "3000000",
+        self.consuming(endpoint.url(), "--rabbitmq-mirror", "mirror", "--rabbitmq-mirror-expire", "315360000",
                        "--rabbitmq-exchange", "quillmere", queue="mirror")
-        self.assertEqual(self.queue("mirror"), ("true", '[{"x-expires",3000000000}]'))
+        self.assertEqual(self.queue("mirror"), ("true", '[{"x-expires",315360000000}]'))
         self.broker.publish("results", '{"via":"exchange"}', exchange="quillmere")
         self.assertTrue(endpoint.wait_for(1))
         self.assertEqual(json.loads(endpoint.requests[0].body), {"via": "exchange"})

@@ -6,12 +6,13 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 using Kestrava::Toolbox::ConfigFile;
 
 TEST(ConfigFileTest, CommentsNeedTheirMarkInTheFirstColumn)
 {
-    ScratchFile file("#hidden = 1\n;alsohidden = 2\n #key = v\n\t;other = w\n");
+    ScratchFile file("#hidden = 1\n;alsohidden = 2\n #key = v\n\t;other = w\n# a note\n");
     ConfigFile config(file.path());
     EXPECT_EQ("", config.error());
     EXPECT_FALSE(config.exists("hidden"));
@@ -19,6 +20,7 @@ TEST(ConfigFileTest, CommentsNeedTheirMarkInTheFirstColumn)
     EXPECT_EQ("v", config.get("#key"));
     EXPECT_EQ("w", config[";other"]);
     EXPECT_EQ(2u, config.values().size());
+    EXPECT_TRUE(config.skippedLines().empty());
 }
 
 TEST(ConfigFileTest, SplitsAtTheFirstSeparatorAfterTheLeftmostKey)
@@ -34,6 +36,8 @@ TEST(ConfigFileTest, SplitsAtTheFirstSeparatorAfterTheLeftmostKey)
     EXPECT_EQ("amqp://host:5672/", config.get("url"));
     EXPECT_EQ("nameless", config.get(""));
     EXPECT_EQ(6u, config.values().size());
+    // Numbered for the program to report; blank lines are no mistake.
+    EXPECT_EQ(std::vector<size_t>{7}, config.skippedLines());
 }
 
 TEST(ConfigFileTest, TabsAreBlanksAndTrailingWhiteSpaceGoes)
@@ -94,12 +98,13 @@ TEST(ConfigFileTest, LongGarbageBeforeAKeyIsReadInOnePass)
 
 TEST(ConfigFileTest, SkipsLinesWithNulBytesAndKeepsTheRest)
 {
-    ScratchFile file(std::string("good = 1\nbad = va\0lue\nkey\0 = x\nlater = 2\n", 41));
+    ScratchFile file(std::string("good = 1\nbad = va\0lue\nkey\0 = x\n \t\r\nlater = 2\n", 45));
     ConfigFile config(file.path());
     EXPECT_EQ("1", config.get("good"));
     EXPECT_FALSE(config.exists("bad"));
     EXPECT_FALSE(config.exists("key"));
     EXPECT_EQ("2", config.get("later"));
+    EXPECT_EQ((std::vector<size_t>{2, 3}), config.skippedLines());
 }
 
 TEST(ConfigFileTest, SurvivesBinaryGarbage)
