@@ -98,9 +98,23 @@ void SignatureStatus::addKeyName(std::set<KeyName>& names, const Object& object,
     if (refusedWithoutKey(object, signature) == nullptr) detail::addKeyName(names, signature);
 }
 
-const char* SignatureStatus::refusedWithoutKey(const Object&, const DkimSignature& signature) const
+const char* SignatureStatus::refusedWithoutKey(const Object& object,
+                                               const DkimSignature& signature) const
 {
+    // A second From would let a reader see another author than the one
+    // signed (RFC 6376 8.15).
+    if (object.header.all("from").size() > 1) return "More than one From field";
     if (!signature.complete()) return "Not all parameters set in signature";
+    // Numbers that read empty: no length, time or expiry was signed.
+    for (const char* number : {"l", "t", "x"})
+    {
+        auto found = signature.tags().find(number);
+        if (found != signature.tags().end() && found->second.empty())
+            return "Signature syntax error";
+    }
+    // No method this verifier knows could fetch the key (RFC 6376 3.5).
+    const std::string& methods = signature.querymethods();
+    if (!methods.empty() && !listHolds(methods, {"dns/txt"})) return "Unsupported query method";
     bool from = false;
     for (const std::string& name : signature.headers().names)
         from = from || strcasecmp(name.c_str(), "from") == 0;
