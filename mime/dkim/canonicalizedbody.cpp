@@ -40,41 +40,43 @@ void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
     // Empty lines are held back until a line with text follows: trailing
     // ones go (RFC 6376 3.4.3, 3.4.4).
     size_t emptyLines = 0;
-    size_t position = 0;
-    while (position < size)
+    const char* position = data;
+    const char* end = data + size;
+    while (position < end)
     {
-        const void* found = std::memchr(data + position, '\n', size - position);
-        size_t end = found ? static_cast<const char*>(found) - data : size;
-        size_t next = found ? end + 1 : size;
-        if (end > position && data[end - 1] == '\r' && found) --end;
-        std::string line;
-        if (simple)
-            line.assign(data + position, end - position);
-        else
-        {
-            bool blank = false;
-            for (size_t i = position; i < end; ++i)
-            {
-                if (isWsp(data[i]))
-                {
-                    blank = true;
-                    continue;
-                }
-                if (blank) line += ' ';
-                blank = false;
-                line += data[i];
-            }
-        }
-        position = next;
-        if (line.empty())
+        auto found = static_cast<const char*>(std::memchr(position, '\n', end - position));
+        const char* last = found ? found : end;
+        const char* next = found ? found + 1 : end;
+        if (found && last > position && last[-1] == '\r') --last;
+        // Relaxed: blanks at the end of the line go, runs inside become one.
+        if (!simple)
+            while (last > position && isWsp(last[-1]))
+                --last;
+        if (last == position)
         {
             ++emptyLines;
+            position = next;
             continue;
         }
         for (; emptyLines > 0; --emptyLines)
             _text += "\r\n";
-        _text += line;
+        if (simple)
+            _text.append(position, last - position);
+        else
+            while (position < last)
+            {
+                const char* run = position;
+                while (run < last && !isWsp(*run))
+                    ++run;
+                _text.append(position, run - position);
+                if (run == last) break;
+                _text += ' ';
+                while (isWsp(*run))
+                    ++run;
+                position = run;
+            }
         _text += "\r\n";
+        position = next;
     }
     if (simple && _text.empty()) _text = "\r\n";
 }

@@ -3,8 +3,8 @@
 #include "dns/records/dkimrecords.h"
 #include "mime/dkim/algorithm.h"
 #include "mime/dkim/bodyhash.h"
-#include "mime/dkim/canonicalizedbody.h"
 #include "mime/dkim/canonicalizedheader.h"
+#include "mime/dkim/detail/sharedwork.h"
 #include "mime/detail/ctype.h"
 #include "mime/dkim/dkimsignature.h"
 #include "mime/dkim/keylookups.h"
@@ -21,6 +21,7 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 
@@ -137,7 +138,13 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
         return report(permerror, refusal);
     KeyName name(domain, selector);
     auto fetched = keys.fetched.find(name);
-    if (fetched != keys.fetched.end()) return initialize(object, signature, fetched->second);
+    if (fetched != keys.fetched.end())
+    {
+        _shared = &keys.shared;
+        initialize(object, signature, fetched->second);
+        _shared = nullptr;
+        return result;
+    }
     auto failed = keys.failed.find(name);
     if (failed == keys.failed.end() || failed->second == detail::KeyLookups::Failure::other)
         return report(permerror, "Unknown, caught exception");
@@ -168,7 +175,9 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
         if (!record.h().empty() && !listHolds(record.h(), {algorithm.digest()}))
             return report(permerror, "Algorithm key does not match signature");
         if (withoutSpace(record.p()).empty()) return report(permerror, "DNS public key is empty");
-        OpenSSL::PublicKey key(record.p().c_str());
+        std::unique_ptr<OpenSSL::PublicKey> own;
+        if (_shared == nullptr) own = std::make_unique<OpenSSL::PublicKey>(record.p().c_str());
+        const OpenSSL::PublicKey& key = own ? *own : _shared->key(record);
         return initialize(object, signature, key, listHolds(record.t(), {"s"}));
     }
     catch (...)
@@ -220,15 +229,17 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
         if (const Line* line = shrinking.take(name)) canonical.add(*line);
 
     // What came over the wire, not the model written back (RFC 6376 3.7).
-    CanonicalizedBody body(object.body, bodySimple);
+    detail::SharedWork alone;
+    detail::SharedWork& shared = _shared ? *_shared : alone;
     size_t length = BodyHash::whole;
     if (!signature.length().empty())
     {
         unsigned long long counted = std::stoull(signature.length());
-        if (counted > body.text().size()) return report(fail, "Body hash does not match");
+        if (counted > shared.body(object.body, bodySimple).text().size())
+            return report(fail, "Body hash does not match");
         length = static_cast<size_t>(counted);
     }
-    if (BodyHash(body, algorithm, length).text != bodyHash)
+    if (shared.hash(object.body, bodySimple, algorithm, length) != bodyHash)
         return report(fail, "Body hash does not match");
 
     const Line* own = lineOf(object.header, signature.original(object.header));

@@ -23,7 +23,8 @@ namespace Mime
 namespace detail
 {
 class KeyLookups;
-}
+class SharedWork;
+} // namespace detail
 
 class DkimSignature;
 class Object;
@@ -68,6 +69,10 @@ public:
 private:
     const char* verify(const Object& object, const DkimSignature& signature,
                        const OpenSSL::PublicKey& key);
+
+    /// What the verification shares with the message's other signatures,
+    /// while it runs with keys looked up together; null otherwise.
+    detail::SharedWork* _shared = nullptr;
 };
 
 } // namespace Mime
