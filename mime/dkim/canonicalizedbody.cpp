@@ -3,6 +3,7 @@
 #include "filter/string.h"
 #include "mime/body.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Kestrava
@@ -36,7 +37,10 @@ CanonicalizedBody::CanonicalizedBody(const String& received, bool simple)
 
 void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
 {
-    _text.reserve(size + 2);
+    // At most every byte and a CR before every LF, and the CR LF of an
+    // empty body: written in place, then cut to what it took.
+    _text.resize(2 * size + 2);
+    char* out = &_text[0];
     // Empty lines are held back until a line with text follows: trailing
     // ones go (RFC 6376 3.4.3, 3.4.4).
     size_t emptyLines = 0;
@@ -59,26 +63,25 @@ void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
             continue;
         }
         for (; emptyLines > 0; --emptyLines)
-            _text += "\r\n";
+            out = std::copy_n("\r\n", 2, out);
         if (simple)
-            _text.append(position, last - position);
+            out = std::copy(position, last, out);
         else
             while (position < last)
             {
-                const char* run = position;
-                while (run < last && !isWsp(*run))
-                    ++run;
-                _text.append(position, run - position);
-                if (run == last) break;
-                _text += ' ';
-                while (isWsp(*run))
-                    ++run;
-                position = run;
+                bool blank = isWsp(*position);
+                if (blank) *out++ = ' ';
+                while (position < last && isWsp(*position) == blank)
+                {
+                    if (!blank) *out++ = *position;
+                    ++position;
+                }
             }
-        _text += "\r\n";
+        out = std::copy_n("\r\n", 2, out);
         position = next;
     }
-    if (simple && _text.empty()) _text = "\r\n";
+    if (simple && out == &_text[0]) out = std::copy_n("\r\n", 2, out);
+    _text.resize(static_cast<size_t>(out - &_text[0]));
 }
 
 } // namespace Mime
