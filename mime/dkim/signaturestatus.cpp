@@ -21,7 +21,6 @@
 #include <ctime>
 #include <deque>
 #include <map>
-#include <memory>
 #include <set>
 #include <stdexcept>
 
@@ -175,9 +174,8 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
         if (!record.h().empty() && !listHolds(record.h(), {algorithm.digest()}))
             return report(permerror, "Algorithm key does not match signature");
         if (withoutSpace(record.p()).empty()) return report(permerror, "DNS public key is empty");
-        std::unique_ptr<OpenSSL::PublicKey> own;
-        if (_shared == nullptr) own = std::make_unique<OpenSSL::PublicKey>(record.p().c_str());
-        const OpenSSL::PublicKey& key = own ? *own : _shared->key(record);
+        detail::SharedWork alone;
+        const OpenSSL::PublicKey& key = (_shared ? *_shared : alone).key(record);
         return initialize(object, signature, key, listHolds(record.t(), {"s"}));
     }
     catch (...)
