@@ -9,6 +9,7 @@
 // Then our own figures for ARC validation and sealing of the message with
 // a chain of three sets, and for signing it.
 //   mime_dkim_receiver_benchmark [ROUNDS [MESSAGES]]
+#include "benchmarks/mime/files.h"
 #include "dns/blocking/context.h"
 #include "mime/arc/arcpublickeys.h"
 #include "mime/arc/arcsignatures.h"
@@ -26,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -46,35 +46,14 @@
 #include <unistd.h>
 
 using namespace Kestrava::Mime;
+using Bench::command;
+using Bench::slurp;
+using Bench::spit;
 
 namespace
 {
 
 std::string directory;
-
-std::string command(const std::string& line)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
-    if (!pipe) throw std::runtime_error("cannot run " + line);
-    char buffer[256];
-    std::string output;
-    while (fgets(buffer, sizeof buffer, pipe.get()))
-        output += buffer;
-    return output;
-}
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void spit(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 /// A private network and mount namespace with loopback up: port 53 and
 /// /etc/resolv.conf are ours.
