@@ -69,6 +69,12 @@ unsigned char* HMAC(const EVP_MD* md, const void* key, int keySize, const unsign
                     size_t size, unsigned char* digest, unsigned int* digestSize);
 const EVP_CIPHER* EVP_get_cipherbyname(const char* name);
 const EVP_MD* EVP_get_digestbyname(const char* name);
+/// OpenSSL 3's explicit fetch; on libraries before 3 (no providers) the
+/// digest of that name from EVP_get_digestbyname, for EVP_MD_free to pass
+/// over.
+EVP_MD* EVP_MD_fetch(OSSL_LIB_CTX* context, const char* algorithm, const char* properties);
+/// Releases a fetched digest; does nothing on libraries before 3.
+void EVP_MD_free(EVP_MD* md);
 int EVP_MD_size(const EVP_MD* md);
 int EVP_MD_type(const EVP_MD* md);
 int EVP_CIPHER_key_length(const EVP_CIPHER* cipher);
@@ -130,6 +136,7 @@ RSA* EVP_PKEY_get1_RSA(EVP_PKEY* key);
 int EVP_PKEY_set1_EC_KEY(EVP_PKEY* key, EC_KEY* ec);
 EC_KEY* EVP_PKEY_get1_EC_KEY(EVP_PKEY* key);
 EVP_PKEY* PEM_read_bio_PUBKEY(BIO* bio, EVP_PKEY** key, pem_password_cb* callback, void* data);
+RSA* d2i_RSA_PUBKEY(RSA** rsa, const unsigned char** data, long size);
 EVP_PKEY* PEM_read_bio_PrivateKey(BIO* bio, EVP_PKEY** key, pem_password_cb* callback, void* data);
 RSA* PEM_read_bio_RSAPrivateKey(BIO* bio, RSA** rsa, pem_password_cb* callback, void* data);
 X509* PEM_read_bio_X509(BIO* bio, X509** certificate, pem_password_cb* callback, void* data);

@@ -1,5 +1,6 @@
 #include "openssl/signature.h"
 
+#include "openssl/digest.h"
 #include "openssl/exception.h"
 #include "openssl/functions.h"
 
@@ -13,19 +14,7 @@ namespace OpenSSL
 namespace
 {
 
-struct DigestContextRelease
-{
-    void operator()(EVP_MD_CTX* context) const { OpenSSL::EVP_MD_CTX_free(context); }
-};
-
-using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextRelease>;
-
-const EVP_MD* digestNamed(const char* name)
-{
-    const EVP_MD* digest = OpenSSL::EVP_get_digestbyname(name);
-    if (digest == nullptr) throw Exception("unknown digest");
-    return digest;
-}
+using DigestContext = Digest::Context;
 
 std::string sign(EVP_PKEY* key, const EVP_MD* digest, const char* data, size_t size)
 {
@@ -50,12 +39,12 @@ std::string sign(EVP_PKEY* key, const EVP_MD* digest, const char* data, size_t s
 } // namespace
 
 Signature::Signature(EVP_PKEY* key, const char* data, size_t size, const char* digest)
-    : _key(key), _digest(digestNamed(digest)), _signature(sign(key, _digest, data, size))
+    : _key(key), _digest(Digest::named(digest)), _signature(sign(key, _digest, data, size))
 {
 }
 
 Signature::Signature(EVP_PKEY* key, const std::string& signature, const char* digest)
-    : _key(key), _digest(digestNamed(digest)), _signature(signature)
+    : _key(key), _digest(Digest::named(digest)), _signature(signature)
 {
 }
 

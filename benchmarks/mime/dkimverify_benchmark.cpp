@@ -3,6 +3,7 @@
 // the same message in processes of their own, for the ratios. Also every
 // signature of a message that holds several: the time per signature should
 // not grow with their number.
+#include "benchmarks/mime/files.h"
 #include "mime/dkim/canonicalization.h"
 #include "mime/capabilities.h"
 #include "mime/dkim/dkimkey.h"
@@ -16,13 +17,15 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
 using namespace Kestrava::Mime;
+using Bench::command;
+using Bench::slurp;
+using Bench::spit;
 
 namespace
 {
@@ -31,30 +34,6 @@ std::string directory;
 std::string text;
 std::string signedMessage;
 std::string publicBase64;
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void spit(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string command(const std::string& line)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
-    if (!pipe) throw std::runtime_error("cannot run " + line);
-    char buffer[256];
-    std::string output;
-    while (fgets(buffer, sizeof buffer, pipe.get()))
-        output += buffer;
-    return output;
-}
 
 /// The key, the signed message and the key record files in a fresh directory.
 void prepare()

@@ -33,7 +33,6 @@ std::string trimmed(const std::string& text, size_t begin, size_t end)
 DkimRecord::DkimRecord(const ns_msg* message, int index) : TxtRecord(message, index)
 {
     parse(text());
-    if (!_v.empty() && _v != "DKIM1") throw Mismatch(ns_t_txt, ns_t_txt);
 }
 
 void DkimRecord::parse(const std::string& text)
@@ -56,13 +55,20 @@ void DkimRecord::parse(const std::string& text)
         }
         position = end + 1;
     }
+    // An empty v= is no "DKIM1" either.
+    if (given.count(&_v) > 0 && _v != "DKIM1") throw Mismatch(ns_t_txt, ns_t_txt);
+    // Their grammar needs a value (RFC 6376 3.6.1); an empty p= is a revoked
+    // key, and empty h= and t= lists restrict nothing.
+    for (const std::string* required : {&_k, &_s})
+        if (given.count(required) > 0 && required->empty())
+            throw std::runtime_error("empty tag in DKIM key record");
 }
 
 std::string* DkimRecord::field(const std::string& tag)
 {
     // Whole names, case-sensitive: "hash" is not "h", "pk" not "p".
-    const std::pair<const char*, std::string*> fields[] = {
-        {"v", &_v}, {"k", &_k}, {"s", &_s}, {"h", &_h}, {"p", &_p}, {"t", &_t}};
+    const std::pair<const char*, std::string*> fields[] = {{"v", &_v}, {"k", &_k}, {"s", &_s},
+                                                           {"h", &_h}, {"p", &_p}, {"t", &_t}};
     for (const auto& known : fields)
         if (tag == known.first) return known.second;
     return nullptr;

@@ -17,7 +17,8 @@ public:
     /// Parses answer `index`. Throws what TxtRecord throws; a Mismatch
     /// (TXT as expected and found type) for a record of another version
     /// than "DKIM1"; std::runtime_error for a record that holds a NUL or
-    /// gives one of the six tags twice, as those could be read two ways.
+    /// gives one of the six tags twice, as those could be read two ways,
+    /// or gives k= or s= without a value.
     DkimRecord(const ns_msg* message, int index);
 
     const std::string& v() const { return _v; }

@@ -64,6 +64,10 @@ ArcMessageSignature::ArcMessageSignature(const Capabilities& capabilities, ArcSi
     for (const std::string& name : canonical.fields.names)
         names += (names.empty() ? "" : ":") + name;
     if (names.empty()) throw std::runtime_error("no field to sign");
+    // From is named once more than the message holds it, so that a From
+    // added above breaks the signature (RFC 6376 8.15); `flag` does that
+    // for every name.
+    if (!flag) names += ":From";
     headers(names.data(), names.size(), flag);
     if (expire != 0) set("x", std::to_string(expire));
     set("bh", BodyHash(body, algorithm).text);

@@ -1,6 +1,6 @@
 #include "mime/dkim/algorithm.h"
 
-#include "openssl/functions.h"
+#include "openssl/digest.h"
 
 #include <strings.h>
 
@@ -41,22 +41,7 @@ const char* Algorithm::digest() const
 
 std::string Algorithm::hash(const char* data, size_t size) const
 {
-    unsigned char digest[64];
-    auto bytes = reinterpret_cast<const unsigned char*>(data);
-    switch (value)
-    {
-    case rsaSha1:
-        OpenSSL::SHA1(bytes, size, digest);
-        return std::string(reinterpret_cast<char*>(digest), 20);
-    case rsaSha256:
-        OpenSSL::SHA256(bytes, size, digest);
-        return std::string(reinterpret_cast<char*>(digest), 32);
-    case rsaSha512:
-        OpenSSL::SHA512(bytes, size, digest);
-        return std::string(reinterpret_cast<char*>(digest), 64);
-    default:
-        throw std::runtime_error("invalid body hash canonicalization algorithm");
-    }
+    return OpenSSL::Digest::of(digest(), data, size);
 }
 
 } // namespace Mime

@@ -3,6 +3,7 @@
 #include "filter/string.h"
 #include "mime/body.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Kestrava
@@ -36,47 +37,51 @@ CanonicalizedBody::CanonicalizedBody(const String& received, bool simple)
 
 void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
 {
-    _text.reserve(size + 2);
+    // At most every byte and a CR before every LF, and the CR LF of an
+    // empty body: written in place, then cut to what it took.
+    _text.resize(2 * size + 2);
+    char* out = &_text[0];
     // Empty lines are held back until a line with text follows: trailing
     // ones go (RFC 6376 3.4.3, 3.4.4).
     size_t emptyLines = 0;
-    size_t position = 0;
-    while (position < size)
+    const char* position = data;
+    const char* end = data + size;
+    while (position < end)
     {
-        const void* found = std::memchr(data + position, '\n', size - position);
-        size_t end = found ? static_cast<const char*>(found) - data : size;
-        size_t next = found ? end + 1 : size;
-        if (end > position && data[end - 1] == '\r' && found) --end;
-        std::string line;
-        if (simple)
-            line.assign(data + position, end - position);
-        else
-        {
-            bool blank = false;
-            for (size_t i = position; i < end; ++i)
-            {
-                if (isWsp(data[i]))
-                {
-                    blank = true;
-                    continue;
-                }
-                if (blank) line += ' ';
-                blank = false;
-                line += data[i];
-            }
-        }
-        position = next;
-        if (line.empty())
+        auto found = static_cast<const char*>(std::memchr(position, '\n', end - position));
+        const char* last = found ? found : end;
+        const char* next = found ? found + 1 : end;
+        if (found && last > position && last[-1] == '\r') --last;
+        // Relaxed: blanks at the end of the line go, runs inside become one.
+        if (!simple)
+            while (last > position && isWsp(last[-1]))
+                --last;
+        if (last == position)
         {
             ++emptyLines;
+            position = next;
             continue;
         }
         for (; emptyLines > 0; --emptyLines)
-            _text += "\r\n";
-        _text += line;
-        _text += "\r\n";
+            out = std::copy_n("\r\n", 2, out);
+        if (simple)
+            out = std::copy(position, last, out);
+        else
+            while (position < last)
+            {
+                bool blank = isWsp(*position);
+                if (blank) *out++ = ' ';
+                while (position < last && isWsp(*position) == blank)
+                {
+                    if (!blank) *out++ = *position;
+                    ++position;
+                }
+            }
+        out = std::copy_n("\r\n", 2, out);
+        position = next;
     }
-    if (simple && _text.empty()) _text = "\r\n";
+    if (simple && out == &_text[0]) out = std::copy_n("\r\n", 2, out);
+    _text.resize(static_cast<size_t>(out - &_text[0]));
 }
 
 } // namespace Mime

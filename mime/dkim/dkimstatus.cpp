@@ -47,10 +47,10 @@ const char* DkimStatus::initialize(const Object& object, const DkimSignature& si
 const char* DkimStatus::refusedWithoutKey(const Object& object,
                                           const DkimSignature& signature) const
 {
+    // RFC 6376 6.1.1: only version 1 is known.
+    const std::string& version = signature.version();
+    if (!version.empty() && version != "1") return "Incompatible version";
     if (!validAuid(signature, false)) return "Invalid AUID";
-    // A second From would let a reader see another author than the one
-    // signed (RFC 6376 8.15).
-    if (object.header.all("from").size() > 1) return "More than one From field";
     return SignatureStatus::refusedWithoutKey(object, signature);
 }
 

@@ -16,7 +16,7 @@ public:
     using SignatureStatus::initialize;
     const char* initialize(const Object& object, const DkimSignature& signature,
                            const OpenSSL::PublicKey& key, bool exact) override;
-    /// Also an i= outside d= and a message with more than one From field.
+    /// Also a version other than 1 and an i= outside d=.
     const char* refusedWithoutKey(const Object& object,
                                   const DkimSignature& signature) const override;
     const DkimSignature& signature;

@@ -87,7 +87,8 @@ void DkimTagValue::parseVersion(std::string& output, const char* data, size_t si
 {
     Digit digit(data, size);
     if (digit.size == 0) throw std::runtime_error("version can not be empty");
-    output = std::to_string(digit.value);
+    // As written: "01" is no version 1 (RFC 6376 3.5 has v=1 only).
+    output.assign(data, digit.size);
     this->size += digit.size;
 }
 
@@ -98,6 +99,13 @@ void DkimTagValue::parseNumber(std::string& output, const char* data, size_t siz
     while (run < size && detail::isDigit(data[run]))
         ++run;
     if (run > digits) throw std::runtime_error(tooLong);
+    // An empty value stays empty, for the verifier to refuse: read as 0,
+    // an empty l= would cover no byte of the body.
+    if (run == 0)
+    {
+        output.clear();
+        return;
+    }
     try
     {
         Digit digit(data, run);

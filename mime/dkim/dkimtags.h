@@ -51,7 +51,7 @@ public:
     size_t size = 0;
 
 private:
-    /// A run of at most `digits` digits as a decimal; "0" for none.
+    /// A run of at most `digits` digits as a decimal; empty for none.
     void parseNumber(std::string& output, const char* data, size_t size, size_t digits,
                      const char* tooLong);
 };

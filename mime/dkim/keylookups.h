@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dns/records/dkimrecords.h"
+#include "mime/dkim/detail/sharedwork.h"
 #include "mime/dkim/keyname.h"
 
 #include <functional>
@@ -53,6 +54,8 @@ public:
 
     std::map<KeyName, Dns::DkimRecords> fetched;
     std::map<KeyName, Failure> failed;
+    /// For the signatures of one message verified with these keys.
+    mutable SharedWork shared;
 
 private:
     void fail(const KeyName& name, Failure failure);

@@ -3,8 +3,8 @@
 #include "dns/records/dkimrecords.h"
 #include "mime/dkim/algorithm.h"
 #include "mime/dkim/bodyhash.h"
-#include "mime/dkim/canonicalizedbody.h"
 #include "mime/dkim/canonicalizedheader.h"
+#include "mime/dkim/detail/sharedwork.h"
 #include "mime/detail/ctype.h"
 #include "mime/dkim/dkimsignature.h"
 #include "mime/dkim/keylookups.h"
@@ -98,9 +98,23 @@ void SignatureStatus::addKeyName(std::set<KeyName>& names, const Object& object,
     if (refusedWithoutKey(object, signature) == nullptr) detail::addKeyName(names, signature);
 }
 
-const char* SignatureStatus::refusedWithoutKey(const Object&, const DkimSignature& signature) const
+const char* SignatureStatus::refusedWithoutKey(const Object& object,
+                                               const DkimSignature& signature) const
 {
+    // A second From would let a reader see another author than the one
+    // signed (RFC 6376 8.15).
+    if (object.header.all("from").size() > 1) return "More than one From field";
     if (!signature.complete()) return "Not all parameters set in signature";
+    // Numbers that read empty: no length, time or expiry was signed.
+    for (const char* number : {"l", "t", "x"})
+    {
+        auto found = signature.tags().find(number);
+        if (found != signature.tags().end() && found->second.empty())
+            return "Signature syntax error";
+    }
+    // No method this verifier knows could fetch the key (RFC 6376 3.5).
+    const std::string& methods = signature.querymethods();
+    if (!methods.empty() && !listHolds(methods, {"dns/txt"})) return "Unsupported query method";
     bool from = false;
     for (const std::string& name : signature.headers().names)
         from = from || strcasecmp(name.c_str(), "from") == 0;
@@ -123,7 +137,13 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
         return report(permerror, refusal);
     KeyName name(domain, selector);
     auto fetched = keys.fetched.find(name);
-    if (fetched != keys.fetched.end()) return initialize(object, signature, fetched->second);
+    if (fetched != keys.fetched.end())
+    {
+        _shared = &keys.shared;
+        initialize(object, signature, fetched->second);
+        _shared = nullptr;
+        return result;
+    }
     auto failed = keys.failed.find(name);
     if (failed == keys.failed.end() || failed->second == detail::KeyLookups::Failure::other)
         return report(permerror, "Unknown, caught exception");
@@ -154,7 +174,8 @@ const char* SignatureStatus::initialize(const Object& object, const DkimSignatur
         if (!record.h().empty() && !listHolds(record.h(), {algorithm.digest()}))
             return report(permerror, "Algorithm key does not match signature");
         if (withoutSpace(record.p()).empty()) return report(permerror, "DNS public key is empty");
-        OpenSSL::PublicKey key(record.p().c_str());
+        detail::SharedWork alone;
+        const OpenSSL::PublicKey& key = (_shared ? *_shared : alone).key(record);
         return initialize(object, signature, key, listHolds(record.t(), {"s"}));
     }
     catch (...)
@@ -206,15 +227,17 @@ const char* SignatureStatus::verify(const Object& object, const DkimSignature& s
         if (const Line* line = shrinking.take(name)) canonical.add(*line);
 
     // What came over the wire, not the model written back (RFC 6376 3.7).
-    CanonicalizedBody body(object.body, bodySimple);
+    detail::SharedWork alone;
+    detail::SharedWork& shared = _shared ? *_shared : alone;
     size_t length = BodyHash::whole;
     if (!signature.length().empty())
     {
         unsigned long long counted = std::stoull(signature.length());
-        if (counted > body.text().size()) return report(fail, "Body hash does not match");
+        if (counted > shared.body(object.body, bodySimple).text().size())
+            return report(fail, "Body hash does not match");
         length = static_cast<size_t>(counted);
     }
-    if (BodyHash(body, algorithm, length).text != bodyHash)
+    if (shared.hash(object.body, bodySimple, algorithm, length) != bodyHash)
         return report(fail, "Body hash does not match");
 
     const Line* own = lineOf(object.header, signature.original(object.header));

@@ -23,7 +23,8 @@ namespace Mime
 namespace detail
 {
 class KeyLookups;
-}
+class SharedWork;
+} // namespace detail
 
 class DkimSignature;
 class Object;
@@ -54,7 +55,9 @@ public:
     const char* initialize(const Object& object, const DkimSignature& signature,
                            const Dns::DkimRecord& record);
 
-    /// Why no key could make the signature pass, or null. Judged before
+    /// Why no key could make the signature pass, or null: a message with
+    /// more than one From field, missing tags, empty numbers, no known
+    /// query method, From not signed, an expired signature. Judged before
     /// its key is looked up (RFC 6376 6.1.1), so that a silent name server
     /// neither delays such a verdict nor makes it temporary.
     virtual const char* refusedWithoutKey(const Object& object,
@@ -66,6 +69,10 @@ public:
 private:
     const char* verify(const Object& object, const DkimSignature& signature,
                        const OpenSSL::PublicKey& key);
+
+    /// What the verification shares with the message's other signatures,
+    /// while it runs with keys looked up together; null otherwise.
+    detail::SharedWork* _shared = nullptr;
 };
 
 } // namespace Mime

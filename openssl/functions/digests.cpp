@@ -64,6 +64,20 @@ const EVP_MD* EVP_get_digestbyname(const char* name)
     return function(name);
 }
 
+EVP_MD* EVP_MD_fetch(OSSL_LIB_CTX* context, const char* algorithm, const char* properties)
+{
+    static const OptionalFunction<decltype(EVP_MD_fetch)> function(library(), "EVP_MD_fetch");
+    if (function) return function(context, algorithm, properties);
+    // Digests before providers are static objects; nothing to release.
+    return const_cast<EVP_MD*>(EVP_get_digestbyname(algorithm));
+}
+
+void EVP_MD_free(EVP_MD* md)
+{
+    static const OptionalFunction<decltype(EVP_MD_free)> function(library(), "EVP_MD_free");
+    if (function) function(md);
+}
+
 int EVP_MD_size(const EVP_MD* md)
 {
     static const auto function =

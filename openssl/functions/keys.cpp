@@ -91,6 +91,12 @@ EVP_PKEY* PEM_read_bio_PUBKEY(BIO* bio, EVP_PKEY** key, pem_password_cb* callbac
     return function(bio, key, callback, data);
 }
 
+RSA* d2i_RSA_PUBKEY(RSA** rsa, const unsigned char** data, long size)
+{
+    static const Function<decltype(d2i_RSA_PUBKEY)> function(library(), "d2i_RSA_PUBKEY");
+    return function(rsa, data, size);
+}
+
 EVP_PKEY* PEM_read_bio_PrivateKey(BIO* bio, EVP_PKEY** key, pem_password_cb* callback, void* data)
 {
     static const Function<decltype(PEM_read_bio_PrivateKey)> function(library(),

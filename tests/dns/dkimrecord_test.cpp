@@ -129,12 +129,17 @@ TEST(DkimRecordTest, RefusesOtherVersionsAndAmbiguousRecords)
     EXPECT_EQ(caught->expected(), ns_t_txt);
     EXPECT_EQ(caught->found(), ns_t_txt);
     EXPECT_THROW(parse("v=dkim1; p=X"), Mismatch);
+    EXPECT_THROW(parse("v= ; p=X"), Mismatch);
 
     EXPECT_EQ(Testing::failureOf([] { parse("p=A; p=B"); }), "duplicate tag in DKIM key record");
     EXPECT_EQ(Testing::failureOf([] { parse("h=sha1; h =sha256"); }),
               "duplicate tag in DKIM key record");
     EXPECT_EQ(Testing::failureOf([] { parse(std::string("p=AB\0CD", 7)); }),
               "NUL in DKIM key record");
+    // Tags whose grammar needs a value; empty h= and t= lists are kept.
+    EXPECT_EQ(Testing::failureOf([] { parse("k=; p=X"); }), "empty tag in DKIM key record");
+    EXPECT_EQ(Testing::failureOf([] { parse("s= ; p=X"); }), "empty tag in DKIM key record");
+    EXPECT_EQ(parse("h=; t=; p=X").p(), "X");
 }
 
 TEST(DkimRecordTest, TextRecordsJoinEveryStringAndStayInsideTheirData)

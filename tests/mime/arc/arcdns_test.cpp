@@ -199,7 +199,7 @@ TEST_F(ArcDnsTest, TheMessageSignatureCoversTheRightFields)
     size_t fields = sealed.find("h=");
     ASSERT_NE(fields, std::string::npos);
     std::string list = sealed.substr(fields, sealed.find(';', fields) - fields);
-    EXPECT_EQ(list, "h=To:Subject:To:From");
+    EXPECT_EQ(list, "h=To:Subject:To:From:From");
     EXPECT_EQ(sealed.find("x="), std::string::npos);
     // The b= value of a 2048-bit key: 344 characters in pieces.
     size_t b = sealed.find("b=", sealed.find("ARC-Message-Signature")) + 2;
@@ -229,9 +229,23 @@ TEST_F(ArcDnsTest, TheMessageSignatureCoversTheRightFields)
     Object reread(written.data(), written.size());
     ArcSignatures chain(reread);
     EXPECT_EQ(chain.signature.headers().names,
-              (std::vector<std::string>{"To", "Subject", "To", "From", "DKIM-Signature"}));
+              (std::vector<std::string>{"To", "Subject", "To", "From", "DKIM-Signature", "From"}));
     EXPECT_EQ(chain.signature.expiration(), "4102444800");
     EXPECT_EQ(Kestrava::Test::arcValidate(Peer::dkimpy, written), "pass");
+}
+
+TEST_F(ArcDnsTest, AFromPutOnTopFailsEverywhere)
+{
+    // Ours names From once more than the message holds it (RFC 6376 8.15);
+    // Mail::DKIM's does not, so the second From alone must fail it.
+    for (const std::string& sealed : {seal(plain), peerChain({Peer::mailDkim})})
+    {
+        std::string forged = "From: CEO <ceo@bank.example>\r\n" + sealed;
+        SCOPED_TRACE(forged);
+        EXPECT_EQ(validate(sealed), "pass");
+        EXPECT_EQ(validate(forged), "fail: Top AMS invalid: More than one From field");
+        EXPECT_EQ(Kestrava::Test::arcValidate(Peer::dkimpy, forged), "fail");
+    }
 }
 
 TEST_F(ArcDnsTest, OverSignedSetsValidateEverywhere)

@@ -93,6 +93,20 @@ TEST(ArcValues, TagsAsRfc8617ReadsThem)
         "header is incomplete");
     EXPECT_EQ(error<ArcSealSignature>("i=one; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s"),
               "arc header contains invalid instance identifier");
+    EXPECT_EQ(error<ArcSealSignature>("i=; a=rsa-sha256; b=AA; cv=none; d=example.com; s=s"),
+              "arc header contains invalid instance identifier");
+
+    // The message signature's DKIM tags fail it as they fail a DKIM
+    // signature, before any key is fetched.
+    for (auto tags : std::vector<std::pair<std::string, std::string>>{
+             {"l=; ", "Signature syntax error"}, {"q=foo/bar; ", "Unsupported query method"}})
+    {
+        std::string text = set(1) + "From: a@example.com\r\n\r\nbody\r\n";
+        text.insert(text.find("h=from"), tags.first);
+        Object message(text.data(), text.size());
+        ArcSignatures chain(message);
+        EXPECT_EQ(ArcStatus::keylessFailure(message, chain, chain.signature), tags.second);
+    }
 }
 
 TEST(ArcValues, ChainDefects)

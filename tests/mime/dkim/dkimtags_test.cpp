@@ -74,9 +74,9 @@ TEST(DkimTagsTest, NamesAndValuesFollowTheirGrammars)
     EXPECT_EQ(tagName("foo_1"), "foo_1");
     EXPECT_EQ(tagName("1a"), "");
 
-    EXPECT_EQ(value("v", "01"), "1");
+    EXPECT_EQ(value("v", "01"), "01");
     EXPECT_EQ(value("v", ""), "error: version can not be empty");
-    EXPECT_EQ(value("t", ""), "0");
+    EXPECT_EQ(value("t", ""), "");
     // 64 bits: past 2038 and past 32 bits; 13 digits are too many.
     EXPECT_EQ(value("t", "4294967296"), "4294967296");
     EXPECT_EQ(value("x", "99999999999"), "99999999999");

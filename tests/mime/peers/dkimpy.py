@@ -1,7 +1,8 @@
 """dkimpy as a peer: sign or verify the message on standard input.
 
 sign KEYFILE SELECTOR DOMAIN HEADER/BODY ALGORITHM: writes the signed message.
-verify RECORDFILE: prints "pass" or "fail"; every key lookup gets the record.
+verify RECORDFILE: prints "pass" or "fail", or "error" and what dkimpy raised;
+every key lookup gets the record.
 """
 import sys
 
@@ -17,5 +18,8 @@ if sys.argv[1] == "sign":
     sys.stdout.buffer.write(signature + message)
 else:
     record = open(sys.argv[2], "rb").read()
-    passed = dkim.verify(message, dnsfunc=lambda name, timeout=5: record)
-    print("pass" if passed else "fail")
+    try:
+        passed = dkim.verify(message, dnsfunc=lambda name, timeout=5: record)
+        print("pass" if passed else "fail")
+    except Exception as error:
+        print("error", error)
