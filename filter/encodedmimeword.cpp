@@ -2,6 +2,7 @@
 
 #include "filter/detail/set.h"
 #include "filter/mimehex.h"
+#include "filter/utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,9 +16,7 @@ namespace Filter
 namespace
 {
 
-const char opening[] = "=?utf-8?q?";
 const char closing[] = "?=";
-constexpr size_t frame = sizeof opening - 1 + sizeof closing - 1;
 
 /// The room a whole UTF-8 sequence needs when it begins with `lead`, all of
 /// its bytes escaped.
@@ -36,10 +35,22 @@ size_t sequenceRoom(unsigned char lead)
 
 } // namespace
 
+const char* EncodedMimeWord::charsetOf(const char* data, size_t size)
+{
+    return wellFormedUtf8(data, size) ? "utf-8" : "unknown-8bit";
+}
+
 EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
                                  MimeHeaderEncoding encoding)
-    : _text(opening), _inputSize(size)
+    : EncodedMimeWord(data, size, space, encoding, charsetOf(data, size))
 {
+}
+
+EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
+                                 MimeHeaderEncoding encoding, const char* charset)
+    : _text(std::string("=?") + charset + "?q?"), _inputSize(size)
+{
+    size_t frame = _text.size() + sizeof closing - 1;
     if (space < frame + 1) tooSmall();
     size_t budget = space - frame;
     const char* escaped = escapedSpecials(encoding);

@@ -99,6 +99,7 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
     size_t total = 0;
     size_t position = 0;
     bool freshLine = false;
+    const char* charset = EncodedMimeWord::charsetOf(_buffer.data(), _buffer.size());
     while (position < _buffer.size())
     {
         if (_remaining == 0)
@@ -111,7 +112,7 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
         try
         {
             word.emplace(_buffer.data() + position, _buffer.size() - position,
-                         std::min(available, longestEncodedWord), _encoding);
+                         std::min(available, longestEncodedWord), _encoding, charset);
         }
         catch (const std::runtime_error&)
         {

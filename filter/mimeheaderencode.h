@@ -17,7 +17,9 @@ namespace Filter
  * that no line on which more than one word stands passes the limit. Words
  * that need encoding next to each other share encoded words (their blanks
  * as "_"); an encoded word has at most 75 characters and never splits a
- * character. What is held is written at flush() or when the stage goes.
+ * character. Text that is not UTF-8 goes into "=?unknown-8bit?q?...?="
+ * words, bytes unchanged. What is held is written at flush() or when the
+ * stage goes.
  */
 class MimeHeaderEncode : public Filter
 {
