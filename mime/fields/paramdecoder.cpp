@@ -23,7 +23,8 @@ unsigned nibble(char c)
 } // namespace
 
 ParamDecoder::ParamDecoder(const std::string& charset, std::string* target)
-    : _sink(target), _charset(&_sink, "utf-8//TRANSLIT", charset), _percent(&_charset)
+    : _target(target), _start(target->size()), _sink(target), _charset(&_sink, "utf-8//TRANSLIT", charset),
+      _copy(&_charset, &_bytes), _percent(&_copy)
 {
 }
 
@@ -36,6 +37,20 @@ void ParamDecoder::append(const std::string& text)
 {
     _charset.flush();
     _sink.append(text);
+    _bytes += text;
+}
+
+void ParamDecoder::finish()
+{
+    if (_charset.lossless()) return;
+    _target->resize(_start);
+    *_target += _bytes;
+}
+
+size_t ParamDecoder::Copy::process(const char* data, size_t size, bool final)
+{
+    _copy->append(data, size);
+    return next->append(data, size, final);
 }
 
 size_t ParamDecoder::Percent::process(const char* data, size_t size, bool final)
