@@ -138,7 +138,10 @@ size_t Line::ExtValue::encodeText(const Capabilities& capabilities,
                                   Filter::LineLength* output) const
 {
     size_t written = 0;
-    if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0))
+    // Any other field with 8-bit bytes goes so too to a receiver that does
+    // not take them: refolded, they would reach it raw.
+    if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0) ||
+        (!capabilities.allowsUtf8 && !isAsciiText(data, size)))
     {
         std::string text = detail::decodeWordsOrKeep(data, size);
         Filter::MimeHeaderEncode encoder(output->size().preferred, capabilities.sizes.preferred,
