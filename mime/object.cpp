@@ -72,6 +72,25 @@ bool startsBody(const std::string& text)
     }
 }
 
+/// Quotes a boundary read bare though it holds an "=" ("----=_Part_1"):
+/// readers that end a bare value there would not split the body where its
+/// parts were repaired.
+void quoteBoundary(Header& header)
+{
+    const Value& value = header.get("content-type");
+    try
+    {
+        ContentType type(value.data, value.size, true);
+        std::shared_ptr<Param> boundary = type.params().parameter("boundary");
+        if (boundary && boundary->value().token() &&
+            boundary->value().text().find('=') != std::string::npos)
+            header.set(type);
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+}
+
 /// How deep repair() descends into parts and embedded messages.
 constexpr size_t repairDepth = 64;
 
@@ -198,6 +217,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     if (depth > repairDepth) return;
     if (header.multipart())
     {
+        quoteBoundary(header);
         bool digest =
             typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
         for (Object& part : body)
