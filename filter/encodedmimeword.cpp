@@ -57,7 +57,9 @@ EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
     for (; _consumed < size; ++_consumed)
     {
         auto c = static_cast<unsigned char>(data[_consumed]);
-        if (std::isspace(c))
+        // Only the blank has "_": other white space, a tab say, is escaped
+        // so that it comes back as itself.
+        if (c == ' ')
         {
             if (budget < 1) break;
             _text.push_back('_');

@@ -34,6 +34,13 @@ public:
 
         /// Takes one word: writes a plain one, holds one that needs encoding.
         size_t process(const char* data, size_t size, bool final) override;
+        /// The white space to stand before the next word instead of one
+        /// blank, for text whose blank runs and tabs are to be kept: it
+        /// goes between the words, in the fold, or into an encoded word.
+        void separate(const char* data, size_t size);
+        /// Continues a line that already ends in a word: the first word
+        /// goes after a blank, or after a fold where it does not fit.
+        void continueLine() { _atLineStart = false; }
 
         /// Writes the held words, then flushes the next sink.
         size_t flush() override;
@@ -43,8 +50,8 @@ public:
         bool printable(const char* data, size_t size) const;
 
     private:
-        /// Folds: the next line starts with the blank of the fold.
-        size_t nextline();
+        /// Folds: the next line starts with the blanks of the fold.
+        size_t nextline(const std::string& blanks = " ");
 
         /// Writes the held words as encoded words.
         size_t flushBuffer();
@@ -54,6 +61,9 @@ public:
 
         size_t _limit;
         std::string _buffer;
+        /// The white space before the next word, and before the held words.
+        std::string _separator;
+        std::string _runSeparator;
         size_t _remaining;
         bool _atLineStart = true;
         MimeHeaderEncoding _encoding;

@@ -1,6 +1,8 @@
 #include "mime/detail/headertext.h"
 
 #include "filter/mimeheaderdecode.h"
+#include "filter/mimeheaderencode.h"
+#include "filter/mimeword.h"
 #include "filter/string.h"
 #include "mime/detail/ctype.h"
 
@@ -23,16 +25,89 @@ std::string decodeWords(const char* data, size_t size)
     return text;
 }
 
-std::string decodeWordsOrKeep(const char* data, size_t size)
+namespace
 {
-    try
+
+/// White space that may fold a line: what else isspace() takes stays in a
+/// word, encoded.
+bool breaksWords(char c)
+{
+    return isBlank(c) || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+size_t encodeText(const char* data, size_t size, size_t used, size_t limit,
+                  Filter::Result* output, bool decode, bool continues)
+{
+    Filter::MimeHeaderEncode::Encoder encoder(used, limit, Filter::MimeHeaderEncoding::Text,
+                                              output);
+    if (continues) encoder.continueLine();
+    size_t written = 0;
+    // The text of the words read so far, with the white space before them;
+    // encoded words that follow each other join without it (RFC 2047
+    // section 6.2).
+    std::string piece;
+    std::string before;
+    bool pieceEncoded = false;
+    std::string blanks;
+    auto writePiece = [&]()
     {
-        return decodeWords(data, size);
-    }
-    catch (const std::runtime_error&)
+        // A word that decodes to nothing leaves its white space to the next.
+        if (piece.empty())
+        {
+            blanks = before + blanks;
+            return;
+        }
+        encoder.separate(before.data(), before.size());
+        written += encoder.process(piece.data(), piece.size(), false);
+        piece.clear();
+    };
+    for (size_t i = 0; i < size;)
     {
-        return std::string(data, size);
+        size_t end = i;
+        if (breaksWords(data[i]))
+        {
+            for (; end < size && breaksWords(data[end]); ++end)
+                // Unfolded: the line breaks of folds go.
+                if (data[end] != '\r' && data[end] != '\n') blanks += data[end];
+            i = end;
+            continue;
+        }
+        while (end < size && !breaksWords(data[end]))
+            ++end;
+        Filter::MimeWord word(data + i, end - i, false);
+        std::string text;
+        bool decoded = false;
+        if (decode && word.encoded())
+        {
+            try
+            {
+                Filter::String sink(&text);
+                word.write("utf-8", &sink);
+                decoded = true;
+            }
+            catch (const std::runtime_error&)
+            {
+                // A charset iconv does not know: the word stays as it came.
+                text.clear();
+            }
+        }
+        if (!decoded) text.assign(data + i, end - i);
+        if (decoded && pieceEncoded && !piece.empty())
+            piece += text;
+        else
+        {
+            writePiece();
+            before = blanks.empty() ? " " : blanks;
+            piece = text;
+        }
+        blanks.clear();
+        pieceEncoded = decoded;
+        i = end;
     }
+    writePiece();
+    return written + encoder.flush();
 }
 
 std::string quote(const std::string& text)

@@ -128,6 +128,9 @@ TEST(EncodedWordsTest, EncodedMimeWordRoom)
     EXPECT_EQ(one.text(), "=?utf-8?q?a?=");
     EXPECT_EQ(one.consumed(), 1u);
     EXPECT_EQ(one.inputSize(), 2u);
+    // Only the blank is "_": a tab comes back as a tab.
+    EXPECT_EQ(EncodedMimeWord("a \tb", 4, 75, MimeHeaderEncoding::Text).text(),
+              "=?utf-8?q?a_=09b?=");
     // A character that does not fit whole is left for the next word.
     EXPECT_EQ(
         Testing::failureOf([] { EncodedMimeWord("\xC3\xA9", 2, 17, MimeHeaderEncoding::Text); }),

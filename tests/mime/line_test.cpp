@@ -239,7 +239,7 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         {"Content-Disposition: attachment; filename*0*=utf-8''Gr%C3%BC; filename*1= "
          "\"\xC3\x9F" "e.pdf\"",
          "", ""},
-        {"Subject: Die Fr\xF6sche", "", "=?unknown-8bit?q?Fr=F6sche?="},
+        {"Subject: Re:  Die Fr\xF6sche\r\n\taus K\xC3\xB6ln", "", "=?unknown-8bit?q?Fr=F6sche?="},
         {"X-Name: =?utf-8?q?Fr=F6sche?= \xC3\xA4", "", "unknown-8bit"},
         {"From: Fr\xF6sche <a@example.com>", "", "=?unknown-8bit?q?Fr=F6sche?="},
         {"Comments: Gr\xC3\xBC\xC3\x9F" "e aus K\xF6ln", "", "unknown-8bit"},
@@ -255,11 +255,18 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         const std::string original = item.field + "\r\n\r\n" + body;
         Line field(original.data(), original.size());
         std::string read = readField(field.key(), field.value());
-        // A caller sets the text of an unstructured field, not its words.
-        bool structured = FieldGrammar::find(field.key()) != nullptr;
+        // A caller sets the text of an unstructured field, unfolded, not
+        // its encoded words.
+        std::string text = field.value().copy();
+        if (FieldGrammar::find(field.key()) == nullptr)
+        {
+            text.erase(std::remove_if(text.begin(), text.end(),
+                                      [](char c) { return c == '\r' || c == '\n'; }),
+                       text.end());
+            if (text.find("=?") != std::string::npos) text = read;
+        }
         Header edited;
-        edited.set(field.key().copy().c_str(),
-                   structured ? field.value().copy().c_str() : read.c_str());
+        edited.set(field.key().copy().c_str(), text.c_str());
         Object message(original.data(), original.size());
         EXPECT_TRUE(message.fix(Capabilities::standard()));
         if (!item.delimiter.empty())
