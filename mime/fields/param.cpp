@@ -1,17 +1,15 @@
 #include "mime/fields/param.h"
 
 #include "filter/linelength.h"
-#include "filter/mimeheaderencode.h"
-#include "filter/string.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
 #include "mime/detail/skip.h"
 #include "mime/fields/comment.h"
 #include "mime/fields/paramsplitter.h"
 #include "mime/fields/quotedstring.h"
 #include "mime/fields/whitespace.h"
 
-#include <climits>
 #include <cstring>
 #include <stdexcept>
 
@@ -103,25 +101,6 @@ bool standsAfterValue(const std::string& text)
     }
 }
 
-/// The text of a comment, its escapes resolved, as RFC 2047 encoded words
-/// where it needs them (RFC 2047 section 5 lets them stand in comments).
-std::string encodedComment(const char* data, size_t size)
-{
-    std::string text;
-    for (size_t i = 0; i < size; ++i)
-    {
-        if (data[i] == '\\' && i + 1 < size) ++i;
-        text += data[i];
-    }
-    std::string encoded;
-    Filter::String sink(&encoded);
-    // The phrase's specials take in every character a comment holds apart.
-    Filter::MimeHeaderEncode encoder(0, INT_MAX, Filter::MimeHeaderEncoding::Phrase, &sink);
-    encoder.process(text.data(), text.size(), false);
-    encoder.flush();
-    return encoded;
-}
-
 } // namespace
 
 Param::Param(const char* data, size_t size, bool strict)
@@ -185,21 +164,7 @@ size_t Param::write(const Capabilities& capabilities, Filter::Result* output, si
     // The value may go in another form than it came: a token would take in
     // text that stood right after a closing quote.
     if (!detail::isSpace(_around[0])) written += output->append(" ", 1, true);
-    size_t run = 0;
-    for (size_t i = 0, length; i < _around.size(); i += length)
-    {
-        length = pieceLength(_around, i);
-        if (_around[i] != '(' || capabilities.allowsUtf8 ||
-            !detail::hasEightBit(_around.data() + i, length))
-            continue;
-        written += output->append(_around.data() + run, i - run, false);
-        std::string encoded = encodedComment(_around.data() + i + 1, length - 2);
-        written += output->append("(", 1, true);
-        written += output->append(encoded.data(), encoded.size(), false);
-        written += output->append(")", 1, true);
-        run = i + length;
-    }
-    return written + output->append(_around.data() + run, _around.size() - run, false);
+    return written + detail::writeComments(_around, capabilities.allowsUtf8, output);
 }
 
 } // namespace Mime

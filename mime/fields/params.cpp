@@ -3,7 +3,9 @@
 #include "filter/hexencode.h"
 #include "filter/linelength.h"
 #include "filter/string.h"
+#include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
 #include "mime/detail/skip.h"
 #include "mime/empty.h"
 #include "mime/fields/partialparams.h"
@@ -179,8 +181,11 @@ void Params::keepSkipped(const char* data, size_t size, bool last, const std::st
         // Not even a lenient parameter: its text is kept as it came.
     }
     if (!skipped.param)
-        skipped.raw = comments.empty() ? std::string(data, size)
-                                       : comments.substr(1) + " " + std::string(data, size);
+    {
+        skipped.raw = comments.empty() ? std::string() : comments.substr(1);
+        if (!skipped.raw.empty() && size > 0) skipped.raw += ' ';
+        skipped.raw.append(data, size);
+    }
     _skipped.push_back(std::move(skipped));
 }
 
@@ -304,7 +309,7 @@ size_t Params::write(const Skipped& skipped, const std::set<std::string>& shared
 {
     if (skipped.param) return write(*skipped.param, shared, capabilities, output, final);
     size_t written = output->append("; ", 2, true);
-    return written + output->append(skipped.raw.data(), skipped.raw.size(), final);
+    return written + detail::writeComments(skipped.raw, capabilities.allowsUtf8, output);
 }
 
 template <typename Sink>
