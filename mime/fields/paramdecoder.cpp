@@ -1,6 +1,7 @@
 #include "mime/fields/paramdecoder.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace Kestrava
 {
@@ -20,11 +21,30 @@ unsigned nibble(char c)
     return u - 87u;
 }
 
+/// The charset, or "unknown-8bit" for one that iconv does not know (an
+/// alias of its own, say): the value then keeps its bytes, as readers
+/// keep them, instead of being lost.
+std::string readable(const std::string& charset)
+{
+    std::string ignored;
+    Kestrava::Filter::String sink(&ignored);
+    try
+    {
+        Kestrava::Filter::Charset probe(&sink, "utf-8", charset);
+        return charset;
+    }
+    catch (const std::runtime_error&)
+    {
+        return "unknown-8bit";
+    }
+}
+
 } // namespace
 
 ParamDecoder::ParamDecoder(const std::string& charset, std::string* target)
-    : _target(target), _start(target->size()), _sink(target), _charset(&_sink, "utf-8//TRANSLIT", charset),
-      _copy(&_charset, &_bytes), _percent(&_copy)
+    : _target(target), _start(target->size()), _sink(target),
+      _charset(&_sink, "utf-8//TRANSLIT", readable(charset)), _copy(&_charset, &_bytes),
+      _percent(&_copy)
 {
 }
 

@@ -21,8 +21,7 @@ namespace Mime
 class ParamDecoder
 {
 public:
-    /// Throws std::runtime_error "Conversion not possible" for a charset
-    /// that iconv does not know.
+    /// A charset that iconv does not know keeps the bytes as they are.
     ParamDecoder(const std::string& charset, std::string* target);
     virtual ~ParamDecoder() = default;
 
