@@ -232,6 +232,8 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         {"Content-Type: text/plain; charset=utf-8 (Kommentar \xC3\xA4); name=\"a  b\"",
          "", "(Kommentar =?utf-8?q?=C3=A4?=)"},
         {"Content-Type: text/plain; comment=\"Gr\xC3\xBC\xC3\x9F" "e\"", "", ""},
+        // No boundary: the grammar refuses the type, not its parameters.
+        {"Content-Type: multipart/report; report-type=x; x=\"\xC3\xA4\"", "", "x*=utf-8''%c3%a4"},
         {"Content-Type: text/plain; name=\"Fr\xF6sche.txt\"", "",
          "name*=unknown-8bit''Fr%f6sche.txt"},
         {"Content-Disposition: attachment; filename*=utf-8''%E2%82; x=\"\xC3\xA4\"", "",
