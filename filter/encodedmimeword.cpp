@@ -51,6 +51,7 @@ EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
     : _text(std::string("=?") + charset + "?q?"), _inputSize(size)
 {
     size_t frame = _text.size() + sizeof closing - 1;
+    bool utf8 = std::string(charset) == "utf-8";
     if (space < frame + 1) tooSmall();
     size_t budget = space - frame;
     const char* escaped = escapedSpecials(encoding);
@@ -74,8 +75,9 @@ EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
         else
         {
             // A character is never split over two words: its lead byte goes
-            // only where all its bytes fit.
-            size_t needed = std::min(sequenceRoom(c), 3 * (size - _consumed));
+            // only where all its bytes fit (bytes that are no UTF-8 form no
+            // characters).
+            size_t needed = utf8 ? std::min(sequenceRoom(c), 3 * (size - _consumed)) : 3;
             if (budget < needed) break;
             MimeHex escape(static_cast<char>(c));
             _text.append(escape.data(), escape.size());

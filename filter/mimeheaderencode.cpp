@@ -145,6 +145,14 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
             freshLine = true;
             continue;
         }
+        if (!_atLineStart && position + word->consumed() < _buffer.size() && wholeOnNextLine(position, charset))
+        {
+            // Some readers (Python's address parser) put a blank between
+            // the words of a split text: it goes whole on the next line.
+            total += nextline(separator);
+            freshLine = true;
+            continue;
+        }
         if (_atLineStart)
             _atLineStart = false;
         else
@@ -160,6 +168,21 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
     }
     _buffer.clear();
     return total;
+}
+
+bool MimeHeaderEncode::Encoder::wholeOnNextLine(size_t position, const char* charset) const
+{
+    size_t rest = _buffer.size() - position;
+    size_t room = std::min(_limit > 1 ? _limit - 1 : 0, longestEncodedWord);
+    try
+    {
+        return EncodedMimeWord(_buffer.data() + position, rest, room, _encoding, charset).consumed() ==
+               rest;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
 }
 
 size_t MimeHeaderEncode::Encoder::flush()

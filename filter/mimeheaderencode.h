@@ -55,6 +55,9 @@ public:
 
         /// Writes the held words as encoded words.
         size_t flushBuffer();
+        /// Whether the held words from `position` on fit one encoded word
+        /// at the start of a folded line.
+        bool wholeOnNextLine(size_t position, const char* charset) const;
 
         /// Takes `count` characters off the room left, never below none.
         void use(size_t count);

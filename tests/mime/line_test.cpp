@@ -7,6 +7,7 @@
 #include "mime/fields/contenttype.h"
 #include "mime/fields/fieldgrammar.h"
 #include "mime/fields/mailboxes.h"
+#include "mime/fields/targets.h"
 #include "mime/header.h"
 #include "mime/object.h"
 #include "filter/mimeheaderdecode.h"
@@ -166,6 +167,7 @@ std::string readField(const Key& name, const Value& value)
         return text;
     }
     if (name == "from") return Mailboxes(value.data, value.size, true).str(true);
+    if (name == "to") return Targets(value.data, value.size, true).str(true);
     Filter::String sink(&text);
     Filter::MimeHeaderDecode decoder("utf-8", &sink);
     decoder.process(value.data, value.size, false);
@@ -244,6 +246,9 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         {"Subject: Re:  Die Fr\xF6sche\r\n\taus K\xC3\xB6ln", "", "=?unknown-8bit?q?Fr=F6sche?="},
         {"X-Name: =?utf-8?q?Fr=F6sche?= \xC3\xA4", "", "unknown-8bit"},
         {"From: Fr\xF6sche <a@example.com>", "", "=?unknown-8bit?q?Fr=F6sche?="},
+        // Python's address parser reads a blank between the words of a
+        // split name.
+        {"To: M\xC3\xBCller <a@example.com>, \"Fr\xF6sche, K\" <b@example.com>", "", ""},
         {"Comments: Gr\xC3\xBC\xC3\x9F" "e aus K\xF6ln", "", "unknown-8bit"},
     };
     std::vector<std::string> originals;
