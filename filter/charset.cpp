@@ -31,9 +31,10 @@ const iconv_t none = reinterpret_cast<iconv_t>(-1);
 } // namespace
 
 Charset::Charset(Result* next, const std::string& target, const std::string& source)
-    : Filter(next), _descriptor(unknown8bit(source)
-                                    ? none
-                                    : iconv_open(withTransliteration(target).c_str(), source.c_str()))
+    : Filter(next),
+      _descriptor(unknown8bit(source)
+                      ? none
+                      : iconv_open(withTransliteration(target).c_str(), source.c_str()))
 {
     if (_descriptor == none && !unknown8bit(source))
         throw std::runtime_error("Conversion not possible");

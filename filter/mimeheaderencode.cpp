@@ -126,7 +126,8 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
             total += nextline(separator);
             freshLine = true;
         }
-        size_t available = _atLineStart ? _remaining : _remaining - std::min(_remaining, separator.size());
+        size_t available =
+            _atLineStart ? _remaining : _remaining - std::min(_remaining, separator.size());
         std::optional<EncodedMimeWord> word;
         try
         {
@@ -145,7 +146,8 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
             freshLine = true;
             continue;
         }
-        if (!_atLineStart && position + word->consumed() < _buffer.size() && wholeOnNextLine(position, charset))
+        if (!_atLineStart && position + word->consumed() < _buffer.size() &&
+            wholeOnNextLine(position, charset))
         {
             // Some readers (Python's address parser) put a blank between
             // the words of a split text: it goes whole on the next line.
@@ -176,8 +178,8 @@ bool MimeHeaderEncode::Encoder::wholeOnNextLine(size_t position, const char* cha
     size_t room = std::min(_limit > 1 ? _limit - 1 : 0, longestEncodedWord);
     try
     {
-        return EncodedMimeWord(_buffer.data() + position, rest, room, _encoding, charset).consumed() ==
-               rest;
+        return EncodedMimeWord(_buffer.data() + position, rest, room, _encoding, charset)
+                   .consumed() == rest;
     }
     catch (const std::runtime_error&)
     {

@@ -218,25 +218,24 @@ const char* Header::preserve(const Filter::Memory& memory)
 
 const char* Header::encode(const Key& key, const Value& value)
 {
-    std::string text =
-        buildLine(key,
-                  [&](Filter::WordWrap* wrap, Filter::LineLength* line)
-                  {
-                      if (!unstructured(key))
-                      {
-                          wrap->process(" ", 1, true);
-                          wrap->process(value.data, value.size, false);
-                          return;
-                      }
-                      // The caller's text is plain text: what looks like an
-                      // encoded word in it is encoded itself, so that it
-                      // reads back as given. Written past the word wrap,
-                      // its blank runs and tabs stay.
-                      wrap->flush();
-                      detail::encodeText(value.data, value.size, line->size().preferred,
-                                         Capabilities::standard().sizes.preferred, line, false,
-                                         true);
-                  });
+    std::string text = buildLine(
+        key,
+        [&](Filter::WordWrap* wrap, Filter::LineLength* line)
+        {
+            if (!unstructured(key))
+            {
+                wrap->process(" ", 1, true);
+                wrap->process(value.data, value.size, false);
+                return;
+            }
+            // The caller's text is plain text: what looks like an
+            // encoded word in it is encoded itself, so that it
+            // reads back as given. Written past the word wrap,
+            // its blank runs and tabs stay.
+            wrap->flush();
+            detail::encodeText(value.data, value.size, line->size().preferred,
+                               Capabilities::standard().sizes.preferred, line, false, true);
+        });
     return preserve(text.data(), text.size());
 }
 
@@ -244,13 +243,12 @@ const char* Header::encode(const Key& key, const HeaderField& field)
 {
     const Capabilities& capabilities =
         field.encodable(Capabilities::standard()) ? Capabilities::standard() : Capabilities::utf8();
-    std::string text =
-        buildLine(key,
-                  [&](Filter::WordWrap* wrap, Filter::LineLength*)
-                  {
-                      wrap->process(" ", 1, true);
-                      field.encode(capabilities, wrap, true);
-                  });
+    std::string text = buildLine(key,
+                                 [&](Filter::WordWrap* wrap, Filter::LineLength*)
+                                 {
+                                     wrap->process(" ", 1, true);
+                                     field.encode(capabilities, wrap, true);
+                                 });
     return preserve(text.data(), text.size());
 }
 

@@ -59,8 +59,8 @@ std::string encodedComment(const char* data, size_t size)
 
 } // namespace
 
-size_t encodeText(const char* data, size_t size, size_t used, size_t limit,
-                  Filter::Result* output, bool decode, bool continues)
+size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filter::Result* output,
+                  bool decode, bool continues)
 {
     Filter::MimeHeaderEncode::Encoder encoder(used, limit, Filter::MimeHeaderEncoding::Text,
                                               output);

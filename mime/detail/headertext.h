@@ -27,8 +27,8 @@ std::string decodeWords(const char* data, size_t size);
 /// bytes); without, the text is plain text throughout. With
 /// `continues`, the line holds a word already, which the first word
 /// follows after a blank or a fold. Returns the bytes written.
-size_t encodeText(const char* data, size_t size, size_t used, size_t limit,
-                  Filter::Result* output, bool decode, bool continues);
+size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filter::Result* output,
+                  bool decode, bool continues);
 
 /// Writes text that stands among parameters (comments, or what a reader
 /// passes over) as it came, but for comments with 8-bit bytes: to a

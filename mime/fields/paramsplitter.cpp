@@ -34,8 +34,8 @@ bool readsAsSuffix(const std::string& name)
 } // namespace
 
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
-                             const std::string& value, size_t limit, size_t hardLimit,
-                             bool whole, bool quoteEmpty)
+                             const std::string& value, size_t limit, size_t hardLimit, bool whole,
+                             bool quoteEmpty)
     : Filter(next), _name(name), _limit(limit), _percent(next)
 {
     Formatting formatting(value.data(), value.size());

@@ -147,7 +147,6 @@ TEST(LineTest, CopiesKeepTheirOwnKey)
     EXPECT_TRUE(again.valid());
 }
 
-
 /// How a reader takes a field: the parameters of a content field, the
 /// mailboxes of an address field, the decoded text of any other.
 std::string readField(const Key& name, const Value& value)
@@ -205,8 +204,7 @@ void expectSevenBitHeader(const std::string& message)
 
 TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
 {
-    const std::string part =
-        "Content-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n";
+    const std::string part = "Content-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n";
     struct Case
     {
         std::string field;
@@ -225,15 +223,18 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         {"Content-Type: multipart/mixed; boundary=----=_Part_1", "------=_Part_1", "", false},
         {"Content-Type: multipart/mixed; boundary=b (\xC3\xA4); x=1", "--b", ""},
         {"Content-Disposition: attachment; filename = a.pdf; x=\"\xC3\xA4\"", "", ""},
-        {"Content-Disposition: attachment; filename= \"Gr\xC3\xBC\xC3\x9F" "e.pdf\"; size=100", "",
-         ""},
+        {"Content-Disposition: attachment; filename= \"Gr\xC3\xBC\xC3\x9F"
+         "e.pdf\"; size=100",
+         "", ""},
         {"Content-Disposition: attachment; filename=My Document.pdf; x=\"\xC3\xA4\"", "",
          "filename=My Document.pdf;"},
         {"Content-Disposition: attachment; filename=a=b.pdf; x=\"\xC3\xA4\"", "", "", false},
         {"Content-Type: text/plain; name=\"\"; x=\"\xC3\xA4\"", "", "name=\"\";"},
-        {"Content-Type: text/plain; charset=utf-8 (Kommentar \xC3\xA4); name=\"a  b\"",
-         "", "(Kommentar =?utf-8?q?=C3=A4?=)"},
-        {"Content-Type: text/plain; comment=\"Gr\xC3\xBC\xC3\x9F" "e\"", "", ""},
+        {"Content-Type: text/plain; charset=utf-8 (Kommentar \xC3\xA4); name=\"a  b\"", "",
+         "(Kommentar =?utf-8?q?=C3=A4?=)"},
+        {"Content-Type: text/plain; comment=\"Gr\xC3\xBC\xC3\x9F"
+         "e\"",
+         "", ""},
         // No boundary: the grammar refuses the type, not its parameters.
         {"Content-Type: multipart/report; report-type=x; x=\"\xC3\xA4\"", "", "x*=utf-8''%c3%a4"},
         {"Content-Type: text/plain; name=\"Fr\xF6sche.txt\"", "",
@@ -241,7 +242,8 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         {"Content-Disposition: attachment; filename*=utf-8''%E2%82; x=\"\xC3\xA4\"", "",
          "filename*=unknown-8bit''%e2%82"},
         {"Content-Disposition: attachment; filename*0*=utf-8''Gr%C3%BC; filename*1= "
-         "\"\xC3\x9F" "e.pdf\"",
+         "\"\xC3\x9F"
+         "e.pdf\"",
          "", ""},
         {"Subject: Re:  Die Fr\xF6sche\r\n\taus K\xC3\xB6ln", "", "=?unknown-8bit?q?Fr=F6sche?="},
         {"X-Name: =?utf-8?q?Fr=F6sche?= \xC3\xA4", "", "unknown-8bit"},
@@ -249,7 +251,9 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
         // Python's address parser reads a blank between the words of a
         // split name.
         {"To: M\xC3\xBCller <a@example.com>, \"Fr\xF6sche, K\" <b@example.com>", "", ""},
-        {"Comments: Gr\xC3\xBC\xC3\x9F" "e aus K\xF6ln", "", "unknown-8bit"},
+        {"Comments: Gr\xC3\xBC\xC3\x9F"
+         "e aus K\xF6ln",
+         "", "unknown-8bit"},
     };
     std::vector<std::string> originals;
     std::vector<std::string> rewrites;
@@ -283,8 +287,8 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
             for (const Object& inner : message.body)
                 EXPECT_EQ(inner.header.get("content-type"), "text/plain; charset=utf-8");
         }
-        for (const std::string& rewrite : {message.str(false), field.str(false) + "\r\n" + body,
-                                           edited.str(false) + body})
+        for (const std::string& rewrite :
+             {message.str(false), field.str(false) + "\r\n" + body, edited.str(false) + body})
         {
             expectSevenBitHeader(rewrite);
             EXPECT_NE(rewrite.find(item.holds), std::string::npos) << rewrite;

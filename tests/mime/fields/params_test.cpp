@@ -79,8 +79,9 @@ def apply(data):
     std::string python = Filter::Check::python(module, message);
     EXPECT_EQ(python, "R\xC3\xA9sum\xC3\xA9.pdf");
     params.set("FileName", "x.pdf");
-    EXPECT_EQ(params.str(false), "; a=\"b,c\"; broken; charset=utf-8; t=a; "
-                                 "c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"; n*1=\xC3\xA9; FileName=x.pdf");
+    EXPECT_EQ(params.str(false),
+              "; a=\"b,c\"; broken; charset=utf-8; t=a; "
+              "c*=utf-8''R%c3%a9sum%c3%a9; d=\"abc,d\"; n*1=\xC3\xA9; FileName=x.pdf");
 }
 
 TEST(ParamsTest, SectionsThatJoinNothingStayApartFromTheirName)
