@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <stdexcept>
 
 namespace Kestrava
@@ -51,7 +52,7 @@ EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
     : _text(std::string("=?") + charset + "?q?"), _inputSize(size)
 {
     size_t frame = _text.size() + sizeof closing - 1;
-    bool utf8 = std::string(charset) == "utf-8";
+    bool utf8 = std::strcmp(charset, "utf-8") == 0;
     if (space < frame + 1) tooSmall();
     size_t budget = space - frame;
     const char* escaped = escapedSpecials(encoding);

@@ -21,8 +21,9 @@ class EncodedMimeWord
 public:
     /// Encodes from `data` what fits into `space` characters. Throws
     /// std::runtime_error "available space is too small for one word" when
-    /// `space` is below 13 or not even the first character fits. The label
-    /// is that of the whole text (charsetOf).
+    /// `space` is below 13 ("utf-8"; 20 for "unknown-8bit") or not even the
+    /// first character fits. The label is that of the whole text
+    /// (charsetOf).
     EncodedMimeWord(const char* data, size_t size, size_t space, MimeHeaderEncoding encoding);
     /// The same with the label given: a text written as several words
     /// keeps one label in all of them.

@@ -2,6 +2,9 @@
 
 #include "filter/linelength.h"
 #include "filter/newlineconverter.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/skip.h"
+#include "mime/detail/wrapped.h"
 #include "mime/fields/contentdisposition.h"
 #include "mime/fields/contentid.h"
 #include "mime/fields/contenttransferencoding.h"
@@ -12,9 +15,6 @@
 #include "mime/fields/targets.h"
 #include "mime/fields/typedgrammar.h"
 #include "mime/value.h"
-#include "mime/detail/ctype.h"
-#include "mime/detail/skip.h"
-#include "mime/detail/wrapped.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 #include "mime/fields/paramsplitter.h"
 
+#include "filter/utf8.h"
 #include "mime/fields/formatting.h"
 #include "mime/fields/paramkey.h"
-#include "filter/utf8.h"
 
 #include <strings.h>
 
