@@ -1,5 +1,7 @@
 #include "filter/charset.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <stdexcept>
 
@@ -19,22 +21,33 @@ std::string withTransliteration(const std::string& target)
     return present ? target : target + suffix;
 }
 
+bool unknown8bit(const std::string& charset)
+{
+    return strcasecmp(charset.c_str(), "unknown-8bit") == 0;
+}
+
+const iconv_t none = reinterpret_cast<iconv_t>(-1);
+
 } // namespace
 
 Charset::Charset(Result* next, const std::string& target, const std::string& source)
-    : Filter(next), _descriptor(iconv_open(withTransliteration(target).c_str(), source.c_str()))
+    : Filter(next),
+      _descriptor(unknown8bit(source)
+                      ? none
+                      : iconv_open(withTransliteration(target).c_str(), source.c_str()))
 {
-    if (_descriptor == reinterpret_cast<iconv_t>(-1))
+    if (_descriptor == none && !unknown8bit(source))
         throw std::runtime_error("Conversion not possible");
 }
 
 Charset::~Charset()
 {
-    iconv_close(_descriptor);
+    if (_descriptor != none) iconv_close(_descriptor);
 }
 
-size_t Charset::process(const char* data, size_t size, bool)
+size_t Charset::process(const char* data, size_t size, bool final)
 {
+    if (_descriptor == none) return next->append(data, size, final);
     if (_leftover.empty()) return convert(data, size);
     std::string joined;
     joined.swap(_leftover);
@@ -63,6 +76,7 @@ size_t Charset::convert(const char* data, size_t size)
             break;
         }
         if (error != EILSEQ) break;
+        _skipped = true;
         ++input;
         --size;
     }

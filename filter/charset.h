@@ -14,7 +14,9 @@ namespace Filter
 /**
  * Character set conversion through iconv, transliterating what the target
  * cannot hold. Invalid input bytes are skipped; a sequence cut at the end
- * of a chunk is completed by the next one, and dropped if none comes.
+ * of a chunk is completed by the next one, and dropped if none comes. Text
+ * labelled "unknown-8bit" (RFC 1428: 8-bit bytes of no known charset)
+ * passes unchanged: no conversion could give its bytes back.
  */
 class Charset : public Filter
 {
@@ -29,11 +31,17 @@ public:
 
     size_t process(const char* data, size_t size, bool final) override;
 
+    /// Whether every byte so far was converted: none skipped as invalid,
+    /// none held as the start of an unfinished sequence.
+    bool lossless() const { return !_skipped && _leftover.empty(); }
+
 private:
     size_t convert(const char* data, size_t size);
 
+    /// None for "unknown-8bit".
     iconv_t _descriptor;
     std::string _leftover;
+    bool _skipped = false;
 };
 
 } // namespace Filter

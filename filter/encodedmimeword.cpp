@@ -2,9 +2,11 @@
 
 #include "filter/detail/set.h"
 #include "filter/mimehex.h"
+#include "filter/utf8.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <stdexcept>
 
 namespace Kestrava
@@ -15,9 +17,7 @@ namespace Filter
 namespace
 {
 
-const char opening[] = "=?utf-8?q?";
 const char closing[] = "?=";
-constexpr size_t frame = sizeof opening - 1 + sizeof closing - 1;
 
 /// The room a whole UTF-8 sequence needs when it begins with `lead`, all of
 /// its bytes escaped.
@@ -36,17 +36,32 @@ size_t sequenceRoom(unsigned char lead)
 
 } // namespace
 
+const char* EncodedMimeWord::charsetOf(const char* data, size_t size)
+{
+    return wellFormedUtf8(data, size) ? "utf-8" : "unknown-8bit";
+}
+
 EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
                                  MimeHeaderEncoding encoding)
-    : _text(opening), _inputSize(size)
+    : EncodedMimeWord(data, size, space, encoding, charsetOf(data, size))
 {
+}
+
+EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
+                                 MimeHeaderEncoding encoding, const char* charset)
+    : _text(std::string("=?") + charset + "?q?"), _inputSize(size)
+{
+    size_t frame = _text.size() + sizeof closing - 1;
+    bool utf8 = std::strcmp(charset, "utf-8") == 0;
     if (space < frame + 1) tooSmall();
     size_t budget = space - frame;
     const char* escaped = escapedSpecials(encoding);
     for (; _consumed < size; ++_consumed)
     {
         auto c = static_cast<unsigned char>(data[_consumed]);
-        if (std::isspace(c))
+        // Only the blank has "_": other white space, a tab say, is escaped
+        // so that it comes back as itself.
+        if (c == ' ')
         {
             if (budget < 1) break;
             _text.push_back('_');
@@ -61,8 +76,9 @@ EncodedMimeWord::EncodedMimeWord(const char* data, size_t size, size_t space,
         else
         {
             // A character is never split over two words: its lead byte goes
-            // only where all its bytes fit.
-            size_t needed = std::min(sequenceRoom(c), 3 * (size - _consumed));
+            // only where all its bytes fit (bytes that are no UTF-8 form no
+            // characters).
+            size_t needed = utf8 ? std::min(sequenceRoom(c), 3 * (size - _consumed)) : 3;
             if (budget < needed) break;
             MimeHex escape(static_cast<char>(c));
             _text.append(escape.data(), escape.size());

@@ -57,35 +57,48 @@ void MimeHeaderEncode::Encoder::use(size_t count)
     _remaining -= std::min(count, _remaining);
 }
 
-size_t MimeHeaderEncode::Encoder::nextline()
+size_t MimeHeaderEncode::Encoder::nextline(const std::string& blanks)
 {
     _atLineStart = true;
-    _remaining = _limit > 0 ? _limit - 1 : 0;
-    return next->append("\r\n ", 3, true);
+    _remaining = _limit > blanks.size() ? _limit - blanks.size() : 0;
+    size_t total = next->append("\r\n", 2, true);
+    return total + next->append(blanks.data(), blanks.size(), false);
+}
+
+void MimeHeaderEncode::Encoder::separate(const char* data, size_t size)
+{
+    _separator.assign(data, size);
 }
 
 size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool final)
 {
+    std::string separator;
+    separator.swap(_separator);
+    separator = separator.empty() ? " " : separator;
     // Readers take an encoded word anywhere in a word ("(=?utf-8?q?a?=)"
     // reads "(a)"), so a word holding "=?" is encoded itself.
     bool plain = size + 1 <= longestLine && printable(data, size) &&
                  std::string_view(data, size).find("=?") == std::string_view::npos;
     if (!plain)
     {
-        // Held, so that neighbours that need encoding share encoded words.
-        if (!_buffer.empty()) _buffer.push_back(' ');
+        // Held, so that neighbours that need encoding share encoded words;
+        // white space between them goes inside, where readers keep it.
+        if (_buffer.empty())
+            _runSeparator = separator;
+        else
+            _buffer += separator;
         _buffer.append(data, size);
         return 0;
     }
     size_t total = flushBuffer();
     if (!_atLineStart)
     {
-        if (size + 1 > _remaining)
-            total += nextline();
+        if (size + separator.size() > _remaining)
+            total += nextline(separator);
         else
         {
-            total += next->append(" ", 1, true);
-            use(1);
+            total += next->append(separator.data(), separator.size(), false);
+            use(separator.size());
         }
     }
     total += next->append(data, size, final);
@@ -96,22 +109,30 @@ size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool fi
 
 size_t MimeHeaderEncode::Encoder::flushBuffer()
 {
+    if (_buffer.empty()) return 0;
     size_t total = 0;
     size_t position = 0;
     bool freshLine = false;
+    const char* charset = EncodedMimeWord::charsetOf(_buffer.data(), _buffer.size());
+    // What stood before the run goes before its first word, all but its
+    // first character inside it, where no fold can leave the word too
+    // little room; between its own words a blank, which readers drop.
+    std::string separator = _runSeparator.substr(0, 1);
+    if (_runSeparator.size() > 1) _buffer.insert(0, _runSeparator, 1, std::string::npos);
     while (position < _buffer.size())
     {
         if (_remaining == 0)
         {
-            total += nextline();
+            total += nextline(separator);
             freshLine = true;
         }
-        size_t available = _atLineStart ? _remaining : _remaining - 1;
+        size_t available =
+            _atLineStart ? _remaining : _remaining - std::min(_remaining, separator.size());
         std::optional<EncodedMimeWord> word;
         try
         {
             word.emplace(_buffer.data() + position, _buffer.size() - position,
-                         std::min(available, longestEncodedWord), _encoding);
+                         std::min(available, longestEncodedWord), _encoding, charset);
         }
         catch (const std::runtime_error&)
         {
@@ -121,7 +142,16 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
                 _buffer.clear();
                 throw;
             }
-            total += nextline();
+            total += nextline(separator);
+            freshLine = true;
+            continue;
+        }
+        if (!_atLineStart && position + word->consumed() < _buffer.size() &&
+            wholeOnNextLine(position, charset))
+        {
+            // Some readers (Python's address parser) put a blank between
+            // the words of a split text: it goes whole on the next line.
+            total += nextline(separator);
             freshLine = true;
             continue;
         }
@@ -129,16 +159,32 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
             _atLineStart = false;
         else
         {
-            total += next->append(" ", 1, true);
-            use(1);
+            total += next->append(separator.data(), separator.size(), false);
+            use(separator.size());
         }
         total += next->append(word->text().data(), word->text().size(), false);
         use(word->text().size());
         position += word->consumed();
         freshLine = false;
+        separator = " ";
     }
     _buffer.clear();
     return total;
+}
+
+bool MimeHeaderEncode::Encoder::wholeOnNextLine(size_t position, const char* charset) const
+{
+    size_t rest = _buffer.size() - position;
+    size_t room = std::min(_limit > 1 ? _limit - 1 : 0, longestEncodedWord);
+    try
+    {
+        return EncodedMimeWord(_buffer.data() + position, rest, room, _encoding, charset)
+                   .consumed() == rest;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
 }
 
 size_t MimeHeaderEncode::Encoder::flush()

@@ -17,7 +17,9 @@ namespace Filter
  * that no line on which more than one word stands passes the limit. Words
  * that need encoding next to each other share encoded words (their blanks
  * as "_"); an encoded word has at most 75 characters and never splits a
- * character. What is held is written at flush() or when the stage goes.
+ * character. Text that is not UTF-8 goes into "=?unknown-8bit?q?...?="
+ * words, bytes unchanged. What is held is written at flush() or when the
+ * stage goes.
  */
 class MimeHeaderEncode : public Filter
 {
@@ -32,6 +34,13 @@ public:
 
         /// Takes one word: writes a plain one, holds one that needs encoding.
         size_t process(const char* data, size_t size, bool final) override;
+        /// The white space to stand before the next word instead of one
+        /// blank, for text whose blank runs and tabs are to be kept: it
+        /// goes between the words, in the fold, or into an encoded word.
+        void separate(const char* data, size_t size);
+        /// Continues a line that already ends in a word: the first word
+        /// goes after a blank, or after a fold where it does not fit.
+        void continueLine() { _atLineStart = false; }
 
         /// Writes the held words, then flushes the next sink.
         size_t flush() override;
@@ -41,17 +50,23 @@ public:
         bool printable(const char* data, size_t size) const;
 
     private:
-        /// Folds: the next line starts with the blank of the fold.
-        size_t nextline();
+        /// Folds: the next line starts with the blanks of the fold.
+        size_t nextline(const std::string& blanks = " ");
 
         /// Writes the held words as encoded words.
         size_t flushBuffer();
+        /// Whether the held words from `position` on fit one encoded word
+        /// at the start of a folded line.
+        bool wholeOnNextLine(size_t position, const char* charset) const;
 
         /// Takes `count` characters off the room left, never below none.
         void use(size_t count);
 
         size_t _limit;
         std::string _buffer;
+        /// The white space before the next word, and before the held words.
+        std::string _separator;
+        std::string _runSeparator;
         size_t _remaining;
         bool _atLineStart = true;
         MimeHeaderEncoding _encoding;

@@ -4,6 +4,7 @@
 #include "filter/charset.h"
 #include "filter/detail/hexdigits.h"
 #include "filter/detail/output.h"
+#include "filter/string.h"
 
 #include <cctype>
 #include <algorithm>
@@ -34,16 +35,25 @@ MimeWord::MimeWord(const char* data, size_t size, bool final)
 size_t MimeWord::write(const std::string& target, Result* out) const
 {
     if (_encoding == 0) return out->append(_text, _size, _final);
-    Charset converter(out, target, _charset);
+    std::string converted;
+    String convertedSink(&converted);
+    // Opened first: a charset it does not know is refused at once.
+    Charset converter(&convertedSink, target, _charset);
+    std::string bytes;
+    String bytesSink(&bytes);
     if (_encoding == 'b')
     {
-        // Finished, not flushed: a flush would reach the sinks after `out`
-        // in the middle of their stream.
-        Base64Decode decoder(false, &converter);
-        size_t written = decoder.process(_text, _size, false);
-        return written + decoder.finish();
+        Base64Decode decoder(false, &bytesSink);
+        decoder.process(_text, _size, false);
+        decoder.finish();
     }
-    return decodeQ(&converter);
+    else
+        decodeQ(&bytesSink);
+    converter.process(bytes.data(), bytes.size(), false);
+    // Bytes the label does not fit are kept as they came, not dropped: a
+    // writer then labels them so that a reader gets them back.
+    const std::string& text = converter.lossless() ? converted : bytes;
+    return text.empty() ? 0 : out->append(text.data(), text.size(), false);
 }
 
 size_t MimeWord::decodeQ(Result* out) const

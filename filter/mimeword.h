@@ -24,9 +24,10 @@ public:
     bool encoded() const { return _encoding != 0; }
 
     /// Writes the word to `out`: a plain word as it is (with its `final`),
-    /// an encoded word decoded and converted to `target`. Bytes that are
-    /// invalid in the word's charset are skipped. Throws std::runtime_error
-    /// "Conversion not possible" for a charset iconv does not know.
+    /// an encoded word decoded and converted to `target`. A word whose bytes
+    /// are not all valid in its charset is written as its bytes, and one in
+    /// "unknown-8bit" always is. Throws std::runtime_error "Conversion not
+    /// possible" for a charset iconv does not know.
     size_t write(const std::string& target, Result* out) const;
 
     const std::string& charset() const { return _charset; }

@@ -2,7 +2,6 @@
 
 #include "filter/linetracker.h"
 #include "filter/memory.h"
-#include "filter/mimeheaderencode.h"
 #include "filter/newlineconverter.h"
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
@@ -12,6 +11,7 @@
 #include "mime/fields/contenttype.h"
 #include "mime/fields/datetime.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
 #include "mime/empty.h"
 #include "mime/fields/fieldgrammar.h"
 
@@ -41,8 +41,9 @@ bool unstructured(const Key& key)
     return key == "subject" || (key.size >= 2 && strncasecmp(key.data, "x-", 2) == 0);
 }
 
-/// Builds one line: name, ": ", the value written by `value` into a word
-/// wrap at the standard limits, CR LF line ends.
+/// Builds one line: name, ":", the value written by `value` into a word
+/// wrap at the standard limits (or, once that is flushed, into the line
+/// behind it) after a blank, CR LF line ends.
 template <typename Write> std::string buildLine(const Key& key, Write value)
 {
     Filter::Memory memory;
@@ -51,8 +52,8 @@ template <typename Write> std::string buildLine(const Key& key, Write value)
         Filter::LineTracker tracker(&converter);
         Filter::WordWrap wrap(&tracker, Capabilities::standard().sizes);
         wrap.process(key.data, key.size, false);
-        wrap.process(": ", 2, true);
-        value(&wrap);
+        wrap.process(":", 1, true);
+        value(&wrap, &tracker);
         wrap.flush();
     }
     memory.append("\r\n", 2, true);
@@ -217,24 +218,24 @@ const char* Header::preserve(const Filter::Memory& memory)
 
 const char* Header::encode(const Key& key, const Value& value)
 {
-    std::string text =
-        buildLine(key,
-                  [&](Filter::WordWrap* wrap)
-                  {
-                      if (!unstructured(key))
-                      {
-                          wrap->process(value.data, value.size, false);
-                          return;
-                      }
-                      // The caller's text is plain text: what looks like an
-                      // encoded word in it is encoded itself, so that it
-                      // reads back as given.
-                      Filter::MimeHeaderEncode encoder(wrap->size().preferred,
-                                                       Capabilities::standard().sizes.preferred,
-                                                       Filter::MimeHeaderEncoding::Text, wrap);
-                      encoder.process(value.data, value.size, false);
-                      encoder.flush();
-                  });
+    std::string text = buildLine(
+        key,
+        [&](Filter::WordWrap* wrap, Filter::LineLength* line)
+        {
+            if (!unstructured(key))
+            {
+                wrap->process(" ", 1, true);
+                wrap->process(value.data, value.size, false);
+                return;
+            }
+            // The caller's text is plain text: what looks like an
+            // encoded word in it is encoded itself, so that it
+            // reads back as given. Written past the word wrap,
+            // its blank runs and tabs stay.
+            wrap->flush();
+            detail::encodeText(value.data, value.size, line->size().preferred,
+                               Capabilities::standard().sizes.preferred, line, false, true);
+        });
     return preserve(text.data(), text.size());
 }
 
@@ -242,8 +243,12 @@ const char* Header::encode(const Key& key, const HeaderField& field)
 {
     const Capabilities& capabilities =
         field.encodable(Capabilities::standard()) ? Capabilities::standard() : Capabilities::utf8();
-    std::string text =
-        buildLine(key, [&](Filter::WordWrap* wrap) { field.encode(capabilities, wrap, true); });
+    std::string text = buildLine(key,
+                                 [&](Filter::WordWrap* wrap, Filter::LineLength*)
+                                 {
+                                     wrap->process(" ", 1, true);
+                                     field.encode(capabilities, wrap, true);
+                                 });
     return preserve(text.data(), text.size());
 }
 

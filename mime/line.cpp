@@ -1,7 +1,6 @@
 #include "mime/line.h"
 
 #include "filter/linetracker.h"
-#include "filter/mimeheaderencode.h"
 #include "filter/newlineconverter.h"
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
@@ -139,13 +138,13 @@ size_t Line::ExtValue::encodeText(const Capabilities& capabilities,
                                   Filter::LineLength* output) const
 {
     size_t written = 0;
-    if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0))
+    // Any other field with 8-bit bytes goes so too to a receiver that does
+    // not take them: refolded, they would reach it raw.
+    if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0) ||
+        (!capabilities.allowsUtf8 && !isAsciiText(data, size)))
     {
-        std::string text = detail::decodeWordsOrKeep(data, size);
-        Filter::MimeHeaderEncode encoder(output->size().preferred, capabilities.sizes.preferred,
-                                         Filter::MimeHeaderEncoding::Text, output);
-        written = encoder.process(text);
-        return written + encoder.flush();
+        return detail::encodeText(data, size, output->size().preferred,
+                                  capabilities.sizes.preferred, output, true, false);
     }
     Filter::WordWrap wrap(output, capabilities.sizes);
     written = wrap.process(data, size, false);

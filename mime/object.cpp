@@ -6,6 +6,9 @@
 #include "mime/detail/sevenbit.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
+#include "mime/fields/formatting.h"
+
+#include <strings.h>
 
 #include <cstring>
 #include <functional>
@@ -111,6 +114,47 @@ bool startsBody(const std::string& text)
     catch (const EmptyLine&)
     {
         return false;
+    }
+}
+
+/// Whether the field holds the boundary as every reader takes it: right
+/// after "boundary=", quoted, or bare where a strict reader takes it whole.
+bool plainBoundary(const Value& value, const std::string& boundary)
+{
+    std::string text = value.copy();
+    Formatting formatting(boundary.data(), boundary.size());
+    bool bare = formatting.param() && boundary.find_first_of(",=") == std::string::npos;
+    for (size_t at = 0; at + 9 <= text.size(); ++at)
+    {
+        if (strncasecmp(text.data() + at, "boundary=", 9) != 0) continue;
+        if (at > 0 && !detail::isSpace(text[at - 1]) && text[at - 1] != ';') continue;
+        std::string rest = text.substr(at + 9);
+        size_t end = 0;
+        if (rest.compare(0, boundary.size() + 2, '"' + boundary + '"') == 0)
+            end = boundary.size() + 2;
+        else if (bare && rest.compare(0, boundary.size(), boundary) == 0)
+            end = boundary.size();
+        else
+            continue;
+        if (end == rest.size() || rest[end] == ';' || detail::isSpace(rest[end])) return true;
+    }
+    return false;
+}
+
+/// Rewrites the Content-Type of a multipart whose boundary stands in a form
+/// that some readers do not take (blanks or a fold around "=", an "=" in a
+/// bare value, RFC 2231 sections or charsets): they would not split the body
+/// where its parts were repaired.
+void rewriteBoundary(Header& header)
+{
+    const Value& value = header.get("content-type");
+    try
+    {
+        ContentType type(value.data, value.size, true);
+        if (!plainBoundary(value, type.params().get("boundary"))) header.set(type);
+    }
+    catch (const std::runtime_error&)
+    {
     }
 }
 
@@ -248,6 +292,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     {
         if (header.multipart())
         {
+            rewriteBoundary(header);
             bool digest =
                 typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
             for (Object& part : body)

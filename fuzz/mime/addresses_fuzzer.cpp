@@ -56,16 +56,15 @@ std::vector<std::string> names(const Targets& list)
     return found;
 }
 
-/// Names that are not UTF-8 lose their bad bytes in encoded words, and the
-/// header encoder takes a NUL byte for a blank, so only well-formed names
-/// without NUL must come back. A local part is written quoted, with blanks
+/// The header encoder takes a NUL byte for a blank, so only names without
+/// NUL must come back. A local part is written quoted, with blanks
 /// for the line breaks that no header line can hold.
 template <typename List> bool roundTrips(const List& list)
 {
     for (const Address* address : addresses(list))
         if (address->localPart().text().find_first_of("\r\n") != std::string::npos) return false;
     for (const std::string& name : names(list))
-        if (!wellFormed(name) || name.find('\0') != std::string::npos) return false;
+        if (name.find('\0') != std::string::npos) return false;
     return true;
 }
 

@@ -1,9 +1,14 @@
 #include "mime/detail/headertext.h"
 
 #include "filter/mimeheaderdecode.h"
+#include "filter/mimeheaderencode.h"
+#include "filter/mimeword.h"
 #include "filter/string.h"
 #include "mime/detail/ctype.h"
+#include "mime/fields/comment.h"
+#include "mime/fields/quotedstring.h"
 
+#include <climits>
 #include <stdexcept>
 
 namespace Kestrava
@@ -23,16 +28,141 @@ std::string decodeWords(const char* data, size_t size)
     return text;
 }
 
-std::string decodeWordsOrKeep(const char* data, size_t size)
+namespace
 {
+
+/// White space that may fold a line: what else isspace() takes stays in a
+/// word, encoded.
+bool breaksWords(char c)
+{
+    return isBlank(c) || c == '\r' || c == '\n';
+}
+
+/// The text of a comment, its escapes resolved, as RFC 2047 encoded words
+/// where it needs them (RFC 2047 section 5 lets them stand in comments).
+std::string encodedComment(const char* data, size_t size)
+{
+    std::string text;
+    for (size_t i = 0; i < size; ++i)
+    {
+        if (data[i] == '\\' && i + 1 < size) ++i;
+        text += data[i];
+    }
+    std::string encoded;
+    Filter::String sink(&encoded);
+    // The phrase's specials take in every character a comment holds apart.
+    Filter::MimeHeaderEncode encoder(0, INT_MAX, Filter::MimeHeaderEncoding::Phrase, &sink);
+    encoder.process(text.data(), text.size(), false);
+    encoder.flush();
+    return encoded;
+}
+
+} // namespace
+
+size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filter::Result* output,
+                  bool decode, bool continues)
+{
+    Filter::MimeHeaderEncode::Encoder encoder(used, limit, Filter::MimeHeaderEncoding::Text,
+                                              output);
+    if (continues) encoder.continueLine();
+    size_t written = 0;
+    // The text of the words read so far, with the white space before them;
+    // encoded words that follow each other join without it (RFC 2047
+    // section 6.2).
+    std::string piece;
+    std::string before;
+    bool pieceEncoded = false;
+    std::string blanks;
+    auto writePiece = [&]()
+    {
+        // A word that decodes to nothing leaves its white space to the next.
+        if (piece.empty())
+        {
+            blanks = before + blanks;
+            return;
+        }
+        encoder.separate(before.data(), before.size());
+        written += encoder.process(piece.data(), piece.size(), false);
+        piece.clear();
+    };
+    for (size_t i = 0; i < size;)
+    {
+        size_t end = i;
+        if (breaksWords(data[i]))
+        {
+            for (; end < size && breaksWords(data[end]); ++end)
+                // Unfolded: the line breaks of folds go.
+                if (data[end] != '\r' && data[end] != '\n') blanks += data[end];
+            i = end;
+            continue;
+        }
+        while (end < size && !breaksWords(data[end]))
+            ++end;
+        Filter::MimeWord word(data + i, end - i, false);
+        std::string text;
+        bool decoded = false;
+        if (decode && word.encoded())
+        {
+            Filter::String sink(&text);
+            try
+            {
+                word.write("utf-8", &sink);
+            }
+            catch (const std::runtime_error&)
+            {
+                // A charset iconv does not know: its bytes, as readers keep
+                // them.
+                text.clear();
+                std::string bytes = std::string("=?unknown-8bit?") +
+                                    static_cast<char>(word.encoding()) + "?" +
+                                    std::string(word.text(), word.size()) + "?=";
+                Filter::MimeWord(bytes.data(), bytes.size(), false).write("utf-8", &sink);
+            }
+            decoded = true;
+        }
+        if (!decoded) text.assign(data + i, end - i);
+        if (decoded && pieceEncoded && !piece.empty())
+            piece += text;
+        else
+        {
+            writePiece();
+            before = blanks.empty() ? " " : blanks;
+            piece = text;
+        }
+        blanks.clear();
+        pieceEncoded = decoded;
+        i = end;
+    }
+    writePiece();
+    return written + encoder.flush();
+}
+
+size_t writeComments(const std::string& text, bool utf8, Filter::Result* output)
+{
+    size_t written = 0;
+    size_t run = 0;
     try
     {
-        return decodeWords(data, size);
+        for (size_t i = 0, length; i < text.size(); i += length)
+        {
+            length = 1;
+            if (text[i] == '"') length = QuotedString(text.data() + i, text.size() - i).consumed();
+            if (text[i] != '(') continue;
+            length = Comment(text.data() + i, text.size() - i).consumed();
+            if (utf8 || !hasEightBit(text.data() + i, length)) continue;
+            written += output->append(text.data() + run, i - run, false);
+            std::string encoded = encodedComment(text.data() + i + 1, length - 2);
+            written += output->append("(", 1, true);
+            written += output->append(encoded.data(), encoded.size(), false);
+            written += output->append(")", 1, true);
+            run = i + length;
+        }
     }
     catch (const std::runtime_error&)
     {
-        return std::string(data, size);
+        // An unfinished comment or quoted string ends the text as it came.
     }
+    return written + output->append(text.data() + run, text.size() - run, false);
 }
 
 std::string quote(const std::string& text)

@@ -5,6 +5,10 @@
 
 namespace Kestrava
 {
+namespace Filter
+{
+class Result;
+}
 namespace Mime
 {
 namespace detail
@@ -15,9 +19,22 @@ namespace detail
 /// possible" for a charset that iconv does not know.
 std::string decodeWords(const char* data, size_t size);
 
-/// The same, but a text whose words cannot be decoded stays as it is, so
-/// that writing it never fails.
-std::string decodeWordsOrKeep(const char* data, size_t size);
+/// Writes unstructured header text for a receiver without UTF-8: what
+/// needs it as RFC 2047 encoded words, folded at `limit` characters from
+/// `used` on, every run of white space, tabs included, kept where readers
+/// see it (line breaks go as in unfolding). With `decode`, encoded words in
+/// the text are decoded first (one in a charset iconv does not know to its
+/// bytes); without, the text is plain text throughout. With
+/// `continues`, the line holds a word already, which the first word
+/// follows after a blank or a fold. Returns the bytes written.
+size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filter::Result* output,
+                  bool decode, bool continues);
+
+/// Writes text that stands among parameters (comments, or what a reader
+/// passes over) as it came, but for comments with 8-bit bytes: to a
+/// receiver without UTF-8 their text goes as RFC 2047 encoded words (RFC
+/// 2047 section 5 lets them stand there). Returns the bytes written.
+size_t writeComments(const std::string& text, bool utf8, Filter::Result* output);
 
 /// `text` in a quoted string: a backslash before backslashes, quotes and
 /// white space other than the blank; line breaks made blanks.

@@ -40,6 +40,26 @@ size_t skipItem(const char* data, size_t size, const char* delimiters)
     return position;
 }
 
+std::string commentsIn(const char* data, size_t size)
+{
+    std::string comments;
+    try
+    {
+        for (size_t i = 0; i < size; ++i)
+        {
+            if (data[i] != '(') continue;
+            size_t length = Comment(data + i, size - i).consumed();
+            comments += ' ';
+            comments.append(data + i, length);
+            i += length - 1;
+        }
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+    return comments;
+}
+
 } // namespace detail
 } // namespace Mime
 } // namespace Kestrava

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace Kestrava
 {
@@ -16,6 +17,10 @@ bool inList(const char* list, char c);
 /// strings and comments are stepped over whole, and one that is unfinished
 /// takes the rest of the text.
 size_t skipItem(const char* data, size_t size, const char* delimiters);
+
+/// The comments in a stretch of folding white space, each after a blank,
+/// as they came; an unfinished one is left out.
+std::string commentsIn(const char* data, size_t size);
 
 } // namespace detail
 } // namespace Mime

@@ -1,7 +1,10 @@
 #include "mime/fields/contentdisposition.h"
 
 #include "filter/result.h"
+#include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
+#include "mime/detail/skip.h"
 #include "mime/detail/token.h"
 #include "mime/detail/wrapped.h"
 
@@ -29,6 +32,7 @@ ContentDisposition::Setting::Setting(const char* data, size_t size)
             if (end == 0) throw std::runtime_error("invalid content-disposition");
             _size = data + i - _data;
             _consumed = i + end;
+            _comments = detail::commentsIn(data + i, end);
             return;
         }
         if (!detail::isAlnum(c) && c != '-')
@@ -47,6 +51,7 @@ size_t ContentDisposition::encode(const Capabilities& capabilities, Filter::Resu
                                   bool final) const
 {
     size_t written = output->append(_setting.data(), _setting.size(), final);
+    written += detail::writeComments(_setting.comments(), capabilities.allowsUtf8, output);
     return written + _params.encode(capabilities, output, final);
 }
 

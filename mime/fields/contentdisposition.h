@@ -3,6 +3,8 @@
 #include "mime/fields/encodable.h"
 #include "mime/fields/params.h"
 
+#include <string>
+
 namespace Kestrava
 {
 namespace Mime
@@ -26,11 +28,14 @@ public:
         size_t size() const { return _size; }
         /// Leading blanks and the ending ";" included.
         size_t consumed() const { return _consumed; }
+        /// The comments after the token, each after a blank.
+        const std::string& comments() const { return _comments; }
 
     private:
         const char* _data = nullptr;
         size_t _size = 0;
         size_t _consumed = 0;
+        std::string _comments;
     };
 
     ContentDisposition(const char* data, size_t size);

@@ -3,6 +3,8 @@
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
+#include "mime/detail/skip.h"
 #include "mime/detail/token.h"
 #include "mime/detail/wrapped.h"
 
@@ -52,6 +54,7 @@ ContentType::Type::Type(const char* data, size_t size)
             if (end == 0) throw std::runtime_error("invalid content-type");
             _size = data + i - _data;
             _consumed = i + end;
+            _comments = detail::commentsIn(data + i, end);
             break;
         }
         if (!detail::isAscii(c) || detail::isControl(c))
@@ -119,6 +122,7 @@ size_t ContentType::encode(const Capabilities& capabilities, Filter::Result* out
                            bool final) const
 {
     size_t written = output->append(_type.data(), _type.size(), final);
+    written += detail::writeComments(_type.comments(), capabilities.allowsUtf8, output);
     return written + _params.encode(capabilities, output, final);
 }
 

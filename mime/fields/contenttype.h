@@ -36,12 +36,15 @@ public:
         size_t size() const { return _size; }
         /// Leading blanks and the ending ";" included.
         size_t consumed() const { return _consumed; }
+        /// The comments after the token, each after a blank.
+        const std::string& comments() const { return _comments; }
 
     private:
         const char* _data = nullptr;
         const char* _sub = nullptr;
         size_t _size = 0;
         size_t _consumed = 0;
+        std::string _comments;
     };
 
     /// Strict requires the "boundary" of a multipart type: std::runtime_error

@@ -203,7 +203,10 @@ size_t DisplayName::encode(const Capabilities& capabilities, Filter::WordWrap* o
 {
     if (_text.empty()) return 0;
     if (foldable(capabilities)) return output->append(plain());
-    return encodeWords(output->size().preferred, capabilities.sizes.preferred, output);
+    // The wrapper places the words: made for the room left on its line, a
+    // first word would be split where a whole one fits the next line, and
+    // some readers (Python's address parser) read a blank between the two.
+    return encodeWords(0, capabilities.sizes.preferred, output);
 }
 
 size_t DisplayName::encode(const Capabilities& capabilities, Filter::LineLength* output, bool) const

@@ -2,6 +2,9 @@
 
 #include "filter/linelength.h"
 #include "filter/newlineconverter.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/skip.h"
+#include "mime/detail/wrapped.h"
 #include "mime/fields/contentdisposition.h"
 #include "mime/fields/contentid.h"
 #include "mime/fields/contenttransferencoding.h"
@@ -12,6 +15,9 @@
 #include "mime/fields/targets.h"
 #include "mime/fields/typedgrammar.h"
 #include "mime/value.h"
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace Kestrava
 {
@@ -27,9 +33,51 @@ std::unique_ptr<HeaderField> transferEncoding(const char* data, size_t size)
         new ContentTransferEncoding(ContentTransferEncoding::parse(data, size)));
 }
 
+/**
+ * A content field whose token its grammar refuses ("text" without a
+ * subtype, a multipart type without a boundary, as real messages have
+ * them): the text before the first ";" as it came, the parameters after it
+ * read and written as in the grammar, so that they reach a 7-bit receiver
+ * whole. No token, or one with 8-bit bytes, is refused too.
+ */
+class LooseContent : public HeaderField
+{
+public:
+    LooseContent(const char* data, size_t size)
+        : _head(detail::skipItem(data, size, ";")),
+          _params(data + std::min(_head + 1, size), size - std::min(_head + 1, size), true),
+          _data(data)
+    {
+        size_t blanks = 0;
+        while (blanks < _head && detail::isSpace(data[blanks]))
+            ++blanks;
+        if (blanks == _head || detail::hasEightBit(data, _head))
+            throw std::runtime_error("invalid content token");
+    }
+
+    using HeaderField::encode;
+    size_t encode(const Capabilities& capabilities, Filter::Result* output,
+                  bool final) const override
+    {
+        size_t written = output->append(_data, _head, final);
+        return written + _params.encode(capabilities, output, final);
+    }
+    size_t encode(const Capabilities& capabilities, Filter::LineLength* output,
+                  bool final) const override
+    {
+        return detail::wrapped(*this, capabilities, output, final);
+    }
+
+private:
+    size_t _head;
+    Params _params;
+    const char* _data;
+};
+
 const TypedGrammar contentId(&plainly<ContentID>, "Content-ID");
-const TypedGrammar contentType(&strictly<ContentType>, "Content-Type");
-const TypedGrammar contentDisposition(&plainly<ContentDisposition>, "Content-Disposition");
+const TypedGrammar contentType(&strictly<ContentType>, "Content-Type", &plainly<LooseContent>);
+const TypedGrammar contentDisposition(&plainly<ContentDisposition>, "Content-Disposition",
+                                      &plainly<LooseContent>);
 const TypedGrammar contentTransferEncoding(&transferEncoding, "Content-Transfer-Encoding");
 const TypedGrammar mailboxes(&strictly<Mailboxes>);
 const TypedGrammar targets(&strictly<Targets>);
@@ -64,6 +112,19 @@ size_t TypedGrammar::encode(const Capabilities& capabilities, const Value& value
         field = _parser(value.data, value.size);
     }
     catch (const std::exception&)
+    {
+    }
+    if (!field && _loose)
+    {
+        try
+        {
+            field = _loose(value.data, value.size);
+        }
+        catch (const std::exception&)
+        {
+        }
+    }
+    if (!field)
     {
         // A value that is not in the grammar's form goes out as it came.
         Filter::NewlineConverter converter(output, "\r\n", 0);

@@ -2,7 +2,13 @@
 
 #include "filter/linelength.h"
 #include "mime/capabilities.h"
+#include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
+#include "mime/detail/skip.h"
+#include "mime/fields/comment.h"
 #include "mime/fields/paramsplitter.h"
+#include "mime/fields/quotedstring.h"
+#include "mime/fields/whitespace.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -15,12 +21,19 @@ namespace Mime
 namespace
 {
 
-ParamKey keyBeforeEquals(const char* data, size_t size)
+/// Where the value starts: after the key, "=" and the white space and
+/// comments around it, whose comments go into `comments`.
+size_t valueStart(const char* data, size_t size, const ParamKey& key, std::string& comments)
 {
-    ParamKey key(data, size);
-    if (key.consumed() == size || data[key.consumed()] != '=')
-        throw std::runtime_error("missing =");
-    return key;
+    size_t position = key.consumed();
+    size_t blanks = Whitespace(data + position, size - position, true).consumed();
+    comments += detail::commentsIn(data + position, blanks);
+    position += blanks;
+    if (position == size || data[position] != '=') throw std::runtime_error("missing =");
+    ++position;
+    blanks = Whitespace(data + position, size - position, true).consumed();
+    comments += detail::commentsIn(data + position, blanks);
+    return position + blanks;
 }
 
 /// The key of a name given whole: it must be one name without a suffix.
@@ -39,12 +52,60 @@ ParamKey plainKey(const char* name)
     throw std::runtime_error("invalid key");
 }
 
+/// The text as a reader unfolds it, without the white space at its end: a
+/// line break before a blank goes, any other stands as a blank.
+std::string unfolded(const char* data, size_t size)
+{
+    std::string text;
+    for (size_t i = 0; i < size; ++i)
+    {
+        if (data[i] != '\r' && data[i] != '\n')
+            text += data[i];
+        else if (i + 1 < size && data[i + 1] != '\r' && data[i + 1] != '\n' &&
+                 !detail::isBlank(data[i + 1]))
+            text += ' ';
+    }
+    while (!text.empty() && detail::isSpace(text.back()))
+        text.pop_back();
+    return text;
+}
+
+/// The length of the comment or the quoted string at `i`, else 1; throws
+/// for one that is unfinished.
+size_t pieceLength(const std::string& text, size_t i)
+{
+    if (text[i] == '(') return Comment(text.data() + i, text.size() - i).consumed();
+    if (text[i] == '"') return QuotedString(text.data() + i, text.size() - i).consumed();
+    return 1;
+}
+
+/// Whether the text can go after a value as it is: written so, an
+/// unfinished comment or quoted string would take in what follows, a ";"
+/// would start another parameter, and a 7-bit receiver takes 8-bit bytes
+/// only inside comments, encoded.
+bool standsAfterValue(const std::string& text)
+{
+    try
+    {
+        for (size_t i = 0, length; i < text.size(); i += length)
+        {
+            length = pieceLength(text, i);
+            if (text[i] == ';') return false;
+            if (text[i] != '(' && detail::hasEightBit(text.data() + i, length)) return false;
+        }
+        return true;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+}
+
 } // namespace
 
 Param::Param(const char* data, size_t size, bool strict)
-    : _key(keyBeforeEquals(data, size)),
-      _value(_key, data + _key.consumed() + 1, size - _key.consumed() - 1, strict),
-      _name(data, _key.nameLength())
+    : _key(data, size), _valueStart(valueStart(data, size, _key, _around)),
+      _value(_key, data + _valueStart, size - _valueStart, strict), _name(data, _key.nameLength())
 {
 }
 
@@ -58,33 +119,52 @@ Param::Param(const char* name, const char* value, size_t size)
 {
 }
 
+void Param::surround(const std::string& comments, const char* after, size_t size)
+{
+    std::string text = unfolded(after, size);
+    _around = comments + _around;
+    if (standsAfterValue(text))
+        _around += text;
+    else
+        _value.set(_value.text() + text);
+}
+
 size_t Param::encode(const Capabilities& capabilities, Filter::Result* output, bool) const
 {
-    return write(output, capabilities.sizes.preferred, capabilities.sizes.max);
+    return write(capabilities, output, capabilities.sizes.preferred);
 }
 
 size_t Param::encode(const Capabilities& capabilities, Filter::LineLength* output, bool) const
 {
-    return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max);
+    return write(capabilities, output, capabilities.sizes.preferred - 1);
 }
 
 size_t Param::encodeWhole(const Capabilities& capabilities, Filter::Result* output) const
 {
-    return write(output, capabilities.sizes.preferred, capabilities.sizes.max, true);
+    return write(capabilities, output, capabilities.sizes.preferred, true);
 }
 
 size_t Param::encodeWhole(const Capabilities& capabilities, Filter::LineLength* output) const
 {
-    return write(output, capabilities.sizes.preferred - 1, capabilities.sizes.max, true);
+    return write(capabilities, output, capabilities.sizes.preferred - 1, true);
 }
 
-size_t Param::write(Filter::Result* output, size_t limit, size_t hardLimit,
+size_t Param::write(const Capabilities& capabilities, Filter::Result* output, size_t limit,
                     bool whole) const
 {
-    ParamSplitter splitter(output, _name, _value.text(), limit, hardLimit, whole);
-    size_t written = splitter.process(_value.text().data(), _value.text().size(), false);
-    splitter.finish();
-    return written;
+    const std::string& value = _value.text();
+    size_t written;
+    {
+        ParamSplitter splitter(output, _name, value, limit, capabilities.sizes.max, whole,
+                               !_value.token());
+        written = splitter.process(value.data(), value.size(), false);
+        splitter.finish();
+    }
+    if (_around.empty()) return written;
+    // The value may go in another form than it came: a token would take in
+    // text that stood right after a closing quote.
+    if (!detail::isSpace(_around[0])) written += output->append(" ", 1, true);
+    return written + detail::writeComments(_around, capabilities.allowsUtf8, output);
 }
 
 } // namespace Mime

@@ -15,13 +15,13 @@ namespace Mime
  * Decodes RFC 2231 percent-encoded text in the charset of its value into
  * UTF-8, appended to a caller's string. An escape cut between two sections
  * of a continued value is completed by the next one; one unfinished at the
- * end is dropped.
+ * end is dropped. A value whose bytes are not all valid in its charset is
+ * kept as its bytes at finish(), not cut down to what converts.
  */
 class ParamDecoder
 {
 public:
-    /// Throws std::runtime_error "Conversion not possible" for a charset
-    /// that iconv does not know.
+    /// A charset that iconv does not know keeps the bytes as they are.
     ParamDecoder(const std::string& charset, std::string* target);
     virtual ~ParamDecoder() = default;
 
@@ -30,6 +30,10 @@ public:
 
     /// Appends plain text, after what was decoded so far.
     void append(const std::string& text);
+
+    /// Ends the value: where some byte did not convert, the caller's string
+    /// gets the bytes as they came instead.
+    void finish();
 
 private:
     /// Turns "%" and two bytes into one byte; takes any characters.
@@ -46,8 +50,25 @@ private:
         bool _escape = false;
     };
 
+    /// Passes bytes on and keeps a copy of them.
+    class Copy : public Filter::Filter
+    {
+    public:
+        Copy(Result* next, std::string* copy) : Filter(next), _copy(copy) {}
+        using Filter::process;
+        size_t process(const char* data, size_t size, bool final) override;
+
+    private:
+        std::string* _copy;
+    };
+
+    std::string* _target;
+    /// Where the value starts in the caller's string.
+    size_t _start;
+    std::string _bytes;
     Kestrava::Filter::String _sink;
     Kestrava::Filter::Charset _charset;
+    Copy _copy;
     Percent _percent;
 };
 

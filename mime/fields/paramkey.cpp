@@ -1,6 +1,7 @@
 #include "mime/fields/paramkey.h"
 
 #include "mime/detail/ctype.h"
+#include "mime/fields/whitespace.h"
 
 #include <climits>
 #include <stdexcept>
@@ -54,8 +55,18 @@ bool ParamKey::suffix(const char* data, size_t size, size_t star)
         extended = true;
         ++i;
     }
-    if (i == size || data[i] != '=') return false;
     if (!digits && data[i - 1] != '*') return false;
+    // Readers let blanks, folds and comments stand before the "=".
+    size_t equals = i;
+    try
+    {
+        equals += Whitespace(data + i, size - i, true).consumed();
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
+    if (equals == size || data[equals] != '=') return false;
     _nameLength = star;
     _consumed = i;
     _sectioned = digits;

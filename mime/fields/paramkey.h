@@ -9,8 +9,8 @@ namespace Mime
 
 /**
  * The name of a parameter with its RFC 2231 suffix: "*" (extended), "*n"
- * (section n) or "*n*" (extended section n), each directly followed by
- * "=". Any other "*" belongs to the name.
+ * (section n) or "*n*" (extended section n), each followed by "=" (blanks
+ * and comments may stand between). Any other "*" belongs to the name.
  */
 class ParamKey
 {

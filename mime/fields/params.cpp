@@ -3,7 +3,9 @@
 #include "filter/hexencode.h"
 #include "filter/linelength.h"
 #include "filter/string.h"
+#include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
 #include "mime/detail/skip.h"
 #include "mime/empty.h"
 #include "mime/fields/partialparams.h"
@@ -117,38 +119,49 @@ Params::Params(const char* data, size_t size, bool strict)
     size_t position = 0;
     while (true)
     {
-        position += skipBlanks(data + position, size - position);
-        if (position == size) break;
+        size_t blanks = skipBlanks(data + position, size - position);
+        std::string comments = detail::commentsIn(data + position, blanks);
+        position += blanks;
+        if (position == size)
+        {
+            // Comments after the last ";" stay, where a reader passes them.
+            if (!comments.empty()) keepSkipped(data + position, 0, true, comments);
+            break;
+        }
+        // A parameter ends at the next ";": what a strict read leaves of it
+        // stays with it, and the list goes on after it, as readers read on.
+        size_t item = detail::skipItem(data + position, size - position, ";");
         try
         {
-            auto param = std::make_shared<Param>(data + position, size - position, strict);
+            auto param = std::make_shared<Param>(data + position, item, strict);
+            param->surround(comments, data + position + param->consumed(),
+                            item - param->consumed());
+            // A section goes back as it came only without such text.
             if (param->key().sectioned())
-                sections.add(param, true, std::string(data + position, param->consumed()));
+                sections.add(param, true,
+                             std::string(data + position, trimmed(data + position, item)));
             else
                 append(param);
-            position += param->consumed();
         }
         catch (const std::runtime_error&)
         {
-            size_t skipped = detail::skipItem(data + position, size - position, ";");
-            if (auto section = lenientSection(data + position, skipped))
+            if (auto section = lenientSection(data + position, item))
                 sections.add(section, false,
-                             std::string(data + position, trimmed(data + position, skipped)));
+                             std::string(data + position, trimmed(data + position, item)));
             else
-                keepSkipped(data + position, skipped, position + skipped == size);
-            position += skipped;
+                keepSkipped(data + position, item, position + item == size, comments);
         }
-        position += skipBlanks(data + position, size - position);
-        if (position + 1 >= size || data[position] != ';') break;
+        position += item;
+        if (position + 1 >= size) break;
         ++position;
     }
     sections.join();
 }
 
-void Params::keepSkipped(const char* data, size_t size, bool last)
+void Params::keepSkipped(const char* data, size_t size, bool last, const std::string& comments)
 {
     size = trimmed(data, size);
-    if (size == 0) return;
+    if (size == 0 && comments.empty()) return;
     // The last item may hold an unfinished quoted string or comment, which
     // would swallow whatever came after it.
     Skipped skipped{last ? SIZE_MAX : _params.size(), {}, nullptr, {}};
@@ -160,13 +173,19 @@ void Params::keepSkipped(const char* data, size_t size, bool last)
         // lose its number.
         skipped.section = key.sectioned();
         auto param = std::make_shared<Param>(data, size, false);
-        if (!skipped.section && param->consumed() == size) skipped.param = param;
+        param->surround(comments, data + param->consumed(), size - param->consumed());
+        if (!skipped.section) skipped.param = param;
     }
     catch (const std::runtime_error&)
     {
         // Not even a lenient parameter: its text is kept as it came.
     }
-    if (!skipped.param) skipped.raw.assign(data, size);
+    if (!skipped.param)
+    {
+        skipped.raw = comments.empty() ? std::string() : comments.substr(1);
+        if (!skipped.raw.empty() && size > 0) skipped.raw += ' ';
+        skipped.raw.append(data, size);
+    }
     _skipped.push_back(std::move(skipped));
 }
 
@@ -290,7 +309,7 @@ size_t Params::write(const Skipped& skipped, const std::set<std::string>& shared
 {
     if (skipped.param) return write(*skipped.param, shared, capabilities, output, final);
     size_t written = output->append("; ", 2, true);
-    return written + output->append(skipped.raw.data(), skipped.raw.size(), final);
+    return written + detail::writeComments(skipped.raw, capabilities.allowsUtf8, output);
 }
 
 template <typename Sink>

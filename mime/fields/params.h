@@ -78,7 +78,8 @@ private:
         std::vector<std::string> raw;
     };
 
-    void keepSkipped(const char* data, size_t size, bool last);
+    /// Keeps an item a strict read refused, with the comments before it.
+    void keepSkipped(const char* data, size_t size, bool last, const std::string& comments);
     /// Keeps a continued parameter that holds a section only a lenient read
     /// takes, after those already in the list.
     void keepJoined(std::shared_ptr<Param> param);

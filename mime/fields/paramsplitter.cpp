@@ -1,5 +1,6 @@
 #include "mime/fields/paramsplitter.h"
 
+#include "filter/utf8.h"
 #include "mime/fields/formatting.h"
 #include "mime/fields/paramkey.h"
 
@@ -33,25 +34,32 @@ bool readsAsSuffix(const std::string& name)
 } // namespace
 
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
-                             const std::string& value, size_t limit, size_t hardLimit,
-                             bool whole)
-    : Filter(next), _name(name), _limit(limit), _escape(next, "\\\"", '\\'), _percent(next)
+                             const std::string& value, size_t limit, size_t hardLimit, bool whole,
+                             bool quoteEmpty)
+    : Filter(next), _name(name), _limit(limit), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
     // A comma passes the bare test but is an RFC 2045 special: bare, it
     // would cut the value short for every strict reader, ours included.
     // Python's email package drops bare values with an apostrophe, which
     // it takes for an RFC 2231 charset mark; quoted, every reader agrees.
-    bool bare = formatting.param() && value.find_first_of(",'") == std::string::npos;
+    // It drops a bare empty value too, and keeps a quoted one.
+    bool bare = formatting.param() && value.find_first_of(",'") == std::string::npos &&
+                !(value.empty() && quoteEmpty);
     _form = !formatting.ascii() ? Form::extended : bare ? Form::bare : Form::quoted;
-    _stage = _form == Form::extended ? static_cast<Kestrava::Filter::Result*>(&_percent)
-             : _form == Form::quoted ? static_cast<Kestrava::Filter::Result*>(&_escape)
-                                     : next;
+    _stage = _form == Form::extended ? static_cast<Kestrava::Filter::Result*>(&_percent) : next;
+    // Bytes that are not UTF-8 must not be labelled so: a reader would
+    // replace them.
+    if (!Kestrava::Filter::wellFormedUtf8(value.data(), value.size())) _charset = "unknown-8bit";
     size_t total = 0;
+    char previous = '\0';
     for (char c : value)
-        total += cost(c);
-    size_t fixed =
-        name.size() + 1 + (_form == Form::quoted ? 2 : 0) + (_form == Form::extended ? 8 : 0);
+    {
+        total += cost(c, previous);
+        previous = c;
+    }
+    size_t fixed = name.size() + 1 + (_form == Form::quoted ? 2 : 0) +
+                   (_form == Form::extended ? 1 + _charset.size() + 2 : 0);
     bool over = fixed > limit || total > limit - fixed;
     _split = over;
     // Readers look for the delimiter by the boundary as one value; RFC 2046
@@ -69,12 +77,19 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     _fold = whole ? over : _split;
 }
 
-size_t ParamSplitter::cost(char c) const
+bool ParamSplitter::escaped(char c, char previous) const
+{
+    // A blank after a blank is escaped: written plain, the run would become
+    // one blank wherever the line is folded again at its blanks.
+    return _form == Form::quoted && (c == '\\' || c == '"' || (c == ' ' && previous == ' '));
+}
+
+size_t ParamSplitter::cost(char c, char previous) const
 {
     switch (_form)
     {
     case Form::quoted:
-        return c == '\\' || c == '"' ? 2 : 1;
+        return escaped(c, previous) ? 2 : 1;
     case Form::extended:
         return _percent.allowed(c) ? 1 : 3;
     default:
@@ -90,11 +105,12 @@ void ParamSplitter::start()
     if (_form == Form::extended) header += "*";
     header += "=";
     if (_form == Form::quoted) header += "\"";
-    if (_form == Form::extended && _section == 0) header += "utf-8''";
+    if (_form == Form::extended && _section == 0) header += _charset + "''";
     next->append(header);
     _line = header.size() + (_form == Form::quoted ? 1 : 0);
     _started = true;
     _sectionEmpty = true;
+    _previous = '\0';
 }
 
 void ParamSplitter::nextSection()
@@ -112,7 +128,7 @@ size_t ParamSplitter::process(const char* data, size_t size, bool final)
     size_t run = 0;
     for (size_t i = 0; i < size; ++i)
     {
-        size_t taken = cost(data[i]);
+        size_t taken = cost(data[i], _previous);
         if (_split && !_sectionEmpty && _line + taken > _limit)
         {
             // The byte opens the next section and is not counted in it.
@@ -122,6 +138,13 @@ size_t ParamSplitter::process(const char* data, size_t size, bool final)
         }
         else
             _line += taken;
+        if (escaped(data[i], _previous))
+        {
+            written += _stage->append(data + run, i - run, final);
+            written += next->append("\\", 1, true);
+            run = i;
+        }
+        _previous = data[i];
         _sectionEmpty = false;
     }
     if (size > run) written += _stage->append(data + run, size - run, final);

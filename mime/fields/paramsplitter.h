@@ -1,6 +1,5 @@
 #pragma once
 
-#include "filter/escape.h"
 #include "filter/filter.h"
 #include "filter/rfc2231.h"
 
@@ -13,7 +12,8 @@ namespace Mime
 
 /**
  * Writes one parameter: its name, "=" and the value bytes given to
- * process(), bare, quoted or as an RFC 2231 "utf-8''" value. A value whose
+ * process(), bare, quoted or as an RFC 2231 "utf-8''" value ("unknown-8bit''"
+ * for bytes that are not UTF-8). A value whose
  * cost passes the room left on the line after the name is split into
  * numbered sections, each on a folded line of its own and at most `limit`
  * long but for its first byte; an escape is never split. A boundary is
@@ -26,8 +26,9 @@ namespace Mime
 class ParamSplitter : public Kestrava::Filter::Filter
 {
 public:
+    /// An empty value is quoted when `quoteEmpty` is set, else bare.
     ParamSplitter(Kestrava::Filter::Result* next, const std::string& name, const std::string& value,
-                  size_t limit, size_t hardLimit, bool whole = false);
+                  size_t limit, size_t hardLimit, bool whole = false, bool quoteEmpty = true);
 
     using Kestrava::Filter::Filter::process;
 
@@ -45,8 +46,10 @@ private:
         extended,
     };
 
+    /// Whether a byte of a quoted value goes with a backslash before it.
+    bool escaped(char c, char previous) const;
     /// What one value byte takes on the line.
-    size_t cost(char c) const;
+    size_t cost(char c, char previous) const;
 
     /// Writes the name and "=" of the value or of the next section.
     void start();
@@ -66,7 +69,10 @@ private:
     size_t _line = 0;
     bool _started = false;
     bool _sectionEmpty = true;
-    Kestrava::Filter::Escape _escape;
+    /// The value byte before, in the current section.
+    char _previous = '\0';
+    /// The charset label of an extended value.
+    std::string _charset = "utf-8";
     Kestrava::Filter::Rfc2231 _percent;
     Kestrava::Filter::Result* _stage;
 };

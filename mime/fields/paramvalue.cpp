@@ -20,7 +20,8 @@ void checkStrict(char c)
 {
     if (!detail::isAscii(c)) throw std::runtime_error("non-ascii character in parameter value");
     if (detail::isControl(c)) throw std::runtime_error("control character in parameter value");
-    if (detail::isTspecial(c)) throw std::runtime_error("invalid character in parameter value");
+    if (detail::isTspecial(c) && c != '=')
+        throw std::runtime_error("invalid character in parameter value");
 }
 
 } // namespace
@@ -41,13 +42,16 @@ ParamValue::ParamValue(const ParamKey& key, const char* data, size_t size, bool 
             ++_consumed;
         }
         _text.assign(data, _consumed);
+        _token = true;
     }
     if (!key.extended() || key.sectioned()) return;
     ParamCharset charset(_text);
     std::string decoded;
     ParamDecoder decoder(charset.name(), &decoded);
     decoder.decode(_text.data() + charset.textStart(), _text.size() - charset.textStart());
+    decoder.finish();
     _text = std::move(decoded);
+    _token = false;
 }
 
 } // namespace Mime

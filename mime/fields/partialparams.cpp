@@ -25,13 +25,14 @@ void PartialParams::chain(const std::shared_ptr<Param>& section)
     _chain.push_back(_raw[section.get()]);
 }
 
-std::shared_ptr<Param> PartialParams::take(const std::string& name, unsigned section)
+std::shared_ptr<Param> PartialParams::take(Param& first, unsigned section)
 {
-    auto found = _held.find({detail::lowered(name), section});
+    auto found = _held.find({detail::lowered(first.name()), section});
     if (found == _held.end() || found->second.empty()) return nullptr;
     std::shared_ptr<Param> taken = found->second.front();
     found->second.pop_front();
     chain(taken);
+    first.surround(*taken);
     return taken;
 }
 
@@ -56,7 +57,7 @@ void PartialParams::join()
         else
         {
             std::string text = first->value().text();
-            for (unsigned n = 1; auto next = take(first->name(), n); ++n)
+            for (unsigned n = 1; auto next = take(*first, n); ++n)
                 text += next->value().text();
             first->value().set(std::move(text));
         }
@@ -92,7 +93,7 @@ void PartialParams::decode(const std::shared_ptr<Param>& first)
         ParamCharset charset(raw);
         ParamDecoder decoder(charset.name(), &decoded);
         decoder.decode(raw.data() + charset.textStart(), raw.size() - charset.textStart());
-        for (unsigned n = 1; auto next = take(first->name(), n); ++n)
+        for (unsigned n = 1; auto next = take(*first, n); ++n)
         {
             const std::string& text = next->value().text();
             if (next->key().extended())
@@ -100,6 +101,7 @@ void PartialParams::decode(const std::shared_ptr<Param>& first)
             else
                 decoder.append(text);
         }
+        decoder.finish();
     }
     catch (const std::runtime_error&)
     {

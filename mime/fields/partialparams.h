@@ -38,9 +38,10 @@ public:
     void decode(const std::shared_ptr<Param>& first);
 
 private:
-    /// Takes the first held section of that name and number out; empty
-    /// when there is none.
-    std::shared_ptr<Param> take(const std::string& name, unsigned section);
+    /// Takes the first held section of the name of `first` and that
+    /// number out, and what stood around it into `first`; empty when there
+    /// is none.
+    std::shared_ptr<Param> take(Param& first, unsigned section);
 
     /// Adds the section to the chain being joined.
     void chain(const std::shared_ptr<Param>& section);

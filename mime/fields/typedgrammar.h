@@ -16,8 +16,10 @@ class TypedGrammar : public FieldGrammar
 public:
     using Parser = std::unique_ptr<HeaderField> (*)(const char* data, size_t size);
 
-    TypedGrammar(Parser parser, const char* canonical = nullptr)
-        : _parser(parser), _canonical(canonical)
+    /// A value the parser refuses is written by the `loose` parser's
+    /// value where one is given and takes it, else as it came.
+    TypedGrammar(Parser parser, const char* canonical = nullptr, Parser loose = nullptr)
+        : _parser(parser), _canonical(canonical), _loose(loose)
     {
     }
 
@@ -36,6 +38,7 @@ public:
 private:
     Parser _parser;
     const char* _canonical;
+    Parser _loose;
 };
 
 template <typename Field> std::unique_ptr<HeaderField> strictly(const char* data, size_t size)

@@ -53,7 +53,11 @@ TEST(EncodedWordsTest, DecodesEncodedWordsToUtf8)
         {"a  \t b\r\n c", "a b c"},
         {"=?utf-8?q?a=ZZb?=", "a=ZZb"},
         {"=?utf-8?q?a=3?=", "a"},
-        {"=?utf-8?q?caf=C3=?=", "caf"}};
+        // Bytes their label does not fit are kept as they came.
+        {"=?utf-8?q?caf=C3=?=", "caf\xC3"},
+        {"=?utf-8?q?Fr=F6sche?=", "Fr\xF6sche"},
+        {"=?us-ascii?q?caf=C3=A9?=", "caf\xC3\xA9"},
+        {"=?unknown-8bit?q?Fr=F6sche?= =?UNKNOWN-8BIT?b?w6k=?=", "Fr\xF6sche\xC3\xA9"}};
     for (const auto& [input, expected] : cases)
         expectForEveryCut(decodeUtf8, input, expected);
 }
@@ -97,6 +101,9 @@ TEST(EncodedWordsTest, EncodesWordsThatAreNotPlainPrintableText)
                                        "e aus K\xC3\xB6ln"),
               "=?utf-8?q?Gr=C3=BC=C3=9Fe?= aus =?utf-8?q?K=C3=B6ln?=");
     EXPECT_EQ(throughStage(encodeText, "=?x?= a_b"), "=?utf-8?q?=3D=3Fx=3F=3D?= a_b");
+    // Bytes that are not UTF-8 are never labelled so.
+    EXPECT_EQ(throughStage(encodeText, "Die Fr\xF6sche \xC3\xA4"),
+              "Die =?unknown-8bit?q?Fr=F6sche_=C3=A4?=");
     // A long plain word is left whole up to the hard line limit.
     std::string long997(997, 'l');
     EXPECT_EQ(throughStage(encodeText, "a " + long997), "a\r\n " + long997);
@@ -121,6 +128,9 @@ TEST(EncodedWordsTest, EncodedMimeWordRoom)
     EXPECT_EQ(one.text(), "=?utf-8?q?a?=");
     EXPECT_EQ(one.consumed(), 1u);
     EXPECT_EQ(one.inputSize(), 2u);
+    // Only the blank is "_": a tab comes back as a tab.
+    EXPECT_EQ(EncodedMimeWord("a \tb", 4, 75, MimeHeaderEncoding::Text).text(),
+              "=?utf-8?q?a_=09b?=");
     // A character that does not fit whole is left for the next word.
     EXPECT_EQ(
         Testing::failureOf([] { EncodedMimeWord("\xC3\xA9", 2, 17, MimeHeaderEncoding::Text); }),
