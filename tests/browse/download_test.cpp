@@ -536,6 +536,8 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
          0},
         {ok + "Content-Length: 2, 2\r\n\r\nok", {"head 200", "completed"}, "ok", "", 0},
         {ok + "Content-Length: 2, 3\r\n\r\nok", {"head 200", "lost"}, "", "connection lost", 0},
+        // A folded value is read as one.
+        {ok + "Content-Length:\r\n 2\r\n\r\nok", {"head 200", "completed"}, "ok", "", 0},
     };
     for (const Case& test : cases)
     {
