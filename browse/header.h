@@ -62,7 +62,7 @@ public:
     /// The Content-Length as a number; 0 when absent or not a plain number
     /// that fits.
     size_t contentLength() const;
-    /// Whether the Transfer-Encoding is exactly "chunked".
+    /// Whether the Transfer-Encoding is exactly "chunked", in one field.
     bool chunked() const;
     /// Whether the server keeps the connection open after this response.
     bool keepAlive() const;

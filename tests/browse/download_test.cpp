@@ -550,6 +550,12 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
          "",
          0,
          Port::tls},
+        // Chunks frame a body that another transfer coding leaves no file.
+        {ok + "Transfer-Encoding: gzip, chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n",
+         {"head 200", "completed"},
+         "ok",
+         "download failed",
+         200},
         // A folded value is read as one.
         {ok + "Content-Length:\r\n 2\r\n\r\nok", {"head 200", "completed"}, "ok", "", 0},
     };

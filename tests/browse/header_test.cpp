@@ -203,6 +203,8 @@ TEST(HeaderTest, ChunkedAndContentLengthReadOnlyPlainValues)
     { return Parsed("HTTP/1.1 200 OK\r\n" + fields + "\r\n", true); };
     EXPECT_TRUE(parse("Transfer-Encoding: Chunked\r\n").header.chunked());
     EXPECT_FALSE(parse("Transfer-Encoding: gzip, chunked\r\n").header.chunked());
+    EXPECT_FALSE(
+        parse("Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n").header.chunked());
     EXPECT_FALSE(parse("").header.chunked());
     EXPECT_EQ(0u, parse("").header.contentLength());
     EXPECT_EQ(5000000000u, parse("Content-Length: 5000000000\r\n").header.contentLength());
