@@ -127,7 +127,7 @@ TEST_F(DownloadTest, RedirectsBeyondTheLimitFail)
 
 TEST_F(DownloadTest, LocationThatIsNoUrlFails)
 {
-    for (const char* location : {"http://bad host/", "https://a..b/x"})
+    for (const char* location : {"http://bad host/", "https://a..b/x", "//bad host/"})
     {
         auto result =
             download(url("leaf.test", Port::plain, "/x",
