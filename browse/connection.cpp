@@ -290,6 +290,9 @@ void Connection::onBody(const char* data, size_t size)
 
 void Connection::onEnd()
 {
+    // Bytes the socket has not handed over yet came after the answer as
+    // much as those the reader saw behind it: they answer nothing either.
+    if (!_reader.closed() && _socket.inputWaiting()) _reader.close();
     if (_handler != nullptr) _handler->onCompleted(this);
     // Closed by the handler, or no fit for another request: the close,
     // reported as onClosed, ends the connection.

@@ -44,7 +44,8 @@ class Handler;
  * request and response until expire() renews it.
  *
  * States: connecting → offered → response (head, body) → offered again, or
- * closed (close(), a malformed response, the server's close).
+ * closed (close(), a malformed response, the server's close, or input
+ * received after a complete response, which answers nothing).
  */
 class Connection : public Network::TcpHandler,
                    public Event::TimerHandler,

@@ -129,9 +129,14 @@ void Download::onHeader(Connection* connection, const Header& header)
         return redirect(status, location, secure);
     // A 101 is final too, and no file.
     if (status < 200 || status >= 300) return fail(status, "download failed");
-    // A body announced beyond the limit fails before any of it is read; a
-    // Transfer-Encoding frames the body whatever a Content-Length says.
-    size_t announced = header.get("transfer-encoding") != nullptr ? 0 : header.contentLength();
+    // Only chunks are taken off: a body under another transfer coding
+    // (which no request of ours invites, RFC 9110 section 10.1.4) would be
+    // handed on still coded.
+    bool transferCoded = header.get("transfer-encoding") != nullptr;
+    if (transferCoded && !header.chunked()) return fail(status, "download failed");
+    // A body announced beyond the limit fails before any of it is read;
+    // chunks frame the body whatever a Content-Length says.
+    size_t announced = transferCoded ? 0 : header.contentLength();
     if (!fits(connection, announced)) return;
     _result = Data(std::make_shared<File::Members>(_url, header, secure));
     _cached = false;

@@ -119,8 +119,9 @@ size_t Header::contentLength() const
 
 bool Header::chunked() const
 {
+    // A second field codes the body once more, whatever it names.
     const char* value = get("transfer-encoding");
-    if (value == nullptr) return false;
+    if (value == nullptr || next(value) != nullptr) return false;
     size_t length = strlen(value);
     while (length > 0 && isBlank(value[length - 1]))
         --length;

@@ -30,7 +30,9 @@ public:
     /// "newline missing", "empty line after header is missing", "colon is
     /// missing", "end-of-line at http header missing", "invalid status
     /// code" (not three digits from 100) or "invalid character in http
-    /// header" (a NUL, or a CR that does not end a line).
+    /// header" (a NUL, a CR that does not end a line, or a blank that
+    /// starts the first field line). Folded field values are unfolded in
+    /// the text.
     Header(const char* data, size_t size, bool secure, bool copy);
     Header(Header&&) = default;
     Header& operator=(Header&&) = default;
@@ -60,7 +62,7 @@ public:
     /// The Content-Length as a number; 0 when absent or not a plain number
     /// that fits.
     size_t contentLength() const;
-    /// Whether the Transfer-Encoding is exactly "chunked".
+    /// Whether the Transfer-Encoding is exactly "chunked", in one field.
     bool chunked() const;
     /// Whether the server keeps the connection open after this response.
     bool keepAlive() const;

@@ -12,21 +12,44 @@ namespace Kestrava
 namespace Browse
 {
 
+namespace
+{
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+} // namespace
+
 Line::Line(const char* data, size_t size)
 {
+    // A line that starts with a blank continues the field before it; the
+    // first of a head has none to continue (RFC 9112 section 2.2).
+    if (size > 0 && isBlank(data[0])) throw std::runtime_error("invalid character in http header");
     // The line ends at its line feed: a colon or a line end found past it
     // belongs to another field.
+    const char* end = data + size;
     auto newline = static_cast<const char*>(memchr(data, '\n', size));
-    const char* end = newline != nullptr ? newline : data + size;
-    auto colon = static_cast<const char*>(memchr(data, ':', static_cast<size_t>(end - data)));
+    auto colon = static_cast<const char*>(
+        memchr(data, ':', static_cast<size_t>((newline != nullptr ? newline : end) - data)));
     if (colon == nullptr) throw std::runtime_error("colon is missing");
+
+    // An obsolete line folding becomes blanks before the value is read (RFC
+    // 9112 section 5.2), in the caller's writable head (see Header).
+    while (newline != nullptr && end - newline > 1 && isBlank(newline[1]))
+    {
+        auto fold = const_cast<char*>(newline);
+        if (fold[-1] == '\r') fold[-1] = ' ';
+        fold[0] = ' ';
+        newline =
+            static_cast<const char*>(memchr(fold + 1, '\n', static_cast<size_t>(end - fold - 1)));
+    }
+    if (newline == nullptr) throw std::runtime_error("end-of-line at http header missing");
 
     // Only blanks and tabs: skipping any white space would run over the CR LF
     // of an empty value and take the next line as its value.
     const char* value = colon + 1;
-    while (value < end && (*value == ' ' || *value == '\t'))
+    while (value < newline && isBlank(*value))
         ++value;
-    if (newline == nullptr) throw std::runtime_error("end-of-line at http header missing");
     // Terminated at a NUL, a value would read shorter here than it was sent.
     if (detail::holdsStrayControl(data, newline))
         throw std::runtime_error("invalid character in http header");

@@ -243,8 +243,9 @@ Url::Url(const Url& base, const char* location)
       _hostname(nullptr, false)
 {
     check();
-    // A complete URL is held to the rules of one given as such.
-    build(schemeLength(location) > 0);
+    // A host the location names, with its scheme or without, is held to
+    // the rules of one given whole; the base's own passed them already.
+    build(true);
 }
 
 Url::Url(const Url& other)

@@ -61,9 +61,9 @@ public:
     /// port of 0 or above 65535; Dns exceptions pass through.
     Url(const char* text, size_t size);
     /// The target of a redirect `location` against `base`, resolved as RFC
-    /// 3986 section 5.2 has it, without the location's fragment; a location
-    /// with a scheme must be a complete URL, and is held to the rules of the
-    /// other constructor, as which it throws.
+    /// 3986 section 5.2 has it, without the location's fragment, and held
+    /// to the rules of the other constructor, as which it throws (a
+    /// location with a scheme must be a complete URL).
     Url(const Url& base, const char* location);
     Url(const Url& other);
     Url& operator=(const Url& other);

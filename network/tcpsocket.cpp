@@ -9,11 +9,13 @@
 #include "network/tcplistenwatcher.h"
 #include "network/sslcontext.h"
 #include "network/tcpsslwatcher.h"
+#include "openssl/functions.h"
 #include "openssl/sslcontext.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -322,6 +324,15 @@ bool TcpSocket::connected() const
     sockaddr_storage peer;
     socklen_t size = sizeof peer;
     return ::getpeername(_fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0;
+}
+
+bool TcpSocket::inputWaiting() const
+{
+    if (_fd < 0) return false;
+    if (SSL* connection = ssl(); connection != nullptr && OpenSSL::SSL_pending(connection) > 0)
+        return true;
+    int size = 0;
+    return ::ioctl(_fd, FIONREAD, &size) == 0 && size > 0;
 }
 
 bool TcpSocket::tlsStartable() const

@@ -118,6 +118,9 @@ public:
     /// output. Throws std::runtime_error when the flags cannot be read.
     bool blocking(bool on);
     bool connected() const;
+    /// Whether input has arrived that no onData carried yet: bytes the
+    /// kernel holds, or that TLS decrypted and holds.
+    bool inputWaiting() const;
 
     /// Whether TLS can start now: connected, nothing queued, not closing.
     bool tlsStartable() const;

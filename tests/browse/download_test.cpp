@@ -127,7 +127,7 @@ TEST_F(DownloadTest, RedirectsBeyondTheLimitFail)
 
 TEST_F(DownloadTest, LocationThatIsNoUrlFails)
 {
-    for (const char* location : {"http://bad host/", "https://a..b/x"})
+    for (const char* location : {"http://bad host/", "https://a..b/x", "//bad host/"})
     {
         auto result =
             download(url("leaf.test", Port::plain, "/x",
@@ -482,6 +482,7 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
         /// The download's failure (empty: the file has `body`) and code.
         std::string failure;
         int code;
+        Port port = Port::plain;
     } cases[] = {
         // Bytes after a complete answer belong to no request.
         {"HTTP/1.1 500 No\r\nContent-Length: 0\r\n\r\n" + empty,
@@ -536,13 +537,34 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
          0},
         {ok + "Content-Length: 2, 2\r\n\r\nok", {"head 200", "completed"}, "ok", "", 0},
         {ok + "Content-Length: 2, 3\r\n\r\nok", {"head 200", "lost"}, "", "connection lost", 0},
+        // An answer that ends where a read from the socket (16 KiB) or from
+        // a TLS record (10 KiB) stops, with more already received behind it.
+        {ok + "Content-Length: 16342\r\n\r\n" + std::string(16342, 'x') + empty,
+         {"head 200", "completed"},
+         std::string(16342, 'x'),
+         "",
+         0},
+        {ok + "Content-Length: 10198\r\n\r\n" + std::string(10198, 'x') + empty,
+         {"head 200", "completed"},
+         std::string(10198, 'x'),
+         "",
+         0,
+         Port::tls},
+        // Chunks frame a body that another transfer coding leaves no file.
+        {ok + "Transfer-Encoding: gzip, chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n",
+         {"head 200", "completed"},
+         "ok",
+         "download failed",
+         200},
+        // A folded value is read as one.
+        {ok + "Content-Length:\r\n 2\r\n\r\nok", {"head 200", "completed"}, "ok", "", 0},
     };
     for (const Case& test : cases)
     {
         SCOPED_TRACE(testing::PrintToString(test.answer));
         Url hostile =
-            url("leaf.test", Port::plain, "/h", {{"raw", Testing::Endpoint::hex(test.answer)}});
-        Url next = url("leaf.test", Port::plain, "/n", {{"body", "next"}});
+            url("leaf.test", test.port, "/h", {{"raw", Testing::Endpoint::hex(test.answer)}});
+        Url next = url("leaf.test", test.port, "/n", {{"body", "next"}});
 
         Testing::Recorder first, second;
         first.bare = second.bare = false;

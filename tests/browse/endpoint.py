@@ -118,7 +118,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"HTTP/1.1 100 Continue\r\n\r\n")
         if option("version") == "1.0":
             self.protocol_version = "HTTP/1.0"
-        self.send_response(int(option("status") or 200))
+        status = int(option("status") or 200)
+        self.send_response(status)
         sni = getattr(self.request, "sni", None) or "-"
         with lock:
             open_now = connections
@@ -133,7 +134,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif option("version") != "1.0":
             self.send_header("Content-Length", str(len(body)))
         self.end_headers()
-        if head:
+        # These have no body (RFC 9110 sections 15.3.5 and 15.4.5).
+        if head or status in (204, 304):
             return
         if option("chunked"):
             for at in range(0, len(body), 7):

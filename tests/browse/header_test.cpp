@@ -108,12 +108,16 @@ TEST(HeaderTest, RejectsMalformedHeadsWithTheirMessages)
         {"HTTP/1.1 200 OK\r\nA\0: b\r\n\r\n"s, "invalid character in http header"},
         {"HTTP/1.1 200 O\0K\r\n\r\n"s, "invalid character in http header"},
         {"HTTP/1.1 200 O\rK\r\n\r\n", "invalid character in http header"},
+        // A line that starts with a blank continues a field: there is none
+        // right after the status line (RFC 9112 section 2.2).
+        {"HTTP/1.1 200 OK\r\n X: y\r\n\r\n", "invalid character in http header"},
+        {"HTTP/1.1 200 OK\r\nA: b\r\n c", "end-of-line at http header missing"},
     };
     for (const auto& [head, message] : cases)
         EXPECT_EQ(message, failureParsing(head)) << head;
 }
 
-TEST(HeaderTest, ReadsStatusWithoutReasonAndBareLineFeeds)
+TEST(HeaderTest, ReadsStatusWithoutReasonBareLineFeedsAndFoldedValues)
 {
     struct Case
     {
@@ -127,6 +131,9 @@ TEST(HeaderTest, ReadsStatusWithoutReasonAndBareLineFeeds)
         {"HTTP/1.1 200 OK\nA: b\nB:\nC: d \n\n", 200, {"b", "", "d "}},
         {"HTTP/1.1 200 OK\r\nA: b\nB: c\r\n\n", 200, {"b", "c"}},
         {"HTTP/1.1 200 OK\nA: b\r\n\r\n", 200, {"b"}},
+        // An obsolete line folding is blanks in the value (RFC 9112 section
+        // 5.2), a colon on the next line included.
+        {"HTTP/1.1 200 OK\r\nA: b\r\n c: d\r\n\te\nB:\r\n f\r\n\r\n", 200, {"b   c: d  \te", "f"}},
     };
     for (const Case& test : cases)
         for (bool copy : {false, true})
@@ -196,6 +203,8 @@ TEST(HeaderTest, ChunkedAndContentLengthReadOnlyPlainValues)
     { return Parsed("HTTP/1.1 200 OK\r\n" + fields + "\r\n", true); };
     EXPECT_TRUE(parse("Transfer-Encoding: Chunked\r\n").header.chunked());
     EXPECT_FALSE(parse("Transfer-Encoding: gzip, chunked\r\n").header.chunked());
+    EXPECT_FALSE(
+        parse("Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n").header.chunked());
     EXPECT_FALSE(parse("").header.chunked());
     EXPECT_EQ(0u, parse("").header.contentLength());
     EXPECT_EQ(5000000000u, parse("Content-Length: 5000000000\r\n").header.contentLength());
