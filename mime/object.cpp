@@ -97,6 +97,14 @@ bool readPast(const char* data, size_t size, bool opening)
     return opening && size > 0 && detail::isBlank(data[0]);
 }
 
+/// The bytes of the line break at the start of the text, 0 for none: there
+/// a Line would throw EmptyLine.
+size_t breakAtStart(const char* data, size_t size)
+{
+    if (size == 0 || (data[0] != '\r' && data[0] != '\n')) return 0;
+    return data[0] == '\r' && size > 1 && data[1] == '\n' ? 2 : 1;
+}
+
 /// Whether a header block ends where the text starts, without a blank line.
 bool startsBody(const std::string& text)
 {
@@ -180,6 +188,17 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
     size_t position = 0;
     for (;;)
     {
+        // The end of the block, told apart without the exception a Line
+        // would throw there: every message has one.
+        size_t blank = breakAtStart(data + position, size - position);
+        if (position == size || blank > 0)
+        {
+            EmptyLine end(data + position, blank);
+            position += end.size;
+            _blankLine = end.size > 0;
+            if (keepSeparator && end.size == 2 && end.data[0] == '\r') _separator = end.data;
+            break;
+        }
         try
         {
             Line line(data + position, size - position);
@@ -202,13 +221,6 @@ void Object::ExtHeader::parse(const char* data, size_t size, bool keepSeparator)
             else
                 _lines.push_back(Line::unnamed(data + position, error.size));
             position += error.size;
-        }
-        catch (const EmptyLine& blank)
-        {
-            position += blank.size;
-            _blankLine = blank.size > 0;
-            if (keepSeparator && blank.size == 2 && blank.data[0] == '\r') _separator = blank.data;
-            break;
         }
     }
     _bytes = position;

@@ -160,6 +160,9 @@ int RSA_public_decrypt(int size, const unsigned char* from, unsigned char* to, R
 int RSA_sign(int type, const unsigned char* digest, unsigned int digestSize,
              unsigned char* signature, unsigned int* signatureSize, RSA* rsa);
 void RSA_free(RSA* rsa);
+/// The key's flags among `flags`; none on libraries before 1.1, which know
+/// no keys kept for PSS.
+int RSA_test_flags(const RSA* rsa, int flags);
 EC_KEY* EC_KEY_new();
 EC_KEY* EC_KEY_new_by_curve_name(int nid);
 EC_KEY* EC_KEY_dup(const EC_KEY* key);

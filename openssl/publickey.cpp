@@ -81,8 +81,10 @@ EVP_PKEY* readRsaBase64(const char* text)
     RSA* rsa = OpenSSL::d2i_RSA_PUBKEY(nullptr, &data, static_cast<long>(der.size()));
     if (rsa == nullptr) return nullptr;
     EVP_PKEY* key = nullptr;
-    // Bytes after the key are no key record's.
-    if (data == reinterpret_cast<const unsigned char*>(der.data() + der.size()))
+    // Bytes after the key, or a key kept for PSS signatures (RFC 4055),
+    // which must not read as a plain RSA key: the PEM way reads them.
+    if (data == reinterpret_cast<const unsigned char*>(der.data() + der.size()) &&
+        OpenSSL::RSA_test_flags(rsa, RSA_FLAG_TYPE_MASK) == RSA_FLAG_TYPE_RSA)
     {
         key = OpenSSL::EVP_PKEY_new();
         if (key != nullptr && OpenSSL::EVP_PKEY_set1_RSA(key, rsa) != 1)

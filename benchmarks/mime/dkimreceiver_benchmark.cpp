@@ -8,7 +8,14 @@
 // verify) alternate; the medians per message and their ratio are printed.
 // Then our own figures for ARC validation and sealing of the message with
 // a chain of three sets, and for signing it.
-//   mime_dkim_receiver_benchmark [ROUNDS [MESSAGES]]
+// Other shapes, signed by another signer (dkimpy) with one key of 2048
+// bits, relaxed/relaxed, in place of the five signatures: SHAPE "small",
+// 2.5 KiB of text and rsa-sha256; "received" with 60 Received fields above
+// and 30 more fields, all signed; "large", a 1 MiB body; "length", 100 KiB
+// signed with l= and a footer added; "sha1", rsa-sha1; "failing", a body
+// changed after signing; "keyforms", a key record with h=, s=, t= and
+// blanks in p=.
+//   mime_dkim_receiver_benchmark [ROUNDS [MESSAGES [SHAPE]]]
 #include "benchmarks/mime/files.h"
 #include "dns/blocking/context.h"
 #include "mime/arc/arcpublickeys.h"
@@ -111,8 +118,19 @@ private:
     pid_t _pid;
 };
 
+/// The key record of the key: "v=DKIM1; k=rsa; p=" and its base64, or with
+/// `forms` more tags and p= in blank-separated pieces.
+std::string record(const SigningKey& key, bool forms = false)
+{
+    if (!forms) return "v=DKIM1; k=rsa; p=" + key.base64;
+    std::string text = "v=DKIM1; h=sha256; k=rsa; s=email; t=s; p=";
+    for (size_t i = 0; i < key.base64.size(); i += 64)
+        text += (i == 0 ? "" : " ") + key.base64.substr(i, 64);
+    return text;
+}
+
 /// dnsmasq serving each selector's key record, cut into character-strings.
-pid_t startDnsmasq(const std::vector<std::pair<std::string, const SigningKey*>>& selectors)
+pid_t startDnsmasq(const std::vector<std::pair<std::string, std::string>>& selectors)
 {
     std::vector<std::string> arguments = {"dnsmasq",
                                           "--keep-in-foreground",
@@ -129,12 +147,10 @@ pid_t startDnsmasq(const std::vector<std::pair<std::string, const SigningKey*>>&
                                           "--local=/example.com/"};
     for (const auto& selector : selectors)
     {
-        std::string record =
-            "--txt-record=" + selector.first + "._domainkey.example.com,v=DKIM1; k=rsa; ";
-        const std::string& base64 = selector.second->base64;
-        for (size_t i = 0; i < base64.size(); i += 250)
-            record += (i == 0 ? ",p=" : ",") + base64.substr(i, 250);
-        arguments.push_back(record);
+        std::string option = "--txt-record=" + selector.first + "._domainkey.example.com";
+        for (size_t i = 0; i < selector.second.size(); i += 250)
+            option += "," + selector.second.substr(i, 250);
+        arguments.push_back(option);
     }
     pid_t pid = fork();
     if (pid == 0)
@@ -149,17 +165,25 @@ pid_t startDnsmasq(const std::vector<std::pair<std::string, const SigningKey*>>&
     return pid;
 }
 
-/// The message of a receiving server: a few header fields, 100 KiB of text
-/// lines with runs of blanks and trailing blanks, which relaxed and simple
+/// The message of a receiving server: `received` more Received fields and
+/// `fields` X-Field-N fields, a few others, `size` bytes of text lines with
+/// runs of blanks and trailing blanks, which relaxed and simple
 /// canonicalisation treat apart.
-std::string message()
+std::string message(size_t size = 100 * 1024, int received = 0, int fields = 0)
 {
-    std::string text =
-        "Received: from mail.example.com (mail.example.com [192.0.2.1])\r\n\tby mx.example.net "
-        "with ESMTPS id 4QxYz; Fri, 11 Jul 2003 21:01:54 -0700\r\nFrom: Joe SixPack "
-        "<joe@example.com>\r\nTo: Suzie Q <suzie@example.net>\r\nSubject: Is dinner ready?\r\n"
-        "Date: Fri, 11 Jul 2003 21:00:37 -0700\r\nMessage-ID: <20030712040037.46341.5F8J@"
-        "example.com>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n";
+    std::string text;
+    for (int i = 0; i < received; ++i)
+        text += "Received: from relay" + std::to_string(i) + ".example.org (relay" +
+                std::to_string(i) + ".example.org [198.51.100." + std::to_string(i) +
+                "])\r\n\tby mx.example.net with ESMTPS id 4QxYz" + std::to_string(i) +
+                "; Fri, 11 Jul 2003 21:01:54 -0700\r\n";
+    for (int i = 0; i < fields; ++i)
+        text += "X-Field-" + std::to_string(i) + ": value " + std::to_string(i) + "\r\n";
+    text += "Received: from mail.example.com (mail.example.com [192.0.2.1])\r\n\tby mx.example.net "
+            "with ESMTPS id 4QxYz; Fri, 11 Jul 2003 21:01:54 -0700\r\nFrom: Joe SixPack "
+            "<joe@example.com>\r\nTo: Suzie Q <suzie@example.net>\r\nSubject: Is dinner ready?\r\n"
+            "Date: Fri, 11 Jul 2003 21:00:37 -0700\r\nMessage-ID: <20030712040037.46341.5F8J@"
+            "example.com>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n";
     const char* const lines[] = {
         "Hi.\r\n",
         "We lost the game.  Are you hungry yet?\r\n",
@@ -167,7 +191,7 @@ std::string message()
         "Ut enim ad minim veniam, quis nostrud exercitation ullamco laboris nisi ut aliquip.\r\n",
         "\r\n",
         "Duis aute irure dolor in reprehenderit in voluptate velit esse cillum dolore eu.\t\r\n"};
-    for (size_t i = 0; text.size() < 100 * 1024; ++i)
+    for (size_t i = 0, end = text.size() + size; text.size() < end; ++i)
         text += lines[i % (sizeof lines / sizeof *lines)];
     return text + "Joe.\r\n";
 }
@@ -199,18 +223,69 @@ std::string signedMessage(std::string text, const std::vector<SigningKey>& keys)
     return text;
 }
 
-/// Our verification as a receiving server: every signature, keys looked up.
-void verify(const std::string& text)
+/// The other shapes.
+struct Shape
+{
+    const char* name;
+    size_t body;
+    int received;
+    /// X-Field-N fields, every one signed.
+    int fields;
+    const char* algorithm;
+    /// l= and a footer added after signing.
+    bool length;
+    /// A body changed after signing: the signature fails.
+    bool altered;
+    /// See record().
+    bool keyForms;
+};
+
+const Shape shapes[] = {{"small", 2560, 0, 0, "rsa-sha256", false, false, false},
+                        {"received", 2560, 60, 30, "rsa-sha256", false, false, false},
+                        {"large", 1024 * 1024, 0, 0, "rsa-sha256", false, false, false},
+                        {"length", 100 * 1024, 0, 0, "rsa-sha256", true, false, false},
+                        {"sha1", 2560, 0, 0, "rsa-sha1", false, false, false},
+                        {"failing", 2560, 0, 0, "rsa-sha256", false, true, false},
+                        {"keyforms", 2560, 0, 0, "rsa-sha256", false, false, true}};
+
+/// The message of the shape signed by dkimpy with the key as "p1".
+std::string peerSigned(const Shape& shape, const SigningKey& key)
+{
+    spit(directory + "/unsigned.eml", message(shape.body, shape.received, shape.fields));
+    spit(directory + "/signing.pem", key.pem);
+    spit(directory + "/sign.py",
+         "import dkim, sys\n"
+         "m = open(sys.argv[1], 'rb').read()\n"
+         "h = [b'from', b'to', b'subject', b'date', b'message-id', b'mime-version',\n"
+         "     b'content-type'] + [b'x-field-%d' % i for i in range(int(sys.argv[4]))]\n"
+         "s = dkim.sign(m, b'p1', b'example.com', open(sys.argv[2], 'rb').read(),\n"
+         "              canonicalize=(b'relaxed', b'relaxed'), include_headers=h,\n"
+         "              signature_algorithm=sys.argv[3].encode(), length=sys.argv[5] == '1',\n"
+         "              linesep=b'\\r\\n')\n"
+         "open(sys.argv[6], 'wb').write(s + m)\n");
+    command("/usr/bin/python3 " + directory + "/sign.py " + directory + "/unsigned.eml " +
+            directory + "/signing.pem " + shape.algorithm + " " + std::to_string(shape.fields) +
+            " " + (shape.length ? "1 " : "0 ") + directory + "/signed.eml");
+    std::string text = slurp(directory + "/signed.eml");
+    if (text.rfind("DKIM-Signature:", 0) != 0) throw std::runtime_error("dkimpy did not sign");
+    if (shape.length) text += "-- \r\nThe list's footer, not signed.\r\n";
+    if (shape.altered) text.replace(text.rfind("Joe."), 4, "Moe.");
+    return text;
+}
+
+/// Our verification as a receiving server: every signature, keys looked up;
+/// each one passes, or fails on its body hash.
+void verify(const std::string& text, size_t count = 5, bool passes = true)
 {
     Object object(text.data(), text.size());
     DkimSignatures signatures(object);
     AuthenticationResults results("mx.example.net");
     Kestrava::Dns::Context context;
     results.add(context, object, signatures);
-    if (results.results.size() != 5) throw std::runtime_error("signatures missing");
+    if (results.results.size() != count) throw std::runtime_error("signatures missing");
     for (const AuthenticationResult& result : results.results)
-        if (result.result != "pass")
-            throw std::runtime_error("verification failed: " + result.reason);
+        if (passes ? result.result != "pass" : result.reason != "Body hash does not match")
+            throw std::runtime_error("verification: " + result.result + " " + result.reason);
 }
 
 /// `text` with a new ARC set sealed by `selector`, its chain validated first.
@@ -240,7 +315,7 @@ void validate(const std::string& text)
 class Opendkim
 {
 public:
-    explicit Opendkim(const std::string& path)
+    Opendkim(const std::string& path, bool passes)
     {
         int requests[2], answers[2];
         // Close-on-exec: the child must see the end of the requests.
@@ -252,7 +327,7 @@ public:
             dup2(requests[0], 0);
             dup2(answers[1], 1);
             execl(KESTRAVA_OPENDKIM_VERIFY, "opendkim_verify", "dns", path.c_str(), "-",
-                  static_cast<char*>(nullptr));
+                  passes ? nullptr : "fail", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(requests[0]);
@@ -302,25 +377,32 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-int run(int rounds, int messages)
+int run(int rounds, int messages, const std::string& shapeName)
 {
     std::vector<SigningKey> keys = {makeKey(1024), makeKey(2048), makeKey(4096)};
-    Child dnsmasq(startDnsmasq({{"s1", &keys[0]},
-                                {"s2", &keys[1]},
-                                {"s3", &keys[2]},
-                                {"s4", &keys[1]},
-                                {"s5", &keys[0]},
-                                {"a1", &keys[1]},
-                                {"a2", &keys[2]},
-                                {"a3", &keys[0]}}));
-    std::string text = signedMessage(message(), keys);
+    const Shape* shape = nullptr;
+    for (const Shape& known : shapes)
+        if (shapeName == known.name) shape = &known;
+    if (shape == nullptr && shapeName != "five") throw std::runtime_error("no shape " + shapeName);
+    Child dnsmasq(startDnsmasq({{"s1", record(keys[0])},
+                                {"s2", record(keys[1])},
+                                {"s3", record(keys[2])},
+                                {"s4", record(keys[1])},
+                                {"s5", record(keys[0])},
+                                {"a1", record(keys[1])},
+                                {"a2", record(keys[2])},
+                                {"a3", record(keys[0])},
+                                {"p1", record(keys[1], shape && shape->keyForms)}}));
+    std::string text = shape ? peerSigned(*shape, keys[1]) : signedMessage(message(), keys);
+    size_t count = shape ? 1 : 5;
+    bool passes = !shape || !shape->altered;
     spit(directory + "/message.eml", text);
     // dnsmasq is up once our first verification passes.
     for (int attempt = 0;; ++attempt)
     {
         try
         {
-            verify(text);
+            verify(text, count, passes);
             break;
         }
         catch (const std::exception&)
@@ -329,20 +411,22 @@ int run(int rounds, int messages)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }
-    Opendkim opendkim(directory + "/message.eml");
+    Opendkim opendkim(directory + "/message.eml", passes);
     opendkim.run(1);
 
     std::vector<double> ours, theirs;
     for (int round = 0; round < rounds; ++round)
     {
-        ours.push_back(timed(messages, [&] { verify(text); }));
+        ours.push_back(timed(messages, [&] { verify(text, count, passes); }));
         theirs.push_back(opendkim.run(messages));
     }
     double our = median(ours) / 1e6, their = median(theirs) / 1e6;
-    std::printf("DKIM verification of %zu bytes, 5 signatures, keys from DNS: ours %.3f ms, "
-                "libopendkim %.3f ms per message; time ratio %.2f (medians of %d interleaved "
-                "rounds of %d)\n",
-                text.size(), our, their, our / their, rounds, messages);
+    std::printf("DKIM verification (%s) of %zu bytes, %zu signature%s, keys from DNS: ours %.3f "
+                "ms, libopendkim %.3f ms per message; time ratio %.2f (medians of %d "
+                "interleaved rounds of %d)\n",
+                shapeName.c_str(), text.size(), count, count == 1 ? "" : "s", our, their,
+                our / their, rounds, messages);
+    if (shape) return 0;
 
     Kestrava::OpenSSL::PrivateKey pems[] = {Kestrava::OpenSSL::PrivateKey(keys[0].pem.c_str()),
                                             Kestrava::OpenSSL::PrivateKey(keys[1].pem.c_str()),
@@ -376,6 +460,7 @@ int main(int argc, char** argv)
 {
     int rounds = argc > 1 ? std::atoi(argv[1]) : 15;
     int messages = argc > 2 ? std::atoi(argv[2]) : 200;
+    std::string shape = argc > 3 ? argv[3] : "five";
     char pattern[] = "/tmp/kestrava-receiver-XXXXXX";
     if (mkdtemp(pattern) == nullptr) return 1;
     directory = pattern;
@@ -383,7 +468,7 @@ int main(int argc, char** argv)
     try
     {
         isolate();
-        status = run(std::max(1, rounds), std::max(1, messages));
+        status = run(std::max(1, rounds), std::max(1, messages), shape);
     }
     catch (const std::exception& error)
     {

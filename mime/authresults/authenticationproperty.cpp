@@ -48,55 +48,53 @@ void AuthenticationProperty::parse(const char* data, size_t size, bool whole)
         return end >= size || data[end] == ' ' || data[end] == '\t' || data[end] == ';' ||
                data[end] == '(' || data[end] == '\r' || data[end] == '\n';
     };
-    auto used = [&](size_t consumed)
+    auto fits = [&](size_t consumed) { return (!whole || consumed == size) && ends(consumed); };
+    // A verifier adds an "@domain" and a base64 value for every signature:
+    // what cannot be an address is not tried as one, exceptions being dear.
+    if (size > 0 && data[0] != '@' && std::memchr(data, '@', size) != nullptr)
     {
-        if (whole && consumed != size) throw std::runtime_error("did not parse entire buffer");
-        if (!ends(consumed)) throw std::runtime_error("not parsable as value");
-        this->size += consumed;
-    };
-    try
-    {
-        LocalPart local(data, size);
-        size_t position = local.consumed();
-        // White space outside quotes ends a value: "a. b@c" is two words.
-        bool quoted = false;
-        for (size_t i = 0; i < position && !whole; ++i)
+        try
         {
-            if (data[i] == '\\' && quoted)
-                ++i;
-            else if (data[i] == '"')
-                quoted = !quoted;
-            else if (!quoted && data[i] != '\0' && std::strchr(" \t\r\n(", data[i]) != nullptr)
-                throw std::runtime_error("not an address");
+            LocalPart local(data, size);
+            size_t position = local.consumed();
+            // White space outside quotes ends a value: "a. b@c" is two words.
+            bool quoted = false;
+            for (size_t i = 0; i < position && !whole; ++i)
+            {
+                if (data[i] == '\\' && quoted)
+                    ++i;
+                else if (data[i] == '"')
+                    quoted = !quoted;
+                else if (!quoted && data[i] != '\0' && std::strchr(" \t\r\n(", data[i]) != nullptr)
+                    throw std::runtime_error("not an address");
+            }
+            detail::expect(data, size, position, '@');
+            AuthenticationDomainPart part(data + position + 1, size - position - 1);
+            size_t consumed = position + 1 + part.size;
+            if (!fits(consumed)) throw std::runtime_error("not parsable as value");
+            this->size += consumed;
+            kind = 2;
+            localPart = local.text();
+            domain = part.domain;
+            text = detail::bareOrQuoted(localPart) + "@" + domain;
+            value = text;
+            return;
         }
-        detail::expect(data, size, position, '@');
-        AuthenticationDomainPart part(data + position + 1, size - position - 1);
-        used(position + 1 + part.size);
-        kind = 2;
-        localPart = local.text();
-        domain = part.domain;
-        text = detail::bareOrQuoted(localPart) + "@" + domain;
-        value = text;
-        return;
+        catch (const std::runtime_error&)
+        {
+            // Not an address: a domain, or a plain value below.
+        }
     }
-    catch (const std::runtime_error&)
+    bool at = size > 0 && data[0] == '@';
+    size_t length = AuthenticationDomainPart::length(data + at, size - at);
+    if (length > 0 && fits(at + length))
     {
-        // Not an address: a domain, or a plain value below.
-    }
-    try
-    {
-        bool at = size > 0 && data[0] == '@';
-        AuthenticationDomainPart part(data + at, size - at);
-        used(at + part.size);
+        this->size += at + length;
         kind = at ? 3 : 4;
-        domain = part.domain;
+        domain.assign(data + at, length);
         text = (at ? "@" : "") + domain;
         value = text;
         return;
-    }
-    catch (const std::runtime_error&)
-    {
-        text.clear();
     }
     kind = 1;
     if (whole)

@@ -37,10 +37,11 @@ CanonicalizedBody::CanonicalizedBody(const String& received, bool simple)
 
 void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
 {
-    // At most every byte and a CR before every LF, and the CR LF of an
-    // empty body: written in place, then cut to what it took.
-    _text.resize(2 * size + 2);
-    char* out = &_text[0];
+    // Written in place, then cut to what it took. A line never grows but
+    // by the CR of a bare LF: room for the body and a last CR LF is enough
+    // unless lines end in bare LFs, and more is made as those need it.
+    _text.resize(size + 2);
+    size_t written = 0;
     // Empty lines are held back until a line with text follows: trailing
     // ones go (RFC 6376 3.4.3, 3.4.4).
     size_t emptyLines = 0;
@@ -62,6 +63,9 @@ void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
             position = next;
             continue;
         }
+        size_t needed = written + 2 * emptyLines + static_cast<size_t>(last - position) + 2;
+        if (needed > _text.size()) _text.resize(std::max(needed, 2 * _text.size()));
+        char* out = &_text[written];
         for (; emptyLines > 0; --emptyLines)
             out = std::copy_n("\r\n", 2, out);
         if (simple)
@@ -78,10 +82,11 @@ void CanonicalizedBody::canonicalize(const char* data, size_t size, bool simple)
                 }
             }
         out = std::copy_n("\r\n", 2, out);
+        written = static_cast<size_t>(out - &_text[0]);
         position = next;
     }
-    if (simple && out == &_text[0]) out = std::copy_n("\r\n", 2, out);
-    _text.resize(static_cast<size_t>(out - &_text[0]));
+    _text.resize(written);
+    if (simple && _text.empty()) _text = "\r\n";
 }
 
 } // namespace Mime

@@ -429,13 +429,20 @@ Digit::Digit(const char* data, size_t size)
 
 AuthenticationDomainPart::AuthenticationDomainPart(const char* data, size_t size)
 {
+    size_t i = length(data, size);
+    if (i == 0) throw std::runtime_error("invalid domain part");
+    domain.assign(data, i);
+    this->size = i;
+}
+
+size_t AuthenticationDomainPart::length(const char* data, size_t size)
+{
     size_t i = 0;
     while (i < size && (detail::isAlnum(data[i]) || data[i] == '-' || data[i] == '.'))
         ++i;
     if (i == 0 || data[0] == '.' || data[i - 1] == '.' || std::memchr(data, '.', i) == nullptr)
-        throw std::runtime_error("invalid domain part");
-    domain.assign(data, i);
-    this->size = i;
+        return 0;
+    return i;
 }
 
 } // namespace Mime

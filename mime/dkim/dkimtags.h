@@ -139,6 +139,9 @@ class AuthenticationDomainPart
 public:
     AuthenticationDomainPart(const char* data, size_t size);
     virtual ~AuthenticationDomainPart() = default;
+    /// The bytes of the domain at the start of the text; 0, and no
+    /// exception, where there is none.
+    static size_t length(const char* data, size_t size);
     std::string domain;
     size_t size = 0;
 };

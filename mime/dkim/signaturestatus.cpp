@@ -120,9 +120,14 @@ const char* SignatureStatus::refusedWithoutKey(const Object& object,
         from = from || strcasecmp(name.c_str(), "from") == 0;
     if (!from) return "From field not signed";
     const std::string& expiration = signature.expiration();
-    if (!expiration.empty() && static_cast<unsigned long long>(time(nullptr)) >
-                                   std::strtoull(expiration.c_str(), nullptr, 10))
+    unsigned long long expires = std::strtoull(expiration.c_str(), nullptr, 10);
+    if (!expiration.empty() && static_cast<unsigned long long>(time(nullptr)) > expires)
         return "Signature expired";
+    // An expiry must come after the signing time (RFC 6376 3.5).
+    const std::string& timestamp = signature.timestamp();
+    if (!expiration.empty() && !timestamp.empty() &&
+        expires <= std::strtoull(timestamp.c_str(), nullptr, 10))
+        return "Signature syntax error";
     return nullptr;
 }
 

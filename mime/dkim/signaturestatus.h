@@ -57,9 +57,10 @@ public:
 
     /// Why no key could make the signature pass, or null: a message with
     /// more than one From field, missing tags, empty numbers, no known
-    /// query method, From not signed, an expired signature. Judged before
-    /// its key is looked up (RFC 6376 6.1.1), so that a silent name server
-    /// neither delays such a verdict nor makes it temporary.
+    /// query method, From not signed, an expired signature, an expiry not
+    /// after the signing time. Judged before its key is looked up (RFC 6376
+    /// 6.1.1), so that a silent name server neither delays such a verdict
+    /// nor makes it temporary.
     virtual const char* refusedWithoutKey(const Object& object,
                                           const DkimSignature& signature) const;
     /// Adds the key name of the signature, unless its verdict needs no key.

@@ -49,6 +49,8 @@ bool ContentTransferEncoding::equals(const char* data, size_t size, const char* 
 int ContentTransferEncoding::extract(const Header& header)
 {
     const Value& text = header.get("content-transfer-encoding");
+    // Most messages have none: no exception for them.
+    if (text.size == 0) return sevenBit;
     try
     {
         return parse(text.data, text.size);

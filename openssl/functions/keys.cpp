@@ -205,6 +205,12 @@ void RSA_free(RSA* rsa)
     function(rsa);
 }
 
+int RSA_test_flags(const RSA* rsa, int flags)
+{
+    static const OptionalFunction<decltype(RSA_test_flags)> function(library(), "RSA_test_flags");
+    return function ? function(rsa, flags) : 0;
+}
+
 EC_KEY* EC_KEY_new()
 {
     static const Function<decltype(EC_KEY_new)> function(library(), "EC_KEY_new");

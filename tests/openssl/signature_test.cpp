@@ -25,8 +25,8 @@ using OpenSSL::Key;
 using OpenSSL::PrivateKey;
 using OpenSSL::PublicKey;
 using OpenSSL::Signature;
-using Testing::failureOf;
 using OpenSSL::Test::RsaKeys;
+using Testing::failureOf;
 
 namespace
 {
@@ -154,6 +154,22 @@ TEST_F(SignatureTest, PublicKeyReadsPemAndBareBase64)
 
     PublicKey exact(base64.c_str());
     EXPECT_EQ(OpenSSL::EVP_PKEY_size(exact.key()), 256);
+
+    // Keys of other types read as what they are either way, an RSA key
+    // kept for PSS signatures (RFC 4055) too: a verifier refuses by type.
+    for (const char* algorithm : {"EC -pkeyopt ec_paramgen_curve:P-256", "ED25519",
+                                  "RSA-PSS -pkeyopt rsa_keygen_bits:1024"})
+    {
+        OpenSSL::Test::openssl("genpkey -algorithm " + std::string(algorithm) + " -out " +
+                               _keys.path("other.key"));
+        OpenSSL::Test::openssl("pkey -in " + _keys.path("other.key") + " -pubout -out " +
+                               _keys.path("other.pub"));
+        std::string pem = _keys.scratch().read("other.pub");
+        PublicKey armoured(pem.c_str());
+        PublicKey bare(OpenSSL::Test::bareBase64(pem).c_str());
+        EXPECT_EQ(OpenSSL::EVP_PKEY_base_id(bare.key()), OpenSSL::EVP_PKEY_base_id(armoured.key()))
+            << algorithm;
+    }
 }
 
 TEST_F(SignatureTest, TextWithoutAKeyIsRefused)

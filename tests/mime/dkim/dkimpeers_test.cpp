@@ -243,7 +243,7 @@ TEST(DkimPeerTest, VersionsOtherThanOneArePermanentErrors)
                     {"v=01;", "permerror: Incompatible version", false}});
 }
 
-TEST(DkimPeerTest, EmptyNumbersArePermanentErrors)
+TEST(DkimPeerTest, EmptyOrContradictoryNumbersArePermanentErrors)
 {
     // The hash of no bytes: an empty l= must not read as l=0, which would
     // let any body follow.
@@ -251,8 +251,14 @@ TEST(DkimPeerTest, EmptyNumbersArePermanentErrors)
                     {"l=; bh=BH;", "permerror: Signature syntax error", false},
                     {"l= ; bh=BH;", "permerror: Signature syntax error", false}},
                    "Pay Mallory.\r\n");
+    // An expiry must follow the signing time (RFC 6376 3.5); a timestamp
+    // in the future is no error (dkimpy refuses it).
     expectVerdicts({{"t=;", "permerror: Signature syntax error", false},
-                    {"x=;", "permerror: Signature syntax error", false}});
+                    {"x=;", "permerror: Signature syntax error", false},
+                    {"t=4000000000; x=4000000001;", "pass", true, Peer::mailDkim},
+                    {"t=4000000000; x=4000000000;", "permerror: Signature syntax error", false},
+                    {"t=4000000000; x=3999999999;", "permerror: Signature syntax error", false},
+                    {"t=1700000000; x=1600000000;", "permerror: Signature expired", false}});
 }
 
 TEST(DkimPeerTest, QueryMethodsWithoutDnsTxtArePermanentErrors)

@@ -19,7 +19,12 @@ RsaKeys::RsaKeys()
 
 std::string RsaKeys::publicBase64() const
 {
-    std::istringstream lines(publicPem());
+    return bareBase64(publicPem());
+}
+
+std::string bareBase64(const std::string& pem)
+{
+    std::istringstream lines(pem);
     std::string line;
     std::string base64;
     while (std::getline(lines, line))

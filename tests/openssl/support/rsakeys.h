@@ -31,6 +31,9 @@ private:
     Scratch _scratch;
 };
 
+/// The base64 of a PEM document without its armour lines.
+std::string bareBase64(const std::string& pem);
+
 } // namespace Test
 } // namespace OpenSSL
 } // namespace Kestrava
