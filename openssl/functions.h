@@ -70,11 +70,9 @@ unsigned char* HMAC(const EVP_MD* md, const void* key, int keySize, const unsign
 const EVP_CIPHER* EVP_get_cipherbyname(const char* name);
 const EVP_MD* EVP_get_digestbyname(const char* name);
 /// OpenSSL 3's explicit fetch; on libraries before 3 (no providers) the
-/// digest of that name from EVP_get_digestbyname, for EVP_MD_free to pass
-/// over.
+/// digest of that name from EVP_get_digestbyname. The digests fetched are
+/// kept for the life of the process, so nothing frees them.
 EVP_MD* EVP_MD_fetch(OSSL_LIB_CTX* context, const char* algorithm, const char* properties);
-/// Releases a fetched digest; does nothing on libraries before 3.
-void EVP_MD_free(EVP_MD* md);
 int EVP_MD_size(const EVP_MD* md);
 int EVP_MD_type(const EVP_MD* md);
 int EVP_CIPHER_key_length(const EVP_CIPHER* cipher);

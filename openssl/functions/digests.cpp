@@ -72,12 +72,6 @@ EVP_MD* EVP_MD_fetch(OSSL_LIB_CTX* context, const char* algorithm, const char* p
     return const_cast<EVP_MD*>(EVP_get_digestbyname(algorithm));
 }
 
-void EVP_MD_free(EVP_MD* md)
-{
-    static const OptionalFunction<decltype(EVP_MD_free)> function(library(), "EVP_MD_free");
-    if (function) function(md);
-}
-
 int EVP_MD_size(const EVP_MD* md)
 {
     static const auto function =
