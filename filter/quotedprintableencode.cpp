@@ -27,7 +27,11 @@ size_t QuotedPrintableEncode::Worker::process(const char* data, size_t size, boo
     for (size_t i = 0; i < size; ++i)
     {
         char c = data[i];
-        if (isPrintable(c))
+        // A line that a soft break starts must not open with "-": it could
+        // read as a multipart delimiter that was text in the line it split
+        // (RFC 2046 5.1.1), so its dash is escaped.
+        bool opensLine = c == '-' && _column == 0 && _continued;
+        if (isPrintable(c) && !opensLine)
         {
             // A run of printable bytes, up to where the line must break.
             size_t room = _limit - 1 - _column;
@@ -41,6 +45,7 @@ size_t QuotedPrintableEncode::Worker::process(const char* data, size_t size, boo
             {
                 output.literal(softBreak, 3);
                 _column = 0;
+                _continued = true;
             }
             i = end - 1;
         }
@@ -50,6 +55,7 @@ size_t QuotedPrintableEncode::Worker::process(const char* data, size_t size, boo
             output.literal(lineBreak, 2);
             _column = 0;
             _space = false;
+            _continued = false;
         }
         else
         {
@@ -62,6 +68,7 @@ size_t QuotedPrintableEncode::Worker::process(const char* data, size_t size, boo
                 {
                     output.literal(softBreak, 3);
                     _column = 0;
+                    _continued = true;
                 }
             }
             else

@@ -11,7 +11,8 @@ namespace Filter
 /**
  * Quoted-printable encoding (RFC 2045, section 6.7) in lines of at most 76
  * characters, soft break included. Every line break of the input ("\r\n",
- * "\r" or "\n") becomes "\r\n"; white space never ends an encoded line.
+ * "\r" or "\n") becomes "\r\n"; white space never ends an encoded line, and
+ * a "-" never starts one after a soft break.
  * flush() protects a blank or tab that ends the text; the destructor
  * writes nothing.
  */
@@ -39,6 +40,8 @@ public:
         unsigned int _limit;
         unsigned int _column = 0;
         bool _space = false;
+        /// The current line follows a soft break.
+        bool _continued = false;
     };
 
     explicit QuotedPrintableEncode(Result* next);

@@ -69,6 +69,9 @@ TEST(QuotedPrintableTest, BreaksLongLinesSoftly)
     // An escape that does not fit goes on the next line.
     std::string escapes = std::string(73, 'x') + "\xFF\xFF";
     EXPECT_EQ(throughStage(encode, escapes), std::string(73, 'x') + "=\r\n=FF=FF");
+    // A soft break never puts a delimiter's "--" at the start of a line.
+    EXPECT_EQ(throughStage(encode, std::string(75, 'x') + "--b\n--b"),
+              std::string(75, 'x') + "=\r\n=2D-b\r\n--b");
 }
 
 TEST(QuotedPrintableTest, WhiteSpaceNeverEndsAnEncodedLine)

@@ -532,6 +532,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Transfer-Encoding: x-uuencode\r\n\r\nbegin 644 a\r\n#\xFF\r\nend\r\n", false, ""},
         {"an empty message labelled 8bit",
          inMultipart("Content-Type: message/rfc822\nContent-Transfer-Encoding: 8bit\n"), true, ""},
+        {"a long line ending in a delimiter, re-encoded",
+         inMultipart("Content-Type: text/plain; charset=utf-8\n\nK\xC3\xB6ln\n" +
+                     std::string(75, 'x') + "--b\nafter"),
+         true, "=\r\n=2D-b\r\nafter"},
     };
     std::vector<std::string> inputs;
     std::vector<std::string> fitted;
