@@ -38,14 +38,18 @@ bool typeIs(const Header& header, const std::function<bool(const ContentType::Ty
     }
 }
 
-/// Whether the body is a message of its own, which no encoding but 7bit,
-/// 8bit and binary may carry (RFC 2046 5.2; RFC 6532 3.5 lifts that for
-/// message/global). In a digest a part without a type is a message.
+/// Whether the body is a message of its own, to be repaired inside. In a
+/// digest a part without a type is a message. The other message types (a
+/// delivery status, a fragment, an external body's header) only look like
+/// one: a field put into their text would change what they say.
 bool embedsMessage(const Header& header, bool inDigest)
 {
     if (!header.contains("content-type")) return inDigest;
-    return typeIs(header, [](const ContentType::Type& type)
-                  { return type.main("message") && !type.sub("global"); });
+    return typeIs(header,
+                  [](const ContentType::Type& type) {
+                      return type.main("message") &&
+                             (type.sub("rfc822") || type.sub("global") || type.sub("news"));
+                  });
 }
 
 /// Whether the body is in an encoding that can be undone here: one of the
@@ -323,6 +327,14 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     if (embedsMessage(header, inDigest))
     {
         repairMessage(capabilities, depth);
+        return;
+    }
+    // Another message type may not be encoded either (RFC 2045 6.4): it
+    // goes as it is, without a label it does not need.
+    if (typeIs(header, [](const ContentType::Type& type) { return type.main("message"); }))
+    {
+        if (eightBitLabel && body.fits(capabilities))
+            label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     // What cannot be decoded here cannot be encoded anew either.

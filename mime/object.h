@@ -107,11 +107,12 @@ public:
                   bool final) const override;
     bool encodable(const Capabilities& capabilities) const override;
     /// Sets the transfer encodings so that the object goes out as 7-bit.
-    /// No encoding but 7bit, 8bit and binary may carry a multipart or an
-    /// embedded message (RFC 2045 6.4, RFC 2046 5.2): those are repaired
+    /// No encoding but 7bit, 8bit and binary may carry a multipart or a
+    /// message type (RFC 2045 6.4, RFC 2046 5.2): those are repaired
     /// inside and labelled "7bit" (an embedded message unless it is signed;
-    /// then it is left as it is), never encoded whole. A text in an
-    /// encoding not known here is left as it is.
+    /// then it is left as it is), never encoded whole; a message type that
+    /// holds no message (a delivery status, say) is left as it is. A text in
+    /// an encoding not known here is left as it is.
     void repair(const Capabilities& capabilities);
     /// repair() unless already encodable; false, unchanged, for a signed
     /// message unless it goes out as read. True only when what is then

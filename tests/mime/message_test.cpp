@@ -532,6 +532,13 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Transfer-Encoding: x-uuencode\r\n\r\nbegin 644 a\r\n#\xFF\r\nend\r\n", false, ""},
         {"an empty message labelled 8bit",
          inMultipart("Content-Type: message/rfc822\nContent-Transfer-Encoding: 8bit\n"), true, ""},
+        {"a delivery status with 8-bit text, which is no message",
+         inMultipart("Content-Type: message/delivery-status\nContent-Transfer-Encoding: 8bit\n\n"
+                     "Reporting-MTA: dns; x\n\nFinal-Recipient: rfc822; j\xC3\xB6rg@example.com"),
+         false, "\r\n\r\nFinal-Recipient: rfc822; j\xC3\xB6rg@example.com"},
+        {"a UTF-8 message",
+         inMultipart("Content-Type: message/global\n\nSubject: K\xC3\xB6ln\n\nx"), true,
+         "7bit\r\n\r\nSubject: =?utf-8?q?K=C3=B6ln?=\r\n"},
         {"a long line ending in a delimiter, re-encoded",
          inMultipart("Content-Type: text/plain; charset=utf-8\n\nK\xC3\xB6ln\n" +
                      std::string(75, 'x') + "--b\nafter"),
