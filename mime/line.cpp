@@ -2,6 +2,7 @@
 
 #include "filter/linetracker.h"
 #include "filter/newlineconverter.h"
+#include "filter/string.h"
 #include "filter/wordwrap.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
@@ -41,6 +42,19 @@ bool isAsciiText(const char* data, size_t size)
     for (size_t i = 0; i < size; ++i)
         if (!detail::isAscii(data[i])) return false;
     return true;
+}
+
+/// Whether the field has a structure of its own, though no typed grammar
+/// here: identifiers, addresses and URLs, where an encoded word is no
+/// encoded word (RFC 2047 section 5), and comments, where it is.
+bool structured(const Key& name)
+{
+    return name.matches({"date", "resent-date", "message-id", "resent-message-id", "in-reply-to",
+                         "references", "return-path", "received", "mime-version", "keywords",
+                         "content-location", "content-language", "content-md5", "archived-at",
+                         "disposition-notification-to", "original-recipient", "received-spf",
+                         "auto-submitted"}) ||
+           (name.size >= 5 && strncasecmp(name.data, "list-", 5) == 0);
 }
 
 } // namespace
@@ -123,8 +137,25 @@ size_t Line::ExtValue::encode(const Capabilities& capabilities, Filter::LineLeng
     try
     {
         const FieldGrammar* grammar = FieldGrammar::find(*key);
-        written = grammar ? grammar->encode(capabilities, *this, output)
-                          : encodeText(capabilities, output);
+        std::string commented;
+        if (!capabilities.allowsUtf8 && !isAsciiText(data, size) &&
+            (grammar != nullptr || structured(*key)))
+        {
+            // A structured value whose 8-bit text stands in comments alone
+            // goes as it came with those as encoded words: its grammar
+            // would write it without them.
+            Filter::String sink(&commented);
+            detail::writeComments(copy(), false, &sink);
+        }
+        if (!commented.empty() && !detail::hasEightBit(commented.data(), commented.size()))
+        {
+            Filter::NewlineConverter converter(output, "\r\n", 0);
+            written = converter.process(commented.data(), commented.size(), false);
+            written += converter.flush();
+        }
+        else
+            written = grammar ? grammar->encode(capabilities, *this, output)
+                              : encodeText(capabilities, output);
     }
     catch (...)
     {
@@ -138,10 +169,11 @@ size_t Line::ExtValue::encodeText(const Capabilities& capabilities,
                                   Filter::LineLength* output) const
 {
     size_t written = 0;
-    // Any other field with 8-bit bytes goes so too to a receiver that does
-    // not take them: refolded, they would reach it raw.
+    // Any other unstructured field with 8-bit bytes goes so too to a
+    // receiver that does not take them: refolded, they would reach it raw.
+    // A structured one does reach it raw, which then refuses it.
     if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0) ||
-        (!capabilities.allowsUtf8 && !isAsciiText(data, size)))
+        (!capabilities.allowsUtf8 && !structured(*key) && !isAsciiText(data, size)))
     {
         return detail::encodeText(data, size, output->size().preferred,
                                   capabilities.sizes.preferred, output, true, false);

@@ -512,6 +512,17 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
         {"a signed message whose Subject would be encoded",
          "DKIM-Signature: v=1\r\nSubject: K\xC3\xB6ln\r\n\r\nx\r\n", false, ""},
         {"a non-ASCII local part", "From: j\xC3\xB6rg@example.com\r\n\r\nx\r\n", false, ""},
+        {"an identifier with 8-bit bytes", "Message-ID: <K\xC3\xB6ln@example.com>\r\n\r\nx\r\n",
+         false, ""},
+        {"a return path with a non-ASCII local part",
+         "Return-Path: <j\xC3\xB6rg@example.com>\r\n\r\nx\r\n", false, ""},
+        {"comments with 8-bit text in structured fields",
+         "Date: Mon, 1 Jan 2024 00:00:00 +0000 (M\xC3\xA4rz)\r\nContent-ID: <a@b> (K\xC3\xB6ln)\r\n"
+         "Authentication-Results: x; dkim=pass (K\xC3\xB6ln)\r\n\r\nx\r\n",
+         true,
+         "Date: Mon, 1 Jan 2024 00:00:00 +0000 (=?utf-8?q?M=C3=A4rz?=)\r\n"
+         "Content-ID: <a@b> (=?utf-8?q?K=C3=B6ln?=)\r\n"
+         "Authentication-Results: x; dkim=pass (=?utf-8?q?K=C3=B6ln?=)\r\n"},
         {"a token over 998 octets",
          "Message-ID: <" + std::string(1200, 'x') + "@example.com>\r\n\r\nx\r\n", false, ""},
         {"8-bit text without a last line break",
