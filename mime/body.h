@@ -142,8 +142,8 @@ public:
     void decode(Filter::Result* target) const;
 
     /// Whether the text as it stands (its content, or its preamble and
-    /// epilogue) holds no byte from 0x80 and no line over the receiver's
-    /// limit, whatever its label says.
+    /// epilogue) holds no byte from 0x80, no NUL and no line over the
+    /// receiver's limit, whatever its label says.
     bool fits(const Capabilities& capabilities) const;
     /// By the transfer encodings, except that a text written as it stands
     /// must fit (see fits()) for a 7-bit receiver whatever its label.

@@ -2,6 +2,8 @@
 
 #include "mime/detail/ctype.h"
 
+#include <cstring>
+
 namespace Kestrava
 {
 namespace Mime
@@ -24,7 +26,8 @@ bool linesWithin(const char* data, size_t size, size_t limit)
 
 bool sevenBitText(const char* data, size_t size, size_t limit)
 {
-    return !hasEightBit(data, size) && linesWithin(data, size, limit);
+    return !hasEightBit(data, size) && std::memchr(data, '\0', size) == nullptr &&
+           linesWithin(data, size, limit);
 }
 
 size_t SevenBitCheck::append(const char* data, size_t size, bool)
@@ -41,7 +44,7 @@ size_t SevenBitCheck::append(const char* data, size_t size, bool)
         else if (c == '\r')
             _afterCr = true;
         else
-            _failed = c == '\n' || !isAscii(c) || ++_line > _limit;
+            _failed = c == '\n' || c == '\0' || !isAscii(c) || ++_line > _limit;
     }
     return size;
 }

@@ -16,12 +16,12 @@ namespace detail
 bool linesWithin(const char* data, size_t size, size_t limit);
 
 /// Whether the text goes to a 7-bit receiver once its line breaks are made
-/// CR LF: no byte from 0x80 and no line over `limit` octets.
+/// CR LF: no byte from 0x80, no NUL and no line over `limit` octets.
 bool sevenBitText(const char* data, size_t size, size_t limit);
 
 /// A sink that keeps nothing and tells whether everything it was given goes
 /// to a 7-bit receiver as it stands (RFC 5321 4.5.3.1.6, RFC 2045 2.7): only
-/// CR LF line ends, no line over the limit, no byte from 0x80.
+/// CR LF line ends, no line over the limit, no byte from 0x80, no NUL.
 class SevenBitCheck : public Filter::Result
 {
 public:

@@ -550,6 +550,8 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
         {"a UTF-8 message",
          inMultipart("Content-Type: message/global\n\nSubject: K\xC3\xB6ln\n\nx"), true,
          "7bit\r\n\r\nSubject: =?utf-8?q?K=C3=B6ln?=\r\n"},
+        {"a NUL byte in a text, which 7-bit data may not hold",
+         "Subject: x\r\n\r\n" + std::string("a\0b\r\n", 5), true, "\r\n\r\na=00b\r\n"},
         {"a long line ending in a delimiter, re-encoded",
          inMultipart("Content-Type: text/plain; charset=utf-8\n\nK\xC3\xB6ln\n" +
                      std::string(75, 'x') + "--b\nafter"),

@@ -79,6 +79,7 @@ std::string sevenBitFault(const std::string& text)
     {
         unsigned char c = text[i];
         if (c >= 0x80) return "8-bit byte at " + std::to_string(i);
+        if (c == 0) return "NUL at " + std::to_string(i);
         bool crlf = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
         if ((c == '\r' && !crlf) || (c == '\n' && (i == 0 || text[i - 1] != '\r')))
             return "bare line end at " + std::to_string(i);

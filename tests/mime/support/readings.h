@@ -23,7 +23,7 @@ std::vector<std::string> pythonCompositeLabels(const std::vector<std::string>& m
 std::string readingDifference(const std::string& ours, const std::string& original);
 
 /// Why a 7-bit receiver would refuse the text as it stands (a byte from
-/// 0x80, a line end other than CR LF, a line over 998 octets), or "".
+/// 0x80, a NUL, a line end other than CR LF, a line over 998 octets), or "".
 std::string sevenBitFault(const std::string& text);
 
 } // namespace Test
