@@ -173,6 +173,36 @@ void rewriteBoundary(Header& header)
 /// How deep repair() descends into parts and embedded messages.
 constexpr size_t repairDepth = 64;
 
+bool isSigned(const Header& header)
+{
+    return typeIs(header, [](const ContentType::Type& type)
+                  { return type.main("multipart") && type.sub("signed"); });
+}
+
+/// Whether the object goes to the receiver as it was read: a signature over
+/// it holds.
+bool asRead(const Object& object, const Capabilities& capabilities)
+{
+    std::string text;
+    Filter::String sink(&text);
+    object.encode(capabilities, &sink, true);
+    return text == object.str(true);
+}
+
+/// Whether the first part of every signed multipart in the object goes to
+/// the receiver as it was read.
+bool keepsSignedParts(const Object& object, const Capabilities& capabilities, size_t depth)
+{
+    if (depth > repairDepth) return true;
+    if (object.body.message) return keepsSignedParts(*object.body.message, capabilities, depth + 1);
+    if (isSigned(object.header) && !object.body.parts.empty() &&
+        !asRead(*object.body.parts.front(), capabilities))
+        return false;
+    for (const Object& part : object.body)
+        if (!keepsSignedParts(part, capabilities, depth + 1)) return false;
+    return true;
+}
+
 } // namespace
 
 Object::ExtHeader::ExtHeader(const char* data, size_t size, bool part)
@@ -311,8 +341,11 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
             rewriteBoundary(header);
             bool digest =
                 typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
-            for (Object& part : body)
-                part.repair(capabilities, digest, depth + 1);
+            // The signature of a signed multipart covers its first part as
+            // it stands (RFC 1847 2.1): that one is never repaired.
+            size_t first = isSigned(header) ? 1 : 0;
+            for (size_t i = first; i < body.parts.size(); ++i)
+                body.parts[i]->repair(capabilities, digest, depth + 1);
         }
         // A multipart is not encoded itself and carries only what its parts
         // carry (RFC 2045 6.4): split, any other label is wrong. Unsplit
@@ -392,9 +425,10 @@ bool Object::fix(const Capabilities& capabilities)
     // Any change would break the signature, a field folded or encoded anew
     // on the way out as much as a new encoding: it goes as read, or not.
     if (header.contains("dkim-signature"))
-        return encodable(capabilities) && goesOut(capabilities) && str(false) == str(true);
+        return encodable(capabilities) && goesOut(capabilities) && asRead(*this, capabilities);
     if (!encodable(capabilities) || !goesOut(capabilities)) repair(capabilities);
-    return encodable(capabilities) && goesOut(capabilities);
+    return encodable(capabilities) && goesOut(capabilities) &&
+           keepsSignedParts(*this, capabilities, 0);
 }
 
 bool Object::goesOut(const Capabilities& capabilities) const

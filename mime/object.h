@@ -111,14 +111,16 @@ public:
     /// message type (RFC 2045 6.4, RFC 2046 5.2): those are repaired
     /// inside and labelled "7bit" (an embedded message unless it is signed;
     /// then it is left as it is), never encoded whole; a message type that
-    /// holds no message (a delivery status, say) is left as it is. A text in
-    /// an encoding not known here is left as it is.
+    /// holds no message (a delivery status, say) is left as it is, and so
+    /// is the signed part of a signed multipart. A text in an encoding not
+    /// known here is left as it is.
     void repair(const Capabilities& capabilities);
     /// repair() unless already encodable; false, unchanged, for a signed
-    /// message unless it goes out as read. True only when what is then
-    /// written goes to such a receiver as it stands: for a 7-bit one, CR LF
-    /// line ends only, no line over its limit, no byte from 0x80, header
-    /// included.
+    /// message unless it goes out as read, and false when the signed part of
+    /// a signed multipart would not. True only when what is then written
+    /// goes to such a receiver as it stands: for a 7-bit one, CR LF line
+    /// ends only, no line over its limit, no byte from 0x80 and no NUL,
+    /// header included.
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;
