@@ -233,9 +233,11 @@ size_t Body::splitParts(const Separator& separator, size_t position)
         }
         catch (const ParseError&)
         {
-            // An unterminated last part: still a part, as readers take it.
+            // An unterminated last part: still a part, as readers take it,
+            // and as they do, without the line break that ends the text,
+            // which the missing delimiter would have taken.
             parts.push_back(std::make_shared<Object>(data + position, size - position,
-                                                     Boundary::missing(delimiterBreak > 0)));
+                                                     Boundary::missing(true)));
             return size;
         }
     }

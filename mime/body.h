@@ -53,8 +53,8 @@ public:
     /// The line of a match.
     explicit Boundary(const Part& part);
     /// The mark of a last part that ran to the end of the text, with no
-    /// delimiter line of its own after it; `delimited` when the parent's
-    /// text is followed by one.
+    /// delimiter line of its own after it; `delimited` when the line break
+    /// that ends the text is not its own.
     static Boundary missing(bool delimited);
 
     /// Whether the line holds this delimiter.

@@ -468,6 +468,9 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
     const std::vector<Shape> shapes = {
         {"a part's bytes exactly", inMultipart(binary), true, "\r\n\r\nAAH/\r\n--b--"},
         {"LF: a part's bytes exactly", inMultipart(binary, true), true, "\r\n\r\nAAH/\r\n--b--"},
+        {"an unterminated last part's bytes exactly",
+         "Content-Type: multipart/mixed; boundary=b\n\n--b\n" + binary + "\n", true,
+         "\r\n\r\nAAH/\r\n"},
         {"binary octets that end with a line feed",
          "Content-Transfer-Encoding: binary\n\n" + std::string("\x00\x01\xFF\n", 4), true,
          "\r\n\r\nAAH/Cg==\r\n"},
