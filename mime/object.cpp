@@ -189,17 +189,57 @@ bool asRead(const Object& object, const Capabilities& capabilities)
     return text == object.str(true);
 }
 
-/// Whether the first part of every signed multipart in the object goes to
-/// the receiver as it was read.
-bool keepsSignedParts(const Object& object, const Capabilities& capabilities, size_t depth)
+bool eightBitLabel(const Header& header)
 {
-    if (depth > repairDepth) return true;
-    if (object.body.message) return keepsSignedParts(*object.body.message, capabilities, depth + 1);
-    if (isSigned(object.header) && !object.body.parts.empty() &&
+    int encoding = ContentTransferEncoding::extract(header);
+    return encoding == ContentTransferEncoding::eightBit ||
+           encoding == ContentTransferEncoding::binary;
+}
+
+/// The message that a message part carries, parsed from its text, or null
+/// for an empty one. Before a delimiter line it ends where the part's
+/// content ends.
+std::shared_ptr<Object> embeddedMessage(const Body& body)
+{
+    if (body.size == body.delimiterBreak) return nullptr;
+    return std::make_shared<Object>(body.data, body.size,
+                                    Boundary::missing(body.delimiterBreak > 0));
+}
+
+/// Whether a message part's text is a message as it stands: not in an
+/// encoding that would first have to be undone, which none may have.
+bool readableMessage(const Header& header)
+{
+    int encoding = ContentTransferEncoding::extract(header);
+    return encoding != ContentTransferEncoding::quotedPrintable &&
+           encoding != ContentTransferEncoding::base64 && knownEncoding(header);
+}
+
+/// Whether the object as it is written goes to the receiver as it stands,
+/// beyond its bytes: no multipart or message part labelled 8bit or binary,
+/// inside embedded messages too (RFC 2045 6.4), and the first part of every
+/// signed multipart as it was read, as its signature covers it (RFC 1847
+/// 2.1). Nested too deeply to tell, it does not.
+bool labelsHold(const Object& object, const Capabilities& capabilities, bool inDigest, size_t depth)
+{
+    if (depth > repairDepth) return false;
+    const Header& header = object.header;
+    bool message = embedsMessage(header, inDigest);
+    bool composite = message || typeIs(header, [](const ContentType::Type& type)
+                                       { return type.main("multipart") || type.main("message"); });
+    if (composite && eightBitLabel(header)) return false;
+    if (isSigned(header) && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
         return false;
+    if (message && readableMessage(header))
+    {
+        std::shared_ptr<Object> inner =
+            object.body.message ? object.body.message : embeddedMessage(object.body);
+        return !inner || labelsHold(*inner, capabilities, false, depth + 1);
+    }
+    bool digest = typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
     for (const Object& part : object.body)
-        if (!keepsSignedParts(part, capabilities, depth + 1)) return false;
+        if (!labelsHold(part, capabilities, digest, depth + 1)) return false;
     return true;
 }
 
@@ -395,22 +435,18 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
 
 void Object::repairMessage(const Capabilities& capabilities, size_t depth)
 {
-    int encoding = ContentTransferEncoding::extract(header);
-    if (encoding == ContentTransferEncoding::quotedPrintable ||
-        encoding == ContentTransferEncoding::base64 || !knownEncoding(header))
-        return;
+    if (!readableMessage(header)) return;
     if (!body.message)
     {
-        if (encoding == ContentTransferEncoding::sevenBit && body.fits(capabilities)) return;
-        // An empty message carries nothing 8-bit.
-        if (body.size == body.delimiterBreak)
+        std::shared_ptr<Object> message = embeddedMessage(body);
+        // Left as it is where nothing in it needs repairing; an empty
+        // message carries nothing 8-bit.
+        if (!message || (!eightBitLabel(header) && body.fits(capabilities) &&
+                         labelsHold(*message, capabilities, false, depth + 1)))
         {
-            label(header, ContentTransferEncoding::sevenBit);
+            if (eightBitLabel(header)) label(header, ContentTransferEncoding::sevenBit);
             return;
         }
-        // Before a delimiter line it ends where the part's content ends.
-        auto message = std::make_shared<Object>(body.data, body.size,
-                                                Boundary::missing(body.delimiterBreak > 0));
         // Its own signature would break.
         if (message->header.contains("dkim-signature")) return;
         body.message = message;
@@ -425,14 +461,14 @@ bool Object::fix(const Capabilities& capabilities)
     // Any change would break the signature, a field folded or encoded anew
     // on the way out as much as a new encoding: it goes as read, or not.
     if (header.contains("dkim-signature"))
-        return encodable(capabilities) && goesOut(capabilities) && asRead(*this, capabilities);
-    if (!encodable(capabilities) || !goesOut(capabilities)) repair(capabilities);
-    return encodable(capabilities) && goesOut(capabilities) &&
-           keepsSignedParts(*this, capabilities, 0);
+        return goesOut(capabilities) && asRead(*this, capabilities);
+    if (!goesOut(capabilities)) repair(capabilities);
+    return goesOut(capabilities);
 }
 
 bool Object::goesOut(const Capabilities& capabilities) const
 {
+    if (!encodable(capabilities) || !labelsHold(*this, capabilities, false, 0)) return false;
     detail::SevenBitCheck check(capabilities.sizes.max);
     encode(capabilities, &check, false);
     return check.passed();

@@ -161,7 +161,8 @@ public:
 private:
     void repair(const Capabilities& capabilities, bool inDigest, size_t depth);
     void repairMessage(const Capabilities& capabilities, size_t depth);
-    /// Whether the object as written goes to a 7-bit receiver as it stands.
+    /// Whether the object as written goes to the receiver as it stands: its
+    /// bytes and its labels.
     bool goesOut(const Capabilities& capabilities) const;
     template <typename List>
     bool signWith(const Capabilities& capabilities, const DkimKey& key, const List& extra,

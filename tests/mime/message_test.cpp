@@ -546,6 +546,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Transfer-Encoding: x-uuencode\r\n\r\nbegin 644 a\r\n#\xFF\r\nend\r\n", false, ""},
         {"an empty message labelled 8bit",
          inMultipart("Content-Type: message/rfc822\nContent-Transfer-Encoding: 8bit\n"), true, ""},
+        {"a multipart labelled binary in a message that fits",
+         inMultipart("Content-Type: message/rfc822\n\nContent-Type: multipart/mixed; boundary=c\n"
+                     "Content-Transfer-Encoding: binary\n\n--c\n\none\n--c--"),
+         true, "boundary=c\r\nContent-Transfer-Encoding: 7bit\r\n"},
         {"a delivery status with 8-bit text, which is no message",
          inMultipart("Content-Type: message/delivery-status\nContent-Transfer-Encoding: 8bit\n\n"
                      "Reporting-MTA: dns; x\n\nFinal-Recipient: rfc822; j\xC3\xB6rg@example.com"),
