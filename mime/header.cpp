@@ -15,8 +15,6 @@
 #include "mime/empty.h"
 #include "mime/fields/fieldgrammar.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -32,13 +30,6 @@ namespace
 bool empty(const char* text)
 {
     return text == nullptr || *text == '\0';
-}
-
-/// Whether plain values of the field are unstructured text, written with
-/// encoded words where they need them.
-bool unstructured(const Key& key)
-{
-    return key == "subject" || (key.size >= 2 && strncasecmp(key.data, "x-", 2) == 0);
 }
 
 /// Builds one line: name, ":", the value written by `value` into a word
@@ -222,7 +213,7 @@ const char* Header::encode(const Key& key, const Value& value)
         key,
         [&](Filter::WordWrap* wrap, Filter::LineLength* line)
         {
-            if (!unstructured(key))
+            if (!FieldGrammar::text(key))
             {
                 wrap->process(" ", 1, true);
                 wrap->process(value.data, value.size, false);

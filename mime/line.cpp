@@ -11,8 +11,6 @@
 #include "mime/errors.h"
 #include "mime/fields/fieldgrammar.h"
 
-#include <strings.h>
-
 #include <stdexcept>
 
 namespace Kestrava
@@ -42,19 +40,6 @@ bool isAsciiText(const char* data, size_t size)
     for (size_t i = 0; i < size; ++i)
         if (!detail::isAscii(data[i])) return false;
     return true;
-}
-
-/// Whether the field has a structure of its own, though no typed grammar
-/// here: identifiers, addresses and URLs, where an encoded word is no
-/// encoded word (RFC 2047 section 5), and comments, where it is.
-bool structured(const Key& name)
-{
-    return name.matches({"date", "resent-date", "message-id", "resent-message-id", "in-reply-to",
-                         "references", "return-path", "received", "mime-version", "keywords",
-                         "content-location", "content-language", "content-md5", "archived-at",
-                         "disposition-notification-to", "original-recipient", "received-spf",
-                         "auto-submitted"}) ||
-           (name.size >= 5 && strncasecmp(name.data, "list-", 5) == 0);
 }
 
 } // namespace
@@ -139,7 +124,7 @@ size_t Line::ExtValue::encode(const Capabilities& capabilities, Filter::LineLeng
         const FieldGrammar* grammar = FieldGrammar::find(*key);
         std::string commented;
         if (!capabilities.allowsUtf8 && !isAsciiText(data, size) &&
-            (grammar != nullptr || structured(*key)))
+            (grammar != nullptr || FieldGrammar::structured(*key)))
         {
             // A structured value whose 8-bit text stands in comments alone
             // goes as it came with those as encoded words: its grammar
@@ -172,8 +157,8 @@ size_t Line::ExtValue::encodeText(const Capabilities& capabilities,
     // Any other unstructured field with 8-bit bytes goes so too to a
     // receiver that does not take them: refolded, they would reach it raw.
     // A structured one does reach it raw, which then refuses it.
-    if (*key == "subject" || (key->size >= 2 && strncasecmp(key->data, "x-", 2) == 0) ||
-        (!capabilities.allowsUtf8 && !structured(*key) && !isAsciiText(data, size)))
+    if (FieldGrammar::text(*key) ||
+        (!capabilities.allowsUtf8 && !FieldGrammar::structured(*key) && !isAsciiText(data, size)))
     {
         return detail::encodeText(data, size, output->size().preferred,
                                   capabilities.sizes.preferred, output, true, false);

@@ -16,6 +16,8 @@
 #include "mime/fields/typedgrammar.h"
 #include "mime/value.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -145,6 +147,21 @@ const FieldGrammar* FieldGrammar::find(const Key& name)
     for (const auto& entry : grammars)
         if (name == entry.first) return entry.second;
     return nullptr;
+}
+
+bool FieldGrammar::text(const Key& name)
+{
+    return name == "subject" || (name.size >= 2 && strncasecmp(name.data, "x-", 2) == 0);
+}
+
+bool FieldGrammar::structured(const Key& name)
+{
+    return name.matches({"date", "resent-date", "message-id", "resent-message-id", "in-reply-to",
+                         "references", "return-path", "received", "mime-version", "keywords",
+                         "content-location", "content-language", "content-md5", "archived-at",
+                         "disposition-notification-to", "original-recipient", "received-spf",
+                         "auto-submitted"}) ||
+           (name.size >= 5 && strncasecmp(name.data, "list-", 5) == 0);
 }
 
 } // namespace Mime

@@ -30,6 +30,13 @@ public:
 
     /// The grammar of the field `name`, or null for plain text.
     static const FieldGrammar* find(const Key& name);
+    /// Whether plain values of the field are unstructured text, where
+    /// encoded words are decoded and written: Subject and the X- fields.
+    static bool text(const Key& name);
+    /// Whether the field has a structure of its own, though no grammar
+    /// here: identifiers, addresses and URLs, where an encoded word is no
+    /// encoded word (RFC 2047 section 5), and comments, where it is.
+    static bool structured(const Key& name);
 
     /// Parses a value; throws what the grammar throws.
     virtual std::unique_ptr<HeaderField> parse(const char* data, size_t size) const = 0;
