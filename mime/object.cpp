@@ -372,29 +372,25 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // into each level, and a hostile nesting must not overrun the stack.
     if (depth > repairDepth) return;
     int encoding = ContentTransferEncoding::extract(header);
-    bool eightBitLabel = encoding == ContentTransferEncoding::eightBit ||
-                         encoding == ContentTransferEncoding::binary;
-    if (typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); }))
+    bool multipart =
+        typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); });
+    if (multipart && header.multipart())
     {
-        if (header.multipart())
-        {
-            rewriteBoundary(header);
-            bool digest =
-                typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
-            // The signature of a signed multipart covers its first part as
-            // it stands (RFC 1847 2.1): that one is never repaired.
-            size_t first = isSigned(header) ? 1 : 0;
-            for (size_t i = first; i < body.parts.size(); ++i)
-                body.parts[i]->repair(capabilities, digest, depth + 1);
-        }
-        // A multipart is not encoded itself and carries only what its parts
-        // carry (RFC 2045 6.4): split, any other label is wrong. Unsplit
-        // (no delimiter found or none readable) it stays one text, which
-        // encoded as one block would show its delimiters and fields as
-        // text: only a label it does not need may go.
-        bool relabel = body.parts.empty() ? eightBitLabel && body.fits(capabilities)
-                                          : encoding != ContentTransferEncoding::sevenBit;
-        if (relabel) label(header, ContentTransferEncoding::sevenBit);
+        rewriteBoundary(header);
+        bool digest =
+            typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+        // The signature of a signed multipart covers its first part as it
+        // stands (RFC 1847 2.1): that one is never repaired.
+        size_t first = isSigned(header) ? 1 : 0;
+        for (size_t i = first; i < body.parts.size(); ++i)
+            body.parts[i]->repair(capabilities, digest, depth + 1);
+    }
+    // A multipart is not encoded itself and carries only what its parts
+    // carry (RFC 2045 6.4): split, any other label is wrong.
+    if (multipart && !body.parts.empty())
+    {
+        if (encoding != ContentTransferEncoding::sevenBit)
+            label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     if (embedsMessage(header, inDigest))
@@ -402,11 +398,14 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
         repairMessage(capabilities, depth);
         return;
     }
-    // Another message type may not be encoded either (RFC 2045 6.4): it
-    // goes as it is, without a label it does not need.
-    if (typeIs(header, [](const ContentType::Type& type) { return type.main("message"); }))
+    // Unsplit (no delimiter found or none readable), a multipart stays one
+    // text, which encoded as one block would show its delimiters and fields
+    // as text; another message type may not be encoded either (RFC 2045
+    // 6.4). It goes as it is: only a label it does not need may go.
+    if (multipart ||
+        typeIs(header, [](const ContentType::Type& type) { return type.main("message"); }))
     {
-        if (eightBitLabel && body.fits(capabilities))
+        if (eightBitLabel(header) && body.fits(capabilities))
             label(header, ContentTransferEncoding::sevenBit);
         return;
     }
