@@ -179,14 +179,27 @@ bool isSigned(const Header& header)
                   { return type.main("multipart") && type.sub("signed"); });
 }
 
-/// Whether the object goes to the receiver as it was read: a signature over
-/// it holds.
-bool asRead(const Object& object, const Capabilities& capabilities)
+/// Whether the element goes to the receiver as it was read: a signature
+/// over it holds.
+bool asRead(const Encodable& element, const Capabilities& capabilities)
 {
     std::string text;
     Filter::String sink(&text);
-    object.encode(capabilities, &sink, true);
-    return text == object.str(true);
+    element.encode(capabilities, &sink, true);
+    return text == element.str(true);
+}
+
+/// Whether the ARC fields go out as they were read: each seal covers the
+/// fields of every set before it (RFC 8617 5.1.1), so one written anew
+/// breaks the chain for good, whatever set is added after it.
+bool arcFieldsAsRead(const Header& header, const Capabilities& capabilities)
+{
+    for (const Line& line : header)
+        if (line.key().matches(
+                {"arc-seal", "arc-message-signature", "arc-authentication-results"}) &&
+            !asRead(line, capabilities))
+            return false;
+    return true;
 }
 
 bool eightBitLabel(const Header& header)
@@ -462,7 +475,7 @@ bool Object::fix(const Capabilities& capabilities)
     if (header.contains("dkim-signature"))
         return goesOut(capabilities) && asRead(*this, capabilities);
     if (!goesOut(capabilities)) repair(capabilities);
-    return goesOut(capabilities);
+    return goesOut(capabilities) && arcFieldsAsRead(header, capabilities);
 }
 
 bool Object::goesOut(const Capabilities& capabilities) const

@@ -117,10 +117,11 @@ public:
     void repair(const Capabilities& capabilities);
     /// repair() unless already encodable; false, unchanged, for a signed
     /// message unless it goes out as read, and false when the signed part of
-    /// a signed multipart would not. True only when what is then written
-    /// goes to such a receiver as it stands: for a 7-bit one, CR LF line
-    /// ends only, no line over its limit, no byte from 0x80 and no NUL,
-    /// header included.
+    /// a signed multipart or an ARC field would not. True only when what is
+    /// then written goes to such a receiver as it stands: for a 7-bit one,
+    /// CR LF line ends only, no line over its limit, no byte from 0x80 and
+    /// no NUL, header included, and no multipart or message labelled 8bit
+    /// or binary.
     bool fix(const Capabilities& capabilities);
 
     /// Adds a DKIM-Signature of the key after removing its older ones;

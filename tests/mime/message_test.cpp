@@ -514,6 +514,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Transfer-Encoding: base64\r\n\r\n" + std::string(1200, 'A') + "\r\n", true, ""},
         {"a signed message whose Subject would be encoded",
          "DKIM-Signature: v=1\r\nSubject: K\xC3\xB6ln\r\n\r\nx\r\n", false, ""},
+        {"an ARC set whose results would be written anew",
+         "ARC-Authentication-Results: i=1; mx.example.com; dkim=pass (K\xC3\xB6ln)\r\n"
+         "ARC-Seal: i=1; cv=none; a=rsa-sha256; d=example.com; s=s; b=x\r\n\r\nx\r\n",
+         false, ""},
         {"a non-ASCII local part", "From: j\xC3\xB6rg@example.com\r\n\r\nx\r\n", false, ""},
         {"an identifier with 8-bit bytes", "Message-ID: <K\xC3\xB6ln@example.com>\r\n\r\nx\r\n",
          false, ""},
