@@ -244,7 +244,11 @@ bool labelsHold(const Object& object, const Capabilities& capabilities, bool inD
     if (isSigned(header) && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
         return false;
-    if (message && readableMessage(header))
+    // A first fragment opens the message it carries (RFC 2046 5.2.2), which
+    // readers take for one; what it says there cannot be repaired.
+    bool fragment = typeIs(header, [](const ContentType::Type& type)
+                           { return type.main("message") && type.sub("partial"); });
+    if ((message || fragment) && readableMessage(header))
     {
         std::shared_ptr<Object> inner =
             object.body.message ? object.body.message : embeddedMessage(object.body);

@@ -554,6 +554,11 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          inMultipart("Content-Type: message/rfc822\n\nContent-Type: multipart/mixed; boundary=c\n"
                      "Content-Transfer-Encoding: binary\n\n--c\n\none\n--c--"),
          true, "boundary=c\r\nContent-Transfer-Encoding: 7bit\r\n"},
+        {"a fragment of a message whose multipart is labelled binary",
+         inMultipart("Content-Type: message/partial; id=x; number=1; total=2\n\n"
+                     "Content-Type: multipart/mixed; boundary=c\nContent-Transfer-Encoding: binary"
+                     "\n\n--c\n\none"),
+         false, ""},
         {"a delivery status with 8-bit text, which is no message",
          inMultipart("Content-Type: message/delivery-status\nContent-Transfer-Encoding: 8bit\n\n"
                      "Reporting-MTA: dns; x\n\nFinal-Recipient: rfc822; j\xC3\xB6rg@example.com"),
