@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -24,32 +25,33 @@ namespace Mime
 namespace
 {
 
-/// Whether the Content-Type reads and its type passes the test.
-bool typeIs(const Header& header, const std::function<bool(const ContentType::Type&)>& test)
+/// The type of the Content-Type, or none where it does not read.
+std::optional<ContentType::Type> typeOf(const Header& header)
 {
     const Value& value = header.get("content-type");
+    // Most parts have none: no exception is thrown for them.
+    if (value.size == 0) return std::nullopt;
     try
     {
-        return test(ContentType(value.data, value.size, false).type());
+        return ContentType::Type(value.data, value.size);
     }
     catch (const std::runtime_error&)
     {
-        return false;
+        return std::nullopt;
     }
 }
 
-/// Whether the body is a message of its own, to be repaired inside. In a
-/// digest a part without a type is a message. The other message types (a
-/// delivery status, a fragment, an external body's header) only look like
-/// one: a field put into their text would change what they say.
-bool embedsMessage(const Header& header, bool inDigest)
+/// Whether the body, of that type, is a message of its own, to be repaired
+/// inside. In a digest a part without a type is a message. The other
+/// message types (a delivery status, a fragment, an external body's header)
+/// only look like one: a field put into their text would change what they
+/// say.
+bool embedsMessage(const Header& header, const std::optional<ContentType::Type>& type,
+                   bool inDigest)
 {
     if (!header.contains("content-type")) return inDigest;
-    return typeIs(header,
-                  [](const ContentType::Type& type) {
-                      return type.main("message") &&
-                             (type.sub("rfc822") || type.sub("global") || type.sub("news"));
-                  });
+    return type && type->main("message") &&
+           (type->sub("rfc822") || type->sub("global") || type->sub("news"));
 }
 
 /// Whether the body is in an encoding that can be undone here: one of the
@@ -74,8 +76,8 @@ bool knownEncoding(const Header& header)
 /// which then is a byte to keep: base64 keeps every byte.
 int lineEncoding(const Header& header, const Body& body)
 {
-    bool text = !header.contains("content-type") ||
-                typeIs(header, [](const ContentType::Type& type) { return type.main("text"); });
+    std::optional<ContentType::Type> type = typeOf(header);
+    bool text = !header.contains("content-type") || (type && type->main("text"));
     size_t size = body.size - body.delimiterBreak;
     for (size_t i = 0; !text && i < size; ++i)
     {
@@ -173,12 +175,6 @@ void rewriteBoundary(Header& header)
 /// How deep repair() descends into parts and embedded messages.
 constexpr size_t repairDepth = 64;
 
-bool isSigned(const Header& header)
-{
-    return typeIs(header, [](const ContentType::Type& type)
-                  { return type.main("multipart") && type.sub("signed"); });
-}
-
 /// Whether the element goes to the receiver as it was read: a signature
 /// over it holds.
 bool asRead(const Encodable& element, const Capabilities& capabilities)
@@ -237,24 +233,24 @@ bool labelsHold(const Object& object, const Capabilities& capabilities, bool inD
 {
     if (depth > repairDepth) return false;
     const Header& header = object.header;
-    bool message = embedsMessage(header, inDigest);
-    bool composite = message || typeIs(header, [](const ContentType::Type& type)
-                                       { return type.main("multipart") || type.main("message"); });
-    if (composite && eightBitLabel(header)) return false;
-    if (isSigned(header) && !object.body.parts.empty() &&
+    std::optional<ContentType::Type> type = typeOf(header);
+    bool multipart = type && type->main("multipart");
+    bool message = embedsMessage(header, type, inDigest);
+    if ((message || multipart || (type && type->main("message"))) && eightBitLabel(header))
+        return false;
+    if (multipart && type->sub("signed") && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
         return false;
     // A first fragment opens the message it carries (RFC 2046 5.2.2), which
     // readers take for one; what it says there cannot be repaired.
-    bool fragment = typeIs(header, [](const ContentType::Type& type)
-                           { return type.main("message") && type.sub("partial"); });
+    bool fragment = type && type->main("message") && type->sub("partial");
     if ((message || fragment) && readableMessage(header))
     {
         std::shared_ptr<Object> inner =
             object.body.message ? object.body.message : embeddedMessage(object.body);
         return !inner || labelsHold(*inner, capabilities, false, depth + 1);
     }
-    bool digest = typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+    bool digest = multipart && type->sub("digest");
     for (const Object& part : object.body)
         if (!labelsHold(part, capabilities, digest, depth + 1)) return false;
     return true;
@@ -389,16 +385,18 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // into each level, and a hostile nesting must not overrun the stack.
     if (depth > repairDepth) return;
     int encoding = ContentTransferEncoding::extract(header);
-    bool multipart =
-        typeIs(header, [](const ContentType::Type& type) { return type.main("multipart"); });
+    std::optional<ContentType::Type> type = typeOf(header);
+    bool multipart = type && type->main("multipart");
+    bool messageType = type && type->main("message");
+    bool message = embedsMessage(header, type, inDigest);
     if (multipart && header.multipart())
     {
-        rewriteBoundary(header);
-        bool digest =
-            typeIs(header, [](const ContentType::Type& type) { return type.sub("digest"); });
+        bool digest = type->sub("digest");
         // The signature of a signed multipart covers its first part as it
         // stands (RFC 1847 2.1): that one is never repaired.
-        size_t first = isSigned(header) ? 1 : 0;
+        size_t first = type->sub("signed") ? 1 : 0;
+        // May set the field anew, which the type views: not used after it.
+        rewriteBoundary(header);
         for (size_t i = first; i < body.parts.size(); ++i)
             body.parts[i]->repair(capabilities, digest, depth + 1);
     }
@@ -410,7 +408,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
             label(header, ContentTransferEncoding::sevenBit);
         return;
     }
-    if (embedsMessage(header, inDigest))
+    if (message)
     {
         repairMessage(capabilities, depth);
         return;
@@ -419,8 +417,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // text, which encoded as one block would show its delimiters and fields
     // as text; another message type may not be encoded either (RFC 2045
     // 6.4). It goes as it is: only a label it does not need may go.
-    if (multipart ||
-        typeIs(header, [](const ContentType::Type& type) { return type.main("message"); }))
+    if (multipart || messageType)
     {
         if (eightBitLabel(header) && body.fits(capabilities))
             label(header, ContentTransferEncoding::sevenBit);
