@@ -11,7 +11,6 @@
 #include <strings.h>
 
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
