@@ -567,11 +567,10 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          inMultipart("Content-Type: message/global\n\nSubject: K\xC3\xB6ln\n\nx"), true,
          "7bit\r\n\r\nSubject: =?utf-8?q?K=C3=B6ln?=\r\n"},
         {"a signed part with 8-bit text, which its signature covers as it stands",
-         "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"; "
-         "boundary=b\r\n\r\n"
-         "--b\r\nContent-Type: text/plain; charset=utf-8\r\nSubject: "
-         "K\xC3\xB6ln\r\n\r\nK\xC3\xB6ln\r\n"
-         "--b\r\nContent-Type: application/pgp-signature\r\n\r\nsignature\r\n--b--\r\n",
+         "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"; boundary=b\r\n"
+         "\r\n--b\r\nContent-Type: text/plain; charset=utf-8\r\nSubject: K\xC3\xB6ln\r\n\r\n"
+         "K\xC3\xB6ln\r\n--b\r\nContent-Type: application/pgp-signature\r\n\r\nsignature\r\n"
+         "--b--\r\n",
          false, "\r\n\r\nK\xC3\xB6ln\r\n--b"},
         {"a NUL byte in a text, which 7-bit data may not hold",
          "Subject: x\r\n\r\n" + std::string("a\0b\r\n", 5), true, "\r\n\r\na=00b\r\n"},
