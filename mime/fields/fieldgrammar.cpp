@@ -156,10 +156,28 @@ bool FieldGrammar::text(const Key& name)
 
 bool FieldGrammar::structured(const Key& name)
 {
-    return name.matches({"date", "resent-date", "message-id", "resent-message-id", "in-reply-to",
-                         "references", "return-path", "received", "mime-version", "keywords",
-                         "content-location", "content-language", "content-md5", "archived-at",
-                         "disposition-notification-to", "original-recipient", "received-spf",
+    return name.matches({"date",
+                         "resent-date",
+                         "message-id",
+                         "resent-message-id",
+                         "in-reply-to",
+                         "references",
+                         "return-path",
+                         "received",
+                         "mime-version",
+                         "keywords",
+                         "resent-sender",
+                         "delivered-to",
+                         "envelope-to",
+                         "errors-to",
+                         "return-receipt-to",
+                         "disposition-notification-to",
+                         "original-recipient",
+                         "content-location",
+                         "content-language",
+                         "content-md5",
+                         "archived-at",
+                         "received-spf",
                          "auto-submitted"}) ||
            (name.size >= 5 && strncasecmp(name.data, "list-", 5) == 0);
 }
