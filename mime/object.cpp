@@ -91,7 +91,16 @@ int lineEncoding(const Header& header, const Body& body)
 
 void label(Header& header, int encoding)
 {
-    header.set(ContentTransferEncoding(encoding));
+    // Some readers (Python's email) end the block at a name with blanks
+    // before its colon (RFC 5322 4.5.x): a field added after it would be
+    // text to them, so a new one goes in front.
+    bool spaced = false;
+    for (const Line& line : header)
+        spaced = spaced || (line.key().valueStart > 0 && line.key().data[line.key().size] != ':');
+    if (spaced && !header.contains("content-transfer-encoding"))
+        header.prepend("Content-Transfer-Encoding", ContentTransferEncoding(encoding));
+    else
+        header.set(ContentTransferEncoding(encoding));
 }
 
 /// Whether a line that is no field is one mail readers read past: an mbox
