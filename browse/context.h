@@ -23,7 +23,8 @@ class Queue;
  * resolved (A and AAAA), each host has one queue of requests of which at
  * most hostLimit run, at most connectionLimit connections live at once,
  * the addresses are tried in turn, and a kept-alive connection goes
- * straight to the next waiting request of its host. Every request ends
+ * straight to the next waiting request of its host, or waits a moment for
+ * one. Every request ends
  * with exactly one terminal report, never from inside connect(). Handlers
  * may call connect() from any report. Destroying the context (never from
  * inside a report) ends every request not yet ended with "operation
@@ -73,6 +74,10 @@ public:
     /// body fails it with "download too large" and closes its connection.
     size_t bodyLimit() const { return _bodyLimit; }
     void bodyLimit(size_t bytes) { _bodyLimit = bytes; }
+
+protected:
+    /// An idle kept-alive connection of any host closes.
+    void makeRoom() override;
 
 private:
     Queue* find(const Dns::Hostname& host) const;
