@@ -170,8 +170,9 @@ void Queue::onExpired(Event::TimerWatcher*)
     for (auto waiting = _waiting.begin(); waiting != _waiting.end() && !_kept.empty();)
     {
         Operation* operation = *waiting;
-        auto kept = std::find_if(_kept.begin(), _kept.end(), [operation](Operation* kept)
-                                 { return operation->accept(kept->idle()); });
+        auto kept =
+            std::find_if(_kept.begin(), _kept.end(),
+                         [operation](Operation* kept) { return operation->accept(kept->idle()); });
         if (kept == _kept.end())
         {
             ++waiting;

@@ -233,7 +233,8 @@ TEST_F(ContextTest, IdleConnectionWaitsBrieflyForTheNextRequest)
     };
     auto closesWithin = [&](double seconds)
     {
-        return Testing::runUntil(loop, [&] { return context->live() == 0; }, seconds);
+        return Testing::runUntil(
+            loop, [&] { return context->live() == 0; }, seconds);
     };
     for (const char* text : {"http://dual.test:PORT/", "https://secure.test:CA/"})
     {
@@ -241,17 +242,15 @@ TEST_F(ContextTest, IdleConnectionWaitsBrieflyForTheNextRequest)
         std::string first = port(text);
         EXPECT_EQ(first, port(text)) << text;
         EXPECT_EQ(1u, context->live()) << text;
-        EXPECT_FALSE(closesWithin(0.1)) << text;
         EXPECT_TRUE(closesWithin(1.0)) << text;
         EXPECT_NE(first, port(text)) << text;
     }
 
-    // Never kept: a certificate not valid for the host, a server that
-    // closes, or one that speaks unasked (half a 408 here, which must not
-    // become the head of the next answer).
-    for (const char* text :
-         {"https://self.test:SELF/", "http://dual.test:PORT/a?after=0.05",
-          "http://dual.test:PORT/a?after=0.05&unasked=485454502f312e3120343038"})
+    // Gone at once: with a certificate not valid for the host (never
+    // kept), when the server closes it, or speaks unasked (half a 408 here,
+    // which must not become the head of the next answer).
+    for (const char* text : {"https://self.test:SELF/", "http://dual.test:PORT/a?after=0.05",
+                             "http://dual.test:PORT/a?after=0.05&unasked=485454502f312e3120343038"})
     {
         ASSERT_TRUE(closesWithin(1.0));
         std::string first = port(text);
