@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace Kestrava
 {
@@ -303,7 +304,22 @@ size_t TcpSslWatcher::write(const char* data, size_t size, bool buffer)
 
 size_t TcpSslWatcher::write(const iovec* vectors, size_t count, bool buffer)
 {
-    return TcpWatcher::write(vectors, count, buffer);
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+        total += vectors[i].iov_len;
+    if (count < 2 || total > maxRecord) return TcpWatcher::write(vectors, count, buffer);
+    // Runs that fit one record leave in one (a request head and its body):
+    // each record costs a write, a packet and the peer's wake-up.
+    char joined[maxRecord];
+    size_t at = 0;
+    for (size_t i = 0; i < count; ++i)
+    {
+        // An empty run may have no address at all.
+        if (vectors[i].iov_len == 0) continue;
+        memcpy(joined + at, vectors[i].iov_base, vectors[i].iov_len);
+        at += vectors[i].iov_len;
+    }
+    return write(joined, total, buffer);
 }
 
 size_t TcpSslWatcher::sendQueued(size_t added)
