@@ -68,6 +68,7 @@ void Base::request(const Delayed& request)
     if (_connections.size() >= _connectionLimit)
     {
         _waiting.push_back(request);
+        makeRoom();
         return;
     }
     _connections.push_back(open(request));

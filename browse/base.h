@@ -53,6 +53,8 @@ public:
 protected:
     /// Opens the connection of a request; throws when it cannot start.
     virtual HttpConnection* open(const Delayed& request) = 0;
+    /// Closes a connection that idles while a request waits for room.
+    virtual void makeRoom() {}
     /// Opens the connection now, or queues the request without room.
     /// Throws when the connection cannot start.
     void request(const Delayed& request);

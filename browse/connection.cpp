@@ -55,6 +55,7 @@ Connection::~Connection() = default;
 size_t Connection::request(const char* method, const char* path, size_t size, bool foreign)
 {
     flush();
+    _asked = true;
     _reader.request(strcmp(method, "HEAD") == 0);
     _hostWritten = !foreign && _fixed->host();
     // A path without its "/" (an empty one included) gets one. Parts that
@@ -244,6 +245,10 @@ void Connection::onLost(Network::TcpSocket*)
 
 void Connection::onData(Network::TcpSocket*, Network::Buffer* buffer)
 {
+    // Nothing was asked (a kept connection waits for its next request): a
+    // server that speaks now, a 408 before it closes say, answers nothing,
+    // and the stream is no fit for another request.
+    if (!_asked && !_reader.closed()) close();
     while (buffer->size() > 0)
     {
         iovec run{};
@@ -290,6 +295,7 @@ void Connection::onBody(const char* data, size_t size)
 
 void Connection::onEnd()
 {
+    _asked = false;
     // Bytes the socket has not handed over yet came after the answer as
     // much as those the reader saw behind it: they answer nothing either.
     if (!_reader.closed() && _socket.inputWaiting()) _reader.close();

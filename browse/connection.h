@@ -45,7 +45,8 @@ class Handler;
  *
  * States: connecting → offered → response (head, body) → offered again, or
  * closed (close(), a malformed response, the server's close, or input
- * received after a complete response, which answers nothing).
+ * received after a complete response or before any request, which answers
+ * nothing).
  */
 class Connection : public Network::TcpHandler,
                    public Event::TimerHandler,
@@ -99,6 +100,8 @@ public:
     bool replace(Browse::Handler* handler);
     /// The deadline becomes `seconds` from now; 0 removes it.
     void expire(double seconds);
+    /// Offers the connection to its handler, or closes it without one.
+    void offer();
 
     virtual bool https() const { return false; }
     /// Whether the TLS certificate is valid (for the host, when strict).
@@ -123,8 +126,6 @@ protected:
     /// Why a connection lost before it was usable failed, or null when the
     /// loss is a lost response.
     virtual const char* failureOfLoss() const { return nullptr; }
-    /// Offers the connection to its handler, or closes it without one.
-    void offer();
     /// The connection cannot be used: the handler is let go and told, and
     /// the connection closes.
     void fail(const char* message);
@@ -174,6 +175,8 @@ private:
     uint16_t _port;
     /// A Host line is part of the current request.
     bool _hostWritten = false;
+    /// A request was written whose response has not ended yet.
+    bool _asked = false;
     Browse::Handler* _handler;
 };
 

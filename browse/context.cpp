@@ -103,6 +103,12 @@ size_t Context::queue() const
     return count(nullptr, &Queue::waiting);
 }
 
+void Context::makeRoom()
+{
+    for (Queue* queue : _queues)
+        if (queue->closeIdle()) return;
+}
+
 void Context::remove(Queue* queue)
 {
     _queues.erase(std::remove(_queues.begin(), _queues.end(), queue), _queues.end());

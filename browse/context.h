@@ -23,12 +23,13 @@ class Queue;
  * resolved (A and AAAA), each host has one queue of requests of which at
  * most hostLimit run, at most connectionLimit connections live at once,
  * the addresses are tried in turn, and a kept-alive connection goes
- * straight to the next waiting request of its host. Every request ends
- * with exactly one terminal report, never from inside connect(). Handlers
- * may call connect() from any report. Destroying the context (never from
- * inside a report) ends every request not yet ended with "operation
- * cancelled" and closes its connection; so are downloads waiting for the
- * cache's answer, and requests made from inside those reports.
+ * straight to the next waiting request of its host, or idles a moment for
+ * one. Every request ends with exactly one terminal report, never from
+ * inside connect(). Handlers may call connect() from any report.
+ * Destroying the context (never from inside a report) ends every request
+ * not yet ended with "operation cancelled" and closes its connection; so
+ * are downloads waiting for the cache's answer, and requests made from
+ * inside those reports.
  */
 class Context : public Connector
 {
@@ -49,7 +50,8 @@ public:
     /// A limit of 0 counts as 1, as connectionLimit.
     void hostLimit(size_t limit) { _hostLimit = limit > 0 ? limit : 1; }
 
-    /// Running requests of a host, and of all.
+    /// Running requests of a host, and of all; a connection idling for the
+    /// next request counts as one.
     size_t connections(const Dns::Hostname& host) const;
     size_t connections() const;
     /// Waiting requests of a host, and of all.
@@ -73,6 +75,10 @@ public:
     /// body fails it with "download too large" and closes its connection.
     size_t bodyLimit() const { return _bodyLimit; }
     void bodyLimit(size_t bytes) { _bodyLimit = bytes; }
+
+protected:
+    /// An idle kept-alive connection of any host closes.
+    void makeRoom() override;
 
 private:
     Queue* find(const Dns::Hostname& host) const;

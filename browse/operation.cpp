@@ -13,6 +13,17 @@ namespace Kestrava
 namespace Browse
 {
 
+namespace
+{
+/// How long a kept-alive connection waits for the next request of its
+/// host. Requests come in bursts (a broker refills its prefetch window in
+/// round trips of a few milliseconds), and each new TLS connection costs a
+/// handshake; yet it stays well below the shortest idle time-out servers
+/// keep by default (two seconds and more) even after a long round trip, so
+/// that a server closing it is not racing a request written on it.
+constexpr double idleTime = 0.25;
+} // namespace
+
 void Operation::start()
 {
     Queue& queue = *_queue;
@@ -110,6 +121,15 @@ void Operation::onCompleted(Connection* connection)
         delete this;
         return;
     }
+    // Kept a moment when a later request could take it; the connection
+    // ends the operation when the server closes it, speaks unasked, or the
+    // time is up.
+    if (_keepAlive && _https == connection->secure(true))
+    {
+        _idle = connection;
+        connection->expire(idleTime);
+        return _queue->keep(this);
+    }
     connection->close();
 }
 
@@ -128,6 +148,7 @@ void Operation::onClosed(Connection* connection)
 void Operation::end()
 {
     Queue* queue = _queue;
+    if (_idle != nullptr) queue->forget(this);
     delete this;
     queue->ended();
 }

@@ -19,7 +19,9 @@ class Queue;
  * one connects, those not set aside as unreachable first, and forwards the
  * reports of its connection to the user's handler. It ends (and deletes
  * itself) with its terminal report, or when it hands its kept-alive
- * connection to a waiting operation.
+ * connection to a waiting operation. A kept-alive connection that no
+ * operation waits for stays with its operation a moment (idle()), counted
+ * among the queue's running ones, for a request that comes soon.
  */
 class Operation : public Browse::Handler
 {
@@ -36,6 +38,9 @@ public:
     bool accept(Connection* connection);
     /// The user's handler, let go; the operation is deleted.
     Browse::Handler* cancel();
+    /// The kept-alive connection held for the next request; null while the
+    /// operation has a request of its own.
+    Connection* idle() const { return _idle; }
 
     void onFailed(const char* message) override;
     void onExpired(Connection* connection) override;
@@ -65,6 +70,7 @@ private:
     std::optional<size_t> _connecting;
     /// Null once the user was told that the response completed.
     Browse::Handler* _user;
+    Connection* _idle = nullptr;
 };
 
 } // namespace Browse

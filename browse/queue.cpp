@@ -1,5 +1,6 @@
 #include "browse/queue.h"
 
+#include "browse/connection.h"
 #include "browse/context.h"
 #include "browse/operation.h"
 #include "dns/context.h"
@@ -70,6 +71,31 @@ bool Queue::handOver(Connection* connection)
     return false;
 }
 
+void Queue::keep(Operation* operation)
+{
+    _kept.push_back(operation);
+    startWaiting();
+}
+
+void Queue::forget(Operation* operation)
+{
+    _kept.erase(std::remove(_kept.begin(), _kept.end(), operation), _kept.end());
+}
+
+bool Queue::closeIdle()
+{
+    // One that already closes (it heard from the server) makes room soon
+    // by itself.
+    auto open = std::find_if(_kept.begin(), _kept.end(),
+                             [](Operation* kept) { return kept->idle()->usable(); });
+    if (open == _kept.end()) return false;
+    Connection* connection = (*open)->idle();
+    _kept.erase(open);
+    // Its close ends the operation.
+    connection->close();
+    return true;
+}
+
 void Queue::ended()
 {
     --_running;
@@ -132,6 +158,44 @@ void Queue::looked(const DNS::Operation* operation)
 }
 
 void Queue::startWaiting()
+{
+    if (_waiting.empty()) return;
+    if (!_kept.empty()) return _reuse.start(_context.loop()->loop());
+    connectWaiting();
+}
+
+void Queue::onExpired(Event::TimerWatcher*)
+{
+    std::vector<Connection*> reused;
+    for (auto waiting = _waiting.begin(); waiting != _waiting.end() && !_kept.empty();)
+    {
+        Operation* operation = *waiting;
+        auto kept =
+            std::find_if(_kept.begin(), _kept.end(),
+                         [operation](Operation* kept) { return operation->accept(kept->idle()); });
+        if (kept == _kept.end())
+        {
+            ++waiting;
+            continue;
+        }
+        reused.push_back((*kept)->idle());
+        // One ends, one starts: the running count stays.
+        (*kept)->cancel();
+        _kept.erase(kept);
+        waiting = _waiting.erase(waiting);
+    }
+    // Idle connections that none of the rest can take give way to those
+    // that the limit holds back.
+    size_t room = _limit > _running ? _limit - _running : 0;
+    for (size_t held = _waiting.size() > room ? _waiting.size() - room : 0; held > 0; --held)
+        if (!closeIdle()) break;
+    connectWaiting();
+    // Last: a report may end anything, the queue included.
+    for (Connection* connection : reused)
+        connection->offer();
+}
+
+void Queue::connectWaiting()
 {
     while (!_waiting.empty() && _running < _limit)
     {

@@ -5,6 +5,8 @@
 #include "dns/message/ip.h"
 #include "event/idlehandler.h"
 #include "event/idlewatcher.h"
+#include "event/timerhandler.h"
+#include "event/timerwatcher.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,13 +31,16 @@ class Operation;
 /**
  * The requests of one host name: its addresses (looked up as A and AAAA
  * records, or the IP literal itself), the operations waiting in arrival
- * order, and how many run, at most the per-host limit.
+ * order, and how many run, at most the per-host limit. Operations that keep
+ * an idle kept-alive connection count among those that run: a waiting
+ * operation that fits takes it over on the next loop turn, and one is
+ * closed when the per-host or the connection limit holds back another.
  *
  * States: resolving → ready (operations start under the limit) or failed
  * ("IP lookup error" to every waiting operation); it deletes itself once
  * nothing runs or waits.
  */
-class Queue : public DNS::Handler, private Event::IdleHandler
+class Queue : public DNS::Handler, private Event::IdleHandler, private Event::TimerHandler
 {
 public:
     Queue(Context& context, const Dns::Hostname& host, size_t limit);
@@ -53,6 +58,12 @@ public:
     /// Offers a kept-alive connection to the first waiting operation that
     /// can take it; false when none does.
     bool handOver(Connection* connection);
+    /// `operation` keeps its idle connection for a later request.
+    void keep(Operation* operation);
+    /// A kept operation is ending.
+    void forget(Operation* operation);
+    /// Closes an idle connection to make room; false when there is none.
+    bool closeIdle();
     /// An operation ended: waiting ones start while there is room, and the
     /// queue deletes itself when nothing runs or waits.
     void ended();
@@ -72,11 +83,15 @@ private:
     void onFailure(const DNS::Operation* operation, int rcode) override;
     void onCancelled(const DNS::Operation* operation) override;
     void onIdle() override;
+    /// Hands idle connections to the waiting operations that fit them.
+    void onExpired(Event::TimerWatcher* watcher) override;
 
     /// One lookup is over.
     void looked(const DNS::Operation* operation);
-    /// Starts waiting operations while there is room.
+    /// Starts waiting operations, idle connections going first.
     void startWaiting();
+    /// Starts waiting operations on new connections while there is room.
+    void connectWaiting();
     /// Deletes the queue when nothing runs or waits; true when it did.
     bool finishIfIdle();
 
@@ -93,6 +108,11 @@ private:
     /// Lookups that could not even start; they end on the next iteration.
     size_t _unstarted = 0;
     Event::IdleWatcher _idle{this};
+    /// The operations that keep an idle connection, oldest first.
+    std::vector<Operation*> _kept;
+    /// Hands idle connections over on the next loop turn, so that no
+    /// request is offered one from inside connect().
+    Event::TimerWatcher _reuse{this, 0.0, 0.0};
 };
 
 } // namespace Browse

@@ -164,6 +164,7 @@ void TcpActiveWatcher::onReadable(int fd)
     ssize_t result = ::read(fd, chunk, sizeof chunk);
     if (result > 0)
     {
+        _filled = result == static_cast<ssize_t>(sizeof chunk);
         _input.append(chunk, static_cast<size_t>(result));
         return _socket->reportData(&_input);
     }

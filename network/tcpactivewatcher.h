@@ -35,6 +35,7 @@ public:
     bool wait() override;
     void report() override;
     bool flush() override;
+    bool readFilled() const override { return _filled; }
 
     void onReadable(int fd) override;
     void onWritable(int fd) override;
@@ -53,6 +54,8 @@ protected:
     Buffer _output;
     Buffer _input;
     bool _closing = false;
+    /// The last read filled its room.
+    bool _filled = false;
 };
 
 } // namespace Network

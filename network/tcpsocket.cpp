@@ -331,6 +331,7 @@ bool TcpSocket::inputWaiting() const
     if (_fd < 0) return false;
     if (SSL* connection = ssl(); connection != nullptr && OpenSSL::SSL_pending(connection) > 0)
         return true;
+    if (_watcher == nullptr || !_watcher->readFilled()) return false;
     int size = 0;
     return ::ioctl(_fd, FIONREAD, &size) == 0 && size > 0;
 }

@@ -118,8 +118,11 @@ public:
     /// output. Throws std::runtime_error when the flags cannot be read.
     bool blocking(bool on);
     bool connected() const;
-    /// Whether input has arrived that no onData carried yet: bytes the
-    /// kernel holds, or that TLS decrypted and holds.
+    /// Whether input that came with the last read waits behind what onData
+    /// carried: bytes TLS decrypted and holds or, when the last read may
+    /// have left some in the kernel (it filled its room, or took a TLS
+    /// record of the largest size, after which a peer's write goes on),
+    /// bytes the kernel holds. Otherwise its system call is saved.
     bool inputWaiting() const;
 
     /// Whether TLS can start now: connected, nothing queued, not closing.

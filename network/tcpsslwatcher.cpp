@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace Kestrava
 {
@@ -19,6 +20,10 @@ namespace
 
 /// The least room one SSL_read is given.
 constexpr int minimumReadRoom = 10240;
+
+/// The most plaintext one TLS record carries (RFC 8446 section 5.1): a
+/// peer's write goes on in the next record after a full one.
+constexpr size_t maxRecord = 16384;
 
 /// The most bytes one SSL_write is handed.
 constexpr size_t maxWriteLength = INT_MAX / 2;
@@ -174,6 +179,8 @@ void TcpSslWatcher::read()
     const Status status = _status == writing ? writing : none;
     if (status == none) _deadline = 0.0;
     _status = status;
+    // Each read event takes one record: the loop ends with its last byte.
+    size_t record = 0;
     for (;;)
     {
         int room = std::max(OpenSSL::SSL_pending(ssl()), minimumReadRoom);
@@ -192,6 +199,8 @@ void TcpSslWatcher::read()
             if (orderly) call([this] { return OpenSSL::SSL_shutdown(ssl()); });
             return _socket->reportLost(orderly);
         }
+        record += static_cast<size_t>(result);
+        _filled = result == room || record >= maxRecord;
         Event::Monitor monitor(this);
         _socket->reportData(&_input);
         if (!monitor.valid() || _status != status || OpenSSL::SSL_pending(ssl()) < 1) return;
@@ -295,7 +304,22 @@ size_t TcpSslWatcher::write(const char* data, size_t size, bool buffer)
 
 size_t TcpSslWatcher::write(const iovec* vectors, size_t count, bool buffer)
 {
-    return TcpWatcher::write(vectors, count, buffer);
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+        total += vectors[i].iov_len;
+    if (count < 2 || total > maxRecord) return TcpWatcher::write(vectors, count, buffer);
+    // Runs that fit one record leave in one (a request head and its body):
+    // each record costs a write, a packet and the peer's wake-up.
+    char joined[maxRecord];
+    size_t at = 0;
+    for (size_t i = 0; i < count; ++i)
+    {
+        // An empty run may have no address at all.
+        if (vectors[i].iov_len == 0) continue;
+        memcpy(joined + at, vectors[i].iov_base, vectors[i].iov_len);
+        at += vectors[i].iov_len;
+    }
+    return write(joined, total, buffer);
 }
 
 size_t TcpSslWatcher::sendQueued(size_t added)

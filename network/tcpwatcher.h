@@ -60,6 +60,9 @@ public:
     virtual void report() {}
     /// Writes all queued output synchronously.
     virtual bool flush() { return false; }
+    /// Whether the last read took all the room it had, so that more input
+    /// may have arrived with it.
+    virtual bool readFilled() const { return false; }
 
     /// The socket after a move.
     void setSocket(TcpSocket* socket) { _socket = socket; }

@@ -21,6 +21,8 @@ the query says otherwise. The query scripts the answer:
   stall=1      never answer
   end=reset    close with a TCP reset
   end=abrupt   close TLS without close_notify (which it sends otherwise)
+  after=S      S seconds after the answer, send the bytes of unasked=HEX
+               and read on, or close without it
 """
 import argparse
 import os
@@ -146,6 +148,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body)
         if option("version") == "1.0":
             self.close_connection = True
+        if option("after"):
+            self.wfile.flush()
+            time.sleep(float(option("after")))
+            if option("unasked"):
+                self.wfile.write(bytes.fromhex(option("unasked")))
+            else:
+                self.close_connection = True
 
 
 class Server(http.server.ThreadingHTTPServer):
