@@ -65,6 +65,8 @@ public:
 
     /// The server's close ends the current body.
     bool endsWithClose() const { return _state == State::UntilClose; }
+    /// Part of a body was read and the rest is awaited.
+    bool midway() const { return _state >= State::ChunkSize && _state <= State::UntilClose; }
     /// Whether another request may follow on the stream.
     bool usable() const { return _state != State::UntilClose && _state != State::Closed; }
 

@@ -293,6 +293,15 @@ bool TcpSocket::setNodelay(bool on)
     return _fd >= 0 && setOption(_fd, IPPROTO_TCP, TCP_NODELAY, on ? 1 : 0);
 }
 
+bool TcpSocket::acknowledge()
+{
+#ifdef TCP_QUICKACK
+    return _fd >= 0 && setOption(_fd, IPPROTO_TCP, TCP_QUICKACK, 1);
+#else
+    return false;
+#endif
+}
+
 bool TcpSocket::reusable(bool address, bool port)
 {
     bool addressSet = setOption(_fd, SOL_SOCKET, SO_REUSEADDR, address ? 1 : 0);

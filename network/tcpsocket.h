@@ -111,6 +111,9 @@ public:
 
     bool nodelay() const;
     bool setNodelay(bool on);
+    /// Acknowledges the input received so far at once rather than after
+    /// the kernel's delayed-acknowledgement moment, where the system can.
+    bool acknowledge();
     bool reusable(bool address, bool port);
     /// The pending socket error, or errno when it cannot be read.
     int error() const;

@@ -1,7 +1,9 @@
 // POSTs of 1 KiB bodies to a local nginx (keep-alive, answering 200) with
 // 1, 16 and 64 requests in flight, for this client and for libcurl's multi
 // interface in the same run; each next request is issued when one
-// completes. Then the memory that each open keep-alive connection costs,
+// completes. Then one at a time to a server that writes each answer's head
+// and body apart, where a delayed acknowledgement of the head holds back the
+// body. Then the memory that each open keep-alive connection costs,
 // with many held open by a server that never answers.
 #include "browse/connection.h"
 #include "browse/context.h"
@@ -9,6 +11,7 @@
 #include "browse/url.h"
 #include "dns/context.h"
 #include "dns/loop/libev.h"
+#include "apartserver.h"
 #include "event/threadloop.h"
 #include "nginx.h"
 
@@ -32,10 +35,13 @@ namespace
 
 using Kestrava::Browse::Connection;
 
-Nginx* server = nullptr;
+uint16_t nginxPort = 0;
+uint16_t apartPort = 0;
 const std::string body(1024, 'j');
 // Requests per benchmark iteration.
 const int batch = 4000;
+// Fewer where a stall of the head's acknowledgement may cost 40 ms each.
+const int apartBatch = 100;
 
 std::string serverUrl(uint16_t port)
 {
@@ -195,26 +201,36 @@ private:
     bool _started = false;
 };
 
-template <typename Client> void posts(benchmark::State& state)
+template <typename Client> void posts(benchmark::State& state, uint16_t port, int requests)
 {
-    Client client(static_cast<size_t>(state.range(0)), server->port());
+    Client client(static_cast<size_t>(state.range(0)), port);
     for (auto _ : state)
-        if (!client.run(batch)) state.SkipWithError("a request failed");
+        if (!client.run(requests)) state.SkipWithError("a request failed");
     state.counters["requests/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * batch, benchmark::Counter::kIsRate);
+        static_cast<double>(state.iterations()) * requests, benchmark::Counter::kIsRate);
 }
 
 void BM_Browse(benchmark::State& state)
 {
-    posts<Poster>(state);
+    posts<Poster>(state, nginxPort, batch);
 }
 void BM_Curl(benchmark::State& state)
 {
-    posts<CurlPoster>(state);
+    posts<CurlPoster>(state, nginxPort, batch);
+}
+void BM_BrowseHeadAndBodyApart(benchmark::State& state)
+{
+    posts<Poster>(state, apartPort, apartBatch);
+}
+void BM_CurlHeadAndBodyApart(benchmark::State& state)
+{
+    posts<CurlPoster>(state, apartPort, apartBatch);
 }
 
 BENCHMARK(BM_Browse)->Arg(1)->Arg(16)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Curl)->Arg(1)->Arg(16)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BrowseHeadAndBodyApart)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CurlHeadAndBodyApart)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 /// Resident bytes of the process now.
 long residentBytes()
@@ -298,9 +314,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     {
         Nginx nginx;
-        server = &nginx;
+        ApartServer apart;
+        nginxPort = nginx.port();
+        apartPort = apart.port();
         benchmark::RunSpecifiedBenchmarks();
-        server = nullptr;
     }
     measureOpenConnections(2000);
     curl_global_cleanup();
