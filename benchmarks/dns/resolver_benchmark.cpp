@@ -6,6 +6,7 @@
 // not the number made. Needs root: it makes a private network namespace of
 // its own, so that the server can have port 53 on loopback, and starts and
 // stops dnsmasq there.
+#include "benchmarks/privatenetwork.h"
 #include "dns/context.h"
 
 #include "dns/loop/libev.h"
@@ -25,12 +26,9 @@
 #include <malloc.h>
 #include <arpa/nameser.h>
 #include <ev.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -179,20 +177,6 @@ void cares(benchmark::State& state)
 BENCHMARK(kestrava)->Arg(1)->Arg(16)->Arg(64)->UseRealTime();
 BENCHMARK(cares)->Arg(1)->Arg(16)->Arg(64)->UseRealTime();
 
-/// A private network namespace with loopback up: port 53 is ours.
-void isolate()
-{
-    if (unshare(CLONE_NEWNET) != 0)
-        throw std::runtime_error(std::string("unshare: ") + strerror(errno) + " (run as root)");
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    ifreq request{};
-    strcpy(request.ifr_name, "lo");
-    if (ioctl(fd, SIOCGIFFLAGS, &request) != 0) throw std::runtime_error("cannot read lo");
-    request.ifr_flags |= IFF_UP;
-    if (ioctl(fd, SIOCSIFFLAGS, &request) != 0) throw std::runtime_error("cannot bring lo up");
-    close(fd);
-}
-
 pid_t startDnsmasq()
 {
     pid_t pid = fork();
@@ -236,7 +220,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     try
     {
-        isolate();
+        Bench::enterPrivateNetwork();
     }
     catch (const std::exception& error)
     {

@@ -17,6 +17,7 @@
 // blanks in p=.
 //   mime_dkim_receiver_benchmark [ROUNDS [MESSAGES [SHAPE]]]
 #include "benchmarks/mime/files.h"
+#include "benchmarks/privatenetwork.h"
 #include "dns/blocking/context.h"
 #include "mime/arc/arcpublickeys.h"
 #include "mime/arc/arcsignatures.h"
@@ -43,10 +44,7 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <net/if.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -62,21 +60,10 @@ namespace
 
 std::string directory;
 
-/// A private network and mount namespace with loopback up: port 53 and
-/// /etc/resolv.conf are ours.
+/// A private network and mount namespace, with a resolv.conf of ours.
 void isolate()
 {
-    if (unshare(CLONE_NEWNET | CLONE_NEWNS) != 0)
-        throw std::runtime_error(std::string("unshare: ") + strerror(errno) + " (run as root)");
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        throw std::runtime_error("cannot make the mounts private");
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    ifreq request{};
-    strcpy(request.ifr_name, "lo");
-    if (ioctl(fd, SIOCGIFFLAGS, &request) != 0) throw std::runtime_error("cannot read lo");
-    request.ifr_flags |= IFF_UP;
-    if (ioctl(fd, SIOCSIFFLAGS, &request) != 0) throw std::runtime_error("cannot bring lo up");
-    close(fd);
+    Bench::enterPrivateNetwork();
     spit(directory + "/resolv.conf", "nameserver 127.0.0.1\noptions timeout:1 attempts:2\n");
     if (mount((directory + "/resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND,
               nullptr) != 0)
