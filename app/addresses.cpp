@@ -43,7 +43,8 @@ bool ambiguous(std::string_view text)
 
 Addresses::Addresses(const std::string& list)
 {
-    if (list.empty())
+    // Blanks alone are what an empty variable or line often holds.
+    if (list.find_first_not_of(" \t\r\n") == std::string::npos)
         throw std::runtime_error("No RabbitMQ address configured: set the option rabbitmq-address");
     size_t start = 0;
     while (true)

@@ -12,8 +12,8 @@
 class Addresses : public std::vector<AMQP::Address>
 {
 public:
-    /// Throws std::runtime_error saying so when the list is empty (no
-    /// address configured), the address parser's for a piece that is no
+    /// Throws std::runtime_error saying so when the list is empty or blank
+    /// (no address configured), the address parser's for a piece that is no
     /// AMQP URL (an empty piece included), and one naming the piece by its
     /// place when an unescaped '/' or '?' may have cut a password short.
     explicit Addresses(const std::string& list);

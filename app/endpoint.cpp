@@ -1,5 +1,7 @@
 #include "app/endpoint.h"
 
+#include <strings.h>
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,11 +41,13 @@ Kestrava::Browse::Url endpoint(const std::string& text)
 {
     // Checked on the text as written: the URL parser would percent-encode a
     // blank in the path, and its own messages hold the whole URL.
-    if (text.empty()) throw std::runtime_error("No endpoint configured: set the option endpoint");
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+        throw std::runtime_error("No endpoint configured: set the option endpoint");
     std::string_view rest(text);
-    if (rest.substr(0, 7) == "http://")
+    // The scheme in any case, as the HTTP client takes it (RFC 3986 3.1).
+    if (strncasecmp(text.c_str(), "http://", 7) == 0)
         rest.remove_prefix(7);
-    else if (rest.substr(0, 8) == "https://")
+    else if (strncasecmp(text.c_str(), "https://", 8) == 0)
         rest.remove_prefix(8);
     else
         refuse("the scheme must be http or https");
@@ -70,7 +74,7 @@ std::string hostHeader(const Kestrava::Browse::Url& url)
     const char* ascii = url.hostname().ascii();
     std::string host = ascii != nullptr ? ascii : "";
     if (url.ip().version() == 6 && (host.empty() || host.front() != '[')) host = "[" + host + "]";
-    unsigned long standard = url.text().compare(0, 8, "https://") == 0 ? 443 : 80;
+    unsigned long standard = strncasecmp(url.text().c_str(), "https://", 8) == 0 ? 443 : 80;
     if (url.port() != 0 && url.port() != standard) host += ":" + std::to_string(url.port());
     return host;
 }

@@ -17,12 +17,30 @@ long long checked(const Options& options, const char* name, const char* fallback
     long long result = number(value);
     bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
     if (!digits || result < minimum || result > maximum)
-        throw std::runtime_error("Invalid value \"" + value + "\" for " + name + ": must be from " +
-                                 std::to_string(minimum) + " to " + std::to_string(maximum));
+        throw std::runtime_error("Invalid value " + quoted(value) + " for " + name +
+                                 ": must be from " + std::to_string(minimum) + " to " +
+                                 std::to_string(maximum));
     return result;
 }
 
 } // namespace
+
+std::string quoted(const std::string& text)
+{
+    std::string result = "\"";
+    for (char character : text)
+    {
+        auto octet = static_cast<unsigned char>(character);
+        if (octet >= ' ' && octet < 127 && octet != '"' && octet != '\\')
+        {
+            result += character;
+            continue;
+        }
+        static const char digits[] = "0123456789ABCDEF";
+        result += {'\\', 'x', digits[octet >> 4], digits[octet & 15]};
+    }
+    return result + "\"";
+}
 
 long long number(const std::string& text)
 {

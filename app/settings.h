@@ -36,3 +36,9 @@ public:
 /// An option's number as the service reads them: base 10, leading blanks and
 /// a sign allowed, stopping at the first other character; no digits give 0.
 long long number(const std::string& text);
+
+/// A text as messages show what a source wrote, in double quotes, with every
+/// byte outside printable ASCII as \xHH: a byte order mark or a control
+/// character in a name is what makes it unknown, and must show; a terminal
+/// must not take one for a command.
+std::string quoted(const std::string& text);

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/global.h"
 #include "app/options.h"
+#include "app/settings.h"
 #include "event/mainloop.h"
 #include "logging/listeners.h"
 #include "logging/options.h"
@@ -43,26 +44,6 @@ Kestrava::Logging::Options targets(const std::string& list)
         start = end + 1;
     }
     return result;
-}
-
-/// A name as a source wrote it, in double quotes, with every byte outside
-/// printable ASCII as \xHH: a byte order mark or a control character in a
-/// key is what makes it unknown, and must show.
-std::string quoted(const std::string& name)
-{
-    std::string result = "\"";
-    for (char character : name)
-    {
-        auto octet = static_cast<unsigned char>(character);
-        if (octet >= ' ' && octet < 127 && octet != '"' && octet != '\\')
-        {
-            result += character;
-            continue;
-        }
-        static const char digits[] = "0123456789ABCDEF";
-        result += {'\\', 'x', digits[octet >> 4], digits[octet & 15]};
-    }
-    return result + "\"";
 }
 
 /// Warns of the names in the configuration file and the environment that no

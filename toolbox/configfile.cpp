@@ -131,10 +131,11 @@ bool ConfigFile::parse(const std::string& path)
         std::replace(line.begin(), line.end(), '\t', ' ');
         // A NUL byte would end the text that the expression sees, so such a
         // line could only be read cut short: it is garbage and skipped.
-        if (line.find('\0') == std::string::npos && expression.match(line, key, value))
-            values[key] = value;
-        else
-            skipped.push_back(number);
+        bool read = line.find('\0') == std::string::npos && expression.match(line, key, value);
+        if (read) values[key] = value;
+        // The empty key of "= value" is no name a program could declare or
+        // report: the line sets nothing.
+        if (!read || key.empty()) skipped.push_back(number);
     }
 
     // A directory opens but cannot be read; nor can a file on a failing disk.

@@ -14,8 +14,9 @@ namespace Toolbox {
  * blanks; the leftmost "key [:=] value" in a line counts (so "a b = c" sets
  * b), later separators belong to the value, and the value loses its
  * trailing blanks, tabs, CR and LF. Lines without a separator and lines
- * holding NUL bytes are skipped, and their numbers kept. A repeated key
- * keeps its last value.
+ * holding NUL bytes are skipped, and their numbers kept, as are those of
+ * lines with an empty key (which is still read). A repeated key keeps its
+ * last value.
  */
 class ConfigFile
 {
@@ -40,7 +41,8 @@ public:
     const std::map<std::string, std::string>& values() const { return _values; }
 
     /// The numbers (from 1) of the lines skipped that are neither blank nor
-    /// a comment: a mistake, such as a separator left out, that the program
+    /// a comment, and of those with an empty key: a mistake, such as a
+    /// separator or a name left out, that the program
     /// may report without showing the line, which may hold a password.
     const std::vector<size_t>& skippedLines() const { return _skippedLines; }
 

@@ -117,7 +117,8 @@ bool Options::parse(const char* path)
         return file.exists(name) ? file.get(name).c_str() : nullptr;
     });
     for (const auto& entry : file.values())
-        if (_values.count(entry.first) == 0 && _switches.count(entry.first) == 0)
+        if (!entry.first.empty() && _values.count(entry.first) == 0 &&
+            _switches.count(entry.first) == 0)
             _unknownKeys.insert(entry.first);
     _skippedLines = file.skippedLines();
     return true;

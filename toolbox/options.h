@@ -51,7 +51,8 @@ public:
     /// Reads a configuration file (see ConfigFile); false, changing nothing,
     /// when the file cannot be read. A key that is no option's name (names
     /// match exactly, case included) is kept in unknownKeys(), the numbers
-    /// of the lines that set nothing in skippedLines().
+    /// of the lines that set nothing (an empty key included) in
+    /// skippedLines().
     bool parse(const char* path);
     bool parse(const std::string& path) { return parse(path.c_str()); }
 

@@ -101,6 +101,14 @@ DkimSignature::DkimSignature(const char* data, size_t size, bool strict, bool do
     finish(strict, domainOnly);
 }
 
+DkimSignature DkimSignature::unreadable(const char* data, size_t size)
+{
+    DkimSignature signature;
+    signature._text.assign(data, size);
+    signature._readable = false;
+    return signature;
+}
+
 size_t DkimSignature::parseTag(const char* data, size_t size, size_t position, bool strict)
 {
     size_t piece = position;

@@ -40,6 +40,14 @@ public:
     /// d= whatever i= says. Throws std::runtime_error.
     DkimSignature(const char* data, size_t size, bool strict, bool domainOnly);
 
+    /// A value that does not read, kept as written and without tags: its
+    /// verdict is the permanent error of a syntax error, where leaving it
+    /// out would give none, as if the message were not signed
+    /// (RFC 6376 6.1.1; RFC 8601 2.7.1).
+    static DkimSignature unreadable(const char* data, size_t size);
+    /// False for one made by unreadable().
+    bool readable() const { return _readable; }
+
     using HeaderField::encode;
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
                   bool final) const override;
@@ -106,6 +114,8 @@ protected:
     std::string _text;
 
 private:
+    bool _readable = true;
+
     /// Reads one tag at `position`; returns where it ended.
     size_t parseTag(const char* data, size_t size, size_t position, bool strict);
     void finish(bool strict, bool domainOnly);

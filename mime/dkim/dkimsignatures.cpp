@@ -19,7 +19,7 @@ DkimSignatures::DkimSignatures(const Object& message)
         }
         catch (const std::runtime_error&)
         {
-            // Nothing to verify in a value that does not read.
+            push_back(DkimSignature::unreadable(value.data, value.size));
         }
     }
 }

@@ -16,7 +16,8 @@ class DkimSignatures : public std::vector<DkimSignature>
 {
 public:
     DkimSignatures() = default;
-    /// Every DKIM-Signature line that reads; one that does not is left out.
+    /// Every DKIM-Signature line; one that does not read is there as
+    /// DkimSignature::unreadable().
     explicit DkimSignatures(const Object& message);
 };
 

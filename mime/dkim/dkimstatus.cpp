@@ -40,6 +40,7 @@ bool validAuid(const DkimSignature& signature, bool exact)
 const char* DkimStatus::initialize(const Object& object, const DkimSignature& signature,
                                    const OpenSSL::PublicKey& key, bool exact)
 {
+    if (!signature.readable()) return report(permerror, "Signature syntax error");
     if (!validAuid(signature, exact)) return report(permerror, "Invalid AUID");
     return SignatureStatus::initialize(object, signature, key, exact);
 }
@@ -47,6 +48,7 @@ const char* DkimStatus::initialize(const Object& object, const DkimSignature& si
 const char* DkimStatus::refusedWithoutKey(const Object& object,
                                           const DkimSignature& signature) const
 {
+    if (!signature.readable()) return "Signature syntax error";
     // RFC 6376 6.1.1: only version 1 is known.
     const std::string& version = signature.version();
     if (!version.empty() && version != "1") return "Incompatible version";

@@ -16,7 +16,8 @@ public:
     using SignatureStatus::initialize;
     const char* initialize(const Object& object, const DkimSignature& signature,
                            const OpenSSL::PublicKey& key, bool exact) override;
-    /// Also a version other than 1 and an i= outside d=.
+    /// Also a signature that does not read, a version other than 1 and an
+    /// i= outside d=.
     const char* refusedWithoutKey(const Object& object,
                                   const DkimSignature& signature) const override;
     const DkimSignature& signature;

@@ -134,6 +134,7 @@ const char* SignatureStatus::refusedWithoutKey(const Object& object,
 const char* SignatureStatus::initialize(const Object& object, const DkimSignature& signature,
                                         const detail::KeyLookups& keys)
 {
+    if (!signature.readable()) return report(permerror, "Signature syntax error");
     const std::string& domain = signature.domain();
     const std::string& selector = signature.selector();
     if (domain.empty() || selector.empty())

@@ -37,7 +37,10 @@ class DeliveryTest(ServiceTest):
 
     def test_host_header_names_the_port_unless_it_is_the_default(self):
         # Port 80 is free: the test runs in a network namespace of its own.
+        # The scheme in any case, as the client takes it.
         for url, host, arguments in (("http://endpoint.test/", "endpoint.test", {"port": 80}),
+                                     ("HTTPS://endpoint.test:443/", "endpoint.test",
+                                      {"port": 443, "tls": self_signed(self.directory)}),
                                      ("http://[::1]:{port}/", "[::1]:{port}", {"address": "::1"})):
             with self.subTest(url=url):
                 endpoint = self.endpoint(**arguments)

@@ -54,7 +54,7 @@ class OptionsTest(ServiceTest):
 
     def test_later_sources_overwrite_earlier_ones_and_unknown_names_are_warned_of(self):
         self.write_config("# a comment\nqos = file\nconnections: file\nfilters = /customer/email\nFilter =\n"
-                          "\ufefffilter = /customer/phone\nfilter /customer/address\n")
+                          "\ufefffilter = /customer/phone\nfilter /customer/address\n= /secret\n")
         environment = {"QUILLMERE_WEBHOOK_QOS": "environment",
                        "QUILLMERE_WEBHOOK_CONNECTIONS": "environment", "QUILLMERE_WEBHOOK_FILTERS": "/secret"}
         service = self.service("--qos", "commandline", environment=environment)
@@ -65,8 +65,9 @@ class OptionsTest(ServiceTest):
         names = [f"Ignored {name}: no option has this name" for name in (
             'configuration-file key "Filter"', 'configuration-file key "filters"',
             'configuration-file key "\\xEF\\xBB\\xBFfilter"', 'environment variable "QUILLMERE_WEBHOOK_FILTERS"')]
-        line = 'Ignored configuration-file line 7: it is not "name = value"'
-        self.assertEqual(warnings, names[:3] + [line] + names[3:])
+        lines = [f'Ignored configuration-file line {line}: it is not "name = value"' for line in (7, 8)]
+        self.assertEqual(warnings, names[:3] + lines + names[3:])
+        self.assertNotIn("secret", service.output())
         errors = self.failure("--qos", "1", environment=environment)
         self.assertEqual(errors, 'Invalid value "environment" for connections: must be from 1 to 65535\n')
         errors = self.failure("--qos", "1")
@@ -119,7 +120,9 @@ class OptionsTest(ServiceTest):
     def test_start_up_failures_exit_255_without_usage_text(self):
         cases = [
             ([], "No RabbitMQ address configured: set the option rabbitmq-address\n"),
+            (["--rabbitmq-address", " \t"], "No RabbitMQ address configured: set the option rabbitmq-address\n"),
             (["--rabbitmq-address", NOWHERE], "No endpoint configured: set the option endpoint\n"),
+            (["--rabbitmq-address", NOWHERE, "--endpoint", " "], "No endpoint configured: set the option endpoint\n"),
             (["--rabbitmq-address", NOWHERE, "--endpoint", ""], "No endpoint configured: set the option endpoint\n"),
             (["--rabbitmq-address", NOWHERE + ","], 'AMQP address should start with "amqp://" or "amqps://"\n'),
             (["--rabbitmq-address", NOWHERE, "--qos", "0"], 'Invalid value "0" for qos: must be from 1 to 65535\n'),
@@ -134,6 +137,9 @@ class OptionsTest(ServiceTest):
              "Could not parse filter list: Invalid JSON pointer\n"),
             (["--rabbitmq-address", NOWHERE, "--qos", "1e3"], 'Invalid value "1e3" for qos: must be from 1 to 65535\n'),
             (["--rabbitmq-address", NOWHERE, "--qos", " 5"], 'Invalid value " 5" for qos: must be from 1 to 65535\n'),
+            # Escaped: a terminal must not take the value for a command.
+            (["--rabbitmq-address", NOWHERE, "--qos", "5\x1b[2J\xff"],
+             'Invalid value "5\\x1B[2J\\xC3\\xBF" for qos: must be from 1 to 65535\n'),
             (["--rabbitmq-address", NOWHERE, "--connections", "12abc"],
              'Invalid value "12abc" for connections: must be from 1 to 65535\n'),
         ]
@@ -156,7 +162,8 @@ class OptionsTest(ServiceTest):
                 self.assertEqual(self.failure(*arguments), errors)
 
     def test_endpoints_the_service_can_post_to_are_accepted(self):
-        for endpoint in ("http://127.0.0.1:65535/", "https://[::1]:1/x?a=%20", "http://h:/", "http://u:p@h"):
+        for endpoint in ("http://127.0.0.1:65535/", "https://[::1]:1/x?a=%20", "http://h:/", "http://u:p@h",
+                         "HTTP://h/", "Https://h/"):
             with self.subTest(endpoint=endpoint):
                 errors = self.failure("--rabbitmq-address", NOWHERE, "--endpoint", endpoint)
                 self.assertTrue(errors.endswith("No RabbitMQ connection available.\n"), errors)

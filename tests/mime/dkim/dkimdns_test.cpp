@@ -176,9 +176,17 @@ TEST_F(DkimDnsTest, VerdictsThatNeedNoKeyWaitForNoLookup)
         status.initialize(context, message, signature);
         words.push_back(Kestrava::Test::verdict(status));
     }
+    // Nor does a signature that does not read (v= twice).
+    std::string twice = "DKIM-Signature: v=1; v=1; a=rsa-sha256; d=example.com; s=silent1; h=from;"
+                        " bh=AA; b=AA\r\nFrom: a@example.com\r\n\r\nbody\r\n";
+    Object unreadable(twice.data(), twice.size());
+    AuthenticationResults results("relay.example");
+    results.add(context, unreadable, DkimSignatures(unreadable));
+    words.push_back(results.results.at(0).result + " " + results.results.at(0).reason);
     EXPECT_EQ(words, (std::vector<std::string>{"permerror Signature expired",
                                                "permerror: Signature expired",
                                                "permerror More than one From field",
-                                               "permerror: More than one From field"}));
+                                               "permerror: More than one From field",
+                                               "permerror Signature syntax error"}));
     EXPECT_EQ(Testing::askedNames(names).size(), before);
 }

@@ -5,6 +5,7 @@
 #include "mime/capabilities.h"
 #include "mime/dkim/dkimkey.h"
 #include "mime/dkim/dkimsignature.h"
+#include "mime/dkim/dkimsignatures.h"
 #include "mime/dkim/dkimstatus.h"
 #include "mime/object.h"
 #include "openssl/base64.h"
@@ -38,7 +39,7 @@ const PeerKeys& keys()
 std::string verify(const std::string& text)
 {
     Object message(text.data(), text.size());
-    return Kestrava::Test::verifyWith(message, Kestrava::Test::firstSignature(message),
+    return Kestrava::Test::verifyWith(message, DkimSignatures(message).at(0),
                                       keys().publicBase64());
 }
 
@@ -259,6 +260,20 @@ TEST(DkimPeerTest, EmptyOrContradictoryNumbersArePermanentErrors)
                     {"t=4000000000; x=4000000000;", "permerror: Signature syntax error", false},
                     {"t=4000000000; x=3999999999;", "permerror: Signature syntax error", false},
                     {"t=1700000000; x=1600000000;", "permerror: Signature expired", false}});
+}
+
+TEST(DkimPeerTest, TagListsThatDoNotReadArePermanentErrors)
+{
+    // A tag given twice (RFC 6376 3.2) or a value outside its grammar: the
+    // signature is still there, so the verdict is no "none".
+    expectVerdicts({{"v=1; v=1;", "permerror: Signature syntax error", false},
+                    {"l=0; l=0; bh=BH;", "permerror: Signature syntax error", false},
+                    {"v=1.0;", "permerror: Signature syntax error", false},
+                    {"l=+0; bh=BH;", "permerror: Signature syntax error", false},
+                    {"l=-1;", "permerror: Signature syntax error", false},
+                    {"t=17a;", "permerror: Signature syntax error", false},
+                    {"x=-4000000000;", "permerror: Signature syntax error", false},
+                    {"1x=y;", "permerror: Signature syntax error", false}});
 }
 
 TEST(DkimPeerTest, QueryMethodsWithoutDnsTxtArePermanentErrors)
