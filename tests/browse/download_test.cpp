@@ -127,7 +127,8 @@ TEST_F(DownloadTest, RedirectsBeyondTheLimitFail)
 
 TEST_F(DownloadTest, LocationThatIsNoUrlFails)
 {
-    for (const char* location : {"http://bad host/", "https://a..b/x", "//bad host/"})
+    for (const char* location :
+         {"http://bad host/", "https://a..b/x", "//bad host/", "///x", "http://:80/x"})
     {
         auto result =
             download(url("leaf.test", Port::plain, "/x",
