@@ -3,6 +3,7 @@
 #include "browse/detail/chunksize.h"
 #include "browse/detail/contentlength.h"
 #include "browse/detail/headlength.h"
+#include "browse/detail/statusline.h"
 #include "browse/header.h"
 
 #include <algorithm>
@@ -199,9 +200,16 @@ size_t ResponseReader::readChunkEnd(const char* data, size_t size)
 
 size_t ResponseReader::readTrailer(const char* data, size_t size)
 {
-    // Trailer fields carry nothing we use; the empty line ends the body.
+    // Trailer fields carry nothing we use; the empty line ends the body. A
+    // NUL or a stray CR refuses them as it refuses a head's (RFC 9110
+    // section 5.5).
     size_t length = lineLength(data, size);
     if (length == notFound) return 0;
+    if (detail::holdsStrayControl(data, data + length + 1))
+    {
+        malformed();
+        return 0;
+    }
     if (length == 0) _state = State::Complete;
     return length + 2;
 }

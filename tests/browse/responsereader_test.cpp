@@ -81,7 +81,7 @@ TEST(ResponseReaderTest, ChunkedBodyWithExtensionsAndTrailers)
               read(ok + "Transfer-Encoding: chunked, gzip\r\n\r\n5\r\nhello\r\n0\r\n\r\n"));
 }
 
-TEST(ResponseReaderTest, MalformedChunkLinesAndEndsAreLost)
+TEST(ResponseReaderTest, MalformedChunkLinesEndsAndTrailersAreLost)
 {
     const std::vector<std::string> lines = {
         "", "x", "-1", "5x", "5 5", "0x5", "+5", "1fffffffffffffff", "5\n", " 5",
@@ -92,6 +92,13 @@ TEST(ResponseReaderTest, MalformedChunkLinesAndEndsAreLost)
             << line;
     EXPECT_EQ((Events{"head 200", "body hello", "malformed"}),
               read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhelloXX0\r\n\r\n"));
+    // Trailer fields are refused for what refuses a head's.
+    using namespace std::string_literals;
+    for (const std::string& trailer : {"T: a\0b"s, "T: a\rb"s, "T: a\r"s, "T\0: a"s})
+        EXPECT_EQ((Events{"head 200", "body hello", "malformed"}),
+                  read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n" + trailer +
+                       "\r\n\r\n"))
+            << trailer;
 }
 
 TEST(ResponseReaderTest, ResponsesWithoutBody)
