@@ -69,6 +69,9 @@ TEST(ResponseReaderTest, ChunkedBodyWithExtensionsAndTrailers)
               read(ok + "Transfer-Encoding: chunked\r\n\r\n"
                         "00010 ;name=value\r\n0123456789abcdef\r\n3\t \r\nXYZ\r\n"
                         "0;last\r\nTrailer-A: 1\r\nTrailer-B: 2\r\n\r\n"));
+    // A bare LF ends a trailer line as it ends a field line of a head.
+    EXPECT_EQ((Events{"head 200", "body hello", "end"}),
+              read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\nT: 1\nU: 2\r\n\n"));
     // The largest size that may be written: 15 significant digits.
     EXPECT_EQ((Events{"head 200", "body x"}),
               read(ok + "Transfer-Encoding: chunked\r\n\r\n000fffffffffffffff\r\nx"));
@@ -207,6 +210,10 @@ TEST(ResponseReaderTest, ResponsesThatLeaveTheStreamUnfitCloseIt)
          {"head 200", "body ok", "end"},
          true},
         {"HTTP/1.1 204 No Content\r\n\r\n", "stray", {"head 204", "end"}, true},
+        {ok + "Transfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\n",
+         ok + "Content-Length: 0\r\n\r\n",
+         {"head 200", "body ok", "end"},
+         true},
         // What follows a 101 is another protocol.
         {"HTTP/1.1 101 Switching Protocols\r\n\r\n", "", {"head 101", "end"}, true},
         // Framing that a Transfer-Encoding took over serves this answer only.
