@@ -3,6 +3,7 @@
 #include "browse/detail/chunksize.h"
 #include "browse/detail/contentlength.h"
 #include "browse/detail/headlength.h"
+#include "browse/detail/statusline.h"
 #include "browse/header.h"
 
 #include <algorithm>
@@ -167,7 +168,7 @@ ResponseReader::Framing ResponseReader::frame(const Header& header)
 
 size_t ResponseReader::lineLength(const char* data, size_t size)
 {
-    auto end = static_cast<const char*>(memmem(data, std::min(size, lineLimit), "\r\n", 2));
+    auto end = static_cast<const char*>(memchr(data, '\n', std::min(size, lineLimit)));
     if (end == nullptr && size >= lineLimit) malformed();
     return end == nullptr ? notFound : static_cast<size_t>(end - data);
 }
@@ -176,13 +177,14 @@ size_t ResponseReader::readChunkSize(const char* data, size_t size)
 {
     size_t length = lineLength(data, size);
     if (length == notFound) return 0;
-    if (!detail::parseChunkSize(data, length, _remaining))
+    if (length == 0 || data[length - 1] != '\r' ||
+        !detail::parseChunkSize(data, length - 1, _remaining))
     {
         malformed();
         return 0;
     }
     _state = _remaining == 0 ? State::Trailer : State::ChunkData;
-    return length + 2;
+    return length + 1;
 }
 
 size_t ResponseReader::readChunkEnd(const char* data, size_t size)
@@ -199,11 +201,18 @@ size_t ResponseReader::readChunkEnd(const char* data, size_t size)
 
 size_t ResponseReader::readTrailer(const char* data, size_t size)
 {
-    // Trailer fields carry nothing we use; the empty line ends the body.
+    // Trailer fields carry nothing we use; the empty line ends the body. As
+    // in a head, a bare LF ends a line (RFC 9112 section 2.2), and a NUL or
+    // a stray CR refuses the response (RFC 9110 section 5.5).
     size_t length = lineLength(data, size);
     if (length == notFound) return 0;
-    if (length == 0) _state = State::Complete;
-    return length + 2;
+    if (detail::holdsStrayControl(data, data + length))
+    {
+        malformed();
+        return 0;
+    }
+    if (length == 0 || (length == 1 && data[0] == '\r')) _state = State::Complete;
+    return length + 1;
 }
 
 size_t ResponseReader::readBody(const char* data, size_t size)

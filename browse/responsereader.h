@@ -106,8 +106,8 @@ private:
         Malformed
     };
     Framing frame(const Header& header);
-    /// The length of the line at `data` without its CR LF, or -1 when it is
-    /// not ended within `size` bytes (malformed past the line limit).
+    /// The length of the line at `data` up to its LF, or -1 when it is not
+    /// ended within `size` bytes (malformed past the line limit).
     size_t lineLength(const char* data, size_t size);
     /// Reports the complete response; `excess`: bytes follow it.
     void complete(bool excess);

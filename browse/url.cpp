@@ -267,9 +267,12 @@ Url& Url::operator=(const Url& other)
 
 void Url::check()
 {
-    // Port 0 reaches no server; it must not stand for the default port.
+    // Port 0 reaches no server; it must not stand for the default port. Nor
+    // does an empty host, which no lookup may be asked for (RFC 9110 section
+    // 4.2.1).
     bool portZero = _pointers.portSize() > 0 && port() == 0;
-    if (breaksLines(_text) || !portDigitsOnly() || portZero || port() > portLimit)
+    if (breaksLines(_text) || _pointers.hostSize() == 0 || !portDigitsOnly() || portZero ||
+        port() > portLimit)
         throw std::runtime_error("Invalid URL " + _text);
     if (_pointers.path == nullptr) return;
     size_t pathStart = static_cast<size_t>(_pointers.path - _pointers.start);

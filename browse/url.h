@@ -57,8 +57,9 @@ public:
 
     /// Parses `text` up to its first "#"; the host name is held to the STD3
     /// rules unless it is an IP literal. Throws std::runtime_error "Invalid
-    /// URL " plus the text without "://", with a CR, LF or NUL, or with a
-    /// port of 0 or above 65535; Dns exceptions pass through.
+    /// URL " plus the text without "://", with a CR, LF or NUL, without a
+    /// host, or with a port of 0 or above 65535; Dns exceptions pass
+    /// through.
     Url(const char* text, size_t size);
     /// The target of a redirect `location` against `base`, resolved as RFC
     /// 3986 section 5.2 has it, without the location's fragment, and held

@@ -123,9 +123,9 @@ public:
     bool connected() const;
     /// Whether input that came with the last read waits behind what onData
     /// carried: bytes TLS decrypted and holds or, when the last read may
-    /// have left some in the kernel (it filled its room, or took a TLS
-    /// record of the largest size, after which a peer's write goes on),
-    /// bytes the kernel holds. Otherwise its system call is saved.
+    /// have left some in the kernel (it filled its room, or was a TLS read,
+    /// which takes one record), bytes the kernel holds. Otherwise its
+    /// system call is saved.
     bool inputWaiting() const;
 
     /// Whether TLS can start now: connected, nothing queued, not closing.

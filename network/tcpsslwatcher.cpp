@@ -21,8 +21,7 @@ namespace
 /// The least room one SSL_read is given.
 constexpr int minimumReadRoom = 10240;
 
-/// The most plaintext one TLS record carries (RFC 8446 section 5.1): a
-/// peer's write goes on in the next record after a full one.
+/// The most plaintext one TLS record carries (RFC 8446 section 5.1).
 constexpr size_t maxRecord = 16384;
 
 /// The most bytes one SSL_write is handed.
@@ -180,7 +179,6 @@ void TcpSslWatcher::read()
     if (status == none) _deadline = 0.0;
     _status = status;
     // Each read event takes one record: the loop ends with its last byte.
-    size_t record = 0;
     for (;;)
     {
         int room = std::max(OpenSSL::SSL_pending(ssl()), minimumReadRoom);
@@ -199,8 +197,6 @@ void TcpSslWatcher::read()
             if (orderly) call([this] { return OpenSSL::SSL_shutdown(ssl()); });
             return _socket->reportLost(orderly);
         }
-        record += static_cast<size_t>(result);
-        _filled = result == room || record >= maxRecord;
         Event::Monitor monitor(this);
         _socket->reportData(&_input);
         if (!monitor.valid() || _status != status || OpenSSL::SSL_pending(ssl()) < 1) return;

@@ -50,6 +50,9 @@ public:
     size_t buffer(const iovec* vectors, size_t count, size_t skip) override;
     bool wait() override;
     bool flush() override;
+    /// A read takes one record: one the peer wrote next may have come with
+    /// it and wait in the kernel, whatever the size of the first.
+    bool readFilled() const override { return true; }
 
     void onReadable(int fd) override;
     void onWritable(int fd) override;

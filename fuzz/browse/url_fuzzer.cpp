@@ -1,7 +1,7 @@
 // Parses arbitrary bytes as a URL and as a redirect location against a
 // base: whatever parses must have a path fit for a request line (no blank,
-// control byte or byte outside ASCII), no CR, LF or NUL anywhere, and a port
-// that fits in 16 bits.
+// control byte or byte outside ASCII), no CR, LF or NUL anywhere, a host, and
+// a port that fits in 16 bits.
 #include "browse/url.h"
 
 #include <cstdint>
@@ -19,6 +19,7 @@ void check(const Url& url)
     const std::string& text = url.text();
     if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) abort();
     if (url.port() > 65535) abort();
+    if (url.hostname().ascii() == nullptr || *url.hostname().ascii() == '\0') abort();
     if (url.path() == nullptr) return;
     for (const char* at = url.path(); at < text.data() + text.size(); ++at)
     {

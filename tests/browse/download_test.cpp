@@ -127,7 +127,8 @@ TEST_F(DownloadTest, RedirectsBeyondTheLimitFail)
 
 TEST_F(DownloadTest, LocationThatIsNoUrlFails)
 {
-    for (const char* location : {"http://bad host/", "https://a..b/x", "//bad host/"})
+    for (const char* location :
+         {"http://bad host/", "https://a..b/x", "//bad host/", "///x", "http://:80/x"})
     {
         auto result =
             download(url("leaf.test", Port::plain, "/x",
@@ -483,6 +484,8 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
         std::string failure;
         int code;
         Port port = Port::plain;
+        /// Bytes written after the answer, apart but in the same segment.
+        std::string behind = "";
     } cases[] = {
         // Bytes after a complete answer belong to no request.
         {"HTTP/1.1 500 No\r\nContent-Length: 0\r\n\r\n" + empty,
@@ -550,6 +553,14 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
          "",
          0,
          Port::tls},
+        // Behind it in a TLS record of its own, received with it.
+        {ok + "Content-Length: 2\r\n\r\nok",
+         {"head 200", "completed"},
+         "ok",
+         "",
+         0,
+         Port::tls,
+         empty},
         // Chunks frame a body that another transfer coding leaves no file.
         {ok + "Transfer-Encoding: gzip, chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n",
          {"head 200", "completed"},
@@ -564,6 +575,7 @@ TEST_F(DownloadTest, HostileAnswersEndAlikeForHandlerAndDownload)
         SCOPED_TRACE(testing::PrintToString(test.answer));
         Url hostile =
             url("leaf.test", test.port, "/h", {{"raw", Testing::Endpoint::hex(test.answer)}});
+        if (!test.behind.empty()) hostile.add("raw", Testing::Endpoint::hex(test.behind).c_str());
         Url next = url("leaf.test", test.port, "/n", {{"body", "next"}});
 
         Testing::Recorder first, second;

@@ -20,7 +20,8 @@ The query scripts the answer:
                 closes
   stall=1       never answer
   raw=HEX       exactly these bytes, in one write, and the connection stays
-                open for the next request
+                open for the next request; repeated, a write (over TLS a
+                record) each, all leaving in one segment
 """
 import argparse
 import os
@@ -69,7 +70,10 @@ class Handler(endpoint.Handler):
             self.close_connection = True
             return
         if option("raw"):
-            self.wfile.write(bytes.fromhex(option("raw")))
+            self.connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_CORK, 1)
+            for part in query["raw"]:
+                self.wfile.write(bytes.fromhex(part))
+            self.connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_CORK, 0)
             return
         body = option("body")
         body = body.encode() if body is not None else b"body of " + self.path.encode()

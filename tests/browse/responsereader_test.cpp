@@ -69,6 +69,9 @@ TEST(ResponseReaderTest, ChunkedBodyWithExtensionsAndTrailers)
               read(ok + "Transfer-Encoding: chunked\r\n\r\n"
                         "00010 ;name=value\r\n0123456789abcdef\r\n3\t \r\nXYZ\r\n"
                         "0;last\r\nTrailer-A: 1\r\nTrailer-B: 2\r\n\r\n"));
+    // A bare LF ends a trailer line as it ends a field line of a head.
+    EXPECT_EQ((Events{"head 200", "body hello", "end"}),
+              read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\nT: 1\nU: 2\r\n\n"));
     // The largest size that may be written: 15 significant digits.
     EXPECT_EQ((Events{"head 200", "body x"}),
               read(ok + "Transfer-Encoding: chunked\r\n\r\n000fffffffffffffff\r\nx"));
@@ -81,7 +84,7 @@ TEST(ResponseReaderTest, ChunkedBodyWithExtensionsAndTrailers)
               read(ok + "Transfer-Encoding: chunked, gzip\r\n\r\n5\r\nhello\r\n0\r\n\r\n"));
 }
 
-TEST(ResponseReaderTest, MalformedChunkLinesAndEndsAreLost)
+TEST(ResponseReaderTest, MalformedChunkLinesEndsAndTrailersAreLost)
 {
     const std::vector<std::string> lines = {
         "", "x", "-1", "5x", "5 5", "0x5", "+5", "1fffffffffffffff", "5\n", " 5",
@@ -92,6 +95,13 @@ TEST(ResponseReaderTest, MalformedChunkLinesAndEndsAreLost)
             << line;
     EXPECT_EQ((Events{"head 200", "body hello", "malformed"}),
               read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhelloXX0\r\n\r\n"));
+    // Trailer fields are refused for what refuses a head's.
+    using namespace std::string_literals;
+    for (const std::string& trailer : {"T: a\0b"s, "T: a\rb"s, "T: a\r"s, "T\0: a"s})
+        EXPECT_EQ((Events{"head 200", "body hello", "malformed"}),
+                  read(ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n" + trailer +
+                       "\r\n\r\n"))
+            << trailer;
 }
 
 TEST(ResponseReaderTest, ResponsesWithoutBody)
@@ -200,6 +210,10 @@ TEST(ResponseReaderTest, ResponsesThatLeaveTheStreamUnfitCloseIt)
          {"head 200", "body ok", "end"},
          true},
         {"HTTP/1.1 204 No Content\r\n\r\n", "stray", {"head 204", "end"}, true},
+        {ok + "Transfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\n",
+         ok + "Content-Length: 0\r\n\r\n",
+         {"head 200", "body ok", "end"},
+         true},
         // What follows a 101 is another protocol.
         {"HTTP/1.1 101 Switching Protocols\r\n\r\n", "", {"head 101", "end"}, true},
         // Framing that a Transfer-Encoding took over serves this answer only.

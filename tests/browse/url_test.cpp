@@ -59,7 +59,6 @@ TEST(UrlTest, PortsAndPaths)
     EXPECT_STREQ("h", query.hostname().ascii());
     EXPECT_EQ("?x=1", path(query));
     EXPECT_EQ(81u, url("http://h:81?x").port());
-    EXPECT_EQ("(none)", path(url("http://")));
 }
 
 TEST(UrlTest, HostNamesAndIpLiterals)
@@ -182,15 +181,17 @@ TEST(UrlTest, CopiesKeepTheirOwnText)
     EXPECT_EQ("/p", path(second));
 }
 
-TEST(UrlTest, PortZeroAboveTheRangeOrNotAllDigitsIsRefused)
+TEST(UrlTest, NoHostPortZeroAboveTheRangeOrNotAllDigitsIsRefused)
 {
     EXPECT_EQ(65535u, url("http://h:65535/").port());
     EXPECT_EQ(80u, url("http://h:0080/").port());
+    // An empty host names no server (RFC 9110 section 4.2.1).
     for (const char* text :
-         {"http://127.0.0.1:0/", "http://h:000", "http://h:65536/", "http://h:65616/",
+         {"http://", "http:///x", "http://:80/", "https://u:p@/", "http://127.0.0.1:0/", "http://h:000", "http://h:65536/", "http://h:65616/",
           "http://h:18446744073709551696/", "http://h:12ab/x", "http://h:8o80/"})
         EXPECT_EQ("Invalid URL " + std::string(text), failureOf([&] { url(text); })) << text;
     Url base = url("http://h/a");
     EXPECT_EQ("Invalid URL http://x:70000/", failureOf([&] { Url(base, "://x:70000/"); }));
     EXPECT_EQ("Invalid URL http://x:0/", failureOf([&] { Url(base, "//x:0/"); }));
+    EXPECT_EQ("Invalid URL http:///x", failureOf([&] { Url(base, "///x"); }));
 }
