@@ -59,9 +59,9 @@ size_t Operation::next() const
 bool Operation::accept(Connection* connection)
 {
     // A TLS connection whose certificate is not valid for the host is
-    // never handed on.
-    if (_https != connection->secure(true) || connection->port() != _port ||
-        !connection->replace(this))
+    // never handed on, not even to a plain request.
+    if (_https != connection->https() || (_https && !connection->secure(true)) ||
+        connection->port() != _port || !connection->replace(this))
         return false;
     connection->expire(_queue->context().timeout());
     return true;

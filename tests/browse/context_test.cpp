@@ -195,6 +195,12 @@ TEST_F(ContextTest, CertificateNotValidForTheHostIsUsedButNeverHandedOver)
         }
         EXPECT_NE(recorders[0]->clientPorts, recorders[1]->clientPorts) << text;
     }
+    // Nor to a plain request for the same port: it never goes over TLS.
+    auto secure = ask("https://self.test:SELF/", 1);
+    auto plain = ask("http://self.test:SELF/", 1);
+    EXPECT_TRUE(finish(secure) && finish(plain));
+    EXPECT_EQ(answered, secure[0]->events);
+    EXPECT_NE(answered, plain[0]->events);
 }
 
 TEST_F(ContextTest, CertificateFromTrustedAuthorityIsHandedOver)
