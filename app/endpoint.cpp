@@ -51,7 +51,7 @@ Kestrava::Browse::Url endpoint(const std::string& text)
         rest.remove_prefix(8);
     else
         refuse("the scheme must be http or https");
-    size_t end = rest.find_first_of("/?");
+    size_t end = rest.find_first_of("/?#");
     std::string_view host, port;
     split(rest.substr(0, end), host, port);
     if (host.empty()) refuse("the host is missing");

@@ -163,7 +163,7 @@ class OptionsTest(ServiceTest):
 
     def test_endpoints_the_service_can_post_to_are_accepted(self):
         for endpoint in ("http://127.0.0.1:65535/", "https://[::1]:1/x?a=%20", "http://h:/", "http://u:p@h",
-                         "HTTP://h/", "Https://h/"):
+                         "HTTP://h/", "Https://h/", "http://h:8080#part"):
             with self.subTest(endpoint=endpoint):
                 errors = self.failure("--rabbitmq-address", NOWHERE, "--endpoint", endpoint)
                 self.assertTrue(errors.endswith("No RabbitMQ connection available.\n"), errors)
