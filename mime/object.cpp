@@ -70,6 +70,43 @@ bool knownEncoding(const Header& header)
     }
 }
 
+/// Whether readers agree on what the text in its encoding holds, so that
+/// it may be decoded and encoded anew. In quoted-printable some take "=="
+/// for "=" and keep an "=" before blanks (Python's email), where others
+/// keep both or take it for a soft line break (RFC 2045 6.7). In base64 a
+/// character past the last whole quantum is dropped by some, while others
+/// then give the text undecoded.
+bool decodesAlike(const Body& body)
+{
+    const char* data = body.data;
+    size_t size = body.size - body.delimiterBreak;
+    if (body.encoding.value == ContentTransferEncoding::quotedPrintable)
+    {
+        for (size_t i = 0; i + 1 < size; ++i)
+            if (data[i] == '=' && (data[i + 1] == '=' || detail::isBlank(data[i + 1])))
+                return false;
+        return true;
+    }
+    if (body.encoding.value != ContentTransferEncoding::base64) return true;
+    // Characters of the alphabet in the last quantum; padding that completes
+    // one ends the text, any other goes unseen.
+    size_t quantum = 0, pads = 0;
+    for (size_t i = 0; i < size; ++i)
+    {
+        char c = data[i];
+        if (c == '=')
+        {
+            if (quantum >= 2 && quantum + ++pads >= 4) return true;
+        }
+        else if (detail::isAlnum(c) || c == '+' || c == '/')
+        {
+            quantum = (quantum + 1) % 4;
+            pads = 0;
+        }
+    }
+    return quantum != 1;
+}
+
 /// The encoding for a text in lines: quoted-printable, which makes every
 /// line break CR LF, unless the text is not text and holds a lone CR or LF,
 /// which then is a byte to keep: base64 keeps every byte.
@@ -449,7 +486,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
         break;
     default:
         // Raw 8-bit bytes or long lines under an encoding's own label.
-        if (!body.fits(capabilities)) body.reencode = true;
+        if (!body.fits(capabilities) && decodesAlike(body)) body.reencode = true;
         break;
     }
 }
