@@ -75,9 +75,17 @@ bool knownEncoding(const Header& header)
 /// for "=" and keep an "=" before blanks (Python's email), where others
 /// keep both or take it for a soft line break (RFC 2045 6.7). In base64 a
 /// character past the last whole quantum is dropped by some, while others
-/// then give the text undecoded.
-bool decodesAlike(const Body& body)
+/// then give the text undecoded. A label with more than its name (blanks
+/// after it, a comment) some do not read at all (Python's email).
+bool decodesAlike(const Header& header, const Body& body)
 {
+    HeaderIterator field = header.find("content-transfer-encoding");
+    if (field != header.end())
+    {
+        const char* end = field->data + field->size;
+        for (const char* c = field->value().data; c < end; ++c)
+            if (!detail::isAlnum(*c) && *c != '-' && *c != '\r' && *c != '\n') return false;
+    }
     const char* data = body.data;
     size_t size = body.size - body.delimiterBreak;
     if (body.encoding.value == ContentTransferEncoding::quotedPrintable)
@@ -486,7 +494,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
         break;
     default:
         // Raw 8-bit bytes or long lines under an encoding's own label.
-        if (!body.fits(capabilities) && decodesAlike(body)) body.reencode = true;
+        if (!body.fits(capabilities) && decodesAlike(header, body)) body.reencode = true;
         break;
     }
 }
