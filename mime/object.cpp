@@ -40,6 +40,22 @@ std::optional<ContentType::Type> typeOf(const Header& header)
     }
 }
 
+/// Whether a Content-Type that does not read names a multipart or message
+/// type all the same: readers take the word before its "/" ("multipart/
+/// mixed", "message/rfc822 x"), and such a body may not be encoded.
+bool compositeAnyway(const Header& header, const std::optional<ContentType::Type>& type)
+{
+    if (type) return false;
+    std::string text = header.get("content-type").copy();
+    size_t slash = text.find('/');
+    if (slash == std::string::npos || text.find(';') < slash) return false;
+    size_t end = slash;
+    while (end > 0 && detail::isSpace(text[end - 1]))
+        --end;
+    std::string main = text.substr(0, end);
+    return strcasecmp(main.c_str(), "multipart") == 0 || strcasecmp(main.c_str(), "message") == 0;
+}
+
 /// Whether the body, of that type, is a message of its own, to be repaired
 /// inside. In a digest a part without a type is a message. The other
 /// message types (a delivery status, a fragment, an external body's header)
@@ -289,8 +305,9 @@ bool labelsHold(const Object& object, const Capabilities& capabilities, bool inD
     std::optional<ContentType::Type> type = typeOf(header);
     bool multipart = type && type->main("multipart");
     bool message = embedsMessage(header, type, inDigest);
-    if ((message || multipart || (type && type->main("message"))) && eightBitLabel(header))
-        return false;
+    bool composite = message || multipart || (type && type->main("message")) ||
+                     compositeAnyway(header, type);
+    if (composite && eightBitLabel(header)) return false;
     if (multipart && type->sub("signed") && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
         return false;
@@ -469,8 +486,9 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // Unsplit (no delimiter found or none readable), a multipart stays one
     // text, which encoded as one block would show its delimiters and fields
     // as text; another message type may not be encoded either (RFC 2045
-    // 6.4). It goes as it is: only a label it does not need may go.
-    if (multipart || messageType)
+    // 6.4), nor one whose type does not read but names one. It goes as it
+    // is: only a label it does not need may go.
+    if (multipart || messageType || compositeAnyway(header, type))
     {
         if (eightBitLabel(header) && body.fits(capabilities))
             label(header, ContentTransferEncoding::sevenBit);

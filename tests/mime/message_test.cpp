@@ -498,6 +498,14 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Type: multipart/mixed; boundary=b\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
          "--c\r\n\r\none\r\n--c--\r\n",
          true, "Content-Transfer-Encoding: 7bit\r\n\r\n--c"},
+        {"a multipart whose type readers take though its grammar is not kept",
+         "Content-Type: multipart/ mixed; boundary=b\r\n\r\n--b\r\n"
+         "Content-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--\r\n",
+         false, "charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--"},
+        {"a message whose type readers take though text follows it",
+         inMultipart("Content-Type: message/rfc822 x\n\nContent-Type: text/plain; charset=utf-8\n"
+                     "\nK\xC3\xB6ln"),
+         false, "charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--"},
         {"a message labelled 7bit holding 8-bit text",
          inMultipart("Content-Type: message/rfc822\n\nSubject: x\n\nK\xC3\xB6ln"), true,
          "Content-Transfer-Encoding: quoted-printable\r\n\r\nK=C3=B6ln\r\n--b"},
