@@ -56,6 +56,31 @@ bool compositeAnyway(const Header& header, const std::optional<ContentType::Type
     return strcasecmp(main.c_str(), "multipart") == 0 || strcasecmp(main.c_str(), "message") == 0;
 }
 
+/// Whether a text not taken apart here, in which readers may find parts,
+/// holds a field that labels one 8bit or binary: for all that can be told,
+/// that one is a multipart or a message.
+bool labelInside(const char* data, size_t size)
+{
+    static const char name[] = "content-transfer-encoding:";
+    const size_t length = sizeof(name) - 1;
+    for (size_t at = 0; at < size;)
+    {
+        const void* found = std::memchr(data + at, '\n', size - at);
+        size_t end = found ? static_cast<const char*>(found) - data : size;
+        if (end - at > length && strncasecmp(data + at, name, length) == 0)
+        {
+            size_t value = at + length;
+            while (value < end && detail::isBlank(data[value]))
+                ++value;
+            if ((end - value >= 4 && strncasecmp(data + value, "8bit", 4) == 0) ||
+                (end - value >= 6 && strncasecmp(data + value, "binary", 6) == 0))
+                return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 /// Whether the body, of that type, is a message of its own, to be repaired
 /// inside. In a digest a part without a type is a message. The other
 /// message types (a delivery status, a fragment, an external body's header)
@@ -308,6 +333,8 @@ bool labelsHold(const Object& object, const Capabilities& capabilities, bool inD
     bool composite = message || multipart || (type && type->main("message")) ||
                      compositeAnyway(header, type);
     if (composite && eightBitLabel(header)) return false;
+    bool unsplit = (multipart && object.body.parts.empty()) || compositeAnyway(header, type);
+    if (unsplit && labelInside(object.body.data, object.body.size)) return false;
     if (multipart && type->sub("signed") && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
         return false;
