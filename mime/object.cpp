@@ -330,10 +330,11 @@ bool labelsHold(const Object& object, const Capabilities& capabilities, bool inD
     std::optional<ContentType::Type> type = typeOf(header);
     bool multipart = type && type->main("multipart");
     bool message = embedsMessage(header, type, inDigest);
-    bool composite = message || multipart || (type && type->main("message")) ||
-                     compositeAnyway(header, type);
-    if (composite && eightBitLabel(header)) return false;
-    bool unsplit = (multipart && object.body.parts.empty()) || compositeAnyway(header, type);
+    bool anyway = compositeAnyway(header, type);
+    if ((message || multipart || (type && type->main("message")) || anyway) &&
+        eightBitLabel(header))
+        return false;
+    bool unsplit = (multipart && object.body.parts.empty()) || anyway;
     if (unsplit && labelInside(object.body.data, object.body.size)) return false;
     if (multipart && type->sub("signed") && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
