@@ -58,15 +58,16 @@ bool compositeAnyway(const Header& header, const std::optional<ContentType::Type
 
 /// Whether a text not taken apart here, in which readers may find parts,
 /// holds a field that labels one 8bit or binary: for all that can be told,
-/// that one is a multipart or a message.
+/// that one is a multipart or a message. A lone CR ends a line too.
 bool labelInside(const char* data, size_t size)
 {
     static const char name[] = "content-transfer-encoding:";
     const size_t length = sizeof(name) - 1;
     for (size_t at = 0; at < size;)
     {
-        const void* found = std::memchr(data + at, '\n', size - at);
-        size_t end = found ? static_cast<const char*>(found) - data : size;
+        size_t end = at;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
         if (end - at > length && strncasecmp(data + at, name, length) == 0)
         {
             size_t value = at + length;

@@ -502,9 +502,9 @@ TEST(MessageTest, FixAndTheWriterKeepEveryByteAndFixKeepsItsPromise)
          "Content-Type: multipart/ mixed; boundary=b\r\n\r\n--b\r\n"
          "Content-Type: text/plain; charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--\r\n",
          false, "charset=utf-8\r\n\r\nK\xC3\xB6ln\r\n--b--"},
-        {"a multipart whose type does not read, holding a multipart labelled binary",
-         "Content-Type: multipart/mixed x; boundary=b\r\n\r\n--b\r\nContent-Type: multipart/related;"
-         " boundary=c\r\nContent-Transfer-Encoding: binary\r\n\r\n--c\r\n\r\none\r\n--c--\r\n--b--\r\n",
+        {"a multipart whose type does not read, holding a multipart labelled binary, CR ends",
+         "Content-Type: multipart/mixed x; boundary=b\r\r--b\rContent-Type: multipart/related;"
+         " boundary=c\rContent-Transfer-Encoding: binary\r\r--c\r\rone\r--c--\r--b--\r",
          false, "binary\r\n\r\n--c"},
         {"a message whose type readers take though text follows it",
          inMultipart("Content-Type: message/rfc822 x\n\nContent-Type: text/plain; charset=utf-8\n"
