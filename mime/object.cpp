@@ -40,6 +40,48 @@ std::optional<ContentType::Type> typeOf(const Header& header)
     }
 }
 
+/// Whether a Content-Type that does not read names a multipart or message
+/// type all the same: readers take the word before its "/" ("multipart/
+/// mixed", "message/rfc822 x"), and such a body may not be encoded.
+bool compositeAnyway(const Header& header, const std::optional<ContentType::Type>& type)
+{
+    if (type) return false;
+    std::string text = header.get("content-type").copy();
+    size_t slash = text.find('/');
+    if (slash == std::string::npos || text.find(';') < slash) return false;
+    size_t end = slash;
+    while (end > 0 && detail::isSpace(text[end - 1]))
+        --end;
+    std::string main = text.substr(0, end);
+    return strcasecmp(main.c_str(), "multipart") == 0 || strcasecmp(main.c_str(), "message") == 0;
+}
+
+/// Whether a text not taken apart here, in which readers may find parts,
+/// holds a field that labels one 8bit or binary: for all that can be told,
+/// that one is a multipart or a message. A lone CR ends a line too.
+bool labelInside(const char* data, size_t size)
+{
+    static const char name[] = "content-transfer-encoding:";
+    const size_t length = sizeof(name) - 1;
+    for (size_t at = 0; at < size;)
+    {
+        size_t end = at;
+        while (end < size && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        if (end - at > length && strncasecmp(data + at, name, length) == 0)
+        {
+            size_t value = at + length;
+            while (value < end && detail::isBlank(data[value]))
+                ++value;
+            if ((end - value >= 4 && strncasecmp(data + value, "8bit", 4) == 0) ||
+                (end - value >= 6 && strncasecmp(data + value, "binary", 6) == 0))
+                return true;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 /// Whether the body, of that type, is a message of its own, to be repaired
 /// inside. In a digest a part without a type is a message. The other
 /// message types (a delivery status, a fragment, an external body's header)
@@ -68,6 +110,51 @@ bool knownEncoding(const Header& header)
     {
         return false;
     }
+}
+
+/// Whether readers agree on what the text in its encoding holds, so that
+/// it may be decoded and encoded anew. In quoted-printable some take "=="
+/// for "=" and keep an "=" before blanks (Python's email), where others
+/// keep both or take it for a soft line break (RFC 2045 6.7). In base64 a
+/// character past the last whole quantum is dropped by some, while others
+/// then give the text undecoded. A label with more than its name (blanks
+/// after it, a comment) some do not read at all (Python's email).
+bool decodesAlike(const Header& header, const Body& body)
+{
+    HeaderIterator field = header.find("content-transfer-encoding");
+    if (field != header.end())
+    {
+        const char* end = field->data + field->size;
+        for (const char* c = field->value().data; c < end; ++c)
+            if (!detail::isAlnum(*c) && *c != '-' && *c != '\r' && *c != '\n') return false;
+    }
+    const char* data = body.data;
+    size_t size = body.size - body.delimiterBreak;
+    if (body.encoding.value == ContentTransferEncoding::quotedPrintable)
+    {
+        for (size_t i = 0; i + 1 < size; ++i)
+            if (data[i] == '=' && (data[i + 1] == '=' || detail::isBlank(data[i + 1])))
+                return false;
+        return true;
+    }
+    if (body.encoding.value != ContentTransferEncoding::base64) return true;
+    // Characters of the alphabet in the last quantum; padding that completes
+    // one ends the text, any other goes unseen.
+    size_t quantum = 0, pads = 0;
+    for (size_t i = 0; i < size; ++i)
+    {
+        char c = data[i];
+        if (c == '=')
+        {
+            if (quantum >= 2 && quantum + ++pads >= 4) return true;
+        }
+        else if (detail::isAlnum(c) || c == '+' || c == '/')
+        {
+            quantum = (quantum + 1) % 4;
+            pads = 0;
+        }
+    }
+    return quantum != 1;
 }
 
 /// The encoding for a text in lines: quoted-printable, which makes every
@@ -244,8 +331,12 @@ bool labelsHold(const Object& object, const Capabilities& capabilities, bool inD
     std::optional<ContentType::Type> type = typeOf(header);
     bool multipart = type && type->main("multipart");
     bool message = embedsMessage(header, type, inDigest);
-    if ((message || multipart || (type && type->main("message"))) && eightBitLabel(header))
+    bool anyway = compositeAnyway(header, type);
+    if ((message || multipart || (type && type->main("message")) || anyway) &&
+        eightBitLabel(header))
         return false;
+    bool unsplit = (multipart && object.body.parts.empty()) || anyway;
+    if (unsplit && labelInside(object.body.data, object.body.size)) return false;
     if (multipart && type->sub("signed") && !object.body.parts.empty() &&
         !asRead(*object.body.parts.front(), capabilities))
         return false;
@@ -424,8 +515,9 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // Unsplit (no delimiter found or none readable), a multipart stays one
     // text, which encoded as one block would show its delimiters and fields
     // as text; another message type may not be encoded either (RFC 2045
-    // 6.4). It goes as it is: only a label it does not need may go.
-    if (multipart || messageType)
+    // 6.4), nor one whose type does not read but names one. It goes as it
+    // is: only a label it does not need may go.
+    if (multipart || messageType || compositeAnyway(header, type))
     {
         if (eightBitLabel(header) && body.fits(capabilities))
             label(header, ContentTransferEncoding::sevenBit);
@@ -449,7 +541,7 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
         break;
     default:
         // Raw 8-bit bytes or long lines under an encoding's own label.
-        if (!body.fits(capabilities)) body.reencode = true;
+        if (!body.fits(capabilities) && decodesAlike(header, body)) body.reencode = true;
         break;
     }
 }

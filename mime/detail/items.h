@@ -18,12 +18,13 @@ namespace detail
 /**
  * Reads a comma-separated list of items, each parsed leniently over the
  * rest of the text and followed by one of the `enders` or the end. A bad
- * item fails a strict list and is skipped up to the next ender otherwise.
- * The list ends at an ender other than the comma. Returns the bytes taken.
+ * item fails a strict list and is skipped up to the next ender otherwise,
+ * which `skipped` then tells. The list ends at an ender other than the
+ * comma. Returns the bytes taken.
  */
 template <typename Item>
 size_t parseItems(const char* data, size_t size, bool strict, const char* enders,
-                  std::vector<std::shared_ptr<Item>>* items)
+                  std::vector<std::shared_ptr<Item>>* items, bool* skipped = nullptr)
 {
     DelimDetector detector(
         [&](const char* text, size_t length) -> size_t
@@ -41,6 +42,7 @@ size_t parseItems(const char* data, size_t size, bool strict, const char* enders
             catch (const std::runtime_error&)
             {
                 if (strict) throw;
+                if (skipped != nullptr) *skipped = true;
                 return skipItem(text, length, enders);
             }
         },

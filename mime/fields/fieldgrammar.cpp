@@ -14,11 +14,13 @@
 #include "mime/fields/mailboxes.h"
 #include "mime/fields/targets.h"
 #include "mime/fields/typedgrammar.h"
+#include "mime/fields/whitespace.h"
 #include "mime/value.h"
 
 #include <strings.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace Kestrava
@@ -76,7 +78,19 @@ private:
     const char* _data;
 };
 
-const TypedGrammar contentId(&plainly<ContentID>, "Content-ID");
+/// A Content-ID with nothing but white space and comments after its
+/// identifier: written from its grammar, other text after it would be lost,
+/// so that value goes as it came.
+std::unique_ptr<HeaderField> wholeContentId(const char* data, size_t size)
+{
+    auto field = plainly<ContentID>(data, size);
+    size_t after = static_cast<const char*>(std::memchr(data, '>', size)) - data + 1;
+    if (Whitespace(data + after, size - after, true).consumed() != size - after)
+        throw std::runtime_error("text after the content-id");
+    return field;
+}
+
+const TypedGrammar contentId(&wholeContentId, "Content-ID");
 const TypedGrammar contentType(&strictly<ContentType>, "Content-Type", &plainly<LooseContent>);
 const TypedGrammar contentDisposition(&plainly<ContentDisposition>, "Content-Disposition",
                                       &plainly<LooseContent>);

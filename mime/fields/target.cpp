@@ -17,7 +17,8 @@ Target::Target(const char* data, size_t size, bool strict) : _name(data, size)
     {
         _colon.present = true;
         ++position;
-        position += detail::parseItems(data + position, size - position, strict, ",;", &_mailboxes);
+        position += detail::parseItems(data + position, size - position, strict, ",;", &_mailboxes,
+                                       &_skipped);
         if (position < size)
         {
             if (data[position] != ';') throw std::runtime_error("semicolon expected after group");

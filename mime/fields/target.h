@@ -39,6 +39,9 @@ public:
     bool group() const { return _colon.present; }
     const std::vector<std::shared_ptr<Mailbox>>& mailboxes() const { return _mailboxes; }
     size_t consumed() const { return _consumed; }
+    /// Whether a group member that is no mailbox was passed over: written
+    /// from what was read, its text would be lost.
+    bool skipped() const { return _skipped; }
 
 private:
     template <typename Sink>
@@ -48,6 +51,7 @@ private:
     Optional _colon;
     std::vector<std::shared_ptr<Mailbox>> _mailboxes;
     size_t _consumed = 0;
+    bool _skipped = false;
 };
 
 } // namespace Mime

@@ -14,6 +14,9 @@ Targets::Targets(const char* data, size_t size, bool strict)
 {
     if (strict && _consumed < size)
         throw std::runtime_error("Did not manage to process everything");
+    // A strict list takes every member of its groups too.
+    for (const auto& target : _targets)
+        if (strict && target->skipped()) throw std::runtime_error("group member is no mailbox");
 }
 
 bool Targets::contains(const Address& address) const
