@@ -3,6 +3,7 @@
 #include "filter/string.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/readings.h"
 #include "mime/detail/sevenbit.h"
 #include "mime/errors.h"
 #include "mime/fields/contenttype.h"
@@ -23,158 +24,6 @@ namespace Mime
 
 namespace
 {
-
-/// The type of the Content-Type, or none where it does not read.
-std::optional<ContentType::Type> typeOf(const Header& header)
-{
-    const Value& value = header.get("content-type");
-    // Most parts have none: no exception is thrown for them.
-    if (value.size == 0) return std::nullopt;
-    try
-    {
-        return ContentType::Type(value.data, value.size);
-    }
-    catch (const std::runtime_error&)
-    {
-        return std::nullopt;
-    }
-}
-
-/// Whether a Content-Type that does not read names a multipart or message
-/// type all the same: readers take the word before its "/" ("multipart/
-/// mixed", "message/rfc822 x"), and such a body may not be encoded.
-bool compositeAnyway(const Header& header, const std::optional<ContentType::Type>& type)
-{
-    if (type) return false;
-    std::string text = header.get("content-type").copy();
-    size_t slash = text.find('/');
-    if (slash == std::string::npos || text.find(';') < slash) return false;
-    size_t end = slash;
-    while (end > 0 && detail::isSpace(text[end - 1]))
-        --end;
-    std::string main = text.substr(0, end);
-    return strcasecmp(main.c_str(), "multipart") == 0 || strcasecmp(main.c_str(), "message") == 0;
-}
-
-/// Whether a text not taken apart here, in which readers may find parts,
-/// holds a field that labels one 8bit or binary: for all that can be told,
-/// that one is a multipart or a message. A lone CR ends a line too.
-bool labelInside(const char* data, size_t size)
-{
-    static const char name[] = "content-transfer-encoding:";
-    const size_t length = sizeof(name) - 1;
-    for (size_t at = 0; at < size;)
-    {
-        size_t end = at;
-        while (end < size && data[end] != '\r' && data[end] != '\n')
-            ++end;
-        if (end - at > length && strncasecmp(data + at, name, length) == 0)
-        {
-            size_t value = at + length;
-            while (value < end && detail::isBlank(data[value]))
-                ++value;
-            if ((end - value >= 4 && strncasecmp(data + value, "8bit", 4) == 0) ||
-                (end - value >= 6 && strncasecmp(data + value, "binary", 6) == 0))
-                return true;
-        }
-        at = end + 1;
-    }
-    return false;
-}
-
-/// Whether the body, of that type, is a message of its own, to be repaired
-/// inside. In a digest a part without a type is a message. The other
-/// message types (a delivery status, a fragment, an external body's header)
-/// only look like one: a field put into their text would change what they
-/// say.
-bool embedsMessage(const Header& header, const std::optional<ContentType::Type>& type,
-                   bool inDigest)
-{
-    if (!header.contains("content-type")) return inDigest;
-    return type && type->main("message") &&
-           (type->sub("rfc822") || type->sub("global") || type->sub("news"));
-}
-
-/// Whether the body is in an encoding that can be undone here: one of the
-/// five, or none named. Another (x-uuencode, say) cannot be re-encoded.
-bool knownEncoding(const Header& header)
-{
-    const Value& value = header.get("content-transfer-encoding");
-    if (value.size == 0) return true;
-    try
-    {
-        ContentTransferEncoding::parse(value.data, value.size);
-        return true;
-    }
-    catch (const std::runtime_error&)
-    {
-        return false;
-    }
-}
-
-/// Whether readers agree on what the text in its encoding holds, so that
-/// it may be decoded and encoded anew. In quoted-printable some take "=="
-/// for "=" and keep an "=" before blanks (Python's email), where others
-/// keep both or take it for a soft line break (RFC 2045 6.7). In base64 a
-/// character past the last whole quantum is dropped by some, while others
-/// then give the text undecoded. A label with more than its name (blanks
-/// after it, a comment) some do not read at all (Python's email).
-bool decodesAlike(const Header& header, const Body& body)
-{
-    HeaderIterator field = header.find("content-transfer-encoding");
-    if (field != header.end())
-    {
-        const char* end = field->data + field->size;
-        for (const char* c = field->value().data; c < end; ++c)
-            if (!detail::isAlnum(*c) && *c != '-' && *c != '\r' && *c != '\n') return false;
-    }
-    const char* data = body.data;
-    size_t size = body.size - body.delimiterBreak;
-    if (body.encoding.value == ContentTransferEncoding::quotedPrintable)
-    {
-        for (size_t i = 0; i + 1 < size; ++i)
-            if (data[i] == '=' && (data[i + 1] == '=' || detail::isBlank(data[i + 1])))
-                return false;
-        return true;
-    }
-    if (body.encoding.value != ContentTransferEncoding::base64) return true;
-    // Characters of the alphabet in the last quantum; padding that completes
-    // one ends the text, any other goes unseen.
-    size_t quantum = 0, pads = 0;
-    for (size_t i = 0; i < size; ++i)
-    {
-        char c = data[i];
-        if (c == '=')
-        {
-            if (quantum >= 2 && quantum + ++pads >= 4) return true;
-        }
-        else if (detail::isAlnum(c) || c == '+' || c == '/')
-        {
-            quantum = (quantum + 1) % 4;
-            pads = 0;
-        }
-    }
-    return quantum != 1;
-}
-
-/// The encoding for a text in lines: quoted-printable, which makes every
-/// line break CR LF, unless the text is not text and holds a lone CR or LF,
-/// which then is a byte to keep: base64 keeps every byte.
-int lineEncoding(const Header& header, const Body& body)
-{
-    std::optional<ContentType::Type> type = typeOf(header);
-    bool text = !header.contains("content-type") || (type && type->main("text"));
-    size_t size = body.size - body.delimiterBreak;
-    for (size_t i = 0; !text && i < size; ++i)
-    {
-        bool crlf = body.data[i] == '\r' && i + 1 < size && body.data[i + 1] == '\n';
-        if (crlf)
-            ++i;
-        else if (body.data[i] == '\r' || body.data[i] == '\n')
-            return ContentTransferEncoding::base64;
-    }
-    return ContentTransferEncoding::quotedPrintable;
-}
 
 void label(Header& header, int encoding)
 {
@@ -265,94 +114,6 @@ void rewriteBoundary(Header& header)
     catch (const std::runtime_error&)
     {
     }
-}
-
-/// How deep repair() descends into parts and embedded messages.
-constexpr size_t repairDepth = 64;
-
-/// Whether the element goes to the receiver as it was read: a signature
-/// over it holds.
-bool asRead(const Encodable& element, const Capabilities& capabilities)
-{
-    std::string text;
-    Filter::String sink(&text);
-    element.encode(capabilities, &sink, true);
-    return text == element.str(true);
-}
-
-/// Whether the ARC fields go out as they were read: each seal covers the
-/// fields of every set before it (RFC 8617 5.1.1), so one written anew
-/// breaks the chain for good, whatever set is added after it.
-bool arcFieldsAsRead(const Header& header, const Capabilities& capabilities)
-{
-    for (const Line& line : header)
-        if (line.key().matches(
-                {"arc-seal", "arc-message-signature", "arc-authentication-results"}) &&
-            !asRead(line, capabilities))
-            return false;
-    return true;
-}
-
-bool eightBitLabel(const Header& header)
-{
-    int encoding = ContentTransferEncoding::extract(header);
-    return encoding == ContentTransferEncoding::eightBit ||
-           encoding == ContentTransferEncoding::binary;
-}
-
-/// The message that a message part carries, parsed from its text, or null
-/// for an empty one. Before a delimiter line it ends where the part's
-/// content ends.
-std::shared_ptr<Object> embeddedMessage(const Body& body)
-{
-    if (body.size == body.delimiterBreak) return nullptr;
-    return std::make_shared<Object>(body.data, body.size,
-                                    Boundary::missing(body.delimiterBreak > 0));
-}
-
-/// Whether a message part's text is a message as it stands: not in an
-/// encoding that would first have to be undone, which none may have.
-bool readableMessage(const Header& header)
-{
-    int encoding = ContentTransferEncoding::extract(header);
-    return encoding != ContentTransferEncoding::quotedPrintable &&
-           encoding != ContentTransferEncoding::base64 && knownEncoding(header);
-}
-
-/// Whether the object as it is written goes to the receiver as it stands,
-/// beyond its bytes: no multipart or message part labelled 8bit or binary,
-/// inside embedded messages too (RFC 2045 6.4), and the first part of every
-/// signed multipart as it was read, as its signature covers it (RFC 1847
-/// 2.1). Nested too deeply to tell, it does not.
-bool labelsHold(const Object& object, const Capabilities& capabilities, bool inDigest, size_t depth)
-{
-    if (depth > repairDepth) return false;
-    const Header& header = object.header;
-    std::optional<ContentType::Type> type = typeOf(header);
-    bool multipart = type && type->main("multipart");
-    bool message = embedsMessage(header, type, inDigest);
-    bool anyway = compositeAnyway(header, type);
-    if ((message || multipart || (type && type->main("message")) || anyway) &&
-        eightBitLabel(header))
-        return false;
-    bool unsplit = (multipart && object.body.parts.empty()) || anyway;
-    if (unsplit && labelInside(object.body.data, object.body.size)) return false;
-    if (multipart && type->sub("signed") && !object.body.parts.empty() &&
-        !asRead(*object.body.parts.front(), capabilities))
-        return false;
-    // A first fragment opens the message it carries (RFC 2046 5.2.2), which
-    // readers take for one; what it says there cannot be repaired.
-    bool fragment = type && type->main("message") && type->sub("partial");
-    if ((message || fragment) && readableMessage(header))
-    {
-        std::shared_ptr<Object> inner =
-            object.body.message ? object.body.message : embeddedMessage(object.body);
-        return !inner || labelsHold(*inner, capabilities, false, depth + 1);
-    }
-    bool digest = multipart && type->sub("digest");
-    for (const Object& part : object.body)
-        if (!labelsHold(part, capabilities, digest, depth + 1)) return false;
-    return true;
 }
 
 } // namespace
@@ -482,12 +243,12 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
 {
     // Deeper than that the object is left as it is: repairing descends
     // into each level, and a hostile nesting must not overrun the stack.
-    if (depth > repairDepth) return;
+    if (depth > detail::repairDepth) return;
     int encoding = ContentTransferEncoding::extract(header);
-    std::optional<ContentType::Type> type = typeOf(header);
+    std::optional<ContentType::Type> type = detail::typeOf(header);
     bool multipart = type && type->main("multipart");
     bool messageType = type && type->main("message");
-    bool message = embedsMessage(header, type, inDigest);
+    bool message = detail::embedsMessage(header, type, inDigest);
     if (multipart && header.multipart())
     {
         bool digest = type->sub("digest");
@@ -517,47 +278,47 @@ void Object::repair(const Capabilities& capabilities, bool inDigest, size_t dept
     // as text; another message type may not be encoded either (RFC 2045
     // 6.4), nor one whose type does not read but names one. It goes as it
     // is: only a label it does not need may go.
-    if (multipart || messageType || compositeAnyway(header, type))
+    if (multipart || messageType || detail::compositeAnyway(header, type))
     {
-        if (eightBitLabel(header) && body.fits(capabilities))
+        if (detail::eightBitLabel(header) && body.fits(capabilities))
             label(header, ContentTransferEncoding::sevenBit);
         return;
     }
     // What cannot be decoded here cannot be encoded anew either.
-    if (!knownEncoding(header)) return;
+    if (!detail::knownEncoding(header)) return;
     switch (encoding)
     {
     case ContentTransferEncoding::sevenBit:
         // The bytes, not the label: inside an 8-bit message a body without
         // a label of its own holds 8-bit bytes as well.
         if (header.eightbit() || !body.fits(capabilities))
-            label(header, lineEncoding(header, body));
+            label(header, detail::lineEncoding(header, body));
         break;
     case ContentTransferEncoding::eightBit:
-        label(header, lineEncoding(header, body));
+        label(header, detail::lineEncoding(header, body));
         break;
     case ContentTransferEncoding::binary:
         label(header, ContentTransferEncoding::base64);
         break;
     default:
         // Raw 8-bit bytes or long lines under an encoding's own label.
-        if (!body.fits(capabilities) && decodesAlike(header, body)) body.reencode = true;
+        if (!body.fits(capabilities) && detail::decodesAlike(header, body)) body.reencode = true;
         break;
     }
 }
 
 void Object::repairMessage(const Capabilities& capabilities, size_t depth)
 {
-    if (!readableMessage(header)) return;
+    if (!detail::readableMessage(header)) return;
     if (!body.message)
     {
-        std::shared_ptr<Object> message = embeddedMessage(body);
+        std::shared_ptr<Object> message = detail::embeddedMessage(body);
         // Left as it is where nothing in it needs repairing; an empty
         // message carries nothing 8-bit.
-        if (!message || (!eightBitLabel(header) && body.fits(capabilities) &&
-                         labelsHold(*message, capabilities, false, depth + 1)))
+        if (!message || (!detail::eightBitLabel(header) && body.fits(capabilities) &&
+                         detail::labelsHold(*message, capabilities, false, depth + 1)))
         {
-            if (eightBitLabel(header)) label(header, ContentTransferEncoding::sevenBit);
+            if (detail::eightBitLabel(header)) label(header, ContentTransferEncoding::sevenBit);
             return;
         }
         // Its own signature would break.
@@ -574,14 +335,14 @@ bool Object::fix(const Capabilities& capabilities)
     // Any change would break the signature, a field folded or encoded anew
     // on the way out as much as a new encoding: it goes as read, or not.
     if (header.contains("dkim-signature"))
-        return goesOut(capabilities) && asRead(*this, capabilities);
+        return goesOut(capabilities) && detail::asRead(*this, capabilities);
     if (!goesOut(capabilities)) repair(capabilities);
-    return goesOut(capabilities) && arcFieldsAsRead(header, capabilities);
+    return goesOut(capabilities) && detail::arcFieldsAsRead(header, capabilities);
 }
 
 bool Object::goesOut(const Capabilities& capabilities) const
 {
-    if (!encodable(capabilities) || !labelsHold(*this, capabilities, false, 0)) return false;
+    if (!encodable(capabilities) || !detail::labelsHold(*this, capabilities, false, 0)) return false;
     detail::SevenBitCheck check(capabilities.sizes.max);
     encode(capabilities, &check, false);
     return check.passed();
