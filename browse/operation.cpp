@@ -58,8 +58,8 @@ size_t Operation::next() const
 
 bool Operation::accept(Connection* connection)
 {
-    // A TLS connection whose certificate is not valid for the host is
-    // never handed on, not even to a plain request.
+    // A connection goes only to a request of its own scheme, and a TLS one
+    // only with a certificate valid for the host.
     if (_https != connection->https() || (_https && !connection->secure(true)) ||
         connection->port() != _port || !connection->replace(this))
         return false;

@@ -336,8 +336,12 @@ bool Object::fix(const Capabilities& capabilities)
     // on the way out as much as a new encoding: it goes as read, or not.
     if (header.contains("dkim-signature"))
         return goesOut(capabilities) && detail::asRead(*this, capabilities);
-    if (!goesOut(capabilities)) repair(capabilities);
-    return goesOut(capabilities) && detail::arcFieldsAsRead(header, capabilities);
+    if (!goesOut(capabilities))
+    {
+        repair(capabilities);
+        if (!goesOut(capabilities)) return false;
+    }
+    return detail::arcFieldsAsRead(header, capabilities);
 }
 
 bool Object::goesOut(const Capabilities& capabilities) const
