@@ -31,12 +31,10 @@ bool isHttpsKey(const std::string& key)
     return strncasecmp(key.c_str(), "https://", 8) == 0;
 }
 
-/// The scheme of a URL, and the port a request to it goes to.
-std::pair<std::string, unsigned long> schemeAndPort(const Url& url)
+/// The port a request to the URL goes to.
+unsigned long portOf(const Url& url)
 {
-    std::string scheme = url.text().substr(0, url.text().find("://"));
-    bool https = strcasecmp(scheme.c_str(), "https") == 0;
-    return {scheme, url.port() != 0 ? url.port() : https ? 443 : 80};
+    return url.port() != 0 ? url.port() : isHttpsKey(url.text()) ? 443 : 80;
 }
 
 } // namespace
@@ -51,7 +49,7 @@ void Download::start(Download* download)
 
 Download::Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
                    Cache* cache, bool secure, const Url* origin)
-    : _context(context), _url(url), _origin(origin != nullptr ? *origin : url),
+    : _context(context), _url(url), _origin(origin != nullptr ? std::optional<Url>(*origin) : std::nullopt),
       _redirects(redirects), _downloader(downloader), _cache(cache), _secure(secure),
       _bodyLimit(context->bodyLimit())
 {
@@ -59,13 +57,14 @@ Download::Download(Context* context, const Url& url, Downloader* downloader, siz
 
 bool Download::foreign() const
 {
-    // RFC 6454 section 5: an origin is scheme, host and port.
-    auto [scheme, port] = schemeAndPort(_url);
-    auto [originScheme, originPort] = schemeAndPort(_origin);
+    if (!_origin) return false;
+    // RFC 6454 section 5: an origin is scheme, host and port; only http and
+    // https reach a download.
     const char* host = _url.hostname().ascii();
-    const char* originHost = _origin.hostname().ascii();
-    return strcasecmp(scheme.c_str(), originScheme.c_str()) != 0 || port != originPort ||
-           host == nullptr || originHost == nullptr || strcasecmp(host, originHost) != 0;
+    const char* originHost = _origin->hostname().ascii();
+    return isHttpsKey(_url.text()) != isHttpsKey(_origin->text()) ||
+           portOf(_url) != portOf(*_origin) || host == nullptr || originHost == nullptr ||
+           strcasecmp(host, originHost) != 0;
 }
 
 Download::~Download() = default;
@@ -165,7 +164,7 @@ void Download::redirect(int status, const char* location, bool secure)
 void Download::follow(const Url& next, int, Downloader* downloader, bool secure)
 {
     start(new Download(_context, next, downloader, _redirects - 1, _context->cache(), secure,
-                       &_origin));
+                       &origin()));
 }
 
 void Download::onReceived(Connection* connection, const char* data, size_t size)

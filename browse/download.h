@@ -8,6 +8,7 @@
 #include "event/idlewatcher.h"
 
 #include <cstddef>
+#include <optional>
 
 namespace Kestrava
 {
@@ -72,11 +73,13 @@ protected:
     /// Whether the URL lies outside the first download's origin (scheme,
     /// host and port): the context's fixed credentials are not for it.
     bool foreign() const;
+    /// The first download's URL.
+    const Url& origin() const { return _origin ? *_origin : _url; }
 
     Context* _context;
     Url _url;
-    /// The first download's URL.
-    Url _origin;
+    /// The first download's URL, when a redirect led here.
+    std::optional<Url> _origin;
     size_t _redirects;
 
 private:

@@ -35,7 +35,7 @@ void Post::follow(const Url& next, int status, Downloader* downloader, bool secu
     // RFC 9110 section 15.4: 307 and 308 repeat the request as it was; the
     // others are followed with a GET, as browsers do.
     if (status != 307 && status != 308) return Download::follow(next, status, downloader, secure);
-    start(new Post(_context, next, _data, downloader, _redirects - 1, secure, &_origin));
+    start(new Post(_context, next, _data, downloader, _redirects - 1, secure, &origin()));
 }
 
 } // namespace Browse
