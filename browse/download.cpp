@@ -49,7 +49,8 @@ void Download::start(Download* download)
 
 Download::Download(Context* context, const Url& url, Downloader* downloader, size_t redirects,
                    Cache* cache, bool secure, const Url* origin)
-    : _context(context), _url(url), _origin(origin != nullptr ? std::optional<Url>(*origin) : std::nullopt),
+    : _context(context), _url(url),
+      _origin(origin != nullptr ? std::optional<Url>(*origin) : std::nullopt),
       _redirects(redirects), _downloader(downloader), _cache(cache), _secure(secure),
       _bodyLimit(context->bodyLimit())
 {

@@ -18,10 +18,7 @@ namespace Browse
 namespace
 {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+using detail::isBlank;
 
 /// Whether one of the comma-separated tokens of `value` is `token` (any
 /// case); blanks around a token do not count.

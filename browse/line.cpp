@@ -12,19 +12,12 @@ namespace Kestrava
 namespace Browse
 {
 
-namespace
-{
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-} // namespace
-
 Line::Line(const char* data, size_t size)
 {
     // A line that starts with a blank continues the field before it; the
     // first of a head has none to continue (RFC 9112 section 2.2).
-    if (size > 0 && isBlank(data[0])) throw std::runtime_error("invalid character in http header");
+    if (size > 0 && detail::isBlank(data[0]))
+        throw std::runtime_error("invalid character in http header");
     // The line ends at its line feed: a colon or a line end found past it
     // belongs to another field.
     const char* end = data + size;
@@ -35,7 +28,7 @@ Line::Line(const char* data, size_t size)
 
     // An obsolete line folding becomes blanks before the value is read (RFC
     // 9112 section 5.2), in the caller's writable head (see Header).
-    while (newline != nullptr && end - newline > 1 && isBlank(newline[1]))
+    while (newline != nullptr && end - newline > 1 && detail::isBlank(newline[1]))
     {
         auto fold = const_cast<char*>(newline);
         if (fold[-1] == '\r') fold[-1] = ' ';
@@ -48,7 +41,7 @@ Line::Line(const char* data, size_t size)
     // Only blanks and tabs: skipping any white space would run over the CR LF
     // of an empty value and take the next line as its value.
     const char* value = colon + 1;
-    while (value < newline && isBlank(*value))
+    while (value < newline && detail::isBlank(*value))
         ++value;
     // Terminated at a NUL, a value would read shorter here than it was sent.
     if (detail::holdsStrayControl(data, newline))

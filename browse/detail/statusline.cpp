@@ -13,10 +13,6 @@ namespace detail
 
 namespace
 {
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';

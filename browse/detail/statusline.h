@@ -9,6 +9,12 @@ namespace Browse
 namespace detail
 {
 
+/// A blank of a head: space or tab.
+inline bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 /// The position of the status line's readers in the head.
 struct Cursor
 {
