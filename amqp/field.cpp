@@ -72,7 +72,7 @@ std::unique_ptr<Field> decodeField(InBuffer& buffer, unsigned depth)
     case 'L':
         return std::make_unique<Int64>(buffer);
     case 'l':
-        return std::make_unique<UInt64>(buffer);
+        return std::make_unique<LongInt>(buffer);
     case 'f':
         return std::make_unique<Float>(buffer);
     case 'd':
@@ -105,6 +105,9 @@ std::unique_ptr<Field> storedField(const Field& value)
     // Inside a table 's' is a signed 16-bit integer to every peer.
     if (auto text = dynamic_cast<const ShortString*>(&value))
         return std::make_unique<LongString>(text->value());
+    // RabbitMQ closes the connection on a 'U' it reads (INTERNAL_ERROR).
+    if (auto number = dynamic_cast<const Int16*>(&value))
+        return std::make_unique<ShortInt>(number->value());
     return value.clone();
 }
 

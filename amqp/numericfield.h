@@ -107,6 +107,11 @@ using UInt16 = NumericField<uint16_t, 'u'>;
 using Int32 = NumericField<int32_t, 'I'>;
 using UInt32 = NumericField<uint32_t, 'i'>;
 using Int64 = NumericField<int64_t, 'L'>;
+/// The signed 64-bit integer under the letter RabbitMQ (and the Java and Go
+/// clients) write and read; what an 'l' decodes to.
+using LongInt = NumericField<int64_t, 'l'>;
+/// An unsigned 64-bit number under 'l': peers that read the letter as
+/// signed, RabbitMQ among them, see a value above 2^63-1 as negative.
 using UInt64 = NumericField<uint64_t, 'l'>;
 using Float = NumericField<float, 'f'>;
 using Double = NumericField<double, 'd'>;

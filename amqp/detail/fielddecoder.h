@@ -21,7 +21,7 @@ constexpr unsigned maxFieldDepth = 64;
 std::unique_ptr<Field> decodeField(InBuffer& buffer, unsigned depth);
 
 /// The copy a table or array keeps of value: a short string becomes a
-/// long one.
+/// long one, a 'U' integer the 's' RabbitMQ reads.
 std::unique_ptr<Field> storedField(const Field& value);
 
 /// Reads a container's 32-bit count and hands its octets to decodeOne until

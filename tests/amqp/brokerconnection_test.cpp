@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <functional>
 #include <poll.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace AMQP;
@@ -310,6 +311,72 @@ TEST_F(BrokerConnectionTest, HeadersOfPikaAndAmqpToolsArriveWhole)
     EXPECT_EQ(static_cast<int>(pika.get("negative")), -2);
     EXPECT_EQ(pika.keys().size(), 13u);
     EXPECT_EQ(static_cast<const std::string&>(headers[1].get("tool")), "amqp-tools");
+}
+
+TEST_F(BrokerConnectionTest, AssignedIntegersAreArgumentsRabbitMQTakesAndComeBackAsIntegers)
+{
+    // Plain C++ integers of every width; before, each became a boolean.
+    std::string classic = "kestrava-integers-" + std::to_string(getpid());
+    std::string quorum = classic + "-quorum";
+    Table classicArguments;
+    classicArguments["x-max-length"] = 2;
+    classicArguments["x-expires"] = 600000L;
+    classicArguments["x-max-length-bytes"] = uint64_t(5000000000);
+    Table quorumArguments;
+    quorumArguments["x-queue-type"] = "quorum";
+    quorumArguments["x-delivery-limit"] = 3u;
+    quorumArguments["x-max-length"] = static_cast<unsigned short>(65535);
+    quorumArguments["x-max-in-memory-length"] = static_cast<signed char>(1);
+    int declared = 0;
+    _channel->declareQueue(classic, exclusive, classicArguments)
+        .onSuccess([&](const std::string&, uint32_t, uint32_t) { ++declared; });
+    _channel->declareQueue(quorum, durable, quorumArguments)
+        .onSuccess([&](const std::string&, uint32_t, uint32_t) { ++declared; });
+    ASSERT_TRUE(_live.until([&] { return declared == 2; }))
+        << ::testing::PrintToString(_channelErrors);
+    std::string listed = brokerCtl("list_queues -q --no-table-headers name arguments");
+    for (const char* argument :
+         {"{\"x-max-length\",2}", "{\"x-expires\",600000}", "{\"x-max-length-bytes\",5000000000}",
+          "{\"x-delivery-limit\",3}", "{\"x-max-length\",65535}", "{\"x-max-in-memory-length\",1}"})
+        EXPECT_NE(listed.find(argument), std::string::npos) << argument << " in " << listed;
+
+    // x-max-length works: of three messages two stay. The last carries
+    // integers as headers, which come back as they were written.
+    Table headers;
+    headers["negative"] = -5;
+    headers["wide"] = -5000000000LL;
+    headers["unsigned"] = UINT32_MAX;
+    headers["real"] = 1.5f;
+    Envelope last("c", 1);
+    last.setHeaders(headers);
+    uint64_t confirmed = 0;
+    _channel->confirmSelect().onAck([&](uint64_t tag, bool) { confirmed = tag; });
+    _channel->publish("", classic, Envelope("a", 1), 0);
+    _channel->publish("", classic, Envelope("b", 1), 0);
+    _channel->publish("", classic, last, 0);
+    ASSERT_TRUE(_live.until([&] { return confirmed == 3; }));
+    uint32_t count = 0;
+    _channel->declareQueue(classic, passive, Table())
+        .onSuccess([&](const std::string&, uint32_t messages, uint32_t) { count = messages; });
+    ASSERT_TRUE(_live.until([&] { return count != 0; }));
+    EXPECT_EQ(count, 2u);
+    Table received;
+    _channel->consume(classic, "", noack, Table())
+        .onReceived([&](const Message& message, uint64_t, bool) { received = message.headers(); });
+    ASSERT_TRUE(_live.until([&] { return received.contains("real"); }));
+    for (const char* key : {"negative", "wide", "unsigned"})
+        EXPECT_TRUE(received.get(key).isInteger()) << key;
+    EXPECT_EQ(static_cast<long>(received.get("negative")), -5);
+    EXPECT_EQ(static_cast<long>(received.get("wide")), -5000000000L);
+    EXPECT_EQ(static_cast<long>(received.get("unsigned")), long(UINT32_MAX));
+    EXPECT_EQ(static_cast<double>(received.get("wide")), -5e9);
+    EXPECT_EQ(static_cast<double>(received.get("real")), 1.5);
+
+    bool removed = false;
+    _channel->removeQueue(quorum, 0).onSuccess([&](uint32_t) { removed = true; });
+    ASSERT_TRUE(_live.until([&] { return removed; }));
+    EXPECT_TRUE(_channelErrors.empty());
+    EXPECT_TRUE(_live._errors.empty());
 }
 
 TEST(BrokerLoginTest, WrongPasswordIsRefusedWithTheBrokersReason)

@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <netinet/in.h>
@@ -25,6 +26,25 @@ inline uint16_t brokerPort()
     unsigned port = 0;
     file >> port;
     return static_cast<uint16_t>(port);
+}
+
+/// What rabbitmqctl ARGUMENTS prints on the broker (broker.sh ctl), "" when
+/// it fails.
+inline std::string brokerCtl(const std::string& arguments)
+{
+    std::string portFile = std::getenv("KESTRAVA_BROKER_PORT_FILE");
+    std::string command = AMQP_TEST_SOURCES "/broker.sh ctl " +
+                          portFile.substr(0, portFile.rfind('/')) + " " + arguments;
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r"))
+    {
+        char chunk[4096];
+        size_t read;
+        while ((read = fread(chunk, 1, sizeof chunk, pipe)) > 0)
+            output.append(chunk, read);
+        if (pclose(pipe) != 0) output.clear();
+    }
+    return output;
 }
 
 /// A TCP connection to the broker on loopback, with a time-out on reads.

@@ -6,12 +6,16 @@
 #include "amqp/buffers/inbuffer.h"
 #include "amqp/numericfield.h"
 #include "amqp/detail/protocolexception.h"
+#include "amqp/exception.h"
 #include "amqp/stringfield.h"
 #include "amqp/voidfield.h"
 #include "wirehelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <sstream>
 
 using namespace AMQP;
@@ -129,6 +133,90 @@ TEST(TableTest, AssignedTrueIsABooleanSetWithFlagZero)
     const Field& value = table.get("active");
     EXPECT_EQ(static_cast<int>(value), 0);
     EXPECT_TRUE(dynamic_cast<const BooleanSet&>(value).get(0));
+}
+
+TEST(TableTest, AssignedNumbersAreIntegersEveryPeerReadsOrDoubles)
+{
+    struct Case
+    {
+        const char* _what;
+        std::function<void(Table&)> _assign;
+        std::string _value; // type octet and value
+    };
+    auto int32 = [](int32_t value) { return Octets().u8('I').u32(uint32_t(value)).str(); };
+    auto int64 = [](int64_t value) { return Octets().u8('l').u64(uint64_t(value)).str(); };
+    auto real = [](double value) { return "d" + encode(Double(value)); };
+    const Case cases[] = {
+        {"signed char", [](Table& t) { t["v"] = static_cast<signed char>(-5); }, int32(-5)},
+        {"char", [](Table& t) { t["v"] = 'A'; }, int32(65)},
+        {"unsigned char", [](Table& t) { t["v"] = static_cast<unsigned char>(200); }, int32(200)},
+        {"short", [](Table& t) { t["v"] = static_cast<short>(-300); }, int32(-300)},
+        {"unsigned short", [](Table& t) { t["v"] = static_cast<unsigned short>(65535); },
+         int32(65535)},
+        {"int", [](Table& t) { t["v"] = 5; }, int32(5)},
+        {"int minimum", [](Table& t) { t["v"] = std::numeric_limits<int>::min(); },
+         int32(std::numeric_limits<int>::min())},
+        {"unsigned", [](Table& t) { t["v"] = 7u; }, int32(7)},
+        {"unsigned past int", [](Table& t) { t["v"] = 4000000000u; }, int64(4000000000)},
+        {"long", [](Table& t) { t["v"] = 60000L; }, int32(60000)},
+        {"long past 32 bits", [](Table& t) { t["v"] = -5000000000L; }, int64(-5000000000)},
+        {"long long minimum", [](Table& t) { t["v"] = std::numeric_limits<long long>::min(); },
+         int64(std::numeric_limits<int64_t>::min())},
+        {"unsigned long long maximum that fits",
+         [](Table& t) { t["v"] = static_cast<unsigned long long>(INT64_MAX); }, int64(INT64_MAX)},
+        {"uint8_t", [](Table& t) { t["v"] = uint8_t(255); }, int32(255)},
+        {"int16_t", [](Table& t) { t["v"] = int16_t(-32768); }, int32(-32768)},
+        {"uint32_t", [](Table& t) { t["v"] = UINT32_MAX; }, int64(UINT32_MAX)},
+        {"int64_t", [](Table& t) { t["v"] = int64_t(1) << 40; }, int64(int64_t(1) << 40)},
+        {"uint64_t", [](Table& t) { t["v"] = uint64_t(0); }, int32(0)},
+        {"float", [](Table& t) { t["v"] = 1.5f; }, real(1.5)},
+        {"double", [](Table& t) { t["v"] = -2.25; }, real(-2.25)},
+        {"long double", [](Table& t) { t["v"] = 0.5L; }, real(0.5)},
+        {"bool", [](Table& t) { t["v"] = false; }, "t" + std::string(1, '\0')},
+    };
+    for (const auto& test : cases)
+    {
+        Table table;
+        test._assign(table);
+        std::string octets =
+            Octets().u32(uint32_t(2 + test._value.size())).shortString("v").raw(test._value);
+        EXPECT_EQ(encode(table), octets) << test._what;
+        // Read back as what it was.
+        Table decoded = decodeTable(octets);
+        const Field& value = decoded.get("v");
+        EXPECT_EQ(value.isInteger(), test._value[0] == 'I' || test._value[0] == 'l') << test._what;
+        std::ostringstream expected, read;
+        expected << table.get("v");
+        read << value;
+        EXPECT_EQ(read.str(), expected.str()) << test._what;
+    }
+}
+
+TEST(TableTest, IntegersNoPeerReadsAreRefusedOrWidened)
+{
+    // Above 2^63-1: every peer but pika reads a 64-bit integer as signed.
+    Table table;
+    table["kept"] = 1;
+    EXPECT_THROW(table["v"] = std::numeric_limits<uint64_t>::max(), Exception);
+    EXPECT_THROW(table["v"] = uint64_t(INT64_MAX) + 1, Exception);
+    EXPECT_EQ(table.keys(), std::vector<std::string>{"kept"});
+    // RabbitMQ closes the connection on a 'U'.
+    table.set("short", Int16(-2));
+    Array array;
+    array.push_back(Int16(3));
+    EXPECT_EQ(encode(table.get("short")), Octets().u16(0xFFFE).str());
+    EXPECT_EQ(table.get("short").typeID(), 's');
+    EXPECT_EQ(array.get(0).typeID(), 's');
+    EXPECT_EQ(static_cast<int>(table.get("short")), -2);
+    // A negative 'l', as RabbitMQ writes it, reads as itself.
+    std::string negative = Octets().u32(11).shortString("n").u8('l').u64(uint64_t(-5));
+    Table decoded = decodeTable(negative);
+    const Field& read = decoded.get("n");
+    EXPECT_EQ(static_cast<long>(read), -5);
+    EXPECT_EQ(static_cast<double>(read), -5.0);
+    std::ostringstream text;
+    text << read;
+    EXPECT_EQ(text.str(), "numeric(-5)");
 }
 
 TEST(TableTest, AbsentKeysReadAsEmptyAndZeroWithoutThrowing)
