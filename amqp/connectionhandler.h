@@ -14,7 +14,8 @@ class Table;
 /// thread that drives the connection; the Connection* passed is the one
 /// calling and stays owned by the user.
 ///
-/// Re-entrancy: onData, onHeartbeat, onError, onReady and onClosed may
+/// Re-entrancy: onData, onHeartbeat, onBlocked, onUnblocked, onError,
+/// onReady and onClosed may
 /// destroy the connection; the connection touches nothing of itself after
 /// such a call once it is gone. onProperties and onNegotiate must not
 /// destroy it: the handshake goes on right after them. onData only writes:
@@ -44,6 +45,16 @@ public:
 
     /// A heartbeat arrived.
     virtual void onHeartbeat(Connection* /*connection*/) {}
+
+    /// The broker stopped reading from the connection for want of a
+    /// resource (a memory or disk alarm), with its reason (valid for the
+    /// call). Whatever is sent meanwhile waits, and so do the broker's
+    /// answers to it; reading goes on, so deliveries and heartbeats still
+    /// arrive.
+    virtual void onBlocked(Connection* /*connection*/, const char* /*reason*/) {}
+
+    /// The broker reads from the connection again.
+    virtual void onUnblocked(Connection* /*connection*/) {}
 
     /// The connection failed with message (valid for the call): a protocol
     /// error or the broker closing the connection.

@@ -126,6 +126,16 @@ void TcpConnection::onHeartbeat(Connection*)
     if (_handler != nullptr) _handler->onHeartbeat(this);
 }
 
+void TcpConnection::onBlocked(Connection*, const char* reason)
+{
+    if (_handler != nullptr) _handler->onBlocked(this, reason);
+}
+
+void TcpConnection::onUnblocked(Connection*)
+{
+    if (_handler != nullptr) _handler->onUnblocked(this);
+}
+
 void TcpConnection::onError(Connection*, const char* message)
 {
     Monitor monitor(this);

@@ -63,6 +63,8 @@ private:
     uint16_t onNegotiate(Connection* connection, uint16_t interval) override;
     void onData(Connection* connection, const char* buffer, size_t size) override;
     void onHeartbeat(Connection* connection) override;
+    void onBlocked(Connection* connection, const char* reason) override;
+    void onUnblocked(Connection* connection) override;
     void onError(Connection* connection, const char* message) override;
     void onReady(Connection* connection) override;
     void onClosed(Connection* connection) override;

@@ -56,6 +56,13 @@ public:
     /// A heartbeat arrived.
     virtual void onHeartbeat(TcpConnection* /*connection*/) {}
 
+    /// The broker stopped reading from the connection during a resource
+    /// alarm; reason (valid for the call) is the broker's.
+    virtual void onBlocked(TcpConnection* /*connection*/, const char* /*reason*/) {}
+
+    /// The broker reads from the connection again.
+    virtual void onUnblocked(TcpConnection* /*connection*/) {}
+
     /// The connection failed; message is valid for the call only.
     virtual void onError(TcpConnection* /*connection*/, const char* /*message*/) {}
 

@@ -228,6 +228,16 @@ void ConnectionImpl::reportHeartbeat()
     _handler->onHeartbeat(_parent);
 }
 
+void ConnectionImpl::reportBlocked(const std::string& reason)
+{
+    _handler->onBlocked(_parent, reason.c_str());
+}
+
+void ConnectionImpl::reportUnblocked()
+{
+    _handler->onUnblocked(_parent);
+}
+
 void ConnectionImpl::reportError(const char* message)
 {
     const std::string reason = message;

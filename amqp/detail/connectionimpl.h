@@ -77,6 +77,9 @@ public:
     void setReady();
     void reportClosed();
     void reportHeartbeat();
+    /// The broker's resource alarm: it stops, then resumes reading.
+    void reportBlocked(const std::string& reason);
+    void reportUnblocked();
     /// Fails every channel, then tells the handler; the connection is
     /// closed from then on.
     void reportError(const char* message);

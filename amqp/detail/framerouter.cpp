@@ -68,6 +68,9 @@ void addDefaultProperties(Table& client)
     Table capabilities;
     capabilities["authentication_failure_close"] = true;
     capabilities["consumer_cancel_notify"] = true;
+    // Without it RabbitMQ stops reading a connection during a resource
+    // alarm without a word.
+    capabilities["connection.blocked"] = true;
     client["capabilities"] = capabilities;
 }
 
@@ -76,6 +79,13 @@ void addDefaultProperties(Table& client)
 void FrameRouter::expectConnection(const MethodFrame& frame, ConnectionImpl::State state) const
 {
     if (frame.channel() != 0 || _connection.state() != state) unexpected(frame);
+}
+
+void FrameRouter::expectNotice(const MethodFrame& frame) const
+{
+    // Announced in start-ok, so never due before it.
+    if (frame.channel() != 0 || _connection.state() == ConnectionImpl::State::protocol)
+        unexpected(frame);
 }
 
 bool FrameRouter::channelsOpen() const
@@ -173,6 +183,20 @@ bool FrameRouter::process(ConnectionCloseOKFrame& frame)
 {
     expectConnection(frame, ConnectionImpl::State::closing);
     _connection.reportClosed();
+    return true;
+}
+
+bool FrameRouter::process(ConnectionBlockedFrame& frame)
+{
+    expectNotice(frame);
+    _connection.reportBlocked(frame.reason());
+    return true;
+}
+
+bool FrameRouter::process(ConnectionUnblockedFrame& frame)
+{
+    expectNotice(frame);
+    _connection.reportUnblocked();
     return true;
 }
 

@@ -43,6 +43,8 @@ public:
     bool process(ConnectionOpenOKFrame& frame) override;
     bool process(ConnectionCloseFrame& frame) override;
     bool process(ConnectionCloseOKFrame& frame) override;
+    bool process(ConnectionBlockedFrame& frame) override;
+    bool process(ConnectionUnblockedFrame& frame) override;
 
     bool process(ChannelOpenOKFrame& frame) override;
     bool process(ChannelFlowOKFrame& frame) override;
@@ -80,6 +82,9 @@ public:
 private:
     /// A connection method must come on channel 0 in the state given.
     void expectConnection(const MethodFrame& frame, ConnectionImpl::State state) const;
+    /// A notice of the broker's (blocked, unblocked) must come on channel 0
+    /// once the handshake has begun.
+    void expectNotice(const MethodFrame& frame) const;
     /// Whether the connection is ready (or closing): no channel's frame may
     /// come before.
     bool channelsOpen() const;

@@ -81,6 +81,13 @@ ConnectionCloseFrame::ConnectionCloseFrame(ReceivedFrame& frame)
 
 ConnectionCloseOKFrame::ConnectionCloseOKFrame(ReceivedFrame& frame) : Incoming(frame) {}
 
+ConnectionBlockedFrame::ConnectionBlockedFrame(ReceivedFrame& frame)
+    : Incoming(frame), _reason(frame)
+{
+}
+
+ConnectionUnblockedFrame::ConnectionUnblockedFrame(ReceivedFrame& frame) : Incoming(frame) {}
+
 bool detail::processConnectionMethod(ReceivedFrame& frame, FrameProcessor* processor)
 {
     uint16_t methodID = frame.nextUint16();
@@ -106,6 +113,10 @@ bool detail::processConnectionMethod(ReceivedFrame& frame, FrameProcessor* proce
         return ConnectionCloseFrame(frame).process(processor);
     case 51:
         return ConnectionCloseOKFrame(frame).process(processor);
+    case 60:
+        return ConnectionBlockedFrame(frame).process(processor);
+    case 61:
+        return ConnectionUnblockedFrame(frame).process(processor);
     default:
         throw ProtocolException("unrecognized connection frame method " + std::to_string(methodID));
     }

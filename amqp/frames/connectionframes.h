@@ -256,4 +256,37 @@ private:
     void fillArguments(OutBuffer&) const override {}
 };
 
+/// The broker stops reading from the connection for want of a resource
+/// (memory, disk), with its reason (received; RabbitMQ's extension).
+class ConnectionBlockedFrame final
+    : public detail::Incoming<ConnectionBlockedFrame, ConnectionFrame>
+{
+public:
+    explicit ConnectionBlockedFrame(ReceivedFrame& frame);
+
+    uint16_t methodID() const override { return 60; }
+
+    const std::string& reason() const { return _reason.value(); }
+
+private:
+    uint32_t argumentsSize() const override { return detail::sizeOf(_reason); }
+    void fillArguments(OutBuffer& buffer) const override { detail::fillAll(buffer, _reason); }
+
+    ShortString _reason;
+};
+
+/// The broker reads from the connection again (received).
+class ConnectionUnblockedFrame final
+    : public detail::Incoming<ConnectionUnblockedFrame, ConnectionFrame>
+{
+public:
+    explicit ConnectionUnblockedFrame(ReceivedFrame& frame);
+
+    uint16_t methodID() const override { return 61; }
+
+private:
+    uint32_t argumentsSize() const override { return 0; }
+    void fillArguments(OutBuffer&) const override {}
+};
+
 } // namespace AMQP

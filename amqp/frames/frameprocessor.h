@@ -11,6 +11,8 @@ class ConnectionTuneFrame;
 class ConnectionOpenOKFrame;
 class ConnectionCloseFrame;
 class ConnectionCloseOKFrame;
+class ConnectionBlockedFrame;
+class ConnectionUnblockedFrame;
 class ChannelOpenOKFrame;
 class ChannelFlowOKFrame;
 class ChannelCloseFrame;
@@ -67,6 +69,8 @@ public:
     virtual bool process(ConnectionOpenOKFrame& frame) = 0;
     virtual bool process(ConnectionCloseFrame& frame) = 0;
     virtual bool process(ConnectionCloseOKFrame& frame) = 0;
+    virtual bool process(ConnectionBlockedFrame& frame) = 0;
+    virtual bool process(ConnectionUnblockedFrame& frame) = 0;
 
     virtual bool process(ChannelOpenOKFrame& frame) = 0;
     virtual bool process(ChannelFlowOKFrame& frame) = 0;

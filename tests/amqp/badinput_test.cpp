@@ -123,6 +123,12 @@ TEST_F(BadInputTest, ConnectionMethodOnAChannel)
                   "unexpected frame type 1 class 10 method 50 on channel 1");
 }
 
+TEST_F(BadInputTest, BlockedOnAChannel)
+{
+    expectFailure("", methodFrame(1, 10, 60, Octets().shortString("low on memory")),
+                  "unexpected frame type 1 class 10 method 60 on channel 1");
+}
+
 TEST_F(BadInputTest, MethodAmidAMessagesContent)
 {
     expectFailure(deliver(1, "tag", 1), deliver(1, "tag", 2),
@@ -175,6 +181,9 @@ TEST(BadHandshakeTest, MethodsOutOfTurn)
         {connectionStart() + channelOpenOK(1),
          "unexpected frame type 1 class 20 method 11 on channel 1"},
         {connectionStart() + contentBody(1, "x"), "unexpected frame type 3 on channel 1"},
+        // Blocking is a capability announced in start-ok.
+        {connectionBlocked("low on memory"),
+         "unexpected frame type 1 class 10 method 60 on channel 0"},
         {connectionStart() + connectionTune(0, 100, 0),
          "frame-max 100 is below the minimum of 4096"},
         // A broker that does not speak our version answers with its own

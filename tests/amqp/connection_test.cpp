@@ -5,6 +5,7 @@
 #include "amqp/channel.h"
 #include "amqp/frames/connectionframes.h"
 #include "amqp/deferred.h"
+#include "amqp/deferredconsumer.h"
 #include "amqp/deferreddelete.h"
 #include "amqp/deferredqueue.h"
 #include "amqp/envelope.h"
@@ -93,9 +94,10 @@ TEST(ConnectionTest, StartIsAnsweredWithPropertiesPlainLoginAndLocale)
     EXPECT_FALSE(text(startOK._properties, "copyright").empty());
     EXPECT_FALSE(text(startOK._properties, "information").empty());
     const Table& capabilities = startOK._properties.get("capabilities");
-    EXPECT_EQ(capabilities.keys(),
-              (std::vector<std::string>{"authentication_failure_close", "consumer_cancel_notify"}));
-    for (const char* capability : {"authentication_failure_close", "consumer_cancel_notify"})
+    const std::vector<std::string> announced = {"authentication_failure_close",
+                                                "connection.blocked", "consumer_cancel_notify"};
+    EXPECT_EQ(capabilities.keys(), announced);
+    for (const auto& capability : announced)
     {
         EXPECT_EQ(capabilities.get(capability).typeID(), 't') << capability;
         EXPECT_EQ(encode(capabilities.get(capability)), "\x01") << capability;
@@ -214,6 +216,28 @@ TEST(ConnectionTest, HeartbeatsGoBothWays)
     EXPECT_EQ(conversation._handler._events, Names{"heartbeat"});
     EXPECT_TRUE(conversation._connection->heartbeat());
     EXPECT_EQ(conversation._handler.take(), std::string("\x08\x00\x00\x00\x00\x00\x00\xCE", 8));
+}
+
+TEST(ConnectionTest, BlockedAndUnblockedReachTheHandlerWithTheBrokersReasonAmidAMessage)
+{
+    Conversation conversation;
+    auto channel = conversation.openChannel();
+    std::vector<std::string> received;
+    channel->consume("q", "tag", 0, Table())
+        .onReceived([&](const Message& message, uint64_t, bool)
+                    { received.emplace_back(message.body(), message.bodySize()); });
+    conversation.send(consumeOK(1, "tag"));
+    conversation._handler.take();
+    // RabbitMQ's own notices; channel 0 may cut into another channel's
+    // message.
+    conversation.send(connectionBlocked("low on memory") + deliver(1, "tag", 1) +
+                      contentHeader(1, 3) + connectionUnblocked() + contentBody(1, "abc") +
+                      connectionBlocked(""));
+    EXPECT_EQ(conversation._handler._events,
+              (Names{"blocked: low on memory", "unblocked", "blocked: "}));
+    EXPECT_EQ(received, Names{"abc"});
+    EXPECT_TRUE(conversation._handler._written.empty());
+    EXPECT_TRUE(channel->usable());
 }
 
 TEST(ConnectionTest, ChannelIdsCountUpwardsAndStopAtTheBrokersLimit)

@@ -120,7 +120,7 @@ TEST(FrameTest, UnknownFrameTypesClassesAndMethodsAreRefused)
               "unrecognized header frame class 50");
 
     const std::pair<uint16_t, const char*> classes[] = {
-        {10, "unrecognized connection frame method 60"},
+        {10, "unrecognized connection frame method 62"},
         {20, "unrecognized channel frame method 60"},
         {40, "unrecognized exchange frame method 60"},
         {50, "unrecognized queue frame method 60"},
@@ -129,7 +129,10 @@ TEST(FrameTest, UnknownFrameTypesClassesAndMethodsAreRefused)
         {90, "unrecognized transaction frame method 60"},
     };
     for (const auto& [classID, message] : classes)
-        EXPECT_EQ(protocolError(methodFrame(1, classID, classID == 60 ? 61 : 60, "")), message);
+    {
+        uint16_t methodID = classID == 60 ? 61 : classID == 10 ? 62 : 60;
+        EXPECT_EQ(protocolError(methodFrame(1, classID, methodID, "")), message);
+    }
     EXPECT_EQ(protocolError(methodFrame(1, 60, 41, "")), "unrecognized basic frame method 41");
 }
 

@@ -56,6 +56,8 @@ public:
         };
         _handler._onReady = [this] { handlerEvent("connection ready"); };
         _handler._onHeartbeat = [this] { handlerEvent("heartbeat"); };
+        _handler._onBlocked = [this] { handlerEvent("blocked"); };
+        _handler._onUnblocked = [this] { handlerEvent("unblocked"); };
         _handler._onError = [this] { handlerEvent("connection error"); };
 
         _phase = "data during handshake";
@@ -174,6 +176,7 @@ private:
                contentBody(1, std::string(4000, 'b')) + basicReturn(1, 312, "NO_ROUTE") +
                contentHeader(1, 1) + contentBody(1, "r") + brokerAck(1, 1, false) +
                brokerNack(1, 1, false, false) + frameOf(8, 0, "") +
+               connectionBlocked("low on memory") + connectionUnblocked() +
                channelClose(1, 406, "PRECONDITION_FAILED") + connectionClose(320, "forced");
     }
 
@@ -226,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
     Connection, ReentrancyTest,
     ::testing::Combine(::testing::Values("data during handshake", "data during publish",
                                          "data amid a frame", "connection ready", "heartbeat",
-                                         "connection error"),
+                                         "blocked", "unblocked", "connection error"),
                        ::testing::Values(Victim::connection)),
     nameOf);
 

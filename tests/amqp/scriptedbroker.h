@@ -61,6 +61,18 @@ public:
         if (_onHeartbeat) _onHeartbeat();
     }
 
+    void onBlocked(AMQP::Connection*, const char* reason) override
+    {
+        _events.push_back(std::string("blocked: ") + reason);
+        if (_onBlocked) _onBlocked();
+    }
+
+    void onUnblocked(AMQP::Connection*) override
+    {
+        _events.push_back("unblocked");
+        if (_onUnblocked) _onUnblocked();
+    }
+
     void onError(AMQP::Connection*, const char* message) override
     {
         _events.push_back(std::string("error: ") + message);
@@ -88,7 +100,8 @@ public:
     uint16_t _heartbeat = 0;
     uint16_t _offeredHeartbeat = 0;
     std::function<void(const AMQP::Table&, AMQP::Table&)> _onProperties;
-    std::function<void()> _onData, _onHeartbeat, _onError, _onReady, _onClosed;
+    std::function<void()> _onData, _onHeartbeat, _onBlocked, _onUnblocked, _onError, _onReady,
+        _onClosed;
 };
 
 /// One frame the client wrote.
@@ -177,6 +190,16 @@ inline std::string connectionOpenOK()
 inline std::string connectionClose(uint16_t code, const std::string& text)
 {
     return methodFrame(0, 10, 50, Octets().u16(code).shortString(text).u16(0).u16(0));
+}
+
+inline std::string connectionBlocked(const std::string& reason)
+{
+    return methodFrame(0, 10, 60, Octets().shortString(reason));
+}
+
+inline std::string connectionUnblocked()
+{
+    return methodFrame(0, 10, 61, "");
 }
 
 inline std::string connectionCloseOK()

@@ -30,6 +30,8 @@ public:
     bool process(AMQP::ConnectionOpenOKFrame& frame) override { return derived().visit(frame); }
     bool process(AMQP::ConnectionCloseFrame& frame) override { return derived().visit(frame); }
     bool process(AMQP::ConnectionCloseOKFrame& frame) override { return derived().visit(frame); }
+    bool process(AMQP::ConnectionBlockedFrame& frame) override { return derived().visit(frame); }
+    bool process(AMQP::ConnectionUnblockedFrame& frame) override { return derived().visit(frame); }
     bool process(AMQP::ChannelOpenOKFrame& frame) override { return derived().visit(frame); }
     bool process(AMQP::ChannelFlowOKFrame& frame) override { return derived().visit(frame); }
     bool process(AMQP::ChannelCloseFrame& frame) override { return derived().visit(frame); }
