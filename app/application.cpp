@@ -123,7 +123,15 @@ void Application::onQueueSuccess()
     start();
 }
 
-void Application::onQueueError(const std::string& name) { fail(name + " doesn't exist"); }
+void Application::onQueueMissing(const std::string& name)
+{
+    fail(name + " doesn't exist");
+}
+
+void Application::onQueueError(const std::string& name, const std::string& message)
+{
+    fail("Queue " + name + " cannot be used: " + message);
+}
 
 void Application::onQueueGone(QueueDeclarer* declarer)
 {

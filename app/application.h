@@ -75,7 +75,8 @@ private:
     void onDetached(AMQP::TcpConnection* connection) override;
 
     void onSignal(int signum) override;
-    void onQueueError(const std::string& name) override;
+    void onQueueMissing(const std::string& name) override;
+    void onQueueError(const std::string& name, const std::string& message) override;
     void onQueueSuccess() override;
     void onQueueGone(QueueDeclarer* declarer) override;
     void onFinished(Call* call, const std::shared_ptr<Message>& message) override;

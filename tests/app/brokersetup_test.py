@@ -147,6 +147,36 @@ class BrokerSetupTest(ServiceTest):
         self.assertIn("[Critical] [", service.lines("results doesn't exist")[0])
         self.assertIsNone(self.broker.counts("results"))
 
+    def test_queue_that_cannot_be_used_is_told_with_the_brokers_reply_and_ends_the_run(self):
+        locked = "RESOURCE_LOCKED - cannot obtain exclusive access to locked queue '{}' in vhost '/'"
+        ctl("add_user", "limited", "limited")
+        # May check queues but create none.
+        ctl("set_permissions", "-p", "/", "limited", "^$", ".*", ".*")
+        limited = broker_address(login="limited:limited@")
+        cases = [
+            ("results", [], broker_address(), locked),
+            ("mirror", ["--rabbitmq-mirror", "mirror"], broker_address(), locked),
+            ("invalid", ["--error-routingkey", "invalid"], broker_address(), locked),
+            ("refused", ["--error-routingkey", "refused"], limited,
+             "ACCESS_REFUSED - access to queue '{}' in vhost '/' refused for user 'limited'"),
+        ]
+        for queue, arguments, address, reply in cases:
+            with self.subTest(queue=queue):
+                self.broker.fresh("results")
+                self.broker.delete(queue)
+                if queue != "refused":
+                    # Held by the test's own connection.
+                    self.broker.channel.queue_declare(queue, exclusive=True)
+                service = self.service("--rabbitmq-address", address, "--endpoint", "http://127.0.0.1:1/",
+                                       *arguments)
+                self.assertExits(service, 1)
+                line = service.lines(f"Queue {queue} cannot be used: ")
+                self.assertEqual(len(line), 1, service.output())
+                self.assertIn("[Critical] [", line[0])
+                self.assertIn(f"Queue {queue} cannot be used: " + reply.format(queue), line[0])
+                self.assertNotIn("doesn't exist", service.output())
+                self.broker.delete(queue)
+
     def test_broker_lost_during_the_queue_check_does_not_call_the_queue_missing(self):
         broker = VanishingBroker()
         self.addCleanup(broker.close)
@@ -186,6 +216,22 @@ class BrokerSetupTest(ServiceTest):
         self.consuming(endpoint.url(), "--rabbitmq-mirror", "mirror", "--rabbitmq-mirror-expire", "60",
                        queue="mirror")
         self.assertEqual(self.queue("mirror"), ("true", '[{"x-max-length",100}]'))
+
+    def test_existing_quorum_mirror_queue_is_used_as_it_is(self):
+        arguments = {"x-queue-type": "quorum", "x-delivery-limit": 5}
+        self.broker.fresh("mirror", arguments=arguments)
+        self.broker.channel.exchange_declare("quillmere", "direct")
+        listed = ctl("list_queues", "-q", "--no-table-headers", "name", "type", "arguments")
+        endpoint = self.endpoint()
+        service = self.consuming(endpoint.url(), "--rabbitmq-mirror", "mirror", "--rabbitmq-mirror-expire", "60",
+                                 "--rabbitmq-exchange", "quillmere", queue="mirror")
+        self.assertEqual(ctl("list_queues", "-q", "--no-table-headers", "name", "type", "arguments"), listed)
+        self.assertIn("quorum", listed)
+        self.broker.publish("results", '{"via":"quorum"}', exchange="quillmere")
+        self.assertTrue(endpoint.wait_for(1))
+        self.assertEqual(json.loads(endpoint.requests[0].body), {"via": "quorum"})
+        self.assertTrue(wait_until(lambda: self.messages("mirror") == 0, 5))
+        self.assertTrue(service.running())
 
     def test_exchange_without_mirror_binds_nothing(self):
         self.broker.channel.exchange_declare("quillmere", "direct")
