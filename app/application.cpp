@@ -72,6 +72,19 @@ void Application::onReady(AMQP::TcpConnection*)
         << "Connection to " << text(_connection.address()) << " successfully established.";
 }
 
+void Application::onBlocked(AMQP::TcpConnection*, const char* reason)
+{
+    // RabbitMQ blocks a connection that publishes during a resource alarm,
+    // here the error route's copies; acknowledgements wait behind them.
+    Proxy(Global::log, Logging::warning) << "RabbitMQ blocked the connection: " << reason
+                                         << "; documents wait until it is unblocked";
+}
+
+void Application::onUnblocked(AMQP::TcpConnection*)
+{
+    Proxy(Global::log, Logging::info) << "RabbitMQ unblocked the connection";
+}
+
 void Application::onError(AMQP::TcpConnection* connection, const char* message)
 {
     // A broker error reaches every channel and then the connection: the

@@ -71,6 +71,8 @@ public:
 private:
     // AMQP::TcpHandler
     void onReady(AMQP::TcpConnection* connection) override;
+    void onBlocked(AMQP::TcpConnection* connection, const char* reason) override;
+    void onUnblocked(AMQP::TcpConnection* connection) override;
     void onError(AMQP::TcpConnection* connection, const char* message) override;
     void onDetached(AMQP::TcpConnection* connection) override;
 

@@ -7,7 +7,7 @@ import unittest
 
 import pika
 
-from harness import ServiceTest, wait_until
+from harness import ServiceTest, ctl, wait_until
 
 UNPARSABLE = [b"{\"a\":", b"null", b"", b"{\"a\":1} trailing", b"[1,]", b"\"\xff\xfe\""]
 
@@ -86,6 +86,34 @@ class ErrorRouteTest(ServiceTest):
         self.assertEqual(service.stop(), 0)
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
         self.assertEqual(self.broker.ready("full"), 0)
+
+    def test_copy_during_a_resource_alarm_waits_and_the_log_says_so(self):
+        # The broker blocks a connection that publishes during an alarm; the
+        # test's own connection publishes nothing meanwhile.
+        alarms = [("low on memory", ("set_vm_memory_high_watermark", "0.0000001"),
+                   ("set_vm_memory_high_watermark", "0.4")),
+                  ("low on disk", ("set_disk_free_limit", "100000GB"), ("set_disk_free_limit", "50MB"))]
+        for reason, alarm, clear in alarms:
+            with self.subTest(reason=reason):
+                self.broker.fresh("results")
+                self.broker.fresh("invalid")
+                self.broker.publish("results", "broken body")
+                ctl(*alarm)
+                try:
+                    service = self.consuming(self.endpoint().url(), "--error-routingkey", "invalid")
+                    self.assertTrue(service.wait_log("RabbitMQ blocked the connection: "), service.output())
+                    self.assertIn(f"[Warning]  [", service.lines("RabbitMQ blocked the connection: ")[0])
+                    self.assertIn(f"RabbitMQ blocked the connection: {reason}; documents wait until it is "
+                                  "unblocked", service.output())
+                    self.assertEqual(self.broker.ready("invalid"), 0)
+                    self.assertEqual(self.messages("results"), 1)
+                finally:
+                    ctl(*clear)
+                self.assertTrue(service.wait_log("RabbitMQ unblocked the connection"), service.output())
+                self.assertIn("[Info]     [", service.lines("RabbitMQ unblocked the connection")[0])
+                self.assertTrue(wait_until(lambda: self.broker.ready("invalid") == 1, 10))
+                self.assertTrue(wait_until(lambda: self.messages("results") == 0, 5))
+                self.assertEqual(service.stop(), 0)
 
     def test_missing_error_exchange_keeps_the_original_and_ends_the_run(self):
         service = self.consuming(self.endpoint().url(), "--error-routingkey", "x",
