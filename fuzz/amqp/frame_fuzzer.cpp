@@ -164,6 +164,12 @@ public:
         event();
     }
     void onHeartbeat(Connection*) override { event(); }
+    void onBlocked(Connection*, const char* reason) override
+    {
+        check(reason != nullptr);
+        event();
+    }
+    void onUnblocked(Connection*) override { event(); }
     void onError(Connection*, const char* message) override
     {
         check(message != nullptr);
