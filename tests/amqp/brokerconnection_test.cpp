@@ -334,7 +334,7 @@ TEST_F(BrokerConnectionTest, AssignedIntegersAreArgumentsRabbitMQTakesAndComeBac
         .onSuccess([&](const std::string&, uint32_t, uint32_t) { ++declared; });
     ASSERT_TRUE(_live.until([&] { return declared == 2; }))
         << ::testing::PrintToString(_channelErrors);
-    std::string listed = brokerCtl("list_queues -q --no-table-headers name arguments");
+    std::string listed = rabbitmqctl("list_queues -q --no-table-headers name arguments");
     for (const char* argument :
          {"{\"x-max-length\",2}", "{\"x-expires\",600000}", "{\"x-max-length-bytes\",5000000000}",
           "{\"x-delivery-limit\",3}", "{\"x-max-length\",65535}", "{\"x-max-in-memory-length\",1}"})

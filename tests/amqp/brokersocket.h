@@ -1,7 +1,8 @@
 #pragma once
 
-// A plain TCP connection to the private broker that tests/amqp/broker.sh
-// runs for the test run, on loopback.
+// The private broker that tests/amqp/broker.sh runs for the test run, on
+// loopback: its port and directory, rabbitmqctl on it, and a plain TCP
+// connection to it.
 
 #include <arpa/inet.h>
 #include <cstdint>
@@ -28,21 +29,27 @@ inline uint16_t brokerPort()
     return static_cast<uint16_t>(port);
 }
 
-/// What rabbitmqctl ARGUMENTS prints on the broker (broker.sh ctl), "" when
-/// it fails.
-inline std::string brokerCtl(const std::string& arguments)
+/// The private broker's directory (of the port file).
+inline std::string brokerDirectory()
 {
-    std::string portFile = std::getenv("KESTRAVA_BROKER_PORT_FILE");
-    std::string command = AMQP_TEST_SOURCES "/broker.sh ctl " +
-                          portFile.substr(0, portFile.rfind('/')) + " " + arguments;
+    const char* path = std::getenv("KESTRAVA_BROKER_PORT_FILE");
+    std::string file = path == nullptr ? "" : path;
+    return file.substr(0, file.rfind('/'));
+}
+
+/// rabbitmqctl on the private broker; its standard output.
+inline std::string rabbitmqctl(const std::string& arguments)
+{
+    std::string command = std::string(AMQP_TEST_SOURCES) + "/broker.sh ctl " + brokerDirectory() +
+                          " " + arguments + " 2>/dev/null";
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r"))
     {
-        char chunk[4096];
-        size_t read;
-        while ((read = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            output.append(chunk, read);
-        if (pclose(pipe) != 0) output.clear();
+        char buffer[4096];
+        size_t size;
+        while ((size = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, size);
+        pclose(pipe);
     }
     return output;
 }

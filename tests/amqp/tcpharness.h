@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <dirent.h>
 #include <functional>
 #include <map>
@@ -29,14 +28,6 @@
 namespace AMQPTest
 {
 
-/// The private broker's directory (of the port file).
-inline std::string brokerDirectory()
-{
-    const char* path = std::getenv("KESTRAVA_BROKER_PORT_FILE");
-    std::string file = path == nullptr ? "" : path;
-    return file.substr(0, file.rfind('/'));
-}
-
 /// The broker's TLS port.
 inline uint16_t brokerTlsPort()
 {
@@ -44,23 +35,6 @@ inline uint16_t brokerTlsPort()
     unsigned port = 0;
     file >> port;
     return static_cast<uint16_t>(port);
-}
-
-/// rabbitmqctl on the private broker; its standard output.
-inline std::string rabbitmqctl(const std::string& arguments)
-{
-    std::string command = std::string(AMQP_TEST_SOURCES) + "/broker.sh ctl " + brokerDirectory() +
-                          " " + arguments + " 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r"))
-    {
-        char buffer[4096];
-        size_t size;
-        while ((size = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            output.append(buffer, size);
-        pclose(pipe);
-    }
-    return output;
 }
 
 inline std::string brokerAddress(const std::string& options = "")
