@@ -67,15 +67,14 @@ size_t MimeWord::decodeQ(Result* out) const
             output.add(' ');
         else if (c != '=')
             output.keep(_text + i, 1);
-        else if (_size - i < 3)
-            break; // an escape cut off by the end of the word
-        else if (detail::isHexDigit(_text[i + 1]) && detail::isHexDigit(_text[i + 2]))
+        else if (_size - i >= 3 && detail::isHexDigit(_text[i + 1]) &&
+                 detail::isHexDigit(_text[i + 2]))
         {
             output.add(static_cast<char>(hexValue(_text[i + 1]) << 4 | hexValue(_text[i + 2])));
             i += 2;
         }
         else
-            output.keep(_text + i, 1); // no escape: the "=" stands as it is
+            output.keep(_text + i, 1); // no escape, even cut off: the "=" stands as it is
     }
     return output.finish();
 }

@@ -38,7 +38,8 @@ public:
     bool final() const { return _final; }
 
 private:
-    /// Decodes the text of a "q" word into `out`.
+    /// Decodes the text of a "q" word into `out`; an "=" without two hex
+    /// digits after it, at the end of the word too, stays as it stands.
     size_t decodeQ(Result* out) const;
 
     std::string _charset;

@@ -3,7 +3,6 @@
 #include "filter/detail/hexdigits.h"
 #include "filter/detail/output.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace Kestrava
@@ -11,13 +10,25 @@ namespace Kestrava
 namespace Filter
 {
 
+QuotedPrintableDecode::~QuotedPrintableDecode()
+{
+    try
+    {
+        finish();
+    }
+    catch (...)
+    {
+        // A destructor must not throw; what the sink refused is lost.
+    }
+}
+
 size_t QuotedPrintableDecode::process(const char* data, size_t size, bool final)
 {
     using detail::hexValue;
     detail::Output output(next, final);
     for (size_t i = 0; i < size;)
     {
-        if (_state == 0)
+        if (_state == State::copying)
         {
             auto mark = static_cast<const char*>(std::memchr(data + i, '=', size - i));
             size_t stop = mark == nullptr ? size : static_cast<size_t>(mark - data);
@@ -32,44 +43,57 @@ size_t QuotedPrintableDecode::process(const char* data, size_t size, bool final)
                 i += 2;
             }
             else if (stop < size)
-                _state = 1;
+                _state = State::afterEquals;
             continue;
         }
-        char c = data[i++];
-        if (c == '\n' && _state != 2)
+        char c = data[i];
+        State state = _state;
+        _state = State::copying;
+        if (state == State::afterCarriageReturn)
         {
-            _state = 0;
-            _held.clear();
+            if (c == '\n') ++i;
             continue;
         }
-        if (_state != 2 && std::isspace(static_cast<unsigned char>(c)))
+        if (state == State::afterEquals && (c == '\n' || c == '\r'))
         {
-            _state = 3;
-            _held.push_back(c);
+            if (c == '\r') _state = State::afterCarriageReturn;
+            ++i;
             continue;
         }
-        if (_state == 1 && detail::isHexDigit(c))
+        if (state == State::afterEquals && detail::isHexDigit(c))
         {
-            _state = 2;
-            _held.push_back(c);
+            _state = State::afterDigit;
+            _digit = c;
+            ++i;
             continue;
         }
-        if (_state == 2 && detail::isHexDigit(c))
+        if (state == State::afterDigit && detail::isHexDigit(c))
         {
-            output.add(static_cast<char>(hexValue(_held[0]) << 4 | hexValue(c)));
-            _state = 0;
-            _held.clear();
+            output.add(static_cast<char>(hexValue(_digit) << 4 | hexValue(c)));
+            ++i;
             continue;
         }
-        // Neither an escape nor a soft break: the "=" and what followed it
+        // Neither an escape nor a soft break: the "=" and the digit after it
         // stand as they are, and this byte is looked at afresh.
         output.add('=');
-        output.add(_held.data(), _held.size());
-        _held.clear();
-        _state = 0;
-        --i;
+        if (state == State::afterDigit) output.add(_digit);
     }
     return output.finish();
+}
+
+size_t QuotedPrintableDecode::finish()
+{
+    bool digit = _state == State::afterDigit;
+    _state = State::copying;
+    if (!digit) return 0;
+    const char rest[] = {'=', _digit};
+    return next->append(rest, sizeof rest, false);
+}
+
+size_t QuotedPrintableDecode::flush()
+{
+    size_t written = finish();
+    return written + next->flush();
 }
 
 } // namespace Filter

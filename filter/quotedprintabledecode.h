@@ -2,36 +2,49 @@
 
 #include "filter/filter.h"
 
-#include <string>
-
 namespace Kestrava
 {
 namespace Filter
 {
 
 /**
- * Quoted-printable decoding. "=" and two hex digits (either case) become
- * that byte; "=" followed by blanks, tabs or CR up to a line feed is a soft
- * break and vanishes. An "=" that starts neither stays as it stands, as
- * RFC 2045 section 6.7 advises. An escape or soft break cut at the end of a
- * chunk waits for the next one; one cut off at the end of the input is
- * dropped.
+ * Quoted-printable decoding, as mail readers (Python's email among them)
+ * read it. "=" and two hex digits (either case) become that byte; "=" and a
+ * line break (CR LF, LF, or a lone CR, which the writer makes a CR LF) is a
+ * soft break and vanishes, and so does a lone "=" that ends the text. Any
+ * other "=" stays as it stands, with what follows it: blanks after it make
+ * no soft break, and an escape cut off by the end of the text stays too.
+ * What a chunk ends in waits for the next one; flush() and the destructor
+ * take the end of the text for it.
  */
 class QuotedPrintableDecode : public Filter
 {
 public:
     explicit QuotedPrintableDecode(Result* next) : Filter(next) {}
+    ~QuotedPrintableDecode() override;
 
     using Filter::process;
 
     size_t process(const char* data, size_t size, bool final) override;
 
+    /// Ends the text, then flushes the next sink.
+    size_t flush() override;
+
 private:
-    /// 0 copying, 1 after "=", 2 after "=" and one digit, 3 in white space
-    /// after "=".
-    int _state = 0;
-    /// What follows the "=" so far: a digit, or the white space.
-    std::string _held;
+    /// Writes what an "=" cut off by the end of the text left.
+    size_t finish();
+
+    enum class State
+    {
+        copying,
+        afterEquals,
+        afterDigit,
+        /// After "=" and CR: the soft break takes an LF that follows.
+        afterCarriageReturn,
+    };
+    State _state = State::copying;
+    /// The hex digit after the "=".
+    char _digit = 0;
 };
 
 } // namespace Filter

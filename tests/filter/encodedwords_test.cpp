@@ -52,9 +52,10 @@ TEST(EncodedWordsTest, DecodesEncodedWordsToUtf8)
         {"x =?utf-8?q?a?= y", "x a y"},
         {"a  \t b\r\n c", "a b c"},
         {"=?utf-8?q?a=ZZb?=", "a=ZZb"},
-        {"=?utf-8?q?a=3?=", "a"},
+        // An "=" cut off by the end of the word stays, as Python keeps it.
+        {"=?utf-8?q?a=3?=", "a=3"},
         // Bytes their label does not fit are kept as they came.
-        {"=?utf-8?q?caf=C3=?=", "caf\xC3"},
+        {"=?utf-8?q?caf=C3=?=", "caf\xC3="},
         {"=?utf-8?q?Fr=F6sche?=", "Fr\xF6sche"},
         {"=?us-ascii?q?caf=C3=A9?=", "caf\xC3\xA9"},
         {"=?unknown-8bit?q?Fr=F6sche?= =?UNKNOWN-8BIT?b?w6k=?=", "Fr\xF6sche\xC3\xA9"}};
