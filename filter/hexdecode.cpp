@@ -8,6 +8,18 @@ namespace Kestrava
 namespace Filter
 {
 
+HexDecode::~HexDecode()
+{
+    try
+    {
+        finish();
+    }
+    catch (...)
+    {
+        // A destructor must not throw; what the sink refused is lost.
+    }
+}
+
 size_t HexDecode::process(const char* data, size_t size, bool final)
 {
     using detail::hexValue;
@@ -38,6 +50,20 @@ size_t HexDecode::process(const char* data, size_t size, bool final)
             output.keep(data + i, 1);
     }
     return output.finish();
+}
+
+size_t HexDecode::finish()
+{
+    const char held[] = {'%', _first};
+    size_t size = static_cast<size_t>(_state);
+    _state = 0;
+    return size == 0 ? 0 : next->append(held, size, false);
+}
+
+size_t HexDecode::flush()
+{
+    size_t written = finish();
+    return written + next->flush();
 }
 
 } // namespace Filter

@@ -13,10 +13,11 @@ namespace Mime
 
 /**
  * Decodes RFC 2231 percent-encoded text in the charset of its value into
- * UTF-8, appended to a caller's string. An escape cut between two sections
- * of a continued value is completed by the next one; one unfinished at the
- * end is dropped. A value whose bytes are not all valid in its charset is
- * kept as its bytes at finish(), not cut down to what converts.
+ * UTF-8, appended to a caller's string. Only "%" and two hex digits is an
+ * escape, whole within one value or section (RFC 2231 section 4.1): any
+ * other "%" stays with what follows it, as readers keep it. A value whose
+ * bytes are not all valid in its charset is kept as its bytes at finish(),
+ * not cut down to what converts.
  */
 class ParamDecoder
 {
@@ -25,7 +26,7 @@ public:
     ParamDecoder(const std::string& charset, std::string* target);
     virtual ~ParamDecoder() = default;
 
-    /// Decodes percent-encoded bytes.
+    /// Decodes one percent-encoded value or section.
     void decode(const char* data, size_t size);
 
     /// Appends plain text, after what was decoded so far.
@@ -36,20 +37,6 @@ public:
     void finish();
 
 private:
-    /// Turns "%" and two bytes into one byte; takes any characters.
-    class Percent : public Filter::Filter
-    {
-    public:
-        using Filter::Filter;
-        using Filter::process;
-        size_t process(const char* data, size_t size, bool final) override;
-
-    private:
-        unsigned _digits = 0;
-        unsigned _pending = 0;
-        bool _escape = false;
-    };
-
     /// Passes bytes on and keeps a copy of them.
     class Copy : public Filter::Filter
     {
@@ -69,7 +56,6 @@ private:
     Kestrava::Filter::String _sink;
     Kestrava::Filter::Charset _charset;
     Copy _copy;
-    Percent _percent;
 };
 
 } // namespace Mime

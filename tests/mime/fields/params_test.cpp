@@ -154,8 +154,9 @@ TEST(ParamsTest, ContinuationsAreJoinedAfterThePlainParameters)
     for (int n = 1; n <= 300; ++n)
         joined += std::to_string(n % 10);
     EXPECT_EQ(parse(reversed).get("x"), joined);
-    // An escape cut between two sections is completed by the next.
-    EXPECT_EQ(parse("x*0*=utf-8''caf%C3%; x*1*=A9").get("x"), "caf\xC3\xA9");
+    // An escape is whole in its section (RFC 2231 4.1): cut off at the end
+    // of one, it stays as it came, as Python reads it.
+    EXPECT_EQ(parse("x*0*=utf-8''caf%C3%; x*1*=A9").get("x"), "caf\xC3%A9");
     EXPECT_EQ(parse("x*0*=nocharset; x*1*=abc").get("x"), "");
 }
 
