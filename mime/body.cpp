@@ -16,6 +16,7 @@
 #include "mime/object.h"
 #include "mime/translator.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -43,11 +44,16 @@ public:
     Nesting& operator=(const Nesting&) = delete;
 };
 
-size_t writeEnded(const String& text, Filter::Result* output, bool final)
+/// The text ended by a line break: the one that followed it in the source
+/// when it had one, else one where it does not end with one.
+size_t writeEnded(const String& text, size_t lineBreak, Filter::Result* output, bool final)
 {
-    if (text.size == 0) return 0;
+    if (text.size == 0 && lineBreak == 0) return 0;
     Translator translator(output);
-    translator.add<Filter::ForceEnd>("\r\n");
+    if (lineBreak > 0)
+        translator.add<Filter::Append>("\r\n");
+    else
+        translator.add<Filter::ForceEnd>("\r\n");
     translator.add<Filter::NewlineConverter>("\r\n", 0);
     return translator.process(text.data, text.size, final);
 }
@@ -174,12 +180,12 @@ size_t Boundary::encode(Filter::Result* output, bool closing, bool final) const
 
 size_t Preamble::encode(const Capabilities&, Filter::Result* output, bool final) const
 {
-    return writeEnded(*this, output, final);
+    return writeEnded(*this, lineBreak, output, final);
 }
 
 size_t Epilogue::encode(const Capabilities&, Filter::Result* output, bool final) const
 {
-    return writeEnded(*this, output, final);
+    return writeEnded(*this, lineBreak, output, final);
 }
 
 Body::Body(const Header* header, const char* data, size_t size, bool delimited)
@@ -208,15 +214,24 @@ void Body::split()
     }
     catch (const ParseError&)
     {
-        if (size > 0) preambleText = std::make_shared<Preamble>(data, size);
+        if (size > 0)
+            preambleText =
+                std::make_shared<Preamble>(data, size - delimiterBreak, Boundary(), delimiterBreak);
         return;
     }
-    preambleText = std::make_shared<Preamble>(data, first->start, Boundary(*first));
+    // The line break before a delimiter line belongs to that line (RFC 2046
+    // 5.1.1), not to the text before it.
+    size_t lineBreak = endingBreak(data, first->start);
+    preambleText =
+        std::make_shared<Preamble>(data, first->start - lineBreak, Boundary(*first), lineBreak);
     size_t position = first->last ? first->end : splitParts(*separator, first->end);
     // What follows the first closing delimiter is the epilogue, whatever it
     // holds (RFC 2046 5.1.1): readers stop there.
     if (position < size)
-        epilogueText = std::make_shared<Epilogue>(data + position, size - position);
+    {
+        size_t end = std::max(position, size - delimiterBreak);
+        epilogueText = std::make_shared<Epilogue>(data + position, end - position, size - end);
+    }
 }
 
 size_t Body::splitParts(const Separator& separator, size_t position)

@@ -73,29 +73,44 @@ public:
     bool delimited = false;
 };
 
-/// The text before the first delimiter line.
+/// The text before the first delimiter line, without the line break before
+/// that line, which is the line's (RFC 2046 5.1.1).
 class Preamble : public String, public Encodable
 {
 public:
-    Preamble(const char* data, size_t size, const Boundary& boundary = Boundary())
-        : String(data, size), boundary(boundary)
+    /// `lineBreak`: the bytes of the line break that followed the text in
+    /// the source (see Epilogue).
+    Preamble(const char* data, size_t size, const Boundary& boundary = Boundary(),
+             size_t lineBreak = 0)
+        : String(data, size), boundary(boundary), lineBreak(lineBreak)
     {
     }
     using Encodable::encode;
-    /// The text ended by CR LF; nothing for an empty text.
+    /// The text ended by CR LF, or followed by its line break as CR LF;
+    /// nothing for neither.
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
                   bool final) const override;
     Boundary boundary;
+    size_t lineBreak;
 };
 
-/// The text after the closing delimiter line.
+/// The text after the closing delimiter line; in a nested multipart,
+/// without the line break before the enclosing delimiter line.
 class Epilogue : public String, public Encodable
 {
 public:
+    /// `lineBreak`: the bytes of the line break that followed the text in
+    /// the source: that of a delimiter line after it, which belongs to that
+    /// line, not to the text (RFC 2046 5.1.1).
+    Epilogue(const char* data, size_t size, size_t lineBreak = 0)
+        : String(data, size), lineBreak(lineBreak)
+    {
+    }
     using Encodable::encode;
-    using String::String;
+    /// As the preamble's.
     size_t encode(const Capabilities& capabilities, Filter::Result* output,
                   bool final) const override;
+    size_t lineBreak;
 };
 
 /**

@@ -134,8 +134,8 @@ TEST(MessageTest, PythonMultipartsSplitAsPythonDoesAndWriteBackUnchanged)
     std::string text = python(pythonMultipart, "");
     Object message(text.data(), text.size());
     ASSERT_EQ(message.body.parts.size(), 3u);
-    // The line break before the first delimiter stays with the preamble.
-    EXPECT_EQ(message.body.preamble().copy(), "This is a preamble.\r\n\r\n");
+    // The line break before the first delimiter is the delimiter's.
+    EXPECT_EQ(message.body.preamble().copy(), "This is a preamble.\r\n");
     EXPECT_EQ(message.body.epilogue().copy(), "This is the epilogue.\r\n");
     ASSERT_EQ(message.body.parts[2]->body.parts.size(), 2u);
     EXPECT_EQ(written(message), text);
@@ -165,7 +165,7 @@ TEST(MessageTest, DelimitersCountOnlyAtLineStartsAndWhole)
         "pre --ab\r\n--abc\r\n--ab x\r\n--ab\r\nX: 1\r\n\r\none\r\n--ab--\r\nafter\r\n";
     Object message(text.data(), text.size());
     ASSERT_EQ(message.body.parts.size(), 1u);
-    EXPECT_EQ(message.body.preamble().copy(), "pre --ab\r\n--abc\r\n--ab x\r\n");
+    EXPECT_EQ(message.body.preamble().copy(), "pre --ab\r\n--abc\r\n--ab x");
     EXPECT_EQ(message.body.parts[0]->body.copy(), "one\r\n");
     EXPECT_EQ(message.body.epilogue().copy(), "after\r\n");
     EXPECT_EQ(written(message), text);
