@@ -108,7 +108,7 @@ Separator::Separator(const Header& header)
     try
     {
         ContentType type(value.data, value.size, true);
-        delimiter = "--" + type.params().get("boundary");
+        delimiter = "--" + type.boundary();
     }
     catch (const std::exception& error)
     {

@@ -109,7 +109,7 @@ void rewriteBoundary(Header& header)
     try
     {
         ContentType type(value.data, value.size, true);
-        if (!plainBoundary(value, type.params().get("boundary"))) header.set(type);
+        if (!plainBoundary(value, type.boundary())) header.set(type);
     }
     catch (const std::runtime_error&)
     {

@@ -31,6 +31,43 @@ std::string decodeWords(const char* data, size_t size)
 namespace
 {
 
+/// The encoded word decoded into UTF-8; one in a charset iconv does not
+/// know gives its bytes, as readers keep them.
+std::string decodedWord(const Filter::MimeWord& word)
+{
+    std::string text;
+    Filter::String sink(&text);
+    try
+    {
+        word.write("utf-8", &sink);
+    }
+    catch (const std::runtime_error&)
+    {
+        text.clear();
+        std::string bytes = std::string("=?unknown-8bit?") + static_cast<char>(word.encoding()) +
+                            "?" + std::string(word.text(), word.size()) + "?=";
+        Filter::MimeWord(bytes.data(), bytes.size(), false).write("utf-8", &sink);
+    }
+    return text;
+}
+
+/// Where the encoded word that starts at `start` ends, or 0 for none: its
+/// charset, letter and text hold no "?" and no white space.
+size_t wordEnd(const std::string& text, size_t start)
+{
+    if (text.compare(start, 2, "=?") != 0) return 0;
+    size_t mark = text.find('?', start + 2);
+    if (mark == std::string::npos || mark == start + 2 || mark + 2 >= text.size() ||
+        text[mark + 2] != '?')
+        return 0;
+    size_t close = text.find("?=", mark + 3);
+    if (close == std::string::npos) return 0;
+    for (size_t i = start + 2; i < close; ++i)
+        if (isSpace(text[i]) || (text[i] == '?' && i != mark && i != mark + 2)) return 0;
+    Filter::MimeWord word(text.data() + start, close + 2 - start, false);
+    return word.encoded() ? close + 2 : 0;
+}
+
 /// White space that may fold a line: what else isspace() takes stays in a
 /// word, encoded.
 bool breaksWords(char c)
@@ -103,21 +140,7 @@ size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filt
         bool decoded = false;
         if (decode && word.encoded())
         {
-            Filter::String sink(&text);
-            try
-            {
-                word.write("utf-8", &sink);
-            }
-            catch (const std::runtime_error&)
-            {
-                // A charset iconv does not know: its bytes, as readers keep
-                // them.
-                text.clear();
-                std::string bytes = std::string("=?unknown-8bit?") +
-                                    static_cast<char>(word.encoding()) + "?" +
-                                    std::string(word.text(), word.size()) + "?=";
-                Filter::MimeWord(bytes.data(), bytes.size(), false).write("utf-8", &sink);
-            }
+            text = decodedWord(word);
             decoded = true;
         }
         if (!decoded) text.assign(data + i, end - i);
@@ -135,6 +158,44 @@ size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filt
     }
     writePiece();
     return written + encoder.flush();
+}
+
+bool decodeQuotedWords(const std::string& text, std::string& decoded)
+{
+    std::string result;
+    std::string blanks;
+    bool words = false;
+    bool afterWord = false;
+    for (size_t i = 0; i < text.size();)
+    {
+        if (isSpace(text[i]))
+        {
+            blanks += text[i++];
+            continue;
+        }
+        size_t end = wordEnd(text, i);
+        if (end > 0)
+        {
+            if (!afterWord) result += blanks;
+            result += decodedWord(Filter::MimeWord(text.data() + i, end - i, false));
+            words = afterWord = true;
+        }
+        else
+        {
+            // Plain text up to the next blank, a word glued to it included.
+            end = i;
+            while (end < text.size() && !isSpace(text[end]))
+                ++end;
+            result += blanks;
+            result.append(text, i, end - i);
+            afterWord = false;
+        }
+        blanks.clear();
+        i = end;
+    }
+    if (!words) return false;
+    decoded = result + blanks;
+    return true;
 }
 
 size_t writeComments(const std::string& text, bool utf8, Filter::Result* output)

@@ -19,6 +19,14 @@ namespace detail
 /// possible" for a charset that iconv does not know.
 std::string decodeWords(const char* data, size_t size);
 
+/// A quoted parameter value with its RFC 2047 encoded words decoded into
+/// UTF-8, as mail readers read them though RFC 2047 section 5 keeps them
+/// out of quoted strings: a word counts where the value starts, after a
+/// blank or right after another word, never glued to text before it; the
+/// blanks between two words go, all others stay. False, and `decoded`
+/// untouched, when the value holds no encoded word.
+bool decodeQuotedWords(const std::string& text, std::string& decoded);
+
 /// Writes unstructured header text for a receiver without UTF-8: what
 /// needs it as RFC 2047 encoded words, folded at `limit` characters from
 /// `used` on, every run of white space, tabs included, kept where readers

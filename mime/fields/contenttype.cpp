@@ -7,6 +7,7 @@
 #include "mime/detail/skip.h"
 #include "mime/detail/token.h"
 #include "mime/detail/wrapped.h"
+#include "mime/empty.h"
 
 #include <strings.h>
 
@@ -89,6 +90,12 @@ ContentType::ContentType(const char* data, size_t size, bool strict)
 {
     if (strict && _type.main("multipart") && !_params.parameter("boundary"))
         throw std::runtime_error("boundary missing for content-type: " + std::string(data, size));
+}
+
+const std::string& ContentType::boundary() const
+{
+    std::shared_ptr<Param> boundary = _params.parameter("boundary");
+    return boundary ? boundary->value().raw() : empty_string();
 }
 
 const char* ContentType::defaultName() const

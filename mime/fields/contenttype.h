@@ -61,6 +61,9 @@ public:
                   bool final) const override;
 
     const Type& type() const { return _type; }
+    /// The "boundary" parameter as the delimiter lines spell it: what looks
+    /// like an encoded word in it stays as it came.
+    const std::string& boundary() const;
     const Params& params() const { return _params; }
     Params& params() { return _params; }
 

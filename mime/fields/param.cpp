@@ -126,7 +126,7 @@ void Param::surround(const std::string& comments, const char* after, size_t size
     if (standsAfterValue(text))
         _around += text;
     else
-        _value.set(_value.text() + text);
+        _value.append(ParamValue(text));
 }
 
 size_t Param::encode(const Capabilities& capabilities, Filter::Result* output, bool) const
@@ -152,11 +152,13 @@ size_t Param::encodeWhole(const Capabilities& capabilities, Filter::LineLength* 
 size_t Param::write(const Capabilities& capabilities, Filter::Result* output, size_t limit,
                     bool whole) const
 {
-    const std::string& value = _value.text();
+    // Encoded words go as they came, whole: readers decode no word split
+    // between sections.
+    const std::string& value = _value.raw();
     size_t written;
     {
-        ParamSplitter splitter(output, _name, value, limit, capabilities.sizes.max, whole,
-                               !_value.token());
+        ParamSplitter splitter(output, _name, value, limit, capabilities.sizes.max,
+                               whole || _value.words(), !_value.token());
         written = splitter.process(value.data(), value.size(), false);
         splitter.finish();
     }

@@ -93,7 +93,7 @@ bool standsAlone(const std::string& raw)
 /// with its specials escaped (a "%" already is one), a plain one quoted.
 std::string rewritten(const Param& section)
 {
-    const std::string& value = section.value().text();
+    const std::string& value = section.value().raw();
     std::string text = section.name() + "*" + std::to_string(section.key().section());
     if (section.key().extended())
     {

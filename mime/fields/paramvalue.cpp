@@ -1,6 +1,7 @@
 #include "mime/fields/paramvalue.h"
 
 #include "mime/detail/ctype.h"
+#include "mime/detail/headertext.h"
 #include "mime/fields/paramcharset.h"
 #include "mime/fields/paramdecoder.h"
 #include "mime/fields/paramkey.h"
@@ -33,6 +34,13 @@ ParamValue::ParamValue(const ParamKey& key, const char* data, size_t size, bool 
         QuotedString quoted(data, size);
         _text = quoted.text();
         _consumed = quoted.consumed();
+        std::string decoded;
+        if (!key.extended() && detail::decodeQuotedWords(_text, decoded))
+        {
+            _raw = std::move(_text);
+            _text = std::move(decoded);
+            _words = true;
+        }
     }
     else
     {
@@ -51,6 +59,15 @@ ParamValue::ParamValue(const ParamKey& key, const char* data, size_t size, bool 
     decoder.decode(_text.data() + charset.textStart(), _text.size() - charset.textStart());
     decoder.finish();
     _text = std::move(decoded);
+    _token = false;
+}
+
+void ParamValue::append(const ParamValue& other)
+{
+    std::string raw = this->raw() + other.raw();
+    _text += other._text;
+    _words = _words || other._words;
+    _raw = _words ? std::move(raw) : std::string();
     _token = false;
 }
 

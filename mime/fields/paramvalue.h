@@ -12,7 +12,10 @@ class ParamKey;
 
 /// The value of a parameter: a quoted string or a token, decoded into
 /// UTF-8 when its key is extended and has no section number; a section of
-/// a continued value stays raw until the sections are joined.
+/// a continued value stays raw until the sections are joined. A quoted
+/// value (or section) that is not extended has its RFC 2047 encoded words
+/// decoded, as mail readers read them there; it keeps its raw text, in
+/// which it is written.
 class ParamValue
 {
 public:
@@ -27,11 +30,21 @@ public:
     virtual ~ParamValue() = default;
 
     const std::string& text() const { return _text; }
+    /// The text as it came, its encoded words undecoded; text() for a value
+    /// without them.
+    const std::string& raw() const { return _words ? _raw : _text; }
+    /// Whether encoded words were decoded in it: written, it goes as raw().
+    bool words() const { return _words; }
     void set(std::string text)
     {
         _text = std::move(text);
+        _raw.clear();
+        _words = false;
         _token = false;
     }
+    /// Puts another value (a section, or text read after the value) after
+    /// this one, in the text and in the raw text.
+    void append(const ParamValue& other);
     size_t consumed() const { return _consumed; }
     /// Whether it was read as a token, not a quoted string: an empty one
     /// goes back bare, as it came.
@@ -39,6 +52,8 @@ public:
 
 private:
     std::string _text;
+    std::string _raw;
+    bool _words = false;
     size_t _consumed = 0;
     bool _token = false;
 };

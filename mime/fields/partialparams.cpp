@@ -56,10 +56,11 @@ void PartialParams::join()
             decode(first);
         else
         {
-            std::string text = first->value().text();
+            ParamValue& value = first->value();
+            // Joined, even of one section, the value is no token as read.
+            value.append(ParamValue(std::string()));
             for (unsigned n = 1; auto next = take(*first, n); ++n)
-                text += next->value().text();
-            first->value().set(std::move(text));
+                value.append(next->value());
         }
         if (_chainLenient)
             _target->keepJoined(first);

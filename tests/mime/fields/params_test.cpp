@@ -1,6 +1,7 @@
 #include "mime/fields/params.h"
 
 #include "mime/capabilities.h"
+#include "mime/fields/contenttype.h"
 #include "tests/filter/support/python.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +137,25 @@ TEST(ParamsTest, ExtendedValuesAreDecoded)
     EXPECT_EQ(names(parse("title*=nocharset; a=b")), (Names{"a=b"}));
     // A charset iconv does not know keeps the bytes, as Python reads them.
     EXPECT_EQ(names(parse("title*=x-unknown''a%E4; a=b")), (Names{"title=a\xE4", "a=b"}));
+}
+
+TEST(ParamsTest, EncodedWordsInQuotedValuesAreReadDecodedAndGoBackAsTheyCame)
+{
+    std::string words = "=?UTF-8?Q?r=C3=A9sum=C3=A9?= =?utf-8?q?_of_a_very_long_name_indeed?= "
+                        "=?utf-8?q?_that_needs_more_than_one_line?=.doc";
+    Params params = parse("filename=\"" + words + "\"");
+    EXPECT_EQ(params.get("filename"),
+              "r\xC3\xA9sum\xC3\xA9 of a very long name indeed that needs more than one line.doc");
+    EXPECT_EQ(params.parameter("filename")->value().raw(), words);
+    // Whole: readers decode no word split between two sections.
+    EXPECT_EQ(params.str(false), "; \r\n filename=\"" + words + "\"");
+    params.set("filename", "a.doc");
+    EXPECT_EQ(params.parameter("filename")->value().raw(), "a.doc");
+    // Unquoted, they are no value readers take: kept as they came.
+    EXPECT_EQ(parse("name==?utf-8?q?a?=").get("name"), "=?utf-8?q?a?=");
+    // A boundary is what the delimiter lines spell.
+    std::string type = "multipart/mixed; boundary=\"=?utf-8?q?a?=\"";
+    EXPECT_EQ(ContentType(type.data(), type.size(), true).boundary(), "=?utf-8?q?a?=");
 }
 
 TEST(ParamsTest, ContinuationsAreJoinedAfterThePlainParameters)

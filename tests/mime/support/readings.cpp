@@ -1,8 +1,16 @@
 #include "tests/mime/support/readings.h"
 
+#include "filter/string.h"
+#include "mime/fields/contentdisposition.h"
+#include "mime/fields/contenttype.h"
+#include "mime/object.h"
 #include "tests/filter/support/python.h"
 
+#include <algorithm>
+#include <cctype>
 #include <sstream>
+#include <stdexcept>
+#include <utility>
 
 namespace Kestrava
 {
@@ -47,7 +55,113 @@ def apply(data):
                    ).encode(errors="backslashreplace")
 )";
 
+const char* const pythonPartReading = R"(
+import email, email.policy
+def text(value):
+    if isinstance(value, str):
+        value = value.encode("utf-8", "surrogateescape")
+    return (value or b"").replace(b"\r\n", b"\n").replace(b"\r", b"\n").hex()
+def params(part, name):
+    field = part.get(name)
+    items = sorted((k.lower(), v) for k, v in getattr(field, "params", {}).items())
+    return " ".join(k + "=" + text(v) for k, v in items)
+def apply(data):
+    message = email.message_from_bytes(data, policy=email.policy.default)
+    lines = []
+    for part in message.walk():
+        line = "type " + params(part, "content-type") + " disposition " + \
+               params(part, "content-disposition")
+        if part.is_multipart():
+            line += " preamble " + text(part.preamble) + " epilogue " + text(part.epilogue)
+        else:
+            line += " content " + text(part.get_payload(decode=True))
+        lines.append(line)
+    return "\n".join(lines).encode()
+)";
+
+/// The bytes in hex, their line ends made LF.
+std::string hexText(const char* data, size_t size)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (size_t i = 0; i < size; ++i)
+    {
+        unsigned char c = data[i];
+        if (c == '\r' && i + 1 < size && data[i + 1] == '\n') continue;
+        if (c == '\r') c = '\n';
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+std::string hexText(const std::string& text)
+{
+    return hexText(text.data(), text.size());
+}
+
+/// The parameters of the field as Python's line shows them.
+template <typename Field, typename... Flags>
+std::string ourParams(const Mime::Object& part, const char* name, Flags... flags)
+{
+    const Mime::Value& value = part.header.get(name);
+    if (value.size == 0) return "";
+    std::vector<std::pair<std::string, std::string>> items;
+    try
+    {
+        Field field(value.data, value.size, flags...);
+        for (const auto& param : field.params().all())
+        {
+            std::string key = param->name();
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            items.emplace_back(key, hexText(param->value().text()));
+        }
+    }
+    catch (const std::runtime_error&)
+    {
+        return "";
+    }
+    std::sort(items.begin(), items.end());
+    std::string text;
+    for (const auto& item : items)
+        text += (text.empty() ? "" : " ") + item.first + "=" + item.second;
+    return text;
+}
+
+void readPart(const Mime::Object& part, std::string& lines)
+{
+    if (!lines.empty()) lines += "\n";
+    lines += "type " + ourParams<Mime::ContentType>(part, "content-type", false) + " disposition " +
+             ourParams<Mime::ContentDisposition>(part, "content-disposition");
+    const Mime::Body& body = part.body;
+    if (body.multipart())
+    {
+        lines += " preamble " + hexText(body.preamble().data, body.preamble().size) + " epilogue " +
+                 hexText(body.epilogue().data, body.epilogue().size);
+        for (const Mime::Object& inner : body)
+            readPart(inner, lines);
+        return;
+    }
+    std::string content;
+    Filter::String sink(&content);
+    body.decode(&sink);
+    lines += " content " + hexText(content);
+}
+
 } // namespace
+
+std::string ourReading(const Mime::Object& message)
+{
+    std::string lines;
+    readPart(message, lines);
+    return lines;
+}
+
+std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages)
+{
+    return Filter::Check::python(pythonPartReading, messages);
+}
 
 std::vector<std::string> pythonReadings(const std::vector<std::string>& messages)
 {

@@ -5,6 +5,10 @@
 
 namespace Kestrava
 {
+namespace Mime
+{
+class Object;
+}
 namespace Test
 {
 
@@ -18,6 +22,17 @@ std::vector<std::string> pythonReadings(const std::vector<std::string>& messages
 /// email finds labelled 8bit or binary, which a 7-bit receiver refuses
 /// (RFC 2045 6.4), one line each.
 std::vector<std::string> pythonCompositeLabels(const std::vector<std::string>& messages);
+
+/// What Python's email (policy.default) reads in each message, in a form
+/// that ourReading() gives too: a line per part, depth first, with the
+/// Content-Type and Content-Disposition parameters (names in lower case,
+/// values as UTF-8), then a multipart's preamble and epilogue or a leaf's
+/// decoded content, every text in hex, its line ends made LF.
+std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages);
+
+/// What our library reads in the message, in the form of
+/// pythonPartReadings().
+std::string ourReading(const Mime::Object& message);
 
 /// The first line in which two readings differ, or "".
 std::string readingDifference(const std::string& ours, const std::string& original);
