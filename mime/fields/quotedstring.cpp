@@ -23,6 +23,12 @@ QuotedString::QuotedString(const char* data, size_t size)
         }
         if (c == '\\')
         {
+            // Unfolding comes first (RFC 5322 2.2.3): a fold right after
+            // the backslash leaves it the blank that follows.
+            size_t fold = i + 1;
+            while (fold < size && (data[fold] == '\r' || data[fold] == '\n'))
+                ++fold;
+            if (fold > i + 1 && fold < size && detail::isBlank(data[fold])) i = fold - 1;
             if (++i == size)
                 throw std::runtime_error(
                     "invalid quoted string (escaped character missing after backslash)");

@@ -54,6 +54,8 @@ TEST(TokensTest, QuotedStringsAreUnquotedAndUnfolded)
     EXPECT_EQ(escaped.consumed(), 6u);
     EXPECT_FALSE(escaped.nonAscii());
     EXPECT_EQ(QuotedString("\"a\r\n b\"", 7).text(), "a b");
+    // Unfolded first: a fold after a backslash leaves it the blank to escape.
+    EXPECT_EQ(QuotedString("\"a \\\r\n b\"", 9).text(), "a  b");
     EXPECT_EQ(QuotedString("\"a\tb\"", 5).text(), "a b");
     EXPECT_TRUE(QuotedString("\"caf\xC3\xA9\"", 7).nonAscii());
     EXPECT_EQ(consumed<QuotedString>("abc"), 0u);
