@@ -8,8 +8,10 @@
 #include "mime/fields/comment.h"
 #include "mime/fields/quotedstring.h"
 
+#include <algorithm>
 #include <climits>
 #include <stdexcept>
+#include <vector>
 
 namespace Kestrava
 {
@@ -66,6 +68,49 @@ size_t wordEnd(const std::string& text, size_t start)
         if (isSpace(text[i]) || (text[i] == '?' && i != mark && i != mark + 2)) return 0;
     Filter::MimeWord word(text.data() + start, close + 2 - start, false);
     return word.encoded() ? close + 2 : 0;
+}
+
+/// A piece of a quoted value: a run of blanks, an encoded word, or plain
+/// text up to the next blank (a word glued to text before it is none).
+struct QuotedPiece
+{
+    enum Kind
+    {
+        blanks,
+        word,
+        plain,
+    };
+    Kind kind;
+    size_t start;
+    size_t end;
+};
+
+std::vector<QuotedPiece> quotedPieces(const std::string& text)
+{
+    std::vector<QuotedPiece> pieces;
+    for (size_t i = 0; i < text.size();)
+    {
+        QuotedPiece piece{QuotedPiece::word, i, wordEnd(text, i)};
+        if (piece.end == 0)
+        {
+            bool blank = isSpace(text[i]);
+            piece.kind = blank ? QuotedPiece::blanks : QuotedPiece::plain;
+            piece.end = i;
+            while (piece.end < text.size() && isSpace(text[piece.end]) == blank)
+                ++piece.end;
+        }
+        pieces.push_back(piece);
+        i = piece.end;
+    }
+    return pieces;
+}
+
+/// Whether the piece is blanks between two words, which readers drop (RFC
+/// 2047 section 6.2).
+bool betweenWords(const std::vector<QuotedPiece>& pieces, size_t i)
+{
+    return pieces[i].kind == QuotedPiece::blanks && i > 0 && i + 1 < pieces.size() &&
+           pieces[i - 1].kind == QuotedPiece::word && pieces[i + 1].kind == QuotedPiece::word;
 }
 
 /// White space that may fold a line: what else isspace() takes stays in a
@@ -162,39 +207,39 @@ size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filt
 
 bool decodeQuotedWords(const std::string& text, std::string& decoded)
 {
-    std::string result;
-    std::string blanks;
-    bool words = false;
-    bool afterWord = false;
-    for (size_t i = 0; i < text.size();)
+    if (text.find("=?") == std::string::npos) return false;
+    std::vector<QuotedPiece> pieces = quotedPieces(text);
+    if (std::none_of(pieces.begin(), pieces.end(),
+                     [](const QuotedPiece& piece) { return piece.kind == QuotedPiece::word; }))
+        return false;
+    decoded.clear();
+    for (size_t i = 0; i < pieces.size(); ++i)
     {
-        if (isSpace(text[i]))
-        {
-            blanks += text[i++];
-            continue;
-        }
-        size_t end = wordEnd(text, i);
-        if (end > 0)
-        {
-            if (!afterWord) result += blanks;
-            result += decodedWord(Filter::MimeWord(text.data() + i, end - i, false));
-            words = afterWord = true;
-        }
-        else
-        {
-            // Plain text up to the next blank, a word glued to it included.
-            end = i;
-            while (end < text.size() && !isSpace(text[end]))
-                ++end;
-            result += blanks;
-            result.append(text, i, end - i);
-            afterWord = false;
-        }
-        blanks.clear();
-        i = end;
+        const QuotedPiece& piece = pieces[i];
+        if (piece.kind == QuotedPiece::word)
+            decoded += decodedWord(
+                Filter::MimeWord(text.data() + piece.start, piece.end - piece.start, false));
+        else if (!betweenWords(pieces, i))
+            decoded.append(text, piece.start, piece.end - piece.start);
     }
-    if (!words) return false;
-    decoded = result + blanks;
+    return true;
+}
+
+bool quotedWordsToWrite(const std::string& text, std::string& written)
+{
+    std::vector<QuotedPiece> pieces = quotedPieces(text);
+    written.clear();
+    for (size_t i = 0; i < pieces.size(); ++i)
+    {
+        const QuotedPiece& piece = pieces[i];
+        if (betweenWords(pieces, i))
+            written += ' ';
+        else if (piece.kind == QuotedPiece::blanks && piece.end - piece.start > 1 &&
+                 i + 1 < pieces.size() && pieces[i + 1].kind == QuotedPiece::word)
+            return false;
+        else
+            written.append(text, piece.start, piece.end - piece.start);
+    }
     return true;
 }
 

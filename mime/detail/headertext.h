@@ -27,6 +27,12 @@ std::string decodeWords(const char* data, size_t size);
 /// untouched, when the value holds no encoded word.
 bool decodeQuotedWords(const std::string& text, std::string& decoded);
 
+/// Such a value as it may be quoted anew and read the same: the blanks
+/// between two words, which readers drop, made one. False where it cannot
+/// be: a run of blanks before a word after text loses blanks where the
+/// line is folded, or, escaped, glues the word to them for readers.
+bool quotedWordsToWrite(const std::string& text, std::string& written);
+
 /// Writes unstructured header text for a receiver without UTF-8: what
 /// needs it as RFC 2047 encoded words, folded at `limit` characters from
 /// `used` on, every run of white space, tabs included, kept where readers

@@ -152,13 +152,15 @@ size_t Param::encodeWhole(const Capabilities& capabilities, Filter::LineLength* 
 size_t Param::write(const Capabilities& capabilities, Filter::Result* output, size_t limit,
                     bool whole) const
 {
-    // Encoded words go as they came, whole: readers decode no word split
-    // between sections.
-    const std::string& value = _value.raw();
+    // Encoded words go as they came where they read the same so, else the
+    // text they stand for does.
+    std::string words;
+    bool asWords = _value.words() && detail::quotedWordsToWrite(_value.raw(), words);
+    const std::string& value = asWords ? words : _value.text();
     size_t written;
     {
-        ParamSplitter splitter(output, _name, value, limit, capabilities.sizes.max,
-                               whole || _value.words(), !_value.token());
+        ParamSplitter splitter(output, _name, value, limit, capabilities.sizes.max, whole,
+                               !_value.token(), asWords);
         written = splitter.process(value.data(), value.size(), false);
         splitter.finish();
     }

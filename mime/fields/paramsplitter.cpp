@@ -35,7 +35,7 @@ bool readsAsSuffix(const std::string& name)
 
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
                              const std::string& value, size_t limit, size_t hardLimit, bool whole,
-                             bool quoteEmpty)
+                             bool quoteEmpty, bool words)
     : Filter(next), _name(name), _limit(limit), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
@@ -71,10 +71,10 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t section = 2 * (fixed + sectionMarks);
     if (section > _limit) _limit = section;
     if (_limit + sectionLineExtra > hardLimit) _split = false;
-    if (whole) _split = false;
+    if (whole || words) _split = false;
     // Such a name keeps its own only with a section number after it.
     _numbered = readsAsSuffix(name);
-    _fold = whole ? over : _split;
+    _fold = whole || words ? over : _split;
 }
 
 bool ParamSplitter::escaped(char c, char previous) const

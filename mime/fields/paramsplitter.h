@@ -21,14 +21,17 @@ namespace Mime
  * value bytes as its header (within `hardLimit`, else nothing is split).
  * Written whole, the value is never split, and starts on a folded line of
  * its own when it passes the room. A name that would read as a shorter one
- * with a suffix always goes with its section number.
+ * with a suffix always goes with its section number. A value of RFC 2047
+ * words goes whole too: readers decode no word split between sections.
  */
 class ParamSplitter : public Kestrava::Filter::Filter
 {
 public:
-    /// An empty value is quoted when `quoteEmpty` is set, else bare.
+    /// An empty value is quoted when `quoteEmpty` is set, else bare;
+    /// `words`: the value holds RFC 2047 words.
     ParamSplitter(Kestrava::Filter::Result* next, const std::string& name, const std::string& value,
-                  size_t limit, size_t hardLimit, bool whole = false, bool quoteEmpty = true);
+                  size_t limit, size_t hardLimit, bool whole = false, bool quoteEmpty = true,
+                  bool words = false);
 
     using Kestrava::Filter::Filter::process;
 

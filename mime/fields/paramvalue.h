@@ -15,7 +15,7 @@ class ParamKey;
 /// a continued value stays raw until the sections are joined. A quoted
 /// value (or section) that is not extended has its RFC 2047 encoded words
 /// decoded, as mail readers read them there; it keeps its raw text, in
-/// which it is written.
+/// which it is written back where that reads the same.
 class ParamValue
 {
 public:
@@ -33,7 +33,7 @@ public:
     /// The text as it came, its encoded words undecoded; text() for a value
     /// without them.
     const std::string& raw() const { return _words ? _raw : _text; }
-    /// Whether encoded words were decoded in it: written, it goes as raw().
+    /// Whether encoded words were decoded in it.
     bool words() const { return _words; }
     void set(std::string text)
     {

@@ -56,6 +56,11 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
         {"an equals sign before blanks and a line break", inMultipart(qp + "a= \nb=\t\nc"), true},
         {"a soft break that ends the part", inMultipart(qp + "K\xC3\xB6ln=\nabc="), true},
         {"no hex digits", inMultipart(qp + "=G1 =1G x=5 K\xC3\xB6ln"), true},
+        // Others take "=" before blanks for a soft break: not decoded anew.
+        {"an equals sign before blanks, with 8-bit text", inMultipart(qp + "a= \nK\xC3\xB6ln"),
+         false},
+        {"base64 padding before a delimiter",
+         inMultipart("Content-Transfer-Encoding: base64\n\nS8O2bG4="), true},
         // RFC 2231: only "%" and two hex digits is an escape.
         {"a percent sign at the end of a value, the line rewritten",
          inMultipart("Content-Disposition: attachment; filename*=utf-8''100%" + rewritten +
