@@ -14,32 +14,38 @@ namespace Mime
 ArcPublicKeys::ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures)
 {
     if (!signatures.error.empty()) return;
-    std::vector<const DkimSignature*> judged;
-    if (signatures.sets() > 0) judged.push_back(&signatures.signature);
-    for (const ArcSealSignature& seal : signatures.seals)
-        judged.push_back(&seal);
+    std::vector<const DkimSignature*> order = ArcStatus::judgingOrder(signatures);
     // A chain that fails whatever the keys say needs none of them.
-    for (const DkimSignature* signature : judged)
+    for (const DkimSignature* signature : order)
         if (!ArcStatus::keylessFailure(signatures.message, signatures, *signature).empty()) return;
     std::set<Key> names;
-    for (const DkimSignature* signature : judged)
+    for (const DkimSignature* signature : order)
         detail::addKeyName(names, *signature);
-    std::set<const DkimSignature*> checked;
-    auto failedForGood = [&](const detail::KeyLookups& keys)
+    // The waiting stops once the verdict is known, whatever the keys still
+    // awaited would say: at the first signature, in the judging order, that
+    // fails for good, when every one before it is decided.
+    auto decided = [&](const detail::KeyLookups& keys)
     {
-        if (keys.failedForGood()) return true;
-        for (const DkimSignature* signature : judged)
+        for (const DkimSignature* signature : order)
         {
-            auto records = keys.fetched.find(Key(signature->domain(), signature->selector()));
-            if (records == keys.fetched.end() || !checked.insert(signature).second) continue;
-            if (!ArcStatus::failure(signatures.message, signatures, *signature, records->second)
-                     .empty())
-                return true;
-            passed.insert(signature);
+            Key key(signature->domain(), signature->selector());
+            auto records = keys.fetched.find(key);
+            if (records != keys.fetched.end())
+            {
+                if (passed.count(signature) > 0) continue;
+                if (!ArcStatus::failure(signatures.message, signatures, *signature, records->second)
+                         .empty())
+                    return true;
+                passed.insert(signature);
+                continue;
+            }
+            auto failure = keys.failed.find(key);
+            if (failure == keys.failed.end()) return false;
+            if (failure->second != detail::KeyLookups::Failure::temporary) return true;
         }
         return false;
     };
-    detail::KeyLookups keys(context, names, failedForGood);
+    detail::KeyLookups keys(context, names, decided);
     fetched = std::move(keys.fetched);
     for (const auto& failure : keys.failed)
     {

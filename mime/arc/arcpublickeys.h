@@ -33,12 +33,13 @@ public:
         bool temporary = false;
     };
 
-    /// Never throws for a failed lookup: it is recorded. Checks each
-    /// signature as its key comes and stops waiting once the chain has
-    /// failed for good, by a key or a signature, whatever the other keys
-    /// would say; those still unanswered are then in neither map. A chain
-    /// that failed as read, or that one of its signatures fails whatever
-    /// the keys say, makes no lookup.
+    /// Never throws for a failed lookup: it is recorded. Checks the
+    /// signatures as their keys come and stops waiting once the verdict is
+    /// known whatever the other keys would say: a signature fails for good,
+    /// by its key or itself, and every one judged before it (see
+    /// ArcStatus::judgingOrder()) is decided. Keys still unanswered are then
+    /// in neither map. A chain that failed as read, or that one of its
+    /// signatures fails whatever the keys say, makes no lookup.
     ArcPublicKeys(Dns::Context& context, const ArcSignatures& signatures);
 
     /// Records why the key could not be fetched; the first reason stays.

@@ -33,15 +33,21 @@ ArcStatus::ArcStatus(const Object& message, const ArcSignatures& signatures,
     // A failure for good outweighs one that may mend, so the verdict does
     // not hang on which keys had answered when the waiting stopped.
     bool missing = false;
-    bool settled = judge(message, signatures.signature, keys, "Top AMS invalid: ", "", missing);
-    for (size_t n = signatures.sets(); n >= 1 && !settled; --n)
-    {
-        std::string hop = "Invalid arc-seal hop[" + std::to_string(n) + "]: ";
-        settled = judge(message, signatures.seals[n - 1], keys, hop, hop, missing);
-    }
+    for (const DkimSignature* signature : judgingOrder(signatures))
+        if (judge(message, *signature, keys, missing)) break;
     if (!reason.empty()) return;
     if (missing) throw std::runtime_error("not enough public keys to determine validity");
     result = cvpass;
+}
+
+std::vector<const DkimSignature*> ArcStatus::judgingOrder(const ArcSignatures& signatures)
+{
+    std::vector<const DkimSignature*> order;
+    for (const ArcSealSignature& seal : signatures.seals)
+        order.push_back(&seal);
+    // RFC 8617 5.2 checks the newest message signature before the seals.
+    if (!order.empty()) order.insert(order.end() - 1, &signatures.signature);
+    return order;
 }
 
 std::string ArcStatus::keylessFailure(const Object& message, const ArcSignatures& signatures,
@@ -76,9 +82,15 @@ std::string ArcStatus::failure(const Object& message, const ArcSignatures& signa
 }
 
 bool ArcStatus::judge(const Object& message, const DkimSignature& signature,
-                      const ArcPublicKeys& keys, const std::string& prefix,
-                      const std::string& keyPrefix, bool& missing)
+                      const ArcPublicKeys& keys, bool& missing)
 {
+    std::string prefix = "Top AMS invalid: ";
+    std::string keyPrefix;
+    if (&signature != &signatures.signature)
+    {
+        auto hop = static_cast<const ArcSealSignature*>(&signature) - signatures.seals.data() + 1;
+        prefix = keyPrefix = "Invalid arc-seal hop[" + std::to_string(hop) + "]: ";
+    }
     std::string keyless = keylessFailure(message, signatures, signature);
     if (!keyless.empty()) return fail(prefix + keyless, false);
     ArcPublicKeys::Key key(signature.domain(), signature.selector());

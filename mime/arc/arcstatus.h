@@ -3,6 +3,7 @@
 #include "mime/dkim/signaturestatus.h"
 
 #include <string>
+#include <vector>
 
 namespace Kestrava
 {
@@ -48,6 +49,12 @@ public:
     ArcStatus(const Object& message, const ArcSignatures& signatures, const ArcPublicKeys& keys);
     virtual ~ArcStatus() = default;
 
+    /// The chain's signatures in the order they are judged: the seals by
+    /// instance, the newest message signature before the newest seal. The
+    /// first that fails for good names the failure, else the first that
+    /// fails for now: the verdict does not hang on which keys came first.
+    static std::vector<const DkimSignature*> judgingOrder(const ArcSignatures& signatures);
+
     /// Why the chain's newest message signature or one of its seals fails
     /// whatever its key says; empty when the key decides.
     static std::string keylessFailure(const Object& message, const ArcSignatures& signatures,
@@ -66,11 +73,11 @@ public:
 
 private:
     /// Judges one signature (unless it passed while the keys came):
-    /// records a failure, after `prefix`, or after `keyPrefix` when its key
-    /// could not be fetched, and returns true once the chain has failed
-    /// for good. `missing` counts a key that is in neither map.
+    /// records a failure, after its prefix ("Top AMS invalid: " or the
+    /// hop's), and returns true once the chain has failed for good.
+    /// `missing` counts a key that is in neither map.
     bool judge(const Object& message, const DkimSignature& signature, const ArcPublicKeys& keys,
-               const std::string& prefix, const std::string& keyPrefix, bool& missing);
+               bool& missing);
     /// Keeps the first failure, unless it may mend and this one will not;
     /// true when this one will not.
     bool fail(const std::string& why, bool mendable);

@@ -102,13 +102,6 @@ void KeyLookups::failRest(const std::set<KeyName>& names, Failure failure)
         if (fetched.count(name) == 0 && failed.count(name) == 0) fail(name, failure);
 }
 
-bool KeyLookups::failedForGood() const
-{
-    for (const auto& failure : failed)
-        if (failure.second != Failure::temporary) return true;
-    return false;
-}
-
 void KeyLookups::fail(const KeyName& name, Failure failure)
 {
     failed.emplace(name, failure);

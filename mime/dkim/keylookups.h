@@ -49,9 +49,6 @@ public:
     KeyLookups(const Dns::Context& context, const std::set<KeyName>& names,
                const std::function<bool(const KeyLookups&)>& enough = nullptr);
 
-    /// Whether a lookup failed in a way that asking again will not mend.
-    bool failedForGood() const;
-
     std::map<KeyName, Dns::DkimRecords> fetched;
     std::map<KeyName, Failure> failed;
     /// For the signatures of one message verified with these keys.

@@ -86,6 +86,12 @@ def answer(ident, name, qtype, tcp):
     reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
     if name.startswith("silent"):
         return []
+    if name.startswith("late"):
+        # "lateN-...": no such name after N milliseconds, or a server
+        # failure when the first label says "servfail".
+        delay = int(name[4:].split("-", 1)[0]) / 1000
+        rcode = SERVFAIL if "servfail" in name.split(".", 1)[0] else NXDOMAIN
+        return [(delay, message(ident, name, qtype, rcode=rcode), False)]
     if name.startswith("slow"):
         return [(0.3, message(ident, name, qtype, answers=a(name, "192.0.2.30")), False)]
     if name in ("truncated.test", "big.test", "tcpclose.test", "tcpdelay.test"):

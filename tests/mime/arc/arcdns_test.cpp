@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -398,7 +399,7 @@ TEST_F(ArcDnsTest, KeyLookupsRunTogetherAndStopOnceTheChainHasFailed)
     }
     size_t before = Testing::askedNames(names).size();
     EXPECT_EQ(validate(unsignedChain(selectors) + plain, "127.0.0.2", 2),
-              "fail: Temporary exception fetching DNS");
+              "fail: Invalid arc-seal hop[1]: Temporary exception fetching DNS");
     std::vector<std::string> asked = Testing::askedNames(names);
     ASSERT_EQ(asked.size(), before + 20);
     // Every key is asked before any is asked again.
@@ -432,6 +433,33 @@ TEST_F(ArcDnsTest, KeyLookupsRunTogetherAndStopOnceTheChainHasFailed)
               "fail: Invalid arc-seal hop[1]: Permanent error fetching DNS");
     // Waiting on, every silent key would be asked twice.
     EXPECT_LE(Testing::askedNames(names).size(), before + 9);
+}
+
+TEST_F(ArcDnsTest, TheVerdictIsTheSameHoweverTheKeysArrive)
+{
+    // Three sets by selectors whose keys the scripted server refuses, or
+    // fails to give for now, after the delays: answered in every order,
+    // the same set names the failure, the lowest that fails for good.
+    struct Chain
+    {
+        std::vector<std::string> kinds;
+        std::string verdict;
+    };
+    const std::vector<Chain> chains = {
+        {{"nx", "nx", "nx"}, "fail: Invalid arc-seal hop[1]: Permanent error fetching DNS"},
+        {{"servfail", "nx", "nx"}, "fail: Invalid arc-seal hop[2]: Permanent error fetching DNS"},
+        {{"servfail", "servfail", "servfail"},
+         "fail: Invalid arc-seal hop[1]: Temporary exception fetching DNS"}};
+    std::vector<int> delays = {0, 100, 200};
+    for (const Chain& chain : chains)
+        do
+        {
+            std::vector<std::string> selectors;
+            for (size_t n = 0; n < delays.size(); ++n)
+                selectors.push_back("late" + std::to_string(delays[n]) + "-" + chain.kinds[n]);
+            SCOPED_TRACE(selectors[0] + " " + selectors[1] + " " + selectors[2]);
+            EXPECT_EQ(validate(unsignedChain(selectors) + plain, "127.0.0.2"), chain.verdict);
+        } while (std::next_permutation(delays.begin(), delays.end()));
 }
 
 TEST_F(ArcDnsTest, SealsThatAreRefused)
