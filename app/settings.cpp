@@ -23,9 +23,9 @@ long long checked(const Options& options, const char* name, const char* fallback
     return result;
 }
 
-/// The queue, exchange or routing key name must fit the short string AMQP
-/// carries it in: a declare or publish that cannot be sent fails at once,
-/// inside the queue check that issues it.
+/// A queue, exchange or routing key name must fit the short string AMQP
+/// carries it in: a declare, bind or publish that cannot be sent fails at
+/// once, the first queue check even inside its own constructor.
 void checkName(const Options& options, const char* name)
 {
     const std::string& value = options.get(name);
