@@ -6,6 +6,7 @@
 #include "amqp/stringfield.h"
 #include "amqp/table.h"
 
+#include <cmath>
 #include <limits>
 
 namespace AMQP
@@ -57,6 +58,9 @@ FieldProxy& FieldProxy::assignUnsigned(uint64_t value)
 
 FieldProxy& FieldProxy::assignDouble(double value)
 {
+    if (!std::isfinite(value))
+        throw Exception("table value " + std::to_string(value) + " of key " + _key +
+                        " is not a finite number: RabbitMQ closes the connection on it");
     _table->set(_key, Double(value));
     return *this;
 }

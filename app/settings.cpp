@@ -23,6 +23,17 @@ long long checked(const Options& options, const char* name, const char* fallback
     return result;
 }
 
+/// A queue, exchange or routing key name must fit the short string AMQP
+/// carries it in: a declare, bind or publish that cannot be sent fails at
+/// once, the first queue check even inside its own constructor.
+void checkName(const Options& options, const char* name)
+{
+    const std::string& value = options.get(name);
+    if (value.size() > 255)
+        throw std::runtime_error("Invalid value " + quoted(value) + " for " + name +
+                                 ": must be at most 255 bytes");
+}
+
 } // namespace
 
 std::string quoted(const std::string& text)
@@ -57,4 +68,7 @@ Settings::Settings(const Options& options)
           1000),
       filter(options.get("filter"))
 {
+    for (const char* name : {"rabbitmq-results", "rabbitmq-mirror", "rabbitmq-exchange",
+                             "error-routingkey", "error-exchange"})
+        checkName(options, name);
 }

@@ -10,7 +10,7 @@ class Options;
 /**
  * The options that are numbers or a filter, checked once at start-up so
  * that a bad value stops the service with a clear message instead of
- * misbehaving at every delivery.
+ * misbehaving at every delivery; the broker's names are checked too.
  */
 class Settings
 {
@@ -18,8 +18,9 @@ public:
     /// Throws std::runtime_error naming the option and its allowed range for
     /// a qos, connections or mirror expiry not in digits alone, a qos or
     /// connections outside 1 to 65535 or a mirror expiry above ten years
-    /// (315360000 seconds, the broker's limit), and the filter parser's
-    /// message for a bad filter.
+    /// (315360000 seconds, the broker's limit), a queue, exchange or routing
+    /// key name above 255 bytes, and the filter parser's message for a bad
+    /// filter.
     explicit Settings(const Options& options);
     virtual ~Settings() = default;
 

@@ -13,10 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <sstream>
+#include <type_traits>
 
 using namespace AMQP;
 using AMQPTest::encode;
@@ -63,6 +65,13 @@ Table sample()
     table.set("x-expires", UInt64(60000));
     return table;
 }
+
+/// What callers name with an enumerator: RabbitMQ wants the number.
+enum Priority
+{
+    lowest,
+    highest = 10
+};
 
 } // namespace
 
@@ -173,7 +182,11 @@ TEST(TableTest, AssignedNumbersAreIntegersEveryPeerReadsOrDoubles)
         {"double", [](Table& t) { t["v"] = -2.25; }, real(-2.25)},
         {"long double", [](Table& t) { t["v"] = 0.5L; }, real(0.5)},
         {"bool", [](Table& t) { t["v"] = false; }, "t" + std::string(1, '\0')},
+        {"enumerator", [](Table& t) { t["v"] = highest; }, int32(10)},
     };
+    // Nor does a pointer become a boolean.
+    static_assert(!std::is_assignable_v<FieldProxy, const Table*>);
+    static_assert(!std::is_assignable_v<FieldProxy, unsigned char*>);
     for (const auto& test : cases)
     {
         Table table;
@@ -192,13 +205,17 @@ TEST(TableTest, AssignedNumbersAreIntegersEveryPeerReadsOrDoubles)
     }
 }
 
-TEST(TableTest, IntegersNoPeerReadsAreRefusedOrWidened)
+TEST(TableTest, NumbersNoPeerReadsAreRefusedOrWidened)
 {
     // Above 2^63-1: every peer but pika reads a 64-bit integer as signed.
     Table table;
     table["kept"] = 1;
     EXPECT_THROW(table["v"] = std::numeric_limits<uint64_t>::max(), Exception);
     EXPECT_THROW(table["v"] = uint64_t(INT64_MAX) + 1, Exception);
+    // RabbitMQ closes the connection on a NaN or an infinity.
+    EXPECT_THROW(table["v"] = std::nan(""), Exception);
+    EXPECT_THROW(table["v"] = -std::numeric_limits<float>::infinity(), Exception);
+    EXPECT_THROW(table["v"] = 1e400L, Exception);
     EXPECT_EQ(table.keys(), std::vector<std::string>{"kept"});
     // RabbitMQ closes the connection on a 'U'.
     table.set("short", Int16(-2));

@@ -142,6 +142,13 @@ class OptionsTest(ServiceTest):
              'Invalid value "5\\x1B[2J\\xC3\\xBF" for qos: must be from 1 to 65535\n'),
             (["--rabbitmq-address", NOWHERE, "--connections", "12abc"],
              'Invalid value "12abc" for connections: must be from 1 to 65535\n'),
+            # A name AMQP cannot carry: the first queue check went on a freed object.
+            *[(["--rabbitmq-address", NOWHERE, f"--{name}", "n" * 256],
+               f'Invalid value "{"n" * 256}" for {name}: must be at most 255 bytes\n')
+              for name in ("rabbitmq-results", "rabbitmq-mirror", "rabbitmq-exchange", "error-routingkey",
+                           "error-exchange")],
+            (["--rabbitmq-address", NOWHERE, "--endpoint", "http://h/", "--rabbitmq-mirror", "n" * 255],
+             "No RabbitMQ connection available.\n"),
         ]
         scheme = "Invalid endpoint: the scheme must be http or https\n"
         port = "Invalid endpoint: the port must be a number from 1 to 65535\n"
