@@ -6,6 +6,7 @@
 #include "dns/message/idgenerator.h"
 #include "dns/message/record.h"
 #include "dns/message/response.h"
+#include "dns/message/samename.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,17 +23,6 @@ namespace
 void increment(unsigned char* counter)
 {
     ns_put16(ns_get16(counter) + 1, counter);
-}
-
-/// Whether two names are the same, letter case and escapes aside. glibc marks
-/// ns_samename deprecated but keeps it, and it is the comparison libresolv's
-/// own matching uses.
-bool samename(const char* a, const char* b)
-{
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return ns_samename(a, b) > 0;
-#pragma GCC diagnostic pop
 }
 
 /// DNS names compare case-insensitively in ASCII only (RFC 4343).

@@ -21,7 +21,7 @@ UDP_ONLY = "127.0.0.3"
 # The source of forged answers.
 SPOOFER = "127.0.0.5"
 
-A, PTR, TXT, AAAA, OPT = 1, 12, 16, 28, 41
+A, CNAME, PTR, TXT, AAAA, OPT = 1, 5, 12, 16, 28, 41
 NOERROR, SERVFAIL, NXDOMAIN = 0, 2, 3
 
 
@@ -80,6 +80,18 @@ def txt(name, *strings):
     return [record(name, TXT, b"".join(bytes([len(s)]) + s.encode() for s in strings))]
 
 
+def cname(name, target):
+    return [record(name, CNAME, encode_name(target))]
+
+
+def chain(name, length):
+    """name -> A1.NAME -> ... -> A<length>.NAME in capitals, the last one,
+    written in small letters, with an address."""
+    hops = [name] + ["A%d.%s" % (i, name.upper()) for i in range(1, length + 1)]
+    records = [cname(hops[i], hops[i + 1])[0] for i in range(length)]
+    return records + a(hops[-1].lower(), "192.0.2.%d" % length)
+
+
 def answer(ident, name, qtype, tcp):
     """The replies to a query: a list of (delay, bytes, sent from the spoofer),
     empty for silence, or "close" to drop the TCP connection unanswered."""
@@ -106,6 +118,21 @@ def answer(ident, name, qtype, tcp):
     if name == "otherquestion.test":
         other = message(ident, "evil.test", qtype, answers=a("evil.test", "192.0.2.66"))
         return [(0, other, False), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
+    # Answer sections that hold more, or other, than the question's records.
+    if name.startswith("unrelated") or name.endswith(".unrelated.test"):
+        return reply(answers=a("evil.test", "192.0.2.66") + txt("evil.test", "v=DKIM1; p=EVIL"))
+    if name == "alias.test":
+        # To a name in another letter case, past a hop that has an address of its own.
+        return reply(answers=cname(name, "Hop.Test") + a("hop.test", "192.0.2.67")
+                     + a("evil.test", "192.0.2.66") + cname("HOP.test", "target.TEST")
+                     + a("Target.test", "192.0.2.80") + a(name, "192.0.2.81"))
+    if name == "loopback.test":
+        return reply(answers=cname(name, "END.Test") + (a("end.test", "127.0.0.1") if qtype == A else []))
+    if name == "loop.test":
+        return reply(answers=cname(name, "loop2.test") + cname("loop2.test", name)
+                     + a("loop2.test", "192.0.2.66"))
+    if name.startswith("chain") and name.endswith(".test"):
+        return reply(answers=chain(name, int(name[len("chain"):-len(".test")])))
     if name == "extended.test":
         # Header rcode 1 and extended rcode 1 in the OPT record: 17.
         opt = b"\0" + struct.pack("!HHIH", OPT, 1200, 1 << 24, 0)
