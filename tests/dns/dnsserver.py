@@ -118,6 +118,13 @@ def answer(ident, name, qtype, tcp):
     if name == "otherquestion.test":
         other = message(ident, "evil.test", qtype, answers=a("evil.test", "192.0.2.66"))
         return [(0, other, False), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
+    # A search domain that has every name.
+    if name.endswith(".anything.test"):
+        if qtype == A:
+            return reply(answers=a(name, "192.0.2.66"))
+        if qtype == AAAA:
+            return reply(answers=[record(name, AAAA, socket.inet_pton(socket.AF_INET6, "2001:db8::66"))])
+        return reply()
     # Answer sections that hold more, or other, than the question's records.
     if name.startswith("unrelated") or name.endswith(".unrelated.test"):
         return reply(answers=a("evil.test", "192.0.2.66") + txt("evil.test", "v=DKIM1; p=EVIL"))

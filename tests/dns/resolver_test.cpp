@@ -354,6 +354,45 @@ TEST_F(ResolverTest, AnswersFromTheHostsTableWithoutTraffic)
     EXPECT_TRUE(serverLog().empty());
 }
 
+TEST_F(ResolverTest, HostsFileAndLocalhostComeBeforeSearchPathsAndServers)
+{
+    // The scripted server has an address for every name under anything.test.
+    make("nameserver 127.0.0.2\nsearch anything.test\noptions ndots:2 timeout:1 attempts:1\n",
+         "127.0.0.1 localhost\n192.0.2.7 web WEB.example\n2001:db8::10 v6only\n");
+    struct Row
+    {
+        const char* name;
+        int type;
+        Strings answers;
+    };
+    const Row rows[] = {
+        {"localhost", ns_t_a, {"127.0.0.1"}},
+        // Not in the file: still the loopback, asked of nobody.
+        {"localhost", ns_t_aaaa, {"::1"}},
+        {"LocalHost.", ns_t_a, {"127.0.0.1"}},
+        {"db.localhost", ns_t_aaaa, {"::1"}},
+        {"localhost", ns_t_txt, {}},
+        {"web", ns_t_a, {"192.0.2.7"}},
+        {"Web.", ns_t_a, {"192.0.2.7"}},
+        {"web.EXAMPLE", ns_t_a, {"192.0.2.7"}},
+        // No address of the family asked in the file: the search goes on.
+        {"web", ns_t_aaaa, {"2001:db8::66"}},
+        {"v6only", ns_t_a, {"192.0.2.66"}},
+        {"notlocalhost", ns_t_a, {"192.0.2.66"}},
+    };
+    for (const Row& row : rows)
+    {
+        Outcome outcome = resolve(row.name, row.type);
+        EXPECT_EQ(outcome.rcode, 0) << row.name << " " << row.type;
+        EXPECT_EQ(outcome.answers, row.answers) << row.name << " " << row.type;
+    }
+    EXPECT_EQ(serverLog({"udp"}).size(), 3u);
+    EXPECT_EQ(Testing::askedNames(
+                  {"web.anything.test", "v6only.anything.test", "notlocalhost.anything.test"})
+                  .size(),
+              3u);
+}
+
 TEST_F(ResolverTest, NameInTheHostsTableNeverGetsNxdomain)
 {
     make(oneServer, "2001:db8::10 v6only.test\n");
