@@ -3,7 +3,10 @@
 #include "dns/loop/loop.h"
 #include "dns/message/query.h"
 #include "dns/transport/address.h"
+#include "dns/transport/processor.h"
+#include "dns/watcher.h"
 
+#include <cerrno>
 #include <vector>
 
 #include <sys/socket.h>
@@ -78,9 +81,18 @@ Inbound* Udp::send(const Query& query)
 {
     if (_fd < 0 && !open()) return nullptr;
     if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0) return this;
+    // The refusal of an earlier datagram: it concerns those that wait.
+    if (errno == ECONNREFUSED) refused();
     // A descriptor nobody waits on is not kept open.
     if (subscribers() == 0) close();
     return nullptr;
+}
+
+void Udp::refused()
+{
+    if (subscribers() == 0) return;
+    _refused = true;
+    _handler->onActive(this);
 }
 
 void Udp::notify()
@@ -94,6 +106,12 @@ void Udp::notify()
     for (unsigned read = 0; read < datagramsPerNotification; read += wanted)
     {
         int count = _inbox->read(_fd, wanted);
+        // ICMP port unreachable for a datagram sent on this socket.
+        if (count < 0 && errno == ECONNREFUSED)
+        {
+            if (subscribers() > 0) any = _refused = true;
+            continue;
+        }
         // Connected: every datagram comes from the server.
         for (int i = 0; i < count; ++i)
         {
@@ -110,7 +128,30 @@ void Udp::notify()
 
 bool Udp::active() const
 {
-    return Socket::active() || (_fd >= 0 && subscribers() == 0);
+    return Socket::active() || _refused || (_fd >= 0 && subscribers() == 0);
+}
+
+size_t Udp::process(size_t max)
+{
+    Watcher watcher(this);
+    size_t finished = Socket::process(max);
+    if (!watcher.valid()) return finished;
+    // Each waits for the server whose port refused; the kernel tells of one
+    // datagram, and at a limited rate, but all of them went to that port.
+    const Ip server = _server;
+    Processor* processor;
+    while (_refused && finished < max && take(processor))
+    {
+        bool done = processor->onRefused(server);
+        if (!watcher.valid()) return finished + done;
+        finished += done;
+    }
+    if (_refused && subscribers() == 0)
+    {
+        _refused = false;
+        reset();
+    }
+    return finished;
 }
 
 void Udp::reset()
@@ -131,6 +172,7 @@ void Udp::close()
     _identifier = nullptr;
     ::close(_fd);
     _fd = -1;
+    _refused = false;
 }
 
 } // namespace DNS

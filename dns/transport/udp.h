@@ -31,8 +31,11 @@ public:
 
     /// Closes the descriptor when nobody waits on it.
     void closeIdle();
-    /// Also while an idle descriptor waits to be closed.
+    /// Also while an idle descriptor waits to be closed, or lookups wait to
+    /// hear that the server's port refused.
     bool active() const override;
+    /// Received messages first, then the news of a refusal.
+    size_t process(size_t max) override;
 
     /// The send and receive buffer size of the next descriptor (0: the system's).
     void buffersize(size_t size) { _buffersize = size; }
@@ -42,6 +45,9 @@ private:
     void reset() override;
     bool open();
     void close();
+    /// The port refused a datagram: the lookups waiting here are told at
+    /// the next delivery.
+    void refused();
 
     Loop* _loop;
     Ip _server;
@@ -51,6 +57,8 @@ private:
     struct Inbox;
     // Made on the first read.
     std::unique_ptr<Inbox> _inbox;
+    // The port refused a datagram: the lookups waiting here are to be told.
+    bool _refused = false;
 };
 
 } // namespace DNS

@@ -22,7 +22,7 @@ UDP_ONLY = "127.0.0.3"
 SPOOFER = "127.0.0.5"
 
 A, CNAME, PTR, TXT, AAAA, OPT = 1, 5, 12, 16, 28, 41
-NOERROR, SERVFAIL, NXDOMAIN = 0, 2, 3
+NOERROR, FORMERR, SERVFAIL, NXDOMAIN, NOTIMP, REFUSED = 0, 1, 2, 3, 4, 5
 
 
 class Log:
@@ -92,10 +92,41 @@ def chain(name, length):
     return records + a(hops[-1].lower(), "192.0.2.%d" % length)
 
 
-def answer(ident, name, qtype, tcp):
+def behaviour(ident, name, qtype, tcp, address, edns):
+    """For names whose first label is mix- and a list such as 2r-6a: the
+    server whose address ends in .2 does what r says, the one in .6 what a
+    says, and any other what a says. a answers (A 192.0.2.<the server's last
+    octet>), q keeps quiet, x NXDOMAIN, s SERVFAIL, r REFUSED, n NOTIMP; e
+    answers a query with EDNS with a bare FORMERR header (h with the
+    question too), f FORMERR always; t truncates over UDP and answers over
+    TCP, u truncates and refuses over TCP."""
+    parts = name.split(".")[0].split("-")[1:]
+    letters = {part[:-1]: part[-1] for part in parts if len(part) > 1}
+    letter = letters.get(address.split(".")[-1], "a")
+    reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
+    rcodes = {"x": NXDOMAIN, "s": SERVFAIL, "r": REFUSED, "n": NOTIMP, "f": FORMERR}
+    if letter == "q":
+        return []
+    if letter in rcodes:
+        return reply(rcode=rcodes[letter])
+    if letter == "e" and edns is not None:
+        return [(0, struct.pack("!6H", ident, 0x8000 | FORMERR, 0, 0, 0, 0), False)]
+    if letter == "h" and edns is not None:
+        return reply(rcode=FORMERR)
+    if letter in "tu" and not tcp:
+        return reply(truncated=True)
+    if letter == "u":
+        return reply(rcode=REFUSED)
+    answers = a(name, "192.0.2." + address.split(".")[-1]) if qtype == A else []
+    return reply(answers=answers)
+
+
+def answer(ident, name, qtype, tcp, address="", edns=None):
     """The replies to a query: a list of (delay, bytes, sent from the spoofer),
     empty for silence, or "close" to drop the TCP connection unanswered."""
     reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
+    if name.startswith("mix-"):
+        return behaviour(ident, name, qtype, tcp, address, edns)
     if name.startswith("silent"):
         return []
     if name.startswith("slow"):
@@ -191,7 +222,7 @@ class Server:
                 except (IndexError, struct.error, UnicodeDecodeError):
                     continue
                 self.log.write("udp", address, name, qtype, "port=%d" % peer[1], "edns=%s" % payload)
-                replies = answer(ident, name, qtype, False)
+                replies = answer(ident, name, qtype, False, address, payload)
                 threading.Thread(target=self.send_udp, args=(sock, peer, name, replies), daemon=True).start()
 
     def send_udp(self, sock, peer, name, replies):
@@ -219,9 +250,9 @@ class Server:
                 data = self.read(connection, struct.unpack("!H", prefix)[0])
                 if data is None:
                     return
-                ident, _, name, qtype, _ = parse_query(data)
+                ident, _, name, qtype, payload = parse_query(data)
                 self.log.write("tcp", address, name, qtype)
-                replies = answer(ident, name, qtype, True)
+                replies = answer(ident, name, qtype, True, address, payload)
                 if replies == "close":
                     return
                 for delay, body, _ in replies:
