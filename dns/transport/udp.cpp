@@ -3,6 +3,7 @@
 #include "dns/loop/loop.h"
 #include "dns/message/query.h"
 #include "dns/transport/address.h"
+#include "dns/transport/inbox.h"
 #include "dns/transport/processor.h"
 #include "dns/watcher.h"
 
@@ -22,32 +23,8 @@ const unsigned datagramsPerNotification = 64;
 
 } // namespace
 
-/// The buffers of one read of several datagrams, set up once.
-struct Udp::Inbox
-{
-    static constexpr unsigned batch = 16;
-
-    Inbox()
-    {
-        for (unsigned i = 0; i < batch; ++i)
-        {
-            vectors[i] = {data[i], sizeof data[i]};
-            headers[i] = {};
-            headers[i].msg_hdr.msg_iov = &vectors[i];
-            headers[i].msg_hdr.msg_iovlen = 1;
-        }
-    }
-
-    /// The number of datagrams read, up to a batch; 0 or less for none.
-    int read(int fd, unsigned count) { return recvmmsg(fd, headers, count, MSG_DONTWAIT, nullptr); }
-
-    unsigned char data[batch][Query::ednsPayload];
-    iovec vectors[batch];
-    mmsghdr headers[batch];
-};
-
-Udp::Udp(Loop* loop, Socket::Handler* handler, const Ip& server, size_t buffersize)
-    : Socket(handler), _loop(loop), _server(server), _buffersize(buffersize)
+Udp::Udp(Loop* loop, Socket::Handler* handler, Inbox& inbox, const Ip& server, size_t buffersize)
+    : Socket(handler), _loop(loop), _inbox(inbox), _server(server), _buffersize(buffersize)
 {
 }
 
@@ -80,7 +57,11 @@ bool Udp::open()
 Inbound* Udp::send(const Query& query)
 {
     if (_fd < 0 && !open()) return nullptr;
-    if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0) return this;
+    if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0)
+    {
+        ++_queries;
+        return this;
+    }
     // The refusal of an earlier datagram: it concerns those that wait.
     if (errno == ECONNREFUSED) refused();
     // A descriptor nobody waits on is not kept open.
@@ -97,7 +78,6 @@ void Udp::refused()
 
 void Udp::notify()
 {
-    if (!_inbox) _inbox = std::make_unique<Inbox>();
     // Bounded, so that a flood of datagrams cannot hold the loop: the loop
     // reports the descriptor again while more wait. A lone lookup's answer
     // is read without the kernel trying for a second datagram.
@@ -105,7 +85,7 @@ void Udp::notify()
     bool any = false;
     for (unsigned read = 0; read < datagramsPerNotification; read += wanted)
     {
-        int count = _inbox->read(_fd, wanted);
+        int count = _inbox.read(_fd, wanted);
         // ICMP port unreachable for a datagram sent on this socket.
         if (count < 0 && errno == ECONNREFUSED)
         {
@@ -115,9 +95,9 @@ void Udp::notify()
         // Connected: every datagram comes from the server.
         for (int i = 0; i < count; ++i)
         {
-            unsigned size = _inbox->headers[i].msg_len;
+            unsigned size = _inbox.size(static_cast<unsigned>(i));
             if (size < 1) continue;
-            received(_server, _inbox->data[i], size);
+            received(_server, _inbox.data(static_cast<unsigned>(i)), size);
             any = true;
         }
         if (count < int(Inbox::batch)) break;
@@ -172,6 +152,7 @@ void Udp::close()
     _identifier = nullptr;
     ::close(_fd);
     _fd = -1;
+    _queries = 0;
     _refused = false;
 }
 
