@@ -4,6 +4,7 @@
 #include "browse/context.h"
 #include "browse/operation.h"
 #include "dns/context.h"
+#include "dns/message/answers.h"
 #include "dns/message/record.h"
 #include "dns/message/response.h"
 #include "event/loop.h"
@@ -114,16 +115,14 @@ void Queue::onResolved(const DNS::Operation* operation, const DNS::Response& res
 {
     try
     {
-        for (unsigned i = 0; i < response.records(ns_s_an); ++i)
-        {
-            DNS::Record record(response, ns_s_an, static_cast<int>(i));
-            if (record.type() == ns_t_a || record.type() == ns_t_aaaa)
-                _addresses.emplace_back(record);
-        }
+        // Only what answers the question: an address of another name in
+        // the answer is nobody's word for this host.
+        for (int index : DNS::Answers(response))
+            _addresses.emplace_back(DNS::Record(response, ns_s_an, index));
     }
     catch (const std::exception&)
     {
-        // A record that does not parse ends the answer; what came before counts.
+        // A record too short for its address ends the answer; what came before counts.
     }
     looked(operation);
 }

@@ -41,28 +41,26 @@ Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Han
     // A lookup reports to its handler, and counts as finished once it has
     // none: without one it would hold its place for ever.
     if (!handler) return nullptr;
-    if (searchable(name, handler))
-    {
-        auto* search = new SearchLookup(this, type, bits, name, handler);
-        if (!search->started())
-        {
-            delete search;
-            return nullptr;
-        }
-        _searches.insert(search);
-        return search;
-    }
     try
     {
-        if ((type == ns_t_a && _hosts.lookup(name, 4)) ||
-            (type == ns_t_aaaa && _hosts.lookup(name, 6)))
+        // The hosts file comes before any search path, and any name server.
+        if (_hosts.answers(name, type))
             return add(new LocalLookup(this, _hosts, name, type, handler));
-        return add(new RemoteLookup(this, name, type, bits, handler));
+        if (!searchable(name, handler))
+            return add(new RemoteLookup(this, name, type, bits, handler));
     }
     catch (const std::runtime_error&)
     {
         return nullptr;
     }
+    auto* search = new SearchLookup(this, type, bits, name, handler);
+    if (!search->started())
+    {
+        delete search;
+        return nullptr;
+    }
+    _searches.insert(search);
+    return search;
 }
 
 Operation* Context::query(const Ip& ip, const Bits& bits, DNS::Handler* handler)

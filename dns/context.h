@@ -26,10 +26,10 @@ public:
     ~Context() override;
 
     /// Looks the name up for the record type: from the hosts table for an A
-    /// or AAAA record it lists, else from the name servers, through the
-    /// search paths when the name has fewer than ndots dots. Null, with no
-    /// callback, when no query can be built (a bad type, a name too long)
-    /// or no handler is given.
+    /// or AAAA record it lists (or any record of a localhost name), else
+    /// from the name servers, through the search paths when the name has
+    /// fewer than ndots dots. Null, with no callback, when no query can be
+    /// built (a bad type, a name too long) or no handler is given.
     Operation* query(const char* name, int type, const Bits& bits, DNS::Handler* handler);
     /// The PTR lookup of an address.
     Operation* query(const Ip& ip, const Bits& bits, DNS::Handler* handler);

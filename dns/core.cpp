@@ -108,8 +108,30 @@ Operation* Core::add(Lookup* lookup)
     lookup->place();
     ++_inflight;
     lookup->execute(now);
+    requeue(lookup, now);
     if (first) reschedule(now);
     return lookup;
+}
+
+void Core::requeue(Lookup* lookup, double now)
+{
+    LookupQueue* queue = lookup->queue();
+    if (queue == nullptr || queue == &_waiting) return;
+    queue->remove(lookup);
+    enqueue(lookup, now);
+}
+
+void Core::enqueue(Lookup* lookup, double now)
+{
+    // Each queue is in the order the lookups are due, as they all wait
+    // alike since their last send; one due at once goes before them all.
+    if (lookup->delay(now) <= 0)
+    {
+        _ready.pushFront(lookup);
+        timer(0);
+    }
+    else
+        (lookup->exhausted() ? _ready : _scheduled).pushBack(lookup);
 }
 
 void Core::release(Lookup* lookup)
@@ -241,9 +263,7 @@ bool Core::walk(LookupQueue& queue, size_t& budget, double now)
 void Core::process(Lookup* lookup, double now)
 {
     // A lookup that finishes is freed inside execute.
-    if (lookup->execute(now)) return;
-    lookup->queue()->remove(lookup);
-    (lookup->exhausted() ? _ready : _scheduled).pushBack(lookup);
+    if (!lookup->execute(now)) requeue(lookup, now);
 }
 
 void Core::proceed(double now)

@@ -28,7 +28,7 @@ class ResolvConf;
 /// The resolver's engine: settings, hosts table, sockets, the lookups in
 /// their queues and one timer on the loop. Lookups wait in the *waiting*
 /// queue while the Core is full (or has no name server), make their UDP
-/// attempts from the *scheduled* queue, and wait for a final answer or
+/// sends from the *scheduled* queue, and wait for a final answer or
 /// time-out in the *ready* queue (local lookups go there at once).
 ///
 /// Everything runs on the loop's thread. Handlers hear of answers and
@@ -56,6 +56,7 @@ public:
 
     double timeout() const { return _timeout; }
     double interval() const { return _interval; }
+    /// Rounds over the name servers, each asking every server once (resolv.conf(5)).
     unsigned attempts() const { return _attempts; }
     bool rotate() const { return _rotate; }
     unsigned char ndots() const { return _ndots; }
@@ -73,6 +74,9 @@ public:
 
     /// Takes ownership of the lookup and starts it, or queues it.
     Operation* add(Lookup* lookup);
+    /// A started lookup sent again out of turn (or has nothing more to wait
+    /// for): it moves to where it is now due.
+    void requeue(Lookup* lookup, double now);
     /// A lookup has reported: frees it and its place.
     void release(Lookup* lookup);
 
@@ -120,6 +124,8 @@ private:
     bool walk(LookupQueue& queue, size_t& budget, double now);
     /// Runs a queued lookup and moves it to the queue of its new state.
     void process(Lookup* lookup, double now);
+    /// Queues a started lookup that is in no queue by when it is due.
+    void enqueue(Lookup* lookup, double now);
     /// Starts waiting lookups while there is room.
     void proceed(double now);
 

@@ -8,18 +8,52 @@
 #include "dns/message/reverse.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include <netinet/in.h>
 #include <strings.h>
 
 namespace DNS
 {
 
+namespace
+{
+
+/// The length of a name without its trailing dot: "web." is "web" made absolute.
+size_t relativeLength(const char* name)
+{
+    size_t length = strlen(name);
+    return length > 1 && name[length - 1] == '.' ? length - 1 : length;
+}
+
+/// Whether the name is "localhost" or below it.
+bool localhost(const char* name)
+{
+    static const char suffix[] = "localhost";
+    const size_t size = sizeof suffix - 1;
+    size_t length = relativeLength(name);
+    return length >= size && strncasecmp(name + length - size, suffix, size) == 0 &&
+           (length == size || name[length - size - 1] == '.');
+}
+
+/// The loopback address of the version (4 for any).
+const Ip& loopback(unsigned version)
+{
+    static const Ip four(in_addr{htonl(INADDR_LOOPBACK)});
+    static const Ip six(in6addr_loopback);
+    return version == 6 ? six : four;
+}
+
+} // namespace
+
 bool Hosts::HostnameCompare::operator()(const char* a, const char* b) const
 {
-    return strcasecmp(a, b) < 0;
+    size_t first = relativeLength(a), second = relativeLength(b);
+    int order = strncasecmp(a, b, std::min(first, second));
+    return order != 0 ? order < 0 : first < second;
 }
 
 Hosts::Hosts(const char* path)
@@ -66,7 +100,13 @@ const Ip* Hosts::lookup(const char* name, unsigned version) const
     auto range = _addresses.equal_range(name);
     for (auto entry = range.first; entry != range.second; ++entry)
         if (version == 0 || entry->second.version() == version) return &entry->second;
-    return nullptr;
+    return localhost(name) ? &loopback(version) : nullptr;
+}
+
+bool Hosts::answers(const char* name, int type) const
+{
+    if (localhost(name)) return true;
+    return (type == ns_t_a && lookup(name, 4)) || (type == ns_t_aaaa && lookup(name, 6));
 }
 
 const char* Hosts::lookup(const Ip& ip) const
@@ -80,21 +120,19 @@ void Hosts::notify(const Request& request, Handler* handler, const Operation* op
 {
     Question question(request, 0);
     FakeResponse response(request, question);
-    if (question.type() == ns_t_ptr)
+    unsigned version = question.type() == ns_t_a ? 4 : question.type() == ns_t_aaaa ? 6 : 0;
+    if (question.type() == ns_t_ptr && !localhost(question.name()))
     {
         Reverse reverse(question.name());
         if (const char* hostname = lookup(reverse.ip())) response.append(question.name(), hostname);
     }
-    else
+    else if (version != 0)
     {
         auto range = _addresses.equal_range(question.name());
         for (auto entry = range.first; entry != range.second; ++entry)
-        {
-            const Ip& ip = entry->second;
-            if ((ip.version() == 4 && question.type() == ns_t_a) ||
-                (ip.version() == 6 && question.type() == ns_t_aaaa))
-                response.append(question.name(), ip);
-        }
+            if (entry->second.version() == version) response.append(question.name(), entry->second);
+        if (response.answers() == 0 && localhost(question.name()))
+            response.append(question.name(), loopback(version));
     }
     handler->onReceived(operation, Response(response.data(), response.size()));
 }

@@ -14,7 +14,10 @@ class Operation;
 class Request;
 
 /// The static host table (the hosts file), which answers A, AAAA and PTR
-/// questions without asking a name server.
+/// questions without asking a name server. Names are matched in any letter
+/// case, a trailing dot aside. "localhost" and the names below it are
+/// always known: with the loopback address of each version that the file
+/// gives them none of, and never to be asked of a name server (RFC 6761 6.3).
 class Hosts
 {
 public:
@@ -29,9 +32,13 @@ public:
     /// cannot be opened. Lines that are not "address name..." are skipped.
     bool load(const char* path);
 
-    /// The first address listed for the name (any letter case) whose version
-    /// is the one asked, 0 meaning any; null when there is none.
+    /// The first address listed for the name whose version is the one asked,
+    /// 0 meaning any; null when there is none.
     const Ip* lookup(const char* name, unsigned version) const;
+    /// Whether the table answers the question itself: an A or AAAA question
+    /// for a name it has an address of that version for, any question for a
+    /// localhost name.
+    bool answers(const char* name, int type) const;
     /// The first name listed for the address; null when there is none.
     const char* lookup(const Ip& ip) const;
 

@@ -25,6 +25,13 @@ namespace
 // The first connection and up to ten new ones after it broke.
 const unsigned maximumConnections = 11;
 
+/// Failures of the server, not of the name: another server may do better
+/// (as glibc and c-ares take them).
+bool serverFailed(int rcode)
+{
+    return rcode == ns_r_servfail || rcode == ns_r_notimpl || rcode == ns_r_refused;
+}
+
 } // namespace
 
 RemoteLookup::RemoteLookup(Core* core, const char* name, int type, const Bits& bits,
@@ -33,9 +40,14 @@ RemoteLookup::RemoteLookup(Core* core, const char* name, int type, const Bits& b
 {
 }
 
+unsigned RemoteLookup::sends() const
+{
+    return _core->attempts() * static_cast<unsigned>(_core->nameservers().size());
+}
+
 bool RemoteLookup::sendsNoMore() const
 {
-    return tcp() || _sent >= _core->attempts();
+    return tcp() || _sent >= sends();
 }
 
 bool RemoteLookup::exhausted() const
@@ -46,40 +58,61 @@ bool RemoteLookup::exhausted() const
 double RemoteLookup::delay(double now) const
 {
     if (_sent == 0 || finished()) return 0;
-    double wait = sendsNoMore() ? _core->timeout() : _core->interval();
-    return std::max(0.0, _last + wait - now);
+    if (!sendsNoMore()) return std::max(0.0, _last + _core->interval() - now);
+    if (!_outstanding) return 0;
+    return std::max(0.0, _last + _core->timeout() - now);
 }
 
 bool RemoteLookup::execute(double now)
 {
-    if (sendsNoMore())
+    if (!sendsNoMore())
     {
-        // Only the final time-out is left to wait for.
-        if (now <= _last + _core->timeout()) return false;
-        expire();
+        // Should no send go out, the lookup is due at once and reports then,
+        // never from inside Context::query.
+        sendNext(now);
+        return false;
+    }
+    if (!_outstanding)
+    {
+        conclude();
         return true;
     }
+    if (now <= _last + _core->timeout()) return false;
+    expire();
+    return true;
+}
+
+bool RemoteLookup::sendNext(double now)
+{
     const auto& servers = _core->nameservers();
-    if (servers.empty())
-    {
-        expire();
-        return true;
-    }
     unsigned rotation = _core->rotate() ? _rotation : 0;
-    const Ip server = servers[(size_t(_sent) + rotation) % servers.size()];
-    Inbound* inbound = _core->datagram(server, _query);
-    // A failed send still spends the attempt: the next server may do better.
-    ++_sent;
+    while (_sent < sends())
+    {
+        const Ip server = servers[(size_t(_sent) + rotation) % servers.size()];
+        ++_sent;
+        // A send that fails (a refused port may tell so) passes the question on.
+        if (sendTo(server, now)) return true;
+    }
+    return false;
+}
+
+bool RemoteLookup::sendTo(const Ip& server, double now)
+{
+    _current = server;
     _last = now;
+    Inbound* inbound = _core->datagram(server, _query);
+    _outstanding = inbound != nullptr;
     if (!inbound) return false;
     inbound->subscribe(this, server, _query.id());
     _subscriptions.emplace_back(inbound, server);
-    return false;
+    return true;
 }
 
 bool RemoteLookup::onReceived(const Ip& server, const Response& response)
 {
+    if (_query.refusesEdns(response)) return retryWithoutEdns(server);
     if (!_query.matches(response)) return false;
+    if (serverFailed(response.rcode())) return fail(server, &response);
     if (!response.truncated() || tcp())
     {
         report(response);
@@ -87,18 +120,53 @@ bool RemoteLookup::onReceived(const Ip& server, const Response& response)
     }
     // Truncated over UDP: ask the same server again over TCP (RFC 7766 5).
     // The copy comes first: should it fail, the lookup is still as it was.
-    auto truncated = std::make_unique<Response>(response);
+    _kept = std::make_unique<Response>(response);
     unsubscribe();
+    _current = server;
+    _outstanding = true;
     _connecting = _core->connect(server, this);
-    if (!_connecting)
-    {
-        report(response);
-        return true;
-    }
+    // No connection to be had fails the server, with the truncated answer.
+    if (!_connecting) return fail(server, nullptr);
     _connections = 1;
-    _truncated = std::move(truncated);
     _last = Now();
     return false;
+}
+
+bool RemoteLookup::fail(const Ip& server, const Response* answer)
+{
+    if (answer) _kept = std::make_unique<Response>(*answer);
+    unsubscribe(server);
+    // An earlier server's failure: the question is with another.
+    if (server != _current) return false;
+    leaveTcp();
+    Now now;
+    if (!sendNext(now))
+    {
+        conclude();
+        return true;
+    }
+    // Due later than the lookups queued before it.
+    _core->requeue(this, now);
+    return false;
+}
+
+bool RemoteLookup::retryWithoutEdns(const Ip& server)
+{
+    // RFC 6891 7: a server that knows no EDNS answers FORMERR to it. The
+    // query goes without from now on, which also keeps this from looping.
+    _query.removeEdns();
+    unsubscribe(server);
+    if (tcp()) leaveTcp();
+    Now now;
+    if (!sendTo(server, now)) return fail(server, nullptr);
+    _core->requeue(this, now);
+    return false;
+}
+
+void RemoteLookup::leaveTcp()
+{
+    _connections = 0;
+    if (_connecting) std::exchange(_connecting, nullptr)->unsubscribe(this);
 }
 
 bool RemoteLookup::onConnected(const Ip& server, Tcp* connection)
@@ -124,15 +192,18 @@ bool RemoteLookup::onLost(const Ip& server)
             return false;
         }
     }
-    reportTruncated();
-    return true;
+    return fail(server, nullptr);
 }
 
-bool RemoteLookup::onFailure(const Ip&)
+bool RemoteLookup::onFailure(const Ip& server)
 {
     _connecting = nullptr;
-    reportTruncated();
-    return true;
+    return fail(server, nullptr);
+}
+
+bool RemoteLookup::onRefused(const Ip& server)
+{
+    return fail(server, nullptr);
 }
 
 void RemoteLookup::cancel()
@@ -151,17 +222,28 @@ void RemoteLookup::unsubscribe()
     if (_connecting) std::exchange(_connecting, nullptr)->unsubscribe(this);
 }
 
+void RemoteLookup::unsubscribe(const Ip& server)
+{
+    auto subscriptions = std::exchange(_subscriptions, {});
+    for (const auto& subscription : subscriptions)
+        if (subscription.second == server)
+            subscription.first->unsubscribe(this, server, _query.id());
+        else
+            _subscriptions.push_back(subscription);
+}
+
+void RemoteLookup::conclude()
+{
+    if (!_kept) return expire();
+    std::unique_ptr<Response> kept = std::move(_kept);
+    report(*kept);
+}
+
 void RemoteLookup::expire()
 {
     Handler* handler = detach();
     unsubscribe();
     finish([&] { handler->onTimeout(this); });
-}
-
-void RemoteLookup::reportTruncated()
-{
-    std::unique_ptr<Response> truncated = std::move(_truncated);
-    report(*truncated);
 }
 
 void RemoteLookup::report(const Response& response)

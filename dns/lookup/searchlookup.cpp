@@ -1,6 +1,7 @@
 #include "dns/lookup/searchlookup.h"
 
 #include "dns/context.h"
+#include "dns/message/answers.h"
 #include "dns/message/response.h"
 
 #include <limits>
@@ -76,7 +77,7 @@ template <typename Call> void SearchLookup::finish(Call&& call)
 
 void SearchLookup::onReceived(const Operation*, const Response& response)
 {
-    bool found = response.rcode() != ns_r_nxdomain && response.records(ns_s_an, _type, ns_c_in) > 0;
+    bool found = response.rcode() != ns_r_nxdomain && !Answers(response).empty();
     if (!found && proceed()) return;
     // The last candidate's answer goes out whatever it is.
     finish([&](Handler* handler) { handler->onReceived(this, response); });

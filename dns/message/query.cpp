@@ -6,6 +6,7 @@
 #include "dns/message/idgenerator.h"
 #include "dns/message/record.h"
 #include "dns/message/response.h"
+#include "dns/message/samename.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,20 +20,12 @@ namespace DNS
 namespace
 {
 
+// An OPT record with no options: root owner, type, class, TTL, length.
+const size_t optSize = 11;
+
 void increment(unsigned char* counter)
 {
     ns_put16(ns_get16(counter) + 1, counter);
-}
-
-/// Whether two names are the same, letter case and escapes aside. glibc marks
-/// ns_samename deprecated but keeps it, and it is the comparison libresolv's
-/// own matching uses.
-bool samename(const char* a, const char* b)
-{
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return ns_samename(a, b) > 0;
-#pragma GCC diagnostic pop
 }
 
 /// DNS names compare case-insensitively in ASCII only (RFC 4343).
@@ -125,16 +118,26 @@ Query::Query(int opcode, const char* name, int type, const Bits& bits, const uns
 
     // EDNS(0), RFC 6891 6.1.2: root owner, the payload size in the class
     // field, the DO bit in the flags.
-    if (sizeof _buffer - _size >= 11)
+    if (sizeof _buffer - _size >= optSize)
     {
         unsigned char* opt = _buffer + _size;
-        memset(opt, 0, 11);
+        memset(opt, 0, optSize);
         ns_put16(ns_t_opt, opt + 1);
         ns_put16(ednsPayload, opt + 3);
         ns_put16(bits.dnssec() ? NS_OPT_DNSSEC_OK : 0, opt + 7);
-        _size += 11;
+        _size += optSize;
         increment(_buffer + 10);
+        _edns = true;
     }
+}
+
+void Query::removeEdns()
+{
+    if (!_edns) return;
+    // The OPT record is the last one written.
+    _size -= optSize;
+    ns_put16(ns_get16(_buffer + 10) - 1, _buffer + 10);
+    _edns = false;
 }
 
 unsigned short Query::id() const
@@ -192,6 +195,13 @@ bool Query::echoes(const Response& response) const
         theirs += label + 1;
     }
     return end - theirs >= 1 + NS_QFIXEDSZ && memcmp(ours + 1, theirs + 1, NS_QFIXEDSZ) == 0;
+}
+
+bool Query::refusesEdns(const Response& response) const
+{
+    // Servers that know no EDNS may answer with the header alone.
+    return _edns && response.id() == id() && response.rcode() == ns_r_formerr &&
+           (response.questions() == 0 || matches(response));
 }
 
 bool Query::matches(const Response& response) const

@@ -31,9 +31,16 @@ public:
     const unsigned char* data() const { return _buffer; }
     size_t size() const { return _size; }
 
+    /// Takes the OPT record out, for a server that does not know EDNS
+    /// (RFC 6891 7); the id stays.
+    void removeEdns();
+
     /// Whether a response answers this query: the same id and the same
     /// questions (names compared case-insensitively). Never throws.
     bool matches(const Response& response) const;
+    /// Whether the response is a FORMERR to this query's OPT record: the
+    /// same id, from a server that may not even echo the question.
+    bool refusesEdns(const Response& response) const;
     /// Whether this query asks the question (name, type and class).
     bool contains(const Question& question) const;
 
@@ -46,6 +53,7 @@ private:
     size_t _size = 12;
     // Where the question ends.
     size_t _question = 12;
+    bool _edns = false;
 };
 
 } // namespace DNS

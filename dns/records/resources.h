@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dns/handler.h"
+#include "dns/message/answers.h"
 #include "dns/message/response.h"
 
 #include <vector>
@@ -10,20 +11,22 @@ namespace Kestrava
 namespace Dns
 {
 
-/// The handler of one lookup that collects the answers of one type as
-/// records of class `RecordType` (made from a message and an answer index).
-/// Answers that do not make such a record are skipped. Filled by exactly
+/// The handler of one lookup that collects the records answering its
+/// question (see DNS::Answers) as records of class `RecordType` (made from a
+/// message and an answer index). Answers that do not make such a record are
+/// skipped. Filled by exactly
 /// one lookup, then read.
 template <typename RecordType, int type> class Resources : public DNS::Handler
 {
 public:
     void onResolved(const DNS::Operation*, const DNS::Response& response) override
     {
-        for (unsigned index = 0; index < response.records(ns_s_an); ++index)
+        // Only what answers the question: records of other names are nobody's word for it.
+        for (int index : DNS::Answers(response))
         {
             try
             {
-                _records.emplace_back(&response.handle(), static_cast<int>(index));
+                _records.emplace_back(&response.handle(), index);
             }
             catch (...)
             {

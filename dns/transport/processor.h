@@ -17,6 +17,9 @@ public:
     virtual bool onReceived(const Ip& server, const Response& response) = 0;
     /// The TCP connection to the server broke with the answer outstanding.
     virtual bool onLost(const Ip& server) = 0;
+    /// The server's port refused a datagram (ICMP port unreachable): no
+    /// answer will come from it.
+    virtual bool onRefused(const Ip& server) = 0;
 
 protected:
     virtual ~Processor() = default;

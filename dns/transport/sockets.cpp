@@ -19,10 +19,27 @@ void Sockets::buffersize(size_t size)
 
 Inbound* Sockets::datagram(const Ip& server, const Query& query)
 {
-    for (Udp& udp : _udps)
-        if (udp.server() == server) return udp.send(query);
-    _udps.emplace_back(_loop, static_cast<Socket::Handler*>(this), server, _buffersize);
-    return _udps.back().send(query);
+    return taker(server).send(query);
+}
+
+Udp& Sockets::taker(const Ip& server)
+{
+    auto taker = std::find_if(_takers.begin(), _takers.end(),
+                              [&server](const Udp* udp) { return udp->server() == server; });
+    if (taker != _takers.end() && !(*taker)->spent()) return **taker;
+    // A spent socket stays open for the answers still due on it.
+    auto closed =
+        std::find_if(_udps.begin(), _udps.end(),
+                     [&server](const Udp& udp) { return udp.server() == server && udp.closed(); });
+    Udp* fresh = closed != _udps.end()
+                     ? &*closed
+                     : &_udps.emplace_back(_loop, static_cast<Socket::Handler*>(this), _inbox,
+                                           server, _buffersize);
+    if (taker != _takers.end())
+        *taker = fresh;
+    else
+        _takers.push_back(fresh);
+    return *fresh;
 }
 
 Connecting* Sockets::connect(const Ip& server, Connector* connector)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dns/transport/inbox.h"
 #include "dns/transport/tcp.h"
 #include "dns/transport/udp.h"
 #include "dns/watchable.h"
@@ -19,9 +20,10 @@ class Ip;
 class Loop;
 class Query;
 
-/// The sockets for the name servers of one address family: one UDP socket
-/// per server, shared by the lookups that ask it, and at most one usable TCP
-/// connection per server.
+/// The sockets for the name servers of one address family: for each server
+/// one UDP socket that takes new queries, shared by the lookups that ask it,
+/// and those it replaced that still wait for answers (see Udp); and at most
+/// one usable TCP connection per server.
 class Sockets : public Watchable, private Tcp::Handler
 {
 public:
@@ -63,9 +65,17 @@ private:
     void onReadable(Socket* socket) override;
     void onUnused(Tcp* connection) override;
 
+    /// The UDP socket that takes the server's next query.
+    Udp& taker(const Ip& server);
+
     Loop* _loop;
     Handler* _handler;
+    // Before the sockets that read into it.
+    Inbox _inbox;
+    // Never shrinks: a closed socket is taken up again for its server.
     std::list<Udp> _udps;
+    // One per server, among those of the list.
+    std::vector<Udp*> _takers;
     size_t _buffersize = 0;
     // Shared handles, so that a delivery can walk weak copies while
     // connections leave the vector.

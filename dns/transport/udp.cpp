@@ -3,7 +3,11 @@
 #include "dns/loop/loop.h"
 #include "dns/message/query.h"
 #include "dns/transport/address.h"
+#include "dns/transport/inbox.h"
+#include "dns/transport/processor.h"
+#include "dns/watcher.h"
 
+#include <cerrno>
 #include <vector>
 
 #include <sys/socket.h>
@@ -19,32 +23,8 @@ const unsigned datagramsPerNotification = 64;
 
 } // namespace
 
-/// The buffers of one read of several datagrams, set up once.
-struct Udp::Inbox
-{
-    static constexpr unsigned batch = 16;
-
-    Inbox()
-    {
-        for (unsigned i = 0; i < batch; ++i)
-        {
-            vectors[i] = {data[i], sizeof data[i]};
-            headers[i] = {};
-            headers[i].msg_hdr.msg_iov = &vectors[i];
-            headers[i].msg_hdr.msg_iovlen = 1;
-        }
-    }
-
-    /// The number of datagrams read, up to a batch; 0 or less for none.
-    int read(int fd, unsigned count) { return recvmmsg(fd, headers, count, MSG_DONTWAIT, nullptr); }
-
-    unsigned char data[batch][Query::ednsPayload];
-    iovec vectors[batch];
-    mmsghdr headers[batch];
-};
-
-Udp::Udp(Loop* loop, Socket::Handler* handler, const Ip& server, size_t buffersize)
-    : Socket(handler), _loop(loop), _server(server), _buffersize(buffersize)
+Udp::Udp(Loop* loop, Socket::Handler* handler, Inbox& inbox, const Ip& server, size_t buffersize)
+    : Socket(handler), _loop(loop), _inbox(inbox), _server(server), _buffersize(buffersize)
 {
 }
 
@@ -77,15 +57,27 @@ bool Udp::open()
 Inbound* Udp::send(const Query& query)
 {
     if (_fd < 0 && !open()) return nullptr;
-    if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0) return this;
+    if (::send(_fd, query.data(), query.size(), MSG_NOSIGNAL) >= 0)
+    {
+        ++_queries;
+        return this;
+    }
+    // The refusal of an earlier datagram: it concerns those that wait.
+    if (errno == ECONNREFUSED) refused();
     // A descriptor nobody waits on is not kept open.
     if (subscribers() == 0) close();
     return nullptr;
 }
 
+void Udp::refused()
+{
+    if (subscribers() == 0) return;
+    _refused = true;
+    _handler->onActive(this);
+}
+
 void Udp::notify()
 {
-    if (!_inbox) _inbox = std::make_unique<Inbox>();
     // Bounded, so that a flood of datagrams cannot hold the loop: the loop
     // reports the descriptor again while more wait. A lone lookup's answer
     // is read without the kernel trying for a second datagram.
@@ -93,13 +85,19 @@ void Udp::notify()
     bool any = false;
     for (unsigned read = 0; read < datagramsPerNotification; read += wanted)
     {
-        int count = _inbox->read(_fd, wanted);
+        int count = _inbox.read(_fd, wanted);
+        // ICMP port unreachable for a datagram sent on this socket.
+        if (count < 0 && errno == ECONNREFUSED)
+        {
+            if (subscribers() > 0) any = _refused = true;
+            continue;
+        }
         // Connected: every datagram comes from the server.
         for (int i = 0; i < count; ++i)
         {
-            unsigned size = _inbox->headers[i].msg_len;
+            unsigned size = _inbox.size(static_cast<unsigned>(i));
             if (size < 1) continue;
-            received(_server, _inbox->data[i], size);
+            received(_server, _inbox.data(static_cast<unsigned>(i)), size);
             any = true;
         }
         if (count < int(Inbox::batch)) break;
@@ -110,7 +108,30 @@ void Udp::notify()
 
 bool Udp::active() const
 {
-    return Socket::active() || (_fd >= 0 && subscribers() == 0);
+    return Socket::active() || _refused || (_fd >= 0 && subscribers() == 0);
+}
+
+size_t Udp::process(size_t max)
+{
+    Watcher watcher(this);
+    size_t finished = Socket::process(max);
+    if (!watcher.valid()) return finished;
+    // Each waits for the server whose port refused; the kernel tells of one
+    // datagram, and at a limited rate, but all of them went to that port.
+    const Ip server = _server;
+    Processor* processor;
+    while (_refused && finished < max && take(processor))
+    {
+        bool done = processor->onRefused(server);
+        if (!watcher.valid()) return finished + done;
+        finished += done;
+    }
+    if (_refused && subscribers() == 0)
+    {
+        _refused = false;
+        reset();
+    }
+    return finished;
 }
 
 void Udp::reset()
@@ -131,6 +152,8 @@ void Udp::close()
     _identifier = nullptr;
     ::close(_fd);
     _fd = -1;
+    _queries = 0;
+    _refused = false;
 }
 
 } // namespace DNS

@@ -12,11 +12,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 0xffff - 64) return 0;
-    // Header (one answer), then the record: root owner, TXT, IN, TTL, length.
-    std::vector<unsigned char> message{0, 1, 0x81, 0x80, 0, 0, 0, 1, 0, 0, 0, 0,
-                                       0, 0, 16, 0, 1, 0, 0, 0, 60,
-                                       static_cast<unsigned char>(size >> 8),
-                                       static_cast<unsigned char>(size)};
+    // Header (one question, one answer), the question (root, TXT, IN) that
+    // the record answers, then the record: root owner, TXT, IN, TTL, length.
+    std::vector<unsigned char> message{0, 1,  0x81, 0x80, 0, 1, 0,  1, 0, 0, 0, 0, 0,
+                                       0, 16, 0,    1,    0, 0, 16, 0, 1, 0, 0, 0, 60};
+    message.push_back(static_cast<unsigned char>(size >> 8));
+    message.push_back(static_cast<unsigned char>(size));
     message.insert(message.end(), data, data + size);
     DNS::Response response(message.data(), message.size());
     Kestrava::Dns::DkimRecords records;

@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes to everything that reads a received DNS message.
+#include "dns/message/answers.h"
 #include "dns/message/bits.h"
 #include "dns/message/canonicalizer.h"
 #include "dns/message/decompressed.h"
@@ -67,6 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         (void)response.rcode();
         (void)response.truncated();
         (void)query.matches(response);
+        // Whatever the answer section holds, following its aliases ends.
+        for (int index : DNS::Answers(response))
+            (void)DNS::Answer(response, index);
         DNS::Response copy(response);
         for (ns_sect section : {ns_s_qd, ns_s_an, ns_s_ns, ns_s_ar})
         {

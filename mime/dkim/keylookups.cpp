@@ -2,12 +2,13 @@
 
 #include "dns/blocking/lookups.h"
 #include "dns/exception/exception.h"
-#include "dns/exception/rcodeexception.h"
 #include "dns/hostname/hostname.h"
 #include "mime/dkim/dkimsignature.h"
 
 #include <utility>
 #include <vector>
+
+#include <arpa/nameser.h>
 
 namespace Kestrava
 {
@@ -111,10 +112,13 @@ void KeyLookups::settle(const KeyName& name)
 {
     auto answer = _running.find(name);
     const Dns::DkimRecords& records = answer->second;
+    // Only a name that does not exist, or holds no key, says there is no
+    // key; any other failure may mend (RFC 6376 6.1.2): a time-out, a server
+    // that refused or failed, an answer still truncated.
     if (records.timedout())
         fail(name, Failure::temporary);
     else if (records.rcode() > 0)
-        fail(name, classOf(Dns::RcodeException(records.rcode())));
+        fail(name, records.rcode() == ns_r_nxdomain ? Failure::permanent : Failure::temporary);
     else if (records.records().empty())
         fail(name, Failure::permanent);
     else

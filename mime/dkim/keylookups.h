@@ -35,7 +35,8 @@ class KeyLookups
 public:
     enum class Failure
     {
-        /// A time-out, a server failure, unreadable resolver files.
+        /// A time-out, a server that failed or refused, an answer that
+        /// stayed truncated, unreadable resolver files.
         temporary,
         /// No such name, no key record, a name DNS cannot carry.
         permanent,

@@ -2,13 +2,18 @@
 
 #include "tests/browse/contextfixture.h"
 #include "tests/network/support/peers.h"
+#include "tests/openssl/support/process.h"
+#include "tests/openssl/support/scratch.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <utility>
 #include <string>
+#include <thread>
 #include <vector>
 
 using Kestrava::Browse::Context;
@@ -84,6 +89,31 @@ TEST_F(ContextTest, FailuresAreReportedOnceFromTheLoop)
     context->timeout(0.3);
     EXPECT_EQ((Events{"available", "expired"}),
               request("http://dual.test:PORT/s?stall=1")[0]->events);
+}
+
+TEST_F(ContextTest, TakesOnlyTheAddressesThatAnswerForTheHost)
+{
+    // The resolver tests' scripted name server, on loopback addresses of its own.
+    Kestrava::OpenSSL::Test::Scratch scratch;
+    Kestrava::OpenSSL::Test::Process server({"/usr/bin/python3", KESTRAVA_DNS_SERVER, "--log",
+                                             scratch.path("queries"), "--ready",
+                                             scratch.path("ready")},
+                                            scratch.path("server.out"));
+    for (int i = 0; i < 200 && !std::filesystem::exists(scratch.path("ready")); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    scratch.write("resolv.conf", "nameserver 127.0.0.2\noptions timeout:1 attempts:1\n");
+    scratch.write("hosts", "");
+    DNS::Context scripted(&dnsLoop, scratch.path("resolv.conf").c_str(),
+                          scratch.path("hosts").c_str());
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), scripted);
+    for (auto [text, events] :
+         // Through an alias, to a name in other letters; nothing but another
+         // name's address; aliases in a loop.
+         {std::pair{"http://loopback.test:PORT/", answered},
+          std::pair{"http://unrelated.test:PORT/", Events{"failed IP lookup error"}},
+          std::pair{"http://loop.test:PORT/", Events{"failed IP lookup error"}}})
+        EXPECT_EQ(events, request(text)[0]->events) << text;
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
 }
 
 TEST_F(ContextTest, LocalAddressNotOnTheMachineFailsToConnect)

@@ -31,8 +31,8 @@ std::string strings(const std::vector<std::string>& parts)
     return data;
 }
 
-/// A NOERROR answer whose answer section holds records of the given types
-/// and data, all owned by "key.test".
+/// A NOERROR answer to a TXT question for "key.test" whose answer section
+/// holds records of the given types and data, all owned by that name.
 class Answer
 {
 public:
@@ -49,8 +49,9 @@ public:
     /// The message; valid while this object lives unchanged.
     const DNS::Response& response()
     {
-        std::string header{0, 1, char(0x81), char(0x80), 0, 0, 0, char(_count), 0, 0, 0, 0};
-        _bytes = header + _records;
+        std::string header{0, 1, char(0x81), char(0x80), 0, 1, 0, char(_count), 0, 0, 0, 0};
+        std::string question("\3key\4test\0\0\x10\0\1", 14);
+        _bytes = header + question + _records;
         _response = std::make_unique<DNS::Response>(
             reinterpret_cast<const unsigned char*>(_bytes.data()), _bytes.size());
         return *_response;

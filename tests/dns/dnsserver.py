@@ -21,8 +21,8 @@ UDP_ONLY = "127.0.0.3"
 # The source of forged answers.
 SPOOFER = "127.0.0.5"
 
-A, PTR, TXT, AAAA, OPT = 1, 12, 16, 28, 41
-NOERROR, SERVFAIL, NXDOMAIN = 0, 2, 3
+A, CNAME, PTR, TXT, AAAA, OPT = 1, 5, 12, 16, 28, 41
+NOERROR, FORMERR, SERVFAIL, NXDOMAIN, NOTIMP, REFUSED = 0, 1, 2, 3, 4, 5
 
 
 class Log:
@@ -80,10 +80,53 @@ def txt(name, *strings):
     return [record(name, TXT, b"".join(bytes([len(s)]) + s.encode() for s in strings))]
 
 
-def answer(ident, name, qtype, tcp):
+def cname(name, target):
+    return [record(name, CNAME, encode_name(target))]
+
+
+def chain(name, length):
+    """name -> A1.NAME -> ... -> A<length>.NAME in capitals, the last one,
+    written in small letters, with an address."""
+    hops = [name] + ["A%d.%s" % (i, name.upper()) for i in range(1, length + 1)]
+    records = [cname(hops[i], hops[i + 1])[0] for i in range(length)]
+    return records + a(hops[-1].lower(), "192.0.2.%d" % length)
+
+
+def behaviour(ident, name, qtype, tcp, address, edns):
+    """For names whose first label is mix- and a list such as 2r-6a: the
+    server whose address ends in .2 does what r says, the one in .6 what a
+    says, and any other what a says. a answers (A 192.0.2.<the server's last
+    octet>), q keeps quiet, x NXDOMAIN, s SERVFAIL, r REFUSED, n NOTIMP; e
+    answers a query with EDNS with a bare FORMERR header (h with the
+    question too), f FORMERR always; t truncates over UDP and answers over
+    TCP, u truncates and refuses over TCP."""
+    parts = name.split(".")[0].split("-")[1:]
+    letters = {part[:-1]: part[-1] for part in parts if len(part) > 1}
+    letter = letters.get(address.split(".")[-1], "a")
+    reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
+    rcodes = {"x": NXDOMAIN, "s": SERVFAIL, "r": REFUSED, "n": NOTIMP, "f": FORMERR}
+    if letter == "q":
+        return []
+    if letter in rcodes:
+        return reply(rcode=rcodes[letter])
+    if letter == "e" and edns is not None:
+        return [(0, struct.pack("!6H", ident, 0x8000 | FORMERR, 0, 0, 0, 0), False)]
+    if letter == "h" and edns is not None:
+        return reply(rcode=FORMERR)
+    if letter in "tu" and not tcp:
+        return reply(truncated=True)
+    if letter == "u":
+        return reply(rcode=REFUSED)
+    answers = a(name, "192.0.2." + address.split(".")[-1]) if qtype == A else []
+    return reply(answers=answers)
+
+
+def answer(ident, name, qtype, tcp, address="", edns=None):
     """The replies to a query: a list of (delay, bytes, sent from the spoofer),
     empty for silence, or "close" to drop the TCP connection unanswered."""
     reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
+    if name.startswith("mix-"):
+        return behaviour(ident, name, qtype, tcp, address, edns)
     if name.startswith("silent"):
         return []
     if name.startswith("late"):
@@ -112,6 +155,28 @@ def answer(ident, name, qtype, tcp):
     if name == "otherquestion.test":
         other = message(ident, "evil.test", qtype, answers=a("evil.test", "192.0.2.66"))
         return [(0, other, False), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
+    # A search domain that has every name.
+    if name.endswith(".anything.test"):
+        if qtype == A:
+            return reply(answers=a(name, "192.0.2.66"))
+        if qtype == AAAA:
+            return reply(answers=[record(name, AAAA, socket.inet_pton(socket.AF_INET6, "2001:db8::66"))])
+        return reply()
+    # Answer sections that hold more, or other, than the question's records.
+    if name.startswith("unrelated") or name.endswith(".unrelated.test"):
+        return reply(answers=a("evil.test", "192.0.2.66") + txt("evil.test", "v=DKIM1; p=EVIL"))
+    if name == "alias.test":
+        # To a name in another letter case, past a hop that has an address of its own.
+        return reply(answers=cname(name, "Hop.Test") + a("hop.test", "192.0.2.67")
+                     + a("evil.test", "192.0.2.66") + cname("HOP.test", "target.TEST")
+                     + a("Target.test", "192.0.2.80") + a(name, "192.0.2.81"))
+    if name == "loopback.test":
+        return reply(answers=cname(name, "END.Test") + (a("end.test", "127.0.0.1") if qtype == A else []))
+    if name == "loop.test":
+        return reply(answers=cname(name, "loop2.test") + cname("loop2.test", name)
+                     + a("loop2.test", "192.0.2.66"))
+    if name.startswith("chain") and name.endswith(".test"):
+        return reply(answers=chain(name, int(name[len("chain"):-len(".test")])))
     if name == "extended.test":
         # Header rcode 1 and extended rcode 1 in the OPT record: 17.
         opt = b"\0" + struct.pack("!HHIH", OPT, 1200, 1 << 24, 0)
@@ -163,7 +228,7 @@ class Server:
                 except (IndexError, struct.error, UnicodeDecodeError):
                     continue
                 self.log.write("udp", address, name, qtype, "port=%d" % peer[1], "edns=%s" % payload)
-                replies = answer(ident, name, qtype, False)
+                replies = answer(ident, name, qtype, False, address, payload)
                 threading.Thread(target=self.send_udp, args=(sock, peer, name, replies), daemon=True).start()
 
     def send_udp(self, sock, peer, name, replies):
@@ -191,9 +256,9 @@ class Server:
                 data = self.read(connection, struct.unpack("!H", prefix)[0])
                 if data is None:
                     return
-                ident, _, name, qtype, _ = parse_query(data)
+                ident, _, name, qtype, payload = parse_query(data)
                 self.log.write("tcp", address, name, qtype)
-                replies = answer(ident, name, qtype, True)
+                replies = answer(ident, name, qtype, True, address, payload)
                 if replies == "close":
                     return
                 for delay, body, _ in replies:

@@ -32,13 +32,14 @@ protected:
         return *_context;
     }
 
-    /// Looks the name up, runs the loop until it reported, and tells the outcome.
-    Outcome resolve(const char* name, int type)
+    /// Looks the name up, runs the loop until it reported (failing the test
+    /// when that takes longer than `limit` seconds), and tells the outcome.
+    Outcome resolve(const char* name, int type, double limit = 20.0)
     {
         Recorder recorder;
         const DNS::Operation* operation = _context->query(name, type, DNS::Bits(), &recorder);
         EXPECT_NE(operation, nullptr) << name;
-        EXPECT_TRUE(_loop.run()) << name;
+        EXPECT_TRUE(_loop.run(limit)) << name;
         EXPECT_EQ(recorder.calls, 1) << name;
         EXPECT_EQ(recorder.outcome.operation, operation) << name;
         return recorder.outcome;

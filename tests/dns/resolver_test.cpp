@@ -79,7 +79,8 @@ TEST_F(ResolverTest, ReportsFailuresWithTheirRcodes)
 
 TEST_F(ResolverTest, SilentServersTimeOutAfterTheAttempts)
 {
-    make("nameserver 127.0.0.2\nnameserver 127.0.0.6\noptions timeout:1 attempts:2\n");
+    // One attempt is one round over the servers: each is asked once.
+    make("nameserver 127.0.0.2\nnameserver 127.0.0.6\noptions timeout:1 attempts:1\n");
     Outcome outcome = resolve("silent.test", ns_t_a);
     EXPECT_EQ(outcome.kind, Outcome::timeout);
     Strings asked = serverLog({"udp", "silent.test"});
@@ -217,20 +218,22 @@ TEST_F(ResolverTest, ASearchThatFoundNothingCanBeReadAndCancelledInsideItsReport
 
 TEST_F(ResolverTest, AttemptsGoToTheServersInTurn)
 {
+    // Two attempts: two rounds over the three servers.
     make("nameserver 127.0.0.2\nnameserver 127.0.0.6\nnameserver 127.0.0.7\n"
-         "options timeout:1 attempts:5\n");
+         "options timeout:1 attempts:2\n");
     EXPECT_EQ(resolve("silent.test", ns_t_a).kind, Outcome::timeout);
     Strings asked = serverLog({"udp", "silent.test"});
-    ASSERT_EQ(asked.size(), 5u);
-    const char* expected[] = {"127.0.0.2", "127.0.0.6", "127.0.0.7", "127.0.0.2", "127.0.0.6"};
-    for (size_t i = 0; i < 5; ++i)
+    ASSERT_EQ(asked.size(), 6u);
+    const char* expected[] = {"127.0.0.2", "127.0.0.6", "127.0.0.7",
+                              "127.0.0.2", "127.0.0.6", "127.0.0.7"};
+    for (size_t i = 0; i < 6; ++i)
         EXPECT_NE(asked[i].find(expected[i]), std::string::npos) << asked[i];
 }
 
 TEST_F(ResolverTest, RotationStartsAtARandomServer)
 {
     make("nameserver 127.0.0.2\nnameserver 127.0.0.6\nnameserver 127.0.0.7\n"
-         "options timeout:1 attempts:3 rotate\n");
+         "options timeout:1 attempts:1 rotate\n");
     const char* servers[] = {"127.0.0.2", "127.0.0.6", "127.0.0.7"};
     // The offset comes from rand(): seeded here to know it, with a seed
     // whose offset is not 0, so that no rotation at all would be seen.
@@ -352,6 +355,45 @@ TEST_F(ResolverTest, AnswersFromTheHostsTableWithoutTraffic)
     ASSERT_TRUE(_loop.run());
     EXPECT_EQ(reverse.outcome.answers, Strings{"dual.test"});
     EXPECT_TRUE(serverLog().empty());
+}
+
+TEST_F(ResolverTest, HostsFileAndLocalhostComeBeforeSearchPathsAndServers)
+{
+    // The scripted server has an address for every name under anything.test.
+    make("nameserver 127.0.0.2\nsearch anything.test\noptions ndots:2 timeout:1 attempts:1\n",
+         "127.0.0.1 localhost\n192.0.2.7 web WEB.example\n2001:db8::10 v6only\n");
+    struct Row
+    {
+        const char* name;
+        int type;
+        Strings answers;
+    };
+    const Row rows[] = {
+        {"localhost", ns_t_a, {"127.0.0.1"}},
+        // Not in the file: still the loopback, asked of nobody.
+        {"localhost", ns_t_aaaa, {"::1"}},
+        {"LocalHost.", ns_t_a, {"127.0.0.1"}},
+        {"db.localhost", ns_t_aaaa, {"::1"}},
+        {"localhost", ns_t_txt, {}},
+        {"web", ns_t_a, {"192.0.2.7"}},
+        {"Web.", ns_t_a, {"192.0.2.7"}},
+        {"web.EXAMPLE", ns_t_a, {"192.0.2.7"}},
+        // No address of the family asked in the file: the search goes on.
+        {"web", ns_t_aaaa, {"2001:db8::66"}},
+        {"v6only", ns_t_a, {"192.0.2.66"}},
+        {"notlocalhost", ns_t_a, {"192.0.2.66"}},
+    };
+    for (const Row& row : rows)
+    {
+        Outcome outcome = resolve(row.name, row.type);
+        EXPECT_EQ(outcome.rcode, 0) << row.name << " " << row.type;
+        EXPECT_EQ(outcome.answers, row.answers) << row.name << " " << row.type;
+    }
+    EXPECT_EQ(serverLog({"udp"}).size(), 3u);
+    EXPECT_EQ(Testing::askedNames(
+                  {"web.anything.test", "v6only.anything.test", "notlocalhost.anything.test"})
+                  .size(),
+              3u);
 }
 
 TEST_F(ResolverTest, NameInTheHostsTableNeverGetsNxdomain)

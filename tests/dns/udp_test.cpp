@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
 #include <arpa/inet.h>
 #include <arpa/nameser.h>
 #include <ev.h>
@@ -104,4 +110,43 @@ TEST_F(UdpTest, ALookupStartedFromAnAnswerKeepsThePortAPauseGetsAFreshOne)
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(port(asked[0]), port(asked[1]));
     EXPECT_NE(port(asked[1]), port(asked[2]));
+}
+
+TEST_F(UdpTest, APortCarriesAtMostAHundredQueries)
+{
+    make("nameserver 127.0.0.2\noptions timeout:2 attempts:1\n");
+    // Lookups that follow one another from their answers, so that the
+    // socket is never idle...
+    int left = 150;
+    std::function<void()> next = [&]
+    {
+        if (left-- > 0)
+            _context->query(
+                "a.test", ns_t_a, DNS::Bits(),
+                [&](const DNS::Operation*, const DNS::Response&) { next(); }, nullptr);
+    };
+    next();
+    ASSERT_TRUE(_loop.run());
+    // ... and many at once.
+    std::vector<Testing::Recorder> recorders(250);
+    for (auto& recorder : recorders)
+        _context->query("aaaa.test", ns_t_aaaa, DNS::Bits(), &recorder);
+    ASSERT_TRUE(_loop.run());
+    for (auto& recorder : recorders)
+        EXPECT_EQ(recorder.outcome.answers.size(), 1u);
+
+    for (const char* name : {"a.test", "aaaa.test"})
+    {
+        std::map<std::string, int> ports;
+        for (const std::string& line : Testing::serverLog({"udp", name}))
+            ++ports[line.substr(line.find("port="))];
+        int most = 0, total = 0;
+        for (const auto& port : ports)
+        {
+            most = std::max(most, port.second);
+            total += port.second;
+        }
+        EXPECT_EQ(most, 100) << name;
+        EXPECT_EQ(total, std::string(name) == "a.test" ? 150 : 250) << name;
+    }
 }

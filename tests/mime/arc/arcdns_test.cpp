@@ -350,6 +350,9 @@ TEST_F(ArcDnsTest, KeysThatCannotBeFetched)
     std::string failing = unsignedChain({"servfail"}) + plain;
     EXPECT_EQ(validate(failing, "127.0.0.2"), "fail: Temporary exception fetching DNS");
     EXPECT_EQ(seal(failing, "example.com", "rsa-sha256", "127.0.0.2"), "false");
+    // A server that refuses says nothing of the key either.
+    EXPECT_EQ(validate(unsignedChain({"mix-2r"}) + plain, "127.0.0.2"),
+              "fail: Temporary exception fetching DNS");
     for (const char* path : {"/etc/resolv.conf", "/etc/hosts"})
     {
         Testing::Unreadable covered(path);

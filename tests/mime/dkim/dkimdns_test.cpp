@@ -37,8 +37,9 @@ protected:
         // Outside the namespace this would take over the machine's resolver.
         if (getenv("DNS_TEST_DIR") == nullptr) return;
         keys = new Kestrava::Test::PeerKeys();
-        server = new Kestrava::Test::KeyServer("127.0.0.53", keys->publicBase64(),
-                                               {"peer._domainkey.example.com"}, {"example.com"});
+        server = new Kestrava::Test::KeyServer(
+            "127.0.0.53", keys->publicBase64(), {"peer._domainkey.example.com"}, {"example.com"},
+            {{"alias._domainkey.example.com", "Peer._domainkey.EXAMPLE.com"}});
     }
     void SetUp() override
     {
@@ -103,6 +104,30 @@ TEST_F(DkimDnsTest, NoServerIsATemporaryError)
     EXPECT_EQ(verify("peer", "127.0.0.54"), "temperror: Temporary exception fetching DNS");
     // The scripted server fails every name that starts with "servfail".
     EXPECT_EQ(verify("servfail", "127.0.0.2"), "temperror: Temporary exception fetching DNS");
+}
+
+TEST_F(DkimDnsTest, OnlyNoSuchNameOrNoKeyRecordIsPermanent)
+{
+    const std::string temporary = "temperror: Temporary exception fetching DNS";
+    const std::string permanent = "permerror: Permanent error fetching DNS";
+    // The scripted server acts on selectors "mix-2r..." (see dnsserver.py).
+    const std::vector<std::vector<std::string>> rows = {
+        {"mix-2r", "127.0.0.2", temporary},
+        {"mix-2n", "127.0.0.2", temporary},
+        {"mix-2f", "127.0.0.2", temporary},
+        // Truncated, and no TCP to be had.
+        {"mix-3t", "127.0.0.3", temporary},
+        // One server refuses, the other keeps silent.
+        {"mix-2r-6q", "127.0.0.2 127.0.0.6", temporary},
+        {"mix-2x", "127.0.0.2", permanent},
+        // An answer without a TXT record, or with another name's key only.
+        {"mix-2a", "127.0.0.2", permanent},
+        {"unrelated", "127.0.0.2", permanent},
+        // The key of the name an alias (in other letters) stands for.
+        {"alias", "127.0.0.53", "pass"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(verify(row[0].c_str(), row[1].c_str()), row[2]) << row[0];
 }
 
 TEST_F(DkimDnsTest, ANameTooLongForDnsIsAPermanentError)

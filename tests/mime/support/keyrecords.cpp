@@ -15,9 +15,10 @@ namespace Test
 
 std::unique_ptr<Dns::DkimRecords> keyRecords(const std::vector<std::string>& texts)
 {
-    // A NOERROR answer for "k.test" with one TXT record per text, each cut
-    // into character-strings of at most 255 bytes.
-    std::string message{0, 1, char(0x81), char(0x80), 0, 0, 0, char(texts.size()), 0, 0, 0, 0};
+    // A NOERROR answer to a TXT question for "k.test" with one TXT record
+    // per text, each cut into character-strings of at most 255 bytes.
+    std::string message{0, 1, char(0x81), char(0x80), 0, 1, 0, char(texts.size()), 0, 0, 0, 0};
+    message += std::string("\1k\4test\0\0\x10\0\1", 12);
     for (const std::string& text : texts)
     {
         std::string data;

@@ -3,6 +3,7 @@
 #include <sys/mount.h>
 
 #include <chrono>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -12,7 +13,8 @@ namespace Test
 {
 
 KeyServer::KeyServer(const std::string& address, const std::string& base64,
-                     const std::vector<std::string>& names, const std::vector<std::string>& domains)
+                     const std::vector<std::string>& names, const std::vector<std::string>& domains,
+                     const std::vector<std::pair<std::string, std::string>>& aliases)
 {
     _scratch.write("resolv.conf", "options timeout:1 attempts:1\n");
     if (mount(_scratch.path("resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND,
@@ -37,6 +39,8 @@ KeyServer::KeyServer(const std::string& address, const std::string& base64,
         // dnsmasq cuts the record into character-strings at the commas.
         arguments.push_back("--txt-record=" + name + ",v=DKIM1; k=rsa; ,p=" +
                             base64.substr(0, 200) + "," + base64.substr(200));
+    for (const auto& alias : aliases)
+        arguments.push_back("--cname=" + alias.first + "," + alias.second);
     _dnsmasq = std::make_unique<OpenSSL::Test::Process>(arguments, _scratch.path("dnsmasq.log"));
     for (int i = 0;
          i < 100 && OpenSSL::Test::runShell("ss -Hlun 'sport = :53' | grep -q " + address) != 0;
@@ -50,10 +54,14 @@ KeyServer::~KeyServer()
     umount("/etc/resolv.conf");
 }
 
-void KeyServer::use(const std::string& nameserver, int attempts) const
+void KeyServer::use(const std::string& nameservers, int attempts) const
 {
-    _scratch.write("resolv.conf", "nameserver " + nameserver + "\noptions timeout:1 attempts:" +
-                                      std::to_string(attempts) + "\n");
+    std::string conf;
+    std::istringstream addresses(nameservers);
+    for (std::string address; addresses >> address;)
+        conf += "nameserver " + address + "\n";
+    _scratch.write("resolv.conf",
+                   conf + "options timeout:1 attempts:" + std::to_string(attempts) + "\n");
 }
 
 int KeyServer::queries(const std::string& name) const

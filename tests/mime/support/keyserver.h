@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Kestrava
@@ -23,16 +24,18 @@ namespace Test
 class KeyServer
 {
 public:
+    /// Each of `aliases` is a name and the name it is an alias of (CNAME).
     KeyServer(const std::string& address, const std::string& base64,
-              const std::vector<std::string>& names, const std::vector<std::string>& domains);
+              const std::vector<std::string>& names, const std::vector<std::string>& domains,
+              const std::vector<std::pair<std::string, std::string>>& aliases = {});
     KeyServer(const KeyServer&) = delete;
     KeyServer& operator=(const KeyServer&) = delete;
     ~KeyServer();
 
-    /// Makes `nameserver` the system's only name server, asked `attempts`
-    /// times for a second each: an empty list would mean 127.0.0.1, where
-    /// the namespace's own dnsmasq answers.
-    void use(const std::string& nameserver, int attempts = 1) const;
+    /// Makes `nameservers` (addresses separated by spaces) the system's
+    /// name servers, asked in `attempts` rounds for a second each: an empty
+    /// list would mean 127.0.0.1, where the namespace's own dnsmasq answers.
+    void use(const std::string& nameservers, int attempts = 1) const;
     /// How often dnsmasq was asked for the TXT record of `name` so far.
     int queries(const std::string& name) const;
 
