@@ -127,14 +127,18 @@ TEST_F(DownloadTest, RedirectsBeyondTheLimitFail)
 
 TEST_F(DownloadTest, LocationThatIsNoUrlFails)
 {
+    // An empty one is none at all: the 3xx is the answer, not a way back
+    // to the same URL.
     for (const char* location :
-         {"http://bad host/", "https://a..b/x", "//bad host/", "///x", "http://:80/x"})
+         {"http://bad host/", "https://a..b/x", "//bad host/", "///x", "http://:80/x", "", " \t "})
     {
+        size_t before = requests().size();
         auto result =
             download(url("leaf.test", Port::plain, "/x",
                          {{"status", "302"}, {"header", std::string("Location:") + location}}));
         EXPECT_EQ(result->code, 302) << location;
         EXPECT_EQ(result->failure, "download failed") << location;
+        EXPECT_EQ(requests().size(), before + 1) << location;
     }
 }
 
