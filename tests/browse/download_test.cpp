@@ -460,6 +460,10 @@ TEST_F(DownloadTest, RequestLinesCarryNoRawControlBytesOrBlanks)
     auto direct = download(url("leaf.test", Port::plain, "/a b/caf\xc3\xa9\t?q=1 2"));
     EXPECT_EQ(direct->failure, "");
     EXPECT_EQ(requestLine(requests().back()), "GET /a%20b/caf%C3%A9%09?q=1%202 HTTP/1.1");
+    // Nor dot segments, which only the query keeps.
+    auto dots = download(url("leaf.test", Port::plain, "/a/../../b/./c?x=/../y"));
+    EXPECT_EQ(dots->failure, "");
+    EXPECT_EQ(requestLine(requests().back()), "GET /b/c?x=/../y HTTP/1.1");
 
     // A location holding a CR is not followed: the head is refused.
     size_t before = requests().size();
