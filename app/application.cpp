@@ -254,7 +254,10 @@ void Application::onFinished(Call* call, const std::shared_ptr<Message>& message
     if (status != 0)
         Proxy(Global::log, Logging::warning) << "Invalid response code from server: " << status;
     else
-        Proxy(Global::log, Logging::warning) << "No response from server: " << call->failure();
+        Proxy(Global::log, Logging::warning)
+            << (call->answerBegun() ? "Incomplete response from server: "
+                                    : "No response from server: ")
+            << call->failure();
 }
 
 void Application::onUnverified(const char* host, const char* result)

@@ -57,6 +57,10 @@ void Call::onAvailable(Kestrava::Browse::Connection* connection)
     const std::string& body = _message->body;
     const char* path = _endpoint->url.path();
     connection->request("POST", path != nullptr ? path : "", path != nullptr ? strlen(path) : 0);
+    // Delivery is at least once: a document whose kept-alive connection the
+    // endpoint closed before answering goes again at once, on a fresh one,
+    // rather than a second later through the queue, after a pause of all.
+    connection->allowRepeat();
     connection->header("Host", 4, _endpoint->host.data(), _endpoint->host.size());
     const Kestrava::Httpd::Timestamp& date = currentDate();
     connection->header("Date", 4, date.text(), date.size());
@@ -80,10 +84,14 @@ void Call::onCompleted(Kestrava::Browse::Connection*)
     delete this;
 }
 
-void Call::onLost(Kestrava::Browse::Connection*)
+void Call::onLost(Kestrava::Browse::Connection* connection)
 {
     _status = 0;
-    _failure = "connection lost";
+    _answerBegun = !connection->unanswered();
+    _failure = _answerBegun ? "the answer broke off part-way or could not be read (the endpoint "
+                              "saw the document: a duplicate may follow)"
+                            : "the endpoint closed the connection before answering (it may not "
+                              "have seen the document)";
     delete this;
 }
 

@@ -41,6 +41,9 @@ public:
     /// Why no response came (with status 0): the HTTP client's reason, a
     /// time-out, or the connection lost or closed.
     const std::string& failure() const { return _failure; }
+    /// Whether part of an answer came before the failure: the endpoint saw
+    /// the document.
+    bool answerBegun() const { return _answerBegun; }
 
 private:
     void onFailed(const char* message) override;
@@ -59,4 +62,5 @@ private:
     Handler* _handler;
     int _status = 0;
     std::string _failure;
+    bool _answerBegun = false;
 };

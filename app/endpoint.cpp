@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -59,14 +60,20 @@ Kestrava::Browse::Url endpoint(const std::string& text)
     for (char octet : rest.substr(end == std::string_view::npos ? rest.size() : end))
         if (static_cast<unsigned char>(octet) <= ' ' || octet == 127)
             refuse("the path holds a blank or a control character");
+    std::optional<Kestrava::Browse::Url> url;
     try
     {
-        return Kestrava::Browse::Url(text.data(), text.size());
+        url.emplace(text.data(), text.size());
     }
     catch (const std::exception&)
     {
         refuse("the URL cannot be read");
     }
+    // The client sends nothing of them: every document would be refused
+    // (401) and requeued for ever.
+    if (rest.substr(0, end).find('@') != std::string_view::npos)
+        refuse("credentials in the endpoint URL are not sent; put a key in its path or query");
+    return *url;
 }
 
 std::string hostHeader(const Kestrava::Browse::Url& url)

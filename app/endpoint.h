@@ -8,8 +8,9 @@
 /// why, an endpoint the service could never post to: none at all (or only
 /// blanks), a scheme other than http or https (in any case), no host, a
 /// port outside 1 to 65535 or not all digits, a path or query holding a
-/// blank or a control octet, a URL the parser refuses. The URL itself is left out of the message: it may hold a
-/// password or a key.
+/// blank or a control octet, a URL the parser refuses, user information
+/// (credentials the client would not send). The URL itself is left out of
+/// the message: it may hold a password or a key.
 Kestrava::Browse::Url endpoint(const std::string& text);
 
 /// The Host header of every request to url (RFC 9110 section 7.2): an IPv6

@@ -56,7 +56,10 @@ size_t Connection::request(const char* method, const char* path, size_t size, bo
 {
     flush();
     _asked = true;
-    _reader.request(strcmp(method, "HEAD") == 0);
+    _answered = false;
+    bool head = strcmp(method, "HEAD") == 0;
+    _repeatable = head || strcmp(method, "GET") == 0;
+    _reader.request(head);
     _hostWritten = !foreign && _fixed->host();
     // A path without its "/" (an empty one included) gets one. Parts that
     // do not fit the staging area go out directly, in the same order.
@@ -249,6 +252,7 @@ void Connection::onData(Network::TcpSocket*, Network::Buffer* buffer)
     // server that speaks now, a 408 before it closes say, answers nothing,
     // and the stream is no fit for another request.
     if (!_asked && !_reader.closed()) close();
+    _answered = _asked;
     while (buffer->size() > 0)
     {
         iovec run{};

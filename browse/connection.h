@@ -96,6 +96,20 @@ public:
     bool connected() const { return _socket.state() != Network::TcpSocket::idle; }
     /// Whether the connection can carry another request.
     bool usable() const { return _reader.usable(); }
+    /// Whether it can carry one now: usable, nothing of the last request
+    /// left to write (a server may answer before it read it all), and the
+    /// server has sent nothing since the answer, neither bytes nor its close
+    /// (which may wait unread). One non-blocking call.
+    bool reusable() { return usable() && _socket.quiet(); }
+    /// A request was written and no byte of its answer came.
+    bool unanswered() const { return _asked && !_answered; }
+    /// Whether the current request may go once more on a fresh connection
+    /// should the server close this one before answering: GET and HEAD,
+    /// and any other whose writer allowed it.
+    bool repeatable() const { return _repeatable; }
+    /// Allows the current request to be repeated (see repeatable()): its
+    /// handler is then offered the fresh connection and writes it again.
+    void allowRepeat() { _repeatable = true; }
     /// Hands the connection to another handler; false when not usable.
     bool replace(Browse::Handler* handler);
     /// The deadline becomes `seconds` from now; 0 removes it.
@@ -177,6 +191,9 @@ private:
     bool _hostWritten = false;
     /// A request was written whose response has not ended yet.
     bool _asked = false;
+    /// Bytes of the answer to the current request came.
+    bool _answered = false;
+    bool _repeatable = false;
     Browse::Handler* _handler;
 };
 

@@ -24,8 +24,11 @@ class Queue;
  * most hostLimit run, at most connectionLimit connections live at once,
  * the addresses are tried in turn, and a kept-alive connection goes
  * straight to the next waiting request of its host, or idles a moment for
- * one. Every request ends with exactly one terminal report, never from
- * inside connect(). Handlers may call connect() from any report.
+ * one, once checked that the server has not closed it meanwhile; a GET or
+ * HEAD (or a request its writer allows to go twice) that the server drops
+ * unanswered there goes once more on a fresh connection. Every request
+ * ends with exactly one terminal report, never from inside connect().
+ * Handlers may call connect() from any report.
  * Destroying the context (never from inside a report) ends every request
  * not yet ended with "operation cancelled" and closes its connection; so
  * are downloads waiting for the cache's answer, and requests made from

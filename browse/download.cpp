@@ -124,7 +124,10 @@ void Download::onHeader(Connection* connection, const Header& header)
                                                            _result.contents().size(), false));
         return deliver();
     }
+    // An empty Location names no target, though as a reference it would
+    // be this URL again: the 3xx is one without it (as curl takes it).
     const char* location = header.get("location");
+    if (location != nullptr && location[strspn(location, " \t")] == '\0') location = nullptr;
     if (status >= 300 && status < 400 && location != nullptr && _redirects > 0)
         return redirect(status, location, secure);
     // A 101 is final too, and no file.

@@ -28,7 +28,10 @@ public:
     virtual void onFailed(const char* message) = 0;
     /// The connection's deadline passed.
     virtual void onExpired(Connection* connection) = 0;
-    /// The connection can carry a request: write it now.
+    /// The connection can carry a request: write it now. It comes once
+    /// more, with a fresh connection, for a repeatable request whose
+    /// kept-alive connection the server closed before answering (see
+    /// Connection::repeatable()): write the same request again.
     virtual void onAvailable(Connection* connection) = 0;
     /// A response head, interim ones (1xx) included.
     virtual void onHeader(Connection* connection, const Header& header) = 0;

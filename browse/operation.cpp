@@ -56,15 +56,19 @@ size_t Operation::next() const
     return fallback;
 }
 
-bool Operation::accept(Connection* connection)
+bool Operation::fits(const Connection& connection) const
 {
     // A connection goes only to a request of its own scheme, and a TLS one
     // only with a certificate valid for the host.
-    if (_https != connection->https() || (_https && !connection->secure(true)) ||
-        connection->port() != _port || !connection->replace(this))
-        return false;
+    return _https == connection.https() && (!_https || connection.secure(true)) &&
+           connection.port() == _port && connection.usable();
+}
+
+void Operation::takeOver(Connection* connection)
+{
+    connection->replace(this);
     connection->expire(_queue->context().timeout());
-    return true;
+    _reused = true;
 }
 
 Browse::Handler* Operation::cancel()
@@ -101,22 +105,33 @@ void Operation::onAvailable(Connection* connection)
 void Operation::onHeader(Connection* connection, const Header& header)
 {
     _keepAlive = header.keepAlive();
-    if (_user != nullptr) _user->onHeader(connection, header);
+    // A 408 on a taken connection is the server closing it for its
+    // idleness as the request came: it answers nothing, and the request
+    // may go again on a new connection (RFC 9110 section 15.5.9).
+    _timedOut = _reused && _user != nullptr && header.status() == 408 && connection->repeatable();
+    if (_user != nullptr && !_timedOut) _user->onHeader(connection, header);
 }
 
 void Operation::onReceived(Connection* connection, const char* data, size_t size)
 {
-    if (_user != nullptr) _user->onReceived(connection, data, size);
+    if (_user != nullptr && !_timedOut) _user->onReceived(connection, data, size);
 }
 
 void Operation::onCompleted(Connection* connection)
 {
+    // Once the connection is gone: its close is reported, or was.
+    if (_timedOut) return connection->connected() ? connection->close() : repeat();
     if (Browse::Handler* user = std::exchange(_user, nullptr)) user->onCompleted(connection);
     // A body ended by the server's close: no closing report follows.
     if (!connection->connected()) return end();
     if (!connection->usable()) return;
-    if (_keepAlive && _queue->handOver(connection))
+    Operation* next = _keepAlive ? _queue->taker(*connection) : nullptr;
+    if (next != nullptr)
     {
+        // One the server closed (or spoke on) is closed: the waiting
+        // request gets a fresh connection once that close ends this one.
+        if (!connection->reusable()) return connection->close();
+        _queue->handOver(next, connection);
         // One ends, one starts: the running count stays.
         delete this;
         return;
@@ -135,14 +150,28 @@ void Operation::onCompleted(Connection* connection)
 
 void Operation::onLost(Connection* connection)
 {
+    // A server closes a kept-alive connection when it likes: one that did
+    // so as the request went out may never have seen it. It goes once
+    // more, on a fresh connection, where the writer allows (as curl does).
+    if (_timedOut ||
+        (_reused && _user != nullptr && connection->unanswered() && connection->repeatable()))
+        return repeat();
     if (Browse::Handler* user = std::exchange(_user, nullptr)) user->onLost(connection);
     end();
 }
 
 void Operation::onClosed(Connection* connection)
 {
+    if (_timedOut) return repeat();
     if (Browse::Handler* user = std::exchange(_user, nullptr)) user->onClosed(connection);
     end();
+}
+
+void Operation::repeat()
+{
+    _reused = false;
+    _timedOut = false;
+    start();
 }
 
 void Operation::end()

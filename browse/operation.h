@@ -16,12 +16,16 @@ class Queue;
 
 /**
  * One request of a queue: it runs on the queue's addresses in turn until
- * one connects, those not set aside as unreachable first, and forwards the
- * reports of its connection to the user's handler. It ends (and deletes
- * itself) with its terminal report, or when it hands its kept-alive
- * connection to a waiting operation. A kept-alive connection that no
- * operation waits for stays with its operation a moment (idle()), counted
- * among the queue's running ones, for a request that comes soon.
+ * one connects, those not set aside as unreachable first, or on a
+ * kept-alive connection it takes over, and forwards the reports of its
+ * connection to the user's handler. It ends (and deletes itself) with its
+ * terminal report, or when it hands its kept-alive connection to a waiting
+ * operation. A kept-alive connection that no operation waits for stays
+ * with its operation a moment (idle()), counted among the queue's running
+ * ones, for a request that comes soon. A repeatable request whose taken
+ * connection the server closes before any byte of the answer, or answers
+ * with 408, starts once more on a fresh connection, unheard by the user but
+ * for the new offer.
  */
 class Operation : public Browse::Handler
 {
@@ -34,8 +38,11 @@ public:
     /// Starts on the next address not yet tried; the queue's addresses must
     /// be known.
     void start();
-    /// Takes over a kept-alive connection; false when it does not fit.
-    bool accept(Connection* connection);
+    /// Whether a kept-alive connection fits the request: its scheme, its
+    /// port and, over TLS, a certificate valid for the host.
+    bool fits(const Connection& connection) const;
+    /// Takes over a kept-alive connection that fits.
+    void takeOver(Connection* connection);
     /// The user's handler, let go; the operation is deleted.
     Browse::Handler* cancel();
     /// The kept-alive connection held for the next request; null while the
@@ -55,6 +62,8 @@ private:
     ~Operation() override = default;
     /// The operation is over: deleted, and the queue told.
     void end();
+    /// The request goes once more, on a fresh connection.
+    void repeat();
     /// The index of the address to try next: the first untried one that is
     /// not set aside, else the first untried one; the address count when
     /// all were tried.
@@ -71,6 +80,11 @@ private:
     /// Null once the user was told that the response completed.
     Browse::Handler* _user;
     Connection* _idle = nullptr;
+    /// The connection was taken over, and the request not yet repeated.
+    bool _reused = false;
+    /// The server answered the request on a taken connection with 408: it
+    /// goes again once the connection is gone.
+    bool _timedOut = false;
 };
 
 } // namespace Browse

@@ -61,15 +61,17 @@ void Queue::add(uint16_t port, bool https, Browse::Handler* handler)
     if (_pending == 0 && !_addresses.empty()) startWaiting();
 }
 
-bool Queue::handOver(Connection* connection)
+Operation* Queue::taker(const Connection& connection) const
 {
-    for (auto waiting = _waiting.begin(); waiting != _waiting.end(); ++waiting)
-    {
-        if (!(*waiting)->accept(connection)) continue;
-        _waiting.erase(waiting);
-        return true;
-    }
-    return false;
+    auto waiting = std::find_if(_waiting.begin(), _waiting.end(),
+                                [&](Operation* operation) { return operation->fits(connection); });
+    return waiting != _waiting.end() ? *waiting : nullptr;
+}
+
+void Queue::handOver(Operation* taker, Connection* connection)
+{
+    _waiting.erase(std::find(_waiting.begin(), _waiting.end(), taker));
+    taker->takeOver(connection);
 }
 
 void Queue::keep(Operation* operation)
@@ -171,16 +173,26 @@ void Queue::onExpired(Event::TimerWatcher*)
         Operation* operation = *waiting;
         auto kept =
             std::find_if(_kept.begin(), _kept.end(),
-                         [operation](Operation* kept) { return operation->accept(kept->idle()); });
+                         [operation](Operation* kept) { return operation->fits(*kept->idle()); });
         if (kept == _kept.end())
         {
             ++waiting;
             continue;
         }
-        reused.push_back((*kept)->idle());
-        // One ends, one starts: the running count stays.
-        (*kept)->cancel();
+        Operation* idle = *kept;
         _kept.erase(kept);
+        Connection* connection = idle->idle();
+        // The server may have closed it while it idled, its close not read
+        // yet: then the close ends its operation, and the request looks on.
+        if (!connection->reusable())
+        {
+            connection->close();
+            continue;
+        }
+        operation->takeOver(connection);
+        reused.push_back(connection);
+        // One ends, one starts: the running count stays.
+        idle->cancel();
         waiting = _waiting.erase(waiting);
     }
     // Idle connections that none of the rest can take give way to those

@@ -55,9 +55,12 @@ public:
     /// A new request: it starts when there is room, else it waits.
     void add(uint16_t port, bool https, Browse::Handler* handler);
 
-    /// Offers a kept-alive connection to the first waiting operation that
-    /// can take it; false when none does.
-    bool handOver(Connection* connection);
+    /// The first waiting operation that a kept-alive connection fits, or
+    /// null.
+    Operation* taker(const Connection& connection) const;
+    /// Hands a kept-alive connection to a waiting operation it fits; the
+    /// caller made sure that the server has not closed it.
+    void handOver(Operation* taker, Connection* connection);
     /// `operation` keeps its idle connection for a later request.
     void keep(Operation* operation);
     /// A kept operation is ending.

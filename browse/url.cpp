@@ -276,9 +276,15 @@ void Url::check()
         throw std::runtime_error("Invalid URL " + _text);
     if (_pointers.path == nullptr) return;
     size_t pathStart = static_cast<size_t>(_pointers.path - _pointers.start);
-    std::string path = encodedPath(_pointers.path, _pointers.pathSize());
-    if (path.size() == _pointers.pathSize()) return;
-    _text.replace(pathStart, std::string::npos, path);
+    // Dot segments go as they go from a redirect target (RFC 3986 section
+    // 6.2.2.3): no server need see "/../". The query stays as written.
+    std::string written(_pointers.path, _pointers.pathSize());
+    auto [path, query] = splitQuery(written);
+    if (path.find("/.") != std::string::npos) path = withoutDotSegments(path);
+    std::string target =
+        encodedPath(path.data(), path.size()) + encodedPath(query.data(), query.size());
+    if (target == written) return;
+    _text.replace(pathStart, std::string::npos, target);
     _pointers.reset(_text.data(), _text.size());
 }
 

@@ -18,8 +18,9 @@ namespace Browse
  * The text is kept once; the parts are positions into it. A host that is
  * an IP literal (dotted IPv4, or IPv6 in brackets) is also kept as the
  * address, which the client uses without a lookup. The path is fit for a
- * request line: blanks, control bytes and bytes outside ASCII in it are
- * percent-encoded, and a text holding CR, LF or NUL is refused.
+ * request line: its dot segments are removed (RFC 3986 section 5.2.4, the
+ * query left as written), blanks, control bytes and bytes outside ASCII
+ * in it are percent-encoded, and a text holding CR, LF or NUL is refused.
  */
 class Url
 {

@@ -129,7 +129,7 @@ size_t TcpActiveWatcher::buffer(const iovec* vectors, size_t count, size_t skip)
 
 bool TcpActiveWatcher::wait()
 {
-    if (_closing) return false;
+    if (_closing || _output.size() > 0) return false;
     setInterest(true);
     return true;
 }
@@ -137,6 +137,17 @@ bool TcpActiveWatcher::wait()
 void TcpActiveWatcher::report()
 {
     if (_input.size() > 0) _socket->reportData(&_input);
+}
+
+bool TcpActiveWatcher::quiet()
+{
+    // Input already read is the handler's, who asks from inside its report.
+    if (_closing || _output.size() > 0) return false;
+    char byte;
+    // A read would take what waits; a peek only asks. A close shows as 0,
+    // a reset as an error, both at once.
+    ssize_t result = ::recv(_io.fd(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
 }
 
 bool TcpActiveWatcher::flush()

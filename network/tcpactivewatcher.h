@@ -36,6 +36,9 @@ public:
     void report() override;
     bool flush() override;
     bool readFilled() const override { return _filled; }
+    /// Nothing queued, and one peek at the kernel's input: nothing there,
+    /// not even a FIN or a reset.
+    bool quiet() override;
 
     void onReadable(int fd) override;
     void onWritable(int fd) override;

@@ -345,6 +345,11 @@ bool TcpSocket::inputWaiting() const
     return ::ioctl(_fd, FIONREAD, &size) == 0 && size > 0;
 }
 
+bool TcpSocket::quiet()
+{
+    return _state == established && _watcher != nullptr && _watcher->quiet();
+}
+
 bool TcpSocket::tlsStartable() const
 {
     return _state == established && _watcher->tlsStartable() && sslContext().context() != nullptr;

@@ -127,6 +127,11 @@ public:
     /// which takes one record), bytes the kernel holds. Otherwise its
     /// system call is saved.
     bool inputWaiting() const;
+    /// Whether nothing is on its way either way: no output queued, and the
+    /// peer has sent nothing since the last read, no bytes, no end of its
+    /// stream (a FIN, a reset; over TLS a close_notify or an alert). One
+    /// non-blocking call; false when not connected.
+    bool quiet();
 
     /// Whether TLS can start now: connected, nothing queued, not closing.
     bool tlsStartable() const;

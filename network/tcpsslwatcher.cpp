@@ -203,6 +203,17 @@ void TcpSslWatcher::read()
     }
 }
 
+bool TcpSslWatcher::quiet()
+{
+    if (_status != none || _output.size() > 0 || OpenSSL::SSL_pending(ssl()) > 0) return false;
+    if (TcpActiveWatcher::quiet()) return true;
+    // Application data here answers nothing: it goes with the connection,
+    // which is then no fit for a request.
+    char byte;
+    int result = call([&] { return OpenSSL::SSL_read(ssl(), &byte, 1); });
+    return result <= 0 && OpenSSL::SSL_get_error(ssl(), result) == SSL_ERROR_WANT_READ;
+}
+
 bool TcpSslWatcher::sendOutput()
 {
     while (_output.size() > 0)

@@ -53,6 +53,11 @@ public:
     /// A read takes one record: one the peer wrote next may have come with
     /// it and wait in the kernel, whatever the size of the first.
     bool readFilled() const override { return true; }
+    /// As on a plain socket, no TLS operation pending either; a record that
+    /// waits is read, to tell a close_notify or an alert from a handshake
+    /// message after the handshake (a session ticket, a key update), which
+    /// leaves the connection as it was.
+    bool quiet() override;
 
     void onReadable(int fd) override;
     void onWritable(int fd) override;

@@ -63,6 +63,10 @@ public:
     /// Whether the last read took all the room it had, so that more input
     /// may have arrived with it.
     virtual bool readFilled() const { return false; }
+    /// Whether nothing is on its way either way: no output queued, and the
+    /// peer has sent nothing that waits to be read, neither bytes nor the
+    /// end of its stream; one non-blocking call.
+    virtual bool quiet() { return false; }
 
     /// The socket after a move.
     void setSocket(TcpSocket* socket) { _socket = socket; }

@@ -1,6 +1,6 @@
 #include "apartserver.h"
 
-#include "nginx.h"
+#include "tests/browse/nginx.h"
 
 #include <cstdlib>
 #include <cstring>

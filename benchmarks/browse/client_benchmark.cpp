@@ -13,7 +13,7 @@
 #include "dns/loop/libev.h"
 #include "apartserver.h"
 #include "event/threadloop.h"
-#include "nginx.h"
+#include "tests/browse/nginx.h"
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>

@@ -1,11 +1,12 @@
 // Parses arbitrary bytes as a URL and as a redirect location against a
 // base: whatever parses must have a path fit for a request line (no blank,
-// control byte or byte outside ASCII), no CR, LF or NUL anywhere, a host, and
-// a port that fits in 16 bits.
+// control byte or byte outside ASCII, no dot segment before the query), no
+// CR, LF or NUL anywhere, a host, and a port that fits in 16 bits.
 #include "browse/url.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,8 @@ void check(const Url& url)
         auto byte = static_cast<unsigned char>(*at);
         if (byte <= ' ' || byte >= 0x7f) abort();
     }
+    std::string path = std::string(url.path()).substr(0, strcspn(url.path(), "?")) + "/";
+    if (path.find("/./") != std::string::npos || path.find("/../") != std::string::npos) abort();
 }
 
 } // namespace

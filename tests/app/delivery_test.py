@@ -59,7 +59,13 @@ class DeliveryTest(ServiceTest):
         self.assertEqual((endpoint.requests[0].target, endpoint.requests[0].body), ("/", b"42"))
 
     def test_failures_requeue_log_once_and_pause_a_second(self):
-        for outcome in (302, 404, 500, "close", "reset"):
+        closed = "No response from server: the endpoint closed the connection before answering"
+        cut = "Incomplete response from server: the answer broke off part-way or could not be read"
+        for outcome, warning in ((302, "Invalid response code from server: 302"),
+                                 (404, "Invalid response code from server: 404"),
+                                 (500, "Invalid response code from server: 500"),
+                                 ("close", closed), ("reset", closed), ("cut", cut),
+                                 (b"HTTP/1.1 2000 OK\r\nContent-Length: 0\r\n\r\n", cut)):
             with self.subTest(outcome=outcome):
                 answers = [outcome]
                 endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
@@ -70,8 +76,6 @@ class DeliveryTest(ServiceTest):
                 answered = endpoint.answered()
                 self.assertEqual(sorted(json.loads(r.body)["n"] for r in answered if r.status == 200),
                                  [1, 2])
-                warning = (f"Invalid response code from server: {outcome}" if isinstance(outcome, int)
-                           else "No response from server: connection lost")
                 self.assertTrue(service.wait_log(warning), service.output())
                 self.assertEqual(len(service.lines("from server: ")), 1)
                 self.assertIn("[Warning]  [", service.lines(warning)[0])

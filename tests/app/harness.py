@@ -115,6 +115,8 @@ class Request:
         self.time = time.monotonic()
         # The client's address and port: one per connection.
         self.peer = handler.client_address
+        # Requests on the connection before this one.
+        self.turn = handler.turn
         # The status answered, or None when the endpoint did not answer.
         self.status = None
 
@@ -126,11 +128,14 @@ class Request:
 
 
 class _Handler(http.server.BaseHTTPRequestHandler):
+    turn = 0
+
     def do_POST(self):
         length = int(self.headers.get("Content-length") or 0)
         body = self.rfile.read(length)
         endpoint = self.server.endpoint
         request = Request(self, body)
+        self.turn += 1
         outcome = endpoint.behaviour(request)
         if isinstance(outcome, int):
             request.status = outcome
@@ -149,11 +154,17 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         elif outcome == "stall":
             time.sleep(STALL_SECONDS)
             self.close_connection = True
+        elif outcome == "cut":
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nok")
+            self.close_connection = True
         else:
             self.send_response(outcome)
             self.send_header("Content-Length", "2")
             self.end_headers()
             self.wfile.write(b"ok")
+            self.close_connection = endpoint.hangup
+        if endpoint.idle is not None:
+            self.connection.settimeout(endpoint.idle)
 
     def log_message(self, *arguments):
         pass
@@ -163,10 +174,15 @@ class Endpoint:
     """A scripted endpoint on 127.0.0.1: behaviour(request) gives the status to
     answer, the bytes of the answer, or "close" (close without an answer),
     "reset" (abort the connection), "stall" (answer nothing for longer than
-    the service waits)."""
+    the service waits), "cut" (close part-way through a 200). With hangup,
+    it closes after each answer without saying so; with idle, once a
+    connection waited that many seconds for its next request."""
 
-    def __init__(self, behaviour=lambda request: 200, tls=None, http10=False, address="127.0.0.1", port=0):
+    def __init__(self, behaviour=lambda request: 200, tls=None, http10=False, address="127.0.0.1", port=0,
+                 hangup=False, idle=None):
         self.behaviour = behaviour
+        self.hangup = hangup
+        self.idle = idle
         self.requests = []
         self._lock = threading.Lock()
         handler = type("Handler", (_Handler,), {"protocol_version": "HTTP/1.0" if http10 else "HTTP/1.1"})
@@ -199,6 +215,48 @@ class Endpoint:
     def close(self):
         self.server.shutdown()
         self.server.server_close()
+
+
+class Nginx:
+    """Debian's nginx-light on a free port of 127.0.0.1, answering 200 to
+    everything and closing a connection idle for keepalive_timeout; a line
+    per request in its access log."""
+
+    def __init__(self, directory, keepalive_timeout):
+        self.directory = tempfile.mkdtemp(dir=directory)
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            self.port = probe.getsockname()[1]
+        configuration = os.path.join(self.directory, "nginx.conf")
+        with open(configuration, "w") as file:
+            file.write(f"""daemon off; master_process off; pid {self.directory}/nginx.pid;
+error_log {self.directory}/error.log;
+events {{ worker_connections 64; }}
+http {{
+    access_log {self.directory}/access.log;
+    client_body_temp_path {self.directory};
+    keepalive_timeout {keepalive_timeout};
+    server {{ listen 127.0.0.1:{self.port}; location / {{ return 200; }} }}
+}}
+""")
+        self.process = subprocess.Popen(["/usr/sbin/nginx", "-e", os.path.join(self.directory, "error.log"),
+                                         "-p", self.directory, "-c", configuration])
+        wait_until(self.accepting, 10)
+
+    def accepting(self):
+        with socket.socket() as probe:
+            return probe.connect_ex(("127.0.0.1", self.port)) == 0
+
+    def url(self, path="/"):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+    def requests(self):
+        with open(os.path.join(self.directory, "access.log")) as log:
+            return len(log.readlines())
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait()
 
 
 def certificate(directory, name, subject, *options):

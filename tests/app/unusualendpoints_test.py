@@ -1,8 +1,9 @@
 """Endpoints the HTTP client must take in its stride: a name whose first
 address never answers, answers without a length, terse status lines and bare
-line feeds, HTTPS to an IP address. Whatever the shape, each document is
-posted once and acked after its 2xx, and no warning is logged. An endpoint
-that sends more than it was asked for gets no document acked on that."""
+line feeds, HTTPS to an IP address, kept-alive connections closed at the
+endpoint's whim. Whatever the shape, each document is posted once and acked
+after its 2xx, and no warning is logged. An endpoint that sends more than it
+was asked for gets no document acked on that."""
 
 import json
 import re
@@ -10,7 +11,7 @@ import socket
 import time
 import unittest
 
-from harness import ServiceTest, ca_signed, self_signed, wait_until
+from harness import Nginx, ServiceTest, ca_signed, self_signed, wait_until
 
 DOCUMENTS = 5
 
@@ -86,6 +87,52 @@ class UnusualEndpointsTest(ServiceTest):
         requests = self.assertEachPostedOnce(endpoint, endpoint.url(scheme="https"),
                                              environment={"SSL_CERT_FILE": authority})
         self.assertEqual(len({request.peer for request in requests}), 1)
+
+    def test_kept_connections_the_endpoint_closes_cost_no_warning_and_no_pause(self):
+        # Documents one at a time, the pauses around the endpoint's idle
+        # time-out, so that a kept connection is often closed as the next
+        # document would go on it; or all at once to an endpoint that closes
+        # after each answer, as the next document waits for the connection.
+        nginx = Nginx(self.directory, "100ms")
+        self.addCleanup(nginx.close)
+        count = 20
+        apart = (0.07, 0.09, 0.1, 0.11, 0.13)
+        for name, endpoint, url, pauses in (("idle", self.endpoint(idle=0.1), None, apart),
+                                            ("nginx", None, nginx.url("/hook"), apart),
+                                            ("hangup", self.endpoint(hangup=True), None, (0,))):
+            with self.subTest(endpoint=name):
+                service = self.consuming(url or endpoint.url(), "--connections", "2")
+                for n in range(count):
+                    self.broker.publish("results", json.dumps({"n": n}))
+                    time.sleep(pauses[n % len(pauses)])
+                self.assertTrue(wait_until(lambda: self.messages() == 0, 10), service.output())
+                self.assertEqual(service.stop(), 0)
+                self.assertEqual(service.lines("[Warning]"), [])
+                # The endpoint never saw the documents it did not answer.
+                posted = nginx.requests() if endpoint is None else len(endpoint.requests)
+                self.assertEqual(posted, count)
+                self.broker.fresh("results")
+
+        # The endpoint reads each document that comes on a connection it
+        # answered before, and closes without answering, or answers 408 (it
+        # closed the connection for its idleness): each goes again at once
+        # on a fresh connection, where it is answered.
+        for outcome, status in (("close", None),
+                                (b"HTTP/1.1 408 Request Timeout\r\nConnection: close\r\n\r\n", 408)):
+            with self.subTest(outcome=outcome):
+                self.broker.fresh("results")
+                endpoint = self.endpoint(lambda request, outcome=outcome: outcome if request.turn > 0 else 200)
+                service = self.consuming(endpoint.url(), "--connections", "1")
+                for n in range(3):
+                    self.broker.publish("results", json.dumps({"n": n}))
+                    time.sleep(0.05)
+                self.assertTrue(wait_until(lambda: self.messages() == 0, 10), service.output())
+                self.assertEqual(service.stop(), 0)
+                self.assertEqual(service.lines("[Warning]"), [])
+                posts = [(json.loads(request.body)["n"], request.status) for request in endpoint.requests]
+                self.assertEqual(posts, [(0, 200), (1, status), (1, 200), (2, status), (2, 200)])
+                for dropped, again in zip(endpoint.requests[1::2], endpoint.requests[2::2]):
+                    self.assertLess(again.time - dropped.time, 0.5)
 
     def test_bytes_after_an_answer_answer_no_other_document(self):
         # The first document's 500 has a 200 behind it in the same write,

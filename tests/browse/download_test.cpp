@@ -127,14 +127,18 @@ TEST_F(DownloadTest, RedirectsBeyondTheLimitFail)
 
 TEST_F(DownloadTest, LocationThatIsNoUrlFails)
 {
+    // An empty one is none at all: the 3xx is the answer, not a way back
+    // to the same URL.
     for (const char* location :
-         {"http://bad host/", "https://a..b/x", "//bad host/", "///x", "http://:80/x"})
+         {"http://bad host/", "https://a..b/x", "//bad host/", "///x", "http://:80/x", "", " \t "})
     {
+        size_t before = requests().size();
         auto result =
             download(url("leaf.test", Port::plain, "/x",
                          {{"status", "302"}, {"header", std::string("Location:") + location}}));
         EXPECT_EQ(result->code, 302) << location;
         EXPECT_EQ(result->failure, "download failed") << location;
+        EXPECT_EQ(requests().size(), before + 1) << location;
     }
 }
 
@@ -456,6 +460,10 @@ TEST_F(DownloadTest, RequestLinesCarryNoRawControlBytesOrBlanks)
     auto direct = download(url("leaf.test", Port::plain, "/a b/caf\xc3\xa9\t?q=1 2"));
     EXPECT_EQ(direct->failure, "");
     EXPECT_EQ(requestLine(requests().back()), "GET /a%20b/caf%C3%A9%09?q=1%202 HTTP/1.1");
+    // Nor dot segments, which only the query keeps.
+    auto dots = download(url("leaf.test", Port::plain, "/a/../../b/./c?x=/../y"));
+    EXPECT_EQ(dots->failure, "");
+    EXPECT_EQ(requestLine(requests().back()), "GET /b/c?x=/../y HTTP/1.1");
 
     // A location holding a CR is not followed: the head is refused.
     size_t before = requests().size();

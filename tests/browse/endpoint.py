@@ -23,6 +23,14 @@ the query says otherwise. The query scripts the answer:
   end=abrupt   close TLS without close_notify (which it sends otherwise)
   after=S      S seconds after the answer, send the bytes of unasked=HEX
                and read on, or close without it
+  idle=S       close the connection once it waited S seconds for the next
+               request
+  hangup=1     close after the answer without saying so
+  early=S      answer before the body is read, and read on S seconds later
+               (the body is taken for what comes next)
+  drop=N       from the N-th request of a connection on (the first is 0),
+               send the bytes of part=HEX, if any, and close without an
+               answer
 """
 import argparse
 import os
@@ -65,6 +73,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    # Requests read on this connection so far.
+    turn = 0
+
     def setup(self):
         global connections
         if isinstance(self.request, ssl.SSLSocket):
@@ -94,15 +105,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.answer(head=True)
 
     def answer(self, head):
+        query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
+        option = lambda name: query.get(name, [None])[0]
         length = int(self.headers.get("Content-Length") or 0)
-        if length:
+        if length and not option("early"):
             self.rfile.read(length)
         request = bytes(self.rfile.taken)
         self.rfile.taken = bytearray()
-        query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
-        option = lambda name: query.get(name, [None])[0]
         if option("end"):
             self.server.ends[self.request] = option("end")
+        self.turn += 1
+        if option("drop") and self.turn > int(option("drop")):
+            self.wfile.write(bytes.fromhex(option("part") or ""))
+            self.close_connection = True
+            return
 
         if option("stall"):
             while self.connection.recv(4096):
@@ -131,6 +147,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if option("close"):
             self.send_header("Connection", "close")
             self.close_connection = True
+        if option("hangup"):
+            self.close_connection = True
+        if option("idle"):
+            self.connection.settimeout(float(option("idle")))
         if option("chunked"):
             self.send_header("Transfer-Encoding", "chunked")
         elif option("version") != "1.0":
@@ -148,6 +168,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body)
         if option("version") == "1.0":
             self.close_connection = True
+        if option("early"):
+            time.sleep(float(option("early")))
         if option("after"):
             self.wfile.flush()
             time.sleep(float(option("after")))

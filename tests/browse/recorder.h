@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Testing
@@ -31,7 +32,8 @@ public:
     /// Writes one request; by default "GET" of `path` with emptyline().
     std::function<void(Connection*)> write;
     std::string path = "/";
-    /// How many requests to write, one per offer.
+    /// How many requests to write, one per offer; an offer before the
+    /// last request completed (a repeat) writes it again.
     int requests = 1;
     /// Whether the connection is a bare one that the recorder closes.
     bool bare = true;
@@ -55,13 +57,13 @@ public:
     void onExpired(Connection*) override { finish("expired"); }
     void onAvailable(Connection* connection) override
     {
-        if (requests == 0)
+        if (requests == 0 && !_asked)
         {
             events.push_back("available");
             connection->close();
             return;
         }
-        --requests;
+        if (!std::exchange(_asked, true)) --requests;
         events.push_back("available");
         const char* error = connection->certificateError();
         security.push_back(std::to_string(connection->secure(false)) + " " +
@@ -90,12 +92,16 @@ public:
     void onCompleted(Connection* connection) override
     {
         events.push_back("completed");
+        _asked = false;
         if (requests == 0 && (!bare || !connection->connected())) finish(std::string());
     }
     void onLost(Connection*) override { finish("lost"); }
     void onClosed(Connection*) override { finish("closed"); }
 
 private:
+    /// A request was written and its answer has not completed.
+    bool _asked = false;
+
     void finish(std::string event)
     {
         if (!event.empty()) events.push_back(std::move(event));

@@ -61,6 +61,21 @@ TEST(UrlTest, PortsAndPaths)
     EXPECT_EQ(81u, url("http://h:81?x").port());
 }
 
+TEST(UrlTest, PathsLoseTheirDotSegmentsAndQueriesStayAsWritten)
+{
+    for (auto [text, expected] :
+         {std::pair{"http://h/a/../../b/./c?x=/../y", "/b/c?x=/../y"},
+          std::pair{"http://h/a/..", "/"}, std::pair{"http://h/a/./", "/a/"},
+          std::pair{"http://h/.", "/"}, std::pair{"http://h/a/b/../c/.?q", "/a/c/?q"},
+          std::pair{"http://h?x=/../y", "?x=/../y"},
+          std::pair{"http://h/.a/..b/c..", "/.a/..b/c.."}, std::pair{"http://h/a b/../c", "/c"}})
+    {
+        Url parsed = url(text);
+        EXPECT_EQ(expected, path(parsed)) << text;
+        EXPECT_EQ(std::string("http://h") + expected, parsed.text()) << text;
+    }
+}
+
 TEST(UrlTest, HostNamesAndIpLiterals)
 {
     EXPECT_STREQ("xn--bcher-kva.example", url("http://bücher.example/").hostname().ascii());

@@ -4,11 +4,12 @@
 #include <string>
 
 /// Debian's nginx-light on a free loopback port, answering every request
-/// with 200 and keeping connections alive; stopped with the object.
+/// with 200 and keeping connections alive for its keepalive_timeout (nginx's
+/// syntax: "300s", "100ms"); stopped with the object.
 class Nginx
 {
 public:
-    Nginx();
+    explicit Nginx(const std::string& keepaliveTimeout = "300s");
     Nginx(const Nginx&) = delete;
     Nginx& operator=(const Nginx&) = delete;
     ~Nginx();

@@ -1,4 +1,4 @@
-#include "nginx.h"
+#include "tests/browse/nginx.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +50,7 @@ uint16_t freePort()
     return port;
 }
 
-Nginx::Nginx()
+Nginx::Nginx(const std::string& keepaliveTimeout)
 {
     char pattern[] = "/tmp/browse-nginx-XXXXXX";
     if (mkdtemp(pattern) == nullptr) throw std::runtime_error("no directory for nginx");
@@ -61,7 +61,7 @@ Nginx::Nginx()
         << "error_log " << _directory << "/error.log;\npid " << _directory << "/nginx.pid;\n"
         << "events { worker_connections 4096; }\n"
         << "http {\n  access_log off;\n  client_body_temp_path " << _directory << ";\n"
-        << "  keepalive_requests 100000000;\n  keepalive_timeout 300s;\n"
+        << "  keepalive_requests 100000000;\n  keepalive_timeout " << keepaliveTimeout << ";\n"
         << "  server {\n    listen 127.0.0.1:" << _port << ";\n"
         << "    location / { return 200 \"ok\\n\"; }\n  }\n}\n";
     _pid = fork();
