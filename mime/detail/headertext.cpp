@@ -205,13 +205,18 @@ size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filt
     return written + encoder.flush();
 }
 
-bool decodeQuotedWords(const std::string& text, std::string& decoded)
+bool readsAsWords(const std::string& text)
 {
     if (text.find("=?") == std::string::npos) return false;
     std::vector<QuotedPiece> pieces = quotedPieces(text);
-    if (std::none_of(pieces.begin(), pieces.end(),
-                     [](const QuotedPiece& piece) { return piece.kind == QuotedPiece::word; }))
-        return false;
+    return std::any_of(pieces.begin(), pieces.end(),
+                       [](const QuotedPiece& piece) { return piece.kind == QuotedPiece::word; });
+}
+
+bool decodeQuotedWords(const std::string& text, std::string& decoded)
+{
+    if (!readsAsWords(text)) return false;
+    std::vector<QuotedPiece> pieces = quotedPieces(text);
     decoded.clear();
     for (size_t i = 0; i < pieces.size(); ++i)
     {
@@ -227,6 +232,8 @@ bool decodeQuotedWords(const std::string& text, std::string& decoded)
 
 bool quotedWordsToWrite(const std::string& text, std::string& written)
 {
+    // Such a value goes as an RFC 2231 value, where no word is read.
+    if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; })) return false;
     std::vector<QuotedPiece> pieces = quotedPieces(text);
     written.clear();
     for (size_t i = 0; i < pieces.size(); ++i)

@@ -19,6 +19,10 @@ namespace detail
 /// possible" for a charset that iconv does not know.
 std::string decodeWords(const char* data, size_t size);
 
+/// Whether a quoted parameter value holds text that readers take for an
+/// RFC 2047 encoded word (see decodeQuotedWords()).
+bool readsAsWords(const std::string& text);
+
 /// A quoted parameter value with its RFC 2047 encoded words decoded into
 /// UTF-8, as mail readers read them though RFC 2047 section 5 keeps them
 /// out of quoted strings: a word counts where the value starts, after a
@@ -30,7 +34,8 @@ bool decodeQuotedWords(const std::string& text, std::string& decoded);
 /// Such a value as it may be quoted anew and read the same: the blanks
 /// between two words, which readers drop, made one. False where it cannot
 /// be: a run of blanks before a word after text loses blanks where the
-/// line is folded, or, escaped, glues the word to them for readers.
+/// line is folded, or, escaped, glues the word to them for readers; a
+/// byte outside ASCII makes it an RFC 2231 value, where no word is read.
 bool quotedWordsToWrite(const std::string& text, std::string& written);
 
 /// Writes unstructured header text for a receiver without UTF-8: what

@@ -153,9 +153,13 @@ size_t Param::write(const Capabilities& capabilities, Filter::Result* output, si
                     bool whole) const
 {
     // Encoded words go as they came where they read the same so, else the
-    // text they stand for does.
+    // text they stand for does: sections joined read as one value, where a
+    // word that opened a section may be glued to text and blanks between
+    // two words go.
     std::string words;
-    bool asWords = _value.words() && detail::quotedWordsToWrite(_value.raw(), words);
+    std::string reread;
+    bool asWords = _value.words() && detail::quotedWordsToWrite(_value.raw(), words) &&
+                   detail::decodeQuotedWords(words, reread) && reread == _value.text();
     const std::string& value = asWords ? words : _value.text();
     size_t written;
     {

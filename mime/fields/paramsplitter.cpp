@@ -1,6 +1,7 @@
 #include "mime/fields/paramsplitter.h"
 
 #include "filter/utf8.h"
+#include "mime/detail/headertext.h"
 #include "mime/fields/formatting.h"
 #include "mime/fields/paramkey.h"
 
@@ -46,7 +47,10 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     // It drops a bare empty value too, and keeps a quoted one.
     bool bare = formatting.param() && value.find_first_of(",'") == std::string::npos &&
                 !(value.empty() && quoteEmpty);
-    _form = !formatting.ascii() ? Form::extended : bare ? Form::bare : Form::quoted;
+    // Quoted, text that looks like an encoded word would read as the word's
+    // text; an RFC 2231 value reads as it stands.
+    bool quotable = formatting.ascii() && (bare || words || !detail::readsAsWords(value));
+    _form = !quotable ? Form::extended : bare ? Form::bare : Form::quoted;
     _stage = _form == Form::extended ? static_cast<Kestrava::Filter::Result*>(&_percent) : next;
     // Bytes that are not UTF-8 must not be labelled so: a reader would
     // replace them.

@@ -23,6 +23,8 @@ namespace Mime
  * its own when it passes the room. A name that would read as a shorter one
  * with a suffix always goes with its section number. A value of RFC 2047
  * words goes whole too: readers decode no word split between sections.
+ * Any other value that would read as such words quoted goes as an RFC 2231
+ * value, which readers take as it stands.
  */
 class ParamSplitter : public Kestrava::Filter::Filter
 {

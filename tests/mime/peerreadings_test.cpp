@@ -113,6 +113,18 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
                      "filename*1=\"=?utf-8?q?sum=C3=A9?=\"" +
                      rewritten + "\n\nbody"),
          true},
+        {"encoded words that read apart in their sections, glued or blank, once joined",
+         inMultipart("Content-Disposition: attachment; filename*0=\"ab\"; "
+                     "filename*1=\"=?utf-8?q?c?=\"; name*0=\"=?utf-8?q?a?= \"; "
+                     "name*1=\"=?utf-8?q?b?=\"" +
+                     rewritten + "\n\nbody"),
+         true},
+        {"encoded words beside 8-bit text, which goes as an RFC 2231 value",
+         inMultipart("Content-Type: text/plain; name=\"caf\xC3\xA9 =?utf-8?q?x?=\"\n\nbody"), true},
+        {"an RFC 2231 value that would read as an encoded word quoted, the line rewritten",
+         inMultipart("Content-Disposition: attachment; filename*=utf-8''%3D%3Futf-8%3Fq%3Fa%3F%3D" +
+                     rewritten + "\n\nbody"),
+         true},
         {"what is no encoded word stays",
          inMultipart("Content-Disposition: attachment; filename=\"a=?utf-8?q?b?= =?utf-8?x?c?=\"; "
                      "name=\"=?utf-8?q?a_b?=\"" +

@@ -208,6 +208,8 @@ TEST(ParamsTest, ValuesAreWrittenBareQuotedOrExtended)
     EXPECT_EQ(written("say \"hi\""), "; name=\"say \\\"hi\\\"\"");
     EXPECT_EQ(written("caf\xC3\xA9 au lait"), "; name*=utf-8''caf%c3%a9%20au%20lait");
     EXPECT_EQ(written("caf\xC3\xA9", true), "; name*=utf-8''caf%c3%a9");
+    // Quoted, it would read as the encoded word it looks like.
+    EXPECT_EQ(written("=?utf-8?q?a?="), "; name*=utf-8''%3d%3futf-8%3fq%3fa%3f%3d");
 }
 
 /// The lines of a written value, each checked against the limit plus the
