@@ -35,9 +35,14 @@ Queue::~Queue()
 
 void Queue::resolve(DNS::Context& dns)
 {
-    _pending = 2;
+    // A name of the hosts file is the file's alone, as getaddrinfo takes it:
+    // the family the file gives it no address of is asked of no name server,
+    // whose address for it would be connected to in turn.
+    const bool listed = dns.exists(_host.ascii());
     for (int type : {ns_t_a, ns_t_aaaa})
     {
+        if (listed && !dns.local(_host.ascii(), type)) continue;
+        ++_pending;
         DNS::Operation* lookup = dns.query(_host.ascii(), type, DNS::Bits(), this);
         if (lookup != nullptr)
             _lookups.push_back(lookup);

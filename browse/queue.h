@@ -47,7 +47,8 @@ public:
     /// Cancels lookups still running; waiting operations must be gone.
     ~Queue() override;
 
-    /// Starts the A and AAAA lookups of the host name.
+    /// Starts the A and AAAA lookups of the host name; for a name of the
+    /// hosts file, only those of the families it lists there.
     void resolve(DNS::Context& dns);
     /// Takes an IP-literal host's address, without a lookup.
     void resolve(const DNS::Ip& ip);

@@ -66,6 +66,8 @@ public:
     void nameserver(const Ip& server) { _nameservers.push_back(server); }
     /// Whether the hosts table lists the name, with an address of any version.
     bool exists(const char* name) const { return _hosts.lookup(name, 0) != nullptr; }
+    /// Whether the hosts table answers the question itself (see Hosts::answers).
+    bool local(const char* name, int type) const { return _hosts.answers(name, type); }
 
     /// Sends a query over UDP to the server (the socket set of its version).
     Inbound* datagram(const Ip& server, const Query& query);

@@ -33,12 +33,20 @@
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace
 {
 
 const char* const name = "bench.test";
+
+// dnsmasq's default receive buffer on loopback takes a burst of about two
+// hundred queries and drops the rest, which then wait for their time-outs:
+// beyond this many the resolver holds the lookups in flight back itself
+// (its capacity), so that 10,000 of them measure the resolver, not the
+// time-outs. c-ares has no such bound: its 10,000 measure the time-outs.
+const size_t onTheWire = 128;
 
 /// Lookups completed per benchmark iteration: every lookup in flight
 /// completes once at least.
@@ -52,16 +60,28 @@ double heapBytes()
     return static_cast<double>(mallinfo2().uordblks);
 }
 
-/// Runs the batches and records the heap after the first and after the last.
+/// The processor time of the calling thread, the one that drives the lookups.
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+/// Runs the batches and records the heap after the first and after the
+/// last, and the processor time a lookup costs the thread that drives it.
 template <typename Batch> void measure(benchmark::State& state, Batch batch)
 {
     const int size = batchSize(static_cast<int>(state.range(0)));
     double first = -1;
+    const double start = threadSeconds();
     for (auto _ : state)
     {
         batch();
         if (first < 0) first = heapBytes();
     }
+    state.counters["cpu_us_per_lookup"] =
+        (threadSeconds() - start) * 1e6 / static_cast<double>(state.iterations() * size);
     state.SetItemsProcessed(state.iterations() * size);
     state.counters["heap_kb"] = first / 1024;
     state.counters["heap_growth_kb"] = (heapBytes() - first) / 1024;
@@ -115,7 +135,7 @@ void kestrava(benchmark::State& state)
     {
         DNS::LibEv adapter(loop, true);
         DNS::Context context(&adapter, path, "/dev/null");
-        context.capacity(static_cast<size_t>(state.range(0)));
+        context.capacity(std::min(static_cast<size_t>(state.range(0)), onTheWire));
         Driver driver(context, static_cast<int>(state.range(0)));
         driver._loop = loop;
         measure(state, [&driver] { driver.runBatch(); });

@@ -78,8 +78,15 @@ bool RemoteLookup::execute(double now)
         return true;
     }
     if (now <= _last + _core->timeout()) return false;
-    expire();
-    return true;
+    if (!tcp())
+    {
+        expire();
+        return true;
+    }
+    // A server silent over TCP is silent: the question goes on to the next
+    // one, and should none be left, the time-out is the last failure.
+    _kept.reset();
+    return fail(_current, nullptr);
 }
 
 bool RemoteLookup::sendNext(double now)

@@ -20,10 +20,11 @@ class Response;
 /// send per interval, in as many rounds over the servers as the Core's
 /// attempts; over TCP to the server whose answer was truncated. A server
 /// that fails (SERVFAIL, REFUSED or NOTIMP, a refused port, a TCP connection
-/// that cannot be had) passes the question on to the next one at once; one
-/// that answers FORMERR to EDNS is asked again without it. When no server is
-/// left, the last failure is reported: the last server's failed answer (or
-/// failed TCP's truncated one), or the time-out.
+/// that cannot be had) passes the question on to the next one at once, one
+/// silent over TCP after the time-out; one that answers FORMERR to EDNS is
+/// asked again without it. When no server is left, the last failure is
+/// reported: the last server's failed answer (or failed TCP's truncated
+/// one), or the time-out.
 ///
 /// States: waiting (not yet started) -> scheduled (sends left) -> ready
 /// (every send made, or on TCP) -> finished (reported, and freed).

@@ -26,7 +26,8 @@ trap cleanup EXIT
 
 printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' > "$work/resolv.conf"
 # refusing.test: nothing listens on its first address; silent.test: the
-# test that uses it makes its first address drop connects unanswered.
+# test that uses it makes its first address drop connects unanswered;
+# pinned.test: nothing listens on its one address, dnsmasq has another.
 cat > "$work/hosts" <<'HOSTS'
 127.0.0.1 localhost
 127.0.0.1 dual.test
@@ -38,6 +39,7 @@ cat > "$work/hosts" <<'HOSTS'
 127.0.0.1 silent.test
 127.0.0.1 secure.test self.test xn--bcher-kva.test
 127.0.0.1 leaf.test second.test
+127.0.0.3 pinned.test
 HOSTS
 mount --bind "$work/resolv.conf" /etc/resolv.conf
 mount --bind "$work/hosts" /etc/hosts
@@ -58,7 +60,7 @@ openssl x509 -req -in "$work/server.csr" -CA "$work/ca.crt" -CAkey "$work/ca.key
 
 /usr/sbin/dnsmasq --keep-in-foreground --conf-file=/dev/null --no-resolv --no-hosts \
     --no-poll --bind-interfaces --listen-address=127.0.0.1 --port=53 --user=root \
-    --pid-file= --local=/test/ --log-queries --log-facility="$work/queries.log" &
+    --pid-file= --local=/test/ --host-record=pinned.test,::1 --log-queries --log-facility="$work/queries.log" &
 pids="$pids $!"
 /usr/bin/python3 "$here/endpoint.py" --ports "$work/ports" \
     --self-signed "$work/self.crt" "$work/self.key" \

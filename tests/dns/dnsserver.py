@@ -99,7 +99,8 @@ def behaviour(ident, name, qtype, tcp, address, edns):
     octet>), q keeps quiet, x NXDOMAIN, s SERVFAIL, r REFUSED, n NOTIMP; e
     answers a query with EDNS with a bare FORMERR header (h with the
     question too), f FORMERR always; t truncates over UDP and answers over
-    TCP, u truncates and refuses over TCP."""
+    TCP, u truncates and refuses over TCP, w truncates and keeps quiet over
+    TCP."""
     parts = name.split(".")[0].split("-")[1:]
     letters = {part[:-1]: part[-1] for part in parts if len(part) > 1}
     letter = letters.get(address.split(".")[-1], "a")
@@ -113,8 +114,10 @@ def behaviour(ident, name, qtype, tcp, address, edns):
         return [(0, struct.pack("!6H", ident, 0x8000 | FORMERR, 0, 0, 0, 0), False)]
     if letter == "h" and edns is not None:
         return reply(rcode=FORMERR)
-    if letter in "tu" and not tcp:
+    if letter in "tuw" and not tcp:
         return reply(truncated=True)
+    if letter == "w":
+        return []
     if letter == "u":
         return reply(rcode=REFUSED)
     answers = a(name, "192.0.2." + address.split(".")[-1]) if qtype == A else []

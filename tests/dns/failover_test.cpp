@@ -100,6 +100,9 @@ TEST_F(FailoverTest, ServerFailuresPassTheQuestionOnAtOnce)
         {"mix-2q-6q-7r.test", received, ns_r_refused, {}, {"udp 2", "udp 6", "udp 7"}},
         // ... as is its silence.
         {"mix-2r-6q-7q.test", Outcome::timeout, 0, {}, {"udp 2", "udp 6", "udp 7"}},
+        // Silence over TCP is silence too.
+        {"mix-2w-6q-7a.test", received, 0, {"192.0.2.7"}, {"udp 2", "tcp 2", "udp 6", "udp 7"}},
+        {"mix-2q-6r-7w.test", Outcome::timeout, 0, {}, {"udp 2", "udp 6", "udp 7", "tcp 7"}},
     };
     for (const Row& row : silent)
         check(row, 20.0);
