@@ -129,7 +129,7 @@ size_t TcpActiveWatcher::buffer(const iovec* vectors, size_t count, size_t skip)
 
 bool TcpActiveWatcher::wait()
 {
-    if (_closing || _output.size() > 0) return false;
+    if (_closing) return false;
     setInterest(true);
     return true;
 }

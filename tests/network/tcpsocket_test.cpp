@@ -201,23 +201,36 @@ TEST_F(TcpSocketTest, PeerCloseIsLostAndInputArrivesFirst)
 
 TEST_F(TcpSocketTest, WaitReportsWritableOnce)
 {
-    int port;
-    Socket listener = Socket::listenOn(&port);
-    Socket connection(Socket::connectTo(port));
-    (void)connection;
-    Recorder recorder;
-    TcpSocket socket(loop(), &recorder);
-    recorder.action = [](TcpSocket* socket, const std::string& report)
+    // With nothing queued, and with output the peer takes only later: the
+    // report follows once all of it is written.
+    const std::string large(4 << 20, 'x');
+    for (bool queued : {false, true})
     {
-        if (report == "connected")
+        SCOPED_TRACE(queued);
+        int port;
+        Socket listener = Socket::listenOn(&port);
+        std::string taken;
+        std::thread peer;
+        Recorder recorder;
+        TcpSocket socket(loop(), &recorder);
+        recorder.action = [&](TcpSocket* socket, const std::string& report)
         {
+            if (report != "connected") return;
+            if (queued)
+            {
+                shrinkBuffers(socket->fd());
+                EXPECT_EQ(large.size(), socket->write(large.data(), large.size(), true));
+                peer = std::thread([&] { taken = readSome(listener.accept(), large.size()); });
+            }
             EXPECT_TRUE(socket->wait());
-        }
-    };
-    ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
-    ASSERT_TRUE(runUntil([&] { return recorder.writableReports > 0; }));
-    runFor(0.2);
-    EXPECT_EQ(recorder.writableReports, 1);
+        };
+        ASSERT_TRUE(socket.connect(localhost, static_cast<uint16_t>(port), 5.0));
+        ASSERT_TRUE(runUntil([&] { return recorder.writableReports > 0; }));
+        runFor(0.2);
+        EXPECT_EQ(recorder.writableReports, 1);
+        if (peer.joinable()) peer.join();
+        EXPECT_EQ(taken.size(), queued ? large.size() : 0u);
+    }
 }
 
 // A write to a connection the peer has reset must not raise SIGPIPE, which
