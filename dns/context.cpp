@@ -3,6 +3,7 @@
 #include "dns/lookup/locallookup.h"
 #include "dns/lookup/remotelookup.h"
 #include "dns/lookup/searchlookup.h"
+#include "dns/message/absolute.h"
 #include "dns/message/idgenerator.h"
 #include "dns/message/reverse.h"
 #include "dns/now.h"
@@ -66,7 +67,9 @@ Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Han
 Operation* Context::query(const Ip& ip, const Bits& bits, DNS::Handler* handler)
 {
     if (!handler) return nullptr;
-    if (!_hosts.lookup(ip)) return query(Reverse(ip), ns_t_ptr, bits, handler);
+    // A reverse name is whole: never one for the search list.
+    if (!_hosts.lookup(ip))
+        return query(absolute(std::string(Reverse(ip))).c_str(), ns_t_ptr, bits, handler);
     return add(new LocalLookup(this, _hosts, ip, handler));
 }
 

@@ -187,12 +187,16 @@ def answer(ident, name, qtype, tcp, address="", edns=None):
     if name == "otherquestion.test":
         other = message(ident, "evil.test", qtype, answers=a("evil.test", "192.0.2.66"))
         return [(0, other, False), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
-    # A search domain that has every name.
+    # A search domain that has every name, with every record (a wildcard).
     if name.endswith(".anything.test"):
         if qtype == A:
             return reply(answers=a(name, "192.0.2.66"))
         if qtype == AAAA:
             return reply(answers=[record(name, AAAA, socket.inet_pton(socket.AF_INET6, "2001:db8::66"))])
+        if qtype == TXT:
+            return reply(answers=txt(name, "v=spf1 -all"))
+        if qtype == PTR:
+            return reply(answers=[record(name, PTR, encode_name("evil.test"))])
         return reply()
     # Answer sections that hold more, or other, than the question's records.
     if name.startswith("unrelated") or name.endswith(".unrelated.test"):

@@ -340,6 +340,18 @@ TEST_F(ResolverTest, NoNameServerTimesOutAtOnce)
     EXPECT_EQ(recorder.calls, 1);
 }
 
+TEST_F(ResolverTest, ReverseNamesNeverGoThroughTheSearchList)
+{
+    // Every name under anything.test has a PTR record; 1.2.0.192.in-addr.arpa
+    // has fewer dots than ndots.
+    make("nameserver 127.0.0.2\nsearch anything.test\noptions ndots:15 timeout:2 attempts:1\n");
+    Recorder reverse;
+    ASSERT_NE(_context->query(DNS::Ip("192.0.2.1"), DNS::Bits(), &reverse), nullptr);
+    ASSERT_TRUE(_loop.run());
+    EXPECT_EQ(reverse.outcome.answers, Strings{"host.test"});
+    EXPECT_EQ(serverLog({"udp"}).size(), 1u);
+}
+
 TEST_F(ResolverTest, AnswersFromTheHostsTableWithoutTraffic)
 {
     make(oneServer, "192.0.2.8 hostsonly.test\n192.0.2.9 dual.test\n2001:db8::9 dual.test\n");
