@@ -37,6 +37,20 @@ bool Context::searchable(const char* name, const DNS::Handler* handler) const
     return handler == nullptr || dynamic_cast<const SearchLookup*>(handler) == nullptr;
 }
 
+std::vector<std::string> Context::candidates(const char* name) const
+{
+    std::vector<std::string> names;
+    if (searchable(name, nullptr))
+        for (const std::string& path : _searchpaths)
+        {
+            // An empty path stands for the name alone, which ends the list.
+            if (path.empty()) break;
+            names.push_back(absolute(std::string(name) + "." + path));
+        }
+    names.push_back(absolute(name));
+    return names;
+}
+
 Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Handler* handler)
 {
     // A lookup reports to its handler, and counts as finished once it has

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace DNS
 {
@@ -42,9 +43,8 @@ private:
     template <typename Call> void finish(Call&& call);
 
     Context* _context;
-    std::string _name;
-    // The next search path; past the end once the bare name was tried.
-    size_t _index = 0;
+    std::vector<std::string> _candidates;
+    size_t _next = 0;
     int _type;
     Bits _bits;
     Operation* _operation = nullptr;

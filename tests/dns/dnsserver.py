@@ -198,6 +198,13 @@ def answer(ident, name, qtype, tcp, address="", edns=None):
         if qtype == PTR:
             return reply(answers=[record(name, PTR, encode_name("evil.test"))])
         return reply()
+    # Search domains of the HTTP client's tests: every name has an address of
+    # one family only, on loopback.
+    if name.endswith(".v4.test"):
+        return reply(answers=a(name, "127.0.0.3") if qtype == A else [])
+    if name.endswith(".v6.test"):
+        six = [record(name, AAAA, socket.inet_pton(socket.AF_INET6, "::1"))]
+        return reply(answers=six if qtype == AAAA else [])
     # Answer sections that hold more, or other, than the question's records.
     if name.startswith("unrelated") or name.endswith(".unrelated.test"):
         return reply(answers=a("evil.test", "192.0.2.66") + txt("evil.test", "v=DKIM1; p=EVIL"))
