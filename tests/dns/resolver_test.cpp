@@ -329,9 +329,15 @@ TEST_F(ResolverTest, CancellingFromAnotherLookupsCallback)
     EXPECT_EQ(slow.outcome.kind, Outcome::cancelled);
 }
 
-TEST_F(ResolverTest, NoNameServerTimesOutAtOnce)
+TEST_F(ResolverTest, NoNameServerLineMeansTheLocalOne)
 {
+    // As resolv.conf(5) has it; namespace.sh's dnsmasq answers on 127.0.0.1.
     make("search example.org\n");
+    EXPECT_EQ(_context->nameservers(), std::vector<DNS::Ip>{DNS::Ip("127.0.0.1")});
+    EXPECT_EQ(resolve("host.plain.test", ns_t_a).answers, Strings{"192.0.2.40"});
+
+    // A Core without the system's settings has no server: a time-out at once.
+    _context = std::make_unique<DNS::Context>(_loop.dns(), false);
     Recorder recorder;
     _context->query("a.test", ns_t_a, DNS::Bits(), &recorder);
     EXPECT_EQ(recorder.calls, 0);
