@@ -39,12 +39,14 @@ bool answersTheName(int rcode)
     return rcode == ns_r_noerror || rcode == ns_r_nxdomain;
 }
 
-/// A failure told in the header alone, without the question: unbound
-/// refuses a client it does not serve so. It stands for the same answer
-/// with the question; a header alone never answers for the name.
+/// A server's failure told in the header alone, without the question:
+/// unbound refuses a client it does not serve so. It stands for the same
+/// answer with the question. Any other header alone is dropped, as glibc
+/// drops it: it names no name to answer for, and a FORMERR to a query
+/// without EDNS would end the lookup before the next server is asked.
 bool bareFailure(const Response& response)
 {
-    return response.questions() == 0 && !answersTheName(response.rcode());
+    return response.questions() == 0 && serverFailed(response.rcode());
 }
 
 } // namespace
