@@ -4,6 +4,7 @@
 #include "browse/context.h"
 #include "browse/operation.h"
 #include "dns/context.h"
+#include "dns/message/absent.h"
 #include "dns/message/answers.h"
 #include "dns/message/record.h"
 #include "dns/message/response.h"
@@ -130,6 +131,12 @@ void Queue::cancel()
         operation->cancel()->onFailed("operation cancelled");
 }
 
+void Queue::onReceived(const DNS::Operation* operation, const DNS::Response& response)
+{
+    _absent = _absent && DNS::absent(response);
+    DNS::Handler::onReceived(operation, response);
+}
+
 void Queue::onResolved(const DNS::Operation* operation, const DNS::Response& response)
 {
     try
@@ -153,7 +160,7 @@ void Queue::onFailure(const DNS::Operation* operation, int)
 
 void Queue::onTimeout(const DNS::Operation* operation)
 {
-    _timedOut = true;
+    _absent = false;
     looked(operation);
 }
 
@@ -172,7 +179,7 @@ void Queue::looked(const DNS::Operation* operation)
     _lookups.erase(std::remove(_lookups.begin(), _lookups.end(), operation), _lookups.end());
     if (--_pending > 0) return;
     if (!_addresses.empty()) return startWaiting();
-    if (!_timedOut && ++_candidate < _candidates.size()) return lookUp(_candidates[_candidate]);
+    if (_absent && ++_candidate < _candidates.size()) return lookUp(_candidates[_candidate]);
 
     // Gone first, so that the users may ask again from their reports.
     std::deque<Operation*> waiting = std::move(_waiting);

@@ -50,8 +50,9 @@ public:
 
     /// Starts the A and AAAA lookups of the host name, as getaddrinfo takes
     /// it: the candidate names of the search list in turn, both families
-    /// of each, until one has an address of either; for a name of the hosts
-    /// file, only those of the families it lists there.
+    /// of each, while both are settled to have no address (see
+    /// DNS::absent()); for a name of the hosts file, only those of the
+    /// families it lists there.
     void resolve(DNS::Context& dns);
     /// Takes an IP-literal host's address, without a lookup.
     void resolve(const DNS::Ip& ip);
@@ -86,6 +87,7 @@ public:
     bool failed() const { return _pending == 0 && _addresses.empty(); }
 
 private:
+    void onReceived(const DNS::Operation* operation, const DNS::Response& response) override;
     void onResolved(const DNS::Operation* operation, const DNS::Response& response) override;
     void onFailure(const DNS::Operation* operation, int rcode) override;
     void onTimeout(const DNS::Operation* operation) override;
@@ -115,8 +117,10 @@ private:
     /// The names asked in turn, and the one asked now.
     std::vector<std::string> _candidates;
     size_t _candidate = 0;
-    /// A lookup timed out: the search ends, as the resolver's own does.
-    bool _timedOut = false;
+    /// Every lookup so far settled that its name has no address: only then
+    /// does the search go on; a time-out or a server's failure ends it, as
+    /// it ends the resolver's own.
+    bool _absent = true;
     /// Lookups not yet over.
     size_t _pending = 0;
     /// The lookups running, cancelled should the queue go first.

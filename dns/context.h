@@ -48,9 +48,10 @@ public:
 
     /// Whether a lookup of the name for this handler goes through the search paths.
     bool searchable(const char* name, const DNS::Handler* handler) const;
-    /// The names a lookup of the name asks in turn until one has records:
-    /// when it goes through the search paths, the name with each path, then
-    /// alone; else the name alone. Each is absolute, never searched again.
+    /// The names a lookup of the name asks in turn while each is settled to
+    /// have no records (see absent()): when it goes through the search
+    /// paths, the name with each path, then alone; else the name alone.
+    /// Each is absolute, never searched again.
     std::vector<std::string> candidates(const char* name) const;
 
 private:

@@ -1,7 +1,7 @@
 #include "dns/lookup/searchlookup.h"
 
 #include "dns/context.h"
-#include "dns/message/answers.h"
+#include "dns/message/absent.h"
 #include "dns/message/response.h"
 
 namespace DNS
@@ -63,9 +63,9 @@ template <typename Call> void SearchLookup::finish(Call&& call)
 
 void SearchLookup::onReceived(const Operation*, const Response& response)
 {
-    bool found = response.rcode() != ns_r_nxdomain && !Answers(response).empty();
-    if (!found && proceed()) return;
-    // The last candidate's answer goes out whatever it is.
+    if (absent(response) && proceed()) return;
+    // Found, left unanswered, or the last candidate's: the answer goes out
+    // as it is.
     finish([&](Handler* handler) { handler->onReceived(this, response); });
 }
 

@@ -14,8 +14,10 @@ namespace DNS
 class Context;
 
 /// A lookup of a name with fewer dots than ndots: the name is tried with
-/// each search path appended, in order, then bare, until a candidate has a
-/// record of the asked type. Owns itself: deletes itself after reporting.
+/// each search path appended, in order, then bare, while each candidate's
+/// answer settles that it has no record of the asked type (see absent()): a
+/// time-out or a server's failure ends the search. Owns itself: deletes
+/// itself after reporting.
 /// The Context deletes it, unreported, when it is destroyed first.
 class SearchLookup : public Operation, public Handler
 {

@@ -159,20 +159,22 @@ TEST_F(ContextTest, TheFirstSearchCandidateWithAnAddressGivesBothFamilies)
 {
     // As getaddrinfo: under v4.test every name has an IPv4 address only, on
     // which nothing listens; under v6.test an IPv6 one only (the endpoint's);
-    // a.example has no name.
+    // a.example has no name; refused.test's server refuses, which ends the
+    // search: the names after it may be other hosts'.
     ScriptedDns scripted;
     for (auto [search, events] :
          {std::pair{"search a.example v4.test v6.test\n", Events{"failed Connect failure"}},
-          std::pair{"search a.example v6.test v4.test\n", answered}})
+          std::pair{"search a.example v6.test v4.test\n", answered},
+          std::pair{"search refused.test v6.test\n", Events{"failed IP lookup error"}}})
     {
         context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"),
                                             scripted.resolver(&dnsLoop, search));
         EXPECT_EQ(events, request("http://www:PORT/")[0]->events) << search;
     }
     // Both families asked of each candidate up to the first with an
-    // address, and of none after it.
+    // address or refused, and of none after it.
     for (auto [name, count] : {std::pair{"www.a.example", 4u}, std::pair{"www.v4.test", 2u},
-                               std::pair{"www.v6.test", 2u}})
+                               std::pair{"www.v6.test", 2u}, std::pair{"www.refused.test", 2u}})
         EXPECT_EQ(count, scripted.asked(name)) << name;
     context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
 }

@@ -205,6 +205,8 @@ def answer(ident, name, qtype, tcp, address="", edns=None):
     if name.endswith(".v6.test"):
         six = [record(name, AAAA, socket.inet_pton(socket.AF_INET6, "::1"))]
         return reply(answers=six if qtype == AAAA else [])
+    if name.endswith(".refused.test"):
+        return reply(rcode=REFUSED)
     # Answer sections that hold more, or other, than the question's records.
     if name.startswith("unrelated") or name.endswith(".unrelated.test"):
         return reply(answers=a("evil.test", "192.0.2.66") + txt("evil.test", "v=DKIM1; p=EVIL"))
