@@ -4,6 +4,7 @@
 #include "browse/context.h"
 #include "browse/operation.h"
 #include "dns/context.h"
+#include "dns/message/absent.h"
 #include "dns/message/answers.h"
 #include "dns/message/record.h"
 #include "dns/message/response.h"
@@ -35,15 +36,27 @@ Queue::~Queue()
 
 void Queue::resolve(DNS::Context& dns)
 {
+    _dns = &dns;
+    // One candidate gives both families: searched apart, the A record of
+    // one name and the AAAA record of another would be one host's.
+    if (dns.exists(_host.ascii()))
+        _candidates = {_host.ascii()};
+    else
+        _candidates = dns.candidates(_host.ascii());
+    lookUp(_candidates.front());
+}
+
+void Queue::lookUp(const std::string& name)
+{
     // A name of the hosts file is the file's alone, as getaddrinfo takes it:
     // the family the file gives it no address of is asked of no name server,
     // whose address for it would be connected to in turn.
-    const bool listed = dns.exists(_host.ascii());
+    const bool listed = _dns->exists(name.c_str());
     for (int type : {ns_t_a, ns_t_aaaa})
     {
-        if (listed && !dns.local(_host.ascii(), type)) continue;
+        if (listed && !_dns->local(name.c_str(), type)) continue;
         ++_pending;
-        DNS::Operation* lookup = dns.query(_host.ascii(), type, DNS::Bits(), this);
+        DNS::Operation* lookup = _dns->query(name.c_str(), type, DNS::Bits(), this);
         if (lookup != nullptr)
             _lookups.push_back(lookup);
         else
@@ -118,6 +131,12 @@ void Queue::cancel()
         operation->cancel()->onFailed("operation cancelled");
 }
 
+void Queue::onReceived(const DNS::Operation* operation, const DNS::Response& response)
+{
+    _absent = _absent && DNS::absent(response);
+    DNS::Handler::onReceived(operation, response);
+}
+
 void Queue::onResolved(const DNS::Operation* operation, const DNS::Response& response)
 {
     try
@@ -139,6 +158,12 @@ void Queue::onFailure(const DNS::Operation* operation, int)
     looked(operation);
 }
 
+void Queue::onTimeout(const DNS::Operation* operation)
+{
+    _absent = false;
+    looked(operation);
+}
+
 void Queue::onCancelled(const DNS::Operation*) {}
 
 void Queue::onIdle()
@@ -154,6 +179,7 @@ void Queue::looked(const DNS::Operation* operation)
     _lookups.erase(std::remove(_lookups.begin(), _lookups.end(), operation), _lookups.end());
     if (--_pending > 0) return;
     if (!_addresses.empty()) return startWaiting();
+    if (_absent && ++_candidate < _candidates.size()) return lookUp(_candidates[_candidate]);
 
     // Gone first, so that the users may ask again from their reports.
     std::deque<Operation*> waiting = std::move(_waiting);

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <vector>
 
 namespace DNS
@@ -47,8 +48,11 @@ public:
     /// Cancels lookups still running; waiting operations must be gone.
     ~Queue() override;
 
-    /// Starts the A and AAAA lookups of the host name; for a name of the
-    /// hosts file, only those of the families it lists there.
+    /// Starts the A and AAAA lookups of the host name, as getaddrinfo takes
+    /// it: the candidate names of the search list in turn, both families
+    /// of each, while both are settled to have no address (see
+    /// DNS::absent()); for a name of the hosts file, only those of the
+    /// families it lists there.
     void resolve(DNS::Context& dns);
     /// Takes an IP-literal host's address, without a lookup.
     void resolve(const DNS::Ip& ip);
@@ -83,13 +87,17 @@ public:
     bool failed() const { return _pending == 0 && _addresses.empty(); }
 
 private:
+    void onReceived(const DNS::Operation* operation, const DNS::Response& response) override;
     void onResolved(const DNS::Operation* operation, const DNS::Response& response) override;
     void onFailure(const DNS::Operation* operation, int rcode) override;
+    void onTimeout(const DNS::Operation* operation) override;
     void onCancelled(const DNS::Operation* operation) override;
     void onIdle() override;
     /// Hands idle connections to the waiting operations that fit them.
     void onExpired(Event::TimerWatcher* watcher) override;
 
+    /// Starts the A and AAAA lookups of one name.
+    void lookUp(const std::string& name);
     /// One lookup is over.
     void looked(const DNS::Operation* operation);
     /// Starts waiting operations, idle connections going first.
@@ -105,6 +113,14 @@ private:
     std::deque<Operation*> _waiting;
     size_t _running = 0;
     size_t _limit;
+    DNS::Context* _dns = nullptr;
+    /// The names asked in turn, and the one asked now.
+    std::vector<std::string> _candidates;
+    size_t _candidate = 0;
+    /// Every lookup so far settled that its name has no address: only then
+    /// does the search go on; a time-out or a server's failure ends it, as
+    /// it ends the resolver's own.
+    bool _absent = true;
     /// Lookups not yet over.
     size_t _pending = 0;
     /// The lookups running, cancelled should the queue go first.

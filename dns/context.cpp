@@ -3,6 +3,7 @@
 #include "dns/lookup/locallookup.h"
 #include "dns/lookup/remotelookup.h"
 #include "dns/lookup/searchlookup.h"
+#include "dns/message/absolute.h"
 #include "dns/message/idgenerator.h"
 #include "dns/message/reverse.h"
 #include "dns/now.h"
@@ -36,6 +37,20 @@ bool Context::searchable(const char* name, const DNS::Handler* handler) const
     return handler == nullptr || dynamic_cast<const SearchLookup*>(handler) == nullptr;
 }
 
+std::vector<std::string> Context::candidates(const char* name) const
+{
+    std::vector<std::string> names;
+    if (searchable(name, nullptr))
+        for (const std::string& path : _searchpaths)
+        {
+            // An empty path stands for the name alone, which ends the list.
+            if (path.empty()) break;
+            names.push_back(absolute(std::string(name) + "." + path));
+        }
+    names.push_back(absolute(name));
+    return names;
+}
+
 Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Handler* handler)
 {
     // A lookup reports to its handler, and counts as finished once it has
@@ -66,7 +81,9 @@ Operation* Context::query(const char* name, int type, const Bits& bits, DNS::Han
 Operation* Context::query(const Ip& ip, const Bits& bits, DNS::Handler* handler)
 {
     if (!handler) return nullptr;
-    if (!_hosts.lookup(ip)) return query(Reverse(ip), ns_t_ptr, bits, handler);
+    // A reverse name is whole: never one for the search list.
+    if (!_hosts.lookup(ip))
+        return query(absolute(std::string(Reverse(ip))).c_str(), ns_t_ptr, bits, handler);
     return add(new LocalLookup(this, _hosts, ip, handler));
 }
 

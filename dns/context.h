@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace DNS
 {
@@ -46,6 +48,11 @@ public:
 
     /// Whether a lookup of the name for this handler goes through the search paths.
     bool searchable(const char* name, const DNS::Handler* handler) const;
+    /// The names a lookup of the name asks in turn while each is settled to
+    /// have no records (see absent()): when it goes through the search
+    /// paths, the name with each path, then alone; else the name alone.
+    /// Each is absolute, never searched again.
+    std::vector<std::string> candidates(const char* name) const;
 
 private:
     friend class SearchLookup;

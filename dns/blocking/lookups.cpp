@@ -4,9 +4,11 @@
 #include "dns/context.h"
 #include "dns/exception/configexception.h"
 #include "dns/loop/libev.h"
+#include "dns/message/absolute.h"
 #include "dns/message/bits.h"
 
 #include <stdexcept>
+#include <string>
 
 #include <ev.h>
 
@@ -44,7 +46,11 @@ Lookups::~Lookups()
 const Blocking* Lookups::query(const char* name, ns_type type, DNS::Handler* handler)
 {
     _lookups.emplace_back(_loop.loop(), handler);
-    if (_resolver->query(name, type, DNS::Bits(), &_lookups.back())) return &_lookups.back();
+    // Key names are whole: a record under a search domain (a wildcard
+    // there) is no key of the domain.
+    const std::string absolute = DNS::absolute(name);
+    if (_resolver->query(absolute.c_str(), type, DNS::Bits(), &_lookups.back()))
+        return &_lookups.back();
     _lookups.pop_back();
     return nullptr;
 }

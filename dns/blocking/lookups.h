@@ -39,7 +39,8 @@ public:
     ~Lookups();
 
     /// Starts a lookup whose outcome goes to `handler` during run(); null,
-    /// and no callback ever, when it cannot start (a name too long).
+    /// and no callback ever, when it cannot start (a name too long). The
+    /// name is asked as it is, never through the search list.
     const Blocking* query(const char* name, ns_type type, DNS::Handler* handler);
 
     /// Runs until every lookup is over or `enough`, asked after each

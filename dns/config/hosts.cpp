@@ -74,6 +74,9 @@ bool Hosts::load(const char* path)
         std::istringstream tokens(line);
         std::string address;
         if (!(tokens >> address)) continue;
+        // An address with a zone index (fe80::1%lo) is skipped, as glibc
+        // skips it: without its scope it would stand for another host.
+        if (address.find('%') != std::string::npos) continue;
         try
         {
             Ip ip(address.c_str());

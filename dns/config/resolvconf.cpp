@@ -61,6 +61,8 @@ ResolvConf::ResolvConf(const char* path, bool strict)
             if (strict) throw std::runtime_error(std::string(path) + ": " + error.what());
         }
     }
+    // resolv.conf(5): with no name server given, the one on this machine.
+    if (_nameservers.empty()) _nameservers.emplace_back("127.0.0.1");
     if (!_searchpaths.empty()) return;
     LocalDomain domain;
     if (*domain) _searchpaths.emplace_back(domain);

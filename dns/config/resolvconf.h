@@ -18,6 +18,7 @@ public:
     /// in strict mode, "<path>: <reason>" for the first bad line.
     ResolvConf(const char* path, bool strict);
 
+    /// In file order; 127.0.0.1 when the file gives none.
     const std::vector<Ip>& nameservers() const { return _nameservers; }
     const Ip& nameserver(size_t index) const { return _nameservers.at(index); }
     const std::vector<std::string>& searchpaths() const { return _searchpaths; }

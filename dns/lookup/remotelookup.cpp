@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace DNS
 {
@@ -30,6 +31,22 @@ const unsigned maximumConnections = 11;
 bool serverFailed(int rcode)
 {
     return rcode == ns_r_servfail || rcode == ns_r_notimpl || rcode == ns_r_refused;
+}
+
+/// Answers about the name, from whichever server: it has records, or none.
+bool answersTheName(int rcode)
+{
+    return rcode == ns_r_noerror || rcode == ns_r_nxdomain;
+}
+
+/// A server's failure told in the header alone, without the question:
+/// unbound refuses a client it does not serve so. It stands for the same
+/// answer with the question. Any other header alone is dropped, as glibc
+/// drops it: it names no name to answer for, and a FORMERR to a query
+/// without EDNS would end the lookup before the next server is asked.
+bool bareFailure(const Response& response)
+{
+    return response.questions() == 0 && serverFailed(response.rcode());
 }
 
 } // namespace
@@ -110,16 +127,34 @@ bool RemoteLookup::sendTo(const Ip& server, double now)
     Inbound* inbound = _core->datagram(server, _query);
     _outstanding = inbound != nullptr;
     if (!inbound) return false;
-    inbound->subscribe(this, server, _query.id());
-    _subscriptions.emplace_back(inbound, server);
+    subscribe(inbound, server);
     return true;
+}
+
+void RemoteLookup::subscribe(Inbound* inbound, const Ip& server)
+{
+    inbound->subscribe(this, server, _query.id());
+    _subscriptions.push_back({inbound, server, _query.id()});
 }
 
 bool RemoteLookup::onReceived(const Ip& server, const Response& response)
 {
-    if (_query.refusesEdns(response)) return retryWithoutEdns(server);
-    if (!_query.matches(response)) return false;
-    if (serverFailed(response.rcode())) return fail(server, &response);
+    // The socket offers what came from a server under an id it was asked
+    // with. Awaited is the answer of the server asked last to the query as
+    // it is now; any other is late: from an earlier server, or to the query
+    // before it went without EDNS.
+    const bool awaited = server == _current && response.id() == _query.id();
+    if (awaited && _query.refusesEdns(response)) return retryWithoutEdns(server);
+    if (!_query.asks(response) && !bareFailure(response)) return false;
+    const int rcode = response.rcode();
+    if (!awaited && !answersTheName(rcode))
+    {
+        // An earlier server's failure is that server's; the current one's
+        // to the query as it was, with EDNS, is no news.
+        if (server != _current) fail(server, &response);
+        return false;
+    }
+    if (serverFailed(rcode)) return fail(server, &response);
     if (!response.truncated() || tcp())
     {
         report(response);
@@ -181,8 +216,7 @@ bool RemoteLookup::onConnected(const Ip& server, Tcp* connection)
     _connecting = nullptr;
     Inbound* inbound = connection->send(_query);
     if (!inbound) return onLost(server);
-    inbound->subscribe(this, server, _query.id());
-    _subscriptions.emplace_back(inbound, server);
+    subscribe(inbound, server);
     return false;
 }
 
@@ -224,17 +258,17 @@ void RemoteLookup::cancel()
 void RemoteLookup::unsubscribe()
 {
     auto subscriptions = std::exchange(_subscriptions, {});
-    for (const auto& subscription : subscriptions)
-        subscription.first->unsubscribe(this, subscription.second, _query.id());
+    for (const Subscription& subscription : subscriptions)
+        subscription.inbound->unsubscribe(this, subscription.server, subscription.id);
     if (_connecting) std::exchange(_connecting, nullptr)->unsubscribe(this);
 }
 
 void RemoteLookup::unsubscribe(const Ip& server)
 {
     auto subscriptions = std::exchange(_subscriptions, {});
-    for (const auto& subscription : subscriptions)
-        if (subscription.second == server)
-            subscription.first->unsubscribe(this, server, _query.id());
+    for (const Subscription& subscription : subscriptions)
+        if (subscription.server == server)
+            subscription.inbound->unsubscribe(this, server, subscription.id);
         else
             _subscriptions.push_back(subscription);
 }

@@ -6,7 +6,6 @@
 #include "dns/transport/processor.h"
 
 #include <memory>
-#include <utility>
 #include <vector>
 
 namespace DNS
@@ -19,10 +18,12 @@ class Response;
 /// A lookup sent to the name servers: over UDP to each server in turn, one
 /// send per interval, in as many rounds over the servers as the Core's
 /// attempts; over TCP to the server whose answer was truncated. A server
-/// that fails (SERVFAIL, REFUSED or NOTIMP, a refused port, a TCP connection
-/// that cannot be had) passes the question on to the next one at once, one
-/// silent over TCP after the time-out; one that answers FORMERR to EDNS is
-/// asked again without it. When no server is left, the last failure is
+/// that fails (SERVFAIL, REFUSED or NOTIMP, with the question or in a header
+/// alone; a refused port, a TCP connection that cannot be had) passes the
+/// question on to the next one at once, one silent over TCP after the
+/// time-out; one that answers FORMERR to EDNS is asked again without it,
+/// under a new id. An earlier server that answers late may still give the
+/// answer, never its failure. When no server is left, the last failure is
 /// reported: the last server's failed answer (or failed TCP's truncated
 /// one), or the time-out.
 ///
@@ -56,6 +57,8 @@ private:
     bool sendNext(double now);
     /// Sends over UDP to the server, which becomes the current one.
     bool sendTo(const Ip& server, double now);
+    /// Waits on the socket for the server's answer to the query as it is.
+    void subscribe(Inbound* inbound, const Ip& server);
     /// The server failed, with the failed answer when there is one: the
     /// current server's failure passes the question on. True when the
     /// lookup has finished.
@@ -80,6 +83,14 @@ private:
     /// Leaves the sockets of one server.
     void unsubscribe(const Ip& server);
 
+    struct Subscription
+    {
+        Inbound* inbound;
+        Ip server;
+        // The query's id when it was sent: it changes without EDNS.
+        unsigned short id;
+    };
+
     double _last = 0;
     unsigned _sent = 0;
     unsigned _connections = 0;
@@ -96,7 +107,7 @@ private:
     // truncated one while TCP is tried.
     std::unique_ptr<Response> _kept;
     // Few: one per send at most.
-    std::vector<std::pair<Inbound*, Ip>> _subscriptions;
+    std::vector<Subscription> _subscriptions;
     Connecting* _connecting = nullptr;
 };
 

@@ -1,24 +1,16 @@
 #include "dns/lookup/searchlookup.h"
 
 #include "dns/context.h"
-#include "dns/message/answers.h"
+#include "dns/message/absent.h"
 #include "dns/message/response.h"
-
-#include <limits>
 
 namespace DNS
 {
 
-namespace
-{
-
-const size_t bareNameTried = std::numeric_limits<size_t>::max();
-
-} // namespace
-
 SearchLookup::SearchLookup(Context* context, int type, const Bits& bits, const char* name,
                            Handler* handler)
-    : Operation(handler), _context(context), _name(name), _type(type), _bits(bits)
+    : Operation(handler), _context(context), _candidates(context->candidates(name)), _type(type),
+      _bits(bits)
 {
     proceed();
 }
@@ -38,23 +30,17 @@ bool SearchLookup::proceed()
 {
     // The candidate that reported stays the operation until another starts:
     // the user's handler may read the query, or cancel, during the report.
-    auto start = [this](const std::string& name)
+    while (_next < _candidates.size())
     {
-        Operation* candidate = _context->query(name.c_str(), _type, _bits, this);
-        if (candidate) _operation = candidate;
-        return candidate != nullptr;
-    };
-    const auto& paths = _context->searchpaths();
-    while (_index < paths.size())
-    {
-        const std::string& path = paths[_index++];
-        if (path.empty()) break;
         // A candidate that cannot be built (too long) is skipped.
-        if (start(_name + "." + path)) return true;
+        Operation* candidate = _context->query(_candidates[_next++].c_str(), _type, _bits, this);
+        if (candidate)
+        {
+            _operation = candidate;
+            return true;
+        }
     }
-    if (_index == bareNameTried) return false;
-    _index = bareNameTried;
-    return start(_name);
+    return false;
 }
 
 template <typename Call> void SearchLookup::finish(Call&& call)
@@ -77,9 +63,9 @@ template <typename Call> void SearchLookup::finish(Call&& call)
 
 void SearchLookup::onReceived(const Operation*, const Response& response)
 {
-    bool found = response.rcode() != ns_r_nxdomain && !Answers(response).empty();
-    if (!found && proceed()) return;
-    // The last candidate's answer goes out whatever it is.
+    if (absent(response) && proceed()) return;
+    // Found, left unanswered, or the last candidate's: the answer goes out
+    // as it is.
     finish([&](Handler* handler) { handler->onReceived(this, response); });
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace DNS
 {
@@ -13,8 +14,10 @@ namespace DNS
 class Context;
 
 /// A lookup of a name with fewer dots than ndots: the name is tried with
-/// each search path appended, in order, then bare, until a candidate has a
-/// record of the asked type. Owns itself: deletes itself after reporting.
+/// each search path appended, in order, then bare, while each candidate's
+/// answer settles that it has no record of the asked type (see absent()): a
+/// time-out or a server's failure ends the search. Owns itself: deletes
+/// itself after reporting.
 /// The Context deletes it, unreported, when it is destroyed first.
 class SearchLookup : public Operation, public Handler
 {
@@ -42,9 +45,8 @@ private:
     template <typename Call> void finish(Call&& call);
 
     Context* _context;
-    std::string _name;
-    // The next search path; past the end once the bare name was tried.
-    size_t _index = 0;
+    std::vector<std::string> _candidates;
+    size_t _next = 0;
     int _type;
     Bits _bits;
     Operation* _operation = nullptr;

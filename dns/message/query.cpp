@@ -79,9 +79,7 @@ Query::Query(int opcode, const char* name, int type, const Bits& bits, const uns
     memset(_buffer, 0, NS_HFIXEDSZ);
     _buffer[2] = static_cast<unsigned char>(((opcode & 0x0f) << 3) | 0x01);
     _buffer[3] = static_cast<unsigned char>((bits.AD() ? 0x20 : 0) | (bits.CD() ? 0x10 : 0));
-    // Stored as the machine holds the number: the value is random either way.
-    unsigned short id = randomids.generate();
-    memcpy(_buffer, &id, sizeof id);
+    renumber();
 
     if (type < 0 || type > 65535) throw std::runtime_error("invalid type passed to dns query");
     if (opcode != ns_o_query && opcode != ns_o_notify)
@@ -138,6 +136,18 @@ void Query::removeEdns()
     _size -= optSize;
     ns_put16(ns_get16(_buffer + 10) - 1, _buffer + 10);
     _edns = false;
+    renumber();
+}
+
+void Query::renumber()
+{
+    // Stored as the machine holds the number: the value is random either way.
+    unsigned short current, fresh;
+    memcpy(&current, _buffer, sizeof current);
+    do
+        fresh = randomids.generate();
+    while (fresh == current);
+    memcpy(_buffer, &fresh, sizeof fresh);
 }
 
 unsigned short Query::id() const
@@ -206,9 +216,13 @@ bool Query::refusesEdns(const Response& response) const
 
 bool Query::matches(const Response& response) const
 {
+    return response.id() == id() && asks(response);
+}
+
+bool Query::asks(const Response& response) const
+{
     try
     {
-        if (response.id() != id()) return false;
         if (response.opcode() == ns_o_update && opcode() == ns_o_update) return true;
         if (response.questions() != questions()) return false;
         // The usual case, without expanding and canonicalising both names.

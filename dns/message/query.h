@@ -32,12 +32,16 @@ public:
     size_t size() const { return _size; }
 
     /// Takes the OPT record out, for a server that does not know EDNS
-    /// (RFC 6891 7); the id stays.
+    /// (RFC 6891 7), and gives the query a new id: answers to the query as
+    /// it was are then told from answers to the query as it is.
     void removeEdns();
 
     /// Whether a response answers this query: the same id and the same
     /// questions (names compared case-insensitively). Never throws.
     bool matches(const Response& response) const;
+    /// Whether the response is to this query's questions, whatever its id.
+    /// Never throws.
+    bool asks(const Response& response) const;
     /// Whether the response is a FORMERR to this query's OPT record: the
     /// same id, from a server that may not even echo the question.
     bool refusesEdns(const Response& response) const;
@@ -45,6 +49,8 @@ public:
     bool contains(const Question& question) const;
 
 private:
+    /// Draws a random id other than the one the query has (none: 0).
+    void renumber();
     /// Whether the response's only question is byte for byte ours, letter
     /// case aside; false also when that cannot be told so simply.
     bool echoes(const Response& response) const;

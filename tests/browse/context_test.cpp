@@ -98,21 +98,53 @@ TEST_F(ContextTest, FailuresAreReportedOnceFromTheLoop)
               request("http://dual.test:PORT/s?stall=1")[0]->events);
 }
 
+/// The resolver tests' scripted name server, on loopback addresses of its
+/// own, and resolvers that ask it.
+class ScriptedDns
+{
+public:
+    ScriptedDns()
+        : _server({"/usr/bin/python3", KESTRAVA_DNS_SERVER, "--log", _scratch.path("queries"),
+                   "--ready", _scratch.path("ready")},
+                  _scratch.path("server.out"))
+    {
+        for (int i = 0; i < 200 && !std::filesystem::exists(_scratch.path("ready")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        _scratch.write("hosts", "");
+    }
+
+    /// A resolver on the loop that asks the server, with `lines` added to
+    /// its resolv.conf; it lives as long as this object.
+    DNS::Context& resolver(DNS::Loop* loop, const std::string& lines = "")
+    {
+        _scratch.write("resolv.conf",
+                       "nameserver 127.0.0.2\noptions timeout:1 attempts:1\n" + lines);
+        _resolvers.push_back(std::make_unique<DNS::Context>(
+            loop, _scratch.path("resolv.conf").c_str(), _scratch.path("hosts").c_str()));
+        return *_resolvers.back();
+    }
+
+    /// How often the server was asked the name.
+    size_t asked(const std::string& name) const
+    {
+        std::string log = _scratch.read("queries");
+        size_t count = 0;
+        for (size_t at = log.find(" " + name + " "); at != std::string::npos;
+             at = log.find(" " + name + " ", at + 1))
+            ++count;
+        return count;
+    }
+
+private:
+    Kestrava::OpenSSL::Test::Scratch _scratch;
+    Kestrava::OpenSSL::Test::Process _server;
+    std::vector<std::unique_ptr<DNS::Context>> _resolvers;
+};
+
 TEST_F(ContextTest, TakesOnlyTheAddressesThatAnswerForTheHost)
 {
-    // The resolver tests' scripted name server, on loopback addresses of its own.
-    Kestrava::OpenSSL::Test::Scratch scratch;
-    Kestrava::OpenSSL::Test::Process server({"/usr/bin/python3", KESTRAVA_DNS_SERVER, "--log",
-                                             scratch.path("queries"), "--ready",
-                                             scratch.path("ready")},
-                                            scratch.path("server.out"));
-    for (int i = 0; i < 200 && !std::filesystem::exists(scratch.path("ready")); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    scratch.write("resolv.conf", "nameserver 127.0.0.2\noptions timeout:1 attempts:1\n");
-    scratch.write("hosts", "");
-    DNS::Context scripted(&dnsLoop, scratch.path("resolv.conf").c_str(),
-                          scratch.path("hosts").c_str());
-    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), scripted);
+    ScriptedDns scripted;
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), scripted.resolver(&dnsLoop));
     for (auto [text, events] :
          // Through an alias, to a name in other letters; nothing but another
          // name's address; aliases in a loop.
@@ -120,6 +152,30 @@ TEST_F(ContextTest, TakesOnlyTheAddressesThatAnswerForTheHost)
           std::pair{"http://unrelated.test:PORT/", Events{"failed IP lookup error"}},
           std::pair{"http://loop.test:PORT/", Events{"failed IP lookup error"}}})
         EXPECT_EQ(events, request(text)[0]->events) << text;
+    context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
+}
+
+TEST_F(ContextTest, TheFirstSearchCandidateWithAnAddressGivesBothFamilies)
+{
+    // As getaddrinfo: under v4.test every name has an IPv4 address only, on
+    // which nothing listens; under v6.test an IPv6 one only (the endpoint's);
+    // a.example has no name; refused.test's server refuses, which ends the
+    // search: the names after it may be other hosts'.
+    ScriptedDns scripted;
+    for (auto [search, events] :
+         {std::pair{"search a.example v4.test v6.test\n", Events{"failed Connect failure"}},
+          std::pair{"search a.example v6.test v4.test\n", answered},
+          std::pair{"search refused.test v6.test\n", Events{"failed IP lookup error"}}})
+    {
+        context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"),
+                                            scripted.resolver(&dnsLoop, search));
+        EXPECT_EQ(events, request("http://www:PORT/")[0]->events) << search;
+    }
+    // Both families asked of each candidate up to the first with an
+    // address or refused, and of none after it.
+    for (auto [name, count] : {std::pair{"www.a.example", 4u}, std::pair{"www.v4.test", 2u},
+                               std::pair{"www.v6.test", 2u}, std::pair{"www.refused.test", 2u}})
+        EXPECT_EQ(count, scripted.asked(name)) << name;
     context = std::make_unique<Context>(&loop, DNS::Ip("0.0.0.0"), dns);
 }
 

@@ -106,9 +106,9 @@ TEST_F(BlockingTest, NeverTouchesTheCallersLoop)
 
 TEST_F(BlockingTest, AsksTheCallersIPv6NameServers)
 {
-    // No server in resolv.conf: dnsmasq on ::1 is the only one asked.
-    Testing::TempFile empty("options timeout:1 attempts:1\n");
-    ASSERT_EQ(mount(empty.path(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr), 0);
+    // The server of resolv.conf refuses the port: dnsmasq on ::1 answers.
+    Testing::TempFile refusing("nameserver 127.0.0.9\noptions timeout:1 attempts:1\n");
+    ASSERT_EQ(mount(refusing.path(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr), 0);
     DkimRecords records;
     bool answered =
         Context({DNS::Ip("::1")}).query("key._domainkey.plain.test", ns_t_txt, &records);

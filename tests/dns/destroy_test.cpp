@@ -127,7 +127,8 @@ TEST_F(DestroyTest, InsideATimeout)
     make(servers);
     destroyInFirstCallback(
         {{"silent1.test", ns_t_a}, {"silent2.test", ns_t_a}, {"slow1.test", ns_t_a}});
-    make("options timeout:1\n");
+    // Nothing listens on 127.0.0.9: no server is left at once.
+    make("nameserver 127.0.0.9\noptions timeout:1\n");
     destroyInFirstCallback({{"a.test", ns_t_a}, {"aaaa.test", ns_t_aaaa}});
 }
 

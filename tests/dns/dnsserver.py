@@ -9,6 +9,7 @@ each, which the tests read to see what the resolver sent where.
 
 import argparse
 import os
+import re
 import selectors
 import socket
 import struct
@@ -92,26 +93,55 @@ def chain(name, length):
     return records + a(hops[-1].lower(), "192.0.2.%d" % length)
 
 
+def bare(ident, rcode):
+    """A reply of the header alone, without the question (as unbound refuses)."""
+    return struct.pack("!6H", ident, 0x8000 | 0x0100 | 0x0080 | rcode, 0, 0, 0, 0)
+
+
+# How often each server was asked each name, for behaviours that change.
+asked = {}
+
+
 def behaviour(ident, name, qtype, tcp, address, edns):
     """For names whose first label is mix- and a list such as 2r-6a: the
     server whose address ends in .2 does what r says, the one in .6 what a
-    says, and any other what a says. a answers (A 192.0.2.<the server's last
-    octet>), q keeps quiet, x NXDOMAIN, s SERVFAIL, r REFUSED, n NOTIMP; e
-    answers a query with EDNS with a bare FORMERR header (h with the
-    question too), f FORMERR always; t truncates over UDP and answers over
+    says, and any other what a says (see act())."""
+    parts = name.split(".")[0].split("-")[1:]
+    letters = dict(re.fullmatch(r"(\d+)(\D+)", part).groups() for part in parts if len(part) > 1)
+    letter = letters.get(address.split(".")[-1], "a")
+    asked[address, name] = asked.get((address, name), 0) + 1
+    return act(letter, ident, name, qtype, tcp, address, edns)
+
+
+def act(letter, ident, name, qtype, tcp, address, edns):
+    """a answers (A 192.0.2.<the server's last octet>), q keeps quiet, x
+    NXDOMAIN, s SERVFAIL, r REFUSED, n NOTIMP; e answers a query with EDNS
+    with a bare FORMERR header (h with the question too), f FORMERR always;
+    b before one of a, x, s, r, n, f (br) answers with that rcode in a
+    header alone, without the question; d answers a query with EDNS with a
+    bare FORMERR and one without after a second; l before another letter
+    (lf) does what that letter says 2.5 seconds late to the first query the
+    server gets, and then what d says; t truncates over UDP and answers over
     TCP, u truncates and refuses over TCP, w truncates and keeps quiet over
     TCP."""
-    parts = name.split(".")[0].split("-")[1:]
-    letters = {part[:-1]: part[-1] for part in parts if len(part) > 1}
-    letter = letters.get(address.split(".")[-1], "a")
     reply = lambda *args, **kw: [(0, message(ident, name, qtype, *args, **kw), False)]
-    rcodes = {"x": NXDOMAIN, "s": SERVFAIL, "r": REFUSED, "n": NOTIMP, "f": FORMERR}
+    own = a(name, "192.0.2." + address.split(".")[-1]) if qtype == A else []
+    rcodes = {"a": NOERROR, "x": NXDOMAIN, "s": SERVFAIL, "r": REFUSED, "n": NOTIMP, "f": FORMERR}
+    if letter[0] == "l":
+        if asked[address, name] > 1:
+            return act("d", ident, name, qtype, tcp, address, edns)
+        late = act(letter[1:], ident, name, qtype, tcp, address, edns)
+        return [(2.5 + delay, data, spoofed) for delay, data, spoofed in late]
+    if letter[0] == "b":
+        return [(0, bare(ident, rcodes[letter[1]]), False)]
     if letter == "q":
         return []
-    if letter in rcodes:
+    if letter in rcodes and letter != "a":
         return reply(rcode=rcodes[letter])
-    if letter == "e" and edns is not None:
-        return [(0, struct.pack("!6H", ident, 0x8000 | FORMERR, 0, 0, 0, 0), False)]
+    if letter == "d" and edns is None:
+        return [(1, message(ident, name, qtype, answers=own), False)]
+    if letter in "de" and edns is not None:
+        return [(0, bare(ident, FORMERR), False)]
     if letter == "h" and edns is not None:
         return reply(rcode=FORMERR)
     if letter in "tuw" and not tcp:
@@ -120,8 +150,7 @@ def behaviour(ident, name, qtype, tcp, address, edns):
         return []
     if letter == "u":
         return reply(rcode=REFUSED)
-    answers = a(name, "192.0.2." + address.split(".")[-1]) if qtype == A else []
-    return reply(answers=answers)
+    return reply(answers=own)
 
 
 def answer(ident, name, qtype, tcp, address="", edns=None):
@@ -158,13 +187,26 @@ def answer(ident, name, qtype, tcp, address="", edns=None):
     if name == "otherquestion.test":
         other = message(ident, "evil.test", qtype, answers=a("evil.test", "192.0.2.66"))
         return [(0, other, False), (0.05, message(ident, name, qtype, answers=a(name, "192.0.2.1")), False)]
-    # A search domain that has every name.
+    # A search domain that has every name, with every record (a wildcard).
     if name.endswith(".anything.test"):
         if qtype == A:
             return reply(answers=a(name, "192.0.2.66"))
         if qtype == AAAA:
             return reply(answers=[record(name, AAAA, socket.inet_pton(socket.AF_INET6, "2001:db8::66"))])
+        if qtype == TXT:
+            return reply(answers=txt(name, "v=spf1 -all"))
+        if qtype == PTR:
+            return reply(answers=[record(name, PTR, encode_name("evil.test"))])
         return reply()
+    # Search domains of the HTTP client's tests: every name has an address of
+    # one family only, on loopback.
+    if name.endswith(".v4.test"):
+        return reply(answers=a(name, "127.0.0.3") if qtype == A else [])
+    if name.endswith(".v6.test"):
+        six = [record(name, AAAA, socket.inet_pton(socket.AF_INET6, "::1"))]
+        return reply(answers=six if qtype == AAAA else [])
+    if name.endswith(".refused.test"):
+        return reply(rcode=REFUSED)
     # Answer sections that hold more, or other, than the question's records.
     if name.startswith("unrelated") or name.endswith(".unrelated.test"):
         return reply(answers=a("evil.test", "192.0.2.66") + txt("evil.test", "v=DKIM1; p=EVIL"))

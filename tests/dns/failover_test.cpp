@@ -78,6 +78,10 @@ TEST_F(FailoverTest, ServerFailuresPassTheQuestionOnAtOnce)
         {"mix-3e.test", received, 0, {"192.0.2.3"}, {"udp 3", "udp 3 plain"}},
         {"mix-3h.test", received, 0, {"192.0.2.3"}, {"udp 3", "udp 3 plain"}},
         {"mix-3f.test", received, ns_r_formerr, {}, {"udp 3", "udp 3 plain"}},
+        // A header without the question (unbound's refusal) is the server's
+        // failure as the whole answer is...
+        {"mix-3br-2bs.test", received, 0, {"192.0.2.6"}, {"udp 3", "udp 2", "udp 6"}},
+        {"mix-3bn-2br-6bs.test", received, ns_r_servfail, {}, {"udp 3", "udp 2", "udp 6"}},
         // Truncated, and TCP refused: the connection (no server on .3), or
         // the question over it.
         {"mix-3t.test", received, 0, {"192.0.2.2"}, {"udp 3", "udp 2"}},
@@ -103,6 +107,10 @@ TEST_F(FailoverTest, ServerFailuresPassTheQuestionOnAtOnce)
         // Silence over TCP is silence too.
         {"mix-2w-6q-7a.test", received, 0, {"192.0.2.7"}, {"udp 2", "tcp 2", "udp 6", "udp 7"}},
         {"mix-2q-6r-7w.test", Outcome::timeout, 0, {}, {"udp 2", "udp 6", "udp 7", "tcp 7"}},
+        // ... but no header alone answers for the name, nor finds fault
+        // with a query without EDNS: it is not the server's failure either.
+        {"mix-2bx-6ba.test", received, 0, {"192.0.2.7"}, {"udp 2", "udp 6", "udp 7"}},
+        {"mix-2bf.test", received, 0, {"192.0.2.6"}, {"udp 2", "udp 2 plain", "udp 6 plain"}},
     };
     for (const Row& row : silent)
         check(row, 20.0);
@@ -124,4 +132,18 @@ TEST_F(FailoverTest, RefusedPortsArePassedOverAtOnce)
     // With no server left, no answer came: a time-out, without the wait.
     make("nameserver 127.0.0.9\noptions timeout:5 attempts:2\n");
     EXPECT_EQ(resolve("a.test", ns_t_a, 2.5).kind, Outcome::timeout);
+}
+
+TEST_F(FailoverTest, LateAnswersToAnEarlierQueryNeverEndTheLookup)
+{
+    // The server asked first, or the query it was sent first, answers after
+    // 2.5 s, when the question has gone on without EDNS to a server (or the
+    // same one) whose answer comes after 3 s.
+    const Outcome::Kind received = Outcome::received;
+    make("nameserver 127.0.0.2\nnameserver 127.0.0.6\noptions timeout:2 attempts:1\n");
+    check({"mix-2lf-6d.test", received, 0, {"192.0.2.6"}, {"udp 2", "udp 6", "udp 6 plain"}}, 5.0);
+    // A good answer from it is still taken.
+    check({"mix-2la-6q.test", received, 0, {"192.0.2.2"}, {"udp 2", "udp 6"}}, 5.0);
+    make("nameserver 127.0.0.2\noptions timeout:2 attempts:2\n");
+    check({"mix-2lf.test", received, 0, {"192.0.2.2"}, {"udp 2", "udp 2", "udp 2 plain"}}, 5.0);
 }

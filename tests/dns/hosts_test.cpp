@@ -28,6 +28,7 @@ const char* const table = "# the table\n"
                           "192.0.2.9 dual.example\n"
                           "2001:db8::9 dual.example\r\n"
                           "::ffff:192.0.2.10 mapped.example\n"
+                          "fe80::1%lo zoned.example\n"
                           "192.0.2.7 second.example\n";
 
 /// What the table answers to a question, as the answer texts.
@@ -52,6 +53,9 @@ TEST(HostsTest, LooksNamesUpIgnoringCase)
     EXPECT_EQ(hosts.lookup("www", 4), nullptr);
     EXPECT_EQ(hosts.lookup("web", 6), nullptr);
     EXPECT_EQ(*hosts.lookup("mapped.example", 4), Ip("192.0.2.10"));
+    // An address with a zone index is skipped, as glibc skips it: without
+    // its scope it would stand for another host.
+    EXPECT_EQ(hosts.lookup("zoned.example", 0), nullptr);
     EXPECT_STREQ(hosts.lookup(Ip("192.0.2.7")), "web");
     EXPECT_EQ(hosts.lookup(Ip("192.0.2.99")), nullptr);
 }

@@ -184,12 +184,33 @@ TEST_F(ResolverTest, TriesSearchDomainsInOrderBeforeTheBareName)
     EXPECT_EQ(serverLog({"udp", "nothing"}).size(), 1u);
 }
 
-TEST_F(ResolverTest, SearchEndsWithTheFirstTimeout)
+TEST_F(ResolverTest, SearchEndsWithTheFirstCandidateLeftUnanswered)
 {
-    make("nameserver 127.0.0.2\nsearch b.example a.example\noptions timeout:1 attempts:1\n");
-    EXPECT_EQ(resolve("silent", ns_t_a).kind, Outcome::timeout);
-    EXPECT_EQ(serverLog({"udp", "silent.b.example"}).size(), 1u);
-    EXPECT_EQ(serverLog({"udp", "silent.a.example"}).size(), 0u);
+    // The next candidate would be another host's: a time-out, a failure
+    // rcode or an answer that stayed truncated (127.0.0.3 refuses TCP) is
+    // reported as it is.
+    make("nameserver 127.0.0.3\nsearch b.example a.example\noptions timeout:1 attempts:1\n");
+    const struct
+    {
+        const char* name;
+        Outcome::Kind kind;
+        int rcode;
+        bool truncated;
+    } rows[] = {{"silent", Outcome::timeout, -1, false},
+                {"mix-3s", Outcome::received, ns_r_servfail, false},
+                {"mix-3r", Outcome::received, ns_r_refused, false},
+                {"mix-3n", Outcome::received, ns_r_notimpl, false},
+                {"mix-3t", Outcome::received, ns_r_noerror, true}};
+    for (const auto& row : rows)
+    {
+        Outcome outcome = resolve(row.name, ns_t_a);
+        EXPECT_EQ(outcome.kind, row.kind) << row.name;
+        EXPECT_EQ(outcome.rcode, row.rcode) << row.name;
+        EXPECT_EQ(outcome.truncated, row.truncated) << row.name;
+        const std::string name(row.name);
+        EXPECT_EQ(serverLog({"udp", name + ".b.example"}).size(), 1u) << row.name;
+        EXPECT_EQ(serverLog({"udp", name + ".a.example"}).size(), 0u) << row.name;
+    }
 }
 
 TEST_F(ResolverTest, ASearchThatFoundNothingCanBeReadAndCancelledInsideItsReport)
@@ -329,15 +350,33 @@ TEST_F(ResolverTest, CancellingFromAnotherLookupsCallback)
     EXPECT_EQ(slow.outcome.kind, Outcome::cancelled);
 }
 
-TEST_F(ResolverTest, NoNameServerTimesOutAtOnce)
+TEST_F(ResolverTest, NoNameServerLineMeansTheLocalOne)
 {
+    // As resolv.conf(5) has it; namespace.sh's dnsmasq answers on 127.0.0.1.
     make("search example.org\n");
+    EXPECT_EQ(_context->nameservers(), std::vector<DNS::Ip>{DNS::Ip("127.0.0.1")});
+    EXPECT_EQ(resolve("host.plain.test", ns_t_a).answers, Strings{"192.0.2.40"});
+
+    // A Core without the system's settings has no server: a time-out at once.
+    _context = std::make_unique<DNS::Context>(_loop.dns(), false);
     Recorder recorder;
     _context->query("a.test", ns_t_a, DNS::Bits(), &recorder);
     EXPECT_EQ(recorder.calls, 0);
     ASSERT_TRUE(_loop.run(1.0));
     EXPECT_EQ(recorder.outcome.kind, Outcome::timeout);
     EXPECT_EQ(recorder.calls, 1);
+}
+
+TEST_F(ResolverTest, ReverseNamesNeverGoThroughTheSearchList)
+{
+    // Every name under anything.test has a PTR record; 1.2.0.192.in-addr.arpa
+    // has fewer dots than ndots.
+    make("nameserver 127.0.0.2\nsearch anything.test\noptions ndots:15 timeout:2 attempts:1\n");
+    Recorder reverse;
+    ASSERT_NE(_context->query(DNS::Ip("192.0.2.1"), DNS::Bits(), &reverse), nullptr);
+    ASSERT_TRUE(_loop.run());
+    EXPECT_EQ(reverse.outcome.answers, Strings{"host.test"});
+    EXPECT_EQ(serverLog({"udp"}).size(), 1u);
 }
 
 TEST_F(ResolverTest, AnswersFromTheHostsTableWithoutTraffic)

@@ -28,7 +28,8 @@ namespace
 {
 
 /// dnsmasq on 127.0.0.53 serving the key of "peer" split over three
-/// character-strings, and nothing else of example.com.
+/// character-strings, and nothing else of example.com (but the key under a
+/// name below example.com that stands for bank.example, which has none).
 class DkimDnsTest : public testing::Test
 {
 protected:
@@ -38,7 +39,9 @@ protected:
         if (getenv("DNS_TEST_DIR") == nullptr) return;
         keys = new Kestrava::Test::PeerKeys();
         server = new Kestrava::Test::KeyServer(
-            "127.0.0.53", keys->publicBase64(), {"peer._domainkey.example.com"}, {"example.com"},
+            "127.0.0.53", keys->publicBase64(),
+            {"peer._domainkey.example.com", "peer._domainkey.bank.example.example.com"},
+            {"example.com", "bank.example"},
             {{"alias._domainkey.example.com", "Peer._domainkey.EXAMPLE.com"}});
     }
     void SetUp() override
@@ -54,29 +57,31 @@ protected:
 
     /// The message signed with the key as each of the selectors, the last
     /// one's signature on top.
-    static std::string signedText(const std::vector<std::string>& selectors)
+    static std::string signedText(const std::vector<std::string>& selectors,
+                                  const std::string& domain = "example.com")
     {
         std::string text = "From: a@example.com\r\nSubject: dns\r\n\r\nbody\r\n";
         Kestrava::OpenSSL::PrivateKey pem(keys->privatePem().c_str());
         for (const std::string& selector : selectors)
         {
             Object message(text.data(), text.size());
-            EXPECT_TRUE(message.sign(Capabilities::utf8(),
-                                     DkimKey(pem.key(), "example.com", selector), 0, false,
-                                     Canonicalization(false, false)));
+            EXPECT_TRUE(message.sign(Capabilities::utf8(), DkimKey(pem.key(), domain, selector), 0,
+                                     false, Canonicalization(false, false)));
             text = message.str(true);
         }
         return text;
     }
 
-    /// Our word and reason for a message signed with the key as `selector`.
-    std::string verify(const char* selector, const char* nameserver = "127.0.0.53")
+    /// Our word and reason for a message signed with the key as `selector`
+    /// of `domain`, asking `nameserver` (`lines` added to resolv.conf).
+    std::string verify(const char* selector, const char* nameserver = "127.0.0.53",
+                       const std::string& domain = "example.com", const std::string& lines = "")
     {
-        std::string text = signedText({selector});
+        std::string text = signedText({selector}, domain);
         Object message(text.data(), text.size());
         DkimSignature signature = Kestrava::Test::firstSignature(message);
         DkimStatus status(signature);
-        server->use(nameserver);
+        server->use(nameserver, 1, lines);
         Kestrava::Dns::Context context;
         status.initialize(context, message, signature);
         return Kestrava::Test::verdict(status);
@@ -128,6 +133,28 @@ TEST_F(DkimDnsTest, OnlyNoSuchNameOrNoKeyRecordIsPermanent)
     };
     for (const auto& row : rows)
         EXPECT_EQ(verify(row[0].c_str(), row[1].c_str()), row[2]) << row[0];
+}
+
+TEST_F(DkimDnsTest, KeysAreNeverTakenFromASearchDomain)
+{
+    // With ndots:5 (Kubernetes' default) a key name has too few dots to be
+    // asked as it is first. anything.test has a TXT record for every name;
+    // the name that holds the key below example.com stands for bank.example.
+    const std::vector<std::vector<std::string>> rows = {
+        {"anything.test", "example.com", "pass"},
+        {"example.com", "bank.example", "permerror: Permanent error fetching DNS"},
+    };
+    for (const auto& row : rows)
+    {
+        const std::string key = "peer._domainkey." + row[1];
+        int asked = server->queries(key);
+        EXPECT_EQ(verify("peer", "127.0.0.53", row[1], "search " + row[0] + "\noptions ndots:5\n"),
+                  row[2])
+            << row[0];
+        // One query per key, and none under the search domain.
+        EXPECT_EQ(server->queries(key), asked + 1) << row[0];
+        EXPECT_EQ(server->queries(key + "." + row[0]), 0) << row[0];
+    }
 }
 
 TEST_F(DkimDnsTest, ANameTooLongForDnsIsAPermanentError)

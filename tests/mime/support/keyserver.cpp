@@ -35,6 +35,7 @@ KeyServer::KeyServer(const std::string& address, const std::string& base64,
     for (const std::string& domain : domains)
         arguments.push_back("--local=/" + domain + "/");
     arguments.push_back("--server=/silent.example/127.0.0.2");
+    arguments.push_back("--server=/anything.test/127.0.0.2");
     for (const std::string& name : names)
         // dnsmasq cuts the record into character-strings at the commas.
         arguments.push_back("--txt-record=" + name + ",v=DKIM1; k=rsa; ,p=" +
@@ -54,14 +55,14 @@ KeyServer::~KeyServer()
     umount("/etc/resolv.conf");
 }
 
-void KeyServer::use(const std::string& nameservers, int attempts) const
+void KeyServer::use(const std::string& nameservers, int attempts, const std::string& lines) const
 {
     std::string conf;
     std::istringstream addresses(nameservers);
     for (std::string address; addresses >> address;)
         conf += "nameserver " + address + "\n";
     _scratch.write("resolv.conf",
-                   conf + "options timeout:1 attempts:" + std::to_string(attempts) + "\n");
+                   conf + "options timeout:1 attempts:" + std::to_string(attempts) + "\n" + lines);
 }
 
 int KeyServer::queries(const std::string& name) const

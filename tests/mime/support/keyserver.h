@@ -16,8 +16,10 @@ namespace Test
 /**
  * dnsmasq on `address`, port 53, answering for `domains` alone and logging
  * every query; each of `names` has the key record of `base64` split over
- * three character-strings. Names under silent.example go to the scripted
- * server of namespace.sh, which keeps silent for those starting "silent". /etc/resolv.conf is
+ * three character-strings. Names under silent.example and anything.test go
+ * to the scripted server of namespace.sh, which keeps silent for those
+ * starting "silent" and has every record of every name under anything.test
+ * (a TXT record "v=spf1 -all"). /etc/resolv.conf is
  * bind-mounted to a file of ours until the object goes: only inside tests/dns/namespace.sh, where
  * port 53 and /etc are the test's own.
  */
@@ -35,7 +37,8 @@ public:
     /// Makes `nameservers` (addresses separated by spaces) the system's
     /// name servers, asked in `attempts` rounds for a second each: an empty
     /// list would mean 127.0.0.1, where the namespace's own dnsmasq answers.
-    void use(const std::string& nameservers, int attempts = 1) const;
+    /// `lines` are more lines of the file, such as a search list.
+    void use(const std::string& nameservers, int attempts = 1, const std::string& lines = "") const;
     /// How often dnsmasq was asked for the TXT record of `name` so far.
     int queries(const std::string& name) const;
 
