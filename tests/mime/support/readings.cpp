@@ -158,9 +158,12 @@ std::string ourReading(const Mime::Object& message)
     return lines;
 }
 
-std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages)
+std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages,
+                                            bool rfcQuotedPrintable)
 {
-    return Filter::Check::python(pythonPartReading, messages);
+    std::string script = pythonPartReading;
+    if (rfcQuotedPrintable) script += "import quopri\nquopri.a2b_qp = None\n";
+    return Filter::Check::python(script, messages);
 }
 
 std::vector<std::string> pythonReadings(const std::vector<std::string>& messages)
