@@ -57,8 +57,10 @@ void MimeHeaderEncode::Encoder::use(size_t count)
     _remaining -= std::min(count, _remaining);
 }
 
-size_t MimeHeaderEncode::Encoder::nextline(const std::string& blanks)
+size_t MimeHeaderEncode::Encoder::nextline(const std::string& separator)
 {
+    // A line break without white space after it would end the field.
+    const std::string blanks = separator.empty() ? " " : separator;
     _atLineStart = true;
     _remaining = _limit > blanks.size() ? _limit - blanks.size() : 0;
     size_t total = next->append("\r\n", 2, true);
@@ -67,31 +69,48 @@ size_t MimeHeaderEncode::Encoder::nextline(const std::string& blanks)
 
 void MimeHeaderEncode::Encoder::separate(const char* data, size_t size)
 {
-    _separator.assign(data, size);
+    _separator.emplace(data, size);
+}
+
+std::string MimeHeaderEncode::Encoder::takeSeparator()
+{
+    std::string separator = _separator.value_or(" ");
+    _separator.reset();
+    return separator;
 }
 
 size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool final)
 {
-    std::string separator;
-    separator.swap(_separator);
-    separator = separator.empty() ? " " : separator;
+    std::string separator = takeSeparator();
     // Readers take an encoded word anywhere in a word ("(=?utf-8?q?a?=)"
-    // reads "(a)"), so a word holding "=?" is encoded itself.
+    // reads "(a)"), so a word holding "=?" is encoded itself. So is one
+    // glued to a kept word, which only an encoded word may follow.
     bool plain = size + 1 <= longestLine && printable(data, size) &&
-                 std::string_view(data, size).find("=?") == std::string_view::npos;
+                 std::string_view(data, size).find("=?") == std::string_view::npos &&
+                 !separator.empty();
     if (!plain)
     {
         // Held, so that neighbours that need encoding share encoded words;
         // white space between them goes inside, where readers keep it.
+        // After a kept word all of it does: the blank outside is dropped.
         if (_buffer.empty())
-            _runSeparator = separator;
+            _runSeparator = _afterKept ? " " + separator : separator;
         else
             _buffer += separator;
         _buffer.append(data, size);
         return 0;
     }
     size_t total = flushBuffer();
-    if (!_atLineStart)
+    total += place(data, size, final, separator);
+    _afterKept = false;
+    return total;
+}
+
+size_t MimeHeaderEncode::Encoder::place(const char* data, size_t size, bool final,
+                                        const std::string& separator)
+{
+    size_t total = 0;
+    if (!_atLineStart && !separator.empty())
     {
         if (size + separator.size() > _remaining)
             total += nextline(separator);
@@ -104,6 +123,24 @@ size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool fi
     total += next->append(data, size, final);
     use(size);
     _atLineStart = false;
+    return total;
+}
+
+size_t MimeHeaderEncode::Encoder::keep(const char* data, size_t size)
+{
+    std::string separator = takeSeparator();
+    size_t total = 0;
+    if (!_buffer.empty())
+    {
+        _buffer += separator;
+        separator = " ";
+        total += flushBuffer();
+    }
+    else if (_afterKept)
+        separator = " ";
+    // Glued to a plain word before it, it goes as it came, unfolded.
+    total += place(data, size, false, separator);
+    _afterKept = true;
     return total;
 }
 
@@ -169,6 +206,7 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
         separator = " ";
     }
     _buffer.clear();
+    _afterKept = false;
     return total;
 }
 

@@ -24,11 +24,21 @@ public:
     bool encoded() const { return _encoding != 0; }
 
     /// Writes the word to `out`: a plain word as it is (with its `final`),
-    /// an encoded word decoded and converted to `target`. A word whose bytes
-    /// are not all valid in its charset is written as its bytes, and one in
-    /// "unknown-8bit" always is. Throws std::runtime_error "Conversion not
-    /// possible" for a charset iconv does not know.
+    /// an encoded word decoded as AdjacentWords decodes a word alone: text
+    /// converted to `target`, or as written where it does not decode.
+    /// Throws std::runtime_error "Conversion not possible" for a charset
+    /// iconv does not know.
     size_t write(const std::string& target, Result* out) const;
+
+    /// The text of an encoded word with its "q" or "b" encoding undone:
+    /// bytes in the word's charset.
+    std::string bytes() const;
+
+    /// Converts `bytes` of `charset` to `target`, appended to `text`; false
+    /// where some byte did not convert. Throws std::runtime_error
+    /// "Conversion not possible" for a charset iconv does not know.
+    static bool convert(const std::string& bytes, const std::string& charset,
+                        const std::string& target, std::string& text);
 
     const std::string& charset() const { return _charset; }
     /// "q", "b", or 0 for a plain word.
@@ -36,6 +46,9 @@ public:
     const char* text() const { return _text; }
     size_t size() const { return _size; }
     bool final() const { return _final; }
+    /// The whole word as written.
+    const char* data() const { return _data; }
+    size_t wordSize() const { return _wordSize; }
 
 private:
     /// Decodes the text of a "q" word into `out`; an "=" without two hex
@@ -47,6 +60,8 @@ private:
     const char* _text;
     size_t _size;
     bool _final;
+    const char* _data;
+    size_t _wordSize;
 };
 
 } // namespace Filter

@@ -44,7 +44,7 @@ bool readsBackBare(const std::string& text)
 {
     try
     {
-        return detail::decodeWords(text.data(), text.size()) == text;
+        return detail::decodeDotAtom(text.data(), text.size()) == text;
     }
     catch (const std::runtime_error&)
     {

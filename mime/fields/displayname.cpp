@@ -1,7 +1,8 @@
 #include "mime/fields/displayname.h"
 
+#include "filter/adjacentwords.h"
+#include "filter/gluedwords.h"
 #include "filter/mimeheaderencode.h"
-#include "filter/mimeword.h"
 #include "filter/string.h"
 #include "filter/wordwrap.h"
 #include "mime/fields/atom.h"
@@ -25,25 +26,6 @@ namespace Mime
 namespace
 {
 
-/// The word decoded into UTF-8; empty when it is no encoded word or its
-/// charset is unknown, in which case it counts as a plain atom.
-bool decodeEncodedWord(const String& word, std::string* decoded)
-{
-    Filter::MimeWord parsed(word.data, word.size, false);
-    if (!parsed.encoded()) return false;
-    try
-    {
-        Filter::String sink(decoded);
-        parsed.write("utf-8", &sink);
-        return true;
-    }
-    catch (const std::runtime_error&)
-    {
-        decoded->clear();
-        return false;
-    }
-}
-
 bool isFoldSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -55,10 +37,21 @@ DisplayName::DisplayName(const char* data, size_t size)
 {
     // RFC 5322 phrase: any run of words separated by CFWS; each stretch of
     // CFWS becomes one blank, but none between two adjacent encoded words
-    // (RFC 2047, section 6.2).
+    // (RFC 2047, section 6.2), which are decoded together.
     bool spaced = false;
     bool lastEncoded = false;
     size_t position = 0;
+    Filter::AdjacentWords words("utf-8", false);
+    auto endWords = [&]()
+    {
+        if (words.empty()) return;
+        std::string decoded;
+        Filter::String sink(&decoded);
+        words.write(&sink);
+        _text += decoded;
+        measure(decoded, false);
+        _longestWord = std::max(_longestWord, _carried);
+    };
     try
     {
         while (position < size)
@@ -68,9 +61,14 @@ DisplayName::DisplayName(const char* data, size_t size)
             position += blank;
             if (position == size) break;
             char c = data[position];
-            bool separate = spaced && !_text.empty();
+            // Asked once what came before is written: the encoded words
+            // held may read as nothing.
+            bool wasSpaced = spaced;
+            auto separate = [&]() { return wasSpaced && !_text.empty(); };
+            spaced = false;
             if (c == '"' || c == '.')
             {
+                endWords();
                 std::string piece = ".";
                 size_t length = 1;
                 if (c == '"')
@@ -80,7 +78,7 @@ DisplayName::DisplayName(const char* data, size_t size)
                     length = quoted.consumed();
                     _quoted = true;
                 }
-                if (separate) _text.push_back(' ');
+                if (separate()) _text.push_back(' ');
                 _text += piece;
                 position += length;
                 if (c == '"')
@@ -95,30 +93,38 @@ DisplayName::DisplayName(const char* data, size_t size)
                 String word = atom.text();
                 if (word.size == 0) break;
                 position += atom.consumed();
-                std::string decoded;
-                if (decodeEncodedWord(word, &decoded))
+                // Mailers glue encoded words to each other and to text after
+                // them, which readers take apart; text before makes the
+                // rest of the atom text.
+                Filter::GluedWords glued(word.data, word.size, false);
+                bool first = true;
+                for (const Filter::GluedWords::Piece& piece : glued.pieces())
                 {
-                    if (separate && !lastEncoded) _text.push_back(' ');
-                    _text += decoded;
-                    measure(decoded, lastEncoded);
-                    lastEncoded = true;
-                }
-                else
-                {
-                    if ((separate || lastEncoded) && !_text.empty()) _text.push_back(' ');
-                    _text.append(word.data, word.size);
-                    _carried = word.size;
-                    lastEncoded = false;
+                    if (piece.encoded)
+                    {
+                        if (words.empty() && separate() && !lastEncoded) _text.push_back(' ');
+                        words.add(piece.data, piece.size);
+                    }
+                    else
+                    {
+                        endWords();
+                        if (first && (separate() || lastEncoded) && !_text.empty())
+                            _text.push_back(' ');
+                        _text.append(piece.data, piece.size);
+                        measure(std::string(piece.data, piece.size), !first);
+                    }
+                    lastEncoded = piece.encoded;
+                    first = false;
                 }
             }
             _longestWord = std::max(_longestWord, _carried);
-            spaced = false;
         }
     }
     catch (const std::runtime_error&)
     {
         // A broken comment or quoted string ends the name before it.
     }
+    endWords();
     _consumed = position;
 }
 

@@ -138,6 +138,22 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
          inMultipart("Content-Disposition: attachment; filename*=utf-8''%3D%3Futf-8%3Fq%3Fa%3F%3D" +
                      rewritten + "\n\nbody"),
          true},
+        // RFC 2047 words glued to each other or to text, in the Subject and
+        // in display names, the lines rewritten for their 8-bit text.
+        {"glued encoded words",
+         "Subject: K\xC3\xB6ln =?utf-8?q?J=C3=BC?==?utf-8?q?rgen?= "
+         "=?utf-8?b?SsO8?==?utf-8?b?cmdlbg==?=\n"
+         "From: K\xC3\xB6ln =?utf-8?q?J=C3=BC?==?utf-8?q?rgen?= <a@example.com>\n\nbody\n",
+         true},
+        {"glued words with a character split between them, in other charsets, next to text",
+         "Subject: K\xC3\xB6ln abc=?utf-8?q?J=C3?==?utf-8?b?vHJnZW4=?=def "
+         "=?iso-8859-1?q?=FC?==?utf-8?q?x?=\n"
+         "From: K\xC3\xB6ln =?utf-8?q?J=C3?==?utf-8?q?=BCrgen?=x <a@example.com>, "
+         "x=?utf-8?q?a?= <b@example.com>\n\nbody\n",
+         true},
+        {"an encoded word that does not decode stays as it came",
+         "Subject: K\xC3\xB6ln =?utf-8?q?Fr=F6sche?= x=?utf-8?q?=FF?==?utf-8?q?y?=\n\nbody\n", true,
+         false, Reader::ours},
         {"what is no encoded word stays",
          inMultipart("Content-Disposition: attachment; filename=\"a=?utf-8?q?b?= =?utf-8?x?c?=\"; "
                      "name=\"=?utf-8?q?a_b?=\"" +

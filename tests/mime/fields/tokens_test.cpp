@@ -139,8 +139,14 @@ TEST(TokensTest, DisplayNamesJoinTheirWords)
     EXPECT_EQ(name("Ann (open").text(), "Ann");
     EXPECT_EQ(name("Ann \"open").text(), "Ann");
     EXPECT_EQ(name("Ann \"open").consumed(), 4u);
-    // An unknown charset leaves the word as it is.
-    EXPECT_EQ(name("=?x-none?q?a?=").text(), "=?x-none?q?a?=");
+    // Glued words read each on its own, as Python reads them: after text
+    // they are text. A word that does not decode stays as written; one in
+    // a charset iconv does not know reads as its bytes where they are UTF-8.
+    EXPECT_EQ(name("=?utf-8?q?J=C3?==?utf-8?b?vHJnZW4=?=x <").text(), "J\xC3\xBCrgenx");
+    EXPECT_EQ(name("x=?utf-8?q?a?= <").text(), "x=?utf-8?q?a?=");
+    EXPECT_EQ(name("=?utf-8?q?a?==?utf-8?q?=FF?= b <").text(), "a=?utf-8?q?=FF?= b");
+    EXPECT_EQ(name("=?x-none?q?a?=").text(), "a");
+    EXPECT_EQ(name("=?x-none?q?=FF?= <").text(), "=?x-none?q?=FF?=");
 }
 
 TEST(TokensTest, PlainDisplayNamesCollapseTheirBlanks)

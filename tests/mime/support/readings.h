@@ -24,7 +24,8 @@ std::vector<std::string> pythonReadings(const std::vector<std::string>& messages
 std::vector<std::string> pythonCompositeLabels(const std::vector<std::string>& messages);
 
 /// What Python's email (policy.default) reads in each message, in a form
-/// that ourReading() gives too: a line per part, depth first, with the
+/// that ourReading() gives too: a line with the Subject and the display
+/// names of the From, then a line per part, depth first, with the
 /// Content-Type and Content-Disposition parameters (names in lower case,
 /// values as UTF-8), then a multipart's preamble and epilogue or a leaf's
 /// decoded content, every text in hex, its line ends made LF. With

@@ -1,0 +1,106 @@
+#include "mime/detail/textwriter.h"
+
+namespace Kestrava
+{
+namespace Mime
+{
+namespace detail
+{
+
+void TextWriter::plain(const char* data, size_t size)
+{
+    endWords();
+    text(std::string(data, size), gap());
+}
+
+void TextWriter::word(const char* data, size_t size)
+{
+    if (_words.empty())
+        _wordsGap = gap();
+    else
+        gap(); // dropped between two words
+    _words.add(data, size);
+}
+
+size_t TextWriter::finish()
+{
+    endWords();
+    endText();
+    return _written + _encoder.flush();
+}
+
+TextWriter::Gap TextWriter::gap()
+{
+    Gap gap;
+    if (_apart) gap = _blanks.empty() ? " " : _blanks;
+    _apart = false;
+    _blanks.clear();
+    return gap;
+}
+
+TextWriter::Gap TextWriter::afterCarried(const Gap& gap)
+{
+    if (_carried.empty()) return gap;
+    std::string carried;
+    carried.swap(_carried);
+    return carried + gap.value_or("");
+}
+
+void TextWriter::endWords()
+{
+    if (_words.empty()) return;
+    Gap gap = _wordsGap;
+    for (Filter::AdjacentWords::Text& decoded : _words.take())
+    {
+        if (decoded.asWritten)
+            kept(decoded.text, gap);
+        else
+            text(std::move(decoded.text), gap);
+        gap.reset();
+    }
+}
+
+void TextWriter::text(std::string piece, const Gap& gap)
+{
+    // A piece that reads as nothing leaves its white space to the next.
+    if (piece.empty())
+    {
+        _carried += gap.value_or("");
+        return;
+    }
+    Gap before = afterCarried(gap);
+    if (!before && _pending)
+    {
+        _text += piece;
+        return;
+    }
+    endText();
+    _text = std::move(piece);
+    _textGap = before;
+    _pending = true;
+}
+
+void TextWriter::kept(const std::string& word, const Gap& gap)
+{
+    Gap before = afterCarried(gap);
+    endText();
+    separate(before);
+    _written += _encoder.keep(word.data(), word.size());
+}
+
+void TextWriter::endText()
+{
+    if (!_pending) return;
+    _pending = false;
+    separate(_textGap);
+    _written += _encoder.process(_text.data(), _text.size(), false);
+}
+
+void TextWriter::separate(const Gap& gap)
+{
+    _encoder.separate(gap ? gap->data() : "", gap ? gap->size() : 0);
+}
+
+} // namespace detail
+} // namespace Mime
+} // namespace Kestrava
