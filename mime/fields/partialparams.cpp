@@ -52,7 +52,7 @@ void PartialParams::join()
         _chainLenient = false;
         _chain.clear();
         chain(first);
-        if (first->key().extended())
+        if (first->key().extended() || extendedFollows(*first))
             decode(first);
         else
         {
@@ -84,6 +84,16 @@ void PartialParams::join()
     _chain.clear();
 }
 
+bool PartialParams::extendedFollows(const Param& first) const
+{
+    for (unsigned n = 1;; ++n)
+    {
+        auto found = _held.find({detail::lowered(first.name()), n});
+        if (found == _held.end() || found->second.empty()) return false;
+        if (found->second.front()->key().extended()) return true;
+    }
+}
+
 void PartialParams::decode(const std::shared_ptr<Param>& first)
 {
     // A failing charset keeps what was decoded before the failure.
@@ -91,9 +101,22 @@ void PartialParams::decode(const std::shared_ptr<Param>& first)
     try
     {
         const std::string& raw = first->value().text();
-        ParamCharset charset(raw);
-        ParamDecoder decoder(charset.name(), &decoded);
-        decoder.decode(raw.data() + charset.textStart(), raw.size() - charset.textStart());
+        // A plain first section names no charset: the escapes of the
+        // extended sections after it give bytes, as readers take them.
+        bool extended = first->key().extended();
+        std::string charset = "unknown-8bit";
+        size_t start = 0;
+        if (extended)
+        {
+            ParamCharset head(raw);
+            charset = head.name();
+            start = head.textStart();
+        }
+        ParamDecoder decoder(charset, &decoded);
+        if (extended)
+            decoder.decode(raw.data() + start, raw.size() - start);
+        else
+            decoder.append(raw);
         for (unsigned n = 1; auto next = take(*first, n); ++n)
         {
             const std::string& text = next->value().text();

@@ -105,6 +105,11 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
         {"a nested multipart, CR only", inMultipart(nested, "\r"), true},
         {"a nested multipart whose closing delimiter ends the part",
          inMultipart("Content-Type: multipart/alternative; boundary=c\n\n--c\n\none\n--c--"), true},
+        {"extended sections after a plain first one, the line rewritten",
+         inMultipart("Content-Disposition: attachment; filename*0=a; filename*1*=%41%C3%A9; "
+                     "filename*2=\"%42\"; name*0=\"b \"; name*1*=%C3%A4" +
+                     rewritten + "\n\nbody"),
+         true},
         // RFC 2047 words in quoted parameter values, as every peer reads them.
         {"encoded words in a quoted file name, the line rewritten",
          inMultipart("Content-Disposition: attachment; "

@@ -178,6 +178,9 @@ TEST(ParamsTest, ContinuationsAreJoinedAfterThePlainParameters)
     // of one, it stays as it came, as Python reads it.
     EXPECT_EQ(parse("x*0*=utf-8''caf%C3%; x*1*=A9").get("x"), "caf\xC3%A9");
     EXPECT_EQ(parse("x*0*=nocharset; x*1*=abc").get("x"), "");
+    // Extended sections after a plain first one name no charset: their
+    // escapes give bytes.
+    EXPECT_EQ(parse("x*0=a; x*1*=%41%C3%A9; x*2=\"%42\"").get("x"), "aA\xC3\xA9%42");
 }
 
 TEST(ParamsTest, SetReplacesOrAppendsValidNames)
