@@ -37,7 +37,7 @@ bool readsAsSuffix(const std::string& name)
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
                              const std::string& value, size_t limit, size_t hardLimit, bool whole,
                              bool quoteEmpty, bool words)
-    : Filter(next), _name(name), _limit(limit), _percent(next)
+    : Filter(next), _name(name), _limit(limit), _hardLimit(hardLimit), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
     // A comma passes the bare test but is an RFC 2045 special: bare, it
@@ -65,6 +65,7 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t fixed = name.size() + 1 + (_form == Form::quoted ? 2 : 0) +
                    (_form == Form::extended ? 1 + _charset.size() + 2 : 0);
     bool over = fixed > limit || total > limit - fixed;
+    _unsplitLine = 1 + fixed + total + 1;
     _split = over;
     // Readers look for the delimiter by the boundary as one value; RFC 2046
     // keeps it within 70 characters, so it fits a line whole.

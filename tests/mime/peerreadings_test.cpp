@@ -159,6 +159,11 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
         {"an encoded word that does not decode stays as it came",
          "Subject: K\xC3\xB6ln =?utf-8?q?Fr=F6sche?= x=?utf-8?q?=FF?==?utf-8?q?y?=\n\nbody\n", true,
          false, Reader::ours},
+        {"encoded words longer than a line go as RFC 2231 sections",
+         inMultipart("Content-Type: text/plain; name=\"=?utf-8?q?" + std::string(1000, 'a') +
+                     "?=\"\nContent-Disposition: attachment; filename=\"=?utf-8?q?" +
+                     std::string(990, 'a') + "=C3=A9?= =?utf-8?q?b?=\"\n\nbody"),
+         true},
         {"what is no encoded word stays",
          inMultipart("Content-Disposition: attachment; filename=\"a=?utf-8?q?b?= =?utf-8?x?c?=\"; "
                      "name=\"=?utf-8?q?a_b?=\"" +
