@@ -102,12 +102,17 @@ std::string bareOrQuoted(const std::string& text)
 {
     if (!text.empty() && Formatting(text.data(), text.size()).param()) return text;
     std::string quoted = "\"";
+    char previous = '\0';
     for (char c : text)
     {
-        // Controls too, so that a tab or a NUL reads back as itself.
+        // Controls too, so that a tab or a NUL reads back as itself; and a
+        // blank after a line break, which a reader would take for a fold
+        // that the backslash before the break escapes.
         unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\' || byte < 0x20 || byte == 0x7f) quoted += '\\';
+        bool folds = c == ' ' && (previous == '\r' || previous == '\n');
+        if (c == '"' || c == '\\' || byte < 0x20 || byte == 0x7f || folds) quoted += '\\';
         quoted += c;
+        previous = c;
     }
     return quoted + "\"";
 }

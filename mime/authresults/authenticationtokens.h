@@ -56,7 +56,7 @@ size_t cfws(const char* data, size_t size);
 bool startsWithWord(const char* data, size_t size, const char* word);
 /// The text bare when it may stand as a parameter value, otherwise
 /// between double quotes with every double quote, backslash and control
-/// byte escaped.
+/// byte escaped, and a blank after a line break.
 std::string bareOrQuoted(const std::string& text);
 } // namespace detail
 
