@@ -1,5 +1,6 @@
 #include "mime/authresults/authenticationtokens.h"
 
+#include "mime/detail/headertext.h"
 #include "mime/fields/comment.h"
 #include "mime/detail/ctype.h"
 #include "mime/fields/formatting.h"
@@ -101,6 +102,16 @@ bool startsWithWord(const char* data, size_t size, const char* word)
 std::string bareOrQuoted(const std::string& text)
 {
     if (!text.empty() && Formatting(text.data(), text.size()).param()) return text;
+    return quoted(text);
+}
+
+std::string localPartText(const std::string& text)
+{
+    return readsBackAsDotAtom(text) ? text : quoted(text);
+}
+
+std::string quoted(const std::string& text)
+{
     std::string quoted = "\"";
     char previous = '\0';
     for (char c : text)

@@ -7,6 +7,7 @@
 #include "mime/detail/ctype.h"
 #include "mime/detail/textwriter.h"
 #include "mime/fields/comment.h"
+#include "mime/fields/formatting.h"
 #include "mime/fields/quotedstring.h"
 
 #include <algorithm>
@@ -37,6 +38,19 @@ std::string decodeDotAtom(const char* data, size_t size)
         start = end + 1;
     }
     return text;
+}
+
+bool readsBackAsDotAtom(const std::string& text)
+{
+    if (!Formatting(text.data(), text.size()).dottedatom()) return false;
+    try
+    {
+        return decodeDotAtom(text.data(), text.size()) == text;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
 }
 
 namespace

@@ -21,6 +21,10 @@ namespace detail
 /// does not know.
 std::string decodeDotAtom(const char* data, size_t size);
 
+/// Whether the local part, written bare, reads back as itself: a dot-atom
+/// in which a reader decodes no encoded word (nor fails on one).
+bool readsBackAsDotAtom(const std::string& text);
+
 /// Whether a quoted parameter value holds text that readers take for an
 /// RFC 2047 encoded word (see decodeQuotedWords()).
 bool readsAsWords(const std::string& text);

@@ -121,6 +121,12 @@ TEST(AuthenticationResults, ReasonsAndPropertiesAreWrittenSafely)
     EXPECT_EQ(back.authservId, "relay one");
     EXPECT_EQ(back.results.at(0)["smtp.x"], "a\tb");
     EXPECT_EQ(back.results.at(0)["smtp.y"], "\v\\\n \r\n x");
+    // A local part goes bare only where it reads back so, as a dot-atom.
+    AuthenticationResults local = parsed("x; dkim=pass header.i=\".a\"@example.com "
+                                         "header.b=\"!\xFB,\xFF b\"@example.com");
+    AuthenticationResults reread = parsed(local.str(true));
+    EXPECT_EQ(reread.results.at(0)["header.i"], "\".a\"@example.com");
+    EXPECT_EQ(reread.results.at(0)["header.b"], "\"!\xFB,\xFF b\"@example.com");
 }
 
 TEST(AuthenticationResults, HeaderIFindsAnyCase)
