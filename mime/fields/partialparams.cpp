@@ -5,6 +5,7 @@
 #include "mime/fields/paramdecoder.h"
 #include "mime/fields/params.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Kestrava
@@ -47,7 +48,14 @@ void PartialParams::join()
         else
             _held[{detail::lowered(section->name()), number}].push_back(section);
     }
-    for (const auto& first : firsts)
+    // The values looked up join first, as if the first sections that only a
+    // lenient read takes were not there, as strict readers read them; the
+    // list keeps the order they came in.
+    std::vector<std::shared_ptr<Param>> order = firsts;
+    std::stable_partition(order.begin(), order.end(), [this](const auto& first)
+                          { return _lenient.count(first.get()) == 0; });
+    std::map<const Param*, std::pair<bool, std::vector<std::string>>> joined;
+    for (const auto& first : order)
     {
         _chainLenient = false;
         _chain.clear();
@@ -62,12 +70,17 @@ void PartialParams::join()
             for (unsigned n = 1; auto next = take(*first, n); ++n)
                 value.append(next->value());
         }
-        if (_chainLenient)
+        joined[first.get()] = {_chainLenient, std::move(_chain)};
+    }
+    for (const auto& first : firsts)
+    {
+        auto& [lenient, sections] = joined[first.get()];
+        if (lenient)
             _target->keepJoined(first);
         else
         {
             _target->append(first);
-            _target->keepSections(first.get(), std::move(_chain));
+            _target->keepSections(first.get(), std::move(sections));
         }
     }
     std::set<const Param*> left;

@@ -110,6 +110,10 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
                      "filename*2=\"%42\"; name*0=\"b \"; name*1*=%C3%A4" +
                      rewritten + "\n\nbody"),
          true},
+        {"a first section no strict reader takes, its 8-bit comment encoded once fitted",
+         inMultipart("Content-Disposition: attachment; filename*0*=x(; \xA9)z'en'a; "
+                     "filename*0*=utf-8''b; filename*1=c; filename*1=d\n\nbody"),
+         true},
         // RFC 2047 words in quoted parameter values, as every peer reads them.
         {"encoded words in a quoted file name, the line rewritten",
          inMultipart("Content-Disposition: attachment; "
