@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <stdexcept>
 
 namespace Kestrava
@@ -37,7 +38,8 @@ DisplayName::DisplayName(const char* data, size_t size)
 {
     // RFC 5322 phrase: any run of words separated by CFWS; each stretch of
     // CFWS becomes one blank, but none between two adjacent encoded words
-    // (RFC 2047, section 6.2), which are decoded together.
+    // (RFC 2047, section 6.2), which are decoded together. A comment between
+    // two makes them no neighbours: only white space vanishes.
     bool spaced = false;
     bool lastEncoded = false;
     size_t position = 0;
@@ -58,6 +60,11 @@ DisplayName::DisplayName(const char* data, size_t size)
         {
             size_t blank = Whitespace(data + position, size - position, true).consumed();
             if (blank > 0) spaced = true;
+            if (std::memchr(data + position, '(', blank) != nullptr)
+            {
+                endWords();
+                lastEncoded = false;
+            }
             position += blank;
             if (position == size) break;
             char c = data[position];

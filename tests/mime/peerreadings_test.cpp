@@ -160,6 +160,8 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
          "From: K\xC3\xB6ln =?utf-8?q?J=C3?==?utf-8?q?=BCrgen?=x <a@example.com>, "
          "x=?utf-8?q?a?= <b@example.com>\n\nbody\n",
          true},
+        {"encoded words with a comment between them in a display name",
+         "From: K\xC3\xB6ln =?utf-8?q?a?= (c) =?utf-8?q?b?= <a@example.com>\n\nbody\n", true},
         {"an encoded word that does not decode stays as it came",
          "Subject: K\xC3\xB6ln =?utf-8?q?Fr=F6sche?= x=?utf-8?q?=FF?==?utf-8?q?y?=\n\nbody\n", true,
          false, Reader::ours},
