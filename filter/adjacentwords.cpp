@@ -18,7 +18,7 @@ namespace
 
 MimeWord parsed(const std::string& word)
 {
-    return MimeWord(word.data(), word.size(), false);
+    return MimeWord(word.data(), word.size());
 }
 
 } // namespace

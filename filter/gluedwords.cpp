@@ -42,7 +42,7 @@ size_t GluedWords::wordEnd(const char* data, size_t size, size_t start)
     size_t end = static_cast<size_t>(close - data) + 2;
     for (size_t i = start; i < end; ++i)
         if (std::isspace(static_cast<unsigned char>(data[i]))) return 0;
-    return MimeWord(data + start, end - start, false).encoded() ? end : 0;
+    return MimeWord(data + start, end - start).encoded() ? end : 0;
 }
 
 void GluedWords::add(const char* data, size_t size, bool encoded)

@@ -1,6 +1,5 @@
 #include "filter/mimeword.h"
 
-#include "filter/adjacentwords.h"
 #include "filter/base64decode.h"
 #include "filter/charset.h"
 #include "filter/detail/hexdigits.h"
@@ -16,8 +15,7 @@ namespace Kestrava
 namespace Filter
 {
 
-MimeWord::MimeWord(const char* data, size_t size, bool final)
-    : _text(data), _size(size), _final(final), _data(data), _wordSize(size)
+MimeWord::MimeWord(const char* data, size_t size) : _text(data), _size(size)
 {
     if (size < 8 || std::memcmp(data, "=?", 2) != 0 || std::memcmp(data + size - 2, "?=", 2) != 0)
         return;
@@ -31,14 +29,6 @@ MimeWord::MimeWord(const char* data, size_t size, bool final)
     _encoding = letter;
     _text = mark + 3;
     _size = static_cast<size_t>(data + size - 2 - _text);
-}
-
-size_t MimeWord::write(const std::string& target, Result* out) const
-{
-    if (_encoding == 0) return out->append(_text, _size, _final);
-    AdjacentWords word(target, true);
-    word.add(_data, _wordSize);
-    return word.write(out);
 }
 
 std::string MimeWord::bytes() const

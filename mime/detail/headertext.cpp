@@ -1,5 +1,6 @@
 #include "mime/detail/headertext.h"
 
+#include "filter/adjacentwords.h"
 #include "filter/gluedwords.h"
 #include "filter/mimeheaderencode.h"
 #include "filter/mimeword.h"
@@ -32,7 +33,12 @@ std::string decodeDotAtom(const char* data, size_t size)
         while (end < size && data[end] != '.')
             ++end;
         size_t word = Filter::GluedWords::wordEnd(data + start, end - start, 0);
-        if (word > 0) Filter::MimeWord(data + start, word, false).write("utf-8", &sink);
+        if (word > 0)
+        {
+            Filter::AdjacentWords alone("utf-8", true);
+            alone.add(data + start, word);
+            alone.write(&sink);
+        }
         text.append(data + start + word, end - start - word);
         if (end < size) text += '.';
         start = end + 1;
@@ -73,11 +79,6 @@ std::string decodedWord(const Filter::MimeWord& word)
     return bytes;
 }
 
-size_t wordEnd(const std::string& text, size_t start)
-{
-    return Filter::GluedWords::wordEnd(text.data(), text.size(), start);
-}
-
 /// A piece of a quoted value: a run of blanks, an encoded word, or plain
 /// text up to the next blank (a word glued to text before it is none).
 struct QuotedPiece
@@ -98,7 +99,8 @@ std::vector<QuotedPiece> quotedPieces(const std::string& text)
     std::vector<QuotedPiece> pieces;
     for (size_t i = 0; i < text.size();)
     {
-        QuotedPiece piece{QuotedPiece::word, i, wordEnd(text, i)};
+        QuotedPiece piece{QuotedPiece::word, i,
+                          Filter::GluedWords::wordEnd(text.data(), text.size(), i)};
         if (piece.end == 0)
         {
             bool blank = isSpace(text[i]);
@@ -202,7 +204,7 @@ bool decodeQuotedWords(const std::string& text, std::string& decoded)
         const QuotedPiece& piece = pieces[i];
         if (piece.kind == QuotedPiece::word)
             decoded += decodedWord(
-                Filter::MimeWord(text.data() + piece.start, piece.end - piece.start, false));
+                Filter::MimeWord(text.data() + piece.start, piece.end - piece.start));
         else if (!betweenWords(pieces, i))
             decoded.append(text, piece.start, piece.end - piece.start);
     }

@@ -1,7 +1,7 @@
+#include "filter/adjacentwords.h"
 #include "filter/encodedmimeword.h"
 #include "filter/mimeheaderdecode.h"
 #include "filter/mimeheaderencode.h"
-#include "filter/mimeword.h"
 
 #include "tests/filter/support/chain.h"
 #include "tests/filter/support/everycut.h"
@@ -96,9 +96,8 @@ TEST(EncodedWordsTest, UnknownCharsetIsRefusedButNotFromADestructor)
     MimeHeaderDecode decoder("utf-8", &sink);
     EXPECT_EQ(Testing::failureOf([&] { decoder.process("=?x-nothing?q?a?= b", false); }),
               "Conversion not possible");
-    EXPECT_EQ(
-        Testing::failureOf([&] { MimeWord("=?x-nothing?q?a?=", 17, false).write("utf-8", &sink); }),
-        "Conversion not possible");
+    EXPECT_EQ(Testing::failureOf([] { AdjacentWords("utf-8", true).add("=?x-nothing?q?a?=", 17); }),
+              "Conversion not possible");
     {
         MimeHeaderDecode last("utf-8", &sink);
         last.process("a =?x-nothing?q?a?=", false);
