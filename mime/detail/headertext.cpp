@@ -163,10 +163,9 @@ size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filt
         size_t end = i;
         if (breaksWords(data[i]))
         {
-            for (; end < size && breaksWords(data[end]); ++end)
-                // Unfolded: the line breaks of folds go.
-                if (data[end] != '\r' && data[end] != '\n') writer.blank(data[end]);
-            writer.blank();
+            while (end < size && breaksWords(data[end]))
+                ++end;
+            writer.blanks(data + i, end - i);
             i = end;
             continue;
         }

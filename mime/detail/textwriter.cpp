@@ -7,6 +7,13 @@ namespace Mime
 namespace detail
 {
 
+void TextWriter::blanks(const char* data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        if (data[i] != '\r' && data[i] != '\n') _blanks += data[i];
+    _apart = true;
+}
+
 void TextWriter::plain(const char* data, size_t size)
 {
     endWords();
@@ -69,7 +76,7 @@ void TextWriter::text(std::string piece, const Gap& gap)
         return;
     }
     Gap before = afterCarried(gap);
-    if (!before && _pending)
+    if (!before && !_text.empty())
     {
         _text += piece;
         return;
@@ -77,7 +84,6 @@ void TextWriter::text(std::string piece, const Gap& gap)
     endText();
     _text = std::move(piece);
     _textGap = before;
-    _pending = true;
 }
 
 void TextWriter::kept(const std::string& word, const Gap& gap)
@@ -90,10 +96,10 @@ void TextWriter::kept(const std::string& word, const Gap& gap)
 
 void TextWriter::endText()
 {
-    if (!_pending) return;
-    _pending = false;
+    if (_text.empty()) return;
     separate(_textGap);
     _written += _encoder.process(_text.data(), _text.size(), false);
+    _text.clear();
 }
 
 void TextWriter::separate(const Gap& gap)

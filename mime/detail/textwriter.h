@@ -29,11 +29,9 @@ public:
     }
     virtual ~TextWriter() = default;
 
-    /// A byte of white space that readers see (a line break of a fold is
-    /// none).
-    void blank(char c) { _blanks += c; }
-    /// The end of a word of text.
-    void blank() { _apart = true; }
+    /// White space between words of text; the line breaks of folds in it
+    /// are none to readers.
+    void blanks(const char* data, size_t size);
 
     /// Plain text of a word, glued to what came before in the word.
     void plain(const char* data, size_t size);
@@ -61,13 +59,18 @@ private:
 
     Filter::MimeHeaderEncode::Encoder& _encoder;
     Filter::AdjacentWords _words;
+    /// The gap before the encoded words held.
     Gap _wordsGap;
+    /// The white space since the last piece, and whether a word of text
+    /// ended there.
     std::string _blanks;
     bool _apart = true;
+    /// The white space of pieces that read as nothing, for the next piece.
     std::string _carried;
+    /// The text held for the encoder, pieces glued to each other, and the
+    /// gap before it.
     std::string _text;
     Gap _textGap;
-    bool _pending = false;
     size_t _written = 0;
 };
 
