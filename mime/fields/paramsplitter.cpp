@@ -65,7 +65,6 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     size_t fixed = name.size() + 1 + (_form == Form::quoted ? 2 : 0) +
                    (_form == Form::extended ? 1 + _charset.size() + 2 : 0);
     bool over = fixed > limit || total > limit - fixed;
-    _unsplitLine = 1 + fixed + total + 1;
     _split = over;
     // Readers look for the delimiter by the boundary as one value; RFC 2046
     // keeps it within 70 characters, so it fits a line whole.
@@ -79,6 +78,7 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     if (whole || words) _split = false;
     // Such a name keeps its own only with a section number after it.
     _numbered = readsAsSuffix(name);
+    _unsplitLine = 1 + fixed + (_numbered ? 2 : 0) + total + 1;
     _fold = whole || words ? over : _split;
 }
 

@@ -70,8 +70,8 @@ private:
     Form _form;
     size_t _limit;
     size_t _hardLimit;
-    /// The line the value takes unsplit: the fold's blank, the name, the
-    /// value and the ";" after it.
+    /// The line the value takes unsplit: the fold's blank, the name (with
+    /// its section number), the value and the ";" after it.
     size_t _unsplitLine = 0;
     bool _split = false;
     /// Whether even a value written unsplit takes the section number 0.
