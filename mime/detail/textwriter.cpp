@@ -29,6 +29,12 @@ void TextWriter::word(const char* data, size_t size)
     _words.add(data, size);
 }
 
+void TextWriter::keep(const char* data, size_t size)
+{
+    endWords();
+    kept(std::string(data, size), gap());
+}
+
 size_t TextWriter::finish()
 {
     endWords();

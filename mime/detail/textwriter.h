@@ -37,6 +37,8 @@ public:
     void plain(const char* data, size_t size);
     /// An encoded word.
     void word(const char* data, size_t size);
+    /// An encoded word that did not decode, to go as it came.
+    void keep(const char* data, size_t size);
 
     /// Writes what is held; returns the bytes written.
     size_t finish();

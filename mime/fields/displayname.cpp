@@ -9,6 +9,7 @@
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
 #include "mime/detail/headertext.h"
+#include "mime/detail/textwriter.h"
 #include "mime/fields/formatting.h"
 #include "mime/fields/internal.h"
 #include "mime/fields/quotedstring.h"
@@ -48,8 +49,12 @@ DisplayName::DisplayName(const char* data, size_t size)
     {
         if (words.empty()) return;
         std::string decoded;
-        Filter::String sink(&decoded);
-        words.write(&sink);
+        for (const Filter::AdjacentWords::Text& piece : words.take())
+        {
+            if (piece.asWritten)
+                _kept.emplace_back(_text.size() + decoded.size(), piece.text.size());
+            decoded += piece.text;
+        }
         _text += decoded;
         measure(decoded, false);
         _longestWord = std::max(_longestWord, _carried);
@@ -148,6 +153,7 @@ DisplayName::DisplayName(const Internal& text)
 void DisplayName::clear()
 {
     _text.clear();
+    _kept.clear();
     _consumed = 0;
     _longestWord = 0;
     _carried = 0;
@@ -198,9 +204,33 @@ std::string DisplayName::plain() const
 
 size_t DisplayName::encodeWords(size_t used, size_t limit, Filter::Result* output) const
 {
-    Filter::MimeHeaderEncode encoder(used, limit, Filter::MimeHeaderEncoding::Phrase, output);
-    size_t written = encoder.process(_text);
-    return written + encoder.flush();
+    Filter::MimeHeaderEncode::Encoder encoder(used, limit, Filter::MimeHeaderEncoding::Phrase,
+                                              output);
+    detail::TextWriter writer(encoder);
+    auto kept = _kept.begin();
+    size_t keptEnd = std::string::npos;
+    for (size_t i = 0, end; i < _text.size(); i = end)
+    {
+        if (kept != _kept.end() && kept->first == i)
+        {
+            end = keptEnd = i + kept->second;
+            writer.keep(_text.data() + i, kept->second);
+            ++kept;
+            continue;
+        }
+        size_t stop = kept != _kept.end() ? kept->first : _text.size();
+        bool blank = detail::isBlank(_text[i]);
+        for (end = i + 1; end < stop && detail::isBlank(_text[end]) == blank;)
+            ++end;
+        // Between two kept words it stood for a comment: as white space
+        // readers would take them for neighbours, whose bytes may join.
+        bool betweenKept = i == keptEnd && kept != _kept.end() && end == kept->first;
+        if (blank && !betweenKept)
+            writer.blanks(_text.data() + i, end - i);
+        else
+            writer.plain(_text.data() + i, end - i);
+    }
+    return writer.finish();
 }
 
 size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* output, bool) const

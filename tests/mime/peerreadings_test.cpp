@@ -163,8 +163,10 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
         {"encoded words with a comment between them in a display name",
          "From: K\xC3\xB6ln =?utf-8?q?a?= (c) =?utf-8?q?b?= <a@example.com>\n\nbody\n", true},
         {"an encoded word that does not decode stays as it came",
-         "Subject: K\xC3\xB6ln =?utf-8?q?Fr=F6sche?= x=?utf-8?q?=FF?==?utf-8?q?y?=\n\nbody\n", true,
-         false, Reader::ours},
+         "Subject: K\xC3\xB6ln =?utf-8?q?Fr=F6sche?= x=?utf-8?q?=FF?==?utf-8?q?y?=\n"
+         "From: K\xC3\xB6ln x =?utf-8?q?Fr=F6sche?= y <a@example.com>\n"
+         "\nbody\n",
+         true, false, Reader::ours},
         {"encoded words longer than a line go as RFC 2231 sections",
          inMultipart("Content-Type: text/plain; name=\"=?utf-8?q?" + std::string(1000, 'a') +
                      "?=\"\nContent-Disposition: attachment; filename=\"=?utf-8?q?" +

@@ -170,6 +170,10 @@ TEST(TokensTest, DisplayNamesAreWrittenBareQuotedOrEncoded)
     EXPECT_EQ(name("=?utf-8?q?Andr=C3=A9=2C_J?=").str(true), "\"Andr\xC3\xA9, J\"");
     EXPECT_EQ(DisplayName().str(false), "");
     EXPECT_EQ(name("\" \"").str(false), "\" \"");
+    // Words that do not decode go as they came; two that a comment kept
+    // apart stay apart, though their bytes would join.
+    DisplayName kept = name("K\xC3\xB6ln =?utf-8?q?=E2=82?= (c) =?utf-8?q?=AC?= <");
+    EXPECT_EQ(name(kept.str(false) + " <").text(), kept.text());
 }
 
 LocalPart local(const std::string& text)
