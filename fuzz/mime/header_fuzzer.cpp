@@ -60,10 +60,9 @@ std::vector<std::string> names(const Header& header)
 
 /// The Subject fields decoded, runs of blanks and tabs as one blank and
 /// none at the ends (the decoder makes one blank of a run between words,
-/// the writer keeps them); none
-/// where one holds a NUL, which the decoder takes for white space and the
-/// writer keeps as a byte, or a charset the decoder refuses, whose bytes
-/// the writer keeps as readers read them.
+/// the writer keeps them); none where one holds a NUL, which the decoder
+/// takes for white space and the writer keeps as a byte, or a charset the
+/// decoder refuses, whose bytes the writer keeps as readers read them.
 std::vector<std::string> subjects(const Header& header)
 {
     std::vector<std::string> found;
