@@ -95,9 +95,18 @@ void TextWriter::text(std::string piece, const Gap& gap)
 void TextWriter::kept(const std::string& word, const Gap& gap)
 {
     Gap before = afterCarried(gap);
-    endText();
+    // The text glued before the word goes with it: the encoder decides
+    // whether both fit a line as they stand.
+    std::string glued;
+    if (!before && !_text.empty())
+    {
+        glued.swap(_text);
+        before = _textGap;
+    }
+    else
+        endText();
     separate(before);
-    _written += _encoder.keep(word.data(), word.size());
+    _written += _encoder.keep(glued, word.data(), word.size());
 }
 
 void TextWriter::endText()

@@ -51,6 +51,9 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
             rfcQuotedPrintable,
             ours,
         } reader = Reader::python;
+        /// Where ours matches no reading of Python's, whether fix() writes
+        /// the text so that Python then reads it as we do.
+        bool pythonReadsFittedAsOurs = false;
     };
     using Reader = Shape::Reader;
     // Makes the field's line too long to go as it came: it is written anew.
@@ -167,6 +170,15 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
          "From: K\xC3\xB6ln x =?utf-8?q?Fr=F6sche?= y <a@example.com>\n"
          "\nbody\n",
          true, false, Reader::ours},
+        // Words that do not decode where keeping them would pass 998 octets.
+        {"an encoded word that does not decode goes as it came when the text glued to it moves",
+         "Subject: " + std::string(990, 'b') + "=?utf-8?q?Fr=F6sche?=\n\nbody\n", true, false,
+         Reader::ours},
+        {"encoded words that do not decode, longer than a line or 8-bit, go as the text they "
+         "read as",
+         "Subject: =?utf-8?q?" + std::string(1000, 'a') + "=FF?= =?utf-8?q?caf\xC3\xA9=FF?=" +
+             "=?us-ascii?q?" + std::string(1000, 'b') + "=FF?=\n\nbody\n",
+         true, false, Reader::ours, true},
         {"encoded words longer than a line go as RFC 2231 sections",
          inMultipart("Content-Type: text/plain; name=\"=?utf-8?q?" + std::string(1000, 'a') +
                      "?=\"\nContent-Disposition: attachment; filename=\"=?utf-8?q?" +
@@ -205,7 +217,10 @@ TEST(PeerReadingTest, MalformedEncodingsReadAsPythonReadsThemBeforeAndAfterFix)
                                                                          : rfc[3 * i];
         EXPECT_EQ(readingDifference(ours[2 * i], expected), "") << "ours";
         EXPECT_EQ(readingDifference(readings[3 * i + 1], original), "") << "written";
-        EXPECT_EQ(readingDifference(readings[3 * i + 2], original), "") << "fitted";
+        EXPECT_EQ(readingDifference(readings[3 * i + 2],
+                                    shapes[i].pythonReadsFittedAsOurs ? ours[2 * i] : original),
+                  "")
+            << "fitted";
         EXPECT_EQ(readingDifference(ours[2 * i + 1], expected), "") << "ours fitted";
     }
 }
