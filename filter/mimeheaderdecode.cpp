@@ -1,6 +1,6 @@
 #include "filter/mimeheaderdecode.h"
 
-#include "filter/mimeword.h"
+#include "filter/gluedwords.h"
 
 namespace Kestrava
 {
@@ -14,13 +14,31 @@ MimeHeaderDecode::MimeHeaderDecode(const std::string& charset, Result* next)
 
 size_t MimeHeaderDecode::Decoder::process(const char* data, size_t size, bool final)
 {
-    MimeWord word(data, size, final);
     size_t total = 0;
-    if (_count > 0 && !(word.encoded() && _previousEncoded)) total += next->append(" ", 1, true);
-    total += word.write(_charset, next);
-    _previousEncoded = word.encoded();
+    bool first = true;
+    GluedWords word(data, size, true);
+    for (const GluedWords::Piece& piece : word.pieces())
+    {
+        // White space before the word's first piece is one blank, but for
+        // two encoded words.
+        bool blank = first && _count > 0 && !(piece.encoded && _previousEncoded);
+        if (!piece.encoded) total += _words.write(next);
+        if (blank) total += next->append(" ", 1, true);
+        if (piece.encoded)
+            _words.add(piece.data, piece.size);
+        else
+            total += next->append(piece.data, piece.size, final);
+        _previousEncoded = piece.encoded;
+        first = false;
+    }
     ++_count;
     return total;
+}
+
+size_t MimeHeaderDecode::Decoder::flush()
+{
+    size_t total = _words.write(next);
+    return total + next->flush();
 }
 
 } // namespace Filter

@@ -35,7 +35,7 @@ MimeHeaderEncode::MimeHeaderEncode(size_t used, size_t limit, MimeHeaderEncoding
 
 MimeHeaderEncode::Encoder::Encoder(size_t used, size_t limit, MimeHeaderEncoding encoding,
                                    Result* next)
-    : Filter(next), _limit(limit), _remaining(limit > used ? limit - used : 0), _encoding(encoding),
+    : Filter(next), _limit(limit), _column(used), _encoding(encoding),
       _specials(plainSpecials(encoding))
 {
 }
@@ -50,60 +50,139 @@ bool MimeHeaderEncode::Encoder::printable(const char* data, size_t size) const
     return true;
 }
 
-void MimeHeaderEncode::Encoder::use(size_t count)
+size_t MimeHeaderEncode::Encoder::remaining() const
 {
-    // A first word longer than the room left must not make the room wrap
-    // around: then the next word could never fold.
-    _remaining -= std::min(count, _remaining);
+    return _limit > _column ? _limit - _column : 0;
 }
 
-size_t MimeHeaderEncode::Encoder::nextline(const std::string& blanks)
+size_t MimeHeaderEncode::Encoder::nextline(const std::string& separator)
 {
+    // A line break without white space after it would end the field.
+    const std::string blanks = separator.empty() ? " " : separator;
     _atLineStart = true;
-    _remaining = _limit > blanks.size() ? _limit - blanks.size() : 0;
+    _column = blanks.size();
     size_t total = next->append("\r\n", 2, true);
     return total + next->append(blanks.data(), blanks.size(), false);
 }
 
 void MimeHeaderEncode::Encoder::separate(const char* data, size_t size)
 {
-    _separator.assign(data, size);
+    _separator.emplace(data, size);
+}
+
+std::string MimeHeaderEncode::Encoder::takeSeparator()
+{
+    std::string separator = _separator.value_or(" ");
+    _separator.reset();
+    return separator;
+}
+
+bool MimeHeaderEncode::Encoder::plainWord(std::string_view word, const std::string& separator) const
+{
+    // Readers take an encoded word anywhere in a word ("(=?utf-8?q?a?=)"
+    // reads "(a)"), so a word holding "=?" is encoded itself. So is one
+    // glued to a kept word, which only an encoded word may follow.
+    return word.size() + 1 <= longestLine && printable(word.data(), word.size()) &&
+           word.find("=?") == std::string_view::npos && !separator.empty();
+}
+
+void MimeHeaderEncode::Encoder::hold(std::string_view text, const std::string& separator)
+{
+    // Held, so that neighbours that need encoding share encoded words;
+    // white space between them goes inside, where readers keep it.
+    // After a kept word all of it does: the blank outside is dropped.
+    if (_buffer.empty())
+        _runSeparator = _afterKept ? " " + separator : separator;
+    else
+        _buffer += separator;
+    _buffer.append(text);
+}
+
+bool MimeHeaderEncode::Encoder::fitsLine(size_t size, const std::string& separator) const
+{
+    // After a separator place() may fold first: the line then starts with
+    // it. Where it does not, the line holds at most the limit.
+    size_t before = _atLineStart || separator.empty() ? _column : separator.size();
+    return before + size <= longestLine;
 }
 
 size_t MimeHeaderEncode::Encoder::process(const char* data, size_t size, bool final)
 {
-    std::string separator;
-    separator.swap(_separator);
-    separator = separator.empty() ? " " : separator;
-    // Readers take an encoded word anywhere in a word ("(=?utf-8?q?a?=)"
-    // reads "(a)"), so a word holding "=?" is encoded itself.
-    bool plain = size + 1 <= longestLine && printable(data, size) &&
-                 std::string_view(data, size).find("=?") == std::string_view::npos;
-    if (!plain)
+    std::string separator = takeSeparator();
+    if (!plainWord(std::string_view(data, size), separator))
     {
-        // Held, so that neighbours that need encoding share encoded words;
-        // white space between them goes inside, where readers keep it.
-        if (_buffer.empty())
-            _runSeparator = separator;
-        else
-            _buffer += separator;
-        _buffer.append(data, size);
+        hold(std::string_view(data, size), separator);
         return 0;
     }
     size_t total = flushBuffer();
-    if (!_atLineStart)
+    total += place(std::string_view(data, size), final, separator);
+    _afterKept = false;
+    return total;
+}
+
+size_t MimeHeaderEncode::Encoder::place(std::string_view word, bool final,
+                                        const std::string& separator)
+{
+    size_t total = 0;
+    if (!_atLineStart && !separator.empty())
     {
-        if (size + separator.size() > _remaining)
+        if (word.size() + separator.size() > remaining())
             total += nextline(separator);
         else
         {
             total += next->append(separator.data(), separator.size(), false);
-            use(separator.size());
+            _column += separator.size();
         }
     }
-    total += next->append(data, size, final);
-    use(size);
+    total += next->append(word.data(), word.size(), final);
+    _column += word.size();
     _atLineStart = false;
+    return total;
+}
+
+size_t MimeHeaderEncode::Encoder::keep(const std::string& glued, const char* data, size_t size)
+{
+    std::string separator = takeSeparator();
+    std::string_view word(data, size);
+    // Only a word of printable ASCII that fits a line can go as it came:
+    // 8-bit bytes would reach a 7-bit receiver raw.
+    bool keepable =
+        std::all_of(word.begin(), word.end(),
+                    [](char c) { return std::isgraph(static_cast<unsigned char>(c)) != 0; });
+    if (keepable && !glued.empty() && plainWord(glued, separator) &&
+        fitsLine(glued.size() + size, separator))
+    {
+        // Glued to a plain word before it, it goes as it came, unfolded.
+        size_t total = flushBuffer();
+        total += place(glued + std::string(word), false, separator);
+        _afterKept = true;
+        return total;
+    }
+    // Else it follows the glued text, encoded, or a word held or kept, after
+    // a blank, which readers drop between encoded words.
+    bool afterBlank = !glued.empty() || !_buffer.empty() || _afterKept;
+    if (!keepable || !(afterBlank ? size + 1 <= longestLine : fitsLine(size, separator)))
+    {
+        // It goes as the text it reads as here, as the glued text does.
+        hold(glued + std::string(word), separator);
+        return 0;
+    }
+    size_t total = 0;
+    if (!glued.empty())
+    {
+        hold(glued, separator);
+        separator.clear();
+    }
+    if (!_buffer.empty())
+    {
+        _buffer += separator;
+        separator = " ";
+        total += flushBuffer();
+    }
+    else if (_afterKept)
+        separator = " ";
+    total += place(word, false, separator);
+    _afterKept = true;
     return total;
 }
 
@@ -121,13 +200,13 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
     if (_runSeparator.size() > 1) _buffer.insert(0, _runSeparator, 1, std::string::npos);
     while (position < _buffer.size())
     {
-        if (_remaining == 0)
+        if (remaining() == 0)
         {
             total += nextline(separator);
             freshLine = true;
         }
         size_t available =
-            _atLineStart ? _remaining : _remaining - std::min(_remaining, separator.size());
+            _atLineStart ? remaining() : remaining() - std::min(remaining(), separator.size());
         std::optional<EncodedMimeWord> word;
         try
         {
@@ -160,15 +239,16 @@ size_t MimeHeaderEncode::Encoder::flushBuffer()
         else
         {
             total += next->append(separator.data(), separator.size(), false);
-            use(separator.size());
+            _column += separator.size();
         }
         total += next->append(word->text().data(), word->text().size(), false);
-        use(word->text().size());
+        _column += word->text().size();
         position += word->consumed();
         freshLine = false;
         separator = " ";
     }
     _buffer.clear();
+    _afterKept = false;
     return total;
 }
 

@@ -15,8 +15,7 @@ namespace Kestrava
 namespace Filter
 {
 
-MimeWord::MimeWord(const char* data, size_t size, bool final)
-    : _text(data), _size(size), _final(final)
+MimeWord::MimeWord(const char* data, size_t size) : _text(data), _size(size)
 {
     if (size < 8 || std::memcmp(data, "=?", 2) != 0 || std::memcmp(data + size - 2, "?=", 2) != 0)
         return;
@@ -32,28 +31,28 @@ MimeWord::MimeWord(const char* data, size_t size, bool final)
     _size = static_cast<size_t>(data + size - 2 - _text);
 }
 
-size_t MimeWord::write(const std::string& target, Result* out) const
+std::string MimeWord::bytes() const
 {
-    if (_encoding == 0) return out->append(_text, _size, _final);
-    std::string converted;
-    String convertedSink(&converted);
-    // Opened first: a charset it does not know is refused at once.
-    Charset converter(&convertedSink, target, _charset);
     std::string bytes;
-    String bytesSink(&bytes);
+    String sink(&bytes);
     if (_encoding == 'b')
     {
-        Base64Decode decoder(false, &bytesSink);
+        Base64Decode decoder(false, &sink);
         decoder.process(_text, _size, false);
         decoder.finish();
     }
     else
-        decodeQ(&bytesSink);
+        decodeQ(&sink);
+    return bytes;
+}
+
+bool MimeWord::convert(const std::string& bytes, const std::string& charset,
+                       const std::string& target, std::string& text)
+{
+    String sink(&text);
+    Charset converter(&sink, target, charset);
     converter.process(bytes.data(), bytes.size(), false);
-    // Bytes the label does not fit are kept as they came, not dropped: a
-    // writer then labels them so that a reader gets them back.
-    const std::string& text = converter.lossless() ? converted : bytes;
-    return text.empty() ? 0 : out->append(text.data(), text.size(), false);
+    return converter.lossless();
 }
 
 size_t MimeWord::decodeQ(Result* out) const

@@ -54,9 +54,19 @@ size_t QuotedPrintableDecode::process(const char* data, size_t size, bool final)
             if (c == '\n') ++i;
             continue;
         }
-        if (state == State::afterEquals && (c == '\n' || c == '\r'))
+        bool blank = c == ' ' || c == '\t';
+        if ((state == State::afterEquals || state == State::afterBlanks) && blank)
+        {
+            _state = State::afterBlanks;
+            _blanks += c;
+            ++i;
+            continue;
+        }
+        if ((state == State::afterEquals || state == State::afterBlanks) &&
+            (c == '\n' || c == '\r'))
         {
             if (c == '\r') _state = State::afterCarriageReturn;
+            _blanks.clear();
             ++i;
             continue;
         }
@@ -73,10 +83,13 @@ size_t QuotedPrintableDecode::process(const char* data, size_t size, bool final)
             ++i;
             continue;
         }
-        // Neither an escape nor a soft break: the "=" and the digit after it
-        // stand as they are, and this byte is looked at afresh.
+        // Neither an escape nor a soft break: the "=" and the digit or the
+        // blanks after it stand as they are, and this byte is looked at
+        // afresh.
         output.add('=');
         if (state == State::afterDigit) output.add(_digit);
+        output.add(_blanks.data(), _blanks.size());
+        _blanks.clear();
     }
     return output.finish();
 }
@@ -85,6 +98,8 @@ size_t QuotedPrintableDecode::finish()
 {
     bool digit = _state == State::afterDigit;
     _state = State::copying;
+    // Blanks after an "=" that ends the text pad a soft break.
+    _blanks.clear();
     if (!digit) return 0;
     const char rest[] = {'=', _digit};
     return next->append(rest, sizeof rest, false);

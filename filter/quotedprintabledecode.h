@@ -2,20 +2,24 @@
 
 #include "filter/filter.h"
 
+#include <string>
+
 namespace Kestrava
 {
 namespace Filter
 {
 
 /**
- * Quoted-printable decoding, as mail readers (Python's email among them)
- * read it. "=" and two hex digits (either case) become that byte; "=" and a
- * line break (CR LF, LF, or a lone CR, which the writer makes a CR LF) is a
- * soft break and vanishes, and so does a lone "=" that ends the text. Any
- * other "=" stays as it stands, with what follows it: blanks after it make
- * no soft break, and an escape cut off by the end of the text stays too.
- * What a chunk ends in waits for the next one; flush() and the destructor
- * take the end of the text for it.
+ * Quoted-printable decoding, as mail readers read it. "=" and two hex
+ * digits (either case) become that byte; "=" and a line break (CR LF, LF,
+ * or a lone CR, which the writer makes a CR LF) is a soft break and
+ * vanishes, and so does a lone "=" that ends the text. Blanks and tabs
+ * between the "=" and the line break (or the end) are padding that a relay
+ * may add, which RFC 2045 6.7 deletes: the break is soft all the same. Any
+ * other "=" stays as it stands, with what follows it, blanks included; an
+ * escape cut off by the end of the text stays too. What a chunk ends in
+ * waits for the next one; flush() and the destructor take the end of the
+ * text for it.
  */
 class QuotedPrintableDecode : public Filter
 {
@@ -39,12 +43,16 @@ private:
         copying,
         afterEquals,
         afterDigit,
+        /// After "=" and blanks: padding before a soft break, or text.
+        afterBlanks,
         /// After "=" and CR: the soft break takes an LF that follows.
         afterCarriageReturn,
     };
     State _state = State::copying;
     /// The hex digit after the "=".
     char _digit = 0;
+    /// The blanks after the "=", written with it unless a break follows.
+    std::string _blanks;
 };
 
 } // namespace Filter

@@ -1,10 +1,12 @@
 // Header decoding of any bytes, with any charset glibc knows: the same
-// output (or the same refusal) for any cut; and any text that the header
+// output (or the same refusal) for any cut; UTF-8 text decodes to UTF-8
+// (but for bytes labelled unknown-8bit); and any text that the header
 // encoder writes decodes back, blank runs as one (what is not UTF-8 goes
 // as unknown-8bit).
 
 #include "filter/mimeheaderdecode.h"
 #include "filter/mimeheaderencode.h"
+#include "filter/utf8.h"
 
 #include "fuzz/filter/cut.h"
 #include "tests/filter/support/chain.h"
@@ -53,12 +55,25 @@ std::string singleBlanks(const std::string& text)
     return result;
 }
 
+/// Whether the text holds the label unknown-8bit, in any case.
+bool labelsUnknown8bit(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text.find("unknown-8bit") != std::string::npos;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CutInput input(data, size);
-    if (decoded(Check::cutAt(input.text, input.cut)) != decoded({input.text})) abort();
+    std::string whole = decoded({input.text});
+    if (decoded(Check::cutAt(input.text, input.cut)) != whole) abort();
+    bool refused = !whole.empty() && whole[0] == '!';
+    if (!refused && wellFormedUtf8(input.text.data(), input.text.size()) &&
+        !wellFormedUtf8(whole.data(), whole.size()) && !labelsUnknown8bit(input.text))
+        abort();
 
     size_t used = input.cut % 91;
     auto encode = [used](Result* next)

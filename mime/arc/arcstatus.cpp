@@ -45,7 +45,12 @@ std::vector<const DkimSignature*> ArcStatus::judgingOrder(const ArcSignatures& s
     std::vector<const DkimSignature*> order;
     for (const ArcSealSignature& seal : signatures.seals)
         order.push_back(&seal);
-    // RFC 8617 5.2 checks the newest message signature before the seals.
+    // The seals in instance order, the oldest first, and the newest message
+    // signature just before the newest seal: the failure named is the first
+    // in this order (one for good before one that may mend). RFC 8617 5.2
+    // checks the other way round, that message signature first, then the
+    // seals from the newest down; any failure fails the chain in both, so
+    // only the failure named can differ.
     if (!order.empty()) order.insert(order.end() - 1, &signatures.signature);
     return order;
 }

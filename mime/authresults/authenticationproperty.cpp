@@ -76,7 +76,7 @@ void AuthenticationProperty::parse(const char* data, size_t size, bool whole)
             kind = 2;
             localPart = local.text();
             domain = part.domain;
-            text = detail::bareOrQuoted(localPart) + "@" + domain;
+            text = detail::localPartText(localPart) + "@" + domain;
             value = text;
             return;
         }
@@ -117,7 +117,7 @@ size_t AuthenticationProperty::encode(const Capabilities&, Filter::Result* outpu
     if (kind == 1)
         written += detail::bareOrQuoted(value);
     else if (kind == 2)
-        written += detail::bareOrQuoted(localPart) + "@" + domain;
+        written += detail::localPartText(localPart) + "@" + domain;
     else
         written += text;
     return output->append(written);

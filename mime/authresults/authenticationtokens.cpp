@@ -1,5 +1,6 @@
 #include "mime/authresults/authenticationtokens.h"
 
+#include "mime/detail/headertext.h"
 #include "mime/fields/comment.h"
 #include "mime/detail/ctype.h"
 #include "mime/fields/formatting.h"
@@ -101,13 +102,28 @@ bool startsWithWord(const char* data, size_t size, const char* word)
 std::string bareOrQuoted(const std::string& text)
 {
     if (!text.empty() && Formatting(text.data(), text.size()).param()) return text;
+    return quoted(text);
+}
+
+std::string localPartText(const std::string& text)
+{
+    return readsBackAsDotAtom(text) ? text : quoted(text);
+}
+
+std::string quoted(const std::string& text)
+{
     std::string quoted = "\"";
+    char previous = '\0';
     for (char c : text)
     {
-        // Controls too, so that a tab or a NUL reads back as itself.
+        // Controls too, so that a tab or a NUL reads back as itself; and a
+        // blank after a line break, which a reader would take for a fold
+        // that the backslash before the break escapes.
         unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\' || byte < 0x20 || byte == 0x7f) quoted += '\\';
+        bool folds = c == ' ' && (previous == '\r' || previous == '\n');
+        if (c == '"' || c == '\\' || byte < 0x20 || byte == 0x7f || folds) quoted += '\\';
         quoted += c;
+        previous = c;
     }
     return quoted + "\"";
 }

@@ -55,9 +55,14 @@ size_t cfws(const char* data, size_t size);
 /// Whether the text starts with the word, ignoring ASCII case.
 bool startsWithWord(const char* data, size_t size, const char* word);
 /// The text bare when it may stand as a parameter value, otherwise
-/// between double quotes with every double quote, backslash and control
-/// byte escaped.
+/// quoted().
 std::string bareOrQuoted(const std::string& text);
+/// A local part bare where it reads back as itself, as a dot-atom,
+/// otherwise quoted().
+std::string localPartText(const std::string& text);
+/// The text between double quotes with every double quote, backslash and
+/// control byte escaped, and a blank after a line break.
+std::string quoted(const std::string& text);
 } // namespace detail
 
 } // namespace Mime

@@ -1,11 +1,14 @@
 #include "mime/detail/headertext.h"
 
-#include "filter/mimeheaderdecode.h"
+#include "filter/adjacentwords.h"
+#include "filter/gluedwords.h"
 #include "filter/mimeheaderencode.h"
 #include "filter/mimeword.h"
 #include "filter/string.h"
 #include "mime/detail/ctype.h"
+#include "mime/detail/textwriter.h"
 #include "mime/fields/comment.h"
+#include "mime/fields/formatting.h"
 #include "mime/fields/quotedstring.h"
 
 #include <algorithm>
@@ -20,54 +23,60 @@ namespace Mime
 namespace detail
 {
 
-std::string decodeWords(const char* data, size_t size)
+std::string decodeDotAtom(const char* data, size_t size)
 {
     std::string text;
     Filter::String sink(&text);
-    Filter::MimeHeaderDecode decoder("utf-8", &sink);
-    decoder.process(data, size, false);
-    decoder.flush();
+    for (size_t start = 0; start <= size;)
+    {
+        size_t end = start;
+        while (end < size && data[end] != '.')
+            ++end;
+        size_t word = Filter::GluedWords::wordEnd(data + start, end - start, 0);
+        if (word > 0)
+        {
+            Filter::AdjacentWords alone("utf-8", true);
+            alone.add(data + start, word);
+            alone.write(&sink);
+        }
+        text.append(data + start + word, end - start - word);
+        if (end < size) text += '.';
+        start = end + 1;
+    }
     return text;
+}
+
+bool readsBackAsDotAtom(const std::string& text)
+{
+    if (!Formatting(text.data(), text.size()).dottedatom()) return false;
+    try
+    {
+        return decodeDotAtom(text.data(), text.size()) == text;
+    }
+    catch (const std::runtime_error&)
+    {
+        return false;
+    }
 }
 
 namespace
 {
 
-/// The encoded word decoded into UTF-8; one in a charset iconv does not
-/// know gives its bytes, as readers keep them.
+/// The encoded word of a parameter value decoded into UTF-8; where its
+/// bytes do not convert, or its charset is one iconv does not know, its
+/// bytes, as readers keep them there: an RFC 2231 value carries them back.
 std::string decodedWord(const Filter::MimeWord& word)
 {
+    std::string bytes = word.bytes();
     std::string text;
-    Filter::String sink(&text);
     try
     {
-        word.write("utf-8", &sink);
+        if (Filter::MimeWord::convert(bytes, word.charset(), "utf-8", text)) return text;
     }
     catch (const std::runtime_error&)
     {
-        text.clear();
-        std::string bytes = std::string("=?unknown-8bit?") + static_cast<char>(word.encoding()) +
-                            "?" + std::string(word.text(), word.size()) + "?=";
-        Filter::MimeWord(bytes.data(), bytes.size(), false).write("utf-8", &sink);
     }
-    return text;
-}
-
-/// Where the encoded word that starts at `start` ends, or 0 for none: its
-/// charset, letter and text hold no "?" and no white space.
-size_t wordEnd(const std::string& text, size_t start)
-{
-    if (text.compare(start, 2, "=?") != 0) return 0;
-    size_t mark = text.find('?', start + 2);
-    if (mark == std::string::npos || mark == start + 2 || mark + 2 >= text.size() ||
-        text[mark + 2] != '?')
-        return 0;
-    size_t close = text.find("?=", mark + 3);
-    if (close == std::string::npos) return 0;
-    for (size_t i = start + 2; i < close; ++i)
-        if (isSpace(text[i]) || (text[i] == '?' && i != mark && i != mark + 2)) return 0;
-    Filter::MimeWord word(text.data() + start, close + 2 - start, false);
-    return word.encoded() ? close + 2 : 0;
+    return bytes;
 }
 
 /// A piece of a quoted value: a run of blanks, an encoded word, or plain
@@ -90,7 +99,8 @@ std::vector<QuotedPiece> quotedPieces(const std::string& text)
     std::vector<QuotedPiece> pieces;
     for (size_t i = 0; i < text.size();)
     {
-        QuotedPiece piece{QuotedPiece::word, i, wordEnd(text, i)};
+        QuotedPiece piece{QuotedPiece::word, i,
+                          Filter::GluedWords::wordEnd(text.data(), text.size(), i)};
         if (piece.end == 0)
         {
             bool blank = isSpace(text[i]);
@@ -147,62 +157,32 @@ size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filt
     Filter::MimeHeaderEncode::Encoder encoder(used, limit, Filter::MimeHeaderEncoding::Text,
                                               output);
     if (continues) encoder.continueLine();
-    size_t written = 0;
-    // The text of the words read so far, with the white space before them;
-    // encoded words that follow each other join without it (RFC 2047
-    // section 6.2).
-    std::string piece;
-    std::string before;
-    bool pieceEncoded = false;
-    std::string blanks;
-    auto writePiece = [&]()
-    {
-        // A word that decodes to nothing leaves its white space to the next.
-        if (piece.empty())
-        {
-            blanks = before + blanks;
-            return;
-        }
-        encoder.separate(before.data(), before.size());
-        written += encoder.process(piece.data(), piece.size(), false);
-        piece.clear();
-    };
+    TextWriter writer(encoder);
     for (size_t i = 0; i < size;)
     {
         size_t end = i;
         if (breaksWords(data[i]))
         {
-            for (; end < size && breaksWords(data[end]); ++end)
-                // Unfolded: the line breaks of folds go.
-                if (data[end] != '\r' && data[end] != '\n') blanks += data[end];
+            while (end < size && breaksWords(data[end]))
+                ++end;
+            writer.blanks(data + i, end - i);
             i = end;
             continue;
         }
         while (end < size && !breaksWords(data[end]))
             ++end;
-        Filter::MimeWord word(data + i, end - i, false);
-        std::string text;
-        bool decoded = false;
-        if (decode && word.encoded())
-        {
-            text = decodedWord(word);
-            decoded = true;
-        }
-        if (!decoded) text.assign(data + i, end - i);
-        if (decoded && pieceEncoded && !piece.empty())
-            piece += text;
+        if (!decode)
+            writer.plain(data + i, end - i);
         else
         {
-            writePiece();
-            before = blanks.empty() ? " " : blanks;
-            piece = text;
+            Filter::GluedWords word(data + i, end - i, true);
+            for (const Filter::GluedWords::Piece& piece : word.pieces())
+                piece.encoded ? writer.word(piece.data, piece.size)
+                              : writer.plain(piece.data, piece.size);
         }
-        blanks.clear();
-        pieceEncoded = decoded;
         i = end;
     }
-    writePiece();
-    return written + encoder.flush();
+    return writer.finish();
 }
 
 bool readsAsWords(const std::string& text)
@@ -223,7 +203,7 @@ bool decodeQuotedWords(const std::string& text, std::string& decoded)
         const QuotedPiece& piece = pieces[i];
         if (piece.kind == QuotedPiece::word)
             decoded += decodedWord(
-                Filter::MimeWord(text.data() + piece.start, piece.end - piece.start, false));
+                Filter::MimeWord(text.data() + piece.start, piece.end - piece.start));
         else if (!betweenWords(pieces, i))
             decoded.append(text, piece.start, piece.end - piece.start);
     }

@@ -14,10 +14,16 @@ namespace Mime
 namespace detail
 {
 
-/// Header text with its RFC 2047 encoded words decoded into UTF-8 and runs
-/// of white space made one blank. Throws std::runtime_error "Conversion not
-/// possible" for a charset that iconv does not know.
-std::string decodeWords(const char* data, size_t size);
+/// A dot-atom with the RFC 2047 encoded word that starts an atom in it
+/// decoded into UTF-8, as the local part of an address reads; what is glued
+/// after the word is text there, as Python's email reads it. Throws
+/// std::runtime_error "Conversion not possible" for a charset that iconv
+/// does not know.
+std::string decodeDotAtom(const char* data, size_t size);
+
+/// Whether the local part, written bare, reads back as itself: a dot-atom
+/// in which a reader decodes no encoded word (nor fails on one).
+bool readsBackAsDotAtom(const std::string& text);
 
 /// Whether a quoted parameter value holds text that readers take for an
 /// RFC 2047 encoded word (see decodeQuotedWords()).
@@ -42,10 +48,12 @@ bool quotedWordsToWrite(const std::string& text, std::string& written);
 /// needs it as RFC 2047 encoded words, folded at `limit` characters from
 /// `used` on, every run of white space, tabs included, kept where readers
 /// see it (line breaks go as in unfolding). With `decode`, encoded words in
-/// the text are decoded first (one in a charset iconv does not know to its
-/// bytes); without, the text is plain text throughout. With
-/// `continues`, the line holds a word already, which the first word
-/// follows after a blank or a fold. Returns the bytes written.
+/// the text, glued ones too, are decoded first as Filter::AdjacentWords
+/// decodes them (one in a charset iconv does not know to its bytes where
+/// they are UTF-8), and one that does not decode goes as it came; without,
+/// the text is plain text throughout. With `continues`, the line holds a
+/// word already, which the first word follows after a blank or a fold.
+/// Returns the bytes written.
 size_t encodeText(const char* data, size_t size, size_t used, size_t limit, Filter::Result* output,
                   bool decode, bool continues);
 

@@ -38,20 +38,6 @@ bool sameText(const char* one, const char* other)
     return strcasecmp(one, other) == 0;
 }
 
-/// Whether a dot-atom reads back as itself: a reader decodes what looks
-/// like an encoded word in it, or fails on a broken one.
-bool readsBackBare(const std::string& text)
-{
-    try
-    {
-        return detail::decodeWords(text.data(), text.size()) == text;
-    }
-    catch (const std::runtime_error&)
-    {
-        return false;
-    }
-}
-
 } // namespace
 
 Address::Address(const char* data, size_t size, bool strict)
@@ -90,7 +76,7 @@ void Address::initialize()
     const std::string& text = _local.text();
     Formatting formatting(text.data(), text.size());
     if (!formatting.ascii()) _needsUtf8 = true;
-    bool bare = formatting.dottedatom() && readsBackBare(text);
+    bool bare = detail::readsBackAsDotAtom(text);
     std::string local = bare ? text : detail::quote(text);
     _utf8 = local + "@" + (_host.unicode() ? _host.unicode() : "");
     // RFC 2047, section 5: no encoded word in an addr-spec. A local part

@@ -1,13 +1,15 @@
 #include "mime/fields/displayname.h"
 
+#include "filter/adjacentwords.h"
+#include "filter/gluedwords.h"
 #include "filter/mimeheaderencode.h"
-#include "filter/mimeword.h"
 #include "filter/string.h"
 #include "filter/wordwrap.h"
 #include "mime/fields/atom.h"
 #include "mime/capabilities.h"
 #include "mime/detail/ctype.h"
 #include "mime/detail/headertext.h"
+#include "mime/detail/textwriter.h"
 #include "mime/fields/formatting.h"
 #include "mime/fields/internal.h"
 #include "mime/fields/quotedstring.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <stdexcept>
 
 namespace Kestrava
@@ -24,25 +27,6 @@ namespace Mime
 
 namespace
 {
-
-/// The word decoded into UTF-8; empty when it is no encoded word or its
-/// charset is unknown, in which case it counts as a plain atom.
-bool decodeEncodedWord(const String& word, std::string* decoded)
-{
-    Filter::MimeWord parsed(word.data, word.size, false);
-    if (!parsed.encoded()) return false;
-    try
-    {
-        Filter::String sink(decoded);
-        parsed.write("utf-8", &sink);
-        return true;
-    }
-    catch (const std::runtime_error&)
-    {
-        decoded->clear();
-        return false;
-    }
-}
 
 bool isFoldSpace(char c)
 {
@@ -55,22 +39,48 @@ DisplayName::DisplayName(const char* data, size_t size)
 {
     // RFC 5322 phrase: any run of words separated by CFWS; each stretch of
     // CFWS becomes one blank, but none between two adjacent encoded words
-    // (RFC 2047, section 6.2).
+    // (RFC 2047, section 6.2), which are decoded together. A comment between
+    // two makes them no neighbours: only white space vanishes.
     bool spaced = false;
     bool lastEncoded = false;
     size_t position = 0;
+    Filter::AdjacentWords words("utf-8", false);
+    auto endWords = [&]()
+    {
+        if (words.empty()) return;
+        std::string decoded;
+        for (const Filter::AdjacentWords::Text& piece : words.take())
+        {
+            if (piece.asWritten)
+                _kept.emplace_back(_text.size() + decoded.size(), piece.text.size());
+            decoded += piece.text;
+        }
+        _text += decoded;
+        measure(decoded, false);
+        _longestWord = std::max(_longestWord, _carried);
+    };
     try
     {
         while (position < size)
         {
             size_t blank = Whitespace(data + position, size - position, true).consumed();
             if (blank > 0) spaced = true;
+            if (std::memchr(data + position, '(', blank) != nullptr)
+            {
+                endWords();
+                lastEncoded = false;
+            }
             position += blank;
             if (position == size) break;
             char c = data[position];
-            bool separate = spaced && !_text.empty();
+            // Asked once what came before is written: the encoded words
+            // held may read as nothing.
+            bool wasSpaced = spaced;
+            auto separate = [&]() { return wasSpaced && !_text.empty(); };
+            spaced = false;
             if (c == '"' || c == '.')
             {
+                endWords();
                 std::string piece = ".";
                 size_t length = 1;
                 if (c == '"')
@@ -80,7 +90,7 @@ DisplayName::DisplayName(const char* data, size_t size)
                     length = quoted.consumed();
                     _quoted = true;
                 }
-                if (separate) _text.push_back(' ');
+                if (separate()) _text.push_back(' ');
                 _text += piece;
                 position += length;
                 if (c == '"')
@@ -95,30 +105,38 @@ DisplayName::DisplayName(const char* data, size_t size)
                 String word = atom.text();
                 if (word.size == 0) break;
                 position += atom.consumed();
-                std::string decoded;
-                if (decodeEncodedWord(word, &decoded))
+                // Mailers glue encoded words to each other and to text after
+                // them, which readers take apart; text before makes the
+                // rest of the atom text.
+                Filter::GluedWords glued(word.data, word.size, false);
+                bool first = true;
+                for (const Filter::GluedWords::Piece& piece : glued.pieces())
                 {
-                    if (separate && !lastEncoded) _text.push_back(' ');
-                    _text += decoded;
-                    measure(decoded, lastEncoded);
-                    lastEncoded = true;
-                }
-                else
-                {
-                    if ((separate || lastEncoded) && !_text.empty()) _text.push_back(' ');
-                    _text.append(word.data, word.size);
-                    _carried = word.size;
-                    lastEncoded = false;
+                    if (piece.encoded)
+                    {
+                        if (words.empty() && separate() && !lastEncoded) _text.push_back(' ');
+                        words.add(piece.data, piece.size);
+                    }
+                    else
+                    {
+                        endWords();
+                        if (first && (separate() || lastEncoded) && !_text.empty())
+                            _text.push_back(' ');
+                        _text.append(piece.data, piece.size);
+                        measure(std::string(piece.data, piece.size), !first);
+                    }
+                    lastEncoded = piece.encoded;
+                    first = false;
                 }
             }
             _longestWord = std::max(_longestWord, _carried);
-            spaced = false;
         }
     }
     catch (const std::runtime_error&)
     {
         // A broken comment or quoted string ends the name before it.
     }
+    endWords();
     _consumed = position;
 }
 
@@ -135,6 +153,7 @@ DisplayName::DisplayName(const Internal& text)
 void DisplayName::clear()
 {
     _text.clear();
+    _kept.clear();
     _consumed = 0;
     _longestWord = 0;
     _carried = 0;
@@ -185,9 +204,33 @@ std::string DisplayName::plain() const
 
 size_t DisplayName::encodeWords(size_t used, size_t limit, Filter::Result* output) const
 {
-    Filter::MimeHeaderEncode encoder(used, limit, Filter::MimeHeaderEncoding::Phrase, output);
-    size_t written = encoder.process(_text);
-    return written + encoder.flush();
+    Filter::MimeHeaderEncode::Encoder encoder(used, limit, Filter::MimeHeaderEncoding::Phrase,
+                                              output);
+    detail::TextWriter writer(encoder);
+    auto kept = _kept.begin();
+    size_t keptEnd = std::string::npos;
+    for (size_t i = 0, end; i < _text.size(); i = end)
+    {
+        if (kept != _kept.end() && kept->first == i)
+        {
+            end = keptEnd = i + kept->second;
+            writer.keep(_text.data() + i, kept->second);
+            ++kept;
+            continue;
+        }
+        size_t stop = kept != _kept.end() ? kept->first : _text.size();
+        bool blank = detail::isBlank(_text[i]);
+        for (end = i + 1; end < stop && detail::isBlank(_text[end]) == blank;)
+            ++end;
+        // Between two kept words it stood for a comment: as white space
+        // readers would take them for neighbours, whose bytes may join.
+        bool betweenKept = i == keptEnd && kept != _kept.end() && end == kept->first;
+        if (blank && !betweenKept)
+            writer.blanks(_text.data() + i, end - i);
+        else
+            writer.plain(_text.data() + i, end - i);
+    }
+    return writer.finish();
 }
 
 size_t DisplayName::encode(const Capabilities& capabilities, Filter::Result* output, bool) const

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Kestrava
 {
@@ -62,10 +64,13 @@ private:
     std::string plain() const;
 
     /// Writes the name as encoded words from `used` characters on, folded
-    /// at `limit`.
+    /// at `limit`; those that did not decode as they came.
     size_t encodeWords(size_t used, size_t limit, Filter::Result* output) const;
 
     std::string _text;
+    /// Where encoded words that did not decode stand in the text, as
+    /// written, and how long they are: they go back so.
+    std::vector<std::pair<size_t, size_t>> _kept;
     size_t _consumed = 0;
     size_t _longestWord = 0;
     size_t _carried = 0;

@@ -31,7 +31,7 @@ LocalPart::LocalPart(const char* data, size_t size)
             _consumed += atom.consumed();
             String word = atom.text();
             if (atom.ascii())
-                _text += detail::decodeWords(word.data, word.size);
+                _text += detail::decodeDotAtom(word.data, word.size);
             else
             {
                 _text.append(word.data, word.size);

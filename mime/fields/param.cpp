@@ -160,6 +160,12 @@ size_t Param::write(const Capabilities& capabilities, Filter::Result* output, si
     std::string reread;
     bool asWords = _value.words() && detail::quotedWordsToWrite(_value.raw(), words) &&
                    detail::decodeQuotedWords(words, reread) && reread == _value.text();
+    // Words go whole, as readers decode none split between sections: past
+    // the hard limit they cannot go at all, and the text goes in sections.
+    if (asWords)
+        asWords = ParamSplitter(output, _name, words, limit, capabilities.sizes.max, whole,
+                                !_value.token(), true)
+                      .fitsUnsplit();
     const std::string& value = asWords ? words : _value.text();
     size_t written;
     {

@@ -49,14 +49,19 @@ size_t skipBlanks(const char* data, size_t size)
 }
 
 /// The section that a lenient read takes from the whole item; empty for
-/// anything else.
+/// anything else. The item counts as it goes to a 7-bit receiver, its
+/// comments with 8-bit bytes as encoded words: a lenient value reads on
+/// into a comment glued to it up to white space or a ";", which an encoded
+/// word may take in or add, and the item would read as another written.
 std::shared_ptr<Param> lenientSection(const char* data, size_t size)
 {
-    size = trimmed(data, size);
+    std::string written;
+    Filter::String sink(&written);
+    detail::writeComments(std::string(data, trimmed(data, size)), false, &sink);
     try
     {
-        auto param = std::make_shared<Param>(data, size, false);
-        if (param->key().sectioned() && param->consumed() == size) return param;
+        auto param = std::make_shared<Param>(written.data(), written.size(), false);
+        if (param->key().sectioned() && param->consumed() == written.size()) return param;
     }
     catch (const std::runtime_error&)
     {

@@ -37,7 +37,7 @@ bool readsAsSuffix(const std::string& name)
 ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& name,
                              const std::string& value, size_t limit, size_t hardLimit, bool whole,
                              bool quoteEmpty, bool words)
-    : Filter(next), _name(name), _limit(limit), _percent(next)
+    : Filter(next), _name(name), _limit(limit), _hardLimit(hardLimit), _percent(next)
 {
     Formatting formatting(value.data(), value.size());
     // A comma passes the bare test but is an RFC 2045 special: bare, it
@@ -78,6 +78,7 @@ ParamSplitter::ParamSplitter(Kestrava::Filter::Result* next, const std::string& 
     if (whole || words) _split = false;
     // Such a name keeps its own only with a section number after it.
     _numbered = readsAsSuffix(name);
+    _unsplitLine = 1 + fixed + (_numbered ? 2 : 0) + total + 1;
     _fold = whole || words ? over : _split;
 }
 

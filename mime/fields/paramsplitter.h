@@ -43,6 +43,10 @@ public:
     /// Closes the value (and writes the name of an empty one).
     void finish();
 
+    /// Whether the value, where it goes unsplit, fits a line of its own
+    /// within the hard limit.
+    bool fitsUnsplit() const { return _unsplitLine <= _hardLimit; }
+
 private:
     enum class Form
     {
@@ -65,6 +69,10 @@ private:
     std::string _name;
     Form _form;
     size_t _limit;
+    size_t _hardLimit;
+    /// The line the value takes unsplit: the fold's blank, the name (with
+    /// its section number), the value and the ";" after it.
+    size_t _unsplitLine = 0;
     bool _split = false;
     /// Whether even a value written unsplit takes the section number 0.
     bool _numbered = false;

@@ -5,6 +5,7 @@
 #include "mime/fields/paramdecoder.h"
 #include "mime/fields/params.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Kestrava
@@ -47,12 +48,19 @@ void PartialParams::join()
         else
             _held[{detail::lowered(section->name()), number}].push_back(section);
     }
-    for (const auto& first : firsts)
+    // The values looked up join first, as if the first sections that only a
+    // lenient read takes were not there, as strict readers read them; the
+    // list keeps the order they came in.
+    std::vector<std::shared_ptr<Param>> order = firsts;
+    std::stable_partition(order.begin(), order.end(), [this](const auto& first)
+                          { return _lenient.count(first.get()) == 0; });
+    std::map<const Param*, std::pair<bool, std::vector<std::string>>> joined;
+    for (const auto& first : order)
     {
         _chainLenient = false;
         _chain.clear();
         chain(first);
-        if (first->key().extended())
+        if (first->key().extended() || extendedFollows(*first))
             decode(first);
         else
         {
@@ -62,12 +70,17 @@ void PartialParams::join()
             for (unsigned n = 1; auto next = take(*first, n); ++n)
                 value.append(next->value());
         }
-        if (_chainLenient)
+        joined[first.get()] = {_chainLenient, std::move(_chain)};
+    }
+    for (const auto& first : firsts)
+    {
+        auto& [lenient, sections] = joined[first.get()];
+        if (lenient)
             _target->keepJoined(first);
         else
         {
             _target->append(first);
-            _target->keepSections(first.get(), std::move(_chain));
+            _target->keepSections(first.get(), std::move(sections));
         }
     }
     std::set<const Param*> left;
@@ -84,6 +97,16 @@ void PartialParams::join()
     _chain.clear();
 }
 
+bool PartialParams::extendedFollows(const Param& first) const
+{
+    for (unsigned n = 1;; ++n)
+    {
+        auto found = _held.find({detail::lowered(first.name()), n});
+        if (found == _held.end() || found->second.empty()) return false;
+        if (found->second.front()->key().extended()) return true;
+    }
+}
+
 void PartialParams::decode(const std::shared_ptr<Param>& first)
 {
     // A failing charset keeps what was decoded before the failure.
@@ -91,9 +114,22 @@ void PartialParams::decode(const std::shared_ptr<Param>& first)
     try
     {
         const std::string& raw = first->value().text();
-        ParamCharset charset(raw);
-        ParamDecoder decoder(charset.name(), &decoded);
-        decoder.decode(raw.data() + charset.textStart(), raw.size() - charset.textStart());
+        // A plain first section names no charset: the escapes of the
+        // extended sections after it give bytes, as readers take them.
+        bool extended = first->key().extended();
+        std::string charset = "unknown-8bit";
+        size_t start = 0;
+        if (extended)
+        {
+            ParamCharset head(raw);
+            charset = head.name();
+            start = head.textStart();
+        }
+        ParamDecoder decoder(charset, &decoded);
+        if (extended)
+            decoder.decode(raw.data() + start, raw.size() - start);
+        else
+            decoder.append(raw);
         for (unsigned n = 1; auto next = take(*first, n); ++n)
         {
             const std::string& text = next->value().text();

@@ -34,7 +34,8 @@ public:
     /// keeps the sections that none took for writing, as they came.
     void join();
 
-    /// Joins and decodes an extended continued value into `first`.
+    /// Joins and decodes a continued value with extended sections into
+    /// `first`.
     void decode(const std::shared_ptr<Param>& first);
 
 private:
@@ -42,6 +43,9 @@ private:
     /// number out, and what stood around it into `first`; empty when there
     /// is none.
     std::shared_ptr<Param> take(Param& first, unsigned section);
+
+    /// Whether an extended section is among those that join `first`.
+    bool extendedFollows(const Param& first) const;
 
     /// Adds the section to the chain being joined.
     void chain(const std::shared_ptr<Param>& section);

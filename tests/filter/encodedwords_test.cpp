@@ -1,7 +1,7 @@
+#include "filter/adjacentwords.h"
 #include "filter/encodedmimeword.h"
 #include "filter/mimeheaderdecode.h"
 #include "filter/mimeheaderencode.h"
-#include "filter/mimeword.h"
 
 #include "tests/filter/support/chain.h"
 #include "tests/filter/support/everycut.h"
@@ -54,10 +54,24 @@ TEST(EncodedWordsTest, DecodesEncodedWordsToUtf8)
         {"=?utf-8?q?a=ZZb?=", "a=ZZb"},
         // An "=" cut off by the end of the word stays, as Python keeps it.
         {"=?utf-8?q?a=3?=", "a=3"},
-        // Bytes their label does not fit are kept as they came.
-        {"=?utf-8?q?caf=C3=?=", "caf\xC3="},
-        {"=?utf-8?q?Fr=F6sche?=", "Fr\xF6sche"},
+        // Glued words are read each on its own, also next to text; those of
+        // one charset as one text, so a character split between two reads
+        // whole.
+        {"=?utf-8?q?J=C3=BC?==?utf-8?q?rgen?=", "J\xC3\xBCrgen"},
+        {"=?utf-8?b?SsO8?==?utf-8?b?cmdlbg==?=", "J\xC3\xBCrgen"},
+        {"=?UTF-8?q?J=C3?==?utf-8?b?vHJnZW4=?= x", "J\xC3\xBCrgen x"},
+        {"=?iso-8859-1?q?J=FC?==?utf-8?q?rgen?=", "J\xC3\xBCrgen"},
+        {"abc=?utf-8?q?J=C3=BC?=def=?utf-8?q?x?=", "abcJ\xC3\xBC"
+                                                   "defx"},
+        {"=?utf-8?q?a?===?utf-8?q?b?=", "a=b"},
+        {"=?utf-8?x?a?==?utf-8?q?b?=", "=?utf-8?x?a?==?utf-8?q?b?="},
+        // A word that does not decode stays as written; bytes that are
+        // UTF-8 all the same are read so, whatever the label says.
+        {"=?utf-8?q?caf=C3=?=", "=?utf-8?q?caf=C3=?="},
+        {"=?utf-8?q?a?==?utf-8?q?Fr=F6sche?= b", "a=?utf-8?q?Fr=F6sche?= b"},
+        {"=?utf-8?q?J=C3?= =?iso-8859-1?q?=BC?=", "=?utf-8?q?J=C3?=\xC2\xBC"},
         {"=?us-ascii?q?caf=C3=A9?=", "caf\xC3\xA9"},
+        // Bytes of no known charset stand for themselves.
         {"=?unknown-8bit?q?Fr=F6sche?= =?UNKNOWN-8BIT?b?w6k=?=", "Fr\xF6sche\xC3\xA9"}};
     for (const auto& [input, expected] : cases)
         expectForEveryCut(decodeUtf8, input, expected);
@@ -82,9 +96,8 @@ TEST(EncodedWordsTest, UnknownCharsetIsRefusedButNotFromADestructor)
     MimeHeaderDecode decoder("utf-8", &sink);
     EXPECT_EQ(Testing::failureOf([&] { decoder.process("=?x-nothing?q?a?= b", false); }),
               "Conversion not possible");
-    EXPECT_EQ(
-        Testing::failureOf([&] { MimeWord("=?x-nothing?q?a?=", 17, false).write("utf-8", &sink); }),
-        "Conversion not possible");
+    EXPECT_EQ(Testing::failureOf([] { AdjacentWords("utf-8", true).add("=?x-nothing?q?a?=", 17); }),
+              "Conversion not possible");
     {
         MimeHeaderDecode last("utf-8", &sink);
         last.process("a =?x-nothing?q?a?=", false);

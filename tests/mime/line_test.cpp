@@ -250,8 +250,20 @@ TEST(LineTest, RewrittenFieldsKeepEveryParameterAndByte)
          "e.pdf\"",
          "", ""},
         {"Subject: Re:  Die Fr\xF6sche\r\n\taus K\xC3\xB6ln", "", "=?unknown-8bit?q?Fr=F6sche?="},
-        {"X-Name: =?utf-8?q?Fr=F6sche?= \xC3\xA4", "", "unknown-8bit"},
+        // A word that does not decode reads as written (Python: with
+        // U+FFFD), and goes so; set as text, it is text.
+        {"X-Name: =?utf-8?q?Fr=F6sche?= \xC3\xA4", "", "", false},
         {"From: Fr\xF6sche <a@example.com>", "", "=?unknown-8bit?q?Fr=F6sche?="},
+        // Such a word longer than a line, or 8-bit, goes as the text it reads
+        // as; one glued to text that moves to make room stays as it came.
+        {"From: =?utf-8?q?" + std::string(990, 'a') + "?==?utf-8?q?Fr=F6sche?= <a@example.com>", "",
+         " =?utf-8?q?Fr=F6sche?= <", false},
+        {"To: =?utf-8?q?" + std::string(1000, 'a') + "=FF?= <a@example.com>, " +
+             "=?utf-8?q?caf\xC3\xA9=FF?= <b@example.com>",
+         "", "", false},
+        {"X-Note: " + std::string(990, 'b') + "=?utf-8?q?Fr=F6sche?= =?utf-8?q?" +
+             std::string(1000, 'a') + "=FF?=",
+         "", "", false},
         // Python's address parser reads a blank between the words of a
         // split name.
         {"To: M\xC3\xBCller <a@example.com>, \"Fr\xF6sche, K\" <b@example.com>", "", ""},

@@ -112,11 +112,21 @@ TEST(AuthenticationResults, ReasonsAndPropertiesAreWrittenSafely)
     EXPECT_EQ(again.results.at(0)["SMTP.MailFrom"], "a\"b");
     EXPECT_EQ(again.results.at(0)["smtp"], "");
 
-    // A quoted identifier and a tab in a value come back as they were.
-    AuthenticationResults quoted = parsed("\"relay one\"; spf=pass smtp.x=\"a\\\tb\"");
-    AuthenticationResults back = parsed(quoted.str(true));
+    // A quoted identifier and a tab in a value come back as they were; so
+    // does a line break before a blank, which a reader would unfold (the
+    // fuzzer's value: vertical tabs, backslashes and line feeds).
+    AuthenticationResults quoted = parsed(
+        "\"relay one\"; spf=pass smtp.x=\"a\\\tb\" smtp.y=\"\\\v\\\\\\\n\\ \\\r\\\n\\ x\"", false);
+    AuthenticationResults back = parsed(quoted.str(true), false);
     EXPECT_EQ(back.authservId, "relay one");
     EXPECT_EQ(back.results.at(0)["smtp.x"], "a\tb");
+    EXPECT_EQ(back.results.at(0)["smtp.y"], "\v\\\n \r\n x");
+    // A local part goes bare only where it reads back so, as a dot-atom.
+    AuthenticationResults local = parsed("x; dkim=pass header.i=\".a\"@example.com "
+                                         "header.b=\"!\xFB,\xFF b\"@example.com");
+    AuthenticationResults reread = parsed(local.str(true));
+    EXPECT_EQ(reread.results.at(0)["header.i"], "\".a\"@example.com");
+    EXPECT_EQ(reread.results.at(0)["header.b"], "\"!\xFB,\xFF b\"@example.com");
 }
 
 TEST(AuthenticationResults, HeaderIFindsAnyCase)

@@ -245,6 +245,10 @@ def apply(data):
         "a!#$%&'*+-/=?^_`{|}~b@example.com",
         "Name With Many Words In It <many@example.com>",
         "one@a.example, Two <two@b.example>, Three: three@c.example;",
+        // Encoded words glued to each other and to text.
+        "=?utf-8?q?J=C3=BC?==?utf-8?q?rgen?= <j@example.com>",
+        "=?utf-8?q?a?=b <ab@example.com>, x=?utf-8?q?a?= <x@example.com>",
+        "=?utf-8?q?a?==?utf-8?q?b?=@example.com, c=?utf-8?q?d?=@example.com",
     };
     for (const auto& deviation : deviations)
         inputs.push_back(deviation.first);

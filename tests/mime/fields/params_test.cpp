@@ -147,8 +147,17 @@ TEST(ParamsTest, EncodedWordsInQuotedValuesAreReadDecodedAndGoBackAsTheyCame)
     EXPECT_EQ(params.get("filename"),
               "r\xC3\xA9sum\xC3\xA9 of a very long name indeed that needs more than one line.doc");
     EXPECT_EQ(params.parameter("filename")->value().raw(), words);
-    // Whole: readers decode no word split between two sections.
+    // Whole: readers decode no word split between two sections. Where the
+    // line would pass 998 octets, its section number counted ("x*0" read
+    // from "x*0*0" keeps one), they give way to the text in sections.
     EXPECT_EQ(params.str(false), "; \r\n filename=\"" + words + "\"");
+    for (size_t length : {976, 977, 978})
+    {
+        std::istringstream lines(
+            parse("x*0*0=\"=?utf-8?q?" + std::string(length, 'a') + "?=\"").str(false));
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_LE(line.size() - (!line.empty() && line.back() == '\r'), 998u) << length;
+    }
     params.set("filename", "a.doc");
     EXPECT_EQ(params.parameter("filename")->value().raw(), "a.doc");
     // Unquoted, they are no value readers take: kept as they came.
@@ -178,6 +187,9 @@ TEST(ParamsTest, ContinuationsAreJoinedAfterThePlainParameters)
     // of one, it stays as it came, as Python reads it.
     EXPECT_EQ(parse("x*0*=utf-8''caf%C3%; x*1*=A9").get("x"), "caf\xC3%A9");
     EXPECT_EQ(parse("x*0*=nocharset; x*1*=abc").get("x"), "");
+    // Extended sections after a plain first one name no charset: their
+    // escapes give bytes.
+    EXPECT_EQ(parse("x*0=a; x*1*=%41%C3%A9; x*2=\"%42\"").get("x"), "aA\xC3\xA9%42");
 }
 
 TEST(ParamsTest, SetReplacesOrAppendsValidNames)

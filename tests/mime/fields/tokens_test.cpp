@@ -139,8 +139,14 @@ TEST(TokensTest, DisplayNamesJoinTheirWords)
     EXPECT_EQ(name("Ann (open").text(), "Ann");
     EXPECT_EQ(name("Ann \"open").text(), "Ann");
     EXPECT_EQ(name("Ann \"open").consumed(), 4u);
-    // An unknown charset leaves the word as it is.
-    EXPECT_EQ(name("=?x-none?q?a?=").text(), "=?x-none?q?a?=");
+    // Glued words read each on its own, as Python reads them: after text
+    // they are text. A word that does not decode stays as written; one in
+    // a charset iconv does not know reads as its bytes where they are UTF-8.
+    EXPECT_EQ(name("=?utf-8?q?J=C3?==?utf-8?b?vHJnZW4=?=x <").text(), "J\xC3\xBCrgenx");
+    EXPECT_EQ(name("x=?utf-8?q?a?= <").text(), "x=?utf-8?q?a?=");
+    EXPECT_EQ(name("=?utf-8?q?a?==?utf-8?q?=FF?= b <").text(), "a=?utf-8?q?=FF?= b");
+    EXPECT_EQ(name("=?x-none?q?a?=").text(), "a");
+    EXPECT_EQ(name("=?x-none?q?=FF?= <").text(), "=?x-none?q?=FF?=");
 }
 
 TEST(TokensTest, PlainDisplayNamesCollapseTheirBlanks)
@@ -164,6 +170,10 @@ TEST(TokensTest, DisplayNamesAreWrittenBareQuotedOrEncoded)
     EXPECT_EQ(name("=?utf-8?q?Andr=C3=A9=2C_J?=").str(true), "\"Andr\xC3\xA9, J\"");
     EXPECT_EQ(DisplayName().str(false), "");
     EXPECT_EQ(name("\" \"").str(false), "\" \"");
+    // Words that do not decode go as they came; two that a comment kept
+    // apart stay apart, though their bytes would join.
+    DisplayName kept = name("K\xC3\xB6ln =?utf-8?q?=E2=82?= (c) =?utf-8?q?=AC?= <");
+    EXPECT_EQ(name(kept.str(false) + " <").text(), kept.text());
 }
 
 LocalPart local(const std::string& text)

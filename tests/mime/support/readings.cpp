@@ -1,8 +1,10 @@
 #include "tests/mime/support/readings.h"
 
+#include "filter/mimeheaderdecode.h"
 #include "filter/string.h"
 #include "mime/fields/contentdisposition.h"
 #include "mime/fields/contenttype.h"
+#include "mime/fields/mailboxes.h"
 #include "mime/object.h"
 #include "tests/filter/support/python.h"
 
@@ -67,7 +69,9 @@ def params(part, name):
     return " ".join(k + "=" + text(v) for k, v in items)
 def apply(data):
     message = email.message_from_bytes(data, policy=email.policy.default)
-    lines = []
+    sender = message.get("from")
+    names = ",".join(a.display_name for a in sender.addresses) if sender is not None else ""
+    lines = ["subject " + text(str(message.get("subject") or "")) + " from " + text(names)]
     for part in message.walk():
         line = "type " + params(part, "content-type") + " disposition " + \
                params(part, "content-disposition")
@@ -149,18 +153,39 @@ void readPart(const Mime::Object& part, std::string& lines)
     lines += " content " + hexText(content);
 }
 
+/// The message's Subject and the display names of its From, as Python's
+/// line shows them.
+std::string readHeader(const Mime::Object& message)
+{
+    std::string subject;
+    Filter::String sink(&subject);
+    const Mime::Value& text = message.header.get("subject");
+    Filter::MimeHeaderDecode decoder("utf-8", &sink);
+    decoder.process(text.data, text.size, false);
+    decoder.flush();
+    std::string names;
+    const Mime::Value& from = message.header.get("from");
+    Mime::Mailboxes mailboxes(from.data, from.size, false);
+    for (const auto& mailbox : mailboxes.mailboxes())
+        names += (names.empty() ? "" : ",") + mailbox->name().text();
+    return "subject " + hexText(subject) + " from " + hexText(names);
+}
+
 } // namespace
 
 std::string ourReading(const Mime::Object& message)
 {
-    std::string lines;
+    std::string lines = readHeader(message);
     readPart(message, lines);
     return lines;
 }
 
-std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages)
+std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages,
+                                            bool rfcQuotedPrintable)
 {
-    return Filter::Check::python(pythonPartReading, messages);
+    std::string script = pythonPartReading;
+    if (rfcQuotedPrintable) script += "import quopri\nquopri.a2b_qp = None\n";
+    return Filter::Check::python(script, messages);
 }
 
 std::vector<std::string> pythonReadings(const std::vector<std::string>& messages)

@@ -24,11 +24,16 @@ std::vector<std::string> pythonReadings(const std::vector<std::string>& messages
 std::vector<std::string> pythonCompositeLabels(const std::vector<std::string>& messages);
 
 /// What Python's email (policy.default) reads in each message, in a form
-/// that ourReading() gives too: a line per part, depth first, with the
+/// that ourReading() gives too: a line with the Subject and the display
+/// names of the From, then a line per part, depth first, with the
 /// Content-Type and Content-Disposition parameters (names in lower case,
 /// values as UTF-8), then a multipart's preamble and epilogue or a leaf's
-/// decoded content, every text in hex, its line ends made LF.
-std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages);
+/// decoded content, every text in hex, its line ends made LF. With
+/// `rfcQuotedPrintable`, quoted-printable goes through quopri's own
+/// decoder, which deletes the blanks that end a line (RFC 2045 6.7), not
+/// binascii's.
+std::vector<std::string> pythonPartReadings(const std::vector<std::string>& messages,
+                                            bool rfcQuotedPrintable = false);
 
 /// What our library reads in the message, in the form of
 /// pythonPartReadings().
