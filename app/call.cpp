@@ -37,6 +37,13 @@ Call::~Call()
     _handler->onFinished(this, _message);
 }
 
+std::string Call::reason() const
+{
+    if (_status != 0) return "Invalid response code from server: " + std::to_string(_status);
+    return (_answerBegun ? "Incomplete response from server: " : "No response from server: ") +
+           _failure;
+}
+
 void Call::onFailed(const char* message)
 {
     _failure = message;
