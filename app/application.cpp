@@ -65,7 +65,7 @@ Application::Application(const Options& options)
 
 Application::~Application()
 {
-    _ending = true;
+    end();
     // Unanswered queue checks of a connection that goes now.
     while (!_declarers.empty())
         delete *_declarers.begin();
@@ -104,7 +104,7 @@ void Application::onError(AMQP::TcpConnection*, const char* message)
     // A broker error reaches every channel and then the connection: the
     // first report is the cause, the others repeat it.
     if (_closing) return;
-    _ending = true;
+    end();
     // The broker cancels a consumer whose queue was deleted or whose node was
     // lost (RabbitMQ's consumer cancel notification); the AMQP client fails
     // the connection on that basic.cancel with a text naming only the frame.
@@ -147,7 +147,7 @@ void Application::onSignal(int)
     _signalled = true;
     _timer.set(stopSeconds);
     if (_ending) return;
-    _ending = true;
+    end();
     // The consumer goes first, so that the broker delivers nothing more;
     // the close follows its answer, and what was answered until then is
     // acknowledged.
@@ -227,8 +227,16 @@ void Application::stop()
 void Application::delay(double seconds)
 {
     stop();
-    _paused = true;
     _timer.set(seconds);
+}
+
+void Application::end()
+{
+    if (_ending) return;
+    // What the pause put back is told as the pause's, apart from what the
+    // end hands back.
+    reportPutBack();
+    _ending = true;
 }
 
 void Application::onExpired()
@@ -238,7 +246,6 @@ void Application::onExpired()
     if (_signalled) return (void)ev_break(_loop->loop(), EVBREAK_ONE);
     if (_ending) return;
     reportPutBack();
-    _paused = false;
     start();
 }
 
@@ -308,8 +315,8 @@ void Application::reportPutBack()
     if (total == 0) return;
     Proxy(Global::log, Logging::warning)
         << total
-        << (_paused ? " more documents were put back during the pause: "
-                    : " documents were put back as the service stopped: ")
+        << (_ending ? " documents were put back as the service stopped: "
+                    : " more documents were put back during the pause: ")
         << _putBack.take();
 }
 

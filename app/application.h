@@ -117,6 +117,10 @@ private:
     void start();
     void stop();
     void delay(double seconds);
+    /// The run ends (a signal, a fatal failure, the members going): what
+    /// a pause put back is told, and nothing more is handed back one by one
+    /// or pauses.
+    void end();
     /// The orderly close of the broker connection, once.
     void close();
     /// A stop closes once the broker answered the cancel and confirmed the
@@ -157,13 +161,10 @@ private:
     bool _stopped = true;
     /// A cancel waits for the broker's answer.
     bool _cancelling = false;
-    /// Consuming is paused, to resume when the timer expires.
-    bool _paused = false;
     bool _signalled = false;
     /// The close of the broker connection was asked for.
     bool _closing = false;
-    /// The run ends (a signal, a fatal failure, the members going): nothing
-    /// is handed back one by one, and nothing pauses.
+    /// Set by end().
     bool _ending = false;
     /// The endpoint's certificate was found not to verify: said once a run.
     bool _unverifiedLogged = false;
