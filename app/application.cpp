@@ -69,8 +69,11 @@ Application::~Application()
     // Unanswered queue checks of a connection that goes now.
     while (!_declarers.empty())
         delete *_declarers.begin();
-    // The calls still under way are given up, and counted.
+    // The calls still under way are given up, and counted, and so are the
+    // originals of copies the broker did not confirm in time (a stop on its
+    // deadline, a failure): the end of the connection hands them back.
     _http.reset();
+    abandonCopies();
     reportPutBack();
 }
 
@@ -359,6 +362,11 @@ void Application::onUnroutable(const std::string& reply, const AMQP::Message& co
     // without its copy.
     fail("Failed to publish invalid message: " + reply + "\n\nFailed message:\n" +
          std::string(copy.body(), copy.bodySize()));
+    abandonCopies();
+}
+
+void Application::abandonCopies()
+{
     for (uint64_t deliveryTag : _errorRoute.abandon())
         putBack(deliveryTag, "The copy for the error route was not confirmed");
 }

@@ -112,6 +112,9 @@ private:
     void acknowledge(uint64_t deliveryTag);
     /// The warning line of the documents counted since the last one.
     void reportPutBack();
+    /// The originals of the copies the broker has not confirmed yet: counted,
+    /// as they go back, and no later confirm acknowledges them.
+    void abandonCopies();
 
     void declare(const std::string& name, bool create, const AMQP::Table& arguments);
     void start();
