@@ -50,9 +50,12 @@ void Call::onFailed(const char* message)
     delete this;
 }
 
-void Call::onExpired(Kestrava::Browse::Connection*)
+void Call::onExpired(Kestrava::Browse::Connection* connection)
 {
     _status = 0;
+    // Part of an answer (a 200 head, say) came: the endpoint saw the
+    // document, as after an answer that broke off.
+    _answerBegun = !connection->unanswered();
     _failure = "time-out";
     delete this;
 }
