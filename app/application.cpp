@@ -294,16 +294,18 @@ void Application::putBack(uint64_t deliveryTag, const std::string& reason)
     // the close (each return spends a delivery of a quorum queue's limit).
     // The close returns every unacknowledged one, once.
     if (_ending) return _putBack.add(reason);
-    if (!_stopped)
+    if (_stopped)
+        _putBack.add(reason);
+    else
     {
-        // The cancel goes out first; the reject waits for its answer.
+        // The failure that pauses keeps a warning of its own.
         delay(1.0);
-        _channel.reject(deliveryTag, AMQP::requeue);
         Proxy(Global::log, Logging::warning) << reason;
-        return;
     }
+    // After the cancel, the reject waits for its answer: the broker hands
+    // the document to another consumer, or to this one once it subscribes
+    // again, never straight back.
     _channel.reject(deliveryTag, AMQP::requeue);
-    _putBack.add(reason);
 }
 
 void Application::acknowledge(uint64_t deliveryTag)

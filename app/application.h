@@ -167,7 +167,7 @@ private:
     bool _signalled = false;
     /// The close of the broker connection was asked for.
     bool _closing = false;
-    /// Set by end().
+    /// The run ends: see end().
     bool _ending = false;
     /// The endpoint's certificate was found not to verify: said once a run.
     bool _unverifiedLogged = false;
