@@ -19,6 +19,16 @@
 using Kestrava::Logging::Proxy;
 namespace Logging = Kestrava::Logging;
 
+namespace
+{
+
+/// How long a stop waits for the broker to answer the cancel and the close:
+/// one that reads nothing (a resource alarm) never does, and the end of the
+/// connection hands the documents back as well.
+constexpr double stopSeconds = 2.0;
+
+} // namespace
+
 Application::Application(const Options& options)
     : AMQP::LibEvHandler(Kestrava::Event::MainLoop::instance()->loop()),
       _loop(Kestrava::Event::MainLoop::instance()), _options(&options), _settings(options),
@@ -26,8 +36,9 @@ Application::Application(const Options& options)
       _connection(this, _addresses), _channel(_connection.connection()),
       _errorRoute(this, _connection.connection(), options.get("error-exchange"),
                   options.get("error-routingkey")),
-      _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true), _http(_loop, DNS::Ip("0.0.0.0"), _dns),
-      _timer(_loop, this, 0), _filterPass(_settings.filter)
+      _dnsLoop(_loop->loop(), true), _dns(&_dnsLoop, true),
+      _http(std::in_place, _loop, DNS::Ip("0.0.0.0"), _dns), _timer(_loop, this, 0),
+      _filterPass(_settings.filter)
 {
     const std::string& mirror = options.get("rabbitmq-mirror");
     _queue = mirror.empty() ? options.get("rabbitmq-results", "results") : mirror;
@@ -35,10 +46,10 @@ Application::Application(const Options& options)
     for (auto* watcher : {&_sigint, &_sigterm, &_sighup, &_sigpipe})
         watcher->start(_loop->loop());
 
-    _http.fixedHeaders().add("User-agent: Quillmere Webhook Caller");
-    _http.fixedHeaders().add("Connection: keep-alive");
-    _http.connectionLimit(_settings.connections);
-    _http.hostLimit(_settings.connections);
+    _http->fixedHeaders().add("User-agent: Quillmere Webhook Caller");
+    _http->fixedHeaders().add("Connection: keep-alive");
+    _http->connectionLimit(_settings.connections);
+    _http->hostLimit(_settings.connections);
 
     _channel.setQos(_settings.qos, false);
     _channel.onError([this](const char* message) { fail(message); });
@@ -54,10 +65,16 @@ Application::Application(const Options& options)
 
 Application::~Application()
 {
-    _ending = true;
+    end();
     // Unanswered queue checks of a connection that goes now.
     while (!_declarers.empty())
         delete *_declarers.begin();
+    // The calls still under way are given up, and counted, and so are the
+    // originals of copies the broker did not confirm in time (a stop on its
+    // deadline, a failure): the end of the connection hands them back.
+    _http.reset();
+    abandonCopies();
+    reportPutBack();
 }
 
 void Application::declare(const std::string& name, bool create, const AMQP::Table& arguments)
@@ -85,12 +102,12 @@ void Application::onUnblocked(AMQP::TcpConnection*)
     Proxy(Global::log, Logging::info) << "RabbitMQ unblocked the connection";
 }
 
-void Application::onError(AMQP::TcpConnection* connection, const char* message)
+void Application::onError(AMQP::TcpConnection*, const char* message)
 {
     // A broker error reaches every channel and then the connection: the
     // first report is the cause, the others repeat it.
     if (_closing) return;
-    _closing = true;
+    end();
     // The broker cancels a consumer whose queue was deleted or whose node was
     // lost (RabbitMQ's consumer cancel notification); the AMQP client fails
     // the connection on that basic.cancel with a text naming only the frame.
@@ -100,7 +117,19 @@ void Application::onError(AMQP::TcpConnection* connection, const char* message)
             << " (the queue was deleted, or its node lost)";
     else
         Proxy(Global::log, Logging::critical) << message;
-    connection->close();
+    close();
+}
+
+void Application::close()
+{
+    if (_closing) return;
+    _closing = true;
+    _connection.connection()->close();
+}
+
+void Application::closeWhenSettled()
+{
+    if (_signalled && !_cancelling && !_errorRoute.confirming()) close();
 }
 
 void Application::fail(const std::string& message)
@@ -116,9 +145,17 @@ void Application::onDetached(AMQP::TcpConnection* connection)
 
 void Application::onSignal(int)
 {
-    _stopped = true;
+    // A second signal changes nothing: the stop has its deadline.
+    if (_signalled) return;
     _signalled = true;
-    ev_break(_loop->loop(), EVBREAK_ONE);
+    _timer.set(stopSeconds);
+    if (_ending) return;
+    end();
+    // The consumer goes first, so that the broker delivers nothing more;
+    // the close follows its answer, and what was answered until then is
+    // acknowledged.
+    stop();
+    closeWhenSettled();
 }
 
 void Application::onQueueSuccess()
@@ -153,7 +190,7 @@ void Application::onQueueGone(QueueDeclarer* declarer)
 
 void Application::start()
 {
-    if (!_stopped) return;
+    if (!_stopped || _ending) return;
     _stopped = false;
     // A fresh tag for every subscription: RabbitMQ 3.10 fails the channel
     // (INTERNAL_ERROR) when a quorum queue's consumer subscribes again under
@@ -174,7 +211,14 @@ void Application::stop()
 {
     if (_stopped) return;
     _stopped = true;
+    _cancelling = true;
     _channel.cancel(_consumerTag)
+        .onSuccess(
+            [this](const std::string&)
+            {
+                _cancelling = false;
+                closeWhenSettled();
+            })
         .onError(
             [this](const char* message)
             {
@@ -189,18 +233,28 @@ void Application::delay(double seconds)
     _timer.set(seconds);
 }
 
+void Application::end()
+{
+    if (_ending) return;
+    // What the pause put back is told as the pause's, apart from what the
+    // end hands back.
+    reportPutBack();
+    _ending = true;
+}
+
 void Application::onExpired()
 {
+    // The stop's deadline: the end of the connection settles what the
+    // broker has not answered.
+    if (_signalled) return (void)ev_break(_loop->loop(), EVBREAK_ONE);
+    if (_ending) return;
+    reportPutBack();
     start();
 }
 
 void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
 {
-    if (_stopped)
-    {
-        _channel.reject(deliveryTag, AMQP::requeue);
-        return;
-    }
+    if (_stopped || _ending) return putBack(deliveryTag, "Delivered after consuming stopped");
     std::shared_ptr<Message> delivery;
     try
     {
@@ -208,15 +262,15 @@ void Application::onReceived(const AMQP::Message& message, uint64_t deliveryTag)
         if (!_filterPass.copy(std::string_view(message.body(), message.bodySize()), delivery->body))
             return unparsable(message, deliveryTag);
     }
-    catch (const std::exception&)
+    catch (const std::exception& error)
     {
         // Out of memory, not the document's fault: it stays in the queue.
-        return requeue(deliveryTag);
+        return putBack(deliveryTag, std::string("Could not handle the document: ") + error.what());
     }
     Call* call = new Call(&_endpoint, std::move(delivery), this);
     try
     {
-        _http.connect(_endpoint.url, call);
+        _http->connect(_endpoint.url, call);
     }
     catch (const std::exception& error)
     {
@@ -228,36 +282,55 @@ void Application::unparsable(const AMQP::Message& message, uint64_t deliveryTag)
 {
     Proxy(Global::log, Logging::warning) << "Unable to parse JSON";
     if (!_errorRoute.configured())
-        _channel.ack(deliveryTag, 0);
+        acknowledge(deliveryTag);
     else if (!_errorRoute.publish(message, deliveryTag))
-        requeue(deliveryTag);
+        putBack(deliveryTag, "The copy for the error route could not be sent");
 }
 
-void Application::requeue(uint64_t deliveryTag)
+void Application::putBack(uint64_t deliveryTag, const std::string& reason)
 {
+    // Ending, the consumer may still be subscribed: a document rejected now
+    // could be delivered straight back to it, and be returned once more by
+    // the close (each return spends a delivery of a quorum queue's limit).
+    // The close returns every unacknowledged one, once.
+    if (_ending) return _putBack.add(reason);
+    if (_stopped)
+        _putBack.add(reason);
+    else
+    {
+        // The failure that pauses keeps a warning of its own.
+        delay(1.0);
+        Proxy(Global::log, Logging::warning) << reason;
+    }
+    // After the cancel, the reject waits for its answer: the broker hands
+    // the document to another consumer, or to this one once it subscribes
+    // again, never straight back.
     _channel.reject(deliveryTag, AMQP::requeue);
-    if (!_stopped && !_ending) delay(1.0);
+}
+
+void Application::acknowledge(uint64_t deliveryTag)
+{
+    // Refused once the close is under way: the close hands it back.
+    if (!_channel.ack(deliveryTag, 0)) _putBack.add("Answered too late to be acknowledged");
+}
+
+void Application::reportPutBack()
+{
+    size_t total = _putBack.total();
+    if (total == 0) return;
+    Proxy(Global::log, Logging::warning)
+        << total
+        << (_ending ? " documents were put back as the service stopped: "
+                    : " more documents were put back during the pause: ")
+        << _putBack.take();
 }
 
 void Application::onFinished(Call* call, const std::shared_ptr<Message>& message)
 {
-    int status = call->status();
-    if (status >= 200 && status <= 299)
-    {
-        _channel.ack(message->deliveryTag, 0);
-        return;
-    }
-    _channel.reject(message->deliveryTag, AMQP::requeue);
-    // At the end the timer may be gone already: nothing to pause then.
-    if (_stopped || _ending) return;
-    delay(1.0);
-    if (status != 0)
-        Proxy(Global::log, Logging::warning) << "Invalid response code from server: " << status;
+    if (call->accepted())
+        acknowledge(message->deliveryTag);
     else
-        Proxy(Global::log, Logging::warning)
-            << (call->answerBegun() ? "Incomplete response from server: "
-                                    : "No response from server: ")
-            << call->failure();
+        putBack(message->deliveryTag, call->reason());
 }
 
 void Application::onUnverified(const char* host, const char* result)
@@ -272,14 +345,16 @@ void Application::onUnverified(const char* host, const char* result)
 
 void Application::onCopied(uint64_t deliveryTag)
 {
-    _channel.ack(deliveryTag, 0);
+    acknowledge(deliveryTag);
+    closeWhenSettled();
 }
 
 void Application::onRefused(uint64_t deliveryTag)
 {
     // Paused like any failure of ours: the broker would offer it again at
     // once, and refuse its copy again.
-    requeue(deliveryTag);
+    putBack(deliveryTag, "The broker refused the copy for the error route");
+    closeWhenSettled();
 }
 
 void Application::onUnroutable(const std::string& reply, const AMQP::Message& copy)
@@ -287,10 +362,15 @@ void Application::onUnroutable(const std::string& reply, const AMQP::Message& co
     // The original of the returned copy, and with it every one not yet
     // confirmed, stays in the queue; the run ends, so that nothing is acked
     // without its copy.
-    for (uint64_t deliveryTag : _errorRoute.abandon())
-        _channel.reject(deliveryTag, AMQP::requeue);
     fail("Failed to publish invalid message: " + reply + "\n\nFailed message:\n" +
          std::string(copy.body(), copy.bodySize()));
+    abandonCopies();
+}
+
+void Application::abandonCopies()
+{
+    for (uint64_t deliveryTag : _errorRoute.abandon())
+        putBack(deliveryTag, "The copy for the error route was not confirmed");
 }
 
 void Application::onChannelError(const char* message)

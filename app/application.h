@@ -8,6 +8,7 @@
 #include "app/endpoint.h"
 #include "app/errorroute.h"
 #include "app/filterpass.h"
+#include "app/putbacktally.h"
 #include "app/queuedeclarer.h"
 #include "app/settings.h"
 #include "browse/context.h"
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -44,8 +46,15 @@ class Options;
  * filters each, posts it to the endpoint and acknowledges it on a 2xx
  * answer; anything else requeues it and pauses consuming for a second.
  * Documents that are no JSON go to the error route. It lives for one run of
- * the main loop, which it breaks on a signal or when the broker connection
- * ends.
+ * the main loop, which ends when the broker connection does.
+ *
+ * States: consuming ↔ paused (the consumer cancelled, subscribed again a
+ * second later) → ending (a signal: the consumer cancelled, then the
+ * connection closed, within a deadline; or a fatal failure: the connection
+ * closed). Every document goes back to the queue once: while paused, it is
+ * rejected after the cancel, which keeps the broker from handing it
+ * straight back; while ending, it is left to the close. Those handed back
+ * but the first of a pause are counted into one warning line.
  */
 class Application : private AMQP::LibEvHandler,
                     private Kestrava::Event::SignalHandler,
@@ -96,13 +105,30 @@ private:
     /// A delivery that is no JSON document: acknowledged, or copied to the
     /// error route first.
     void unparsable(const AMQP::Message& message, uint64_t deliveryTag);
-    /// A delivery the service failed to handle: requeued, consuming paused.
-    void requeue(uint64_t deliveryTag);
+    /// A delivery the service failed to handle, for `reason` (worded as
+    /// its warning): handed back once.
+    void putBack(uint64_t deliveryTag, const std::string& reason);
+    /// The endpoint or the error route took the document.
+    void acknowledge(uint64_t deliveryTag);
+    /// The warning line of the documents counted since the last one.
+    void reportPutBack();
+    /// The originals of the copies the broker has not confirmed yet: counted,
+    /// as they go back, and no later confirm acknowledges them.
+    void abandonCopies();
 
     void declare(const std::string& name, bool create, const AMQP::Table& arguments);
     void start();
     void stop();
     void delay(double seconds);
+    /// The run ends (a signal, a fatal failure, the members going): what
+    /// a pause put back is told, and nothing more is handed back one by one
+    /// or pauses.
+    void end();
+    /// The orderly close of the broker connection, once.
+    void close();
+    /// A stop closes once the broker answered the cancel and confirmed the
+    /// copies on the error route, whose originals are then acknowledged.
+    void closeWhenSettled();
     /// A fatal failure: logged as critical, the broker connection closed.
     void fail(const std::string& message);
 
@@ -117,7 +143,8 @@ private:
     ErrorRoute _errorRoute;
     DNS::LibEv _dnsLoop;
     DNS::Context _dns;
-    Kestrava::Browse::Context _http;
+    /// Destroyed first, so that the calls it gives up are counted.
+    std::optional<Kestrava::Browse::Context> _http;
     Kestrava::Event::SignalWatcher _sigint{this, SIGINT};
     Kestrava::Event::SignalWatcher _sigterm{this, SIGTERM};
     Kestrava::Event::SignalWatcher _sighup{this, SIGHUP};
@@ -130,12 +157,17 @@ private:
     unsigned long _subscriptions = 0;
     size_t _pending = 0;
     std::set<QueueDeclarer*> _declarers;
+    /// The documents handed back since the last line that told them: all
+    /// of a pause but its first, and those of the end.
+    PutBackTally _putBack;
     /// True while the service does not consume.
     bool _stopped = true;
+    /// A cancel waits for the broker's answer.
+    bool _cancelling = false;
     bool _signalled = false;
-    /// Set by the first fatal failure, which closed the connection.
+    /// The close of the broker connection was asked for.
     bool _closing = false;
-    /// Set while the members go: late reports only requeue.
+    /// The run ends: see end().
     bool _ending = false;
     /// The endpoint's certificate was found not to verify: said once a run.
     bool _unverifiedLogged = false;

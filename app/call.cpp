@@ -37,15 +37,25 @@ Call::~Call()
     _handler->onFinished(this, _message);
 }
 
+std::string Call::reason() const
+{
+    if (_status != 0) return "Invalid response code from server: " + std::to_string(_status);
+    return (_answerBegun ? "Incomplete response from server: " : "No response from server: ") +
+           _failure;
+}
+
 void Call::onFailed(const char* message)
 {
     _failure = message;
     delete this;
 }
 
-void Call::onExpired(Kestrava::Browse::Connection*)
+void Call::onExpired(Kestrava::Browse::Connection* connection)
 {
     _status = 0;
+    // Part of an answer (a 200 head, say) came: the endpoint saw the
+    // document, as after an answer that broke off.
+    _answerBegun = !connection->unanswered();
     _failure = "time-out";
     delete this;
 }

@@ -36,14 +36,14 @@ public:
     Call(const Call&) = delete;
     Call& operator=(const Call&) = delete;
 
-    /// The status of the last response head; 0 without one.
-    int status() const { return _status; }
-    /// Why no response came (with status 0): the HTTP client's reason, a
-    /// time-out, or the connection lost or closed.
-    const std::string& failure() const { return _failure; }
-    /// Whether part of an answer came before the failure: the endpoint saw
-    /// the document.
-    bool answerBegun() const { return _answerBegun; }
+    /// Whether the endpoint took the document: a 2xx status.
+    bool accepted() const { return _status >= 200 && _status <= 299; }
+    /// Why it did not, as the warning says it: "Invalid response code from
+    /// server: " and the status; "No response from server: " and the HTTP
+    /// client's reason, a time-out, or the connection lost or closed; or
+    /// "Incomplete response from server: " when part of an answer came
+    /// first (the endpoint saw the document).
+    std::string reason() const;
 
 private:
     void onFailed(const char* message) override;
@@ -60,7 +60,9 @@ private:
     const Endpoint* _endpoint;
     std::shared_ptr<Message> _message;
     Handler* _handler;
+    /// The status of the last response head; 0 without one.
     int _status = 0;
+    /// Why no response came, with status 0.
     std::string _failure;
     bool _answerBegun = false;
 };

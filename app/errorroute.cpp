@@ -39,13 +39,16 @@ std::vector<uint64_t> ErrorRoute::abandon()
 
 void ErrorRoute::confirmed(uint64_t tag, bool multiple, void (Handler::*report)(uint64_t))
 {
-    auto first = multiple ? _pending.begin() : _pending.find(tag);
-    auto last = _pending.upper_bound(tag);
-    if (first == _pending.end() || first->first > tag) return;
-    std::vector<uint64_t> deliveries;
-    for (auto entry = first; entry != last; ++entry)
-        deliveries.push_back(entry->second);
-    _pending.erase(first, last);
-    for (uint64_t delivery : deliveries)
+    // Each taken off just before its report: a handler that asks whether
+    // copies still wait learns of those of the same confirm too, and one
+    // that abandons them stops the rest.
+    while (true)
+    {
+        auto entry = multiple ? _pending.begin() : _pending.find(tag);
+        if (entry == _pending.end() || entry->first > tag) return;
+        uint64_t delivery = entry->second;
+        _pending.erase(entry);
         (_handler->*report)(delivery);
+        if (!multiple) return;
+    }
 }

@@ -44,6 +44,9 @@ public:
     /// Publishes the copy of a delivery; false when it could not be sent.
     bool publish(const AMQP::Message& message, uint64_t deliveryTag);
 
+    /// Whether copies wait for the broker's confirm.
+    bool confirming() const { return !_pending.empty(); }
+
     /// The deliveries whose copies are not confirmed yet; they are
     /// forgotten.
     std::vector<uint64_t> abandon();

@@ -22,7 +22,8 @@ public:
     };
 
     /// Parses one pointer; throws std::runtime_error "Invalid JSON pointer"
-    /// for non-empty text that does not begin with "/".
+    /// for non-empty text that does not begin with "/", and for a "~" not
+    /// followed by "0" or "1" the same naming the pointer, and why.
     WildcardPointer(const char* text, size_t size);
     virtual ~WildcardPointer() = default;
 

@@ -288,6 +288,10 @@ void Connection::onExpired()
     // A connect still under way has failed: the request may go on to the
     // host's next address.
     if (_socket.state() == Network::TcpSocket::connecting) return onTimeout(&_socket);
+    // A request given up ends with a reset: closed in order, the kernel
+    // would send on what it holds of the upload, and a server that reads
+    // slowly would still get it whole, answer, and see it again.
+    if (_asked) _socket.abort();
     if (_handler != nullptr) _handler->onExpired(this);
     end();
 }

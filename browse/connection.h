@@ -41,7 +41,8 @@ class Handler;
  * it offers itself again, to the same handler or one installed by replace,
  * or closes when it has none. It deletes itself after its last report;
  * the deadline given at construction covers connecting and the first
- * request and response until expire() renews it.
+ * request and response until expire() renews it. A request still under way
+ * at the deadline is aborted (a reset): the server gets no more of it.
  *
  * States: connecting → offered → response (head, body) → offered again, or
  * closed (close(), a malformed response, the server's close, or input

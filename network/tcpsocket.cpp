@@ -260,6 +260,16 @@ bool TcpSocket::disconnect()
     return true;
 }
 
+bool TcpSocket::abort()
+{
+    if (_fd >= 0)
+    {
+        const linger reset{1, 0};
+        ::setsockopt(_fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    }
+    return disconnect();
+}
+
 bool TcpSocket::detach()
 {
     return _watcher != nullptr && _watcher->detach();

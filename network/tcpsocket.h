@@ -103,6 +103,9 @@ public:
     bool close();
     /// Drops descriptor and state object at once, without a report.
     bool disconnect();
+    /// The same, ending the connection with a reset (zero linger): what
+    /// the kernel still holds to send is discarded, not sent on.
+    bool abort();
 
     bool detach();
     bool attach(Event::Loop* loop);

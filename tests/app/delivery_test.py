@@ -61,24 +61,37 @@ class DeliveryTest(ServiceTest):
     def test_failures_requeue_log_once_and_pause_a_second(self):
         closed = "No response from server: the endpoint closed the connection before answering"
         cut = "Incomplete response from server: the answer broke off part-way or could not be read"
+        refused = "Invalid response code from server: 503"
+        # A burst of refusals: the first pauses with its warning, the rest
+        # are counted in one line once consuming resumes.
         for outcome, warning in ((302, "Invalid response code from server: 302"),
                                  (404, "Invalid response code from server: 404"),
                                  (500, "Invalid response code from server: 500"),
                                  ("close", closed), ("reset", closed), ("cut", cut),
-                                 (b"HTTP/1.1 2000 OK\r\nContent-Length: 0\r\n\r\n", cut)):
+                                 (b"HTTP/1.1 2000 OK\r\nContent-Length: 0\r\n\r\n", cut),
+                                 ([503] * 8, refused)):
             with self.subTest(outcome=outcome):
-                answers = [outcome]
+                answers = list(outcome) if isinstance(outcome, list) else [outcome]
+                documents = len(answers) + 1
                 endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
+                # Queued first, so that they come at once.
+                for n in range(1, documents + 1):
+                    self.broker.publish("results", json.dumps({"n": n}))
                 service = self.consuming(endpoint.url())
-                self.broker.publish("results", '{"n":1}')
-                self.broker.publish("results", '{"n":2}')
-                self.assertTrue(endpoint.wait_for(3, 10))
+                self.assertTrue(endpoint.wait_for(2 * documents - 1, 10))
                 answered = endpoint.answered()
                 self.assertEqual(sorted(json.loads(r.body)["n"] for r in answered if r.status == 200),
-                                 [1, 2])
+                                 list(range(1, documents + 1)))
                 self.assertTrue(service.wait_log(warning), service.output())
-                self.assertEqual(len(service.lines("from server: ")), 1)
                 self.assertIn("[Warning]  [", service.lines(warning)[0])
+                # Every failure is told: the first of a pause in a line of its
+                # own, the others counted in one line once consuming resumes.
+                summary = "more documents were put back during the pause: "
+                own = lambda: [line for line in service.lines(warning) if summary not in line]
+                told = lambda: len(own()) + sum(int(count) for line in service.lines(summary)
+                                                for count in re.findall(re.escape(warning) + r"[^,]* x(\d+)", line))
+                self.assertTrue(wait_until(lambda: told() == documents - 1, 5), service.output())
+                self.assertEqual(len(service.lines("from server: ")), len(own()) + len(service.lines(summary)))
                 # Consuming stops at the failure and resumes a second later.
                 failed, retried = endpoint.requests[0], endpoint.requests[-1]
                 self.assertGreater(retried.time - failed.time, 0.9)
@@ -114,19 +127,25 @@ class DeliveryTest(ServiceTest):
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
 
     def test_stalled_endpoint_times_out_after_ten_seconds(self):
-        answers = ["stall"]
-        endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
-        service = self.consuming(endpoint.url())
-        self.broker.publish("results", '{"slow":1}')
-        self.assertTrue(endpoint.wait_for(1))
-        started = time.monotonic()
-        self.assertTrue(service.wait_log("No response from server: time-out", 15))
-        self.assertGreater(time.monotonic() - started, 9)
-        self.assertTrue(endpoint.wait_for(2, 5))
-        self.assertEqual(endpoint.requests[1].status, 200)
-        self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+        # An answer that began says the endpoint saw the document.
+        for outcome, warning in (("stall", "No response from server: time-out"),
+                                 (b"HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nok",
+                                  "Incomplete response from server: time-out")):
+            with self.subTest(warning=warning):
+                answers = [outcome]
+                endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
+                service = self.consuming(endpoint.url())
+                self.broker.publish("results", '{"slow":1}')
+                self.assertTrue(endpoint.wait_for(1))
+                started = time.monotonic()
+                self.assertTrue(service.wait_log(warning, 15), service.output())
+                self.assertGreater(time.monotonic() - started, 9)
+                self.assertTrue(endpoint.wait_for(2, 5))
+                self.assertEqual(endpoint.requests[1].status, 200)
+                self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
+                self.assertEqual(service.stop(), 0)
 
-    def test_documents_arriving_during_the_pause_are_requeued_silently(self):
+    def test_one_failure_pauses_once_and_every_document_is_delivered(self):
         answers = [500]
         endpoint = self.endpoint(lambda request: answers.pop() if answers else 200)
         service = self.consuming(endpoint.url(), "--qos", "1", "--connections", "1")

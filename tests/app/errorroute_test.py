@@ -61,6 +61,22 @@ class ErrorRouteTest(ServiceTest):
         self.assertTrue(wait_until(lambda: self.broker.ready("results") == 0, 5))
         self.assertEqual(len(endpoint.requests), 1)
 
+    def test_a_stop_while_copies_wait_for_their_confirms_copies_each_document_once(self):
+        # The stop acknowledges the originals of the copies the broker
+        # confirms before the close; unacknowledged, they would be copied
+        # again after the restart.
+        self.broker.fresh("invalid")
+        documents = 3000
+        for n in range(documents):
+            self.broker.publish("results", f"broken {n}")
+        service = self.consuming(self.endpoint().url(), "--error-routingkey", "invalid")
+        self.assertTrue(wait_until(lambda: self.broker.ready("invalid") >= 100, 10, interval=0.01))
+        self.assertEqual(service.stop(), 0)
+        self.assertGreater(self.messages("results"), 0)
+        self.consuming(self.endpoint().url(), "--error-routingkey", "invalid")
+        self.assertTrue(wait_until(lambda: self.messages("results") == 0, 30))
+        self.assertEqual(self.broker.ready("invalid"), documents)
+
     def test_unroutable_copy_keeps_the_original_and_ends_the_run(self):
         self.broker.channel.exchange_declare("errors", "direct")
         service = self.consuming(self.endpoint().url(), "--error-routingkey", "nowhere",
@@ -114,6 +130,24 @@ class ErrorRouteTest(ServiceTest):
                 self.assertTrue(wait_until(lambda: self.broker.ready("invalid") == 1, 10))
                 self.assertTrue(wait_until(lambda: self.messages("results") == 0, 5))
                 self.assertEqual(service.stop(), 0)
+        # Stopped while blocked: the broker answers neither the cancel nor the
+        # close, the stop ends on its deadline, and the log tells the
+        # original that goes back without its copy confirmed.
+        self.broker.fresh("results")
+        self.broker.publish("results", "broken body")
+        ctl(*alarms[0][1])
+        try:
+            service = self.consuming(self.endpoint().url(), "--error-routingkey", "invalid")
+            self.assertTrue(service.wait_log("RabbitMQ blocked the connection: "), service.output())
+            started = time.monotonic()
+            self.assertEqual(service.stop(), 0)
+            self.assertLess(time.monotonic() - started, 3)
+        finally:
+            ctl(*alarms[0][2])
+        self.assertEqual([line.split("] ", 2)[2] for line in service.lines("put back")],
+                         ["1 documents were put back as the service stopped: The copy for the error route was "
+                          "not confirmed x1"], service.output())
+        self.assertTrue(wait_until(lambda: self.messages("results") == 1, 10))
 
     def test_missing_error_exchange_keeps_the_original_and_ends_the_run(self):
         service = self.consuming(self.endpoint().url(), "--error-routingkey", "x",

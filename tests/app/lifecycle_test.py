@@ -22,6 +22,22 @@ class LifecycleTest(ServiceTest):
                 self.assertLess(time.monotonic() - started, 1.0)
                 self.assertTrue(wait_until(lambda: self.broker.ready("results") == 1, 5))
 
+    def test_a_stop_during_a_pause_tells_the_pause_and_the_stop_apart(self):
+        answers = [503, 503, "stall", "stall"]
+        endpoint = self.endpoint(lambda request: answers.pop())
+        service = self.consuming(endpoint.url(), "--connections", "4")
+        for n in range(4):
+            self.broker.publish("results", '{"n":%d}' % n)
+        self.assertTrue(endpoint.wait_for(4))
+        # Within the pause of a second, once both refusals are in.
+        self.assertTrue(service.wait_log("Invalid response code from server: 503"))
+        time.sleep(0.2)
+        self.assertEqual(service.stop(), 0)
+        told = [line.split("] ", 2)[2] for line in service.lines("put back")]
+        self.assertEqual(told, ["1 more documents were put back during the pause: Invalid response code from server: 503 x1",
+                                "2 documents were put back as the service stopped: No response from server: operation "
+                                "cancelled x2"], service.output())
+
     def calls_waiting(self):
         """The service with one call on a stalled connection and four waiting
         for it; and the endpoint."""

@@ -4,6 +4,7 @@ empty and every document answered 2xx at least once."""
 
 import json
 import random
+import signal
 import threading
 import time
 import unittest
@@ -90,12 +91,45 @@ class NoLossTest(ServiceTest):
         self.assertTrue(wait_until(lambda: self.messages() == 0, 10))
         self.assertEqual(self.broker.ready("dead"), 0)
         # A fresh consumer tag after every pause.
-        pauses = len(service.lines("from server: "))
+        pauses = len([line for line in service.lines("from server: ") if "during the pause" not in line])
         self.assertGreaterEqual(pauses, 3, service.output())
         tags = ctl("list_consumers", "-q", "--no-table-headers", "consumer_tag").split()
         self.assertEqual(tags, [f"consumer-{pauses + 1}"])
         self.assertNotIn("[Critical]", service.output())
         self.assertEqual(service.stop(), 0)
+
+    def test_a_pause_or_a_stop_hands_each_document_back_once(self):
+        # With a delivery limit of 1 a second return dead-letters a
+        # document: one refused (a pause), or held at a SIGTERM (a stop),
+        # must go back to the queue once, not to the same consumer first.
+        documents = 500
+        for scenario in ("pause", "stop"):
+            with self.subTest(scenario=scenario):
+                self.broker.fresh("dead")
+                self.broker.fresh("results", {"x-queue-type": "quorum", "x-delivery-limit": 1,
+                                              "x-dead-letter-exchange": "",
+                                              "x-dead-letter-routing-key": "dead"})
+                for n in range(documents):
+                    self.broker.publish("results", json.dumps({"id": n}))
+                # Refuses the first request; in the stop, slow until released.
+                answers, slow = [503] if scenario == "pause" else [], [scenario == "stop"]
+                endpoint = self.endpoint(lambda request: answers.pop() if answers
+                                         else time.sleep(0.2 if slow[0] else 0) or 200)
+                service = self.consuming(endpoint.url(), "--qos", "10" if scenario == "pause" else "1000")
+                if scenario == "stop":
+                    self.assertTrue(endpoint.wait_for(20))
+                    started = time.monotonic()
+                    self.assertEqual(service.stop(signal.SIGTERM), 0)
+                    self.assertLess(time.monotonic() - started, 3)
+                    self.assertLess(len(delivered([endpoint])), documents)
+                    slow[0] = False
+                    service = self.consuming(endpoint.url())
+                settled = lambda: len(delivered([endpoint])) + self.broker.ready("dead") >= documents
+                self.assertTrue(wait_until(settled, 60, interval=0.5))
+                self.assertEqual(self.broker.ready("dead"), 0)
+                self.assertEqual(len(delivered([endpoint])), documents)
+                self.assertTrue(wait_until(lambda: self.messages() == 0, 10))
+                self.assertEqual(service.stop(), 0)
 
 
 if __name__ == "__main__":

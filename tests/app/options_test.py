@@ -135,6 +135,10 @@ class OptionsTest(ServiceTest):
               for expire in ("-1", "1e3", "abc", "315360001")],
             (["--rabbitmq-address", NOWHERE, "--filter", "/a b"],
              "Could not parse filter list: Invalid JSON pointer\n"),
+            # RFC 6901 knows "~0" and "~1" alone.
+            *[(["--rabbitmq-address", NOWHERE, "--filter", f"/a~1b {pointer}"],
+               f'Could not parse filter list: Invalid JSON pointer "{pointer}": "~" must be followed by "0" or "1"\n')
+              for pointer in ("/a~2b", "/a/b~", "/~~0")],
             (["--rabbitmq-address", NOWHERE, "--qos", "1e3"], 'Invalid value "1e3" for qos: must be from 1 to 65535\n'),
             (["--rabbitmq-address", NOWHERE, "--qos", " 5"], 'Invalid value " 5" for qos: must be from 1 to 65535\n'),
             # Escaped: a terminal must not take the value for a command.

@@ -6,9 +6,13 @@
 #include "event/threadloop.h"
 #include "tests/browse/endpoint.h"
 #include "tests/browse/recorder.h"
+#include "tests/openssl/support/socket.h"
 #include "tests/support/failure.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -288,6 +292,34 @@ TEST_F(ConnectionTest, FailuresAreReportedOnce)
                                                           &nobody);
                                        }));
     EXPECT_TRUE(nobody.events.empty());
+}
+
+TEST_F(ConnectionTest, RequestGivenUpOnItsDeadlineNeverReachesTheServerWhole)
+{
+    // A server that reads slowly: a small window, and nothing read before
+    // the deadline. What the kernel holds of the upload must not go on.
+    int port = 0;
+    Kestrava::OpenSSL::Test::Socket listener = Kestrava::OpenSSL::Test::Socket::listenOn(&port);
+    int window = 4096;
+    ASSERT_EQ(0, setsockopt(listener.fd(), SOL_SOCKET, SO_RCVBUF, &window, sizeof window));
+    const std::string body(256 * 1024, 'x');
+    Recorder recorder;
+    recorder.write = [&](Connection* connection)
+    {
+        connection->request("POST", "/", 1);
+        const std::string length = std::to_string(body.size());
+        connection->header("Content-Length", 14, length.data(), length.size());
+        connection->emptyline(body.data(), body.size());
+    };
+    run(recorder, "127.0.0.1", static_cast<uint16_t>(port), 0.5);
+    EXPECT_EQ((Events{"available", "expired"}), recorder.events);
+
+    Kestrava::OpenSSL::Test::Socket server = listener.accept();
+    size_t received = 0;
+    char chunk[65536];
+    for (ssize_t size; (size = read(server.fd(), chunk, sizeof chunk)) > 0;)
+        received += static_cast<size_t>(size);
+    EXPECT_LT(received, body.size());
 }
 
 TEST_F(ConnectionTest, ExpireRenewsOrRemovesTheDeadline)
