@@ -13,16 +13,6 @@ namespace Kestrava
 namespace Filter
 {
 
-namespace
-{
-
-MimeWord parsed(const std::string& word)
-{
-    return MimeWord(word.data(), word.size());
-}
-
-} // namespace
-
 AdjacentWords::AdjacentWords(std::string target, bool refuseUnknown)
     : _target(std::move(target)), _refuseUnknown(refuseUnknown),
       _utf8Target(strcasecmp(_target.c_str(), "utf-8") == 0 ||
@@ -32,18 +22,13 @@ AdjacentWords::AdjacentWords(std::string target, bool refuseUnknown)
 
 void AdjacentWords::add(const char* data, size_t size)
 {
-    _words.emplace_back(data, size);
-    if (!_refuseUnknown) return;
-    std::string ignored;
-    try
+    const MimeWord word(data, size);
+    if (_refuseUnknown)
     {
-        MimeWord::convert("", parsed(_words.back()).charset(), _target, ignored);
+        std::string ignored;
+        MimeWord::convert("", word.charset(), _target, ignored);
     }
-    catch (const std::runtime_error&)
-    {
-        _words.pop_back();
-        throw;
-    }
+    _words.push_back({std::string(data, size), word.charset(), word.bytes()});
 }
 
 std::vector<AdjacentWords::Text> AdjacentWords::take()
@@ -51,9 +36,9 @@ std::vector<AdjacentWords::Text> AdjacentWords::take()
     std::vector<Text> texts;
     for (size_t first = 0, last; first < _words.size(); first = last)
     {
-        const std::string charset = parsed(_words[first]).charset();
+        const std::string& charset = _words[first].charset;
         for (last = first + 1; last < _words.size(); ++last)
-            if (strcasecmp(parsed(_words[last]).charset().c_str(), charset.c_str()) != 0) break;
+            if (strcasecmp(_words[last].charset.c_str(), charset.c_str()) != 0) break;
         decode(first, last, texts);
     }
     _words.clear();
@@ -72,11 +57,11 @@ void AdjacentWords::decode(size_t first, size_t last, std::vector<Text>& texts) 
 {
     std::string bytes;
     for (size_t i = first; i < last; ++i)
-        bytes += parsed(_words[i]).bytes();
+        bytes += _words[i].bytes;
     std::string text;
     try
     {
-        if (MimeWord::convert(bytes, parsed(_words[first]).charset(), _target, text))
+        if (MimeWord::convert(bytes, _words[first].charset, _target, text))
         {
             texts.push_back({std::move(text), false});
             return;
@@ -91,7 +76,7 @@ void AdjacentWords::decode(size_t first, size_t last, std::vector<Text>& texts) 
     if (_utf8Target && wellFormedUtf8(bytes.data(), bytes.size()))
         texts.push_back({std::move(bytes), false});
     else if (last - first == 1)
-        texts.push_back({_words[first], true});
+        texts.push_back({_words[first].written, true});
     else
         // One of them spoils the rest: each is read on its own.
         for (size_t i = first; i < last; ++i)

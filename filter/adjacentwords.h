@@ -56,10 +56,18 @@ private:
     /// charset.
     void decode(size_t first, size_t last, std::vector<Text>& texts) const;
 
+    /// An encoded word as written, with its charset and its bytes.
+    struct Word
+    {
+        std::string written;
+        std::string charset;
+        std::string bytes;
+    };
+
     std::string _target;
     bool _refuseUnknown;
     bool _utf8Target;
-    std::vector<std::string> _words;
+    std::vector<Word> _words;
 };
 
 } // namespace Filter

@@ -11,6 +11,7 @@
 #include "mime/fields/whitespace.h"
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace Kestrava
@@ -160,20 +161,25 @@ size_t Param::write(const Capabilities& capabilities, Filter::Result* output, si
     std::string reread;
     bool asWords = _value.words() && detail::quotedWordsToWrite(_value.raw(), words) &&
                    detail::decodeQuotedWords(words, reread) && reread == _value.text();
+    std::optional<ParamSplitter> splitter;
+    auto split = [&](const std::string& value, bool holdsWords)
+    {
+        splitter.emplace(output, _name, value, limit, capabilities.sizes.max, whole,
+                         !_value.token(), holdsWords);
+    };
     // Words go whole, as readers decode none split between sections: past
     // the hard limit they cannot go at all, and the text goes in sections.
     if (asWords)
-        asWords = ParamSplitter(output, _name, words, limit, capabilities.sizes.max, whole,
-                                !_value.token(), true)
-                      .fitsUnsplit();
-    const std::string& value = asWords ? words : _value.text();
-    size_t written;
     {
-        ParamSplitter splitter(output, _name, value, limit, capabilities.sizes.max, whole,
-                               !_value.token(), asWords);
-        written = splitter.process(value.data(), value.size(), false);
-        splitter.finish();
+        split(words, true);
+        asWords = splitter->fitsUnsplit();
     }
+    const std::string& value = asWords ? words : _value.text();
+    if (!asWords) split(value, false);
+    size_t written = splitter->process(value.data(), value.size(), false);
+    splitter->finish();
+    // Gone before the comments after the value are written.
+    splitter.reset();
     if (_around.empty()) return written;
     // The value may go in another form than it came: a token would take in
     // text that stood right after a closing quote.
